@@ -1,0 +1,123 @@
+#include "hidapi_backend.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <hidapi/hidapi.h>
+
+#include <unistd.h>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcHidapi, "usb.hidapi")
+
+namespace hid {
+
+namespace {
+
+QString fromWide(const wchar_t *text) { return text ? QString::fromWCharArray(text) : QString(); }
+
+// hid_get_*_string fill at most 64 wide characters, as the program always asked for.
+template <typename Getter> QString deviceString(hid_device *handle, Getter getter)
+{
+    wchar_t buffer[65] = {};
+    if (getter(handle, buffer, 64) < 0)
+        return QString();
+    buffer[64] = 0;
+    return QString::fromWCharArray(buffer);
+}
+
+class HidapiDevice : public Device
+{
+public:
+    explicit HidapiDevice(hid_device *handle) : m_handle(handle) {}
+    ~HidapiDevice() override { hid_close(m_handle); }
+
+    int write(const unsigned char *data, size_t length) override
+    {
+        return hid_write(m_handle, data, length);
+    }
+    int read(unsigned char *data, size_t length) override { return hid_read(m_handle, data, length); }
+    int readTimeout(unsigned char *data, size_t length, int milliseconds) override
+    {
+        return hid_read_timeout(m_handle, data, length, milliseconds);
+    }
+    int setNonBlocking(bool nonBlocking) override
+    {
+        return hid_set_nonblocking(m_handle, nonBlocking ? 1 : 0);
+    }
+    QString manufacturerString() override
+    {
+        return deviceString(m_handle, hid_get_manufacturer_string);
+    }
+    QString productString() override { return deviceString(m_handle, hid_get_product_string); }
+    QString serialNumberString() override
+    {
+        return deviceString(m_handle, hid_get_serial_number_string);
+    }
+
+private:
+    hid_device *m_handle;
+};
+
+// The device node of an enumerated entry exists but cannot be opened for writing by this user:
+// that is the missing udev rule, which is worth saying plainly.
+bool permissionDenied(const char *path)
+{
+    return path && QFileInfo::exists(QString::fromLocal8Bit(path)) && ::access(path, R_OK | W_OK) != 0;
+}
+
+} // namespace
+
+HidapiBackend::HidapiBackend() { hid_init(); }
+
+HidapiBackend::~HidapiBackend() { hid_exit(); }
+
+QVector<DeviceInfo> HidapiBackend::enumerate(uint16_t vendorId, uint16_t productId)
+{
+    QVector<DeviceInfo> result;
+    hid_device_info *list = hid_enumerate(vendorId, productId);
+    for (hid_device_info *entry = list; entry; entry = entry->next) {
+        DeviceInfo info;
+        info.path = QString::fromLocal8Bit(entry->path);
+        info.vendorId = entry->vendor_id;
+        info.productId = entry->product_id;
+        info.serialNumber = fromWide(entry->serial_number);
+        info.manufacturer = fromWide(entry->manufacturer_string);
+        info.product = fromWide(entry->product_string);
+        result.append(info);
+    }
+    hid_free_enumeration(list); // the strings above are copies
+    return result;
+}
+
+std::unique_ptr<Device> HidapiBackend::open(uint16_t vendorId, uint16_t productId,
+                                            const QString &serialNumber)
+{
+    std::vector<wchar_t> serial;
+    if (!serialNumber.isEmpty()) {
+        serial.resize(serialNumber.size() + 1, 0);
+        serialNumber.toWCharArray(serial.data());
+    }
+    hid_device *handle = hid_open(vendorId, productId, serial.empty() ? nullptr : serial.data());
+    if (handle) {
+        m_lastOpenError.clear();
+        return std::make_unique<HidapiDevice>(handle);
+    }
+    m_lastOpenError = QStringLiteral("open failed");
+    hid_device_info *list = hid_enumerate(vendorId, productId);
+    for (hid_device_info *entry = list; entry; entry = entry->next) {
+        if (permissionDenied(entry->path)) {
+            m_lastOpenError = QStringLiteral("permission denied on %1")
+                                  .arg(QString::fromLocal8Bit(entry->path));
+            qCWarning(lcHidapi).noquote()
+                << "instrument found but not accessible:" << m_lastOpenError
+                << "- install the udev rule (cmake --install) and replug the instrument";
+            break;
+        }
+    }
+    hid_free_enumeration(list);
+    return nullptr;
+}
+
+} // namespace hid

@@ -1,0 +1,23 @@
+#pragma once
+// The seam's real implementation: plain hidapi calls (hidraw backend on Linux).
+
+#include "hid_seam.h"
+
+namespace hid {
+
+class HidapiBackend : public Backend
+{
+public:
+    HidapiBackend();
+    ~HidapiBackend() override;
+
+    QVector<DeviceInfo> enumerate(uint16_t vendorId, uint16_t productId) override;
+    std::unique_ptr<Device> open(uint16_t vendorId, uint16_t productId,
+                                 const QString &serialNumber) override;
+    QString lastOpenError() const override { return m_lastOpenError; }
+
+private:
+    QString m_lastOpenError;
+};
+
+} // namespace hid

@@ -1,0 +1,35 @@
+#include "setting.h"
+
+#include <QDir>
+#include <QSettings>
+
+namespace {
+
+// QSettings' INI keys are case-sensitive on Linux; the file's keys are not. Find the spelling
+// that is actually stored so that a read or a write of "Language" reaches "language".
+QString storedSpelling(const QSettings &ini, const QString &key)
+{
+    const QStringList keys = ini.allKeys();
+    for (const QString &existing : keys) {
+        if (existing.compare(key, Qt::CaseInsensitive) == 0)
+            return existing;
+    }
+    return key;
+}
+
+} // namespace
+
+QString Setting::filePath() { return QDir::currentPath() + QStringLiteral("/usb-hid.ini"); }
+
+QString Setting::read(const QString &key) const
+{
+    QSettings ini(filePath(), QSettings::IniFormat);
+    return ini.value(storedSpelling(ini, key)).toString();
+}
+
+void Setting::write(const QString &key, const QString &value)
+{
+    QSettings ini(filePath(), QSettings::IniFormat);
+    ini.setValue(storedSpelling(ini, key), value);
+    ini.sync();
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The user settings file "usb-hid.ini" in the current working directory. Every call opens the
+// file, does its one operation and closes it, so a change is on disk when write() returns.
+
+#include <QObject>
+#include <QString>
+
+class Setting : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Setting(QObject *parent = nullptr) : QObject(parent) {}
+
+    // Keys compare without regard to case ("Language" finds "language"). Missing: empty text.
+    QString read(const QString &key) const;
+    void write(const QString &key, const QString &value);
+
+    static QString filePath();
+};
