@@ -1,0 +1,1091 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>MainDialog</name>
+    <message>
+        <source>01 界面显示风格</source>
+        <translation>01 Language Style</translation>
+    </message>
+    <message>
+        <source>02 工作屏幕亮度</source>
+        <translation>02 Display Brightness</translation>
+    </message>
+    <message>
+        <source>03 待机屏幕亮度</source>
+        <translation>03 Standby Brightness</translation>
+    </message>
+    <message>
+        <source>04 进入待机时间</source>
+        <translation>04 Enter Standby Time</translation>
+    </message>
+    <message>
+        <source>05 选分流器规格</source>
+        <translation>05 Diverter size</translation>
+    </message>
+    <message>
+        <source>05 限时放电时间</source>
+        <translation>05 Limit Time Discharge</translation>
+    </message>
+    <message>
+        <source>06 参考电压校准</source>
+        <translation>06 Voltage Calibrate Ref</translation>
+    </message>
+    <message>
+        <source>07 参考电流校准</source>
+        <translation>07 Current Calibrate Ref</translation>
+    </message>
+    <message>
+        <source>08 外部温度校准</source>
+        <translation>08 Ext_temp Calibration</translation>
+    </message>
+    <message>
+        <source>09 空载电流清零</source>
+        <translation>06 Zero No-load Current</translation>
+    </message>
+    <message>
+        <source>10 累计数据清零</source>
+        <translation>10 Zero All Data</translation>
+    </message>
+    <message>
+        <source>11 恢复出厂设置</source>
+        <translation>11 Default Setting</translation>
+    </message>
+    <message>
+        <source>12 其他参数设置</source>
+        <translation>Other setting</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;red&apos;&gt;数据太少了吧，请记录至少十条数据。&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;red&apos;&gt;There is too little data, please record at least ten pieces of data.&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;red&apos;&gt;文本框含有非法字符，请重新输入！&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;red&apos;&gt;The text box contains illegal characters, please re-enter!&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;主页菜单&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Home Menu&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>TALMIR_USB_TESTER</source>
+        <translation>TALMIR USB TESTER</translation>
+    </message>
+    <message>
+        <source>BIN文件(*.bin)</source>
+        <translation>BIN file (*.bin)</translation>
+    </message>
+    <message>
+        <source>CC1/CC2曲线</source>
+        <translation>CC1/CC2 Curve</translation>
+    </message>
+    <message>
+        <source>CPU温度曲线</source>
+        <translation>CPU temperature curve</translation>
+    </message>
+    <message>
+        <source>DP/DM曲线</source>
+        <translation>DP/DM Curve</translation>
+    </message>
+    <message>
+        <source>NV05/NV15/NV17主页菜单</source>
+        <translation>NV05/NV15/NV17 Menu</translation>
+    </message>
+    <message>
+        <source>NV05主界面</source>
+        <translation>NV05 Main</translation>
+    </message>
+    <message>
+        <source>EN-Curve</source>
+        <translation>EN-B</translation>
+    </message>
+    <message>
+        <source>EN-Numbe</source>
+        <translation>EN-A</translation>
+    </message>
+    <message>
+        <source>MOS管过温门限：</source>
+        <translation>Over_Temp MOS:</translation>
+    </message>
+    <message>
+        <source>下拉菜单</source>
+        <translation>Drop-down menu</translation>
+    </message>
+    <message>
+        <source>下载烧写过程耗时</source>
+        <translation>The download burning process takes time</translation>
+    </message>
+    <message>
+        <source>中文数字</source>
+        <translation>CN-A</translation>
+    </message>
+    <message>
+        <source>中文曲线</source>
+        <translation>CN-B</translation>
+    </message>
+    <message>
+        <source>主:%1</source>
+        <translation>M:%1</translation>
+    </message>
+    <message>
+        <source>主页</source>
+        <translation>Main</translation>
+    </message>
+    <message>
+        <source>主页菜单</source>
+        <translation>Home Menu</translation>
+    </message>
+    <message>
+        <source>从:%1</source>
+        <translation>S:%1</translation>
+    </message>
+    <message>
+        <source>仪表参数设置</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>仪表设置</source>
+        <translation>SysSet</translation>
+    </message>
+    <message>
+        <source>仪表设置快捷键</source>
+        <translation>Device settings shortcut keys</translation>
+    </message>
+    <message>
+        <source>传输完成...</source>
+        <translation>Transfer complete...</translation>
+    </message>
+    <message>
+        <source>传输耗时</source>
+        <translation>Transmission time</translation>
+    </message>
+    <message>
+        <source>低压自动提示：</source>
+        <translation>LVP:</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止放电</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>充放充</source>
+        <translation>CDC Mode</translation>
+    </message>
+    <message>
+        <source>充放充放充</source>
+        <translation>CDCDC Mode</translation>
+    </message>
+    <message>
+        <source>充放电循环测试</source>
+        <translation>CDxn Tester</translation>
+    </message>
+    <message>
+        <source>充放过功门限：</source>
+        <translation>Over Power:</translation>
+    </message>
+    <message>
+        <source>充放过流门限：</source>
+        <translation>FULL.I:</translation>
+    </message>
+    <message>
+        <source>充电停止电压：</source>
+        <translation>C_Cutoff Volt:</translation>
+    </message>
+    <message>
+        <source>充电停止电流：</source>
+        <translation>C_Cutoff Amp:</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>功率:</source>
+        <translation>Powe:</translation>
+    </message>
+    <message>
+        <source>升级日志：</source>
+        <translation>Log:</translation>
+    </message>
+    <message>
+        <source>协议触发</source>
+        <translation>Protocol trigger</translation>
+    </message>
+    <message>
+        <source>单击修改标题</source>
+        <translation>Click to modify the Title</translation>
+    </message>
+    <message>
+        <source>单击停止</source>
+        <translation>Click to stop</translation>
+    </message>
+    <message>
+        <source>单击停止放电</source>
+        <translation>Click to stop discharging</translation>
+    </message>
+    <message>
+        <source>单击可设置</source>
+        <translation>Click to set</translation>
+    </message>
+    <message>
+        <source>单击开始</source>
+        <translation>Click to start</translation>
+    </message>
+    <message>
+        <source>单击开始放电</source>
+        <translation>Click to start discharging</translation>
+    </message>
+    <message>
+        <source>固件信息</source>
+        <translation>Firmware information</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <translation>Firmware update</translation>
+    </message>
+    <message>
+        <source>固件大小：</source>
+        <translation>File size:</translation>
+    </message>
+    <message>
+        <source>固件是空的</source>
+        <translation>Firmware is empty</translation>
+    </message>
+    <message>
+        <source>固件过大,请选择正确的固件</source>
+        <translation>The firmware is too large, please select the correct firmware</translation>
+    </message>
+    <message>
+        <source>容量:</source>
+        <translation>Cap:</translation>
+    </message>
+    <message>
+        <source>导出图片(.png)</source>
+        <translation>Export image (.png)</translation>
+    </message>
+    <message>
+        <source>导出数据(.csv)</source>
+        <translation>Export data (.csv)</translation>
+    </message>
+    <message>
+        <source>开发中...</source>
+        <translation>Developing...</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>开始/停止</source>
+        <translation>Start/Stop</translation>
+    </message>
+    <message>
+        <source>开始下载</source>
+        <translation>Downloading</translation>
+    </message>
+    <message>
+        <source>开始传输固件...</source>
+        <translation>Start transferring firmware...</translation>
+    </message>
+    <message>
+        <source>开始放电</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>开始放电/停止放电</source>
+        <translation>OFF/ON</translation>
+    </message>
+    <message>
+        <source>当前温度：</source>
+        <translation>Current temperature:</translation>
+    </message>
+    <message>
+        <source>当前电压：</source>
+        <translation>Current voltage:</translation>
+    </message>
+    <message>
+        <source>当前电流：</source>
+        <translation>Current current:</translation>
+    </message>
+    <message>
+        <source>快充协议自动检测</source>
+        <translation>Protocol detector</translation>
+    </message>
+    <message>
+        <source>恒功率模式</source>
+        <translation>Constant Power</translation>
+    </message>
+    <message>
+        <source>恒电压模式</source>
+        <translation>Constant Voltage</translation>
+    </message>
+    <message>
+        <source>恒电流模式</source>
+        <translation>Constant Current</translation>
+    </message>
+    <message>
+        <source>恒电阻模式</source>
+        <translation>Constant Resistance</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Restore settings</translation>
+    </message>
+    <message>
+        <source>打开固件文件</source>
+        <translation>Open firmware file</translation>
+    </message>
+    <message>
+        <source>打开固件：</source>
+        <translation>Open file:</translation>
+    </message>
+    <message>
+        <source>打开文件...</source>
+        <translation>Open File...</translation>
+    </message>
+    <message>
+        <source>打开文件失败</source>
+        <translation>Fail to open file</translation>
+    </message>
+    <message>
+        <source>探头过温门限：</source>
+        <translation>Over Ext.Temp:</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Tips</translation>
+    </message>
+    <message>
+        <source>提示信息</source>
+        <translation>Prompt information</translation>
+    </message>
+    <message>
+        <source>握手成功...</source>
+        <translation>Handshake succeeded...</translation>
+    </message>
+    <message>
+        <source>搜索总线上的设备</source>
+        <translation>Search for devices on the bus</translation>
+    </message>
+    <message>
+        <source>放电停止电压：</source>
+        <translation>D_Cutoff Volt:</translation>
+    </message>
+    <message>
+        <source>放电管温度:</source>
+        <translation>      MOS.T:</translation>
+    </message>
+    <message>
+        <source>数据图表展示</source>
+        <translation>Chart Display</translation>
+    </message>
+    <message>
+        <source>数据清零</source>
+        <translation>Data clearing</translation>
+    </message>
+    <message>
+        <source>曲线宽度</source>
+        <translation>Curve width</translation>
+    </message>
+    <message>
+        <source>曲线设置</source>
+        <translation>Curve Settings</translation>
+    </message>
+    <message>
+        <source>曲线颜色</source>
+        <translation>Curve color</translation>
+    </message>
+    <message>
+        <source>更多功能等待开发</source>
+        <translation>Developing</translation>
+    </message>
+    <message>
+        <source>更新失败</source>
+        <translation>Update failed</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>本地升级</source>
+        <translation>Local upgrade</translation>
+    </message>
+    <message>
+        <source>本次下载结束</source>
+        <translation>End of this download</translation>
+    </message>
+    <message>
+        <source>标题变更对话框</source>
+        <translation>Title Change Dialog</translation>
+    </message>
+    <message>
+        <source>校准系数：</source>
+        <translation>Calibration factor:</translation>
+    </message>
+    <message>
+        <source>正在扫描总线设备</source>
+        <translation>Scanning bus devices</translation>
+    </message>
+    <message>
+        <source>此功能正在加点开发中，敬请期待。</source>
+        <translation>This function is under development.</translation>
+    </message>
+    <message>
+        <source>测内阻</source>
+        <translation>Internal_Res_Tester</translation>
+    </message>
+    <message>
+        <source>测电源</source>
+        <translation>Power Tester</translation>
+    </message>
+    <message>
+        <source>测线组</source>
+        <translation>Cable Tester</translation>
+    </message>
+    <message>
+        <source>测试仪主界面</source>
+        <translation>Home Menu</translation>
+    </message>
+    <message>
+        <source>测量小数值时让曲线更明显</source>
+        <translation>Make the curve more pronounced when measuring small values</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>滚动图显</source>
+        <translation>Scroll display</translation>
+    </message>
+    <message>
+        <source>点击搜索总线设备</source>
+        <translation>Click to search for bus devices</translation>
+    </message>
+    <message>
+        <source>烧写完成...</source>
+        <translation>Burning completed...</translation>
+    </message>
+    <message>
+        <source>电压:</source>
+        <translation>Volt:</translation>
+    </message>
+    <message>
+        <source>电池充满电压:</source>
+        <translation>Full.U:</translation>
+    </message>
+    <message>
+        <source>电池充满电流:</source>
+        <translation>Full.I:</translation>
+    </message>
+    <message>
+        <source>电池容量</source>
+        <translation>Battery capacity</translation>
+    </message>
+    <message>
+        <source>电池放完电压:</source>
+        <translation>Cut_Off Volt:</translation>
+    </message>
+    <message>
+        <source>电流:</source>
+        <translation>Curr:</translation>
+    </message>
+    <message>
+        <source>电流清零</source>
+        <translation>Current clearing</translation>
+    </message>
+    <message>
+        <source>电能表主界面</source>
+        <translation>Meter Main</translation>
+    </message>
+    <message>
+        <source>电量:</source>
+        <translation>Ele:</translation>
+    </message>
+    <message>
+        <source>电阻:</source>
+        <translation>Res:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>空的固件</source>
+        <translation>Empty firmware</translation>
+    </message>
+    <message>
+        <source>系统升级快捷键</source>
+        <translation>System upgrade shortcut key</translation>
+    </message>
+    <message>
+        <source>系统设置</source>
+        <translation>System settings</translation>
+    </message>
+    <message>
+        <source>累计图显</source>
+        <translation>All Display</translation>
+    </message>
+    <message>
+        <source>背景颜色风格：</source>
+        <translation>ChartTheme:</translation>
+    </message>
+    <message>
+        <source>自定义曲线范围</source>
+        <translation>Custom Scope</translation>
+    </message>
+    <message>
+        <source>菜单</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>设备信息</source>
+        <translation>Device information</translation>
+    </message>
+    <message>
+        <source>设备列表</source>
+        <translation>Devices</translation>
+    </message>
+    <message>
+        <source>设备名称:</source>
+        <translation>Device name:</translation>
+    </message>
+    <message>
+        <source>设备名称：</source>
+        <translation>Device name:</translation>
+    </message>
+    <message>
+        <source>设备已断开</source>
+        <translation>Device disconnected</translation>
+    </message>
+    <message>
+        <source>设备已连接</source>
+        <translation>Device connected</translation>
+    </message>
+    <message>
+        <source>请使用数据线将设备的HID口与电脑相连接！</source>
+        <translation>Please connect the HID to the computer!</translation>
+    </message>
+    <message>
+        <source>请等待设备烧写完成...</source>
+        <translation>Please wait for the device to finish burning...</translation>
+    </message>
+    <message>
+        <source>请输入标题:</source>
+        <translation>Please enter a title:</translation>
+    </message>
+    <message>
+        <source>转/分</source>
+        <translation>RPM</translation>
+    </message>
+    <message>
+        <source>过功自动提示：</source>
+        <translation>OPP:</translation>
+    </message>
+    <message>
+        <source>过压自动提示：</source>
+        <translation>OVP:</translation>
+    </message>
+    <message>
+        <source>返回主页</source>
+        <translation>Return</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>限时放电时间:</source>
+        <translation>DischargeTime:</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Project</translation>
+    </message>
+    <message>
+        <source>风扇转速:</source>
+        <translation>      Fan.S:</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>0.00000</source>
+        <translation>0.00000</translation>
+    </message>
+    <message>
+        <source>00</source>
+        <translation>00</translation>
+    </message>
+    <message>
+        <source>00.00</source>
+        <translation>00.00</translation>
+    </message>
+    <message>
+        <source>00.0000</source>
+        <translation>00.0000</translation>
+    </message>
+    <message>
+        <source>000.0</source>
+        <translation>000.0</translation>
+    </message>
+    <message>
+        <source>0000</source>
+        <translation>0000</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>1 | HK07 000</source>
+        <translation>1 | HK07 000</translation>
+    </message>
+    <message>
+        <source>1.000</source>
+        <translation>1.000</translation>
+    </message>
+    <message>
+        <source>1000A</source>
+        <translation>1000A</translation>
+    </message>
+    <message>
+        <source>100A</source>
+        <translation>100A</translation>
+    </message>
+    <message>
+        <source>200A</source>
+        <translation>200A</translation>
+    </message>
+    <message>
+        <source>300A</source>
+        <translation>300A</translation>
+    </message>
+    <message>
+        <source>30A</source>
+        <translation>30A</translation>
+    </message>
+    <message>
+        <source>400A</source>
+        <translation>400A</translation>
+    </message>
+    <message>
+        <source>500A</source>
+        <translation>500A</translation>
+    </message>
+    <message>
+        <source>60</source>
+        <translation>60</translation>
+    </message>
+    <message>
+        <source>600A</source>
+        <translation>600A</translation>
+    </message>
+    <message>
+        <source>&lt;</source>
+        <translation>&lt;</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>TALMIR Lumerin System APP V1.0.6</source>
+        <translation>TALMIR Lumerin System APP V1.0.6</translation>
+    </message>
+    <message>
+        <source>CAP</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>CPU/NTC</source>
+        <translation>CPU/NTC</translation>
+    </message>
+    <message>
+        <source>CPU:</source>
+        <translation>CPU:</translation>
+    </message>
+    <message>
+        <source>CPU_Temp</source>
+        <translation>CPU_Temp</translation>
+    </message>
+    <message>
+        <source>CURR</source>
+        <translation>CURR</translation>
+    </message>
+    <message>
+        <source>ELE</source>
+        <translation>ELE</translation>
+    </message>
+    <message>
+        <source>ELE/CAP</source>
+        <translation>ELE/CAP</translation>
+    </message>
+    <message>
+        <source>ENGLISH</source>
+        <translation>ENGLISH</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Excel file</source>
+        <translation>Excel file</translation>
+    </message>
+    <message>
+        <source>Files (*.csv)</source>
+        <translation>Files (*.csv)</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>Is:</source>
+        <translation>Is:</translation>
+    </message>
+    <message>
+        <source>MOS_T</source>
+        <translation>MOS_T</translation>
+    </message>
+    <message>
+        <source>MOS_Temp</source>
+        <translation>MOS_Temp</translation>
+    </message>
+    <message>
+        <source>NTC:</source>
+        <translation>NTC:</translation>
+    </message>
+    <message>
+        <source>NTC_Temp</source>
+        <translation>NTC_Temp</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>POWER</source>
+        <translation>POWER</translation>
+    </message>
+    <message>
+        <source>Ps:</source>
+        <translation>Ps:</translation>
+    </message>
+    <message>
+        <source>Rs:</source>
+        <translation>Rs:</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>Simple Real-Time Chart</source>
+        <translation>Simple Real-Time Chart</translation>
+    </message>
+    <message>
+        <source>Tips:Hello!</source>
+        <translation>Tips:Hello!</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>VOLT</source>
+        <translation>VOLT</translation>
+    </message>
+    <message>
+        <source>Vs:</source>
+        <translation>Vs:</translation>
+    </message>
+    <message>
+        <source>W</source>
+        <translation>W</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>error</translation>
+    </message>
+    <message>
+        <source>image(*.png)</source>
+        <translation>image(*.png)</translation>
+    </message>
+    <message>
+        <source>mAh</source>
+        <translation>mAh</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>wh</source>
+        <translation>wh</translation>
+    </message>
+    <message>
+        <source>Ω</source>
+        <translation>Ω</translation>
+    </message>
+    <message>
+        <source>℃</source>
+        <translation>℃</translation>
+    </message>
+    <message>
+        <source>简体中文</source>
+        <translation>简体中文</translation>
+    </message>
+</context>
+<context>
+    <name>CDPopTips</name>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&apos;font-size:10pt; color:#ff0000;&apos;&gt;警告：运行前请正确设置被测电池的充满电压和放电终止电压，否则可能损坏电池，甚至引起爆炸！&lt;/span&gt;&lt;/p&gt;&lt;p&gt;&lt;span style=&apos;font-size:10pt; color:#ff0000;&apos;&gt;Waring:Before operation, please set the full-charge voltage and the discharge cut-off voltage of the battery under test correctly, otherwise the battery may be damaged or even explode!&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&apos;font-size:10pt; color:#ff0000;&apos;&gt;警告：运行前请正确设置被测电池的充满电压和放电终止电压，否则可能损坏电池，甚至引起爆炸！&lt;/span&gt;&lt;/p&gt;&lt;p&gt;&lt;span style=&apos;font-size:10pt; color:#ff0000;&apos;&gt;Waring:Before operation, please set the full-charge voltage and the discharge cut-off voltage of the battery under test correctly, otherwise the battery may be damaged or even explode!&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>清除数据并开始新一轮放电</source>
+        <translation>Clear data for a new cycle</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>继续上一轮放电</source>
+        <translation>Continue to previous cycle</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Tips</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceInfoUI</name>
+    <message>
+        <source>型号</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>序列号</source>
+        <translation>SN</translation>
+    </message>
+    <message>
+        <source>模拟器</source>
+        <translation>Simulator</translation>
+    </message>
+    <message>
+        <source>点击图标添加设备</source>
+        <translation>Click to add device</translation>
+    </message>
+    <message>
+        <source>点击图标移出设备</source>
+        <translation>Clickto remove device</translation>
+    </message>
+    <message>
+        <source>空闲</source>
+        <translation>Idle</translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>[none]</source>
+        <translation>[none]</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+</context>
+<context>
+    <name>customcoordinates</name>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>当前状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>数据轴</source>
+        <translation>Data axis</translation>
+    </message>
+    <message>
+        <source>最大值</source>
+        <translation>Maximum value</translation>
+    </message>
+    <message>
+        <source>最小值</source>
+        <translation>Minimum value</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>CAP:</source>
+        <translation>CAP:</translation>
+    </message>
+    <message>
+        <source>CPU_T:</source>
+        <translation>CPU_T:</translation>
+    </message>
+    <message>
+        <source>CURR:</source>
+        <translation>CURR:</translation>
+    </message>
+    <message>
+        <source>ELE:</source>
+        <translation>ELE:</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>MOS_T:</source>
+        <translation>MOS_T:</translation>
+    </message>
+    <message>
+        <source>NTC_T:</source>
+        <translation>NTC_T:</translation>
+    </message>
+    <message>
+        <source>POWER:</source>
+        <translation>POWER:</translation>
+    </message>
+    <message>
+        <source>VOLT:</source>
+        <translation>VOLT:</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>
+</source>
+        <translation>
+</translation>
+    </message>
+    <message>
+        <source>-----------------------NV05/NV15/NV17-----------------------
+</source>
+        <translation>-----------------------NV05/NV15/NV17-----------------------
+</translation>
+    </message>
+    <message>
+        <source>------------------HK07/MR310/MR820/MR470-------------------
+</source>
+        <translation>------------------HK07/MR310/MR820/MR470-------------------
+</translation>
+    </message>
+    <message>
+        <source>----------------TALMIR LOAD_Tester Software----------------
+</source>
+        <translation>----------------TALMIR LOAD_Tester Software----------------
+</translation>
+    </message>
+    <message>
+        <source>----------------TALMIR POWER_Tester Software----------------
+</source>
+        <translation>----------------TALMIR POWER_Tester Software----------------
+</translation>
+    </message>
+    <message>
+        <source>FAN_SPEED(RPM),
+</source>
+        <translation>FAN_SPEED(RPM),
+</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation>,</translation>
+    </message>
+    <message>
+        <source>CPU_TEMP(℃),</source>
+        <translation>CPU_TEMP(℃),</translation>
+    </message>
+    <message>
+        <source>CURRENT(A),</source>
+        <translation>CURRENT(A),</translation>
+    </message>
+    <message>
+        <source>DATE,</source>
+        <translation>DATE,</translation>
+    </message>
+    <message>
+        <source>E_CAPACITY(mAh),</source>
+        <translation>E_CAPACITY(mAh),</translation>
+    </message>
+    <message>
+        <source>E_QUANTITY(Wh),</source>
+        <translation>E_QUANTITY(Wh),</translation>
+    </message>
+    <message>
+        <source>MOS_TEMP(℃),</source>
+        <translation>MOS_TEMP(℃),</translation>
+    </message>
+    <message>
+        <source>NTC_TEMP(℃),</source>
+        <translation>NTC_TEMP(℃),</translation>
+    </message>
+    <message>
+        <source>POWER(W),</source>
+        <translation>POWER(W),</translation>
+    </message>
+    <message>
+        <source>RESISTANCE(Ω),</source>
+        <translation>RESISTANCE(Ω),</translation>
+    </message>
+    <message>
+        <source>VOLTAGE(V),</source>
+        <translation>VOLTAGE(V),</translation>
+    </message>
+</context>
+</TS>
