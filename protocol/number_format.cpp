@@ -1,0 +1,57 @@
+#include "number_format.h"
+
+#include <cmath>
+
+namespace proto {
+
+QString formatFixed(double value, int width, int decimals)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const bool negative = value < 0;
+    QString digits = QString::number(std::fabs(value), 'f', decimals < 0 ? 0 : decimals);
+    const int padding = width - digits.size() - (negative ? 1 : 0);
+    if (padding > 0)
+        digits.prepend(QString(padding, QLatin1Char('0')));
+    if (negative)
+        digits.prepend(QLatin1Char('-'));
+    return digits;
+}
+
+QString formatNv05Amount(double value)
+{
+    if (value < 1000)
+        return formatFixed(value, 7, 3);
+    if (value < 10000)
+        return formatFixed(value, 7, 2);
+    if (value < 100000)
+        return formatFixed(value, 7, 1);
+    return formatFixed(value, 6, 0);
+}
+
+QString formatNtc(double value)
+{
+    // The instrument reports far below -30 when no probe is plugged in.
+    if (value < -30)
+        return QStringLiteral("--.-");
+    return formatFixed(value, 4, 1);
+}
+
+QString formatSetPoint(uint8_t workMode, double value)
+{
+    switch (workMode) {
+    case 1:
+        return formatFixed(value, 6, 2);
+    case 2:
+        return formatFixed(value, 7, 2);
+    case 3:
+        return formatFixed(value, 6, 1);
+    default:
+        break;
+    }
+    if (workMode <= 9)
+        return formatFixed(value, 7, 4);
+    return QString();
+}
+
+} // namespace proto
