@@ -1,0 +1,29 @@
+#include "my_thread.h"
+
+#include <QMetaType>
+
+std::atomic<int> my_thread::s_firstDelayMs{1000};
+std::atomic<int> my_thread::s_stepMs{150};
+
+my_thread::my_thread(QObject *parent) : QThread(parent)
+{
+    qRegisterMetaType<qint16>("qint16");
+}
+
+void my_thread::setPacing(int firstDelayMs, int stepMs)
+{
+    s_firstDelayMs.store(qMax(0, firstDelayMs));
+    s_stepMs.store(qMax(0, stepMs));
+}
+
+void my_thread::run()
+{
+    // Gives the freshly opened device time to settle before the first address request.
+    QThread::msleep(static_cast<unsigned long>(s_firstDelayMs.load()));
+    for (qint16 addr = FirstAddress; addr <= LastAddress; ++addr) {
+        emit ThreadSendData_Signal(addr);
+        QThread::msleep(static_cast<unsigned long>(s_stepMs.load()));
+        emit ThreadRecvData_Signal();
+    }
+    emit ThreadShowData_Signal();
+}

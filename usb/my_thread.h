@@ -1,0 +1,33 @@
+#pragma once
+// Paces one bus address scan: the main dialog sends and reads on its own thread when the
+// signals arrive; this thread only sleeps and signals.
+
+#include <QThread>
+
+#include <atomic>
+
+class my_thread : public QThread
+{
+    Q_OBJECT
+public:
+    explicit my_thread(QObject *parent = nullptr);
+
+    static constexpr qint16 FirstAddress = 1;
+    static constexpr qint16 LastAddress = 10;
+
+    // For tests: the wait before the first address and the step between request and read
+    // (1000 ms and 150 ms in the program).
+    static void setPacing(int firstDelayMs, int stepMs);
+
+signals:
+    void ThreadSendData_Signal(qint16 addr);
+    void ThreadRecvData_Signal();
+    void ThreadShowData_Signal();
+
+protected:
+    void run() override;
+
+private:
+    static std::atomic<int> s_firstDelayMs;
+    static std::atomic<int> s_stepMs;
+};

@@ -1,0 +1,3 @@
+#include "usb_log.h"
+
+Q_LOGGING_CATEGORY(lcUsb, "usb")

@@ -1,0 +1,217 @@
+#include "usb_thread.h"
+
+#include "hid_seam.h"
+#include "setting.h"
+#include "usb_log.h"
+
+#include <QMetaType>
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr qint64 OpenRetryMs = 500;
+// Wait slices for one read: short while the upgrade is writing so that its packets do not queue
+// behind a long read, longer when idle so that a connected, quiet program costs next to nothing.
+constexpr int BusyReadSliceMs = 2;
+constexpr int IdleReadSliceMs = 50;
+constexpr qint64 BusyAfterWriteMs = 1000;
+
+} // namespace
+
+USBThread::USBThread(QObject *parent)
+    : QThread(parent), m_spin(qEnvironmentVariableIntValue("USB_TESTER_WATCHER_SPIN") == 1)
+{
+    qRegisterMetaType<QByteArray>("QByteArray");
+    qRegisterMetaType<QString>("QString");
+
+    qCDebug(lcUsb) << "线程thread_pause:" << m_stop.load();
+
+    // The stored value is informational only: every report goes out with ID 0x55.
+    Setting setting;
+    if (setting.read(QStringLiteral("report_id")).isEmpty())
+        setting.write(QStringLiteral("report_id"), QString::number(ReportId));
+
+    // Brings up the HID library on the constructing thread before the watcher uses it.
+    hid::backend();
+
+    m_clock.start();
+    m_lastAttemptMs = m_clock.elapsed();
+}
+
+USBThread::~USBThread()
+{
+    requestStop();
+    wait();
+}
+
+void USBThread::setDeviceIds(quint16 vendorId, quint16 productId)
+{
+    m_vendorId.store(vendorId);
+    m_productId.store(productId);
+}
+
+bool USBThread::openDevice(QString *product, QString *serial)
+{
+    QMutexLocker lock(&m_ioMutex);
+    m_open.store(false);
+    m_device.reset();
+
+    std::unique_ptr<hid::Device> device = hid::backend().open(m_vendorId.load(), m_productId.load());
+    if (!device)
+        return false;
+    qCDebug(lcUsb) << "USB设备打开成功";
+    if (m_spin)
+        device->setNonBlocking(true);
+
+    *product = device->productString();
+    qCDebug(lcUsb) << "product:" << *product;
+    if (serial) {
+        *serial = device->serialNumberString();
+        qCDebug(lcUsb) << "serial:" << *serial;
+    }
+    m_device = std::move(device);
+    m_open.store(true);
+    return true;
+}
+
+bool USBThread::tryOpen()
+{
+    QString product;
+    QString serial;
+    if (!openDevice(&product, &serial))
+        return false;
+    emit usb_connect(product);
+    return true;
+}
+
+void USBThread::writeReport(const unsigned char *data, int length)
+{
+    if (!m_open.load())
+        return;
+
+    unsigned char report[ReportSize] = {};
+    report[0] = ReportId;
+    if (data && length > 0)
+        std::memcpy(report + 1, data, size_t(std::min(length, ReportSize - 1)));
+    for (unsigned char byte : report)
+        qCDebug(lcUsb) << "sendbuf:" << byte;
+
+    // Announce the write before queueing on the mutex: the watcher then steps aside between
+    // reads and shortens its next waits.
+    m_lastWriteMs.store(m_clock.elapsed());
+    m_writersWaiting.fetch_add(1);
+    int result = 0;
+    bool written = false;
+    {
+        QMutexLocker lock(&m_ioMutex);
+        m_writersWaiting.fetch_sub(1);
+        if (m_device) {
+            result = m_device->write(report, ReportSize);
+            written = true;
+        }
+    }
+    m_writerDone.wakeAll();
+
+    if (!written)
+        return;
+    qCDebug(lcUsb) << "write res:" << result;
+    if (result < ReportSize) {
+        qCDebug(lcUsb) << "short write, res:" << result;
+        emit usb_send_error();
+    }
+}
+
+void USBThread::requestStop()
+{
+    m_stop.store(true);
+    {
+        QMutexLocker lock(&m_sleepMutex);
+        m_wake.wakeAll();
+    }
+    m_writerDone.wakeAll();
+}
+
+int USBThread::readWaitSliceMs() const
+{
+    return m_clock.elapsed() - m_lastWriteMs.load() < BusyAfterWriteMs ? BusyReadSliceMs
+                                                                       : IdleReadSliceMs;
+}
+
+void USBThread::run()
+{
+    while (!m_stop.load()) {
+        if (m_open.load()) {
+            serviceOpenDevice();
+            continue;
+        }
+        if (m_clock.elapsed() - m_lastAttemptMs >= OpenRetryMs) {
+            m_lastAttemptMs = m_clock.elapsed();
+            QString product;
+            if (openDevice(&product, nullptr)) {
+                emit usb_connect(product);
+                continue;
+            }
+        }
+        sleepUntilNextAttempt();
+    }
+    qCDebug(lcUsb) << "quit";
+    abandonDevice();
+}
+
+void USBThread::serviceOpenDevice()
+{
+    QByteArray report;
+    int result = 0;
+    bool lost = false;
+    {
+        QMutexLocker lock(&m_ioMutex);
+        while (m_writersWaiting.load() > 0 && !m_stop.load())
+            m_writerDone.wait(&m_ioMutex, 5);
+        if (!m_device) {
+            m_open.store(false);
+            return;
+        }
+        result = m_spin ? m_device->read(m_input, ReportSize)
+                        : m_device->readTimeout(m_input, ReportSize, readWaitSliceMs());
+        if (result >= ReportSize)
+            report = QByteArray(reinterpret_cast<const char *>(m_input), ReportSize);
+        if (result < 0) {
+            // The device is gone; its handle is useless from now on.
+            m_device.reset();
+            m_open.store(false);
+            lost = true;
+        }
+    }
+
+    // A report is handed over as its own copy: the buffer is reused by the next read.
+    if (!report.isEmpty())
+        emit new_data(report, ReportSize);
+
+    const qint64 now = m_clock.elapsed();
+    if (lost || now - m_lastAttemptMs >= OpenRetryMs) {
+        m_lastAttemptMs = now;
+        qCDebug(lcUsb, "res:%d", result);
+    }
+    if (lost)
+        emit usb_disconnect();
+}
+
+void USBThread::sleepUntilNextAttempt()
+{
+    QMutexLocker lock(&m_sleepMutex);
+    if (m_stop.load())
+        return;
+    const qint64 remaining = OpenRetryMs - (m_clock.elapsed() - m_lastAttemptMs);
+    if (remaining > 0)
+        m_wake.wait(&m_sleepMutex, static_cast<unsigned long>(remaining));
+}
+
+void USBThread::abandonDevice()
+{
+    QMutexLocker lock(&m_ioMutex);
+    m_open.store(false);
+    m_device.reset();
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The connection watcher: a thread with its own handle to the instrument. It notices the device
+// arriving and leaving, hands every input report to the GUI thread, and carries the firmware
+// upgrade's outgoing reports.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QString>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <atomic>
+#include <memory>
+
+namespace hid {
+class Device;
+}
+
+class USBThread : public QThread
+{
+    Q_OBJECT
+public:
+    explicit USBThread(QObject *parent = nullptr);
+    ~USBThread() override;
+
+    // Copied from the main dialog before the first open.
+    void setDeviceIds(quint16 vendorId, quint16 productId);
+
+    // One synchronous open attempt on the calling thread; emits usb_connect on success.
+    bool tryOpen();
+
+    // Sends one 64-byte report: 0x55, then the first 63 bytes of `data`, zero-padded. Dropped
+    // silently while no device is open; a short write raises usb_send_error.
+    void writeReport(const unsigned char *data, int length);
+
+    // Asks the loop to end; it does so within one wait slice (at most about 100 ms).
+    void requestStop();
+
+    bool isDeviceOpen() const { return m_open.load(); }
+
+    static constexpr int ReportSize = 64;
+    static constexpr quint8 ReportId = 0x55;
+
+signals:
+    void new_data(const QByteArray &report, unsigned int length);
+    void usb_connect(QString dev_str);
+    void usb_disconnect();
+    void usb_send_error();
+
+protected:
+    void run() override;
+
+private:
+    bool openDevice(QString *product, QString *serial);
+    void serviceOpenDevice();
+    void sleepUntilNextAttempt();
+    void abandonDevice();
+    int readWaitSliceMs() const;
+
+    // Guards m_device and every call made on it: hidapi does not promise that a read and a
+    // write may run on one handle from two threads at once.
+    QMutex m_ioMutex;
+    QWaitCondition m_writerDone;
+    std::atomic<int> m_writersWaiting{0};
+    std::unique_ptr<hid::Device> m_device;
+
+    // Lets requestStop wake the closed-state sleep at once.
+    QMutex m_sleepMutex;
+    QWaitCondition m_wake;
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_open{false};
+    std::atomic<quint16> m_vendorId{0x0483};
+    std::atomic<quint16> m_productId{0x5750};
+
+    QElapsedTimer m_clock;
+    qint64 m_lastAttemptMs = 0; // watcher thread (and tryOpen before start) only
+    std::atomic<qint64> m_lastWriteMs{-1000000};
+    unsigned char m_input[ReportSize] = {};
+    const bool m_spin; // USB_TESTER_WATCHER_SPIN=1: old back-to-back non-blocking reads
+};
