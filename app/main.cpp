@@ -1,0 +1,83 @@
+#include "main_dialog.h"
+#include "simulated_bus.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QPalette>
+#include <QTextCodec>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void applyStyleSheet(QApplication &app)
+{
+    QFile file(":/qss/psblack.css");
+    if (!file.open(QFile::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    const QString text = QString::fromLatin1(bytes.constData(), int(qstrnlen(bytes.constData(), uint(bytes.size()))));
+    app.setPalette(QPalette(QColor(text.mid(20, 7))));
+    app.setStyleSheet(text);
+    file.close();
+}
+
+// The fonts the screens were designed with are rarely installed on Linux: map them to what is.
+void addFontSubstitutes()
+{
+    const QStringList cjk = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
+    for (const char *family : {"Microsoft Yahei", "微软雅黑", "宋体"})
+        QFont::insertSubstitutions(family, cjk);
+    QFont::insertSubstitutions("DINW10-Medium", {"DejaVu Sans Condensed", "DejaVu Sans"});
+}
+
+// "--demo" or "--demo=SPEC" attaches the simulated instrument instead of real hardware.
+bool demoRequested(const QStringList &arguments, QString *spec)
+{
+    for (const QString &argument : arguments) {
+        if (argument == "--demo")
+            return true;
+        if (argument.startsWith("--demo=")) {
+            *spec = argument.mid(7);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
+    applyStyleSheet(app);
+    addFontSubstitutes();
+    app.setFont(QFont("Microsoft Yahei", 9));
+
+    std::unique_ptr<sim::SimulatedBus> simulator;
+    QString demoSpec;
+    if (demoRequested(app.arguments(), &demoSpec)) {
+        sim::BusConfig config;
+        QString error;
+        if (!sim::parseDemoOption(demoSpec, config, &error)) {
+            std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n", qPrintable(demoSpec),
+                         qPrintable(error));
+            return 2;
+        }
+        simulator = std::make_unique<sim::SimulatedBus>(config);
+        hid::setBackend(simulator.get());
+    }
+
+    int result = 0;
+    {
+        MainDialog dialog;
+        dialog.show();
+        result = app.exec();
+    }
+    hid::setBackend(nullptr);
+    return result;
+}

@@ -1,0 +1,184 @@
+// Construction, form set-up and shutdown of the main dialog.
+
+#include "main_dialog.h"
+
+#include "device_info_ui.h"
+#include "icon_helper.h"
+#include "my_thread.h"
+#include "setting.h"
+#include "ui_MainDialog.h"
+#include "usb_thread.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QTime>
+#include <QTimer>
+
+#include <cstdlib>
+
+Q_LOGGING_CATEGORY(lcApp, "app")
+
+namespace glyph {
+constexpr ushort Return = 0xF122;
+constexpr ushort Home = 0xF073;
+constexpr ushort Minimise = 0xF068;
+constexpr ushort Maximise = 0xF2D0;
+constexpr ushort Close = 0xF00D;
+constexpr ushort Menu = 0xF150;
+} // namespace glyph
+
+MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog)
+{
+    chartTimer = new QTimer;
+    readTimer = new QTimer;
+    buttonTextTimer = new QTimer;
+
+    m_resizeRegion = 8;
+    setMouseTracking(true);
+
+    ui->setupUi(this);
+    initForm();
+
+    ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
+    ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");
+
+    ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
+    QHeaderView *header = ui->device_treeWidget->header();
+    auto *listIcon = new QLabel(header);
+    listIcon->setObjectName("device_list_icon");
+    listIcon->setFixedSize(20, 20);
+    listIcon->setStyleSheet("border-image: url(:/sys/rs/rs/list_20x20.png);");
+    listIcon->setAlignment(Qt::AlignCenter);
+    listIcon->move(header->sectionPosition(0) + 60, 2);
+
+    buttonTextTimer->setInterval(500);
+    readTimer->setInterval(500);
+    connect(buttonTextTimer, &QTimer::timeout, this, &MainDialog::refreshRunButton);
+    connect(readTimer, &QTimer::timeout, this, &MainDialog::readStep);
+    buttonTextTimer->start();
+    readTimer->start();
+
+    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(glyph::Home), 16);
+    buildHomeGrids();
+    IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
+    IconHelper::shared().applyGlyph(ui->disp_btnReturn, QChar(glyph::Return), 16);
+
+    std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
+
+    m_scanThread = new my_thread(this);
+    connect(m_scanThread, &my_thread::ThreadSendData_Signal, this, &MainDialog::ThreadSendData_Slot);
+    connect(m_scanThread, &my_thread::ThreadRecvData_Signal, this, &MainDialog::ThreadRecvData_Slot);
+    connect(m_scanThread, &my_thread::ThreadShowData_Signal, this, &MainDialog::ThreadShowData_Slot);
+
+    m_usbThread = new USBThread(this);
+    connect(m_usbThread, &USBThread::new_data, this, &MainDialog::usbreceivedata);
+    connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::usbconnect);
+    connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
+    connect(m_usbThread, &USBThread::usb_send_error, this, &MainDialog::usbsenderror);
+    m_usbThread->setDeviceIds(m_vendorId, m_productId);
+    if (!m_usbThread->tryOpen()) {
+        const QString reason = hid::backend().lastOpenError();
+        if (reason.startsWith("permission"))
+            showPermissionHint(reason);
+    }
+    m_usbThread->start();
+
+    upgradeTimer = new QTimer(this);
+    connect(upgradeTimer, &QTimer::timeout, this, &MainDialog::mytimer_timeout);
+
+    chartTimer->setInterval(500);
+    connect(chartTimer, &QTimer::timeout, this, &MainDialog::record_data);
+    chartTimer->start();
+}
+
+MainDialog::~MainDialog()
+{
+    // The worker threads are children of the dialog: they must not be destroyed while running.
+    stopWorkers();
+    delete chartTimer;
+    delete readTimer;
+    delete buttonTextTimer;
+    delete ui;
+}
+
+void MainDialog::initForm()
+{
+    m_translator = new QTranslator(this);
+    if (Setting().read("Language") == "English")
+        installEnglish();
+    else
+        QApplication::removeTranslator(m_translator);
+    ui->retranslateUi(this);
+
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    // Hover over the outer border must reach the dialog through the panels that cover it.
+    ui->main_widget->setMouseTracking(true);
+    ui->top_widget->setMouseTracking(true);
+
+    applyTitleGlyphs();
+
+    ui->widgetTitle->installEventFilter(this);
+    ui->widgetTitle->setProperty("form", "title");
+}
+
+void MainDialog::installEnglish()
+{
+    if (m_translator->load(":/Language/lib_en.qm"))
+        QApplication::installTranslator(m_translator);
+    else
+        qCDebug(lcApp) << "translation not loaded: :/Language/lib_en.qm";
+}
+
+void MainDialog::applyTitleGlyphs()
+{
+    IconHelper &icons = IconHelper::shared();
+    icons.applyGlyph(ui->btnMenu_Min, QChar(glyph::Minimise), 9);
+    icons.applyGlyph(ui->btnMenu_Max, QChar(glyph::Maximise), 9);
+    icons.applyGlyph(ui->btnMenu_Close, QChar(glyph::Close), 9);
+    icons.applyGlyph(ui->btnMenu_Menu, QChar(glyph::Menu), 9);
+}
+
+void MainDialog::showPermissionHint(const QString &reason)
+{
+    qCWarning(lcApp).noquote() << "USB instrument present but not accessible:" << reason;
+    ui->Start_label_permission->setText(
+        tr("已找到设备，但当前用户无权打开它（%1）。请用 sudo cmake --install build 安装 udev 规则，"
+           "然后重新插拔设备。\nThe instrument was found but this user may not open it (%1). Install "
+           "the udev rule with 'sudo cmake --install build', then unplug and replug it.")
+            .arg(reason));
+}
+
+void MainDialog::stopWorkers()
+{
+    if (m_usbThread && m_usbThread->isRunning()) {
+        m_usbThread->requestStop();
+        m_usbThread->wait();
+    }
+    // A bus scan lasts at most a few seconds; its signals must not outlive the dialog.
+    if (m_scanThread && m_scanThread->isRunning())
+        m_scanThread->wait();
+}
+
+void MainDialog::on_btnMenu_Close_clicked()
+{
+    stopWorkers();
+    close();
+}
+
+void MainDialog::closeEvent(QCloseEvent *event)
+{
+    stopWorkers();
+    QDialog::closeEvent(event);
+}
+
+void MainDialog::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        qCDebug(lcApp) << "语言改变了";
+    QDialog::changeEvent(event);
+}

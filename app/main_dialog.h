@@ -1,0 +1,180 @@
+#pragma once
+// The program's only window: a frameless dialog with its own title bar, the page stack and the
+// device list. It wires the parts together; the work is done by the small classes it owns.
+// Its implementation is split by concern over main_dialog_*.cpp.
+
+#include "hid_seam.h"
+
+#include <QDialog>
+#include <QPair>
+#include <QPointer>
+#include <QRect>
+#include <QTranslator>
+#include <QVector>
+
+#include <array>
+#include <memory>
+
+namespace Ui {
+class MainDialog;
+}
+class QAbstractButton;
+class QMovie;
+class QTimer;
+class QToolButton;
+class DeviceInfoUI;
+class USBThread;
+class my_thread;
+
+class MainDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit MainDialog(QWidget *parent = nullptr);
+    ~MainDialog() override;
+
+    // State a test or the chart reads back.
+    quint8 familyCode() const { return m_familyCode; }
+    quint32 tickCounter() const { return m_tickCounter; }
+    bool scanBusy() const { return m_scanBusy; }
+    bool curveRunFlag() const { return m_CurveRunFlag; }
+    bool deviceOpen() const { return m_device != nullptr; }
+    QString modelWord() const { return m_modelWord; }
+    const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const { return m_deviceList; }
+    qint64 anchorMinSecs() const { return m_anchorMinSecs; }
+    qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
+
+    void sendReport(const unsigned char *data, int length);
+    void sendCommand(quint8 code);
+
+signals:
+    // Hooks for the live chart and the recorder: a new run restarts the chart's 10 s window and
+    // empties the series and the recorded table; a device family picks the current axis range.
+    void chartWindowRestarted(qint64 minSecs, qint64 maxSecs);
+    void recordedRunCleared();
+    void currentAxisRangeChosen(double minimum, double maximum);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+public slots:
+    // title bar
+    void on_btnMenu_Min_clicked();
+    void on_btnMenu_Max_clicked();
+    void on_btnMenu_Close_clicked();
+    void on_btnMenu_Menu_clicked();
+
+    // navigation
+    void buttonClicked();
+    void on_disp_btnReturn_clicked();
+    void on_upgrade_btnReturn_clicked();
+    void on_settings_btnReturn_clicked();
+    void on_four_btnReturn_clicked();
+    void on_five_btnReturn_clicked();
+    void on_six_btnReturn_clicked();
+    void on_NV05_settings_btnReturn_clicked();
+    void on_disp_btnUpgrade_clicked();
+    void on_disp_btnSysSet_clicked();
+    void on_disp_btn_title_clicked();
+    void on_disp_btn_menu_clicked();
+    void onS_Act1Clicked_Slot();
+    void onS_Act2Clicked_Slot();
+    void onAct1Clicked_Slot();
+    void onAct2Clicked_Slot();
+    void onAct3Clicked_Slot();
+    void onAct4Clicked_Slot();
+    void onAct5Clicked_Slot();
+
+    // USB link
+    void usbconnect(const QString &dev_str);
+    void usbdisconnect();
+    void usbreceivedata(const QByteArray &report, unsigned int length);
+    void usbsenderror();
+    void record_data();
+    void readStep();
+    void refreshDisplay();
+    void refreshRunButton();
+    void mytimer_timeout();
+
+    // bus scan
+    void on_btn_search_clicked();
+    void ThreadSendData_Slot(qint16 addr);
+    void ThreadRecvData_Slot();
+    void ThreadShowData_Slot();
+    void TickShow_Slot(DeviceInfoUI *device_ptr);
+
+public:
+    void hideModeWidgets();
+    void identifyModel();
+    void startBusScan();
+
+private:
+    void initForm();
+    void buildHomeGrids();
+    void retextHomeGrids();
+    void applyTitleGlyphs();
+    void refreshTexts();
+    void installEnglish();
+    void prepareUpgradeProgress();
+    void goHomeAfterReturn(bool sixPage);
+    void sendSettingsRequest();
+    void applyReturnGlyph(QAbstractButton *button);
+    void countDevices();
+    void openDevice();
+    void restartChartWindow();
+    DeviceInfoUI *createDeviceItem(quint8 address, const QStringList &words, const QString &indexText);
+    void resetRunButtonAfterStop();
+    QString deviceTitle(const QString &tail) const;
+    void showPermissionHint(const QString &reason);
+    void stopWorkers();
+
+    Ui::MainDialog *ui;
+    QTranslator *m_translator = nullptr;
+
+    // frame
+    int m_resizeRegion = 8;
+    bool m_mousePressed = false;
+    QPoint m_dragOffset;
+
+    // timers and threads
+    QTimer *chartTimer = nullptr;
+    QTimer *readTimer = nullptr;
+    QTimer *buttonTextTimer = nullptr;
+    QTimer *upgradeTimer = nullptr;
+    my_thread *m_scanThread = nullptr;
+    USBThread *m_usbThread = nullptr;
+
+    // USB link
+    quint16 m_vendorId = 0x0483;
+    quint16 m_productId = 0x5750;
+    std::unique_ptr<hid::Device> m_device;
+    std::array<unsigned char, 64> m_rxBuffer{};
+    QString m_serialList; // serial number of the last matching device, copied out of the enumeration
+    QString m_manufacturerString;
+    QString m_productString;
+    QString m_serialString;
+    QString m_modelWord;
+    quint8 m_familyCode = 0; // 0: no family identified yet
+    quint8 m_pollMode = 1;
+    quint32 m_tickCounter = 0;
+    bool m_scanBusy = false;
+    bool m_CurveRunFlag = false;
+
+    // bus scan
+    QVector<QPair<DeviceInfoUI *, quint8>> m_deviceList;
+    QPointer<QMovie> m_searchMovie;
+    std::array<unsigned char, 64> m_scanBuffer{};
+
+    // chart window bounds, seconds since the epoch
+    qint64 m_anchorMinSecs = 0;
+    qint64 m_anchorMaxSecs = 0;
+
+    QVector<QToolButton *> m_homeButtons;
+    QVector<QToolButton *> m_nv05Buttons;
+};

@@ -1,0 +1,94 @@
+// The read step's redraw: one report in, every live text of the display and settings pages out.
+
+#include "main_dialog.h"
+
+#include "display_texts.h"
+#include "report_parser.h"
+#include "ui_MainDialog.h"
+
+#include <QLineEdit>
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+namespace {
+// The user's own typing wins over the instrument's echo.
+void setUnlessFocused(QLineEdit *edit, const QString &text)
+{
+    if (!edit->hasFocus())
+        edit->setText(text);
+}
+} // namespace
+
+void MainDialog::refreshDisplay()
+{
+    m_device->setNonBlocking(true);
+    const int n = m_device->read(m_rxBuffer.data(), m_rxBuffer.size());
+    qCDebug(lcApp) << "recv_data" << n;
+    if (n < 64)
+        return;
+
+    proto::LinkState &link = proto::linkState();
+    proto::parseIncomingReport(link, m_rxBuffer.data(), 64);
+    const proto::LiveValues &v = link.live;
+    // The battery-test popup follows popupCountdown/popupType here once it is part of the page.
+
+    const DisplayTexts t = displayTexts(v, m_familyCode);
+    QFont unitFont = ui->disp_label_WH->font();
+    unitFont.setPointSize(t.energyUnitPointSize);
+    ui->disp_label_WH->setFont(unitFont);
+    ui->disp_label_WH->setText(tr(t.energyUnit));
+    ui->disp_label_mAh->setText(tr(t.capacityUnit));
+
+    qCDebug(lcApp) << "测试1" << t.voltage << "测试2" << t.current << "测试3" << t.power << "测试4"
+                   << t.resistance << "测试5" << t.energy << "测试6" << t.capacity << "测试7"
+                   << t.cpuTemp << "测试8" << t.ntcTemp << "测试9" << t.mosTemp << "测试10"
+                   << v.fanSpeed;
+
+    ui->disp_label_VOL->setText(t.voltage);
+    ui->disp_label_CUR->setText(t.current);
+    ui->disp_label_POW->setText(t.power);
+    ui->disp_label_RES->setText(t.resistance);
+    ui->disp_label_ELE->setText(t.energy);
+    ui->disp_label_CAP->setText(t.capacity);
+    ui->disp_label_CPU_VALUE->setText(t.cpuTemp);
+    ui->disp_label_NTC_VALUE->setText(t.ntcTemp);
+    ui->disp_label_FANT_VALUE->setText(t.mosTemp);
+    ui->disp_label_FANS_VALUE->setText(t.fanSpeed);
+
+    if (t.titleLabel == DisplayTexts::TitleLabel::Display)
+        ui->disp_labTitle->setText(tr(t.title));
+    else if (t.titleLabel == DisplayTexts::TitleLabel::Six)
+        ui->six_labTitle->setText(tr(t.title));
+    if (t.caption) {
+        ui->label_cons->setText(tr(t.caption));
+        ui->label_unit->setText(tr(t.unit));
+    }
+
+    qCDebug(lcApp) << "测试11" << t.setPoint << "测试12" << t.tempCalibration << "测试13"
+                   << t.voltCalibration << "测试14" << t.currCalibration << "测试15"
+                   << t.dischargeStopVoltage << "测试16" << t.chargeStopVoltage << "测试17"
+                   << t.chargeStopCurrent << "测试18" << t.overCurrentLimit << "测试19"
+                   << t.overPowerLimit << "测试20" << t.probeOverTemp << "测试21" << t.mosOverTemp
+                   << "测试22" << t.limitHours << "测试23" << t.limitMinutes;
+
+    setUnlessFocused(ui->lineEdit_value, t.setPoint);
+    setUnlessFocused(ui->lineEdit_value_full_a, t.chargeStopCurrent);
+    setUnlessFocused(ui->lineEdit_value_full_v, t.chargeStopVoltage);
+    setUnlessFocused(ui->lineEdit_value_lilitime_h, t.limitHours);
+    setUnlessFocused(ui->lineEdit_value_limitime_m, t.limitMinutes);
+    setUnlessFocused(ui->lineEdit_value_zero_v, t.dischargeStopVoltage);
+
+    if (m_familyCode == 1) {
+        ui->settings_lab_voltvalue->setText(t.voltage);
+        ui->settings_lab_currvalue->setText(t.current);
+        ui->settings_lab_tempvalue->setText(t.ntcTemp);
+    } else if (m_familyCode == 4) {
+        ui->NV05_settings_lab_voltvalue->setText(t.voltage);
+        ui->NV05_settings_lab_currvalue->setText(t.current);
+        ui->NV05_settings_lab_tempvalue->setText(t.ntcTemp);
+    }
+
+    // The settings pages' own fields are refreshed from the reply by those pages.
+    link.settingsReplyPending = false;
+}

@@ -1,0 +1,399 @@
+// Page navigation: the two home grids, return buttons, display-page shortcuts, the chart title
+// prompt, the chart and language menus, and switching the language at run time.
+
+#include "main_dialog.h"
+
+#include "device_info_ui.h"
+#include "frames.h"
+#include "icon_helper.h"
+#include "report_parser.h"
+#include "setting.h"
+#include "ui_MainDialog.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QInputDialog>
+#include <QLoggingCategory>
+#include <QMenu>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+namespace {
+
+enum Page {
+    HomePage = 0,
+    UpgradePage = 1,
+    DisplayPage = 2,
+    SettingsPage = 3,
+    SixPage = 6,
+    Nv05HomePage = 7,
+    Nv05SettingsPage = 9
+};
+
+constexpr ushort kReturnGlyph = 0xF122;
+constexpr ushort kHomeGlyph = 0xF073;
+
+struct Tile
+{
+    const char *name;
+    ushort glyph; // icon-font glyph, or 0 for a picture
+    int image;    // number of the tile picture
+    const char *background;
+};
+
+const Tile kHomeTiles[] = {
+    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), 0xF01B, 0, "#1570A5"},
+    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), 0xF085, 0, "#16A085"},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电流模式"), 0, 1, "#C0392B"},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电压模式"), 0, 2, "#047058"},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电阻模式"), 0, 3, "#9B59BB"},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒功率模式"), 0, 4, "#34495E"},
+    {QT_TRANSLATE_NOOP("MainDialog", "测内阻"), 0, 5, "#B44A58"},
+    {QT_TRANSLATE_NOOP("MainDialog", "测电源"), 0, 6, "#6A48B4"},
+    {QT_TRANSLATE_NOOP("MainDialog", "测线组"), 0, 7, "#47B481"},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放充"), 0, 8, "#B4B444"},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), 0, 9, "#9F81B4"},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), 0, 10, "#7EB47E"},
+    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), 0xF013, 0, "#945953"},
+};
+
+const Tile kNv05Tiles[] = {
+    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), 0xF01B, 0, "#1570A5"},
+    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), 0xF085, 0, "#16A085"},
+    {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), 0xF108, 0, "#C0392B"},
+    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), 0xF013, 0, "#945953"},
+};
+
+// What a home tile does, in the order the names are compared.
+enum class TileAction { Display, Upgrade, Settings, Six, ChartOnly };
+enum class RunTexts { Discharge, Battery, None };
+
+struct ModeRow
+{
+    const char *name;
+    TileAction action;
+    const char *caption;
+    const char *unit;
+    RunTexts run;
+    int code; // -1: no command
+};
+
+const ModeRow kModeRows[] = {
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电流模式"), TileAction::Display, "Is:", "A", RunTexts::Discharge, 0x47},
+    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), TileAction::Upgrade, nullptr, nullptr, RunTexts::None, -1},
+    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), TileAction::Settings, nullptr, nullptr, RunTexts::None, 0x46},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电压模式"), TileAction::Display, "Vs:", "V", RunTexts::Discharge, 0x48},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电阻模式"), TileAction::Display, "Rs:", "Ω", RunTexts::Discharge, 0x49},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒功率模式"), TileAction::Display, "Ps:", "W", RunTexts::Discharge, 0x4A},
+    {QT_TRANSLATE_NOOP("MainDialog", "测内阻"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x4B},
+    {QT_TRANSLATE_NOOP("MainDialog", "测电源"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x4C},
+    {QT_TRANSLATE_NOOP("MainDialog", "测线组"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x4D},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放充"), TileAction::Display, "Is:", "A", RunTexts::Battery, 0x4E},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), TileAction::Display, "Is:", "A", RunTexts::Battery, 0x4F},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x50},
+    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x51},
+    {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), TileAction::ChartOnly, nullptr, nullptr, RunTexts::None, 0x47},
+};
+
+QString tileStyle(const char *background)
+{
+    return QString("QToolButton{font:%1px;background:%2;}").arg(15).arg(background) +
+           "QToolButton{border:none;border-radius:8px;padding:5px;}" +
+           QString("QToolButton:pressed{background:%1;}").arg("#737A97") +
+           "QToolButton:hover{ border-style: outset; border: 2px groove green;}";
+}
+
+} // namespace
+
+void MainDialog::buildHomeGrids()
+{
+    auto build = [this](const QString &prefix, const Tile *tiles, int count,
+                        QVector<QToolButton *> &buttons) {
+        for (int i = 0; i < count; ++i) {
+            auto *button = findChild<QToolButton *>(prefix + QString::number(i + 1));
+            if (!button)
+                continue;
+            const Tile &tile = tiles[i];
+            const QPixmap picture =
+                tile.glyph ? IconHelper::shared().glyphPixmap("#FEFEFE", QChar(tile.glyph), 50, 100, 70)
+                           : QPixmap(QString(":/sys/rs/rs/img/%1.png").arg(tile.image, 2, 10, QChar('0')));
+            button->setIcon(QIcon(picture));
+            button->setStyleSheet(tileStyle(tile.background));
+            connect(button, &QToolButton::clicked, this, &MainDialog::buttonClicked);
+            buttons.append(button);
+        }
+    };
+    build("tbtn", kHomeTiles, int(std::size(kHomeTiles)), m_homeButtons);
+    build("NV05_tbtn", kNv05Tiles, int(std::size(kNv05Tiles)), m_nv05Buttons);
+    retextHomeGrids();
+}
+
+void MainDialog::retextHomeGrids()
+{
+    auto retext = [this](const Tile *tiles, const QVector<QToolButton *> &buttons) {
+        for (int i = 0; i < buttons.size(); ++i) {
+            buttons[i]->setText(tr(tiles[i].name));
+            buttons[i]->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+            buttons[i]->setIconSize(QSize(100, 70));
+        }
+    };
+    retext(kHomeTiles, m_homeButtons);
+    retext(kNv05Tiles, m_nv05Buttons);
+}
+
+void MainDialog::applyReturnGlyph(QAbstractButton *button)
+{
+    IconHelper::shared().applyGlyph(button, QChar(kReturnGlyph), 16);
+}
+
+void MainDialog::prepareUpgradeProgress()
+{
+    QProgressBar *bar = ui->upgrade_progressBar_fw;
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setOrientation(Qt::Horizontal);
+    bar->setAlignment(Qt::AlignCenter);
+    bar->setFormat("loading");
+    bar->setTextVisible(true);
+}
+
+void MainDialog::sendSettingsRequest()
+{
+    if (!m_device)
+        return;
+    const auto frame = proto::settingsPageRequest(proto::linkState().bus.currentAddress);
+    sendReport(frame.data(), int(frame.size()));
+}
+
+void MainDialog::buttonClicked()
+{
+    auto *button = qobject_cast<QAbstractButton *>(sender());
+    if (!button)
+        return;
+    const QString text = button->text();
+    qCDebug(lcApp) << text;
+
+    for (const ModeRow &row : kModeRows) {
+        if (text != tr(row.name))
+            continue;
+        switch (row.action) {
+        case TileAction::Display:
+        case TileAction::ChartOnly:
+            ui->disp_stackedWidget->setCurrentIndex(DisplayPage);
+            ui->disp_labTitle->setText(text);
+            applyReturnGlyph(ui->disp_btnReturn);
+            if (row.action == TileAction::ChartOnly) {
+                hideModeWidgets();
+            } else {
+                ui->label_cons->setText(tr(row.caption));
+                ui->label_unit->setText(tr(row.unit));
+                const bool battery = row.run == RunTexts::Battery;
+                ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
+                ui->disp_Btn_Run->setToolTip(battery ? tr("开始/停止") : tr("开始放电/停止放电"));
+            }
+            break;
+        case TileAction::Upgrade:
+            ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
+            ui->upgrade_labTitle->setText(text);
+            applyReturnGlyph(ui->upgrade_btnReturn);
+            prepareUpgradeProgress();
+            break;
+        case TileAction::Settings:
+            if (m_familyCode == 1) {
+                ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
+                ui->settings_labTitle->setText(text);
+                applyReturnGlyph(ui->settings_btnReturn);
+            } else if (m_familyCode == 4) {
+                ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
+                ui->NV05_settings_labTitle->setText(text);
+                applyReturnGlyph(ui->NV05_settings_btnReturn);
+            }
+            sendSettingsRequest();
+            break;
+        case TileAction::Six:
+            ui->disp_stackedWidget->setCurrentIndex(SixPage);
+            ui->six_labTitle->setText(text);
+            applyReturnGlyph(ui->six_btnReturn);
+            break;
+        }
+        if (row.code >= 0)
+            sendCommand(quint8(row.code));
+        return;
+    }
+}
+
+void MainDialog::hideModeWidgets()
+{
+    const QList<QWidget *> widgets = {
+        ui->widgetConsValue,       ui->disp_Btn_Run,          ui->label_zero_v,
+        ui->lineEdit_value_zero_v, ui->label_unit_zero_v,     ui->label_limitime,
+        ui->lineEdit_value_lilitime_h, ui->label_limitime_colon, ui->lineEdit_value_limitime_m,
+        ui->label_full_v,          ui->lineEdit_value_full_v, ui->label_unit_full_v,
+        ui->label_full_a,          ui->label_full_a_less,     ui->lineEdit_value_full_a,
+        ui->label_unit_full_a,     ui->disp_btn_temp,         ui->disp_label_DP,
+        ui->disp_label_FANT_VALUE, ui->disp_label_DP_V,       ui->disp_label_DM,
+        ui->disp_label_FANS_VALUE, ui->disp_label_DM_V};
+    for (QWidget *w : widgets)
+        w->hide();
+}
+
+// The return buttons of the display, upgrade, settings and six pages.
+void MainDialog::goHomeAfterReturn(bool sixPage)
+{
+    if (ui->disp_stackedWidget->currentIndex() == HomePage)
+        return;
+    if (m_familyCode == 1) {
+        ui->disp_stackedWidget->setCurrentIndex(HomePage);
+        ui->labTitle->setText(tr("测试仪主界面"));
+        IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+    } else if (m_familyCode == 4) {
+        ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
+        if (!sixPage)
+            ui->labTitle->setText(tr("电能表主界面"));
+        IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+    }
+    sendCommand(0x45);
+}
+
+void MainDialog::on_disp_btnReturn_clicked() { goHomeAfterReturn(false); }
+void MainDialog::on_upgrade_btnReturn_clicked() { goHomeAfterReturn(false); }
+void MainDialog::on_settings_btnReturn_clicked() { goHomeAfterReturn(false); }
+void MainDialog::on_six_btnReturn_clicked() { goHomeAfterReturn(true); }
+
+void MainDialog::on_four_btnReturn_clicked()
+{
+    if (ui->disp_stackedWidget->currentIndex() == HomePage)
+        return;
+    ui->disp_stackedWidget->setCurrentIndex(HomePage);
+    ui->labTitle->setText(tr("测试仪主界面"));
+    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+    sendCommand(0x45);
+}
+
+void MainDialog::on_five_btnReturn_clicked() { on_four_btnReturn_clicked(); }
+
+void MainDialog::on_NV05_settings_btnReturn_clicked()
+{
+    if (ui->disp_stackedWidget->currentIndex() != HomePage) {
+        ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
+        ui->labTitle->setText(tr("NV05主界面"));
+        IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+    }
+    sendCommand(0x45);
+}
+
+void MainDialog::on_disp_btnUpgrade_clicked()
+{
+    ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
+    ui->upgrade_labTitle->setText("固件升级");
+    applyReturnGlyph(ui->upgrade_btnReturn);
+    prepareUpgradeProgress();
+}
+
+void MainDialog::on_disp_btnSysSet_clicked()
+{
+    if (m_familyCode == 1)
+        ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
+    else if (m_familyCode == 4)
+        ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
+    ui->settings_labTitle->setText("仪表参数设置");
+    applyReturnGlyph(ui->settings_btnReturn);
+    sendSettingsRequest();
+    sendCommand(0x46);
+}
+
+void MainDialog::on_disp_btn_title_clicked()
+{
+    bool ok = false;
+    const QString title =
+        QInputDialog::getText(this, tr("标题变更对话框"), tr("请输入标题:"), QLineEdit::Normal,
+                              ui->disp_btn_title->text(), &ok);
+    if (ok)
+        ui->disp_btn_title->setText(title);
+}
+
+void MainDialog::on_disp_btn_menu_clicked()
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName("chart_menu");
+    menu->addAction(QIcon(":/sys/rs/rs/ExportData.png"), tr("导出数据(.csv)"), this,
+                    &MainDialog::onAct1Clicked_Slot);
+    menu->addAction(QIcon(":/sys/rs/rs/ExportImage.png"), tr("导出图片(.png)"), this,
+                    &MainDialog::onAct2Clicked_Slot);
+    menu->addAction(QIcon(":/sys/rs/rs/MoreSettings.png"), tr("曲线设置"), this,
+                    &MainDialog::onAct3Clicked_Slot);
+    menu->addAction(QIcon(":/sys/rs/rs/AccuGrpDisp.png"), tr("累计图显"), this,
+                    &MainDialog::onAct4Clicked_Slot);
+    menu->addAction(QIcon(":/sys/rs/rs/ScrollDisp.png"), tr("滚动图显"), this,
+                    &MainDialog::onAct5Clicked_Slot);
+    menu->addAction(tr("开发中..."));
+    if (QMenu *previous = ui->disp_btn_menu->menu())
+        previous->deleteLater();
+    ui->disp_btn_menu->setMenu(menu);
+    ui->disp_btn_menu->setStyleSheet("QPushButton::menu-indicator{image:none}");
+    menu->popup(QCursor::pos());
+}
+
+void MainDialog::on_btnMenu_Menu_clicked()
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName("language_menu");
+    menu->addAction(QIcon(QPixmap(":/sys/rs/rs/cn_en.png").scaled(100, 100)), tr("简体中文"), this,
+                    &MainDialog::onS_Act1Clicked_Slot);
+    menu->addAction(tr("English"), this, &MainDialog::onS_Act2Clicked_Slot);
+    if (QMenu *previous = ui->btnMenu_Menu->menu())
+        previous->deleteLater();
+    ui->btnMenu_Menu->setMenu(menu);
+    ui->btnMenu_Menu->setStyleSheet(ui->btnMenu_Menu->styleSheet() +
+                                    "QPushButton::menu-indicator{image:none}");
+    menu->popup(QCursor::pos());
+}
+
+void MainDialog::onS_Act1Clicked_Slot()
+{
+    Setting setting;
+    if (setting.read("Language") == "English") {
+        QApplication::removeTranslator(m_translator);
+        refreshTexts();
+    }
+    setting.write("language", "Chinese");
+}
+
+void MainDialog::onS_Act2Clicked_Slot()
+{
+    Setting setting;
+    if (setting.read("Language") != "English") {
+        installEnglish();
+        refreshTexts();
+    }
+    setting.write("language", "English");
+}
+
+void MainDialog::refreshTexts()
+{
+    ui->retranslateUi(this);
+    retextHomeGrids();
+    ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
+    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+    for (QAbstractButton *b : {static_cast<QAbstractButton *>(ui->disp_btnReturn),
+                               static_cast<QAbstractButton *>(ui->settings_btnReturn),
+                               static_cast<QAbstractButton *>(ui->four_btnReturn),
+                               static_cast<QAbstractButton *>(ui->five_btnReturn),
+                               static_cast<QAbstractButton *>(ui->six_btnReturn),
+                               static_cast<QAbstractButton *>(ui->upgrade_btnReturn)})
+        applyReturnGlyph(b);
+    applyTitleGlyphs();
+    if (!m_deviceList.isEmpty()) {
+        DeviceInfoUI *first = m_deviceList.first().first;
+        if (first->state() == 1 || first->state() == 2)
+            first->setState(first->state());
+    }
+}
+
+// The chart menu's first five actions belong to the live chart, which is not part of the
+// program yet; until it is, they only say so in the log.
+void MainDialog::onAct1Clicked_Slot() { qCDebug(lcApp) << "chart export (csv): no chart yet"; }
+void MainDialog::onAct2Clicked_Slot() { qCDebug(lcApp) << "chart export (png): no chart yet"; }
+void MainDialog::onAct3Clicked_Slot() { qCDebug(lcApp) << "curve settings: no chart yet"; }
+void MainDialog::onAct4Clicked_Slot() { qCDebug(lcApp) << "accumulated view: no chart yet"; }
+void MainDialog::onAct5Clicked_Slot() { qCDebug(lcApp) << "scrolling view: no chart yet"; }

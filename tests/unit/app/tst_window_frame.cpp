@@ -1,0 +1,116 @@
+// Edge hit test and drag-resize geometry of the frameless window, and the settings file.
+
+#include "setting.h"
+#include "window_frame.h"
+
+#include "../../support/temp_workdir.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace frame;
+
+class TestWindowFrame : public QObject
+{
+    Q_OBJECT
+private:
+    // A 1232 x 900 window at (100, 50): TL (100, 50), BR (1331, 949).
+    const QPoint tl{100, 50};
+    const QPoint br{1331, 949};
+
+private slots:
+    void hitRegion_data()
+    {
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<int>("region");
+        QTest::newRow("top-left corner") << QPoint(100, 50) << int(TopLeft);
+        QTest::newRow("top-left, second pixel") << QPoint(101, 51) << int(TopLeft);
+        QTest::newRow("left edge") << QPoint(101, 400) << int(Left);
+        QTest::newRow("one pixel inside left") << QPoint(102, 400) << int(Interior);
+        QTest::newRow("bottom-left") << QPoint(100, 948) << int(BottomLeft);
+        QTest::newRow("top-right") << QPoint(1330, 50) << int(TopRight);
+        QTest::newRow("right edge") << QPoint(1331, 400) << int(Right);
+        QTest::newRow("one pixel inside right") << QPoint(1329, 400) << int(Interior);
+        QTest::newRow("bottom-right") << QPoint(1331, 949) << int(BottomRight);
+        QTest::newRow("top edge") << QPoint(600, 51) << int(Top);
+        QTest::newRow("one pixel below top") << QPoint(600, 52) << int(Interior);
+        QTest::newRow("bottom edge") << QPoint(600, 948) << int(Bottom);
+        QTest::newRow("outside the window") << QPoint(99, 400) << int(Interior);
+        QTest::newRow("middle") << QPoint(600, 400) << int(Interior);
+    }
+    void hitRegion()
+    {
+        QFETCH(QPoint, pointer);
+        QFETCH(int, region);
+        QCOMPARE(int(frame::hitRegion(tl, br, pointer)), region);
+    }
+
+    void resizeKeepsMinimumOnLeftAndTop()
+    {
+        const QSize minimum(800, 600);
+        // Dragging the left edge far to the right stops short of the minimum width.
+        QCOMPARE(resizedGeometry(Left, tl, br, QPoint(700, 400), minimum), QRect(tl, br));
+        const QRect wider = resizedGeometry(Left, tl, br, QPoint(80, 400), minimum);
+        QCOMPARE(wider.left(), 80);
+        QCOMPARE(wider.right(), br.x());
+        // Top edge: too low is refused, higher is taken.
+        QCOMPARE(resizedGeometry(Top, tl, br, QPoint(600, 400), minimum), QRect(tl, br));
+        QCOMPARE(resizedGeometry(Top, tl, br, QPoint(600, 20), minimum).top(), 20);
+        // The top-left corner applies both rules independently.
+        const QRect corner = resizedGeometry(TopLeft, tl, br, QPoint(700, 20), minimum);
+        QCOMPARE(corner.left(), tl.x());
+        QCOMPARE(corner.top(), 20);
+    }
+
+    void resizeOtherEdgesAndCorners()
+    {
+        const QSize minimum(800, 600);
+        QCOMPARE(resizedGeometry(Right, tl, br, QPoint(1400, 400), minimum).right(), 1399);
+        QCOMPARE(resizedGeometry(Bottom, tl, br, QPoint(600, 1000), minimum).bottom(), 999);
+        const QRect br2 = resizedGeometry(BottomRight, tl, br, QPoint(1200, 800), minimum);
+        QCOMPARE(br2, QRect(tl, QPoint(1199, 799)));
+        // These two corners move their left/top side without the minimum-size test.
+        const QRect bl = resizedGeometry(BottomLeft, tl, br, QPoint(1300, 800), minimum);
+        QCOMPARE(bl.left(), 1300);
+        QCOMPARE(bl.bottom(), 799);
+        const QRect tr = resizedGeometry(TopRight, tl, br, QPoint(1200, 940), minimum);
+        QCOMPARE(tr.top(), 940);
+        QCOMPARE(tr.right(), 1199);
+        QCOMPARE(resizedGeometry(Interior, tl, br, QPoint(5, 5), minimum), QRect(tl, br));
+    }
+
+    void settingsKeysIgnoreCase()
+    {
+        TempWorkDir dir;
+        QFile ini(dir.file("usb-hid.ini"));
+        QVERIFY(ini.open(QFile::WriteOnly));
+        ini.write("[General]\nlanguage=English\n");
+        ini.close();
+        QCOMPARE(Setting().read("Language"), QString("English"));
+        // Writing under the other spelling replaces the one entry instead of adding a second.
+        Setting().write("Language", "Chinese");
+        QCOMPARE(Setting().read("language"), QString("Chinese"));
+        QVERIFY(ini.open(QFile::ReadOnly));
+        const QString text = QString::fromUtf8(ini.readAll());
+        QCOMPARE(text.count("anguage", Qt::CaseInsensitive), 1);
+        QCOMPARE(Setting().read("missing"), QString());
+    }
+
+    void settingsFollowTheWorkingDirectory()
+    {
+        TempWorkDir first;
+        Setting().write("ChartTheme", "Dark");
+        // On disk before write() returned: a new object (no cache) reads it back.
+        QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+        QVERIFY(QFile::exists(first.file("usb-hid.ini")));
+        {
+            TempWorkDir second;
+            QCOMPARE(Setting().read("ChartTheme"), QString());
+            Setting().write("ChartTheme", "BlueIcy");
+        }
+        QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowFrame)
+#include "tst_window_frame.moc"
