@@ -21,7 +21,8 @@ const QHash<QChar, Glyph> &glyphs()
         {'I', {0, {{{0, 0}, {0, 6}}}}},
         {'L', {3.5, {{{0, 0}, {0, 6}, {3.5, 6}}}}},
         {'M', {4.6, {{{0, 6}, {0, 0}, {2.3, 4}, {4.6, 0}, {4.6, 6}}}}},
-        {'R', {4, {{{0, 6}, {0, 0}, {3, 0}, {4, 0.8}, {4, 2.2}, {3, 3}, {0, 3}}, {{2.2, 3}, {4, 6}}}}},
+        {'R',
+         {4, {{{0, 6}, {0, 0}, {3, 0}, {4, 0.8}, {4, 2.2}, {3, 3}, {0, 3}}, {{2.2, 3}, {4, 6}}}}},
         {'T', {4, {{{0, 0}, {4, 0}}, {{2, 0}, {2, 6}}}}},
         {'V', {4, {{{0, 0}, {2, 6}, {4, 0}}}}},
         // A simple rendering of the character for "language/text", for the language menu glyph.
@@ -117,8 +118,8 @@ void lightning(QPainter &p, QRectF box)
     const auto at = [&box](qreal fx, qreal fy) {
         return QPointF(box.left() + fx * box.width(), box.top() + fy * box.height());
     };
-    const QPolygonF bolt({at(0.62, 0), at(0.08, 0.56), at(0.46, 0.56), at(0.36, 1), at(0.92, 0.42),
-                          at(0.54, 0.42)});
+    const QPolygonF bolt(
+        {at(0.62, 0), at(0.08, 0.56), at(0.46, 0.56), at(0.36, 1), at(0.92, 0.42), at(0.54, 0.42)});
     p.save();
     p.setBrush(p.pen().color());
     p.drawPolygon(bolt);

@@ -13,7 +13,12 @@ const QColor kBoxEdge(0x6E, 0x6E, 0x6E);
 const QColor kDisabledFill(0x4C, 0x4C, 0x4C);
 const QColor kDisabledEdge(0x5A, 0x5A, 0x5A);
 
-enum class Mark { None, Check, Partial };
+enum class Mark
+{
+    None,
+    Check,
+    Partial
+};
 
 QImage checkBox(Mark mark, bool enabled)
 {

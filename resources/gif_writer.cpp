@@ -157,8 +157,8 @@ QByteArray encode(const QVector<QImage> &frames, const Options &options)
     appendWord(out, size.width());
     appendWord(out, size.height());
     out.append(char(0x80 | ((tableBits - 1) << 4) | (tableBits - 1))); // global table present
-    out.append(char(0));                                                 // background index
-    out.append(char(0));                                                 // square pixels
+    out.append(char(0));                                               // background index
+    out.append(char(0));                                               // square pixels
     for (int i = 0; i < (1 << tableBits); ++i) {
         const QRgb c = i < palette.size() ? palette[i] : qRgb(0, 0, 0);
         out.append(char(qRed(c)));

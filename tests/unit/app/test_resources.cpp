@@ -118,7 +118,8 @@ void TestResources::namedImagesLoad_data()
     QTest::newRow("Tick") << ":/sys/rs/rs/img/Tick.png" << QSize(20, 20);
     QTest::newRow("UnTick") << ":/sys/rs/rs/img/UnTick.png" << QSize(20, 20);
     for (int i = 1; i <= 10; ++i) {
-        const QString path = QStringLiteral(":/sys/rs/rs/img/%1.png").arg(i, 2, 10, QLatin1Char('0'));
+        const QString path =
+            QStringLiteral(":/sys/rs/rs/img/%1.png").arg(i, 2, 10, QLatin1Char('0'));
         QTest::newRow(qPrintable(path)) << path << QSize(100, 70);
     }
 }
@@ -244,7 +245,8 @@ void TestResources::gifRoundTrip()
         image.setColorTable(palette);
         for (int y = 0; y < size.height(); ++y) {
             for (int x = 0; x < size.width(); ++x) {
-                const int value = noisy ? int(random.bounded(colours)) : (x / 23 + y / 7 + f) % colours;
+                const int value =
+                    noisy ? int(random.bounded(colours)) : (x / 23 + y / 7 + f) % colours;
                 image.setPixel(x, y, uint(value));
             }
         }
@@ -272,8 +274,11 @@ void TestResources::gifRoundTrip()
                     QCOMPARE(qAlpha(got), 0);
                 } else if (got != palette[index]) {
                     QFAIL(qPrintable(QStringLiteral("frame %1 pixel %2,%3: %4 instead of %5")
-                                         .arg(f).arg(x).arg(y)
-                                         .arg(got, 8, 16).arg(palette[index], 8, 16)));
+                                         .arg(f)
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(got, 8, 16)
+                                         .arg(palette[index], 8, 16)));
                 }
             }
         }
@@ -321,8 +326,10 @@ void TestResources::catalogueHoldsEveryMessage()
         ++perContext[m.context];
         keys.insert(m.context + QChar(0) + m.source);
     }
-    const QMap<QString, int> expected{{"MainDialog", 213},       {"CDPopTips", 8},
-                                      {"DeviceInfoUI", 11},      {"customcoordinates", 16},
+    const QMap<QString, int> expected{{"MainDialog", 213},
+                                      {"CDPopTips", 8},
+                                      {"DeviceInfoUI", 11},
+                                      {"customcoordinates", 16},
                                       {"QObject", 17}};
     QCOMPARE(perContext, expected);
     QCOMPARE(keys.size(), messages.size()); // no source listed twice in one context
@@ -348,30 +355,61 @@ void TestResources::catalogueTrickyEntries_data()
     QTest::addColumn<QString>("context");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("english");
-    QTest::newRow("full-width colon") << "MainDialog" << "：" << ":";
-    QTest::newRow("renumbered item") << "MainDialog" << "09 空载电流清零" << "06 Zero No-load Current";
-    QTest::newRow("unnumbered item") << "MainDialog" << "12 其他参数设置" << "Other setting";
-    QTest::newRow("running reads ON") << "MainDialog" << "停止放电" << "ON";
-    QTest::newRow("stopped reads OFF") << "MainDialog" << "开始放电" << "OFF";
-    QTest::newRow("master placeholder") << "MainDialog" << "主:%1" << "M:%1";
-    QTest::newRow("half-width colon") << "MainDialog" << "设备名称:" << "Device name:";
-    QTest::newRow("full-width colon name") << "MainDialog" << "设备名称：" << "Device name:";
-    QTest::newRow("leading blanks") << "MainDialog" << "放电管温度:" << "      MOS.T:";
-    QTest::newRow("old title only")
-        << "MainDialog" << "TALMIR Lumerin System APP V1.0.6" << "TALMIR Lumerin System APP V1.0.6";
+    QTest::newRow("full-width colon") << "MainDialog"
+                                      << "："
+                                      << ":";
+    QTest::newRow("renumbered item") << "MainDialog"
+                                     << "09 空载电流清零"
+                                     << "06 Zero No-load Current";
+    QTest::newRow("unnumbered item") << "MainDialog"
+                                     << "12 其他参数设置"
+                                     << "Other setting";
+    QTest::newRow("running reads ON") << "MainDialog"
+                                      << "停止放电"
+                                      << "ON";
+    QTest::newRow("stopped reads OFF") << "MainDialog"
+                                       << "开始放电"
+                                       << "OFF";
+    QTest::newRow("master placeholder") << "MainDialog"
+                                        << "主:%1"
+                                        << "M:%1";
+    QTest::newRow("half-width colon") << "MainDialog"
+                                      << "设备名称:"
+                                      << "Device name:";
+    QTest::newRow("full-width colon name") << "MainDialog"
+                                           << "设备名称："
+                                           << "Device name:";
+    QTest::newRow("leading blanks") << "MainDialog"
+                                    << "放电管温度:"
+                                    << "      MOS.T:";
+    QTest::newRow("old title only") << "MainDialog"
+                                    << "TALMIR Lumerin System APP V1.0.6"
+                                    << "TALMIR Lumerin System APP V1.0.6";
     QTest::newRow("html font")
-        << "MainDialog" << "<font color='red'>文本框含有非法字符，请重新输入！</font>"
+        << "MainDialog"
+        << "<font color='red'>文本框含有非法字符，请重新输入！</font>"
         << "<font color='red'>The text box contains illegal characters, please re-enter!</font>";
-    QTest::newRow("html page")
-        << "MainDialog" << "<html><head/><body><p>主页菜单</p></body></html>"
-        << "<html><head/><body><p>Home Menu</p></body></html>";
-    QTest::newRow("device item tooltip")
-        << "DeviceInfoUI" << "点击图标移出设备" << "Clickto remove device";
-    QTest::newRow("same text, other context") << "customcoordinates" << "确定" << "OK";
-    QTest::newRow("popup cancel") << "CDPopTips" << "返回" << "Cancel";
-    QTest::newRow("csv newline header") << "QObject" << "FAN_SPEED(RPM),\n" << "FAN_SPEED(RPM),\n";
-    QTest::newRow("bare newline") << "QObject" << "\n" << "\n";
-    QTest::newRow("comma") << "QObject" << "," << ",";
+    QTest::newRow("html page") << "MainDialog"
+                               << "<html><head/><body><p>主页菜单</p></body></html>"
+                               << "<html><head/><body><p>Home Menu</p></body></html>";
+    QTest::newRow("device item tooltip") << "DeviceInfoUI"
+                                         << "点击图标移出设备"
+                                         << "Clickto remove device";
+    QTest::newRow("same text, other context") << "customcoordinates"
+                                              << "确定"
+                                              << "OK";
+    QTest::newRow("popup cancel") << "CDPopTips"
+                                  << "返回"
+                                  << "Cancel";
+    QTest::newRow("csv newline header") << "QObject"
+                                        << "FAN_SPEED(RPM),\n"
+                                        << "FAN_SPEED(RPM),\n";
+    QTest::newRow("bare newline") << "QObject"
+                                  << "\n"
+                                  << "\n";
+    QTest::newRow("comma") << "QObject"
+                           << ","
+                           << ",";
 }
 
 void TestResources::catalogueTrickyEntries()
