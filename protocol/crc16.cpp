@@ -51,9 +51,9 @@ bool frameCrcMismatch(const uint8_t *frame, size_t available)
 void storeFrameCrc(uint8_t *frame, size_t capacity)
 {
     const size_t length = checkedFrameLength(frame, capacity);
-    if (length == 0)
+    if (length < 4)
         return;
-    const uint16_t crc = length == 2 ? 0xFFFF : crc16(frame, length - 2);
+    const uint16_t crc = crc16(frame, length - 2);
     frame[length - 2] = static_cast<uint8_t>(crc & 0xFF);
     frame[length - 1] = static_cast<uint8_t>(crc >> 8);
 }

@@ -17,7 +17,8 @@ uint16_t crc16(const uint8_t *data, size_t length);
 bool frameCrcMismatch(const uint8_t *frame, size_t available);
 
 // Writes the CRC of bytes 0..L-3 at L-2/L-1 of a frame whose length byte L is already set.
-// Does nothing when L lies outside 2..capacity.
+// Does nothing when L lies outside 4..capacity: a shorter frame's CRC would overwrite byte 1,
+// its own length.
 void storeFrameCrc(uint8_t *frame, size_t capacity);
 
 } // namespace proto
