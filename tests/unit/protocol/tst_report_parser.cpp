@@ -31,7 +31,6 @@ private slots:
     void settingsReply();
     void measurementRoundTrip();
     void settingsRoundTrip();
-    void processWideState();
 };
 
 namespace {
@@ -500,17 +499,6 @@ void TestReportParser::settingsRoundTrip()
     QCOMPARE(int(s.live.workMode), 12);
     QCOMPARE(int(s.live.limitHours), 30);
     QCOMPARE(int(s.live.limitMinutes), 59);
-}
-
-void TestReportParser::processWideState()
-{
-    LinkState &a = linkState();
-    LinkState &b = linkState();
-    QCOMPARE(&a, &b);
-    QCOMPARE(int(a.bus.currentAddress), 1);
-    QCOMPARE(int(a.bus.masterAddress), 1);
-    QVERIFY(a.bus.foundAddresses.empty());
-    QVERIFY(!a.deviceRunning && !a.settingsReplyPending && !a.hk09);
 }
 
 QTEST_APPLESS_MAIN(TestReportParser)
