@@ -399,7 +399,7 @@ void Instrument::stepPopup(double dt)
     if (m_popupCountdown == 0)
         return;
     m_popupClock += dt;
-    while (m_popupClock >= 1.0 && m_popupCountdown > 0) {
+    while (m_popupClock >= 1.0 - 1e-9 && m_popupCountdown > 0) {
         m_popupClock -= 1.0;
         if (m_popupCountdown == 1) {
             answerPopup(m_popupChoice); // time is up: the highlighted answer stands
