@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <climits>
+
 namespace gif {
 namespace {
 
