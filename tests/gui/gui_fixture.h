@@ -1,0 +1,93 @@
+#pragma once
+// Shared set-up of the GUI tests: an own working directory, the simulated instrument installed
+// behind the HID seam, fast bus scans, a fresh protocol state, and helpers to read what went out.
+
+#include "main_dialog.h"
+#include "my_thread.h"
+#include "report_parser.h"
+#include "simulated_bus.h"
+
+#include "../support/temp_workdir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <memory>
+
+class GuiFixture
+{
+public:
+    explicit GuiFixture(const QString &demo = QString(), bool plugged = true)
+    {
+        sim::BusConfig config;
+        QString error;
+        if (!sim::parseDemoOption(demo, config, &error))
+            qFatal("bad demo option in test: %s", qPrintable(error));
+        config.plugged = plugged;
+        config.replyLatencyMs = 1;
+        bus = std::make_unique<sim::SimulatedBus>(config);
+        hid::setBackend(bus.get());
+        my_thread::setPacing(60, 25);
+        proto::linkState() = proto::LinkState{};
+    }
+    ~GuiFixture()
+    {
+        dialog.reset();
+        hid::setBackend(nullptr);
+    }
+
+    MainDialog &open()
+    {
+        dialog = std::make_unique<MainDialog>();
+        dialog->show();
+        return *dialog;
+    }
+
+    template <typename T = QWidget> T *w(const char *name) const
+    {
+        T *found = dialog->findChild<T *>(name);
+        if (!found)
+            qFatal("no widget named %s", name);
+        return found;
+    }
+    QString text(const char *label) const { return w<QLabel>(label)->text(); }
+    int page() const { return w<QStackedWidget>("disp_stackedWidget")->currentIndex(); }
+    void click(const char *button) const { w<QAbstractButton>(button)->click(); }
+
+    // Command/request frames written since the last clear (byte 0 = 0x55 frames only).
+    QVector<QByteArray> frames() const
+    {
+        QVector<QByteArray> out;
+        for (const QByteArray &r : bus->writtenReports())
+            if (r.size() >= 4 && quint8(r[0]) == 0x55 && quint8(r[1]) == 0x05)
+                out.append(r);
+        return out;
+    }
+    // Frames with a given code in byte 3.
+    QVector<QByteArray> framesWithCode(quint8 code) const
+    {
+        QVector<QByteArray> out;
+        for (const QByteArray &f : frames())
+            if (quint8(f[3]) == code)
+                out.append(f);
+        return out;
+    }
+    bool waitForScanEnd(int timeoutMs = 8000) const
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < timeoutMs) {
+            if (!dialog->deviceList().isEmpty() && !dialog->scanBusy())
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    TempWorkDir workDir;
+    std::unique_ptr<sim::SimulatedBus> bus;
+    std::unique_ptr<MainDialog> dialog;
+};

@@ -1,0 +1,214 @@
+// The instrument connects: watcher, open, bus scan, device list, poll cycle and live display,
+// driven through the real main dialog against the simulated instrument.
+
+#include "gui_fixture.h"
+
+#include "device_info_ui.h"
+#include "instrument.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+
+class TestConnectionGui : public QObject
+{
+    Q_OBJECT
+private slots:
+    void noInstrumentWritesAndReadsNothing()
+    {
+        GuiFixture f(QString(), /*plugged=*/false);
+        MainDialog &d = f.open();
+        QTest::qWait(1600); // three poll ticks and three read ticks
+        QVERIFY(!d.deviceOpen());
+        QVERIFY(d.tickCounter() >= 2); // the poll cycle runs, but sends nothing
+        QVERIFY(f.bus->writtenReports().isEmpty());
+        QCOMPARE(f.page(), 8);
+        QCOMPARE(f.text("disp_label_VOL"), QString("0000.00")); // the read step did nothing
+    }
+
+    void plugInFindsScansAndShowsLiveValues()
+    {
+        GuiFixture f(QString(), false);
+        MainDialog &d = f.open();
+        QTest::qWait(300);
+        f.bus->plug();
+        QTRY_VERIFY_WITH_TIMEOUT(d.deviceOpen(), 3000);
+        QVERIFY(f.waitForScanEnd());
+        QCOMPARE(f.page(), 0);
+        QCOMPARE(d.familyCode(), quint8(1));
+        QCOMPARE(d.deviceList().size(), 1);
+        DeviceInfoUI *item = d.deviceList().first().first;
+        QCOMPARE(d.deviceList().first().second, quint8(1));
+        QVERIFY(item->isTicked());
+        QCOMPARE(item->state(), quint8(2));
+        QCOMPARE(item->findChild<QLabel *>("label_index_value")->text(), QString("主:1"));
+        QCOMPARE(f.text("disp_labDevTiT"), QString(" | HK07 1"));
+        // Ten address requests went out, for 1..10.
+        const auto probes = f.framesWithCode(0x04);
+        QCOMPARE(probes.size(), 10);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(int(quint8(probes[i][2])), i + 1);
+
+        // Live values arrive in their formats: voltage 7/2, current 7/3, capacity 6/0.
+        const QRegularExpression volts("^\\d{4}\\.\\d{2}$"), amps("^-?\\d{3}\\.\\d{3}$");
+        QTRY_VERIFY_WITH_TIMEOUT(f.text("disp_label_VOL") != "0000.00", 4000);
+        QVERIFY2(volts.match(f.text("disp_label_VOL")).hasMatch(), qPrintable(f.text("disp_label_VOL")));
+        QVERIFY(amps.match(f.text("disp_label_CUR")).hasMatch());
+        QVERIFY(QRegularExpression("^\\d{6}$").match(f.text("disp_label_CAP")).hasMatch());
+        QCOMPARE(f.text("disp_label_mAh"), QString("mAh"));
+        const double shown = f.text("disp_label_VOL").toDouble();
+        const double actual = f.bus->instrument(1)->terminalVoltage();
+        QVERIFY2(qAbs(shown - actual) < 0.1, qPrintable(QString("%1 vs %2").arg(shown).arg(actual)));
+        QCOMPARE(f.text("settings_lab_voltvalue"), f.text("disp_label_VOL"));
+    }
+
+    void nv05FamilyGoesToItsHomePage()
+    {
+        GuiFixture f("NV05");
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        QCOMPARE(d.familyCode(), quint8(4));
+        QCOMPARE(f.page(), 7);
+        QTRY_COMPARE_WITH_TIMEOUT(f.text("disp_label_WH"), QString("KWh"), 4000);
+        QCOMPARE(f.text("disp_label_mAh"), QString("Ah"));
+    }
+
+    void pollAlternatesAndPausesDuringScan()
+    {
+        GuiFixture f;
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        f.bus->clearWrittenReports();
+        const quint32 startTick = d.tickCounter();
+        QTRY_VERIFY_WITH_TIMEOUT(d.tickCounter() >= startTick + 6, 5000);
+        QVector<quint8> codes;
+        for (const QByteArray &r : f.frames())
+            if (quint8(r[3]) == 0x05 || quint8(r[3]) == 0x03) {
+                QCOMPARE(quint8(r[4]), quint8(0x0B));
+                QCOMPARE(quint8(r[6]), quint8(0x8C));
+                QCOMPARE(quint8(r[7]), quint8(0xEE));
+                codes.append(quint8(r[3]));
+            }
+        QVERIFY(codes.size() >= 5);
+        for (int i = 1; i < codes.size(); ++i)
+            QVERIFY(codes[i] != codes[i - 1]);
+
+        // During a scan no poll request goes out; the first request after start-up is 0x05.
+        f.bus->clearWrittenReports();
+        my_thread::setPacing(1200, 30);
+        d.startBusScan();
+        QTest::qWait(1100);
+        QVERIFY(f.framesWithCode(0x05).isEmpty());
+        QVERIFY(f.framesWithCode(0x03).isEmpty());
+        QVERIFY(f.waitForScanEnd());
+    }
+
+    void firstPollAsksForMeasurement()
+    {
+        GuiFixture f;
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        Q_UNUSED(d)
+        const auto polls = f.frames();
+        for (const QByteArray &r : polls) {
+            const quint8 code = quint8(r[3]);
+            if (code == 0x05 || code == 0x03) {
+                // tickCounter went 1, 2, ...: the odd first tick asks for a measurement
+                QCOMPARE(code, quint8(0x05));
+                break;
+            }
+        }
+    }
+
+    void twoInstrumentsTickingSelectsAddress()
+    {
+        GuiFixture f("HK07:2,5");
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        QCOMPARE(d.deviceList().size(), 2);
+        DeviceInfoUI *master = d.deviceList()[0].first;
+        DeviceInfoUI *slave = d.deviceList()[1].first;
+        QCOMPARE(master->findChild<QLabel *>("label_index_value")->text(), QString("主:2"));
+        QCOMPARE(slave->findChild<QLabel *>("label_index_value")->text(), QString("从:3"));
+        QCOMPARE(slave->state(), quint8(0));
+        QCOMPARE(proto::linkState().bus.currentAddress, quint8(2));
+
+        QTest::mouseClick(slave->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
+        QCOMPARE(proto::linkState().bus.currentAddress, quint8(5));
+        QCOMPARE(f.text("disp_labDevTiT"), QString(" | HK07 5"));
+        QVERIFY(!master->isTicked());
+        QCOMPARE(slave->state(), quint8(2));
+        f.bus->clearWrittenReports();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.frames().isEmpty(), 2000);
+        QCOMPARE(quint8(f.frames().last()[2]), quint8(5));
+
+        QTest::mouseClick(slave->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
+        QCOMPARE(proto::linkState().bus.currentAddress, quint8(0));
+        QCOMPARE(f.text("disp_labDevTiT"), QString(" | HK07 Null"));
+        f.bus->clearWrittenReports();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.frames().isEmpty(), 2000);
+        QCOMPARE(quint8(f.frames().last()[2]), quint8(0));
+    }
+
+    void unplugAndReplugTwentyTimes()
+    {
+        GuiFixture f;
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        auto *run = f.w<QPushButton>("disp_Btn_Run");
+        QCOMPARE(run->text(), QString("停止放电"));
+        QVERIFY(d.curveRunFlag());
+        for (int cycle = 0; cycle < 20; ++cycle) {
+            f.bus->unplug();
+            QTRY_VERIFY_WITH_TIMEOUT(!d.curveRunFlag(), 3000);
+            QCOMPARE(d.deviceList().first().first->state(), quint8(1));
+            QCOMPARE(run->toolTip(), QString("单击开始放电"));
+
+            f.bus->plug();
+            QTRY_VERIFY_WITH_TIMEOUT(d.curveRunFlag(), 3000);
+            QVERIFY2(f.waitForScanEnd(), qPrintable(QString("cycle %1").arg(cycle)));
+            // Live values come back on the new handle.
+            f.w<QLabel>("disp_label_VOL")->setText("x");
+            QTRY_VERIFY_WITH_TIMEOUT(f.text("disp_label_VOL") != "x", 3000);
+        }
+        QCOMPARE(d.deviceList().first().first->state(), quint8(2));
+    }
+
+    void hk09HidesFullChargeWidgets()
+    {
+        GuiFixture f("HK09");
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        QVERIFY(proto::linkState().hk09);
+        QCOMPARE(d.familyCode(), quint8(1));
+        for (const char *name : {"label_full_v", "lineEdit_value_full_v", "label_unit_full_v",
+                                 "label_full_a", "label_full_a_less", "lineEdit_value_full_a",
+                                 "label_unit_full_a"})
+            QVERIFY2(f.w(name)->isHidden(), name);
+        QVERIFY(!f.w("lineEdit_value_zero_v")->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(f.text("disp_label_CUR") != "0000.00", 4000);
+        QVERIFY(f.text("disp_label_CUR").indexOf('-') < 0);
+    }
+
+    void focusedInputIsNotOverwritten()
+    {
+        GuiFixture f;
+        f.open();
+        QVERIFY(f.waitForScanEnd());
+        auto *zero = f.w<QLineEdit>("lineEdit_value_zero_v");
+        QTRY_VERIFY_WITH_TIMEOUT(zero->text() != "000.0", 4000); // a settings reply arrived
+        const QString instrumentValue = zero->text();
+        f.dialog->activateWindow();
+        zero->setFocus();
+        QTRY_VERIFY(zero->hasFocus());
+        zero->setText("12.3");
+        const quint32 tick = f.dialog->tickCounter();
+        QTRY_VERIFY_WITH_TIMEOUT(f.dialog->tickCounter() >= tick + 5, 5000);
+        QCOMPARE(zero->text(), QString("12.3"));
+        zero->clearFocus();
+        QTRY_COMPARE_WITH_TIMEOUT(zero->text(), instrumentValue, 3000);
+    }
+};
+
+QTEST_MAIN(TestConnectionGui)
+#include "tst_connection_gui.moc"

@@ -1,0 +1,230 @@
+// Home tiles, return buttons, shortcuts, menus and the language switch, clicked as a user would.
+
+#include "gui_fixture.h"
+
+#include "device_info_ui.h"
+#include "setting.h"
+
+#include <QInputDialog>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+struct TileCase
+{
+    const char *button;
+    int page;
+    const char *titleLabel;
+    const char *caption; // null: not checked
+    const char *unit;
+    int code;            // -1: no command
+};
+
+const TileCase kHk07Tiles[] = {
+    {"tbtn1", 1, "upgrade_labTitle", nullptr, nullptr, -1},
+    {"tbtn2", 3, "settings_labTitle", nullptr, nullptr, 0x46},
+    {"tbtn3", 2, "disp_labTitle", "Is:", "A", 0x47},
+    {"tbtn4", 2, "disp_labTitle", "Vs:", "V", 0x48},
+    {"tbtn5", 2, "disp_labTitle", "Rs:", "Ω", 0x49},
+    {"tbtn6", 2, "disp_labTitle", "Ps:", "W", 0x4A},
+    {"tbtn7", 6, "six_labTitle", nullptr, nullptr, 0x4B},
+    {"tbtn8", 6, "six_labTitle", nullptr, nullptr, 0x4C},
+    {"tbtn9", 6, "six_labTitle", nullptr, nullptr, 0x4D},
+    {"tbtn10", 2, "disp_labTitle", "Is:", "A", 0x4E},
+    {"tbtn11", 2, "disp_labTitle", "Is:", "A", 0x4F},
+    {"tbtn12", 6, "six_labTitle", nullptr, nullptr, 0x50},
+    {"tbtn13", 6, "six_labTitle", nullptr, nullptr, 0x51},
+};
+const TileCase kNv05Tiles[] = {
+    {"NV05_tbtn1", 1, "upgrade_labTitle", nullptr, nullptr, -1},
+    {"NV05_tbtn2", 9, "NV05_settings_labTitle", nullptr, nullptr, 0x46},
+    {"NV05_tbtn3", 2, "disp_labTitle", nullptr, nullptr, 0x47},
+    {"NV05_tbtn4", 6, "six_labTitle", nullptr, nullptr, 0x51},
+};
+
+const char *kReturnFor[] = {"", "upgrade_btnReturn", "disp_btnReturn", "settings_btnReturn", "",
+                            "", "six_btnReturn", "", "", "NV05_settings_btnReturn"};
+} // namespace
+
+class TestNavigationGui : public QObject
+{
+    Q_OBJECT
+
+    // Clicks every tile of a family, then its page's return button, and checks what went out.
+    void clickAllTiles(GuiFixture &f, const TileCase *tiles, int count, int home)
+    {
+        for (int i = 0; i < count; ++i) {
+            const TileCase &t = tiles[i];
+            QCOMPARE(f.page(), home);
+            const QString name = f.w<QToolButton>(t.button)->text();
+            f.bus->clearWrittenReports();
+            f.click(t.button);
+            QVERIFY2(f.page() == t.page, t.button);
+            QCOMPARE(f.text(t.titleLabel), name);
+            if (t.caption) {
+                QCOMPARE(f.text("label_cons"), QString(t.caption));
+                QCOMPARE(f.text("label_unit"), QString(t.unit));
+            }
+            if (t.code >= 0) {
+                QVERIFY2(!f.framesWithCode(quint8(t.code)).isEmpty(), t.button);
+                const QByteArray frame = f.framesWithCode(quint8(t.code)).first();
+                QCOMPARE(frame.left(10), QByteArray::fromHex("550501") + char(t.code) +
+                                             QByteArray::fromHex("00000000eeff"));
+            } else {
+                for (const QByteArray &r : f.frames())
+                    QVERIFY(quint8(r[3]) == 0x05 || quint8(r[3]) == 0x03);
+            }
+            if (t.page == 3 || t.page == 9) // entering a settings page asks for the settings
+                QVERIFY(!f.framesWithCode(0x03).isEmpty());
+            if (t.page == 1) {
+                auto *bar = f.w<QProgressBar>("upgrade_progressBar_fw");
+                QCOMPARE(bar->value(), 0);
+                QCOMPARE(bar->format(), QString("loading"));
+            }
+            QCOMPARE(f.w<QAbstractButton>(kReturnFor[t.page])->text(), QString(QChar(0xF122)));
+            f.bus->clearWrittenReports();
+            f.click(kReturnFor[t.page]);
+            QCOMPARE(f.page(), home);
+            QVERIFY(!f.framesWithCode(0x45).isEmpty());
+        }
+    }
+
+private slots:
+    void hk07TilesAndReturns()
+    {
+        GuiFixture f;
+        f.open();
+        QVERIFY(f.waitForScanEnd());
+        clickAllTiles(f, kHk07Tiles, int(std::size(kHk07Tiles)), 0);
+        QCOMPARE(f.text("labTitle"), QString("测试仪主界面"));
+        QCOMPARE(f.w<QAbstractButton>("btnReturn")->text(), QString(QChar(0xF073)));
+        // Run button texts of the battery tiles
+        f.click("tbtn10");
+        QCOMPARE(f.w<QAbstractButton>("disp_Btn_Run")->toolTip(), QString("开始/停止"));
+        f.click("disp_btnReturn");
+        // At the home page the return buttons send nothing.
+        f.bus->clearWrittenReports();
+        f.dialog->on_disp_btnReturn_clicked();
+        f.dialog->on_four_btnReturn_clicked();
+        QVERIFY(f.framesWithCode(0x45).isEmpty());
+        // ... except the NV05 settings return, which sends 0x45 and stays.
+        f.dialog->on_NV05_settings_btnReturn_clicked();
+        QCOMPARE(f.page(), 0);
+        QCOMPARE(f.framesWithCode(0x45).size(), 1);
+    }
+
+    void nv05TilesAndReturns()
+    {
+        GuiFixture f("NV05");
+        f.open();
+        QVERIFY(f.waitForScanEnd());
+        clickAllTiles(f, kNv05Tiles, int(std::size(kNv05Tiles)), 7);
+        // The chart tile hides the mode widgets; the display return sets labTitle on page 0.
+        f.click("NV05_tbtn3");
+        QVERIFY(f.w("widgetConsValue")->isHidden());
+        QVERIFY(f.w("disp_Btn_Run")->isHidden());
+        f.click("disp_btnReturn");
+        QCOMPARE(f.page(), 7);
+        QCOMPARE(f.text("labTitle"), QString("电能表主界面"));
+    }
+
+    void displayShortcuts()
+    {
+        GuiFixture f;
+        f.open();
+        QVERIFY(f.waitForScanEnd());
+        f.click("tbtn3");
+        f.bus->clearWrittenReports();
+        f.click("disp_btnSysSet");
+        QCOMPARE(f.page(), 3);
+        QCOMPARE(f.framesWithCode(0x46).size(), 1);
+        QCOMPARE(f.framesWithCode(0x03).first().left(9), QByteArray::fromHex("55050103000000eeff"));
+        f.click("settings_btnReturn");
+        f.click("tbtn3");
+        f.bus->clearWrittenReports();
+        f.click("disp_btnUpgrade");
+        QCOMPARE(f.page(), 1);
+        QCOMPARE(f.text("upgrade_labTitle"), QString("固件升级"));
+        QVERIFY(f.framesWithCode(0x45).isEmpty() && f.framesWithCode(0x46).isEmpty());
+    }
+
+    void chartTitlePromptAndMenus()
+    {
+        GuiFixture f(QString(), false);
+        f.open();
+        auto *title = f.w<QAbstractButton>("disp_btn_title");
+        QTimer::singleShot(100, [] {
+            auto *input = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            QVERIFY(input);
+            QCOMPARE(input->textValue(), QString("Simple Real-Time Chart"));
+            input->setTextValue(QString());
+            input->accept();
+        });
+        f.click("disp_btn_title");
+        QCOMPARE(title->text(), QString()); // an empty confirmed title is taken as it is
+
+        f.click("disp_btn_menu");
+        QMenu *chartMenu = f.dialog->findChild<QMenu *>("chart_menu");
+        QVERIFY(chartMenu);
+        QStringList texts;
+        for (QAction *a : chartMenu->actions())
+            texts << a->text();
+        QCOMPARE(texts, QStringList({"导出数据(.csv)", "导出图片(.png)", "曲线设置", "累计图显",
+                                     "滚动图显", "开发中..."}));
+        QVERIFY(!chartMenu->actions().first()->icon().isNull());
+        chartMenu->close();
+    }
+
+    void switchingToEnglishAndBack()
+    {
+        GuiFixture f;
+        f.open();
+        QVERIFY(f.waitForScanEnd());
+        QCOMPARE(Setting().read("Language"), QString()); // a first run
+        f.click("btnMenu_Menu");
+        QMenu *menu = f.dialog->findChild<QMenu *>("language_menu");
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 2);
+        menu->actions().at(1)->trigger();
+        menu->close();
+        QCOMPARE(Setting().read("Language"), QString("English"));
+        QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("Constant Current"));
+        QCOMPARE(f.w<QToolButton>("NV05_tbtn3")->text(), QString("Chart Display"));
+        QCOMPARE(f.dialog->findChild<QTreeWidget *>("device_treeWidget")->headerItem()->text(0),
+                 QString("Devices"));
+        QCOMPARE(f.text("title_text_label"), QString("TALMIR Lumerin System APP V1.0.8"));
+        QCOMPARE(f.w<QAbstractButton>("btnMenu_Close")->text(), QString(QChar(0xF00D)));
+        QCOMPARE(f.dialog->deviceList().first().first->state(), quint8(2));
+        // The tiles still work: their names follow the language.
+        clickAllTiles(f, kHk07Tiles, int(std::size(kHk07Tiles)), 0);
+        QCOMPARE(f.text("labTitle"), QString("Home Menu"));
+        f.click("tbtn4");
+        QCOMPARE(f.text("disp_labTitle"), QString("Constant Voltage"));
+        f.click("disp_btnReturn");
+
+        // Choosing English again changes nothing visible; Chinese goes back.
+        f.dialog->onS_Act2Clicked_Slot();
+        QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("Constant Current"));
+        f.dialog->onS_Act1Clicked_Slot();
+        QCOMPARE(Setting().read("Language"), QString("Chinese"));
+        QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("恒电流模式"));
+        clickAllTiles(f, kHk07Tiles, 3, 0);
+    }
+
+    void startsInEnglishWhenStored()
+    {
+        GuiFixture f(QString(), false);
+        Setting().write("language", "English");
+        f.open();
+        QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));
+        QCOMPARE(f.w<QToolButton>("tbtn1")->text(), QString("Firmware update"));
+        QCOMPARE(f.dialog->windowTitle(), QString("TALMIR USB TESTER"));
+        f.dialog->onS_Act1Clicked_Slot(); // leave the application untranslated for later tests
+    }
+};
+
+QTEST_MAIN(TestNavigationGui)
+#include "tst_navigation_gui.moc"
