@@ -3,7 +3,6 @@
 #include <QRegularExpression>
 #include <QSet>
 
-
 namespace sim {
 
 namespace {
@@ -117,8 +116,9 @@ bool parseDemoOption(const QString &text, BusConfig &out, QString *error)
         } else if (key == "maker" || key == "serial" || key == "version") {
             if (value.isEmpty() || value.contains(' '))
                 return bad(); // the product string is split at blanks
-            (key == "maker" ? bus.manufacturer : key == "serial" ? bus.serialNumber : bus.version) =
-                value;
+            (key == "maker"    ? bus.manufacturer
+             : key == "serial" ? bus.serialNumber
+                               : bus.version) = value;
         } else if (key == "source") {
             if (value.compare("battery", Qt::CaseInsensitive) == 0)
                 common.source = SourceKind::Battery;

@@ -60,8 +60,8 @@ QVector<Report> FirmwareLoader::handleReport(const uint8_t *report, double now,
         }
         const int packets = packet[2] | packet[3] << 8;
         const int remainder = packet[4];
-        const int size = remainder == 0 ? packets * proto::kPiece
-                                        : (packets - 1) * proto::kPiece + remainder;
+        const int size =
+            remainder == 0 ? packets * proto::kPiece : (packets - 1) * proto::kPiece + remainder;
         if (packets <= 0 || remainder >= proto::kPiece || size > proto::kMaxFirmwareSize) {
             qCDebug(lcSim) << "loader: refused image of" << packets << "packets";
             return out;

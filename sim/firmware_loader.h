@@ -15,9 +15,9 @@ class FirmwareLoader
 public:
     struct Behaviour
     {
-        bool silent = false;      // never answers
-        bool fails = false;       // answers 0x11 (see failAtPacket)
-        int failAtPacket = -1;    // packet index answered with 0x11; -1: fail at programming
+        bool silent = false;   // never answers
+        bool fails = false;    // answers 0x11 (see failAtPacket)
+        int failAtPacket = -1; // packet index answered with 0x11; -1: fail at programming
         double programmingSeconds = 2.0;
     };
 

@@ -13,8 +13,8 @@ namespace sim {
 
 namespace {
 
-constexpr double kMaxStep = 0.1;          // seconds of simulated time per physics step
-constexpr uint8_t kPopupSeconds = 8;      // how long the battery-test question waits
+constexpr double kMaxStep = 0.1;     // seconds of simulated time per physics step
+constexpr uint8_t kPopupSeconds = 8; // how long the battery-test question waits
 constexpr double kFanFullRpm = 4500;
 
 float bigEndianFloat(const uint8_t *p)
@@ -52,15 +52,21 @@ struct Rating
     double amps;
     double watts;
 };
-constexpr Rating kRatings[] = {{"HK07", 10, 100}, {"HK09", 10, 100},  {"MR310", 30, 300},
-                               {"MR820", 20, 200}, {"NV05", 100, 5000}, {"NV15", 300, 15000},
+constexpr Rating kRatings[] = {{"HK07", 10, 100},    {"HK09", 10, 100},   {"MR310", 30, 300},
+                               {"MR820", 20, 200},   {"NV05", 100, 5000}, {"NV15", 300, 15000},
                                {"NV17", 1000, 50000}};
 
 } // namespace
 
-QStringList knownModels() { return {"HK07", "HK09", "MR310", "MR820", "NV05", "NV15", "NV17"}; }
+QStringList knownModels()
+{
+    return {"HK07", "HK09", "MR310", "MR820", "NV05", "NV15", "NV17"};
+}
 
-bool isNv05FamilyModel(const QString &model) { return model.toUpper().startsWith("NV"); }
+bool isNv05FamilyModel(const QString &model)
+{
+    return model.toUpper().startsWith("NV");
+}
 
 Instrument::Instrument(const InstrumentConfig &config, uint64_t seed)
     : m_config(config), m_nv05(isNv05FamilyModel(config.model)),
@@ -88,16 +94,11 @@ void Instrument::factoryReset()
     Settings s;
     const int cells = std::max(1, m_config.cells);
     const bool battery = m_source.isBattery();
-    s.setPoints = {1.0f,
-                   float(battery ? 3.5 * cells : m_config.supplyVoltage * 0.5),
-                   10.0f,
-                   5.0f,
-                   1.0f,
-                   1.0f,
-                   1.0f,
-                   1.0f,
-                   1.0f,
-                   1.0f,
+    s.setPoints = {1.0f,  float(battery ? 3.5 * cells : m_config.supplyVoltage * 0.5),
+                   10.0f, 5.0f,
+                   1.0f,  1.0f,
+                   1.0f,  1.0f,
+                   1.0f,  1.0f,
                    0.0f};
     s.dischargeStopVoltage = float(3.0 * cells);
     s.chargeStopVoltage = float(4.2 * cells);
@@ -285,7 +286,10 @@ bool Instrument::batteryMode() const
            m == ModeCycles;
 }
 
-bool Instrument::chargePhase() const { return batteryMode() && m_phase % 2 == 0; }
+bool Instrument::chargePhase() const
+{
+    return batteryMode() && m_phase % 2 == 0;
+}
 
 bool Instrument::sequenceFinished() const
 {
@@ -547,9 +551,8 @@ void Instrument::stepThermal(double dt)
     const double cpuTarget = ambient + 10 + 0.15 * (m_mosTemp - ambient);
     m_cpuTemp += (cpuTarget - m_cpuTemp) * std::min(1.0, dt / 60.0);
 
-    const double cellHeat = m_source.isBattery()
-                                ? m_current * m_current * m_source.internalResistance()
-                                : 0.0;
+    const double cellHeat =
+        m_source.isBattery() ? m_current * m_current * m_source.internalResistance() : 0.0;
     const double probeTarget = ambient + 8.0 * cellHeat;
     m_probeTemp += (probeTarget - m_probeTemp) * std::min(1.0, dt / 300.0);
 }
@@ -620,7 +623,10 @@ Report Instrument::measurementReport()
     return proto::encodeMeasurement(address(), v, m_running);
 }
 
-Report Instrument::settingsReport() const { return proto::encodeSettings(address(), values()); }
+Report Instrument::settingsReport() const
+{
+    return proto::encodeSettings(address(), values());
+}
 
 Report Instrument::addressReply(bool selected) const
 {

@@ -9,12 +9,17 @@
 
 namespace sim {
 
-enum class SourceKind { Battery, BenchSupply };
+enum class SourceKind
+{
+    Battery,
+    BenchSupply
+};
 
 struct InstrumentConfig
 {
-    QString model = "HK07"; // HK07, HK09, MR310, MR820 (HK07 family); NV05, NV15, NV17 (NV05 family)
-    uint8_t address = 1;    // bus address
+    QString model =
+        "HK07";          // HK07, HK09, MR310, MR820 (HK07 family); NV05, NV15, NV17 (NV05 family)
+    uint8_t address = 1; // bus address
 
     // What the load is connected to.
     SourceKind source = SourceKind::Battery;
@@ -22,8 +27,8 @@ struct InstrumentConfig
     double capacityAh = 1.0;
     double internalResistance = 0.05; // ohm, whole pack
     int cells = 1;
-    double initialCharge = 1.0;       // state of charge 0..1
-    double chargerCurrent = 1.0;      // A, used by the charge phases of the battery modes
+    double initialCharge = 1.0;  // state of charge 0..1
+    double chargerCurrent = 1.0; // A, used by the charge phases of the battery modes
     // Bench supply: constant voltage with a current limit.
     double supplyVoltage = 12.0;
     double supplyCurrentLimit = 5.0;
@@ -44,8 +49,8 @@ struct BusConfig
     QString serialNumber = "A1B2C3D4E5";
     QString version = "V1.0.8"; // third word of the product string
     quint64 seed = 1;
-    double timeScale = 1.0;    // simulated seconds per wall second; 0 = manual clock (advance())
-    int replyLatencyMs = 2;    // wall-clock delay before a reply becomes readable
+    double timeScale = 1.0;     // simulated seconds per wall second; 0 = manual clock (advance())
+    int replyLatencyMs = 2;     // wall-clock delay before a reply becomes readable
     bool fullSpeedLink = false; // one 64-byte report per 1 ms frame in each direction
     bool plugged = true;
 };

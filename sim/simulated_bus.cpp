@@ -135,9 +135,10 @@ struct BusCore
             ready = std::max(ready, nextInSlot);
             nextInSlot = ready + kLinkFrame;
         }
-        handles.erase(std::remove_if(handles.begin(), handles.end(),
-                                     [](const std::weak_ptr<HandleState> &h) { return h.expired(); }),
-                      handles.end());
+        handles.erase(
+            std::remove_if(handles.begin(), handles.end(),
+                           [](const std::weak_ptr<HandleState> &h) { return h.expired(); }),
+            handles.end());
         for (const auto &weak : handles) {
             const auto h = weak.lock();
             if (!h || h->dead)
@@ -233,7 +234,7 @@ public:
         const bool unlimited = milliseconds < 0;
         const Clock::time_point deadline =
             unlimited ? Clock::time_point::max()
-                    : Clock::now() + std::chrono::milliseconds(milliseconds);
+                      : Clock::now() + std::chrono::milliseconds(milliseconds);
         std::unique_lock<std::mutex> lock(m_core->mutex);
         for (;;) {
             if (m_state->dead)

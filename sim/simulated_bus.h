@@ -58,8 +58,8 @@ public:
 
     struct Faults
     {
-        double lostReplyRate = 0; // share of replies that never arrive
-        double corruptRate = 0;   // share of replies with one byte changed
+        double lostReplyRate = 0;    // share of replies that never arrive
+        double corruptRate = 0;      // share of replies with one byte changed
         bool foreignAddress = false; // measurement and settings replies carry another address
         bool shortReads = false;     // every read returns fewer than 64 bytes
         bool loaderFails = false;    // the loader answers 0x11 (see loaderFailAtPacket)

@@ -19,9 +19,8 @@ constexpr OcvPoint kOcv[] = {{0.00, 3.00}, {0.05, 3.45}, {0.10, 3.60}, {0.20, 3.
 
 SourceModel::SourceModel(const InstrumentConfig &config)
     : m_kind(config.source), m_capacityAs(std::max(0.001, config.capacityAh) * 3600.0),
-      m_resistance(std::max(0.001, config.source == SourceKind::Battery
-                                           ? config.internalResistance
-                                           : config.supplyResistance)),
+      m_resistance(std::max(0.001, config.source == SourceKind::Battery ? config.internalResistance
+                                                                        : config.supplyResistance)),
       m_cells(std::max(1, config.cells)), m_soc(std::clamp(config.initialCharge, 0.0, 1.0)),
       m_supplyVoltage(std::max(0.0, config.supplyVoltage)),
       m_supplyLimit(std::max(0.0, config.supplyCurrentLimit))
@@ -49,7 +48,10 @@ double SourceModel::openCircuitVoltage() const
     return isBattery() ? m_cells * cellOcv(m_soc) : m_supplyVoltage;
 }
 
-double SourceModel::internalResistance() const { return m_resistance; }
+double SourceModel::internalResistance() const
+{
+    return m_resistance;
+}
 
 double SourceModel::maxCurrent() const
 {
@@ -72,6 +74,9 @@ void SourceModel::drain(double current, double seconds)
     m_soc = std::clamp(m_soc - current * seconds / m_capacityAs, -0.05, 1.02);
 }
 
-void SourceModel::setStateOfCharge(double soc) { m_soc = std::clamp(soc, -0.05, 1.02); }
+void SourceModel::setStateOfCharge(double soc)
+{
+    m_soc = std::clamp(soc, -0.05, 1.02);
+}
 
 } // namespace sim

@@ -28,7 +28,7 @@ public:
 
 private:
     SourceKind m_kind;
-    double m_capacityAs;  // ampere-seconds
+    double m_capacityAs; // ampere-seconds
     double m_resistance;
     int m_cells;
     double m_soc;

@@ -402,9 +402,9 @@ void TstSimBus::loaderFaults()
         QVERIFY(kinds.isEmpty());
         QCOMPARE(bus.loaderImage(), image); // it still listens
     } else if (fails && failAt < 0) {
-        QCOMPARE(kinds, (QVector<R>{R::HandshakeAccepted, R::PacketReceived, R::PacketReceived,
-                                    R::PacketReceived, R::PacketReceived, R::AllReceived,
-                                    R::Failed}));
+        QCOMPARE(kinds,
+                 (QVector<R>{R::HandshakeAccepted, R::PacketReceived, R::PacketReceived,
+                             R::PacketReceived, R::PacketReceived, R::AllReceived, R::Failed}));
     } else if (fails) {
         QCOMPARE(kinds, (QVector<R>{R::HandshakeAccepted, R::PacketReceived, R::Failed}));
     } else {

@@ -256,20 +256,18 @@ void TstSimModel::settingsCommandShowsInNextReply_data()
         << bytes(proto::floatCommand(1, proto::CmdChargeStopVoltage, 4.1f)) << "chargeStopVoltage"
         << double(4.1f);
     QTest::newRow("charge stop current")
-        << bytes(proto::floatCommand(1, proto::CmdChargeStopCurrent, 0.05f))
-        << "chargeStopCurrent" << double(0.05f);
+        << bytes(proto::floatCommand(1, proto::CmdChargeStopCurrent, 0.05f)) << "chargeStopCurrent"
+        << double(0.05f);
     QTest::newRow("over-current") << bytes(proto::floatCommand(1, proto::CmdOverCurrent, 8.0f))
                                   << "overCurrentLimit" << 8.0;
     QTest::newRow("over-power") << bytes(proto::floatCommand(1, proto::CmdOverPower, 80.0f))
                                 << "overPowerLimit" << 80.0;
     QTest::newRow("probe over-temp")
-        << bytes(proto::floatCommand(1, proto::CmdProbeOverTemp, 60.0f)) << "probeOverTemp"
-        << 60.0;
-    QTest::newRow("MOS over-temp") << bytes(proto::floatCommand(1, proto::CmdMosOverTemp, 85.0f))
-                                   << "mosOverTemp" << 85.0;
+        << bytes(proto::floatCommand(1, proto::CmdProbeOverTemp, 60.0f)) << "probeOverTemp" << 60.0;
+    QTest::newRow("MOS over-temp")
+        << bytes(proto::floatCommand(1, proto::CmdMosOverTemp, 85.0f)) << "mosOverTemp" << 85.0;
     QTest::newRow("hours 300 keeps low byte, capped")
-        << bytes(proto::timeLimitCommand(1, 300, proto::TimeUnit::Hours)) << "limitHours"
-        << 44.0;
+        << bytes(proto::timeLimitCommand(1, 300, proto::TimeUnit::Hours)) << "limitHours" << 44.0;
     QTest::newRow("minutes") << bytes(proto::timeLimitCommand(1, 30, proto::TimeUnit::Minutes))
                              << "limitMinutes" << 30.0;
     QTest::newRow("tile CV") << bytes(proto::commandFrame(1, proto::CmdModeConstantVoltage))
@@ -279,8 +277,8 @@ void TstSimModel::settingsCommandShowsInNextReply_data()
     QTest::newRow("brightness out of range is clamped")
         << bytes(proto::integerCommand(1, proto::CmdWorkBrightness, 200)) << "workBrightness"
         << 9.0;
-    QTest::newRow("style 9 refused") << bytes(proto::byteCommand(1, proto::CmdDisplayStyle, 9))
-                                     << "displayStyle" << 1.0;
+    QTest::newRow("style 9 refused")
+        << bytes(proto::byteCommand(1, proto::CmdDisplayStyle, 9)) << "displayStyle" << 1.0;
     QTest::newRow("wrong address ignored")
         << bytes(proto::floatCommand(2, proto::CmdOverPower, 1.0f)) << "overPowerLimit" << 110.0;
 }
