@@ -26,7 +26,10 @@ DeviceInfoUI::DeviceInfoUI(QWidget *parent) : QWidget(parent), ui(new Ui::Device
     ui->btn_Tick->setStyleSheet(QLatin1String(UnTickStyle));
 }
 
-DeviceInfoUI::~DeviceInfoUI() { delete ui; }
+DeviceInfoUI::~DeviceInfoUI()
+{
+    delete ui;
+}
 
 void DeviceInfoUI::setState(quint8 state)
 {
@@ -93,7 +96,10 @@ void DeviceInfoUI::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-void DeviceInfoUI::setModel(const QString &model) { ui->label_model_value->setText(model); }
+void DeviceInfoUI::setModel(const QString &model)
+{
+    ui->label_model_value->setText(model);
+}
 
 void DeviceInfoUI::setVersion(const QString &version)
 {
@@ -106,7 +112,10 @@ void DeviceInfoUI::setManufacturer(const QString &manufacturer)
     ui->label_type_value->setText(manufacturer);
 }
 
-void DeviceInfoUI::setIndexText(const QString &text) { ui->label_index_value->setText(text); }
+void DeviceInfoUI::setIndexText(const QString &text)
+{
+    ui->label_index_value->setText(text);
+}
 
 void DeviceInfoUI::setSerial(const QString &serial)
 {

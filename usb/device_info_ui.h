@@ -11,7 +11,12 @@ class DeviceInfoUI : public QWidget
 {
     Q_OBJECT
 public:
-    enum State : quint8 { Idle = 0, Error = 1, Connected = 2 };
+    enum State : quint8
+    {
+        Idle = 0,
+        Error = 1,
+        Connected = 2
+    };
 
     explicit DeviceInfoUI(QWidget *parent = nullptr);
     ~DeviceInfoUI() override;

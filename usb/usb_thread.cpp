@@ -59,7 +59,8 @@ bool USBThread::openDevice(QString *product, QString *serial)
     m_open.store(false);
     m_device.reset();
 
-    std::unique_ptr<hid::Device> device = hid::backend().open(m_vendorId.load(), m_productId.load());
+    std::unique_ptr<hid::Device> device =
+        hid::backend().open(m_vendorId.load(), m_productId.load());
     if (!device)
         return false;
     qCDebug(lcUsb) << "USB设备打开成功";

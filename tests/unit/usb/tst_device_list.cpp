@@ -122,9 +122,12 @@ private slots:
         QTest::addColumn<int>("state");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("colour");
-        QTest::newRow("idle") << 0 << "空闲" << "rgb(156, 156, 0)";
-        QTest::newRow("error") << 1 << "错误" << "rgb(68, 68, 68)";
-        QTest::newRow("connected") << 2 << "连接" << "rgb(16, 157, 56)";
+        QTest::newRow("idle") << 0 << "空闲"
+                              << "rgb(156, 156, 0)";
+        QTest::newRow("error") << 1 << "错误"
+                               << "rgb(68, 68, 68)";
+        QTest::newRow("connected") << 2 << "连接"
+                                   << "rgb(16, 157, 56)";
     }
     void setState()
     {
