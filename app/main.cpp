@@ -2,6 +2,8 @@
 #include "simulated_bus.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QPalette>
@@ -48,10 +50,35 @@ bool demoRequested(const QStringList &arguments, QString *spec)
     return false;
 }
 
+// For the start-up benchmark: USB_TESTER_QUIT_AFTER_PAINT=1 prints the time from main() to the
+// window's first paint and quits.
+class FirstPaintProbe : public QObject
+{
+public:
+    explicit FirstPaintProbe(const QElapsedTimer &sinceMain) : m_sinceMain(sinceMain) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_done) {
+            m_done = true;
+            std::printf("first-paint-ms %.1f epoch-ms %lld\n", m_sinceMain.nsecsElapsed() / 1e6,
+                        QDateTime::currentMSecsSinceEpoch());
+            std::fflush(stdout);
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer &m_sinceMain;
+    bool m_done = false;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    QElapsedTimer sinceMain;
+    sinceMain.start();
     QApplication app(argc, argv);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
     applyStyleSheet(app);
@@ -75,6 +102,9 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         MainDialog dialog;
+        FirstPaintProbe probe(sinceMain);
+        if (qEnvironmentVariableIsSet("USB_TESTER_QUIT_AFTER_PAINT"))
+            dialog.installEventFilter(&probe);
         dialog.show();
         result = app.exec();
     }

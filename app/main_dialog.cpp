@@ -28,6 +28,7 @@ constexpr ushort Minimise = 0xF068;
 constexpr ushort Maximise = 0xF2D0;
 constexpr ushort Close = 0xF00D;
 constexpr ushort Menu = 0xF150;
+constexpr ushort Search = 0xF002;
 } // namespace glyph
 
 MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog)
@@ -64,6 +65,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
     IconHelper::shared().applyGlyph(ui->btnReturn, QChar(glyph::Home), 16);
     buildHomeGrids();
     IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
+    IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
     IconHelper::shared().applyGlyph(ui->disp_btnReturn, QChar(glyph::Return), 16);
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));

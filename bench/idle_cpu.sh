@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# CPU time of the whole program over a period while connected to the simulated instrument and
+# idle (polling twice a second), as a percentage of one core. Runs twice: with the watcher
+# waiting for input (normal), and with the watcher reading back-to-back without a timeout.
+#   bench/idle_cpu.sh [seconds=60] [build-dir=build]
+set -euo pipefail
+seconds=${1:-60}
+build=${2:-build}
+exe="$build/app/usb-tester"
+[ -x "$exe" ] || { echo "build the program first (scripts/build.sh)"; exit 1; }
+ticks=$(getconf CLK_TCK)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+measure() {
+    local label=$1; shift
+    (cd "$work" && env "$@" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='*.debug=false' \
+        "$OLDPWD/$exe" --demo >/dev/null 2>&1) &
+    local pid
+    sleep 0.5
+    pid=$(pgrep -n -f "$exe --demo")
+    sleep 5 # start-up and the first bus scan are not idle time
+    local before after
+    before=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    sleep "$seconds"
+    after=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    kill "$pid"; wait 2>/dev/null || true
+    awk -v l="$label" -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" \
+        'BEGIN { printf "%-40s %6.2f %% of one core (%d ticks in %d s)\n", l, 100 * t / hz / s, t, s }'
+}
+
+measure "watcher waits for input (normal)" USB_TESTER_DUMMY=0
+measure "watcher reads back-to-back (old way)" USB_TESTER_WATCHER_SPIN=1
