@@ -189,19 +189,6 @@ private slots:
         QVERIFY(!item.isTicked());
     }
 
-    void markingDoesNotSignal()
-    {
-        DeviceInfoUI item;
-        QSignalSpy spy(&item, &DeviceInfoUI::TickShow_Signal);
-        item.markTicked();
-        QVERIFY(item.isTicked());
-        item.markTicked();
-        QVERIFY(item.isTicked());
-        item.markUnticked();
-        QVERIFY(!item.isTicked());
-        QCOMPARE(spy.count(), 0);
-    }
-
     void settersFillTheLabels()
     {
         DeviceInfoUI item;
