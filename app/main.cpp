@@ -33,7 +33,7 @@ void addFontSubstitutes()
     const QStringList cjk = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
     for (const char *family : {"Microsoft Yahei", "微软雅黑", "宋体"})
         QFont::insertSubstitutions(family, cjk);
-    QFont::insertSubstitutions("DINW10-Medium", {"DejaVu Sans Condensed", "DejaVu Sans"});
+    QFont::insertSubstitutions("DINW10-Medium", {"Nimbus Sans Narrow", "DejaVu Sans Condensed"});
 }
 
 // "--demo" or "--demo=SPEC" attaches the simulated instrument instead of real hardware.

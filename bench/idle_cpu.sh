@@ -6,8 +6,8 @@
 set -euo pipefail
 seconds=${1:-60}
 build=${2:-build}
-exe="$build/app/usb-tester"
-[ -x "$exe" ] || { echo "build the program first (scripts/build.sh)"; exit 1; }
+[ -x "$build/app/usb-tester" ] || { echo "build the program first (scripts/build.sh)"; exit 1; }
+exe="$(cd "$build" && pwd)/app/usb-tester"
 ticks=$(getconf CLK_TCK)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -15,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 measure() {
     local label=$1; shift
     (cd "$work" && env "$@" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='*.debug=false' \
-        "$OLDPWD/$exe" --demo >/dev/null 2>&1) &
+        "$exe" --demo >/dev/null 2>&1) &
     local pid
     sleep 0.5
     pid=$(pgrep -n -f "$exe --demo")

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5charts5-dev qttools5-dev qttools5-dev-tools
     libhidapi-dev
-    fonts-font-awesome fonts-wqy-microhei
+    fonts-font-awesome fonts-wqy-microhei fonts-urw-base35 fonts-dejavu-extra
     clang libclang-rt-dev
     xvfb xauth
 )

@@ -421,6 +421,16 @@ Instrument *SimulatedBus::instrument(uint8_t address)
     return m_core->at(address);
 }
 
+std::optional<proto::LiveValues> SimulatedBus::readings(uint8_t address)
+{
+    std::lock_guard<std::mutex> lock(m_core->mutex);
+    m_core->sync();
+    const Instrument *found = m_core->at(address);
+    if (!found)
+        return std::nullopt;
+    return found->values();
+}
+
 uint8_t SimulatedBus::masterAddress() const
 {
     std::lock_guard<std::mutex> lock(m_core->mutex);

@@ -8,12 +8,15 @@
 #include "demo_option.h"
 #include "sim_config.h"
 
+#include <live_values.h>
+
 #include <hid_seam.h>
 
 #include <QByteArray>
 #include <QVector>
 
 #include <memory>
+#include <optional>
 
 namespace sim {
 
@@ -54,6 +57,9 @@ public:
     // The model at a bus address, brought up to the present; null if none. Direct access meant
     // for tests: do not use it while other threads talk to the bus.
     Instrument *instrument(uint8_t address);
+    // What the instrument at `address` would report now (a copy, taken under the bus lock, so
+    // safe while the program talks to the bus); empty if there is none.
+    std::optional<proto::LiveValues> readings(uint8_t address);
     uint8_t masterAddress() const;
 
     struct Faults

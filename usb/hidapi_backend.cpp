@@ -73,6 +73,18 @@ HidapiBackend::HidapiBackend() { hid_init(); }
 
 HidapiBackend::~HidapiBackend() { hid_exit(); }
 
+QString HidapiBackend::lastOpenError() const
+{
+    QMutexLocker lock(&m_errorMutex);
+    return m_lastOpenError;
+}
+
+void HidapiBackend::setLastOpenError(const QString &text)
+{
+    QMutexLocker lock(&m_errorMutex);
+    m_lastOpenError = text;
+}
+
 QVector<DeviceInfo> HidapiBackend::enumerate(uint16_t vendorId, uint16_t productId)
 {
     QVector<DeviceInfo> result;
@@ -101,22 +113,22 @@ std::unique_ptr<Device> HidapiBackend::open(uint16_t vendorId, uint16_t productI
     }
     hid_device *handle = hid_open(vendorId, productId, serial.empty() ? nullptr : serial.data());
     if (handle) {
-        m_lastOpenError.clear();
+        setLastOpenError(QString());
         return std::make_unique<HidapiDevice>(handle);
     }
-    m_lastOpenError = QStringLiteral("open failed");
+    QString error = QStringLiteral("open failed");
     hid_device_info *list = hid_enumerate(vendorId, productId);
     for (hid_device_info *entry = list; entry; entry = entry->next) {
         if (permissionDenied(entry->path)) {
-            m_lastOpenError = QStringLiteral("permission denied on %1")
-                                  .arg(QString::fromLocal8Bit(entry->path));
+            error = QStringLiteral("permission denied on %1").arg(QString::fromLocal8Bit(entry->path));
             qCWarning(lcHidapi).noquote()
-                << "instrument found but not accessible:" << m_lastOpenError
+                << "instrument found but not accessible:" << error
                 << "- install the udev rule (cmake --install) and replug the instrument";
             break;
         }
     }
     hid_free_enumeration(list);
+    setLastOpenError(error);
     return nullptr;
 }
 

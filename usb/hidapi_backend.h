@@ -3,6 +3,8 @@
 
 #include "hid_seam.h"
 
+#include <QMutex>
+
 namespace hid {
 
 class HidapiBackend : public Backend
@@ -14,9 +16,13 @@ public:
     QVector<DeviceInfo> enumerate(uint16_t vendorId, uint16_t productId) override;
     std::unique_ptr<Device> open(uint16_t vendorId, uint16_t productId,
                                  const QString &serialNumber) override;
-    QString lastOpenError() const override { return m_lastOpenError; }
+    QString lastOpenError() const override;
 
 private:
+    void setLastOpenError(const QString &text);
+
+    // open() runs on the GUI thread and on the watcher thread.
+    mutable QMutex m_errorMutex;
     QString m_lastOpenError;
 };
 

@@ -10,6 +10,12 @@ my_thread::my_thread(QObject *parent) : QThread(parent)
     qRegisterMetaType<qint16>("qint16");
 }
 
+my_thread::~my_thread()
+{
+    wait();
+    std::lock_guard<std::mutex> joined(m_exitFence);
+}
+
 void my_thread::setPacing(int firstDelayMs, int stepMs)
 {
     s_firstDelayMs.store(qMax(0, firstDelayMs));
@@ -26,4 +32,5 @@ void my_thread::run()
         emit ThreadRecvData_Signal();
     }
     emit ThreadShowData_Signal();
+    std::lock_guard<std::mutex> exiting(m_exitFence);
 }

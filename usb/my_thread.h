@@ -5,12 +5,14 @@
 #include <QThread>
 
 #include <atomic>
+#include <mutex>
 
 class my_thread : public QThread
 {
     Q_OBJECT
 public:
     explicit my_thread(QObject *parent = nullptr);
+    ~my_thread() override;
 
     static constexpr qint16 FirstAddress = 1;
     static constexpr qint16 LastAddress = 10;
@@ -28,6 +30,9 @@ protected:
     void run() override;
 
 private:
+    // Locked last by run() and after wait() by the destructor, so ThreadSanitizer sees the join
+    // (QThread::wait synchronises through a futex it cannot follow).
+    std::mutex m_exitFence;
     static std::atomic<int> s_firstDelayMs;
     static std::atomic<int> s_stepMs;
 };

@@ -5,9 +5,9 @@
 #include "usb_log.h"
 
 #include <QMetaType>
-#include <QMutexLocker>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -45,6 +45,7 @@ USBThread::~USBThread()
 {
     requestStop();
     wait();
+    std::lock_guard<std::mutex> joined(m_ioMutex); // pairs with run()'s last lock
 }
 
 void USBThread::setDeviceIds(quint16 vendorId, quint16 productId)
@@ -55,7 +56,7 @@ void USBThread::setDeviceIds(quint16 vendorId, quint16 productId)
 
 bool USBThread::openDevice(QString *product, QString *serial)
 {
-    QMutexLocker lock(&m_ioMutex);
+    std::unique_lock<std::mutex> lock(m_ioMutex);
     m_open.store(false);
     m_device.reset();
 
@@ -107,14 +108,14 @@ void USBThread::writeReport(const unsigned char *data, int length)
     int result = 0;
     bool written = false;
     {
-        QMutexLocker lock(&m_ioMutex);
+        std::unique_lock<std::mutex> lock(m_ioMutex);
         m_writersWaiting.fetch_sub(1);
         if (m_device) {
             result = m_device->write(report, ReportSize);
             written = true;
         }
     }
-    m_writerDone.wakeAll();
+    m_writerDone.notify_all();
 
     if (!written)
         return;
@@ -129,10 +130,10 @@ void USBThread::requestStop()
 {
     m_stop.store(true);
     {
-        QMutexLocker lock(&m_sleepMutex);
-        m_wake.wakeAll();
+        std::unique_lock<std::mutex> lock(m_sleepMutex);
+        m_wake.notify_all();
     }
-    m_writerDone.wakeAll();
+    m_writerDone.notify_all();
 }
 
 int USBThread::readWaitSliceMs() const
@@ -168,9 +169,9 @@ void USBThread::serviceOpenDevice()
     int result = 0;
     bool lost = false;
     {
-        QMutexLocker lock(&m_ioMutex);
+        std::unique_lock<std::mutex> lock(m_ioMutex);
         while (m_writersWaiting.load() > 0 && !m_stop.load())
-            m_writerDone.wait(&m_ioMutex, 5);
+            m_writerDone.wait_for(lock, std::chrono::milliseconds(5));
         if (!m_device) {
             m_open.store(false);
             return;
@@ -202,17 +203,17 @@ void USBThread::serviceOpenDevice()
 
 void USBThread::sleepUntilNextAttempt()
 {
-    QMutexLocker lock(&m_sleepMutex);
+    std::unique_lock<std::mutex> lock(m_sleepMutex);
     if (m_stop.load())
         return;
     const qint64 remaining = OpenRetryMs - (m_clock.elapsed() - m_lastAttemptMs);
     if (remaining > 0)
-        m_wake.wait(&m_sleepMutex, static_cast<unsigned long>(remaining));
+        m_wake.wait_for(lock, std::chrono::milliseconds(remaining));
 }
 
 void USBThread::abandonDevice()
 {
-    QMutexLocker lock(&m_ioMutex);
+    std::unique_lock<std::mutex> lock(m_ioMutex);
     m_open.store(false);
     m_device.reset();
 }

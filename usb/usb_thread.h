@@ -5,13 +5,13 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QString>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 namespace hid {
 class Device;
@@ -59,15 +59,17 @@ private:
     int readWaitSliceMs() const;
 
     // Guards m_device and every call made on it: hidapi does not promise that a read and a
-    // write may run on one handle from two threads at once.
-    QMutex m_ioMutex;
-    QWaitCondition m_writerDone;
+    // write may run on one handle from two threads at once. Standard primitives rather than
+    // QMutex, whose futex path ThreadSanitizer cannot follow; the last lock of run() and the
+    // destructor's lock after wait() also make the join visible to it.
+    std::mutex m_ioMutex;
+    std::condition_variable m_writerDone;
     std::atomic<int> m_writersWaiting{0};
     std::unique_ptr<hid::Device> m_device;
 
     // Lets requestStop wake the closed-state sleep at once.
-    QMutex m_sleepMutex;
-    QWaitCondition m_wake;
+    std::mutex m_sleepMutex;
+    std::condition_variable m_wake;
 
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_open{false};

@@ -4,7 +4,6 @@
 #include "gui_fixture.h"
 
 #include "device_info_ui.h"
-#include "instrument.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,7 +56,7 @@ private slots:
         QVERIFY(QRegularExpression("^\\d{6}$").match(f.text("disp_label_CAP")).hasMatch());
         QCOMPARE(f.text("disp_label_mAh"), QString("mAh"));
         const double shown = f.text("disp_label_VOL").toDouble();
-        const double actual = f.bus->instrument(1)->terminalVoltage();
+        const double actual = f.bus->readings(1)->voltage;
         QVERIFY2(qAbs(shown - actual) < 0.1, qPrintable(QString("%1 vs %2").arg(shown).arg(actual)));
         QCOMPARE(f.text("settings_lab_voltvalue"), f.text("disp_label_VOL"));
     }
