@@ -1,5 +1,6 @@
 // Wire layout of the measurement and settings replies, in both directions.
 
+#include "byte_order.h"
 #include "codes.h"
 #include "logging.h"
 #include "report_parser.h"
@@ -69,34 +70,6 @@ constexpr int kRunningOffset = 52;
 constexpr int kPopupCountdownOffset = 53;
 constexpr int kPopupOffset = 54;
 constexpr int kSignFlagsOffset = 60;
-
-uint32_t readLittleEndian(const uint8_t *p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void writeLittleEndian(uint8_t *p, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-float readBigEndianFloat(const uint8_t *p)
-{
-    const uint32_t bits =
-        uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-void writeBigEndianFloat(uint8_t *p, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(bits >> (24 - 8 * i));
-}
 
 // |value| in thousandths, rounded; saturates instead of overflowing (NaN travels as 0).
 uint32_t toThousandths(float value)

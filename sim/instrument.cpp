@@ -2,6 +2,7 @@
 
 #include "sim_log.h"
 
+#include <byte_order.h>
 #include <codes.h>
 #include <report_parser.h>
 
@@ -16,15 +17,6 @@ namespace {
 constexpr double kMaxStep = 0.1;     // seconds of simulated time per physics step
 constexpr uint8_t kPopupSeconds = 8; // how long the battery-test question waits
 constexpr double kFanFullRpm = 4500;
-
-float bigEndianFloat(const uint8_t *p)
-{
-    const uint32_t bits =
-        uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 uint32_t bigEndianInteger(const uint8_t *p)
 {
@@ -143,7 +135,7 @@ std::optional<Report> Instrument::handleFrame(const uint8_t *report)
 
 void Instrument::applyCommand(uint8_t code, const uint8_t *payload)
 {
-    const float number = bigEndianFloat(payload);
+    const float number = proto::readBigEndianFloat(payload);
     const uint32_t integer = bigEndianInteger(payload);
     Settings &s = m_settings;
     // Non-finite or negative limits are refused; the next settings reply shows the old value.

@@ -9,6 +9,31 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <atomic>
+
+namespace {
+// An instrument that is on the bus but whose node this user may not open.
+class LockedBackend : public hid::Backend
+{
+public:
+    QVector<hid::DeviceInfo> enumerate(uint16_t vid, uint16_t pid) override
+    {
+        hid::DeviceInfo info;
+        info.path = "/dev/hidraw7";
+        info.vendorId = vid;
+        info.productId = pid;
+        return {info};
+    }
+    std::unique_ptr<hid::Device> open(uint16_t, uint16_t, const QString &) override
+    {
+        ++opens;
+        return nullptr;
+    }
+    QString lastOpenError() const override { return "permission denied on /dev/hidraw7"; }
+    std::atomic<int> opens{0};
+};
+} // namespace
+
 class TestConnectionGui : public QObject
 {
     Q_OBJECT
@@ -23,6 +48,21 @@ private slots:
         QVERIFY(f.bus->writtenReports().isEmpty());
         QCOMPARE(f.page(), 8);
         QCOMPARE(f.text("disp_label_VOL"), QString("0000.00")); // the read step did nothing
+    }
+
+    void permissionProblemIsExplained()
+    {
+        GuiFixture f(QString(), false);
+        LockedBackend locked;
+        hid::setBackend(&locked);
+        MainDialog &d = f.open();
+        QVERIFY(!d.deviceOpen());
+        QCOMPARE(f.page(), 8);
+        const QString hint = f.text("Start_label_permission");
+        QVERIFY2(hint.contains("udev") && hint.contains("/dev/hidraw7"), qPrintable(hint));
+        QTRY_VERIFY(locked.opens >= 2); // the watcher keeps trying
+        f.dialog.reset();
+        hid::setBackend(f.bus.get());
     }
 
     void plugInFindsScansAndShowsLiveValues()
