@@ -105,6 +105,14 @@ private slots:
         f.click("tbtn10");
         QCOMPARE(f.w<QAbstractButton>("disp_Btn_Run")->toolTip(), QString("开始/停止"));
         f.click("disp_btnReturn");
+        // The spare pages, which no tile opens, return home too.
+        for (const char *spare : {"four_btnReturn", "five_btnReturn"}) {
+            f.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(spare[1] == 'o' ? 4 : 5);
+            f.bus->clearWrittenReports();
+            f.click(spare);
+            QCOMPARE(f.page(), 0);
+            QCOMPARE(f.framesWithCode(0x45).size(), 1);
+        }
         // At the home page the return buttons send nothing.
         f.bus->clearWrittenReports();
         f.dialog->on_disp_btnReturn_clicked();

@@ -99,6 +99,8 @@ private slots:
     void catalogueTrickyEntries_data();
     void catalogueTrickyEntries();
     void popupWarningMatchesCatalogue();
+    void formTextsAreInTheCatalogue_data();
+    void formTextsAreInTheCatalogue();
 };
 
 void TestResources::namedImagesLoad_data()
@@ -434,6 +436,48 @@ void TestResources::popupWarningMatchesCatalogue()
     QTranslator translator;
     QVERIFY(translator.load(":/Language/lib_en.qm"));
     QCOMPARE(translator.translate("CDPopTips", kBatteryWarningHtml), warning);
+}
+
+void TestResources::formTextsAreInTheCatalogue_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("context");
+    QTest::newRow("main dialog") << "MainDialog.ui" << "MainDialog";
+    QTest::newRow("device item") << "DeviceInfoUI.ui" << "DeviceInfoUI";
+}
+
+// Every translatable text of a form must have its English in the catalogue, or the English
+// interface silently shows Chinese. The title bar text is the one deliberate exception.
+void TestResources::formTextsAreInTheCatalogue()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, context);
+    QSet<QString> sources;
+    for (const Message &m : readCatalogueSource())
+        if (m.context == context)
+            sources.insert(m.source);
+    QVERIFY(!sources.isEmpty());
+
+    QFile file(QStringLiteral(FORMS_DIR) + "/" + form);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QStringList missing;
+    int texts = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != QLatin1String("string"))
+            continue;
+        const bool translatable = xml.attributes().value("notr") != QLatin1String("true");
+        const QString text = xml.readElementText();
+        if (!translatable || text.isEmpty())
+            continue;
+        ++texts;
+        if (!sources.contains(text) && text != "TALMIR Lumerin System APP V1.0.8")
+            missing << text;
+    }
+    QVERIFY(!xml.hasError());
+    QVERIFY(texts > 5);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(" | ")));
 }
 
 QTEST_MAIN(TestResources)
