@@ -14,20 +14,19 @@ trap 'rm -rf "$work"' EXIT
 
 measure() {
     local label=$1; shift
-    (cd "$work" && env "$@" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='*.debug=false' \
+    (cd "$work" && exec env "$@" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='*.debug=false' \
         "$exe" --demo >/dev/null 2>&1) &
-    local pid
-    sleep 0.5
-    pid=$(pgrep -n -f "$exe --demo")
+    local pid=$!
     sleep 5 # start-up and the first bus scan are not idle time
     local before after
     before=$(awk '{print $14 + $15}' "/proc/$pid/stat")
     sleep "$seconds"
     after=$(awk '{print $14 + $15}' "/proc/$pid/stat")
-    kill "$pid"; wait 2>/dev/null || true
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
     awk -v l="$label" -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" \
         'BEGIN { printf "%-40s %6.2f %% of one core (%d ticks in %d s)\n", l, 100 * t / hz / s, t, s }'
 }
 
-measure "watcher waits for input (normal)" USB_TESTER_DUMMY=0
+measure "watcher waits for input (normal)" USB_TESTER_WATCHER_SPIN=0
 measure "watcher reads back-to-back (old way)" USB_TESTER_WATCHER_SPIN=1
