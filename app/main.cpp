@@ -21,7 +21,8 @@ void applyStyleSheet(QApplication &app)
     if (!file.open(QFile::ReadOnly))
         return;
     const QByteArray bytes = file.readAll();
-    const QString text = QString::fromLatin1(bytes.constData(), int(qstrnlen(bytes.constData(), uint(bytes.size()))));
+    const QString text = QString::fromLatin1(bytes.constData(),
+                                             int(qstrnlen(bytes.constData(), uint(bytes.size()))));
     app.setPalette(QPalette(QColor(text.mid(20, 7))));
     app.setStyleSheet(text);
     file.close();

@@ -71,9 +71,12 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
 
     m_scanThread = new my_thread(this);
-    connect(m_scanThread, &my_thread::ThreadSendData_Signal, this, &MainDialog::ThreadSendData_Slot);
-    connect(m_scanThread, &my_thread::ThreadRecvData_Signal, this, &MainDialog::ThreadRecvData_Slot);
-    connect(m_scanThread, &my_thread::ThreadShowData_Signal, this, &MainDialog::ThreadShowData_Slot);
+    connect(m_scanThread, &my_thread::ThreadSendData_Signal, this,
+            &MainDialog::ThreadSendData_Slot);
+    connect(m_scanThread, &my_thread::ThreadRecvData_Signal, this,
+            &MainDialog::ThreadRecvData_Slot);
+    connect(m_scanThread, &my_thread::ThreadShowData_Signal, this,
+            &MainDialog::ThreadShowData_Slot);
 
     m_usbThread = new USBThread(this);
     connect(m_usbThread, &USBThread::new_data, this, &MainDialog::usbreceivedata);
@@ -149,8 +152,10 @@ void MainDialog::showPermissionHint(const QString &reason)
 {
     qCWarning(lcApp).noquote() << "USB instrument present but not accessible:" << reason;
     ui->Start_label_permission->setText(
-        tr("已找到设备，但当前用户无权打开它（%1）。请用 sudo cmake --install build 安装 udev 规则，"
-           "然后重新插拔设备。\nThe instrument was found but this user may not open it (%1). Install "
+        tr("已找到设备，但当前用户无权打开它（%1）。请用 sudo cmake --install build 安装 udev "
+           "规则，"
+           "然后重新插拔设备。\nThe instrument was found but this user may not open it (%1). "
+           "Install "
            "the udev rule with 'sudo cmake --install build', then unplug and replug it.")
             .arg(reason));
 }

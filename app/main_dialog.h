@@ -128,7 +128,8 @@ private:
     void countDevices();
     void openDevice();
     void restartChartWindow();
-    DeviceInfoUI *createDeviceItem(quint8 address, const QStringList &words, const QString &indexText);
+    DeviceInfoUI *createDeviceItem(quint8 address, const QStringList &words,
+                                   const QString &indexText);
     void resetRunButtonAfterStop();
     QString deviceTitle(const QString &tail) const;
     void showPermissionHint(const QString &reason);
@@ -155,7 +156,8 @@ private:
     quint16 m_productId = 0x5750;
     std::unique_ptr<hid::Device> m_device;
     std::array<unsigned char, 64> m_rxBuffer{};
-    QString m_serialList; // serial number of the last matching device, copied out of the enumeration
+    QString
+        m_serialList; // serial number of the last matching device, copied out of the enumeration
     QString m_manufacturerString;
     QString m_productString;
     QString m_serialString;

@@ -21,7 +21,10 @@
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 namespace {
-bool batteryMode(quint8 workMode) { return workMode == 7 || workMode == 8; }
+bool batteryMode(quint8 workMode)
+{
+    return workMode == 7 || workMode == 8;
+}
 } // namespace
 
 void MainDialog::usbconnect(const QString &dev_str)
@@ -62,7 +65,8 @@ void MainDialog::openDevice()
     ui->device_treeWidget->clear();
     m_deviceList.clear();
 
-    m_device = hid::backend().open(m_vendorId, m_productId, m_serialList); // replaces (closes) the old
+    m_device =
+        hid::backend().open(m_vendorId, m_productId, m_serialList); // replaces (closes) the old
     qCDebug(lcApp) << "当前设备:" << m_serialList;
     if (!m_device) {
         qCDebug(lcApp) << "USB设备打开失败" << hid::backend().lastOpenError();
@@ -181,8 +185,9 @@ void MainDialog::identifyModel()
         m_familyCode = 1;
         link.hk09 = m_modelWord == "HK09";
         const QList<QWidget *> fullChargeWidgets = {
-            ui->label_full_v, ui->lineEdit_value_full_v, ui->label_unit_full_v, ui->label_full_a,
-            ui->label_full_a_less, ui->lineEdit_value_full_a, ui->label_unit_full_a};
+            ui->label_full_v,     ui->lineEdit_value_full_v, ui->label_unit_full_v,
+            ui->label_full_a,     ui->label_full_a_less,     ui->lineEdit_value_full_a,
+            ui->label_unit_full_a};
         for (QWidget *w : fullChargeWidgets)
             w->setVisible(!link.hk09);
         emit currentAxisRangeChosen(link.hk09 ? 0.0 : -25.0, 25.0);
@@ -202,7 +207,10 @@ void MainDialog::restartChartWindow()
 
 // ---- bus scan -------------------------------------------------------------------------------
 
-void MainDialog::on_btn_search_clicked() { startBusScan(); }
+void MainDialog::on_btn_search_clicked()
+{
+    startBusScan();
+}
 
 void MainDialog::startBusScan()
 {
@@ -285,8 +293,8 @@ void MainDialog::ThreadShowData_Slot()
     DeviceInfoUI *masterItem = createDeviceItem(master, words, tr("主:%1").arg(master / 2 + 1));
     masterItem->setState(2);
     ui->disp_labDevTiT->setText(deviceTitle(QString::number(master / 2 + 1)));
-    qCDebug(lcApp) << "存储的数据信息：" << masterItem << "  第二项：" << master << "设备个数:"
-                   << bus.foundAddresses.size();
+    qCDebug(lcApp) << "存储的数据信息：" << masterItem << "  第二项：" << master
+                   << "设备个数:" << bus.foundAddresses.size();
     masterItem->markTicked();
 
     for (quint8 address : bus.foundAddresses) {

@@ -49,7 +49,10 @@ Qt::CursorShape cursorFor(frame::Region region)
 }
 } // namespace
 
-void MainDialog::on_btnMenu_Min_clicked() { showMinimized(); }
+void MainDialog::on_btnMenu_Min_clicked()
+{
+    showMinimized();
+}
 
 void MainDialog::on_btnMenu_Max_clicked()
 {

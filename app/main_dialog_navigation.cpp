@@ -20,7 +20,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 namespace {
 
-enum Page {
+enum Page
+{
     HomePage = 0,
     UpgradePage = 1,
     DisplayPage = 2,
@@ -65,8 +66,20 @@ const Tile kNv05Tiles[] = {
 };
 
 // What a home tile does, in the order the names are compared.
-enum class TileAction { Display, Upgrade, Settings, Six, ChartOnly };
-enum class RunTexts { Discharge, Battery, None };
+enum class TileAction
+{
+    Display,
+    Upgrade,
+    Settings,
+    Six,
+    ChartOnly
+};
+enum class RunTexts
+{
+    Discharge,
+    Battery,
+    None
+};
 
 struct ModeRow
 {
@@ -79,20 +92,34 @@ struct ModeRow
 };
 
 const ModeRow kModeRows[] = {
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电流模式"), TileAction::Display, "Is:", "A", RunTexts::Discharge, 0x47},
-    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), TileAction::Upgrade, nullptr, nullptr, RunTexts::None, -1},
-    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), TileAction::Settings, nullptr, nullptr, RunTexts::None, 0x46},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电压模式"), TileAction::Display, "Vs:", "V", RunTexts::Discharge, 0x48},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电阻模式"), TileAction::Display, "Rs:", "Ω", RunTexts::Discharge, 0x49},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒功率模式"), TileAction::Display, "Ps:", "W", RunTexts::Discharge, 0x4A},
-    {QT_TRANSLATE_NOOP("MainDialog", "测内阻"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x4B},
-    {QT_TRANSLATE_NOOP("MainDialog", "测电源"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x4C},
-    {QT_TRANSLATE_NOOP("MainDialog", "测线组"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x4D},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放充"), TileAction::Display, "Is:", "A", RunTexts::Battery, 0x4E},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), TileAction::Display, "Is:", "A", RunTexts::Battery, 0x4F},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x50},
-    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), TileAction::Six, nullptr, nullptr, RunTexts::None, 0x51},
-    {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), TileAction::ChartOnly, nullptr, nullptr, RunTexts::None, 0x47},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电流模式"), TileAction::Display, "Is:", "A",
+     RunTexts::Discharge, 0x47},
+    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), TileAction::Upgrade, nullptr, nullptr,
+     RunTexts::None, -1},
+    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), TileAction::Settings, nullptr, nullptr,
+     RunTexts::None, 0x46},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电压模式"), TileAction::Display, "Vs:", "V",
+     RunTexts::Discharge, 0x48},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒电阻模式"), TileAction::Display, "Rs:", "Ω",
+     RunTexts::Discharge, 0x49},
+    {QT_TRANSLATE_NOOP("MainDialog", "恒功率模式"), TileAction::Display, "Ps:", "W",
+     RunTexts::Discharge, 0x4A},
+    {QT_TRANSLATE_NOOP("MainDialog", "测内阻"), TileAction::Six, nullptr, nullptr, RunTexts::None,
+     0x4B},
+    {QT_TRANSLATE_NOOP("MainDialog", "测电源"), TileAction::Six, nullptr, nullptr, RunTexts::None,
+     0x4C},
+    {QT_TRANSLATE_NOOP("MainDialog", "测线组"), TileAction::Six, nullptr, nullptr, RunTexts::None,
+     0x4D},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放充"), TileAction::Display, "Is:", "A", RunTexts::Battery,
+     0x4E},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), TileAction::Display, "Is:", "A",
+     RunTexts::Battery, 0x4F},
+    {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), TileAction::Six, nullptr, nullptr,
+     RunTexts::None, 0x50},
+    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), TileAction::Six, nullptr, nullptr,
+     RunTexts::None, 0x51},
+    {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), TileAction::ChartOnly, nullptr, nullptr,
+     RunTexts::None, 0x47},
 };
 
 QString tileStyle(const char *background)
@@ -115,8 +142,9 @@ void MainDialog::buildHomeGrids()
                 continue;
             const Tile &tile = tiles[i];
             const QPixmap picture =
-                tile.glyph ? IconHelper::shared().glyphPixmap("#FEFEFE", QChar(tile.glyph), 50, 100, 70)
-                           : QPixmap(QString(":/sys/rs/rs/img/%1.png").arg(tile.image, 2, 10, QChar('0')));
+                tile.glyph
+                    ? IconHelper::shared().glyphPixmap("#FEFEFE", QChar(tile.glyph), 50, 100, 70)
+                    : QPixmap(QString(":/sys/rs/rs/img/%1.png").arg(tile.image, 2, 10, QChar('0')));
             button->setIcon(QIcon(picture));
             button->setStyleSheet(tileStyle(tile.background));
             connect(button, &QToolButton::clicked, this, &MainDialog::buttonClicked);
@@ -224,15 +252,29 @@ void MainDialog::buttonClicked()
 
 void MainDialog::hideModeWidgets()
 {
-    const QList<QWidget *> widgets = {
-        ui->widgetConsValue,       ui->disp_Btn_Run,          ui->label_zero_v,
-        ui->lineEdit_value_zero_v, ui->label_unit_zero_v,     ui->label_limitime,
-        ui->lineEdit_value_lilitime_h, ui->label_limitime_colon, ui->lineEdit_value_limitime_m,
-        ui->label_full_v,          ui->lineEdit_value_full_v, ui->label_unit_full_v,
-        ui->label_full_a,          ui->label_full_a_less,     ui->lineEdit_value_full_a,
-        ui->label_unit_full_a,     ui->disp_btn_temp,         ui->disp_label_DP,
-        ui->disp_label_FANT_VALUE, ui->disp_label_DP_V,       ui->disp_label_DM,
-        ui->disp_label_FANS_VALUE, ui->disp_label_DM_V};
+    const QList<QWidget *> widgets = {ui->widgetConsValue,
+                                      ui->disp_Btn_Run,
+                                      ui->label_zero_v,
+                                      ui->lineEdit_value_zero_v,
+                                      ui->label_unit_zero_v,
+                                      ui->label_limitime,
+                                      ui->lineEdit_value_lilitime_h,
+                                      ui->label_limitime_colon,
+                                      ui->lineEdit_value_limitime_m,
+                                      ui->label_full_v,
+                                      ui->lineEdit_value_full_v,
+                                      ui->label_unit_full_v,
+                                      ui->label_full_a,
+                                      ui->label_full_a_less,
+                                      ui->lineEdit_value_full_a,
+                                      ui->label_unit_full_a,
+                                      ui->disp_btn_temp,
+                                      ui->disp_label_DP,
+                                      ui->disp_label_FANT_VALUE,
+                                      ui->disp_label_DP_V,
+                                      ui->disp_label_DM,
+                                      ui->disp_label_FANS_VALUE,
+                                      ui->disp_label_DM_V};
     for (QWidget *w : widgets)
         w->hide();
 }
@@ -255,10 +297,22 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
     sendCommand(0x45);
 }
 
-void MainDialog::on_disp_btnReturn_clicked() { goHomeAfterReturn(false); }
-void MainDialog::on_upgrade_btnReturn_clicked() { goHomeAfterReturn(false); }
-void MainDialog::on_settings_btnReturn_clicked() { goHomeAfterReturn(false); }
-void MainDialog::on_six_btnReturn_clicked() { goHomeAfterReturn(true); }
+void MainDialog::on_disp_btnReturn_clicked()
+{
+    goHomeAfterReturn(false);
+}
+void MainDialog::on_upgrade_btnReturn_clicked()
+{
+    goHomeAfterReturn(false);
+}
+void MainDialog::on_settings_btnReturn_clicked()
+{
+    goHomeAfterReturn(false);
+}
+void MainDialog::on_six_btnReturn_clicked()
+{
+    goHomeAfterReturn(true);
+}
 
 void MainDialog::on_four_btnReturn_clicked()
 {
@@ -270,7 +324,10 @@ void MainDialog::on_four_btnReturn_clicked()
     sendCommand(0x45);
 }
 
-void MainDialog::on_five_btnReturn_clicked() { on_four_btnReturn_clicked(); }
+void MainDialog::on_five_btnReturn_clicked()
+{
+    on_four_btnReturn_clicked();
+}
 
 void MainDialog::on_NV05_settings_btnReturn_clicked()
 {
@@ -305,9 +362,8 @@ void MainDialog::on_disp_btnSysSet_clicked()
 void MainDialog::on_disp_btn_title_clicked()
 {
     bool ok = false;
-    const QString title =
-        QInputDialog::getText(this, tr("标题变更对话框"), tr("请输入标题:"), QLineEdit::Normal,
-                              ui->disp_btn_title->text(), &ok);
+    const QString title = QInputDialog::getText(this, tr("标题变更对话框"), tr("请输入标题:"),
+                                                QLineEdit::Normal, ui->disp_btn_title->text(), &ok);
     if (ok)
         ui->disp_btn_title->setText(title);
 }
@@ -392,8 +448,23 @@ void MainDialog::refreshTexts()
 
 // The chart menu's first five actions belong to the live chart, which is not part of the
 // program yet; until it is, they only say so in the log.
-void MainDialog::onAct1Clicked_Slot() { qCDebug(lcApp) << "chart export (csv): no chart yet"; }
-void MainDialog::onAct2Clicked_Slot() { qCDebug(lcApp) << "chart export (png): no chart yet"; }
-void MainDialog::onAct3Clicked_Slot() { qCDebug(lcApp) << "curve settings: no chart yet"; }
-void MainDialog::onAct4Clicked_Slot() { qCDebug(lcApp) << "accumulated view: no chart yet"; }
-void MainDialog::onAct5Clicked_Slot() { qCDebug(lcApp) << "scrolling view: no chart yet"; }
+void MainDialog::onAct1Clicked_Slot()
+{
+    qCDebug(lcApp) << "chart export (csv): no chart yet";
+}
+void MainDialog::onAct2Clicked_Slot()
+{
+    qCDebug(lcApp) << "chart export (png): no chart yet";
+}
+void MainDialog::onAct3Clicked_Slot()
+{
+    qCDebug(lcApp) << "curve settings: no chart yet";
+}
+void MainDialog::onAct4Clicked_Slot()
+{
+    qCDebug(lcApp) << "accumulated view: no chart yet";
+}
+void MainDialog::onAct5Clicked_Slot()
+{
+    qCDebug(lcApp) << "scrolling view: no chart yet";
+}

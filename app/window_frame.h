@@ -8,7 +8,8 @@
 
 namespace frame {
 
-enum Region {
+enum Region
+{
     Top = 0,
     Bottom = 1,
     Left = 2,

@@ -27,10 +27,14 @@ const ModeLabels kModes[] = {
     {DisplayTexts::TitleLabel::Six, QT_TRANSLATE_NOOP("MainDialog", "测线组"), "Is:", "A"},
     {DisplayTexts::TitleLabel::Display, QT_TRANSLATE_NOOP("MainDialog", "充放充"), "Is:", "A"},
     {DisplayTexts::TitleLabel::Display, QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), "Is:", "A"},
-    {DisplayTexts::TitleLabel::Six, QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), nullptr, nullptr},
+    {DisplayTexts::TitleLabel::Six, QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), nullptr,
+     nullptr},
 };
 
-QString twoDigits(int n) { return QString("%1").arg(n, 2, 10, QChar('0')); }
+QString twoDigits(int n)
+{
+    return QString("%1").arg(n, 2, 10, QChar('0'));
+}
 
 } // namespace
 

@@ -15,7 +15,12 @@ struct DisplayTexts
     QString cpuTemp, ntcTemp, mosTemp, fanSpeed;
     QString setPoint;
 
-    enum class TitleLabel { Unchanged, Display, Six };
+    enum class TitleLabel
+    {
+        Unchanged,
+        Display,
+        Six
+    };
     TitleLabel titleLabel = TitleLabel::Unchanged;
     const char *title = nullptr;   // source text, translated by the page
     const char *caption = nullptr; // null: keep the current caption and unit

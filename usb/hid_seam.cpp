@@ -22,6 +22,9 @@ Backend &backend()
     return b ? *b : hidapiBackend();
 }
 
-void setBackend(Backend *b) { installed.store(b); }
+void setBackend(Backend *b)
+{
+    installed.store(b);
+}
 
 } // namespace hid

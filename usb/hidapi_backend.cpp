@@ -15,7 +15,10 @@ namespace hid {
 
 namespace {
 
-QString fromWide(const wchar_t *text) { return text ? QString::fromWCharArray(text) : QString(); }
+QString fromWide(const wchar_t *text)
+{
+    return text ? QString::fromWCharArray(text) : QString();
+}
 
 // hid_get_*_string fill at most 64 wide characters, as the program always asked for.
 template <typename Getter> QString deviceString(hid_device *handle, Getter getter)
@@ -37,7 +40,10 @@ public:
     {
         return hid_write(m_handle, data, length);
     }
-    int read(unsigned char *data, size_t length) override { return hid_read(m_handle, data, length); }
+    int read(unsigned char *data, size_t length) override
+    {
+        return hid_read(m_handle, data, length);
+    }
     int readTimeout(unsigned char *data, size_t length, int milliseconds) override
     {
         return hid_read_timeout(m_handle, data, length, milliseconds);
@@ -64,14 +70,21 @@ private:
 // that is the missing udev rule, which is worth saying plainly.
 bool permissionDenied(const char *path)
 {
-    return path && QFileInfo::exists(QString::fromLocal8Bit(path)) && ::access(path, R_OK | W_OK) != 0;
+    return path && QFileInfo::exists(QString::fromLocal8Bit(path)) &&
+           ::access(path, R_OK | W_OK) != 0;
 }
 
 } // namespace
 
-HidapiBackend::HidapiBackend() { hid_init(); }
+HidapiBackend::HidapiBackend()
+{
+    hid_init();
+}
 
-HidapiBackend::~HidapiBackend() { hid_exit(); }
+HidapiBackend::~HidapiBackend()
+{
+    hid_exit();
+}
 
 QString HidapiBackend::lastOpenError() const
 {
@@ -120,7 +133,8 @@ std::unique_ptr<Device> HidapiBackend::open(uint16_t vendorId, uint16_t productI
     hid_device_info *list = hid_enumerate(vendorId, productId);
     for (hid_device_info *entry = list; entry; entry = entry->next) {
         if (permissionDenied(entry->path)) {
-            error = QStringLiteral("permission denied on %1").arg(QString::fromLocal8Bit(entry->path));
+            error =
+                QStringLiteral("permission denied on %1").arg(QString::fromLocal8Bit(entry->path));
             qCWarning(lcHidapi).noquote()
                 << "instrument found but not accessible:" << error
                 << "- install the udev rule (cmake --install) and replug the instrument";

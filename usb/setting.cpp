@@ -19,7 +19,10 @@ QString storedSpelling(const QSettings &ini, const QString &key)
 
 } // namespace
 
-QString Setting::filePath() { return QDir::currentPath() + QStringLiteral("/usb-hid.ini"); }
+QString Setting::filePath()
+{
+    return QDir::currentPath() + QStringLiteral("/usb-hid.ini");
+}
 
 QString Setting::read(const QString &key) const
 {

@@ -91,13 +91,15 @@ private slots:
         // Live values arrive in their formats: voltage 7/2, current 7/3, capacity 6/0.
         const QRegularExpression volts("^\\d{4}\\.\\d{2}$"), amps("^-?\\d{3}\\.\\d{3}$");
         QTRY_VERIFY_WITH_TIMEOUT(f.text("disp_label_VOL") != "0000.00", 4000);
-        QVERIFY2(volts.match(f.text("disp_label_VOL")).hasMatch(), qPrintable(f.text("disp_label_VOL")));
+        QVERIFY2(volts.match(f.text("disp_label_VOL")).hasMatch(),
+                 qPrintable(f.text("disp_label_VOL")));
         QVERIFY(amps.match(f.text("disp_label_CUR")).hasMatch());
         QVERIFY(QRegularExpression("^\\d{6}$").match(f.text("disp_label_CAP")).hasMatch());
         QCOMPARE(f.text("disp_label_mAh"), QString("mAh"));
         const double shown = f.text("disp_label_VOL").toDouble();
         const double actual = f.bus->readings(1)->voltage;
-        QVERIFY2(qAbs(shown - actual) < 0.1, qPrintable(QString("%1 vs %2").arg(shown).arg(actual)));
+        QVERIFY2(qAbs(shown - actual) < 0.1,
+                 qPrintable(QString("%1 vs %2").arg(shown).arg(actual)));
         QCOMPARE(f.text("settings_lab_voltvalue"), f.text("disp_label_VOL"));
     }
 
@@ -220,9 +222,9 @@ private slots:
         QVERIFY(f.waitForScanEnd());
         QVERIFY(proto::linkState().hk09);
         QCOMPARE(d.familyCode(), quint8(1));
-        for (const char *name : {"label_full_v", "lineEdit_value_full_v", "label_unit_full_v",
-                                 "label_full_a", "label_full_a_less", "lineEdit_value_full_a",
-                                 "label_unit_full_a"})
+        for (const char *name :
+             {"label_full_v", "lineEdit_value_full_v", "label_unit_full_v", "label_full_a",
+              "label_full_a_less", "lineEdit_value_full_a", "label_unit_full_a"})
             QVERIFY2(f.w(name)->isHidden(), name);
         QVERIFY(!f.w("lineEdit_value_zero_v")->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(f.text("disp_label_CUR") != "0000.00", 4000);

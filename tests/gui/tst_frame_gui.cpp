@@ -16,10 +16,22 @@ void send(QWidget *target, QEvent::Type type, const QPoint &global, Qt::MouseBut
     QMouseEvent event(type, target->mapFromGlobal(global), global, button, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
-void hover(QWidget *w, const QPoint &g) { send(w, QEvent::MouseMove, g, Qt::NoButton, Qt::NoButton); }
-void press(QWidget *w, const QPoint &g) { send(w, QEvent::MouseButtonPress, g, Qt::LeftButton, Qt::LeftButton); }
-void drag(QWidget *w, const QPoint &g) { send(w, QEvent::MouseMove, g, Qt::NoButton, Qt::LeftButton); }
-void release(QWidget *w, const QPoint &g) { send(w, QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton); }
+void hover(QWidget *w, const QPoint &g)
+{
+    send(w, QEvent::MouseMove, g, Qt::NoButton, Qt::NoButton);
+}
+void press(QWidget *w, const QPoint &g)
+{
+    send(w, QEvent::MouseButtonPress, g, Qt::LeftButton, Qt::LeftButton);
+}
+void drag(QWidget *w, const QPoint &g)
+{
+    send(w, QEvent::MouseMove, g, Qt::NoButton, Qt::LeftButton);
+}
+void release(QWidget *w, const QPoint &g)
+{
+    send(w, QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton);
+}
 } // namespace
 
 class TestFrameGui : public QObject
@@ -39,8 +51,9 @@ private slots:
         QCOMPARE(f.text("Tips_label"), QString("请使用数据线将设备的HID口与电脑相连接！"));
         QCOMPARE(f.w<QAbstractButton>("btnMenu_Close")->text(), QString(QChar(0xF00D)));
         QCOMPARE(f.w("widgetTitle")->property("form").toString(), QString("title"));
-        const char *pages[] = {"page", "page_upgrade", "page_disp", "page_settings", "page_four",
-                               "page_five", "page_six", "NV05_page_1", "Start_page", "page_2"};
+        const char *pages[] = {"page",       "page_upgrade", "page_disp", "page_settings",
+                               "page_four",  "page_five",    "page_six",  "NV05_page_1",
+                               "Start_page", "page_2"};
         auto *stack = f.w<QStackedWidget>("disp_stackedWidget");
         for (int i = 0; i < 10; ++i)
             QCOMPARE(stack->widget(i)->objectName(), QString(pages[i]));
@@ -123,7 +136,8 @@ private slots:
         const QRect before = d.geometry();
         // The offscreen screen may be smaller than the window's minimum size, which Qt keeps.
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        const QRect maximised(available.topLeft(), available.size().expandedTo(d.minimumSizeHint()));
+        const QRect maximised(available.topLeft(),
+                              available.size().expandedTo(d.minimumSizeHint()));
         f.click("btnMenu_Max");
         QTRY_COMPARE(d.geometry(), maximised);
         f.click("btnMenu_Max");

@@ -20,7 +20,7 @@ struct TileCase
     const char *titleLabel;
     const char *caption; // null: not checked
     const char *unit;
-    int code;            // -1: no command
+    int code; // -1: no command
 };
 
 const TileCase kHk07Tiles[] = {
@@ -45,8 +45,16 @@ const TileCase kNv05Tiles[] = {
     {"NV05_tbtn4", 6, "six_labTitle", nullptr, nullptr, 0x51},
 };
 
-const char *kReturnFor[] = {"", "upgrade_btnReturn", "disp_btnReturn", "settings_btnReturn", "",
-                            "", "six_btnReturn", "", "", "NV05_settings_btnReturn"};
+const char *kReturnFor[] = {"",
+                            "upgrade_btnReturn",
+                            "disp_btnReturn",
+                            "settings_btnReturn",
+                            "",
+                            "",
+                            "six_btnReturn",
+                            "",
+                            "",
+                            "NV05_settings_btnReturn"};
 } // namespace
 
 class TestNavigationGui : public QObject

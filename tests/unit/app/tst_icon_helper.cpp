@@ -39,7 +39,8 @@ private slots:
         int painted = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if (qAlpha(image.pixel(x, y)) == 255 && QColor(image.pixel(x, y)) == QColor("#FEFEFE"))
+                if (qAlpha(image.pixel(x, y)) == 255 &&
+                    QColor(image.pixel(x, y)) == QColor("#FEFEFE"))
                     ++painted;
         QVERIFY2(painted > 300, qPrintable(QString::number(painted)));
         // Outside the font's range: still a pixmap of the requested size.
