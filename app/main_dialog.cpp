@@ -3,6 +3,7 @@
 #include "main_dialog.h"
 
 #include "device_info_ui.h"
+#include "glyphs.h"
 #include "icon_helper.h"
 #include "my_thread.h"
 #include "setting.h"
@@ -20,16 +21,6 @@
 #include <cstdlib>
 
 Q_LOGGING_CATEGORY(lcApp, "app")
-
-namespace glyph {
-constexpr ushort Return = 0xF122;
-constexpr ushort Home = 0xF073;
-constexpr ushort Minimise = 0xF068;
-constexpr ushort Maximise = 0xF2D0;
-constexpr ushort Close = 0xF00D;
-constexpr ushort Menu = 0xF150;
-constexpr ushort Search = 0xF002;
-} // namespace glyph
 
 MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog)
 {
@@ -62,7 +53,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
     buttonTextTimer->start();
     readTimer->start();
 
-    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(glyph::Home), 16);
+    applyHomeGlyph();
     buildHomeGrids();
     IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
@@ -84,11 +75,8 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
     connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
     connect(m_usbThread, &USBThread::usb_send_error, this, &MainDialog::usbsenderror);
     m_usbThread->setDeviceIds(m_vendorId, m_productId);
-    if (!m_usbThread->tryOpen()) {
-        const QString reason = hid::backend().lastOpenError();
-        if (reason.startsWith("permission"))
-            showPermissionHint(reason);
-    }
+    if (!m_usbThread->tryOpen())
+        explainOpenFailure();
     m_usbThread->start();
 
     upgradeTimer = new QTimer(this);
@@ -146,6 +134,13 @@ void MainDialog::applyTitleGlyphs()
     icons.applyGlyph(ui->btnMenu_Max, QChar(glyph::Maximise), 9);
     icons.applyGlyph(ui->btnMenu_Close, QChar(glyph::Close), 9);
     icons.applyGlyph(ui->btnMenu_Menu, QChar(glyph::Menu), 9);
+}
+
+void MainDialog::explainOpenFailure()
+{
+    const hid::Backend &hidBackend = hid::backend();
+    if (hidBackend.lastOpenDeniedPermission())
+        showPermissionHint(hidBackend.lastOpenError());
 }
 
 void MainDialog::showPermissionHint(const QString &reason)

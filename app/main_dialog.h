@@ -132,7 +132,9 @@ private:
                                    const QString &indexText);
     void resetRunButtonAfterStop();
     QString deviceTitle(const QString &tail) const;
+    void explainOpenFailure();
     void showPermissionHint(const QString &reason);
+    void applyHomeGlyph();
     void stopWorkers();
 
     Ui::MainDialog *ui;

@@ -70,8 +70,7 @@ void MainDialog::openDevice()
     qCDebug(lcApp) << "当前设备:" << m_serialList;
     if (!m_device) {
         qCDebug(lcApp) << "USB设备打开失败" << hid::backend().lastOpenError();
-        if (hid::backend().lastOpenError().startsWith("permission"))
-            showPermissionHint(hid::backend().lastOpenError());
+        explainOpenFailure();
         return;
     }
     qCDebug(lcApp) << "USB设备打开成功";

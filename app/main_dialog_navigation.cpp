@@ -5,6 +5,7 @@
 
 #include "device_info_ui.h"
 #include "frames.h"
+#include "glyphs.h"
 #include "icon_helper.h"
 #include "report_parser.h"
 #include "setting.h"
@@ -30,9 +31,6 @@ enum Page
     Nv05HomePage = 7,
     Nv05SettingsPage = 9
 };
-
-constexpr ushort kReturnGlyph = 0xF122;
-constexpr ushort kHomeGlyph = 0xF073;
 
 struct Tile
 {
@@ -171,7 +169,12 @@ void MainDialog::retextHomeGrids()
 
 void MainDialog::applyReturnGlyph(QAbstractButton *button)
 {
-    IconHelper::shared().applyGlyph(button, QChar(kReturnGlyph), 16);
+    IconHelper::shared().applyGlyph(button, QChar(glyph::Return), 16);
+}
+
+void MainDialog::applyHomeGlyph()
+{
+    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(glyph::Home), 16);
 }
 
 void MainDialog::prepareUpgradeProgress()
@@ -287,12 +290,12 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
     if (m_familyCode == 1) {
         ui->disp_stackedWidget->setCurrentIndex(HomePage);
         ui->labTitle->setText(tr("测试仪主界面"));
-        IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+        applyHomeGlyph();
     } else if (m_familyCode == 4) {
         ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
         if (!sixPage)
             ui->labTitle->setText(tr("电能表主界面"));
-        IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+        applyHomeGlyph();
     }
     sendCommand(0x45);
 }
@@ -320,7 +323,7 @@ void MainDialog::on_four_btnReturn_clicked()
         return;
     ui->disp_stackedWidget->setCurrentIndex(HomePage);
     ui->labTitle->setText(tr("测试仪主界面"));
-    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+    applyHomeGlyph();
     sendCommand(0x45);
 }
 
@@ -334,7 +337,7 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
     if (ui->disp_stackedWidget->currentIndex() != HomePage) {
         ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
         ui->labTitle->setText(tr("NV05主界面"));
-        IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
+        applyHomeGlyph();
     }
     sendCommand(0x45);
 }
@@ -430,13 +433,11 @@ void MainDialog::refreshTexts()
     ui->retranslateUi(this);
     retextHomeGrids();
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
-    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(kHomeGlyph), 16);
-    for (QAbstractButton *b : {static_cast<QAbstractButton *>(ui->disp_btnReturn),
-                               static_cast<QAbstractButton *>(ui->settings_btnReturn),
-                               static_cast<QAbstractButton *>(ui->four_btnReturn),
-                               static_cast<QAbstractButton *>(ui->five_btnReturn),
-                               static_cast<QAbstractButton *>(ui->six_btnReturn),
-                               static_cast<QAbstractButton *>(ui->upgrade_btnReturn)})
+    applyHomeGlyph();
+    const QList<QAbstractButton *> returns = {ui->disp_btnReturn, ui->settings_btnReturn,
+                                              ui->four_btnReturn, ui->five_btnReturn,
+                                              ui->six_btnReturn,  ui->upgrade_btnReturn};
+    for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
     applyTitleGlyphs();
     if (!m_deviceList.isEmpty()) {

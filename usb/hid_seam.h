@@ -49,8 +49,10 @@ public:
     // An empty serial number opens the first matching device. Null on failure.
     virtual std::unique_ptr<Device> open(uint16_t vendorId, uint16_t productId,
                                          const QString &serialNumber = QString()) = 0;
-    // Why the last open failed, for the log and the start page ("permission denied", ...).
+    // Why the last open failed, for the log and the start page.
     virtual QString lastOpenError() const { return QString(); }
+    // The device is there but this user may not open it (a missing udev rule).
+    virtual bool lastOpenDeniedPermission() const { return false; }
 };
 
 // The backend chosen at start-up. Defaults to hidapi; tests and --demo install the simulator.

@@ -68,10 +68,10 @@ private:
 
 // The device node of an enumerated entry exists but cannot be opened for writing by this user:
 // that is the missing udev rule, which is worth saying plainly.
-bool permissionDenied(const char *path)
+bool nodeNotAccessible(const QString &path)
 {
-    return path && QFileInfo::exists(QString::fromLocal8Bit(path)) &&
-           ::access(path, R_OK | W_OK) != 0;
+    return QFileInfo::exists(path) &&
+           ::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0;
 }
 
 } // namespace
@@ -92,10 +92,17 @@ QString HidapiBackend::lastOpenError() const
     return m_lastOpenError;
 }
 
-void HidapiBackend::setLastOpenError(const QString &text)
+bool HidapiBackend::lastOpenDeniedPermission() const
+{
+    QMutexLocker lock(&m_errorMutex);
+    return m_permissionDenied;
+}
+
+void HidapiBackend::setLastOpenError(const QString &text, bool permissionDenied)
 {
     QMutexLocker lock(&m_errorMutex);
     m_lastOpenError = text;
+    m_permissionDenied = permissionDenied;
 }
 
 QVector<DeviceInfo> HidapiBackend::enumerate(uint16_t vendorId, uint16_t productId)
@@ -129,20 +136,17 @@ std::unique_ptr<Device> HidapiBackend::open(uint16_t vendorId, uint16_t productI
         setLastOpenError(QString());
         return std::make_unique<HidapiDevice>(handle);
     }
-    QString error = QStringLiteral("open failed");
-    hid_device_info *list = hid_enumerate(vendorId, productId);
-    for (hid_device_info *entry = list; entry; entry = entry->next) {
-        if (permissionDenied(entry->path)) {
-            error =
-                QStringLiteral("permission denied on %1").arg(QString::fromLocal8Bit(entry->path));
+    for (const DeviceInfo &info : enumerate(vendorId, productId)) {
+        if (nodeNotAccessible(info.path)) {
+            const QString error = QStringLiteral("permission denied on %1").arg(info.path);
             qCWarning(lcHidapi).noquote()
                 << "instrument found but not accessible:" << error
                 << "- install the udev rule (cmake --install) and replug the instrument";
-            break;
+            setLastOpenError(error, true);
+            return nullptr;
         }
     }
-    hid_free_enumeration(list);
-    setLastOpenError(error);
+    setLastOpenError(QStringLiteral("open failed"));
     return nullptr;
 }
 

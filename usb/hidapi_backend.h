@@ -17,13 +17,15 @@ public:
     std::unique_ptr<Device> open(uint16_t vendorId, uint16_t productId,
                                  const QString &serialNumber) override;
     QString lastOpenError() const override;
+    bool lastOpenDeniedPermission() const override;
 
 private:
-    void setLastOpenError(const QString &text);
+    void setLastOpenError(const QString &text, bool permissionDenied = false);
 
     // open() runs on the GUI thread and on the watcher thread.
     mutable QMutex m_errorMutex;
     QString m_lastOpenError;
+    bool m_permissionDenied = false;
 };
 
 } // namespace hid

@@ -30,6 +30,7 @@ public:
         return nullptr;
     }
     QString lastOpenError() const override { return "permission denied on /dev/hidraw7"; }
+    bool lastOpenDeniedPermission() const override { return true; }
     std::atomic<int> opens{0};
 };
 } // namespace
