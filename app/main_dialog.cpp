@@ -3,6 +3,7 @@
 #include "main_dialog.h"
 
 #include "device_info_ui.h"
+#include "device_link.h"
 #include "glyphs.h"
 #include "icon_helper.h"
 #include "my_thread.h"
@@ -22,7 +23,8 @@
 
 Q_LOGGING_CATEGORY(lcApp, "app")
 
-MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog)
+MainDialog::MainDialog(QWidget *parent)
+    : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this))
 {
     chartTimer = new QTimer;
     readTimer = new QTimer;
@@ -50,6 +52,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
     readTimer->setInterval(500);
     connect(buttonTextTimer, &QTimer::timeout, this, &MainDialog::refreshRunButton);
     connect(readTimer, &QTimer::timeout, this, &MainDialog::readStep);
+    connect(m_link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
     buttonTextTimer->start();
     readTimer->start();
 
@@ -74,7 +77,7 @@ MainDialog::MainDialog(QWidget *parent) : QDialog(parent), ui(new Ui::MainDialog
     connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::usbconnect);
     connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
     connect(m_usbThread, &USBThread::usb_send_error, this, &MainDialog::usbsenderror);
-    m_usbThread->setDeviceIds(m_vendorId, m_productId);
+    m_usbThread->setDeviceIds(m_link->vendorId(), m_link->productId());
     if (!m_usbThread->tryOpen())
         explainOpenFailure();
     m_usbThread->start();

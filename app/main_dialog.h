@@ -3,7 +3,7 @@
 // device list. It wires the parts together; the work is done by the small classes it owns.
 // Its implementation is split by concern over main_dialog_*.cpp.
 
-#include "hid_seam.h"
+#include "device_link.h"
 
 #include <QDialog>
 #include <QPair>
@@ -11,9 +11,6 @@
 #include <QRect>
 #include <QTranslator>
 #include <QVector>
-
-#include <array>
-#include <memory>
 
 namespace Ui {
 class MainDialog;
@@ -33,13 +30,16 @@ public:
     explicit MainDialog(QWidget *parent = nullptr);
     ~MainDialog() override;
 
+    // The link to the instrument, which the pages are given.
+    DeviceLink &link() const { return *m_link; }
+
     // State a test or the chart reads back.
-    quint8 familyCode() const { return m_familyCode; }
-    quint32 tickCounter() const { return m_tickCounter; }
-    bool scanBusy() const { return m_scanBusy; }
-    bool curveRunFlag() const { return m_CurveRunFlag; }
-    bool deviceOpen() const { return m_device != nullptr; }
-    QString modelWord() const { return m_modelWord; }
+    quint8 familyCode() const { return m_link->familyCode(); }
+    quint32 tickCounter() const { return m_link->tickCounter(); }
+    bool scanBusy() const { return m_link->scanBusy(); }
+    bool curveRunFlag() const { return m_link->curveRunFlag(); }
+    bool deviceOpen() const { return m_link->deviceOpen(); }
+    QString modelWord() const { return m_link->modelWord(); }
     const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const { return m_deviceList; }
     qint64 anchorMinSecs() const { return m_anchorMinSecs; }
     qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
@@ -125,7 +125,6 @@ private:
     void goHomeAfterReturn(bool sixPage);
     void sendSettingsRequest();
     void applyReturnGlyph(QAbstractButton *button);
-    void countDevices();
     void openDevice();
     void restartChartWindow();
     DeviceInfoUI *createDeviceItem(quint8 address, const QStringList &words,
@@ -153,27 +152,11 @@ private:
     my_thread *m_scanThread = nullptr;
     USBThread *m_usbThread = nullptr;
 
-    // USB link
-    quint16 m_vendorId = 0x0483;
-    quint16 m_productId = 0x5750;
-    std::unique_ptr<hid::Device> m_device;
-    std::array<unsigned char, 64> m_rxBuffer{};
-    QString
-        m_serialList; // serial number of the last matching device, copied out of the enumeration
-    QString m_manufacturerString;
-    QString m_productString;
-    QString m_serialString;
-    QString m_modelWord;
-    quint8 m_familyCode = 0; // 0: no family identified yet
-    quint8 m_pollMode = 1;
-    quint32 m_tickCounter = 0;
-    bool m_scanBusy = false;
-    bool m_CurveRunFlag = false;
+    DeviceLink *m_link = nullptr;
 
     // bus scan
     QVector<QPair<DeviceInfoUI *, quint8>> m_deviceList;
     QPointer<QMovie> m_searchMovie;
-    std::array<unsigned char, 64> m_scanBuffer{};
 
     // chart window bounds, seconds since the epoch
     qint64 m_anchorMinSecs = 0;

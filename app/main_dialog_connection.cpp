@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 
 #include "device_info_ui.h"
+#include "device_link.h"
 #include "frames.h"
 #include "my_thread.h"
 #include "report_parser.h"
@@ -43,47 +44,18 @@ void MainDialog::usbconnect(const QString &dev_str)
     openDevice();
 }
 
-void MainDialog::countDevices()
-{
-    int count = 0;
-    const QVector<hid::DeviceInfo> devices = hid::backend().enumerate(m_vendorId, m_productId);
-    for (const hid::DeviceInfo &info : devices) {
-        if (info.vendorId == m_vendorId && info.productId == m_productId) {
-            m_serialList = info.serialNumber; // a copy: the enumeration is gone after this call
-            ++count;
-            qCDebug(lcApp) << "tick1:" << count;
-        }
-    }
-    qCDebug(lcApp) << "tick2:" << count;
-    if (count == 0)
-        m_serialList.clear(); // open without a serial number rather than with a stale one
-}
-
 void MainDialog::openDevice()
 {
-    countDevices();
     ui->device_treeWidget->clear();
     m_deviceList.clear();
-
-    m_device =
-        hid::backend().open(m_vendorId, m_productId, m_serialList); // replaces (closes) the old
-    qCDebug(lcApp) << "当前设备:" << m_serialList;
-    if (!m_device) {
-        qCDebug(lcApp) << "USB设备打开失败" << hid::backend().lastOpenError();
+    if (!m_link->open()) {
         explainOpenFailure();
         return;
     }
-    qCDebug(lcApp) << "USB设备打开成功";
-    m_manufacturerString = m_device->manufacturerString();
-    m_productString = m_device->productString();
-    qCDebug(lcApp) << "product_string" << m_productString;
-    m_serialString = m_device->serialNumberString();
-    qCDebug(lcApp) << "number_string" << m_serialString;
-
     startBusScan();
 
-    if (!m_CurveRunFlag) {
-        m_CurveRunFlag = true;
+    if (!m_link->curveRunFlag()) {
+        m_link->setCurveRunFlag(true);
         ui->disp_Btn_Run->setText(tr("停止放电"));
         restartChartWindow();
         ui->disp_Btn_Run->setToolTip(tr("单击停止放电"));
@@ -92,42 +64,23 @@ void MainDialog::openDevice()
 
 void MainDialog::sendReport(const unsigned char *data, int length)
 {
-    if (!m_device || length < 0)
-        return;
-    std::array<unsigned char, 64> report{};
-    std::copy(data, data + std::min(length, 64), report.begin());
-    qCDebug(lcApp) << "send_data" << length;
-    const int result = m_device->write(report.data(), report.size());
-    qCDebug(lcApp) << "send_data res:" << result;
+    m_link->sendReport(data, length);
 }
 
 void MainDialog::sendCommand(quint8 code)
 {
-    if (!m_device)
-        return;
-    const auto frame = proto::commandFrame(proto::linkState().bus.currentAddress, code);
-    sendReport(frame.data(), int(frame.size()));
+    m_link->sendCommand(code);
 }
 
 void MainDialog::record_data()
 {
-    m_tickCounter = proto::nextTickCounter(m_tickCounter);
-    proto::RequestFrame frame;
-    if (m_pollMode == 2) {
-        frame = proto::upgradeEntryFrame();
-        m_pollMode = 1;
-    } else {
-        frame = proto::pollRequest(proto::linkState().bus.currentAddress, m_tickCounter);
-    }
-    if (m_device && !m_scanBusy)
-        sendReport(frame.data(), int(frame.size()));
+    m_link->pollTick();
     // The chart sample and the recorded row of odd ticks are added here by the live chart.
 }
 
 void MainDialog::readStep()
 {
-    if (m_device)
-        refreshDisplay();
+    m_link->readStep(); // redraws through reportsApplied
 }
 
 void MainDialog::usbdisconnect()
@@ -139,15 +92,15 @@ void MainDialog::usbdisconnect()
     }
     if (!m_deviceList.isEmpty())
         m_deviceList.first().first->setState(1);
-    if (m_CurveRunFlag) {
-        m_CurveRunFlag = false;
+    if (m_link->curveRunFlag()) {
+        m_link->setCurveRunFlag(false);
         resetRunButtonAfterStop();
     }
 }
 
 void MainDialog::resetRunButtonAfterStop()
 {
-    if (batteryMode(proto::linkState().live.workMode)) {
+    if (batteryMode(m_link->live().workMode)) {
         ui->disp_Btn_Run->setText(tr("开始"));
         ui->disp_Btn_Run->setToolTip(tr("单击开始"));
     } else {
@@ -161,8 +114,8 @@ void MainDialog::refreshRunButton()
     const QPoint pointer = ui->widget->mapFromGlobal(QCursor::pos());
     if (ui->disp_Btn_Run->geometry().contains(pointer))
         return;
-    const bool battery = batteryMode(proto::linkState().live.workMode);
-    if (proto::linkState().deviceRunning)
+    const bool battery = batteryMode(m_link->live().workMode);
+    if (m_link->state().deviceRunning)
         ui->disp_Btn_Run->setText(battery ? tr("停止") : tr("停止放电"));
     else
         ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
@@ -170,29 +123,26 @@ void MainDialog::refreshRunButton()
 
 void MainDialog::identifyModel()
 {
-    const QStringList words = m_productString.split(' ', Qt::KeepEmptyParts);
-    m_modelWord = words.value(1);
-    proto::LinkState &link = proto::linkState();
-    const QStringList nv05Family = {"NV05", "NV17", "NV15"};
-    const QStringList hk07Family = {"HK07", "MR310", "MR820", "HK09"};
-    if (nv05Family.contains(m_modelWord)) {
-        m_familyCode = 4;
-        qCDebug(lcApp) << "当前设备型号:" << m_modelWord;
+    switch (m_link->identifyModel()) {
+    case DeviceLink::Nv05Family:
         if (ui->disp_stackedWidget->currentIndex() == 8)
             ui->disp_stackedWidget->setCurrentIndex(7);
-    } else if (hk07Family.contains(m_modelWord)) {
-        m_familyCode = 1;
-        link.hk09 = m_modelWord == "HK09";
+        break;
+    case DeviceLink::Hk07Family: {
+        const bool hk09 = m_link->state().hk09;
         const QList<QWidget *> fullChargeWidgets = {
             ui->label_full_v,     ui->lineEdit_value_full_v, ui->label_unit_full_v,
             ui->label_full_a,     ui->label_full_a_less,     ui->lineEdit_value_full_a,
             ui->label_unit_full_a};
         for (QWidget *w : fullChargeWidgets)
-            w->setVisible(!link.hk09);
-        emit currentAxisRangeChosen(link.hk09 ? 0.0 : -25.0, 25.0);
-        qCDebug(lcApp) << "当前设备型号:" << m_modelWord;
+            w->setVisible(!hk09);
+        emit currentAxisRangeChosen(hk09 ? 0.0 : -25.0, 25.0);
         if (ui->disp_stackedWidget->currentIndex() == 8)
             ui->disp_stackedWidget->setCurrentIndex(0);
+        break;
+    }
+    case DeviceLink::NoFamily:
+        break;
     }
 }
 
@@ -213,10 +163,10 @@ void MainDialog::on_btn_search_clicked()
 
 void MainDialog::startBusScan()
 {
-    m_scanBusy = true;
+    m_link->setScanBusy(true);
     ui->device_treeWidget->clear();
     m_deviceList.clear();
-    proto::linkState().bus.foundAddresses.clear();
+    m_link->state().bus.foundAddresses.clear();
 
     if (m_searchMovie)
         m_searchMovie->deleteLater();
@@ -232,29 +182,19 @@ void MainDialog::startBusScan()
 
 void MainDialog::ThreadSendData_Slot(qint16 addr)
 {
-    if (m_device) {
-        const auto frame = proto::addressRequest(quint8(addr));
-        sendReport(frame.data(), int(frame.size()));
-    }
+    const auto frame = proto::addressRequest(quint8(addr));
+    m_link->sendReport(frame.data(), int(frame.size()));
     qCDebug(lcApp) << "设备地址：" << addr;
 }
 
 void MainDialog::ThreadRecvData_Slot()
 {
-    if (!m_device)
-        return;
-    m_device->setNonBlocking(true);
-    m_scanBuffer.fill(0);
-    const int n = m_device->read(m_scanBuffer.data(), m_scanBuffer.size());
-    if (n >= 64) {
-        qCDebug(lcApp) << "已接收到地址数据";
-        proto::parseIncomingReport(proto::linkState(), m_scanBuffer.data(), 64);
-    }
+    m_link->readScanReply();
 }
 
 QString MainDialog::deviceTitle(const QString &tail) const
 {
-    return QString("%1%2%3%4").arg(QString(), " | ", m_modelWord + " ", tail);
+    return QString("%1%2%3%4").arg(QString(), " | ", m_link->modelWord() + " ", tail);
 }
 
 DeviceInfoUI *MainDialog::createDeviceItem(quint8 address, const QStringList &words,
@@ -264,9 +204,9 @@ DeviceInfoUI *MainDialog::createDeviceItem(quint8 address, const QStringList &wo
     item->setModel(words.value(1));
     if (!words.value(2).isEmpty())
         item->setVersion(words.value(2));
-    item->setManufacturer(m_manufacturerString);
+    item->setManufacturer(m_link->manufacturerString());
     item->setIndexText(indexText);
-    item->setSerial(m_serialString.left(6));
+    item->setSerial(m_link->serialString().left(6));
 
     auto *row = new QTreeWidgetItem(ui->device_treeWidget);
     row->setSizeHint(0, item->sizeHint());
@@ -284,9 +224,9 @@ DeviceInfoUI *MainDialog::createDeviceItem(quint8 address, const QStringList &wo
 
 void MainDialog::ThreadShowData_Slot()
 {
-    proto::BusState &bus = proto::linkState().bus;
+    const proto::BusState &bus = m_link->state().bus;
     const quint8 master = bus.masterAddress;
-    const QStringList words = m_productString.split(' ', Qt::KeepEmptyParts);
+    const QStringList words = m_link->productString().split(' ', Qt::KeepEmptyParts);
     identifyModel();
 
     DeviceInfoUI *masterItem = createDeviceItem(master, words, tr("主:%1").arg(master / 2 + 1));
@@ -307,7 +247,7 @@ void MainDialog::ThreadShowData_Slot()
     restartChartWindow();
     emit recordedRunCleared();
 
-    m_scanBusy = false;
+    m_link->setScanBusy(false);
     if (m_searchMovie)
         m_searchMovie->stop();
     ui->label_searching->clear();
@@ -317,7 +257,7 @@ void MainDialog::ThreadShowData_Slot()
 
 void MainDialog::TickShow_Slot(DeviceInfoUI *device_ptr)
 {
-    proto::BusState &bus = proto::linkState().bus;
+    proto::BusState &bus = m_link->state().bus;
     if (device_ptr->isTicked()) {
         for (const auto &pair : qAsConst(m_deviceList)) {
             if (pair.first == device_ptr) {

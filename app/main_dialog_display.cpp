@@ -1,9 +1,10 @@
-// The read step's redraw: one report in, every live text of the display and settings pages out.
+// The read step's redraw: after the link applied the waiting reports, every live text of the
+// display and settings pages is drawn once from LiveValues.
 
 #include "main_dialog.h"
 
+#include "device_link.h"
 #include "display_texts.h"
-#include "report_parser.h"
 #include "ui_MainDialog.h"
 
 #include <QLineEdit>
@@ -22,18 +23,11 @@ void setUnlessFocused(QLineEdit *edit, const QString &text)
 
 void MainDialog::refreshDisplay()
 {
-    m_device->setNonBlocking(true);
-    const int n = m_device->read(m_rxBuffer.data(), m_rxBuffer.size());
-    qCDebug(lcApp) << "recv_data" << n;
-    if (n < 64)
-        return;
-
-    proto::LinkState &link = proto::linkState();
-    proto::parseIncomingReport(link, m_rxBuffer.data(), 64);
-    const proto::LiveValues &v = link.live;
+    const proto::LiveValues &v = m_link->live();
+    const quint8 familyCode = m_link->familyCode();
     // The battery-test popup follows popupCountdown/popupType here once it is part of the page.
 
-    const DisplayTexts t = displayTexts(v, m_familyCode);
+    const DisplayTexts t = displayTexts(v, familyCode);
     QFont unitFont = ui->disp_label_WH->font();
     unitFont.setPointSize(t.energyUnitPointSize);
     ui->disp_label_WH->setFont(unitFont);
@@ -79,16 +73,14 @@ void MainDialog::refreshDisplay()
     setUnlessFocused(ui->lineEdit_value_limitime_m, t.limitMinutes);
     setUnlessFocused(ui->lineEdit_value_zero_v, t.dischargeStopVoltage);
 
-    if (m_familyCode == 1) {
+    if (familyCode == 1) {
         ui->settings_lab_voltvalue->setText(t.voltage);
         ui->settings_lab_currvalue->setText(t.current);
         ui->settings_lab_tempvalue->setText(t.ntcTemp);
-    } else if (m_familyCode == 4) {
+    } else if (familyCode == 4) {
         ui->NV05_settings_lab_voltvalue->setText(t.voltage);
         ui->NV05_settings_lab_currvalue->setText(t.current);
         ui->NV05_settings_lab_tempvalue->setText(t.ntcTemp);
     }
-
-    // The settings pages' own fields are refreshed from the reply by those pages.
-    link.settingsReplyPending = false;
+    // The settings pages' own fields follow the link's settingsReplyArrived().
 }

@@ -4,10 +4,10 @@
 #include "main_dialog.h"
 
 #include "device_info_ui.h"
+#include "device_link.h"
 #include "frames.h"
 #include "glyphs.h"
 #include "icon_helper.h"
-#include "report_parser.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
@@ -190,10 +190,8 @@ void MainDialog::prepareUpgradeProgress()
 
 void MainDialog::sendSettingsRequest()
 {
-    if (!m_device)
-        return;
-    const auto frame = proto::settingsPageRequest(proto::linkState().bus.currentAddress);
-    sendReport(frame.data(), int(frame.size()));
+    const auto frame = proto::settingsPageRequest(m_link->currentAddress());
+    m_link->sendReport(frame.data(), int(frame.size()));
 }
 
 void MainDialog::buttonClicked()
@@ -230,11 +228,11 @@ void MainDialog::buttonClicked()
             prepareUpgradeProgress();
             break;
         case TileAction::Settings:
-            if (m_familyCode == 1) {
+            if (familyCode() == 1) {
                 ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
                 ui->settings_labTitle->setText(text);
                 applyReturnGlyph(ui->settings_btnReturn);
-            } else if (m_familyCode == 4) {
+            } else if (familyCode() == 4) {
                 ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
                 ui->NV05_settings_labTitle->setText(text);
                 applyReturnGlyph(ui->NV05_settings_btnReturn);
@@ -287,11 +285,11 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
 {
     if (ui->disp_stackedWidget->currentIndex() == HomePage)
         return;
-    if (m_familyCode == 1) {
+    if (familyCode() == 1) {
         ui->disp_stackedWidget->setCurrentIndex(HomePage);
         ui->labTitle->setText(tr("测试仪主界面"));
         applyHomeGlyph();
-    } else if (m_familyCode == 4) {
+    } else if (familyCode() == 4) {
         ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
         if (!sixPage)
             ui->labTitle->setText(tr("电能表主界面"));
@@ -352,9 +350,9 @@ void MainDialog::on_disp_btnUpgrade_clicked()
 
 void MainDialog::on_disp_btnSysSet_clicked()
 {
-    if (m_familyCode == 1)
+    if (familyCode() == 1)
         ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
-    else if (m_familyCode == 4)
+    else if (familyCode() == 4)
         ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
     ui->settings_labTitle->setText("仪表参数设置");
     applyReturnGlyph(ui->settings_btnReturn);

@@ -7,12 +7,6 @@
 
 namespace proto {
 
-LinkState &linkState()
-{
-    static LinkState state;
-    return state;
-}
-
 namespace {
 
 bool hasTrailerAt(const uint8_t *report, int length, int offset)

@@ -27,9 +27,6 @@ struct LinkState
     bool hk09 = false;                 // this model's current is never negative
 };
 
-// The process-wide instance (GUI thread only).
-LinkState &linkState();
-
 enum class ReportKind
 {
     Ignored,

@@ -143,9 +143,10 @@ struct BusCore
             const auto h = weak.lock();
             if (!h || h->dead)
                 continue;
-            if (h->queue.size() >= size_t(SimulatedBus::kQueueDepth))
-                h->queue.pop_front();
-            h->queue.push_back({ready, r});
+            // A full queue drops the new report, as Linux hidraw does: the reader sees the
+            // oldest answers, which is the worst case for a reader that falls behind.
+            if (h->queue.size() < size_t(SimulatedBus::kQueueDepth))
+                h->queue.push_back({ready, r});
         }
         arrived.notify_all();
     }

@@ -2,8 +2,9 @@
 // The simulated instrument bus behind the HID seam: one USB device (vendor 0x0483, product 0x5750)
 // with one or more instruments at bus addresses, a firmware loader, a clock that may run faster
 // than the wall, and switchable faults. Every open handle gets its own bounded input queue with a
-// copy of every reply, as hidraw does. Safe to use from several threads: all state sits behind
-// one mutex and readTimeout() waits on a condition variable.
+// copy of every reply, as hidraw does; as with hidraw, a full queue drops the newest report. Safe
+// to use from several threads: all state sits behind one mutex and readTimeout() waits on a
+// condition variable.
 
 #include "demo_option.h"
 #include "sim_config.h"
@@ -28,7 +29,7 @@ class SimulatedBus : public hid::Backend
 public:
     static constexpr uint16_t kVendorId = 0x0483;
     static constexpr uint16_t kProductId = 0x5750;
-    static constexpr int kQueueDepth = 64; // reports kept per handle; the oldest goes first
+    static constexpr int kQueueDepth = 64; // reports kept per handle; further ones are dropped
 
     explicit SimulatedBus(const BusConfig &config = BusConfig());
     ~SimulatedBus() override;

@@ -1,10 +1,10 @@
 #pragma once
 // Shared set-up of the GUI tests: an own working directory, the simulated instrument installed
-// behind the HID seam, fast bus scans, a fresh protocol state, and helpers to read what went out.
+// behind the HID seam, fast bus scans, and helpers to read what went out.
 
+#include "device_link.h"
 #include "main_dialog.h"
 #include "my_thread.h"
-#include "report_parser.h"
 #include "simulated_bus.h"
 
 #include "../support/temp_workdir.h"
@@ -31,7 +31,6 @@ public:
         bus = std::make_unique<sim::SimulatedBus>(config);
         hid::setBackend(bus.get());
         my_thread::setPacing(60, 25);
-        proto::linkState() = proto::LinkState{};
     }
     ~GuiFixture()
     {

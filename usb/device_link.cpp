@@ -1,0 +1,141 @@
+#include "device_link.h"
+
+#include "frames.h"
+#include "usb_log.h"
+
+#include <algorithm>
+
+namespace {
+// The handle's queue holds at most 64 reports; the bound only guards against a device that
+// never stops sending.
+constexpr int kMaxReportsPerStep = 256;
+} // namespace
+
+DeviceLink::DeviceLink(QObject *parent) : QObject(parent) {}
+
+DeviceLink::~DeviceLink() = default;
+
+QString DeviceLink::lastSerialNumber() const
+{
+    QString serial; // stays empty without a match: open the first device rather than a stale one
+    int count = 0;
+    for (const hid::DeviceInfo &info : hid::backend().enumerate(kVendorId, kProductId)) {
+        if (info.vendorId == kVendorId && info.productId == kProductId) {
+            serial = info.serialNumber; // a copy: the enumeration is gone after the call
+            qCDebug(lcUsb) << "tick1:" << ++count;
+        }
+    }
+    qCDebug(lcUsb) << "tick2:" << count;
+    return serial;
+}
+
+bool DeviceLink::open()
+{
+    const QString serial = lastSerialNumber();
+    m_device = hid::backend().open(kVendorId, kProductId, serial); // closes the old handle
+    qCDebug(lcUsb) << "当前设备:" << serial;
+    if (!m_device) {
+        qCDebug(lcUsb) << "USB设备打开失败" << hid::backend().lastOpenError();
+        return false;
+    }
+    qCDebug(lcUsb) << "USB设备打开成功";
+    m_manufacturerString = m_device->manufacturerString();
+    m_productString = m_device->productString();
+    qCDebug(lcUsb) << "product_string" << m_productString;
+    m_serialString = m_device->serialNumberString();
+    qCDebug(lcUsb) << "number_string" << m_serialString;
+    return true;
+}
+
+void DeviceLink::sendReport(const unsigned char *data, int length)
+{
+    if (!m_device || !data || length < 0)
+        return;
+    std::array<unsigned char, 64> report{};
+    std::copy(data, data + std::min(length, 64), report.begin());
+    qCDebug(lcUsb) << "send_data" << length;
+    const int result = m_device->write(report.data(), report.size());
+    qCDebug(lcUsb) << "send_data res:" << result;
+}
+
+void DeviceLink::sendCommand(quint8 code)
+{
+    const auto frame = proto::commandFrame(m_state.bus.currentAddress, code);
+    sendReport(frame.data(), int(frame.size()));
+}
+
+void DeviceLink::pollTick()
+{
+    m_tickCounter = proto::nextTickCounter(m_tickCounter);
+    proto::RequestFrame frame;
+    if (m_pollMode == UpgradeEntryPoll) {
+        frame = proto::upgradeEntryFrame();
+        m_pollMode = NormalPoll;
+    } else {
+        frame = proto::pollRequest(m_state.bus.currentAddress, m_tickCounter);
+    }
+    if (!m_scanBusy)
+        sendReport(frame.data(), int(frame.size()));
+}
+
+int DeviceLink::readStep()
+{
+    if (!m_device)
+        return 0;
+    m_device->setNonBlocking(true);
+    int taken = 0;
+    for (int i = 0; i < kMaxReportsPerStep; ++i) {
+        const int n = m_device->read(m_rxBuffer.data(), m_rxBuffer.size());
+        qCDebug(lcUsb) << "recv_data" << n;
+        if (n <= 0)
+            break; // nothing left, or the device is gone
+        if (n < 64)
+            continue; // a short report carries nothing the parser may take
+        proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64);
+        ++taken;
+    }
+    if (taken == 0)
+        return 0;
+    emit reportsApplied();
+    if (m_state.settingsReplyPending) {
+        m_state.settingsReplyPending = false;
+        emit settingsReplyArrived();
+    }
+    return taken;
+}
+
+void DeviceLink::readScanReply()
+{
+    if (!m_device)
+        return;
+    m_device->setNonBlocking(true);
+    m_rxBuffer.fill(0);
+    if (m_device->read(m_rxBuffer.data(), m_rxBuffer.size()) >= 64) {
+        qCDebug(lcUsb) << "已接收到地址数据";
+        proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64);
+    }
+}
+
+DeviceLink::Family DeviceLink::familyOfModel(const QString &modelWord)
+{
+    static const QStringList nv05Family = {"NV05", "NV17", "NV15"};
+    static const QStringList hk07Family = {"HK07", "MR310", "MR820", "HK09"};
+    if (nv05Family.contains(modelWord))
+        return Nv05Family;
+    if (hk07Family.contains(modelWord))
+        return Hk07Family;
+    return NoFamily;
+}
+
+DeviceLink::Family DeviceLink::identifyModel()
+{
+    m_modelWord = m_productString.split(' ', Qt::KeepEmptyParts).value(1);
+    const Family family = familyOfModel(m_modelWord);
+    if (family == NoFamily)
+        return NoFamily;
+    m_familyCode = family;
+    if (family == Hk07Family)
+        m_state.hk09 = m_modelWord == "HK09";
+    qCDebug(lcUsb) << "当前设备型号:" << m_modelWord;
+    return family;
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The program's own link to the instrument over the main HID handle: opening it, the poll cycle,
+// the read step, and the link state that the pages share (bus addresses, the latest values and
+// flags, the identified family). The main dialog owns one and hands it to the pages; nothing here
+// touches a widget. Everything runs on the GUI thread.
+
+#include "frame_sender.h"
+#include "hid_seam.h"
+#include "report_parser.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class DeviceLink : public QObject, public FrameSender
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kVendorId = 0x0483;
+    static constexpr quint16 kProductId = 0x5750;
+
+    enum Family : quint8
+    {
+        NoFamily = 0,
+        Hk07Family = 1,
+        Nv05Family = 4
+    };
+    enum PollMode : quint8
+    {
+        NormalPoll = 1,
+        UpgradeEntryPoll = 2 // the next poll tick sends the upgrade-entry frame once
+    };
+
+    explicit DeviceLink(QObject *parent = nullptr);
+    ~DeviceLink() override;
+
+    quint16 vendorId() const { return kVendorId; }
+    quint16 productId() const { return kProductId; }
+
+    // Opens the last matching device, replacing (closing) the previous handle, and reads its
+    // strings. On failure no handle is left, and polling and reading pause until the next open.
+    bool open();
+    QString manufacturerString() const { return m_manufacturerString; }
+    QString productString() const { return m_productString; }
+    QString serialString() const { return m_serialString; }
+
+    // FrameSender: one frame, zero-padded to a 64-byte report; nothing without a handle.
+    bool deviceOpen() const override { return m_device != nullptr; }
+    void sendReport(const unsigned char *data, int length) override;
+    // A command frame with an empty payload to the current bus address.
+    void sendCommand(quint8 code);
+
+    // The poll cycle: counts the tick and sends the request that pollMode selects, unless no
+    // handle is open or a bus scan runs.
+    void pollTick();
+    quint32 tickCounter() const { return m_tickCounter; }
+    quint8 pollMode() const { return m_pollMode; }
+    void setPollMode(quint8 mode) { m_pollMode = mode; }
+    bool scanBusy() const { return m_scanBusy; }
+    void setScanBusy(bool busy) { m_scanBusy = busy; }
+
+    // The read step: takes every report waiting on the handle and applies them in order, so
+    // extra requests never leave answers queued behind the live values; then reportsApplied()
+    // once and, if a settings reply was among them, settingsReplyArrived(). Returns the number of
+    // full reports taken.
+    int readStep();
+    // One read of the bus scan (an address reply, or whatever else arrived, parsed the same way).
+    void readScanReply();
+
+    // The state the parser keeps: bus addresses, LiveValues, deviceRunning, the HK09 flag.
+    proto::LinkState &state() { return m_state; }
+    const proto::LinkState &state() const { return m_state; }
+    const proto::LiveValues &live() const { return m_state.live; }
+    quint8 currentAddress() const { return m_state.bus.currentAddress; }
+
+    // The model rule: the product string's second word picks the family (and the HK09 flag).
+    // Returns the family it found, NoFamily for an unknown word, which changes nothing.
+    Family identifyModel();
+    static Family familyOfModel(const QString &modelWord); // exact, case-sensitive names
+    quint8 familyCode() const { return m_familyCode; }
+    QString modelWord() const { return m_modelWord; }
+
+    // The run state the run button stands for: set when a device opens, cleared on disconnect
+    // and by the run/stop button; the chart tick samples by it.
+    bool curveRunFlag() const { return m_curveRunFlag; }
+    void setCurveRunFlag(bool running) { m_curveRunFlag = running; }
+
+signals:
+    void reportsApplied();
+    // Emitted after reportsApplied(); settingsReplyPending is already cleared.
+    void settingsReplyArrived();
+
+private:
+    QString lastSerialNumber() const;
+
+    std::unique_ptr<hid::Device> m_device;
+    std::array<unsigned char, 64> m_rxBuffer{};
+    proto::LinkState m_state;
+    QString m_manufacturerString;
+    QString m_productString;
+    QString m_serialString;
+    QString m_modelWord;
+    quint8 m_familyCode = NoFamily;
+    quint8 m_pollMode = NormalPoll;
+    quint32 m_tickCounter = 0;
+    bool m_scanBusy = false;
+    bool m_curveRunFlag = false;
+};
