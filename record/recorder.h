@@ -1,15 +1,22 @@
 #pragma once
 // The recorded run: one row per chart sample, kept in the sample store that the chart draws from.
-// The chart tick calls record(); a run start and a device identification call clear().
+// The chart tick calls record(); a run start and a device identification call clear(); the stop
+// step calls saveRun(). Rows not yet in a data file also go to a journal on disk (journal.h), so
+// a crash loses nothing; the next start turns it into a data file (journal_recovery.h).
 
+#include "data_folder.h"
 #include "sample_store.h"
+#include "save_data_deal.h"
 
 #include <QDateTime>
 #include <QObject>
 
+#include <memory>
+
 namespace proto {
 struct LiveValues;
 }
+class Journal;
 
 // The ten recorded quantities of a measurement, in the table's order.
 SampleValues sampleValuesOf(const proto::LiveValues &live);
@@ -19,6 +26,7 @@ class Recorder : public QObject
     Q_OBJECT
 public:
     explicit Recorder(QObject *parent = nullptr);
+    ~Recorder() override;
 
     const SampleStore &store() const { return m_store; }
     qint64 rowCount() const { return m_store.size(); }
@@ -26,10 +34,30 @@ public:
     void record(const QDateTime &when, const SampleValues &values);
     void clear();
 
+    // The family decides the journal's later data-file layout. Rows are journaled only for a
+    // known family and once a journal folder is set (the program sets defaultJournalFolder()).
+    void setFamilyCode(quint8 familyCode);
+    quint8 familyCode() const { return m_familyCode; }
+    void setJournalFolder(const QString &folder);
+    QString journalPath() const; // empty while no journal is open
+
+    // The stop step's automatic save of the whole table. Once written, the rows need no journal;
+    // on failure the journal and the table stay, so "Export data" can still save them.
+    SaveOutcome saveRun(const DataFolder &folder);
+
 signals:
     void rowRecorded(qint64 row);
     void cleared();
 
 private:
+    void journalNewRows();
+    void dropJournal();
+
     SampleStore m_store;
+    std::unique_ptr<Journal> m_journal;
+    QString m_journalFolder;
+    quint8 m_familyCode = 0;
+    qint64 m_savedRows = 0;     // rows [0, m_savedRows) are in a data file
+    qint64 m_journaledRows = 0; // rows [m_savedRows, m_journaledRows) are in the journal
+    bool m_journalFailed = false;
 };

@@ -1,0 +1,77 @@
+// Prints the recording figures; never fails on timing. Everything goes to a temporary folder.
+
+#include "recorder.h"
+#include "save_data_deal.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+SampleValues valuesFor(int i)
+{
+    const float t = float(i);
+    return {12.0f + t * 1e-4f, 1.5f,  18.0f,  8.0f,  t * 1e-3f,
+            t * 0.4f,          41.5f, 30.25f, 55.0f, 1800.0f + float(i % 7)};
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QDateTime start = QDateTime::currentDateTime();
+
+    // Recording: the chart tick's cost per row, table plus journal (one write per row).
+    Recorder recorder;
+    recorder.setJournalFolder(dir.filePath("journal"));
+    recorder.setFamilyCode(1);
+    constexpr int kRecorded = 20000;
+    std::vector<qint64> nanos(kRecorded);
+    QElapsedTimer each;
+    for (int i = 0; i < kRecorded; ++i) {
+        const QDateTime when = start.addSecs(i);
+        each.start();
+        recorder.record(when, valuesFor(i));
+        nanos[size_t(i)] = each.nsecsElapsed();
+    }
+    std::printf("record-first-row-ms %.3f (opens the journal)\n", double(nanos[0]) / 1e6);
+    nanos.erase(nanos.begin());
+    std::vector<qint64> sorted = nanos;
+    std::sort(sorted.begin(), sorted.end());
+    const int n = int(sorted.size());
+    double total = 0;
+    for (qint64 n : nanos)
+        total += double(n);
+    std::printf("record-row-ms mean %.4f median %.4f p99 %.4f max %.4f (target <= 0.2, %d rows, "
+                "journal %s)\n",
+                total / n / 1e6, double(sorted[size_t(n / 2)]) / 1e6,
+                double(sorted[size_t(n * 99 / 100)]) / 1e6, double(sorted.back()) / 1e6, n,
+                recorder.journalPath().isEmpty() ? "off" : "on");
+
+    // One day at one row per second.
+    SampleStore day;
+    constexpr int kDay = 86400;
+    for (int i = 0; i < kDay; ++i)
+        day.append(start.addSecs(i).toMSecsSinceEpoch(), valuesFor(i));
+    std::printf("memory-bytes-per-row %.1f (store of %d rows, target <= 100 with the chart)\n",
+                double(day.bytesUsed()) / kDay, kDay);
+    for (int family : {1, 4}) {
+        const QString path = dir.filePath(QStringLiteral("day_%1.csv").arg(family));
+        QElapsedTimer timer;
+        timer.start();
+        QString error;
+        const bool ok = saveDataDeal().writeCsv(day, path, quint8(family), &error);
+        const double ms = timer.nsecsElapsed() / 1e6;
+        std::printf("csv-write-86400-rows-ms %.1f family %d (target <= 500) file-bytes-per-row "
+                    "%.1f%s\n",
+                    ms, family, double(QFileInfo(path).size()) / kDay,
+                    ok ? "" : qPrintable(" FAILED: " + error));
+    }
+    return 0;
+}

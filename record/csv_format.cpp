@@ -1,0 +1,213 @@
+#include "csv_format.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <cmath>
+#include <cstring>
+
+namespace csv {
+
+namespace {
+
+// Decimals per value column; HK07 has ten columns, NV05 the first eight.
+struct Column
+{
+    Quantity quantity;
+    int decimals;
+};
+constexpr Column kColumns[] = {
+    {Quantity::Voltage, 6},    {Quantity::Current, 6}, {Quantity::Power, 6},
+    {Quantity::Resistance, 3}, {Quantity::Energy, 3},  {Quantity::Capacity, 3},
+    {Quantity::NtcTemp, 3},    {Quantity::CpuTemp, 1}, {Quantity::MosTemp, 3},
+    {Quantity::FanSpeed, 0},
+};
+constexpr int kHk07Columns = 10;
+constexpr int kNv05Columns = 8;
+
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr quint64 kPow10Int[] = {1,      10,      100,      1000,      10000,
+                                 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// Digits of n, most significant first.
+void appendUnsigned(std::string &out, quint64 n)
+{
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    while (count > 0)
+        out.push_back(digits[--count]);
+}
+
+void appendPadded(std::string &out, unsigned value, int width)
+{
+    char digits[10];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, size_t(width));
+}
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+void civilFromDays(qint64 days, qint64 &year, unsigned &month, unsigned &day)
+{
+    days += 719468;
+    const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = unsigned(days - era * 146097);
+    const unsigned yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned mp = (5 * dayOfYear + 2) / 153;
+    day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    month = mp < 10 ? mp + 3 : mp - 9;
+    year = qint64(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+std::string translated(const char *text)
+{
+    return QCoreApplication::translate("QObject", text).toUtf8().toStdString();
+}
+
+} // namespace
+
+bool knownFamily(quint8 familyCode)
+{
+    return familyCode == kHk07Family || familyCode == kNv05Family;
+}
+
+int appendFixed(std::string &out, float value, int decimals)
+{
+    const size_t before = out.size();
+    decimals = qBound(0, decimals, 9);
+    const double v = value;
+    // A float times a power of ten up to 1e9 is exact in a double, so the rounding below sees the
+    // true value; beyond 2^53 (or for NaN and infinity) Qt's own conversion takes over.
+    const double scaled = std::fabs(v) * kPow10[decimals];
+    if (!(scaled < 9007199254740992.0)) {
+        const QByteArray text = QByteArray::number(v, 'f', decimals);
+        out.append(text.constData(), size_t(text.size()));
+        return int(out.size() - before);
+    }
+    quint64 n = quint64(scaled);
+    if (scaled - double(n) >= 0.5)
+        ++n;
+    if (v < 0)
+        out.push_back('-');
+    appendUnsigned(out, n / kPow10Int[decimals]);
+    if (decimals > 0) {
+        out.push_back('.');
+        appendPadded(out, unsigned(n % kPow10Int[decimals]), decimals);
+    }
+    return int(out.size() - before);
+}
+
+void LocalTimeText::append(std::string &out, qint64 msecsSinceEpoch)
+{
+    const qint64 secs = floorDiv(msecsSinceEpoch, 1000);
+    // Zone offsets change only at quarter hours of UTC.
+    if (secs < m_blockStart || secs >= m_blockEnd) {
+        m_blockStart = floorDiv(secs, 900) * 900;
+        m_blockEnd = m_blockStart + 900;
+        m_offsetSecs = QDateTime::fromSecsSinceEpoch(secs, Qt::LocalTime).offsetFromUtc();
+    }
+    const qint64 local = secs + m_offsetSecs;
+    const qint64 days = floorDiv(local, 86400);
+    const unsigned secOfDay = unsigned(local - days * 86400);
+    qint64 year;
+    unsigned month, day;
+    civilFromDays(days, year, month, day);
+    if (year < 0 || year > 9999) {
+        const QByteArray text = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::LocalTime)
+                                    .toString("yyyy-MM-dd_hh:mm:ss")
+                                    .toUtf8();
+        out.append(text.constData(), size_t(text.size()));
+        return;
+    }
+    char text[19];
+    const unsigned fields[] = {unsigned(year),     month,        day, secOfDay / 3600,
+                               secOfDay / 60 % 60, secOfDay % 60};
+    const char separators[] = {'-', '-', '_', ':', ':'};
+    int at = 0;
+    for (int i = 0; i < 6; ++i) {
+        const int width = i == 0 ? 4 : 2;
+        unsigned value = fields[i];
+        for (int k = width - 1; k >= 0; --k) {
+            text[at + k] = char('0' + value % 10);
+            value /= 10;
+        }
+        at += width;
+        if (i < 5)
+            text[at++] = separators[i];
+    }
+    out.append(text, sizeof text);
+}
+
+QByteArray headerBlock(quint8 familyCode)
+{
+    static const char *const hk07[] = {
+        "----------------(Vontari负载测试仪)TALMIR LOAD_Tester Software----------------\n",
+        "------------------HK07/MR310/MR820/MR470-------------------\n",
+        "----------------(Vontari负载测试仪)TALMIR LOAD_Tester Software----------------\n",
+        "(时间)DATE,",
+        "(电压)VOLTAGE(V),",
+        "(电流)CURRENT(A),",
+        "(功率)POWER(W),",
+        "(电阻)RESISTANCE(Ω),",
+        "(电量)E_QUANTITY(Wh),",
+        "(容量)E_CAPACITY(mAh),",
+        "(探头温度)NTC_TEMP(℃),",
+        "(CPU温度)CPU_TEMP(℃),",
+        "(MOS管子温度)MOS_TEMP(℃),",
+        "(风扇转速)FAN_SPEED(RPM),\n",
+    };
+    static const char *const nv05[] = {
+        "----------------(Vontari电能测试仪)TALMIR POWER_Tester Software----------------\n",
+        "-----------------------NV05/NV15/NV17-----------------------\n",
+        "----------------(Vontari电能测试仪)TALMIR POWER_Tester Software----------------\n",
+        "(时间)DATE,",
+        "(电压)VOLTAGE(V),",
+        "(电流)CURRENT(A),",
+        "(功率)POWER(W),",
+        "(电阻)RESISTANCE(Ω),",
+        "(电量)E_QUANTITY(KWh),",
+        "(容量)E_CAPACITY(Ah),",
+        "(探头温度)NTC_TEMP(℃),",
+        "(CPU温度)CPU_TEMP(℃),\n",
+    };
+    QString text;
+    if (familyCode == kHk07Family) {
+        for (const char *piece : hk07)
+            text += QCoreApplication::translate("QObject", piece);
+    } else if (familyCode == kNv05Family) {
+        for (const char *piece : nv05)
+            text += QCoreApplication::translate("QObject", piece);
+    }
+    return text.toUtf8();
+}
+
+RowFormat::RowFormat(quint8 familyCode)
+    : m_family(familyCode), m_separator(translated(",")), m_lineEnd(translated("\n"))
+{
+}
+
+void RowFormat::append(std::string &out, qint64 msecsSinceEpoch, const SampleValues &values)
+{
+    const int columns = m_family == kHk07Family ? kHk07Columns : kNv05Columns;
+    m_time.append(out, msecsSinceEpoch);
+    for (int c = 0; c < columns; ++c) {
+        out += m_separator;
+        appendFixed(out, values[size_t(kColumns[c].quantity)], kColumns[c].decimals);
+    }
+    out += m_lineEnd;
+}
+
+} // namespace csv

@@ -1,0 +1,246 @@
+#include "journal.h"
+
+#include "record_log.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char kMagic[] = "usb-tester journal 1 family ";
+
+// One row: milliseconds since the epoch, then the ten float bit patterns in hex, so that the
+// recovered file shows exactly the numbers the run recorded.
+int formatRow(char *out, size_t size, qint64 ms, const SampleValues &values)
+{
+    int n = std::snprintf(out, size, "%lld", static_cast<long long>(ms));
+    static const char hex[] = "0123456789abcdef";
+    for (float v : values) {
+        quint32 bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        out[n++] = ',';
+        for (int shift = 28; shift >= 0; shift -= 4)
+            out[n++] = hex[(bits >> shift) & 0xF];
+    }
+    out[n++] = '\n';
+    return n;
+}
+
+bool parseHex(const char *p, quint32 *bits)
+{
+    quint32 value = 0;
+    for (int i = 0; i < 8; ++i) {
+        const char c = p[i];
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return false;
+        value = (value << 4) | quint32(digit);
+    }
+    *bits = value;
+    return true;
+}
+
+// A complete line without its line end.
+bool parseRow(const QByteArray &line, qint64 *ms, SampleValues *values)
+{
+    const int comma = line.indexOf(',');
+    if (comma <= 0 || line.size() != comma + kQuantityCount * 9)
+        return false;
+    bool ok = false;
+    *ms = line.left(comma).toLongLong(&ok);
+    if (!ok)
+        return false;
+    const char *p = line.constData() + comma;
+    for (int q = 0; q < kQuantityCount; ++q, p += 9) {
+        quint32 bits;
+        if (*p != ',' || !parseHex(p + 1, &bits))
+            return false;
+        std::memcpy(&(*values)[size_t(q)], &bits, sizeof bits);
+    }
+    return true;
+}
+
+void syncToDisk(int fd)
+{
+#ifdef Q_OS_WIN
+    _commit(fd);
+#else
+    ::fdatasync(fd);
+#endif
+}
+
+} // namespace
+
+// Forces the journal to disk every kSyncIntervalMs while rows arrive, off the GUI thread: a sync
+// can take tens of milliseconds on a busy disk.
+class Journal::Syncer
+{
+public:
+    explicit Syncer(int fd) : m_thread([this, fd] { run(fd); }) {}
+    ~Syncer()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    void markDirty() { m_dirty.store(true, std::memory_order_relaxed); }
+
+private:
+    void run(int fd)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs),
+                            [this] { return m_stop; });
+            if (m_dirty.exchange(false, std::memory_order_relaxed)) {
+                lock.unlock();
+                syncToDisk(fd);
+                lock.lock();
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::atomic<bool> m_dirty{false};
+    std::thread m_thread; // last: starts once the members above exist
+};
+
+Journal::Journal() = default;
+
+Journal::~Journal()
+{
+    remove();
+}
+
+bool Journal::open(const QString &folder, quint8 familyCode, QString *error)
+{
+    remove();
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("cannot create journal folder %1").arg(folder);
+        return false;
+    }
+    const QString base = QStringLiteral("%1/run-%2-%3")
+                             .arg(folder, QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss"))
+                             .arg(QCoreApplication::applicationPid());
+    QString path = base + ".journal";
+    for (int n = 2; QFile::exists(path) || QFile::exists(path + ".lock"); ++n)
+        path = QStringLiteral("%1-%2.journal").arg(base).arg(n);
+
+    auto lock = std::make_unique<QLockFile>(path + ".lock");
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        *error = QStringLiteral("cannot lock %1.lock (error %2)").arg(path).arg(lock->error());
+        return false;
+    }
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        *error = file->errorString();
+        return false;
+    }
+    const QByteArray header = kMagic + QByteArray::number(familyCode) + '\n';
+    if (file->write(header) != header.size()) {
+        *error = file->errorString();
+        file->remove();
+        return false;
+    }
+    m_path = path;
+    m_lock = std::move(lock);
+    m_file = std::move(file);
+    m_syncer = std::make_unique<Syncer>(m_file->handle());
+    m_syncer->markDirty();
+    return true;
+}
+
+bool Journal::append(qint64 msecsSinceEpoch, const SampleValues &values)
+{
+    if (!m_file)
+        return false;
+    char line[256];
+    const int n = formatRow(line, sizeof line, msecsSinceEpoch, values);
+    if (m_file->write(line, n) != n)
+        return false;
+    m_syncer->markDirty();
+    return true;
+}
+
+void Journal::remove()
+{
+    m_syncer.reset(); // joined before the descriptor it syncs goes away
+    if (m_file) {
+        m_file->close();
+        if (!m_file->remove())
+            qCWarning(lcRecord) << "journal not removed:" << m_path << m_file->errorString();
+        m_file.reset();
+    }
+    m_lock.reset(); // unlocks and deletes the lock file
+    m_path.clear();
+}
+
+bool readJournal(const QString &path, JournalContent *content, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const int headerEnd = bytes.indexOf('\n');
+    const QByteArray header = bytes.left(headerEnd);
+    bool ok = false;
+    const int family =
+        header.startsWith(kMagic) ? header.mid(int(sizeof kMagic) - 1).toInt(&ok) : 0;
+    if (headerEnd < 0 || !ok || family < 0 || family > 255) {
+        *error = QStringLiteral("not a journal (first line \"%1\")")
+                     .arg(QString::fromLatin1(header.left(60)));
+        return false;
+    }
+    content->familyCode = quint8(family);
+    content->rows.clear();
+    content->droppedLines = 0;
+    int start = headerEnd + 1;
+    while (start < bytes.size()) {
+        const int end = bytes.indexOf('\n', start);
+        qint64 ms;
+        SampleValues values;
+        if (end >= 0 && parseRow(bytes.mid(start, end - start), &ms, &values))
+            content->rows.append(ms, values);
+        else
+            ++content->droppedLines;
+        if (end < 0)
+            break;
+        start = end + 1;
+    }
+    return true;
+}
+
+QString defaultJournalFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/journal";
+}

@@ -1,0 +1,20 @@
+#pragma once
+// At start-up: the journals of runs whose program died (crash, kill, power cut) become normal
+// data files, named and laid out as a stop would have written them.
+
+#include "data_folder.h"
+#include "save_data_deal.h"
+
+#include <QVector>
+
+struct RecoveredRun
+{
+    QString journal;
+    qint64 rows = 0;
+    int droppedLines = 0; // a torn last line, or damaged ones
+    SaveOutcome save;     // NoData: fewer rows than a stop would save; the journal is gone too
+};
+
+// Every journal in journalFolder that no running instance holds. A journal whose data file could
+// not be written stays for the next start; one that cannot be read is renamed "*.damaged".
+QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFolder &dataFolder);

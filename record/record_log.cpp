@@ -1,0 +1,3 @@
+#include "record_log.h"
+
+Q_LOGGING_CATEGORY(lcRecord, "record")

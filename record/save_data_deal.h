@@ -1,0 +1,48 @@
+#pragma once
+// Writes a recorded run to a CSV data file: the automatic save when a run stops (an hourly
+// numbered file in the data folder) and the writer behind "Export data". Made on the stack for
+// each save. Unlike a silent writer, it says when a save did not happen and why.
+
+#include "data_folder.h"
+#include "sample_store.h"
+
+#include <QObject>
+
+struct SaveOutcome
+{
+    enum class Result
+    {
+        Written,
+        NoData,
+        Failed
+    };
+    Result result = Result::NoData;
+    QString path;   // the file written, or the file or folder the save tried
+    QString reason; // why it failed, for the log
+
+    bool written() const { return result == Result::Written; }
+    // What label_left_tips shows: "Data_Path:" and the path or "No data.", or the failure.
+    QString labelText() const;
+};
+
+class saveDataDeal : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 kMinimumRows = 10;
+
+    explicit saveDataDeal(DataFolder folder = {}, QObject *parent = nullptr);
+
+    // Fewer than ten rows: NoData and nothing written or counted. Otherwise the next
+    // "LoadData_<yyyy_MM_dd_hh>_<counter>.csv" in the data folder.
+    SaveOutcome autoSave(const SampleStore &table, quint8 familyCode);
+
+    // Appends the table to path; a new file first gets the family's header block. False, with
+    // the reason, when the file cannot be opened or written in full (disk full, short write) or
+    // the family is unknown.
+    bool writeCsv(const SampleStore &table, const QString &path, quint8 familyCode,
+                  QString *error = nullptr);
+
+private:
+    DataFolder m_folder;
+};

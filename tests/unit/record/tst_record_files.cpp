@@ -1,0 +1,279 @@
+// Data files: exact text of both families, number and time formatting, appending, the automatic
+// save's names and counters, the data folder rules and saves that fail.
+
+#include "clock.h"
+#include "csv_format.h"
+#include "data_folder.h"
+#include "file_counter.h"
+#include "save_data_deal.h"
+
+#include "../../support/temp_workdir.h"
+
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+QDateTime at(int y, int mo, int d, int h, int mi, int s)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+// voltage, current, power, resistance, energy, capacity, cpuTemp, ntcTemp, mosTemp, fanSpeed
+const SampleValues kExample{12.345f, 1.0f,  12.345f, 12.345f, 0.123f,
+                            45.0f,   30.0f, 25.0f,   28.0f,   1200.0f};
+
+SampleStore tableOf(int rows, const QDateTime &first = at(2024, 5, 1, 13, 2, 3))
+{
+    SampleStore table;
+    for (int i = 0; i < rows; ++i) {
+        SampleValues v = kExample;
+        v[0] += float(i);
+        table.append(first.addSecs(i).toMSecsSinceEpoch(), v);
+    }
+    return table;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestRecordFiles : public QObject
+{
+    Q_OBJECT
+    TempWorkDir m_dir;
+    QDateTime m_now = at(2024, 5, 1, 13, 2, 3);
+
+private slots:
+    void initTestCase()
+    {
+        // The per-user counter store and the user data location point into the test's folder.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.file("config"));
+        qputenv("XDG_DATA_HOME", m_dir.file("xdg-data").toLocal8Bit());
+        Clock::setSource([this] { return m_now; });
+    }
+    void cleanupTestCase() { Clock::setSource({}); }
+
+    void fixedNumbers_data()
+    {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("negative current") << -0.5f << 6 << "-0.500000";
+        QTest::newRow("fan speed rounds down") << 1200.4f << 0 << "1200";
+        QTest::newRow("tie away from zero") << 1200.5f << 0 << "1201";
+        QTest::newRow("negative tie") << -2.5f << 0 << "-3";
+        QTest::newRow("negative zero") << -0.0f << 3 << "0.000";
+        QTest::newRow("tiny negative keeps sign") << -1e-7f << 6 << "-0.000000";
+        QTest::newRow("float error shows") << 1200.4f << 6 << "1200.400024";
+        QTest::newRow("carry into integer") << 9.9996f << 3 << "10.000";
+        QTest::newRow("huge") << 1e30f << 1 << "1000000015047466219876688855040.0";
+        QTest::newRow("nan") << float(qQNaN()) << 3 << "nan";
+        QTest::newRow("-inf") << -float(qInf()) << 1 << "-inf";
+    }
+    void fixedNumbers()
+    {
+        QFETCH(float, value);
+        QFETCH(int, decimals);
+        QFETCH(QString, text);
+        std::string out = "x";
+        csv::appendFixed(out, value, decimals);
+        QCOMPARE(QString::fromStdString(out), "x" + text);
+    }
+
+    // The fast formatter and the fast clock must say what Qt says, for any value and instant.
+    void formattingAgreesWithQt()
+    {
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 200000; ++i) {
+            const int decimals = int(rng.bounded(7));
+            const int magnitude = int(rng.bounded(9)) - 3;
+            float v = float((rng.generateDouble() - 0.5) * std::pow(10.0, magnitude));
+            if (i % 5 == 0) // exact ties of the chosen decimals
+                v = float((std::floor(v * std::pow(10.0, decimals)) + 0.5) /
+                          std::pow(10.0, decimals));
+            std::string out;
+            csv::appendFixed(out, v, decimals);
+            QCOMPARE(QString::fromStdString(out), QString::number(double(v), 'f', decimals));
+        }
+        csv::LocalTimeText clock;
+        qint64 ms = at(1999, 12, 31, 23, 59, 58).toMSecsSinceEpoch();
+        for (int i = 0; i < 20000; ++i) {
+            // Mostly one-second steps (the cached path), now and then a jump of up to a year.
+            ms += i % 97 == 0 ? qint64(rng.bounded(366 * 86400)) * 1000 : 1000 + rng.bounded(999);
+            std::string out;
+            clock.append(out, ms);
+            QCOMPARE(QString::fromStdString(out),
+                     QDateTime::fromMSecsSinceEpoch(ms).toString("yyyy-MM-dd_hh:mm:ss"));
+        }
+    }
+
+    void wholeFile_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("HK07") << 1
+                              << QByteArray("----------------(Vontari负载测试仪)TALMIR LOAD_Tester "
+                                            "Software----------------\n"
+                                            "------------------HK07/MR310/MR820/MR470------------"
+                                            "-------\n"
+                                            "----------------(Vontari负载测试仪)TALMIR LOAD_Tester "
+                                            "Software----------------\n"
+                                            "(时间)DATE,(电压)VOLTAGE(V),(电流)CURRENT(A),(功率)"
+                                            "POWER(W),(电阻)RESISTANCE(Ω),(电量)E_QUANTITY(Wh),("
+                                            "容量)E_CAPACITY(mAh),(探头温度)NTC_TEMP(℃),(CPU温度)"
+                                            "CPU_TEMP(℃),(MOS管子温度)MOS_TEMP(℃),(风扇转速)FAN_"
+                                            "SPEED(RPM),\n"
+                                            "2024-05-01_13:02:03,12.345000,1.000000,12.345000,12."
+                                            "345,0.123,45.000,25.000,30.0,28.000,1200\n"
+                                            "2024-05-01_13:02:04,13.345000,1.000000,12.345000,12."
+                                            "345,0.123,45.000,25.000,30.0,28.000,1200\n");
+        QTest::newRow("NV05") << 4
+                              << QByteArray(
+                                     "----------------(Vontari电能测试仪)TALMIR POWER_Tester "
+                                     "Software----------------\n"
+                                     "-----------------------NV05/NV15/NV17---------------"
+                                     "--------\n"
+                                     "----------------(Vontari电能测试仪)TALMIR POWER_Tester "
+                                     "Software----------------\n"
+                                     "(时间)DATE,(电压)VOLTAGE(V),(电流)CURRENT(A),(功率)"
+                                     "POWER(W),(电阻)RESISTANCE(Ω),(电量)E_QUANTITY(KWh),("
+                                     "容量)E_CAPACITY(Ah),(探头温度)NTC_TEMP(℃),(CPU温度)"
+                                     "CPU_TEMP(℃),\n"
+                                     "2024-05-01_13:02:03,12.345000,1.000000,12.345000,12."
+                                     "345,0.123,45.000,25.000,30.0\n"
+                                     "2024-05-01_13:02:04,13.345000,1.000000,12.345000,12."
+                                     "345,0.123,45.000,25.000,30.0\n");
+    }
+    // Header, layout and decimals byte for byte, UTF-8 without a byte-order mark; writing the same
+    // file again appends the rows without a second header.
+    void wholeFile()
+    {
+        QFETCH(int, family);
+        QFETCH(QByteArray, expected);
+        const QString path = m_dir.file(QStringLiteral("whole_%1.csv").arg(family));
+        saveDataDeal deal;
+        QString error;
+        QVERIFY2(deal.writeCsv(tableOf(2), path, quint8(family), &error), qPrintable(error));
+        QCOMPARE(readAll(path), expected);
+        QVERIFY(deal.writeCsv(tableOf(2), path, quint8(family)));
+        const int headerEnd = expected.indexOf("\n2024");
+        QCOMPARE(readAll(path), expected + expected.mid(headerEnd + 1));
+    }
+
+    // Every failure says so: nothing is claimed that did not reach the disk.
+    void failedWrites()
+    {
+        QFile blocker(m_dir.file("plain"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        saveDataDeal deal;
+        QString error;
+        QVERIFY(!deal.writeCsv(tableOf(10), m_dir.file("plain/under_a_file.csv"), 1, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!deal.writeCsv(tableOf(10), m_dir.path(), 1, &error)); // a folder
+        QVERIFY(!deal.writeCsv(tableOf(10), m_dir.file("family0.csv"), 0, &error));
+        QVERIFY(!QFile::exists(m_dir.file("family0.csv")));
+        if (QFile::exists("/dev/full")) { // the disk is full
+            QVERIFY(!deal.writeCsv(tableOf(5000), "/dev/full", 1, &error));
+            QVERIFY2(error.contains("space", Qt::CaseInsensitive), qPrintable(error));
+        }
+    }
+
+    // Numbered per hour, counted in the per-user store; below ten rows nothing at all.
+    void autoSaveNamesAndCounters()
+    {
+        const DataFolder folder{m_dir.file("Data"), false};
+        struct Step
+        {
+            QDateTime now;
+            int rows;
+            QString label;
+        };
+        const QString dir = folder.path + "/";
+        const Step steps[] = {
+            {at(2024, 5, 1, 13, 2, 3), 9, "Data_Path:No data."},
+            {at(2024, 5, 1, 13, 2, 3), 10, "Data_Path:" + dir + "LoadData_2024_05_01_13_001.csv"},
+            {at(2024, 5, 1, 13, 59, 59), 12, "Data_Path:" + dir + "LoadData_2024_05_01_13_002.csv"},
+            {at(2024, 5, 1, 14, 0, 0), 9, "Data_Path:No data."},
+            {at(2024, 5, 1, 14, 0, 0), 11, "Data_Path:" + dir + "LoadData_2024_05_01_14_001.csv"},
+        };
+        for (const Step &step : steps) {
+            m_now = step.now;
+            const SaveOutcome outcome = saveDataDeal(folder).autoSave(tableOf(step.rows), 1);
+            QCOMPARE(outcome.labelText(), step.label);
+            if (outcome.written())
+                QCOMPARE(readAll(outcome.path).count('\n'), 4 + step.rows);
+        }
+        QCOMPARE(QDir(folder.path).entryList(QDir::Files).size(), 3);
+        QCOMPARE(file_counter::value("2024_05_01_13"), 2);
+        QCOMPARE(file_counter::value("2024_05_01_14"), 1);
+        QVERIFY(QFile::exists(m_dir.file("config/YourCompany/YourApp.conf")));
+        m_now = at(2025, 1, 1, 0, 0, 0);
+        saveDataDeal(folder).autoSave(tableOf(9), 1);
+        QCOMPARE(file_counter::value("2025_01_01_00"), 0);
+    }
+
+    // A folder whose parent is missing is not invented: the save fails, says where and why, and
+    // counts nothing.
+    void autoSaveIntoMissingParent()
+    {
+        m_now = at(2024, 6, 1, 8, 0, 0);
+        const DataFolder folder{m_dir.file("no/such/parent"), false};
+        const SaveOutcome outcome = saveDataDeal(folder).autoSave(tableOf(10), 4);
+        QCOMPARE(outcome.result, SaveOutcome::Result::Failed);
+        QVERIFY(outcome.labelText().contains(folder.path));
+        QVERIFY(outcome.labelText() != "Data_Path:" + outcome.path);
+        QVERIFY(outcome.reason.contains("parent"));
+        QVERIFY(!QFileInfo::exists(folder.path));
+        QCOMPARE(file_counter::value("2024_06_01_08"), 0);
+    }
+
+    void dataFolderRule()
+    {
+        // save_path wins; otherwise "Data" beside the executable where it can be written ...
+        QCOMPARE(resolveDataFolder("D:/runs", m_dir.path()).path, "D:/runs");
+        const DataFolder beside = resolveDataFolder(QString(), m_dir.path());
+        QCOMPARE(beside.path, m_dir.file("Data"));
+        QVERIFY(!beside.fallback);
+        // ... else the user's data location, created in full.
+        const DataFolder fallback = resolveDataFolder(QString(), m_dir.file("plain/bin"));
+        QVERIFY(fallback.fallback);
+        QVERIFY2(fallback.path.startsWith(m_dir.file("xdg-data/")) &&
+                     fallback.path.endsWith("/Data"),
+                 qPrintable(fallback.path));
+        QString error;
+        QVERIFY(makeDataFolder(fallback, &error));
+        QVERIFY(QFileInfo(fallback.path).isDir());
+    }
+
+    void savePathSplit_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("drive root") << "C:/run.csv"
+                                    << "C:/";
+        QTest::newRow("deeper") << "C:/a/b/run.csv"
+                                << "C:/a/b";
+        QTest::newRow("unix") << "/home/u/run.csv"
+                              << "/home/u";
+        QTest::newRow("unix root") << "/run.csv"
+                                   << "/";
+        QTest::newRow("empty part kept") << "C:/a//run.csv"
+                                         << "C:/a/";
+    }
+    void savePathSplit()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, folder);
+        QCOMPARE(savePathOf(file), folder);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordFiles)
+#include "tst_record_files.moc"
