@@ -1,3 +1,4 @@
+#include "crash_reporter.h"
 #include "main_dialog.h"
 #include "simulated_bus.h"
 
@@ -78,6 +79,7 @@ private:
 
 int main(int argc, char *argv[])
 {
+    crash::installCrashReporter();
     QElapsedTimer sinceMain;
     sinceMain.start();
     QApplication app(argc, argv);
