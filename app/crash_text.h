@@ -29,17 +29,22 @@ private:
 // What the exception record says about a fault, in the report's order.
 struct FaultFacts
 {
-    enum Access { NoAccess, ReadAccess, WriteAccess };
+    enum Access
+    {
+        NoAccess,
+        ReadAccess,
+        WriteAccess
+    };
 
-    uint64_t address = 0;            // instruction at which it happened
-    const char *module = nullptr;    // image holding that instruction, or null
-    uint32_t code = 0;               // exception code (signal number on POSIX systems)
-    const char *codeName = nullptr;  // optional name printed after the code
-    Access access = NoAccess;        // only for access violations
-    uint64_t accessAddress = 0;      // the inaccessible address
-    const char *note = nullptr;      // an uncaught C++ exception, or null
+    uint64_t address = 0;           // instruction at which it happened
+    const char *module = nullptr;   // image holding that instruction, or null
+    uint32_t code = 0;              // exception code (signal number on POSIX systems)
+    const char *codeName = nullptr; // optional name printed after the code
+    Access access = NoAccess;       // only for access violations
+    uint64_t accessAddress = 0;     // the inaccessible address
+    const char *note = nullptr;     // an uncaught C++ exception, or null
     const uint8_t *instruction = nullptr;
-    int instructionBytes = 0;        // how many bytes at the address could be read (up to 16)
+    int instructionBytes = 0; // how many bytes at the address could be read (up to 16)
 };
 
 struct NamedRegister

@@ -1,6 +1,7 @@
 // Crash reports: child programs crash on purpose and the test reads the report each one left.
 
 #include "../../support/temp_workdir.h"
+#include "sim_config.h"
 
 #include <QFile>
 #include <QProcess>
@@ -72,12 +73,12 @@ private slots:
         QTest::addColumn<QString>("note");
         QTest::addColumn<bool>("earlierReport"); // else the MyApp folder does not exist yet
 
-        QTest::newRow("null write") << "null-write" << SIGSEGV
-                                    << "Write Address:  0000000000000000" << true << "" << false;
+        QTest::newRow("null write")
+            << "null-write" << SIGSEGV << "Write Address:  0000000000000000" << true << "" << false;
         QTest::newRow("unmapped read") << "read-unmapped" << SIGSEGV
                                        << "Read Address:  000000000000FFF0" << true << "" << true;
-        QTest::newRow("stack overflow") << "stack-overflow" << SIGSEGV
-                                        << "Write Address:  [0-9A-F]{16}" << true << "" << true;
+        QTest::newRow("stack overflow")
+            << "stack-overflow" << SIGSEGV << "Write Address:  [0-9A-F]{16}" << true << "" << true;
         QTest::newRow("division by zero")
             << "divide-by-zero" << SIGFPE << "" << true << "" << false;
         QTest::newRow("illegal instruction")
@@ -112,12 +113,13 @@ private slots:
 
         QVERIFY(QRegularExpression("^Linux:  \\S+, .+, Machine \\S+$").match(lines[0]).hasMatch());
         QCOMPARE(lines[1], "Process:  " + QFileInfo(CRASH_CHILD).canonicalFilePath());
-        const auto addr = QRegularExpression("^Exception Addr:  ([0-9A-F]{16})   Module: (.+)$")
-                              .match(lines[2]);
+        const auto addr =
+            QRegularExpression("^Exception Addr:  ([0-9A-F]{16})   Module: (.+)$").match(lines[2]);
         QVERIFY2(addr.hasMatch(), qPrintable(lines[2]));
         QCOMPARE(addr.captured(2) == QFileInfo(CRASH_CHILD).canonicalFilePath(), faultInProgram);
         QVERIFY(lines[3].startsWith(QString::asprintf("Exception Code:  %08X  SIG", signal)));
-        const bool hasAccessLine = QRegularExpression("^(Read|Write) Address:").match(lines[4]).hasMatch();
+        const bool hasAccessLine =
+            QRegularExpression("^(Read|Write) Address:").match(lines[4]).hasMatch();
         QCOMPARE(hasAccessLine, !accessLine.isEmpty());
         if (hasAccessLine)
             QVERIFY2(QRegularExpression("^" + accessLine + "$").match(lines[4]).hasMatch(),
@@ -125,13 +127,14 @@ private slots:
         QCOMPARE(report.contains(note), true);
         QVERIFY(report.contains(QRegularExpression("\nInstruction: ( [0-9A-F]{2}){16}\n")));
 
-        for (const char *name : {"RAX", "RBX", "RCX", "RDX", "RSI", "RDI", "RSP", "RBP", "R8",
-                                 "R9", "R10", "R11", "R12", "R13", "R14", "R15", "RFlags"})
+        for (const char *name : {"RAX", "RBX", "RCX", "RDX", "RSI", "RDI", "RSP", "RBP", "R8", "R9",
+                                 "R10", "R11", "R12", "R13", "R14", "R15", "RFlags"})
             QVERIFY2(!registerValue(report, name).isEmpty(), name);
         QCOMPARE(registerValue(report, "RIP"), addr.captured(1));
 
         // The stack starts at the faulting instruction and reaches the program's own code.
-        const QStringList stack = report.section("Call Stack:\n", 1).split('\n', Qt::SkipEmptyParts);
+        const QStringList stack =
+            report.section("Call Stack:\n", 1).split('\n', Qt::SkipEmptyParts);
         QVERIFY(!stack.isEmpty());
         QCOMPARE(stack.first().left(16), addr.captured(1));
         int ownFrames = 0;
@@ -141,6 +144,35 @@ private slots:
             ownFrames += frame.endsWith("  " + QFileInfo(CRASH_CHILD).canonicalFilePath());
         }
         QVERIFY2(ownFrames > 0, qPrintable(report));
+    }
+
+    // The program itself, running with the simulated instrument, sent SIGSEGV from outside.
+    void programLeavesReportAndEnds()
+    {
+        TempWorkDir dir;
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(USB_TESTER, {"--demo"});
+        QVERIFY(program.waitForStarted());
+        // Running: the connection watcher has opened the simulated instrument and logged its
+        // serial number.
+        const QByteArray serial = sim::BusConfig().serialNumber.toLatin1();
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += program.readAll()).contains(serial) ||
+                                     program.state() != QProcess::Running,
+                                 20000);
+        QVERIFY2(program.state() == QProcess::Running, output.constData());
+        ::kill(pid_t(program.processId()), SIGSEGV);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+
+        const QString report = readReport();
+        QVERIFY(report.startsWith("Linux:  "));
+        QVERIFY(report.contains("\nProcess:  " + QFileInfo(USB_TESTER).canonicalFilePath() + "\n"));
+        QVERIFY(report.contains("\nException Code:  0000000B  SIGSEGV\n"));
+        // Sent, not a fault of the program: no faulting address to name.
+        QVERIFY(!report.contains(QRegularExpression("\n(Read|Write) Address:")));
+        QVERIFY(report.contains("\nCall Stack:\n"));
     }
 };
 
