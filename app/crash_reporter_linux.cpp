@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <cxxabi.h>
 #include <exception>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -247,28 +246,18 @@ uintptr_t firstFrame(uintptr_t fp, uintptr_t sp)
     return 0;
 }
 
-// Each frame record holds the caller's frame pointer and the return address into the caller.
-// An unreadable record, a return address outside code or a chain that does not climb the stack
-// ends the list.
-void appendCallStack(ReportText &text, const MachineState &state)
+bool probeRead(uint64_t address, void *out, size_t length)
 {
-    appendStackHeader(text);
-    Mapping mapping;
-    if (!isCode(state.pc, mapping))
-        return;
-    appendStackFrame(text, state.pc, moduleOf(mapping));
-    uintptr_t fp = firstFrame(state.fp, state.sp);
-    for (int frame = 1; fp && frame < kMaxStackFrames; ++frame) {
-        uintptr_t record[2];
-        if (fp % sizeof(uintptr_t) != 0 || !readMemory(fp, record, sizeof record))
-            break;
-        if (!isCode(record[1], mapping))
-            break;
-        appendStackFrame(text, record[1], moduleOf(mapping));
-        if (record[0] <= fp)
-            break;
-        fp = record[0];
-    }
+    return readMemory(uintptr_t(address), out, length);
+}
+
+bool probeCode(uint64_t address, const char **module)
+{
+    static Mapping mapping; // only the reporting thread gets here
+    if (!isCode(uintptr_t(address), mapping))
+        return false;
+    *module = moduleOf(mapping);
+    return true;
 }
 
 void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucontext_t *context)
@@ -299,7 +288,7 @@ void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucon
         ++fault.instructionBytes;
     appendFault(text, fault);
     appendRegistersOf(text, context);
-    appendCallStack(text, state);
+    appendCallStack(text, state.pc, firstFrame(state.fp, state.sp), {probeRead, probeCode});
     text.append("\n");
 }
 
@@ -363,22 +352,7 @@ void onFatalSignal(int signal, siginfo_t *info, void *context)
 [[noreturn]] void onTerminate()
 {
     ReportText note(g_exceptionNote, sizeof g_exceptionNote);
-    const std::type_info *type = abi::__cxa_current_exception_type();
-    if (type) {
-        int status = 0;
-        char *readable = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
-        note.append(readable ? readable : type->name());
-        std::free(readable);
-        try {
-            std::rethrow_exception(std::current_exception());
-        } catch (const std::exception &e) {
-            note.append(", what(): ");
-            note.append(e.what());
-        } catch (...) {
-        }
-    } else {
-        note.append("none, std::terminate() called directly");
-    }
+    appendCurrentException(note);
     g_haveExceptionNote = true;
     std::abort();
 }

@@ -1,5 +1,12 @@
 #include "crash_text.h"
 
+#include <cstdlib>
+#include <exception>
+#include <typeinfo>
+#if defined(__GNUC__)
+#include <cxxabi.h>
+#endif
+
 namespace crash {
 
 ReportText::ReportText(char *storage, size_t capacity) : m_data(storage), m_capacity(capacity)
@@ -108,9 +115,31 @@ void appendRegisters(ReportText &text, const NamedRegister *registers, int count
     }
 }
 
-void appendStackHeader(ReportText &text)
+void appendCurrentException(ReportText &text)
 {
-    text.append("\nCall Stack:");
+    const std::exception_ptr current = std::current_exception();
+    if (!current) {
+        text.append("none, std::terminate() called directly");
+        return;
+    }
+#if defined(__GNUC__)
+    if (const std::type_info *type = abi::__cxa_current_exception_type()) {
+        int status = 0;
+        char *readable = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
+        text.append(readable ? readable : type->name());
+        std::free(readable);
+    }
+#endif
+    try {
+        std::rethrow_exception(current);
+    } catch (const std::exception &e) {
+#if !defined(__GNUC__)
+        text.append(typeid(e).name());
+#endif
+        text.append(", what(): ");
+        text.append(e.what());
+    } catch (...) {
+    }
 }
 
 void appendStackFrame(ReportText &text, uint64_t returnAddress, const char *module)
@@ -118,8 +147,28 @@ void appendStackFrame(ReportText &text, uint64_t returnAddress, const char *modu
     text.append("\n");
     text.appendHex(returnAddress, 16);
     text.append("  ");
-    if (module)
-        text.append(module);
+    text.append(module);
+}
+
+void appendCallStack(ReportText &text, uint64_t pc, uint64_t framePointer, const MemoryProbe &probe)
+{
+    text.append("\nCall Stack:");
+    const char *module = nullptr;
+    if (!probe.code(pc, &module))
+        return;
+    appendStackFrame(text, pc, module);
+    uint64_t fp = framePointer;
+    for (int frame = 1; fp && frame < kMaxStackFrames; ++frame) {
+        uint64_t record[2];
+        if (fp % sizeof(uint64_t) != 0 || !probe.read(fp, record, sizeof record))
+            break;
+        if (!probe.code(record[1], &module))
+            break;
+        appendStackFrame(text, record[1], module);
+        if (record[0] <= fp)
+            break;
+        fp = record[0];
+    }
 }
 
 } // namespace crash
