@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <ucontext.h>
@@ -154,14 +155,9 @@ void appendSystemVersion(ReportText &text)
         text.append("Linux:  unknown\n");
         return;
     }
-    text.append(name.sysname);
-    text.append(":  ");
-    text.append(name.release);
-    text.append(", ");
-    text.append(name.version);
-    text.append(", Machine ");
-    text.append(name.machine);
-    text.append("\n");
+    for (const char *part :
+         {name.sysname, ":  ", name.release, ", ", name.version, ", Machine ", name.machine, "\n"})
+        text.append(part);
 }
 
 void appendProcessPath(ReportText &text)
