@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
-#include <initializer_list>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <ucontext.h>
@@ -155,8 +154,9 @@ void appendSystemVersion(ReportText &text)
         text.append("Linux:  unknown\n");
         return;
     }
-    for (const char *part :
-         {name.sysname, ":  ", name.release, ", ", name.version, ", Machine ", name.machine, "\n"})
+    const char *const parts[] = {name.sysname, ":  ",        name.release, ", ",
+                                 name.version, ", Machine ", name.machine, "\n"};
+    for (const char *part : parts)
         text.append(part);
 }
 
