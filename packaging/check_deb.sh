@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks its contents and dependencies, and starts the program from
+# the unpacked package with the simulated instrument.
+# Usage: check_deb.sh CPACK BUILD_DIR WORK_DIR
+set -euo pipefail
+cpack=$1
+build=$2
+work=$3
+rm -rf "$work"
+mkdir -p "$work/run"
+
+if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    exit 1
+fi
+deb=$(echo "$work"/usb-tester_*.deb)
+echo "built $deb"
+dpkg-deb -c "$deb" | tee "$work/contents.txt"
+
+failures=0
+fail() {
+    echo "FAIL: $1"
+    failures=$((failures + 1))
+}
+for path in ./usr/bin/usb-tester ./usr/lib/udev/rules.d/70-usb-tester.rules \
+    ./usr/share/applications/usb-tester.desktop ./usr/share/icons/hicolor/128x128/apps/usb-tester.png; do
+    grep -q " $path\$" "$work/contents.txt" || fail "missing $path"
+done
+grep -q ' \./etc/' "$work/contents.txt" && fail "files under /etc"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for package in libqt5widgets5 libhidapi-hidraw0 libc6; do
+    [[ "$depends" == *"$package"* ]] || fail "no dependency on $package"
+done
+
+dpkg-deb -x "$deb" "$work/root"
+desktop=$work/root/usr/share/applications/usb-tester.desktop
+grep -qx 'Exec=usb-tester' "$desktop" || fail "desktop entry does not start usb-tester"
+grep -qx 'Icon=usb-tester' "$desktop" || fail "desktop entry names another icon"
+[ "$(head -c 8 "$work/root/usr/share/icons/hicolor/128x128/apps/usb-tester.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+    fail "icon is not a PNG"
+
+# Start it from the unpacked tree (never written to) in a working folder of its own; it quits
+# after painting its first window.
+chmod -R a-w "$work/root"
+output=$(cd "$work/run" && QT_QPA_PLATFORM=offscreen USB_TESTER_QUIT_AFTER_PAINT=1 \
+    timeout 60 "$work/root/usr/bin/usb-tester" --demo 2>&1) || fail "program exited with $?"
+grep -q '^first-paint-ms' <<<"$output" || fail "no window painted: $output"
+chmod -R u+w "$work/root"
+[ "$failures" -eq 0 ]
