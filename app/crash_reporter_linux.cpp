@@ -219,42 +219,65 @@ void appendRegistersOf(ReportText &text, const ucontext_t *)
 }
 #endif
 
-// Where the frame-pointer chain starts: the frame pointer register when it points at a frame
-// record on the stack. When the faulting code keeps no frame pointer (C library code, for
-// instance), the register holds something else; then the nearest record above the stack pointer
-// whose saved frame pointer climbs the stack and whose return address lies in code is taken.
-uintptr_t firstFrame(uintptr_t fp, uintptr_t sp)
+// The call stack follows the frame-pointer chain: each frame record holds the caller's frame
+// pointer and the return address into the caller. Code built without frame pointers (the C
+// library, Qt) breaks the chain; the walk then looks further up the stack for the next record
+// whose saved frame pointer climbs the stack and whose return address lies in code, and goes on
+// from there. Everything is probed before it is read; the walk never leaves the faulting stack.
+class StackWalk
 {
-    constexpr uintptr_t kStackReach = 1024 * 1024;
-    Mapping mapping;
-    uintptr_t record[2];
-    const auto isRecord = [&](uintptr_t at, bool mustClimb) {
-        return at % sizeof(uintptr_t) == 0 && at >= sp && at - sp < kStackReach &&
-               readMemory(at, record, sizeof record) &&
-               (!mustClimb || (record[0] > at && record[0] - at < kStackReach)) &&
-               isCode(record[1], mapping);
-    };
-    if (isRecord(fp, false))
-        return fp;
-    for (uintptr_t at = sp; at < sp + 4096 * sizeof(uintptr_t); at += sizeof(uintptr_t))
-        if (isRecord(at, true))
-            return at;
-    return 0;
-}
+public:
+    StackWalk(uintptr_t sp)
+        : m_sp(sp), m_top(findMapping(sp, m_mapping) ? m_mapping.end : sp + kFallbackReach)
+    {
+    }
 
-bool probeRead(uint64_t address, void *out, size_t length)
-{
-    return readMemory(uintptr_t(address), out, length);
-}
+    void append(ReportText &text, uintptr_t pc, uintptr_t fp)
+    {
+        appendStackHeader(text);
+        if (!appendIfCode(text, pc))
+            return;
+        uintptr_t at = isRecord(fp, false) ? fp : nextRecord(m_sp);
+        for (int frame = 1; at && frame < kMaxStackFrames; ++frame) {
+            appendIfCode(text, m_record[1]);
+            const uintptr_t saved = m_record[0];
+            at = saved > at && isRecord(saved, false) ? saved : nextRecord(at + sizeof m_record);
+        }
+    }
 
-bool probeCode(uint64_t address, const char **module)
-{
-    static Mapping mapping; // only the reporting thread gets here
-    if (!isCode(uintptr_t(address), mapping))
-        return false;
-    *module = moduleOf(mapping);
-    return true;
-}
+private:
+    static constexpr uintptr_t kFallbackReach = 1024 * 1024;
+
+    bool appendIfCode(ReportText &text, uintptr_t address)
+    {
+        if (!isCode(address, m_mapping))
+            return false;
+        appendStackFrame(text, address, moduleOf(m_mapping));
+        return true;
+    }
+
+    // Reads the record at the address into m_record if it looks like one.
+    bool isRecord(uintptr_t at, bool mustClimb)
+    {
+        return at % sizeof(uintptr_t) == 0 && at >= m_sp && at < m_top - sizeof m_record &&
+               readMemory(at, m_record, sizeof m_record) &&
+               (!mustClimb || (m_record[0] > at && m_record[0] < m_top)) &&
+               isCode(m_record[1], m_mapping);
+    }
+
+    uintptr_t nextRecord(uintptr_t from)
+    {
+        for (uintptr_t at = from; at < m_top - sizeof m_record; at += sizeof(uintptr_t))
+            if (isRecord(at, true))
+                return at;
+        return 0;
+    }
+
+    Mapping m_mapping;
+    uintptr_t m_record[2] = {};
+    const uintptr_t m_sp;
+    const uintptr_t m_top;
+};
 
 void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucontext_t *context)
 {
@@ -284,7 +307,7 @@ void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucon
         ++fault.instructionBytes;
     appendFault(text, fault);
     appendRegistersOf(text, context);
-    appendCallStack(text, state.pc, firstFrame(state.fp, state.sp), {probeRead, probeCode});
+    StackWalk(state.sp).append(text, state.pc, state.fp);
     text.append("\n");
 }
 

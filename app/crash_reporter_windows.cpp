@@ -106,7 +106,7 @@ bool isCode(uint64_t address)
 // probed first: an unreadable stack or a return address outside code ends the list.
 void callStackText(ReportText &text, const CONTEXT *faultContext)
 {
-    text.append("\nCall Stack:");
+    appendStackHeader(text);
     if (!faultContext)
         return;
     static CONTEXT context; // only the reporting thread gets here

@@ -150,25 +150,9 @@ void appendStackFrame(ReportText &text, uint64_t returnAddress, const char *modu
     text.append(module);
 }
 
-void appendCallStack(ReportText &text, uint64_t pc, uint64_t framePointer, const MemoryProbe &probe)
+void appendStackHeader(ReportText &text)
 {
     text.append("\nCall Stack:");
-    const char *module = nullptr;
-    if (!probe.code(pc, &module))
-        return;
-    appendStackFrame(text, pc, module);
-    uint64_t fp = framePointer;
-    for (int frame = 1; fp && frame < kMaxStackFrames; ++frame) {
-        uint64_t record[2];
-        if (fp % sizeof(uint64_t) != 0 || !probe.read(fp, record, sizeof record))
-            break;
-        if (!probe.code(record[1], &module))
-            break;
-        appendStackFrame(text, record[1], module);
-        if (record[0] <= fp)
-            break;
-        fp = record[0];
-    }
 }
 
 } // namespace crash

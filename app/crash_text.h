@@ -61,23 +61,9 @@ constexpr int kMaxStackFrames = 64;
 void appendFault(ReportText &text, const FaultFacts &fault);
 // "\nRegisters: " and the registers, four to a line, 16 hex digits each.
 void appendRegisters(ReportText &text, const NamedRegister *registers, int count);
-// How the stack walk reads memory that may be unmapped without faulting, and how it tells code
-// from data.
-struct MemoryProbe
-{
-    bool (*read)(uint64_t address, void *out, size_t length);
-    // True when the address lies in executable code; *module is then the path of the image that
-    // holds it, or null.
-    bool (*code)(uint64_t address, const char **module);
-};
-
-// "\nCall Stack:" and the frames: the faulting instruction, then the return addresses along the
-// frame-pointer chain from the record at framePointer (caller's frame pointer, return address).
-// A return address outside code, an unreadable record or a chain that does not climb the stack
-// ends the list.
-void appendCallStack(ReportText &text, uint64_t pc, uint64_t framePointer,
-                     const MemoryProbe &probe);
-// One line of the call stack, for walks of other kinds.
+// "\nCall Stack:", then one line per frame.
+void appendStackHeader(ReportText &text);
+// One line of the call stack: return address and the module that holds it.
 void appendStackFrame(ReportText &text, uint64_t returnAddress, const char *module);
 // The type and what() of the exception being handled, for a terminate handler. Not for signal
 // handlers: it may allocate.
