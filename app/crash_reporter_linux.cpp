@@ -27,7 +27,7 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 alignas(16) char g_alternateStack[64 * 1024];
 char g_reportStorage[32 * 1024];
 char g_exceptionNote[1024];
-bool g_haveExceptionNote = false;
+volatile std::sig_atomic_t g_haveExceptionNote = false;
 int g_probePipe[2] = {-1, -1};
 std::atomic<pid_t> g_reportingThread{0};
 

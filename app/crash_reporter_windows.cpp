@@ -22,7 +22,7 @@ constexpr DWORD kAbortException = 0x40000015;       // STATUS_FATAL_APP_EXIT
 
 char g_reportStorage[32 * 1024];
 char g_exceptionNote[1024];
-bool g_haveExceptionNote = false;
+volatile std::sig_atomic_t g_haveExceptionNote = false;
 
 void appendWide(ReportText &text, const wchar_t *wide)
 {

@@ -165,6 +165,7 @@ private slots:
         ::kill(pid_t(program.processId()), SIGSEGV);
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(program.exitCode(), SIGSEGV); // on a crash, the signal that ended it
 
         const QString report = readReport();
         QVERIFY(report.startsWith("Linux:  "));
