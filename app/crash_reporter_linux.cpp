@@ -237,6 +237,9 @@ public:
         appendStackHeader(text);
         if (!appendIfCode(text, pc))
             return;
+        uintptr_t top = 0;
+        if (readMemory(m_sp, &top, sizeof top) && returnsFromCallTo(top, pc))
+            appendIfCode(text, top);
         uintptr_t at = isRecord(fp, false) ? fp : nextRecord(m_sp);
         for (int frame = 1; at && frame < kMaxStackFrames; ++frame) {
             appendIfCode(text, m_record[1]);
@@ -247,6 +250,34 @@ public:
 
 private:
     static constexpr uintptr_t kFallbackReach = 1024 * 1024;
+
+    // A small function that keeps no frame record leaves its return address on top of the stack.
+    // Taken only when the instruction before it calls code at or shortly before the fault.
+    static bool returnsFromCallTo(uintptr_t returnAddress, uintptr_t pc)
+    {
+#if defined(__x86_64__)
+        uint8_t call[6];
+        if (returnAddress < sizeof call ||
+            !readMemory(returnAddress - sizeof call, call, sizeof call))
+            return false;
+        int32_t displacement;
+        uintptr_t target = 0;
+        if (call[1] == 0xE8) { // call rel32
+            __builtin_memcpy(&displacement, call + 2, sizeof displacement);
+            target = returnAddress + uintptr_t(intptr_t(displacement));
+        } else if (call[0] == 0xFF && call[1] == 0x15) { // call [rip + disp32]
+            __builtin_memcpy(&displacement, call + 2, sizeof displacement);
+            if (!readMemory(returnAddress + uintptr_t(intptr_t(displacement)), &target,
+                            sizeof target))
+                return false;
+        }
+        return target && target <= pc && pc - target < 64 * 1024;
+#else
+        (void)returnAddress;
+        (void)pc;
+        return false;
+#endif
+    }
 
     bool appendIfCode(ReportText &text, uintptr_t address)
     {

@@ -70,22 +70,25 @@ private slots:
         QTest::addColumn<int>("signal");
         QTest::addColumn<QString>("accessLine"); // regular expression; empty: no such line
         QTest::addColumn<bool>("faultInProgram");
+        QTest::addColumn<int>("programFrames"); // at least this many frames in the program
         QTest::addColumn<QString>("note");
         QTest::addColumn<bool>("earlierReport"); // else the MyApp folder does not exist yet
 
+        const QString write = "Write Address:  ";
         QTest::newRow("null write")
-            << "null-write" << SIGSEGV << "Write Address:  0000000000000000" << true << "" << false;
-        QTest::newRow("unmapped read") << "read-unmapped" << SIGSEGV
-                                       << "Read Address:  000000000000FFF0" << true << "" << true;
+            << "null-write" << SIGSEGV << write + "0000000000000000" << true << 2 << "" << false;
+        QTest::newRow("unmapped read")
+            << "read-unmapped" << SIGSEGV << "Read Address:  000000000000FFF0" << true << 2 << ""
+            << true;
         QTest::newRow("stack overflow")
-            << "stack-overflow" << SIGSEGV << "Write Address:  [0-9A-F]{16}" << true << "" << true;
+            << "stack-overflow" << SIGSEGV << write + "[0-9A-F]{16}" << true << 60 << "" << true;
         QTest::newRow("division by zero")
-            << "divide-by-zero" << SIGFPE << "" << true << "" << false;
+            << "divide-by-zero" << SIGFPE << "" << true << 2 << "" << false;
         QTest::newRow("illegal instruction")
-            << "illegal-instruction" << SIGILL << "" << true << "" << true;
-        QTest::newRow("abort") << "abort" << SIGABRT << "" << false << "" << false;
+            << "illegal-instruction" << SIGILL << "" << true << 1 << "" << true;
+        QTest::newRow("abort") << "abort" << SIGABRT << "" << false << 1 << "" << false;
         QTest::newRow("uncaught exception")
-            << "uncaught-exception" << SIGABRT << "" << false
+            << "uncaught-exception" << SIGABRT << "" << false << 2
             << "C++ Exception:  std::runtime_error, what(): disk on fire" << true;
     }
 
@@ -95,6 +98,7 @@ private slots:
         QFETCH(int, signal);
         QFETCH(QString, accessLine);
         QFETCH(bool, faultInProgram);
+        QFETCH(int, programFrames);
         QFETCH(QString, note);
         QFETCH(bool, earlierReport);
         TempWorkDir dir;
@@ -143,7 +147,7 @@ private slots:
                      qPrintable(frame));
             ownFrames += frame.endsWith("  " + QFileInfo(CRASH_CHILD).canonicalFilePath());
         }
-        QVERIFY2(ownFrames > 0, qPrintable(report));
+        QVERIFY2(ownFrames >= programFrames, qPrintable(report));
     }
 
     // The program itself, running with the simulated instrument, sent SIGSEGV from outside.
