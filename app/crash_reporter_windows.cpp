@@ -225,8 +225,8 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS *pointers)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// Reports a fatal condition that is not a processor exception, at the caller's own context (its
-// frame chain leads back into the program), then ends the process as the filter would.
+// Reports a fatal condition that is not a processor exception, at the caller's own context (so
+// that the call stack leads back into the program), then ends the process as the filter would.
 [[noreturn]] void reportAndTerminate(DWORD code)
 {
     static CONTEXT context;
