@@ -34,18 +34,26 @@ for package in libqt5widgets5 libhidapi-hidraw0 libc6; do
     [[ "$depends" == *"$package"* ]] || fail "no dependency on $package"
 done
 
-dpkg-deb -x "$deb" "$work/root"
-desktop=$work/root/usr/share/applications/usb-tester.desktop
+# Unpacked where any user can reach it, read-only, and started in a working folder of its own;
+# it quits after painting its first window. Root may write anywhere, so root runs it as nobody.
+root=$(mktemp -d /tmp/usb-tester-deb.XXXXXX)
+trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
+chmod 755 "$root"
+dpkg-deb -x "$deb" "$root/tree"
+mkdir "$root/run"
+desktop=$root/tree/usr/share/applications/usb-tester.desktop
 grep -qx 'Exec=usb-tester' "$desktop" || fail "desktop entry does not start usb-tester"
 grep -qx 'Icon=usb-tester' "$desktop" || fail "desktop entry names another icon"
-[ "$(head -c 8 "$work/root/usr/share/icons/hicolor/128x128/apps/usb-tester.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+[ "$(head -c 8 "$root/tree/usr/share/icons/hicolor/128x128/apps/usb-tester.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
     fail "icon is not a PNG"
-
-# Start it from the unpacked tree (never written to) in a working folder of its own; it quits
-# after painting its first window.
-chmod -R a-w "$work/root"
-output=$(cd "$work/run" && QT_QPA_PLATFORM=offscreen USB_TESTER_QUIT_AFTER_PAINT=1 \
-    timeout 60 "$work/root/usr/bin/usb-tester" --demo 2>&1) || fail "program exited with $?"
+chmod -R a-w "$root/tree"
+as_user=()
+if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null; then
+    chown nobody "$root/run"
+    as_user=(runuser -u nobody --)
+fi
+output=$(cd "$root/run" && "${as_user[@]}" env HOME="$root/run" QT_QPA_PLATFORM=offscreen \
+    USB_TESTER_QUIT_AFTER_PAINT=1 timeout 60 "$root/tree/usr/bin/usb-tester" --demo 2>&1) ||
+    fail "program exited with $?"
 grep -q '^first-paint-ms' <<<"$output" || fail "no window painted: $output"
-chmod -R u+w "$work/root"
 [ "$failures" -eq 0 ]
