@@ -44,6 +44,9 @@ mkdir "$root/run"
 desktop=$root/tree/usr/share/applications/usb-tester.desktop
 grep -qx 'Exec=usb-tester' "$desktop" || fail "desktop entry does not start usb-tester"
 grep -qx 'Icon=usb-tester' "$desktop" || fail "desktop entry names another icon"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || fail "desktop entry not valid"
+fi
 [ "$(head -c 8 "$root/tree/usr/share/icons/hicolor/128x128/apps/usb-tester.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
     fail "icon is not a PNG"
 chmod -R a-w "$root/tree"
