@@ -128,7 +128,8 @@ private slots:
         if (hasAccessLine)
             QVERIFY2(QRegularExpression("^" + accessLine + "$").match(lines[4]).hasMatch(),
                      qPrintable(lines[4]));
-        QCOMPARE(report.contains(note), true);
+        QCOMPARE(report.contains("\nC++ Exception:"), !note.isEmpty());
+        QVERIFY(report.contains(note));
         QVERIFY(report.contains(QRegularExpression("\nInstruction: ( [0-9A-F]{2}){16}\n")));
 
         for (const char *name : {"RAX", "RBX", "RCX", "RDX", "RSI", "RDI", "RSP", "RBP", "R8", "R9",
