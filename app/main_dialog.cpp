@@ -8,6 +8,8 @@
 #include "icon_helper.h"
 #include "my_thread.h"
 #include "setting.h"
+#include "settings_page_hk07.h"
+#include "settings_page_nv05.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -35,6 +37,11 @@ MainDialog::MainDialog(QWidget *parent)
 
     ui->setupUi(this);
     initForm();
+
+    const auto busAddress = [this] { return m_link->currentAddress(); };
+    ui->page_settings->attach(m_link, busAddress);
+    ui->page_2->attach(m_link, busAddress);
+    connect(m_link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
     ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");

@@ -99,6 +99,7 @@ public slots:
     void record_data();
     void readStep();
     void refreshDisplay();
+    void refreshSettingsPage();
     void refreshRunButton();
     void mytimer_timeout();
 

@@ -5,6 +5,8 @@
 
 #include "device_link.h"
 #include "display_texts.h"
+#include "settings_page_hk07.h"
+#include "settings_page_nv05.h"
 #include "ui_MainDialog.h"
 
 #include <QLineEdit>
@@ -82,5 +84,15 @@ void MainDialog::refreshDisplay()
         ui->NV05_settings_lab_currvalue->setText(t.current);
         ui->NV05_settings_lab_tempvalue->setText(t.ntcTemp);
     }
-    // The settings pages' own fields follow the link's settingsReplyArrived().
+}
+
+// A settings reply refreshes the page of the device's family.
+void MainDialog::refreshSettingsPage()
+{
+    const quint8 family = m_link->familyCode();
+    const DisplayTexts t = displayTexts(m_link->live(), family);
+    if (family == DeviceLink::Hk07Family)
+        ui->page_settings->refreshFromReply(m_link->live(), t);
+    else if (family == DeviceLink::Nv05Family)
+        ui->page_2->refreshFromReply(m_link->live(), t);
 }

@@ -608,6 +608,14 @@
         <translation>DischargeTime:</translation>
     </message>
     <message>
+        <source>限时放电分钟数</source>
+        <translation>Discharge time limit, minutes</translation>
+    </message>
+    <message>
+        <source>限时放电小时数</source>
+        <translation>Discharge time limit, hours</translation>
+    </message>
+    <message>
         <source>项目</source>
         <translation>Project</translation>
     </message>

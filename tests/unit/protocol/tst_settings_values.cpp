@@ -1,0 +1,83 @@
+// What the settings pages convert between their controls and the instrument's numbers.
+
+#include "settings_values.h"
+
+#include <QtTest>
+
+using namespace proto;
+
+class TestSettingsValues : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void calibrationRoundTripsEverySliderPosition()
+    {
+        // Whatever the slider sends must come back to the same position and factor text.
+        for (int value = 500; value <= 2000; ++value) {
+            const float sent = calibrationFactor(value);
+            QCOMPARE(calibrationSliderValue(sent), value);
+            QCOMPARE(calibrationText(sent), QString::number(value / 1000.0, 'f', 3));
+        }
+        QCOMPARE(calibrationSliderValue(0.9996f), 1000);
+        QCOMPARE(calibrationSliderValue(std::numeric_limits<float>::quiet_NaN()), 0);
+        QCOMPARE(calibrationSliderValue(1e30f), 1000000000);
+    }
+
+    void shuntCodes_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("index");
+        QTest::newRow("30 A") << 30 << 0;
+        QTest::newRow("1000 A") << 10 << 7;
+        QTest::newRow("100 A") << 1 << 1;
+        QTest::newRow("600 A") << 6 << 6;
+        QTest::newRow("index 0 as such") << 0 << 0;
+        QTest::newRow("index 7 as such") << 7 << 7;
+        QTest::newRow("no item") << 8 << -1;
+        QTest::newRow("no item, high") << 255 << -1;
+    }
+    void shuntCodes()
+    {
+        QFETCH(int, code);
+        QFETCH(int, index);
+        QCOMPARE(shuntIndexFromCode(uint8_t(code)), index);
+    }
+
+    void typedNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isThreshold");
+        QTest::addColumn<bool>("isTime");
+        QTest::addColumn<double>("value");
+        QTest::newRow("decimal") << "12.5" << true << false << 12.5;
+        QTest::newRow("padded as shown") << "012.5" << true << false << 12.5;
+        QTest::newRow("integer") << "05" << true << true << 5.0;
+        QTest::newRow("over a byte") << "300" << true << true << 300.0;
+        QTest::newRow("negative") << "-3" << true << true << -3.0;
+        QTest::newRow("letters") << "abc" << false << false << 0.0;
+        QTest::newRow("trailing letter") << "12.5V" << false << false << 0.0;
+        QTest::newRow("comma as point") << "12,5" << false << false << 0.0;
+        QTest::newRow("empty") << "" << false << false << 0.0;
+        QTest::newRow("not a number") << "nan" << false << false << 0.0;
+        QTest::newRow("infinite") << "inf" << false << false << 0.0;
+    }
+    void typedNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, isThreshold);
+        QFETCH(bool, isTime);
+        QFETCH(double, value);
+        const auto threshold = parseThreshold(text);
+        QCOMPARE(threshold.has_value(), isThreshold);
+        if (isThreshold)
+            QCOMPARE(double(*threshold), value);
+        const auto time = parseTimeNumber(text);
+        QCOMPARE(time.has_value(), isTime);
+        if (isTime)
+            QCOMPARE(double(*time), value);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsValues)
+#include "tst_settings_values.moc"

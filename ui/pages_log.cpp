@@ -1,0 +1,3 @@
+#include "pages_log.h"
+
+Q_LOGGING_CATEGORY(lcUi, "ui")

@@ -1,0 +1,265 @@
+#include "settings_page_base.h"
+
+#include "codes.h"
+#include "frame_sender.h"
+#include "pages_log.h"
+#include "settings_values.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+
+using proto::LiveValues;
+
+const char *const SettingsPageBase::kSelectedStyle =
+    "QPushButton{background-color: rgb(0, 170, 0);}QPushButton:hover{background-color:rgb(126, "
+    "255, 206); color: black;}QPushButton:pressed{background-color:rgb(0, 255, 0);border-style: "
+    "inset;}";
+const char *const SettingsPageBase::kNotSelectedStyle =
+    "QPushButton{background-color: rgb(72, 72, 72);}QPushButton:hover{background-color:rgb(126, "
+    "255, 206); color: black;}QPushButton:pressed{background-color:rgb(0, 255, 0);border-style: "
+    "inset;}";
+
+namespace {
+
+// The six sliders both families have, named alike: <prefix>_slider_<suffix>.
+struct CommonSlider
+{
+    const char *suffix;
+    const char *label; // <prefix>_<label>
+    quint8 code;
+    uint8_t LiveValues::*level; // brightness and standby sliders
+    float LiveValues::*factor;  // calibration sliders
+};
+
+const CommonSlider kCommonSliders[] = {
+    {"worklight", "label_worklight", proto::CmdWorkBrightness, &LiveValues::workBrightness,
+     nullptr},
+    {"standlight", "label_standlight", proto::CmdStandbyBrightness, &LiveValues::standbyBrightness,
+     nullptr},
+    {"standtime", "label_standtime", proto::CmdStandbyTime, &LiveValues::standbyTime, nullptr},
+    {"voltcali", "lab_califact_voltvalue", proto::CmdVoltCalibration, nullptr,
+     &LiveValues::voltCalibration},
+    {"currcali", "lab_califact_currvalue", proto::CmdCurrCalibration, nullptr,
+     &LiveValues::currCalibration},
+    {"tempcali", "lab_califact_tempvalue", proto::CmdTempCalibration, nullptr,
+     &LiveValues::tempCalibration},
+};
+
+} // namespace
+
+SettingsPageBase::SettingsPageBase(QWidget *parent) : QWidget(parent) {}
+
+void SettingsPageBase::attach(FrameSender *sender, std::function<quint8()> busAddress)
+{
+    m_sender = sender;
+    m_busAddress = std::move(busAddress);
+    resolveParts();
+    QMetaObject::connectSlotsByName(this);
+}
+
+void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styles,
+                                     const SettingsEditSpec *edits, int editCount)
+{
+    m_prefix = QString::fromLatin1(prefix);
+    for (const QString &name : styles)
+        m_styleButtons.append(part<QPushButton>(name));
+    for (const CommonSlider &c : kCommonSliders) {
+        auto *slider = part<QSlider>(m_prefix + "_slider_" + c.suffix);
+        auto *label = part<QLabel>(m_prefix + "_" + c.label);
+        m_sliders.push_back({slider, label, c.code, c.factor != nullptr, false});
+        slider->installEventFilter(this);
+    }
+    for (int i = 0; i < editCount; ++i)
+        m_edits.push_back({part<QLineEdit>(edits[i].name), edits[i]});
+}
+
+quint8 SettingsPageBase::address() const
+{
+    return m_busAddress ? m_busAddress() : quint8(1);
+}
+
+void SettingsPageBase::send(const proto::CommandFrame &frame)
+{
+    if (m_sender && m_sender->deviceOpen())
+        m_sender->sendReport(frame.data(), int(frame.size()));
+}
+
+// ---- sliders -----------------------------------------------------------------------------------
+
+SettingsPageBase::SliderBinding *SettingsPageBase::binding(QSlider *slider)
+{
+    for (SliderBinding &b : m_sliders)
+        if (b.slider == slider)
+            return &b;
+    return nullptr;
+}
+
+SettingsPageBase::SliderBinding &SettingsPageBase::binding(const char *suffix)
+{
+    for (size_t i = 0; i < m_sliders.size(); ++i)
+        if (qstrcmp(kCommonSliders[i].suffix, suffix) == 0)
+            return m_sliders[i];
+    qFatal("settings page: no slider %s", suffix);
+}
+
+bool SettingsPageBase::pointerOnSlider(const QSlider *slider) const
+{
+    const QWidget *box = slider->parentWidget();
+    const QPoint pointer = box ? box->mapFromGlobal(QCursor::pos()) : QPoint(-1, -1);
+    return slider->geometry().contains(pointer); // the edge counts as inside
+}
+
+bool SettingsPageBase::sliderChanged(const char *suffix, int value)
+{
+    SliderBinding &b = binding(suffix);
+    if (!b.calibration)
+        b.label->setText(QString::number(value));
+    if (m_refreshing)
+        return false;
+    if (!pointerOnSlider(b.slider)) {
+        // Only the user changes a slider that has focus (the refresh leaves it alone): a step
+        // made with the keyboard goes out when the key is released.
+        if (b.slider->hasFocus())
+            b.keyboardPending = true;
+        return false;
+    }
+    b.keyboardPending = false;
+    acceptSliderValue(b);
+    return true;
+}
+
+void SettingsPageBase::acceptSliderValue(SliderBinding &b)
+{
+    const int value = b.slider->value();
+    if (b.calibration) {
+        const float factor = proto::calibrationFactor(value);
+        b.label->setText(proto::calibrationText(factor));
+        send(proto::floatCommand(address(), b.code, factor));
+    } else {
+        send(proto::integerCommand(address(), b.code, uint32_t(value)));
+    }
+}
+
+bool SettingsPageBase::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyRelease || type == QEvent::FocusOut) {
+        SliderBinding *b = binding(qobject_cast<QSlider *>(watched));
+        const bool finalRelease =
+            type == QEvent::FocusOut || !static_cast<QKeyEvent *>(event)->isAutoRepeat();
+        if (b && b->keyboardPending && finalRelease) {
+            b->keyboardPending = false;
+            acceptSliderValue(*b);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- buttons, line edits, combo box ------------------------------------------------------------
+
+void SettingsPageBase::highlightStyle(int selected)
+{
+    for (int i = 0; i < m_styleButtons.size(); ++i)
+        m_styleButtons[i]->setStyleSheet(i == selected ? kSelectedStyle : kNotSelectedStyle);
+}
+
+void SettingsPageBase::styleChosen(int style)
+{
+    highlightStyle(style - 1);
+    send(proto::byteCommand(address(), proto::CmdDisplayStyle, uint8_t(style)));
+}
+
+void SettingsPageBase::oneShot(quint8 code)
+{
+    send(proto::commandFrame(address(), code));
+}
+
+void SettingsPageBase::showInvalidInput()
+{
+    QMessageBox::information(
+        this, QCoreApplication::translate("MainDialog", "提示"),
+        QCoreApplication::translate("MainDialog",
+                                    "<font color='red'>文本框含有非法字符，请重新输入！</font>"),
+        QMessageBox::Ok);
+}
+
+// Focus has already moved on when a field is left by mouse or Tab, so only Return sends.
+void SettingsPageBase::editFinished(const char *name)
+{
+    auto it = std::find_if(m_edits.begin(), m_edits.end(), [name](const EditBinding &e) {
+        return e.edit->objectName() == QLatin1String(name);
+    });
+    if (it == m_edits.end())
+        return;
+    QLineEdit *edit = it->edit;
+    const SettingsEditSpec &spec = it->spec;
+    if (edit->hasFocus()) {
+        const QString text = edit->text();
+        if (spec.code == proto::CmdTimeLimit) {
+            if (const auto number = proto::parseTimeNumber(text))
+                send(proto::timeLimitCommand(address(), unsigned(*number), spec.unit));
+            else
+                showInvalidInput();
+        } else if (const auto value = proto::parseThreshold(text)) {
+            send(proto::floatCommand(address(), spec.code, *value));
+        } else {
+            showInvalidInput();
+        }
+    }
+    edit->clearFocus(); // lets the refresh show the instrument's value again
+}
+
+void SettingsPageBase::comboChanged(QComboBox *combo, int index, quint8 code)
+{
+    if (combo->hasFocus() && index >= 0) {
+        send(proto::integerCommand(address(), code, uint32_t(index)));
+        qCDebug(lcUi) << "I'm coming:" << index;
+    }
+    combo->clearFocus();
+}
+
+// ---- refresh from a settings reply -------------------------------------------------------------
+
+void SettingsPageBase::refreshFromReply(const LiveValues &v, const DisplayTexts &t)
+{
+    Refreshing refreshing(*this);
+    if (v.displayStyle >= 1 && v.displayStyle <= m_styleButtons.size())
+        highlightStyle(v.displayStyle - 1);
+    for (size_t i = 0; i < m_sliders.size(); ++i) {
+        const CommonSlider &c = kCommonSliders[i];
+        if (c.factor) {
+            const float factor = v.*c.factor;
+            m_sliders[i].label->setText(proto::calibrationText(factor));
+            setSliderFromReply(m_sliders[i], proto::calibrationSliderValue(factor));
+        } else {
+            setSliderFromReply(m_sliders[i], v.*c.level);
+        }
+    }
+    for (const EditBinding &e : m_edits)
+        if (!e.edit->hasFocus())
+            e.edit->setText(t.*e.spec.shown);
+    refreshOwn(v, t);
+}
+
+void SettingsPageBase::refreshOwn(const LiveValues &, const DisplayTexts &) {}
+
+void SettingsPageBase::setSliderFromReply(SliderBinding &b, int value)
+{
+    if (!b.slider->hasFocus() && !b.slider->isSliderDown())
+        b.slider->setValue(value);
+}
+
+void SettingsPageBase::setComboFromReply(QComboBox *combo, int index)
+{
+    if (index < 0 || index >= combo->count() || combo->hasFocus())
+        return;
+    Refreshing refreshing(*this);
+    combo->setCurrentIndex(index);
+}

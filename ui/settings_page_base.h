@@ -1,0 +1,133 @@
+#pragma once
+// What both instrument settings pages share: the rules that decide when a change of a control is
+// the user's and goes to the instrument, and the refresh from a settings reply that must never
+// echo back or overwrite what the user is editing.
+//
+// A slider sends while the mouse pointer lies on it; a slider stepped with the keyboard sends its
+// value once when the key is released. A line edit sends only when confirmed with Return (it
+// still has focus then); a combo box only while it has focus. Nothing goes out without an open
+// device, but the local effects (labels, highlights) always happen.
+
+#include "display_texts.h"
+#include "frames.h"
+#include "live_values.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class FrameSender;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+// A line edit of a settings page: its command and which reply text it shows.
+struct SettingsEditSpec
+{
+    const char *name;
+    quint8 code;                  // threshold command, or the time-limit command
+    proto::TimeUnit unit;         // for the time-limit command only
+    QString DisplayTexts::*shown; // the reply's text for it
+};
+
+class SettingsPageBase : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SettingsPageBase(QWidget *parent = nullptr);
+
+    // Called once the form has created the page's children: resolves them, connects the slots by
+    // name and sets the link frames go out through. `busAddress` gives the address every frame
+    // carries at the moment it is sent.
+    void attach(FrameSender *sender, std::function<quint8()> busAddress);
+
+    // Shows a settings reply: the style highlight and the labels always, every other control
+    // only while the user is not holding it (keyboard focus, or a slider being dragged).
+    void refreshFromReply(const proto::LiveValues &v, const DisplayTexts &t);
+
+    // Style sheets of the display-style buttons.
+    static const char *const kSelectedStyle;
+    static const char *const kNotSelectedStyle;
+
+protected:
+    // `prefix`: the object-name prefix of the page's controls ("settings", "NV05_settings");
+    // `styles`: the display-style buttons in order of their style numbers 1, 2, ...
+    void resolveCommon(const char *prefix, const QStringList &styles, const SettingsEditSpec *edits,
+                       int editCount);
+    virtual void resolveParts() = 0;
+    // The family's own controls in a settings reply.
+    virtual void refreshOwn(const proto::LiveValues &v, const DisplayTexts &t);
+
+    // A child of the page by object name; a missing one is a broken form.
+    template <typename T> T *part(const QString &name) const
+    {
+        T *found = findChild<T *>(name);
+        if (!found)
+            qFatal("settings page: no %s in the form", qPrintable(name));
+        return found;
+    }
+
+    // Slot bodies, by the control's name suffix ("worklight", "voltcali") or object name.
+    bool sliderChanged(const char *suffix, int value); // true: the user's change went out
+    void styleChosen(int style);                       // 1-based, as sent
+    void editFinished(const char *name);
+    void comboChanged(QComboBox *combo, int index, quint8 code);
+    void oneShot(quint8 code);
+
+    class Refreshing;
+    void setComboFromReply(QComboBox *combo, int index);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct SliderBinding
+    {
+        QSlider *slider;
+        QLabel *label; // value label, or the factor label of a calibration slider
+        quint8 code;
+        bool calibration;     // value / 1000 sent as a float
+        bool keyboardPending; // stepped with the keyboard, not yet sent
+    };
+    struct EditBinding
+    {
+        QLineEdit *edit;
+        SettingsEditSpec spec;
+    };
+    SliderBinding *binding(QSlider *slider);
+    SliderBinding &binding(const char *suffix);
+    bool pointerOnSlider(const QSlider *slider) const;
+    void acceptSliderValue(SliderBinding &b);
+    void setSliderFromReply(SliderBinding &b, int value);
+    void highlightStyle(int selected);
+    void send(const proto::CommandFrame &frame);
+    quint8 address() const;
+    void showInvalidInput();
+
+    FrameSender *m_sender = nullptr;
+    std::function<quint8()> m_busAddress;
+    QString m_prefix;
+    QList<QPushButton *> m_styleButtons;
+    std::vector<SliderBinding> m_sliders;
+    std::vector<EditBinding> m_edits;
+    bool m_refreshing = false;
+};
+
+// Marks a settings refresh for its lifetime: slider slots then update labels but never send.
+class SettingsPageBase::Refreshing
+{
+public:
+    explicit Refreshing(SettingsPageBase &page) : m_page(page), m_previous(page.m_refreshing)
+    {
+        m_page.m_refreshing = true;
+    }
+    ~Refreshing() { m_page.m_refreshing = m_previous; }
+    Refreshing(const Refreshing &) = delete;
+    Refreshing &operator=(const Refreshing &) = delete;
+
+private:
+    SettingsPageBase &m_page;
+    bool m_previous;
+};

@@ -1,0 +1,125 @@
+#include "settings_page_hk07.h"
+
+#include "codes.h"
+#include "pages_log.h"
+
+using namespace proto;
+
+namespace {
+const SettingsEditSpec kEdits[] = {
+    {"settings_edit_voltzero", CmdDischargeStopVoltage, TimeUnit::Hours,
+     &DisplayTexts::dischargeStopVoltage},
+    {"settings_edit_voltfull", CmdChargeStopVoltage, TimeUnit::Hours,
+     &DisplayTexts::chargeStopVoltage},
+    {"settings_edit_currfull", CmdChargeStopCurrent, TimeUnit::Hours,
+     &DisplayTexts::chargeStopCurrent},
+    {"settings_edit_currover", CmdOverCurrent, TimeUnit::Hours, &DisplayTexts::overCurrentLimit},
+    {"settings_edit_poweover", CmdOverPower, TimeUnit::Hours, &DisplayTexts::overPowerLimit},
+    {"settings_edit_ntcover", CmdProbeOverTemp, TimeUnit::Hours, &DisplayTexts::probeOverTemp},
+    {"settings_edit_mosover", CmdMosOverTemp, TimeUnit::Hours, &DisplayTexts::mosOverTemp},
+    {"settings_edit_timeh", CmdTimeLimit, TimeUnit::Hours, &DisplayTexts::limitHours},
+    {"settings_edit_timem", CmdTimeLimit, TimeUnit::Minutes, &DisplayTexts::limitMinutes},
+};
+} // namespace
+
+SettingsPageHk07::SettingsPageHk07(QWidget *parent) : SettingsPageBase(parent) {}
+
+void SettingsPageHk07::resolveParts()
+{
+    resolveCommon("settings",
+                  {"settings_btn_CN1", "settings_btn_CN2", "settings_btn_EN1", "settings_btn_EN2"},
+                  kEdits, int(std::size(kEdits)));
+}
+
+void SettingsPageHk07::on_settings_btn_CN1_clicked()
+{
+    styleChosen(1);
+}
+void SettingsPageHk07::on_settings_btn_CN2_clicked()
+{
+    styleChosen(2);
+}
+void SettingsPageHk07::on_settings_btn_EN1_clicked()
+{
+    styleChosen(3);
+}
+void SettingsPageHk07::on_settings_btn_EN2_clicked()
+{
+    styleChosen(4);
+}
+
+void SettingsPageHk07::on_settings_slider_worklight_valueChanged(int position)
+{
+    if (sliderChanged("worklight", position))
+        qCDebug(lcUi) << "工作屏幕亮度测试行：0000000000000";
+}
+void SettingsPageHk07::on_settings_slider_standlight_valueChanged(int position)
+{
+    sliderChanged("standlight", position);
+}
+void SettingsPageHk07::on_settings_slider_standtime_valueChanged(int position)
+{
+    sliderChanged("standtime", position);
+}
+void SettingsPageHk07::on_settings_slider_tempcali_valueChanged(int value)
+{
+    sliderChanged("tempcali", value);
+}
+void SettingsPageHk07::on_settings_slider_voltcali_valueChanged(int value)
+{
+    sliderChanged("voltcali", value);
+}
+void SettingsPageHk07::on_settings_slider_currcali_valueChanged(int value)
+{
+    sliderChanged("currcali", value);
+}
+
+void SettingsPageHk07::on_settings_edit_voltzero_editingFinished()
+{
+    editFinished("settings_edit_voltzero");
+}
+void SettingsPageHk07::on_settings_edit_voltfull_editingFinished()
+{
+    editFinished("settings_edit_voltfull");
+}
+void SettingsPageHk07::on_settings_edit_currfull_editingFinished()
+{
+    editFinished("settings_edit_currfull");
+}
+void SettingsPageHk07::on_settings_edit_currover_editingFinished()
+{
+    editFinished("settings_edit_currover");
+}
+void SettingsPageHk07::on_settings_edit_poweover_editingFinished()
+{
+    editFinished("settings_edit_poweover");
+}
+void SettingsPageHk07::on_settings_edit_ntcover_editingFinished()
+{
+    editFinished("settings_edit_ntcover");
+}
+void SettingsPageHk07::on_settings_edit_mosover_editingFinished()
+{
+    editFinished("settings_edit_mosover");
+}
+void SettingsPageHk07::on_settings_edit_timeh_editingFinished()
+{
+    editFinished("settings_edit_timeh");
+}
+void SettingsPageHk07::on_settings_edit_timem_editingFinished()
+{
+    editFinished("settings_edit_timem");
+}
+
+void SettingsPageHk07::on_settings_btn_clearcurrent_clicked()
+{
+    oneShot(CmdClearNoLoadCurrent);
+}
+void SettingsPageHk07::on_settings_btn_factory_reset_clicked()
+{
+    oneShot(CmdFactoryReset);
+}
+void SettingsPageHk07::on_settings_btn_datazero_clicked()
+{
+    oneShot(CmdClearAccumulated);
+}
