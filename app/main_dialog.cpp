@@ -68,6 +68,9 @@ MainDialog::MainDialog(QWidget *parent)
     IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
     IconHelper::shared().applyGlyph(ui->disp_btnReturn, QChar(glyph::Return), 16);
+    // Both settings pages can be entered by the display page's shortcut, which glyphs only one.
+    IconHelper::shared().applyGlyph(ui->settings_btnReturn, QChar(glyph::Return), 16);
+    IconHelper::shared().applyGlyph(ui->NV05_settings_btnReturn, QChar(glyph::Return), 16);
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
 

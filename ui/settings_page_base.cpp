@@ -125,7 +125,7 @@ bool SettingsPageBase::sliderChanged(const char *suffix, int value)
         return false;
     if (!pointerOnSlider(b.slider)) {
         // Only the user changes a slider that has focus (the refresh leaves it alone): a step
-        // made with the keyboard goes out when the key is released.
+        // made with the keyboard goes out when the key is released, once.
         if (b.slider->hasFocus())
             b.keyboardPending = true;
         return false;
@@ -149,11 +149,14 @@ void SettingsPageBase::acceptSliderValue(SliderBinding &b)
 
 bool SettingsPageBase::eventFilter(QObject *watched, QEvent *event)
 {
+    // A held key repeats press/release pairs; only the real release ends the change. A drag
+    // that wandered off the slider ends with the mouse release.
     const QEvent::Type type = event->type();
-    if (type == QEvent::KeyRelease || type == QEvent::FocusOut) {
+    if (type == QEvent::KeyRelease || type == QEvent::FocusOut ||
+        type == QEvent::MouseButtonRelease) {
         SliderBinding *b = binding(qobject_cast<QSlider *>(watched));
         const bool finalRelease =
-            type == QEvent::FocusOut || !static_cast<QKeyEvent *>(event)->isAutoRepeat();
+            type != QEvent::KeyRelease || !static_cast<QKeyEvent *>(event)->isAutoRepeat();
         if (b && b->keyboardPending && finalRelease) {
             b->keyboardPending = false;
             acceptSliderValue(*b);

@@ -3,10 +3,11 @@
 // the user's and goes to the instrument, and the refresh from a settings reply that must never
 // echo back or overwrite what the user is editing.
 //
-// A slider sends while the mouse pointer lies on it; a slider stepped with the keyboard sends its
-// value once when the key is released. A line edit sends only when confirmed with Return (it
-// still has focus then); a combo box only while it has focus. Nothing goes out without an open
-// device, but the local effects (labels, highlights) always happen.
+// A slider sends while the mouse pointer lies on it; a slider stepped with the keyboard (or
+// dragged off its track) sends its value once when the key (or the mouse button) is released. A
+// line edit sends only when confirmed with Return (it still has focus then); a combo box only while
+// it has focus. Nothing goes out without an open device, but the local effects (labels, highlights)
+// always happen.
 
 #include "display_texts.h"
 #include "frames.h"

@@ -38,15 +38,15 @@ void pointerAway()
     QCursor::setPos(-500, -500);
 }
 
-// Drags with the pointer on the slider, one value per mouse move.
-void drag(QSlider *s, int from, int to)
+// Drags one value per mouse move, the pointer on the slider or wandered off it.
+void drag(QSlider *s, int from, int to, bool onSlider = true)
 {
     QCursor::setPos(s->mapToGlobal(handleCentre(s, from)));
     QTest::mousePress(s, Qt::LeftButton, {}, handleCentre(s, from));
     for (int v = from; v != to;) {
         v += to > from ? 1 : -1;
         const QPoint p = handleCentre(s, v);
-        QCursor::setPos(s->mapToGlobal(p));
+        QCursor::setPos(onSlider ? s->mapToGlobal(p) : QPoint(-500, -500));
         QMouseEvent move(QEvent::MouseMove, p, s->mapToGlobal(p), Qt::NoButton, Qt::LeftButton, {});
         QApplication::sendEvent(s, &move);
     }
@@ -286,6 +286,11 @@ private slots:
         QTest::keyRelease(slider, Qt::Key_Right);
         QCOMPARE(settingsCommands(f), {frame("55 05 01 22 00 00 00 06 EE FF")});
         QTRY_COMPARE(int(f.bus->readings(1)->workBrightness), 6);
+
+        // A drag that wandered off the slider sends where it ended, on the mouse release.
+        f.bus->clearWrittenReports();
+        drag(slider, 6, 8, /*onSlider=*/false);
+        QCOMPARE(settingsCommands(f), {frame("55 05 01 22 00 00 00 08 EE FF")});
 
         // A focused calibration slider keeps the user's position; its factor label follows the
         // key release.
