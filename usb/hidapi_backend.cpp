@@ -6,6 +6,7 @@
 
 #include <hidapi/hidapi.h>
 
+#include <mutex>
 #include <unistd.h>
 #include <vector>
 
@@ -15,6 +16,17 @@ namespace hid {
 
 namespace {
 
+// hidapi 0.13 keeps one process-wide error string that init, exit, enumerate and every open
+// (and, through them, the device-string getters) free and replace; the GUI thread and the
+// connection watcher calling them at once free it twice. Reads and writes only touch their own
+// handle's state and stay outside, so a watcher waiting in a read blocks nobody.
+std::mutex &libraryLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+using LibraryLocker = std::lock_guard<std::mutex>;
+
 QString fromWide(const wchar_t *text)
 {
     return text ? QString::fromWCharArray(text) : QString();
@@ -23,6 +35,7 @@ QString fromWide(const wchar_t *text)
 // hid_get_*_string fill at most 64 wide characters, as the program always asked for.
 template <typename Getter> QString deviceString(hid_device *handle, Getter getter)
 {
+    LibraryLocker lock(libraryLock());
     wchar_t buffer[65] = {};
     if (getter(handle, buffer, 64) < 0)
         return QString();
@@ -34,7 +47,11 @@ class HidapiDevice : public Device
 {
 public:
     explicit HidapiDevice(hid_device *handle) : m_handle(handle) {}
-    ~HidapiDevice() override { hid_close(m_handle); }
+    ~HidapiDevice() override
+    {
+        LibraryLocker lock(libraryLock());
+        hid_close(m_handle);
+    }
 
     int write(const unsigned char *data, size_t length) override
     {
@@ -78,11 +95,13 @@ bool nodeNotAccessible(const QString &path)
 
 HidapiBackend::HidapiBackend()
 {
+    LibraryLocker lock(libraryLock());
     hid_init();
 }
 
 HidapiBackend::~HidapiBackend()
 {
+    LibraryLocker lock(libraryLock());
     hid_exit();
 }
 
@@ -108,6 +127,7 @@ void HidapiBackend::setLastOpenError(const QString &text, bool permissionDenied)
 QVector<DeviceInfo> HidapiBackend::enumerate(uint16_t vendorId, uint16_t productId)
 {
     QVector<DeviceInfo> result;
+    LibraryLocker lock(libraryLock());
     hid_device_info *list = hid_enumerate(vendorId, productId);
     for (hid_device_info *entry = list; entry; entry = entry->next) {
         DeviceInfo info;
@@ -131,7 +151,11 @@ std::unique_ptr<Device> HidapiBackend::open(uint16_t vendorId, uint16_t productI
         serial.resize(serialNumber.size() + 1, 0);
         serialNumber.toWCharArray(serial.data());
     }
-    hid_device *handle = hid_open(vendorId, productId, serial.empty() ? nullptr : serial.data());
+    hid_device *handle = nullptr;
+    {
+        LibraryLocker lock(libraryLock());
+        handle = hid_open(vendorId, productId, serial.empty() ? nullptr : serial.data());
+    }
     if (handle) {
         setLastOpenError(QString());
         return std::make_unique<HidapiDevice>(handle);
