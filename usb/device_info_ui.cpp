@@ -13,6 +13,12 @@ const char *const TickStyle = "QPushButton{border-image: url(:/sys/rs/rs/img/Tic
 const char *const UnTickStyle = "QPushButton{border-image: url(:/sys/rs/rs/img/UnTick.png);} "
                                 "QToolTip{background-color: rgb(84, 84, 84);}";
 
+// A set value, even an empty one, is not null: null marks "never set" below.
+QString kept(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 } // namespace
 
 DeviceInfoUI::DeviceInfoUI(QWidget *parent) : QWidget(parent), ui(new Ui::DeviceInfoUI)
@@ -33,40 +39,50 @@ DeviceInfoUI::~DeviceInfoUI()
 
 void DeviceInfoUI::setState(quint8 state)
 {
-    QString text;
     QString style;
     switch (state) {
     case Idle:
-        text = tr("空闲");
         style = QStringLiteral("background-color: rgb(156, 156, 0);");
         break;
     case Error:
-        text = tr("错误");
         style = QStringLiteral("background-color: rgb(68, 68, 68);");
         break;
     case Connected:
-        text = tr("连接");
         style = QStringLiteral("background-color: rgb(16, 157, 56);");
         break;
     default:
         return;
     }
     m_state = state;
-    ui->label_connect_type->setText(text);
+    m_stateSet = true;
+    showStateText();
     ui->widget_background->setStyleSheet(style);
+}
+
+void DeviceInfoUI::showStateText()
+{
+    if (!m_stateSet)
+        return;
+    const char *const texts[] = {QT_TR_NOOP("空闲"), QT_TR_NOOP("错误"), QT_TR_NOOP("连接")};
+    ui->label_connect_type->setText(tr(texts[m_state]));
+}
+
+void DeviceInfoUI::showTickToolTip()
+{
+    ui->btn_Tick->setToolTip(m_ticked ? tr("点击图标移出设备") : tr("点击图标添加设备"));
 }
 
 void DeviceInfoUI::markTicked()
 {
     m_ticked = true;
-    ui->btn_Tick->setToolTip(tr("点击图标移出设备"));
+    showTickToolTip();
     ui->btn_Tick->setStyleSheet(QLatin1String(TickStyle));
 }
 
 void DeviceInfoUI::markUnticked()
 {
     m_ticked = false;
-    ui->btn_Tick->setToolTip(tr("点击图标添加设备"));
+    showTickToolTip();
     ui->btn_Tick->setStyleSheet(QLatin1String(UnTickStyle));
 }
 
@@ -92,32 +108,54 @@ void DeviceInfoUI::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         qCDebug(lcUsb) << "语言改变了";
         ui->retranslateUi(this);
+        // The form's texts are placeholders: what this item shows comes back in the new language.
+        showStateText();
+        showTickToolTip();
+        showValues();
     }
     QWidget::changeEvent(event);
 }
 
+void DeviceInfoUI::showValues()
+{
+    const QPair<QLabel *, const QString *> values[] = {{ui->label_model_value, &m_model},
+                                                       {ui->label_version_value, &m_version},
+                                                       {ui->label_type_value, &m_manufacturer},
+                                                       {ui->label_index_value, &m_indexText},
+                                                       {ui->label_serial_value, &m_serial}};
+    for (const auto &value : values)
+        if (!value.second->isNull())
+            value.first->setText(*value.second);
+}
+
 void DeviceInfoUI::setModel(const QString &model)
 {
-    ui->label_model_value->setText(model);
+    m_model = kept(model);
+    showValues();
 }
 
 void DeviceInfoUI::setVersion(const QString &version)
 {
-    if (!version.isEmpty())
-        ui->label_version_value->setText(version);
+    if (!version.isEmpty()) {
+        m_version = version;
+        showValues();
+    }
 }
 
 void DeviceInfoUI::setManufacturer(const QString &manufacturer)
 {
-    ui->label_type_value->setText(manufacturer);
+    m_manufacturer = kept(manufacturer);
+    showValues();
 }
 
 void DeviceInfoUI::setIndexText(const QString &text)
 {
-    ui->label_index_value->setText(text);
+    m_indexText = kept(text);
+    showValues();
 }
 
 void DeviceInfoUI::setSerial(const QString &serial)
 {
-    ui->label_serial_value->setText(serial.left(6));
+    m_serial = kept(serial.left(6));
+    showValues();
 }

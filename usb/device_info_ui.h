@@ -48,7 +48,15 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void showStateText();
+    void showTickToolTip();
+    void showValues();
+
     Ui::DeviceInfoUI *ui;
     quint8 m_state = Idle;
+    bool m_stateSet = false; // until the first setState the form's placeholder stays
     bool m_ticked = false;
+    // What the scan filled in; a null text leaves the form's placeholder. Kept so that a
+    // language change, which retranslates the whole form, can put them back.
+    QString m_model, m_version, m_manufacturer, m_indexText, m_serial;
 };

@@ -228,10 +228,12 @@ private slots:
 
         QCOMPARE(label(item, "label_model")->text(), QStringLiteral("Model"));
         QCOMPARE(label(item, "label_serialnum")->text(), QStringLiteral("SN"));
-        // The form's placeholders come back until the next scan fills the item again.
-        QCOMPARE(label(item, "label_model_value")->text(), QStringLiteral("Simulator"));
-        QCOMPARE(label(item, "label_serial_value")->text(), QStringLiteral("none"));
-        QCOMPARE(tick(item)->toolTip(), QStringLiteral("Click to add device"));
+        // What the scan filled in and the item's state survive, in the new language.
+        QCOMPARE(label(item, "label_model_value")->text(), QStringLiteral("HK07"));
+        QCOMPARE(label(item, "label_serial_value")->text(), QStringLiteral("123456"));
+        QCOMPARE(label(item, "label_connect_type")->text(), QStringLiteral("Error"));
+        QCOMPARE(tick(item)->toolTip(), QStringLiteral("Clickto remove device"));
+        QCOMPARE(label(item, "label_index_value")->text(), QStringLiteral("[none]")); // never set
         QVERIFY(item.isTicked());
 
         item.setState(2);
@@ -242,6 +244,7 @@ private slots:
         QCoreApplication::removeTranslator(&english);
         QCoreApplication::processEvents();
         QCOMPARE(label(item, "label_model")->text(), QStringLiteral("型号"));
+        QCOMPARE(label(item, "label_connect_type")->text(), QStringLiteral("连接"));
 
         // Every text the item looks up is one the English catalogue has.
         for (const QString &source : english.asked)
