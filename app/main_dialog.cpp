@@ -6,6 +6,7 @@
 #include "device_link.h"
 #include "glyphs.h"
 #include "icon_helper.h"
+#include "interface_language.h"
 #include "my_thread.h"
 #include "setting.h"
 #include "settings_page_hk07.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QTime>
 #include <QTimer>
 
@@ -112,11 +114,7 @@ MainDialog::~MainDialog()
 
 void MainDialog::initForm()
 {
-    m_translator = new QTranslator(this);
-    if (Setting().read("Language") == "English")
-        installEnglish();
-    else
-        QApplication::removeTranslator(m_translator);
+    m_language = new InterfaceLanguage(InterfaceLanguage::stored(), this);
     ui->retranslateUi(this);
 
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
@@ -130,14 +128,12 @@ void MainDialog::initForm()
 
     ui->widgetTitle->installEventFilter(this);
     ui->widgetTitle->setProperty("form", "title");
-}
 
-void MainDialog::installEnglish()
-{
-    if (m_translator->load(":/Language/lib_en.qm"))
-        QApplication::installTranslator(m_translator);
-    else
-        qCDebug(lcApp) << "translation not loaded: :/Language/lib_en.qm";
+    // Return belongs to the field it is typed in: no button of the dialog acts on it.
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 void MainDialog::applyTitleGlyphs()

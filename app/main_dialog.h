@@ -9,7 +9,6 @@
 #include <QPair>
 #include <QPointer>
 #include <QRect>
-#include <QTranslator>
 #include <QVector>
 
 namespace Ui {
@@ -20,6 +19,7 @@ class QMovie;
 class QTimer;
 class QToolButton;
 class DeviceInfoUI;
+class InterfaceLanguage;
 class USBThread;
 class my_thread;
 
@@ -121,7 +121,9 @@ private:
     void retextHomeGrids();
     void applyTitleGlyphs();
     void refreshTexts();
-    void installEnglish();
+    void switchLanguage(int language);
+    void showUpgradeConnection(bool connected);
+    void showStartTips();
     void prepareUpgradeProgress();
     void goHomeAfterReturn(bool sixPage);
     void sendSettingsRequest();
@@ -132,13 +134,14 @@ private:
                                    const QString &indexText);
     void resetRunButtonAfterStop();
     QString deviceTitle(const QString &tail) const;
+    QString indexText(quint8 address, bool master) const;
     void explainOpenFailure();
     void showPermissionHint(const QString &reason);
     void applyHomeGlyph();
     void stopWorkers();
 
     Ui::MainDialog *ui;
-    QTranslator *m_translator = nullptr;
+    InterfaceLanguage *m_language = nullptr;
 
     // frame
     int m_resizeRegion = 8;

@@ -37,9 +37,8 @@ void MainDialog::usbconnect(const QString &dev_str)
     if (ui->disp_stackedWidget->currentIndex() == 1) {
         ui->upgrade_text_log->append(tr("设备已连接"));
         ui->upgrade_text_log->append(tr("设备名称:") + dev_str);
-        ui->upgrade_label_connect->setStyleSheet(
-            "border-image:url(:/sys/rs/rs/usb_connect.png) 0 0 0 0 stretch stretch;");
     }
+    showUpgradeConnection(true);
     ui->Start_label_permission->clear();
     openDevice();
 }
@@ -85,17 +84,39 @@ void MainDialog::readStep()
 
 void MainDialog::usbdisconnect()
 {
-    if (ui->disp_stackedWidget->currentIndex() == 1) {
+    if (ui->disp_stackedWidget->currentIndex() == 1)
         ui->upgrade_text_log->append(tr("设备已断开"));
-        ui->upgrade_label_connect->setStyleSheet(
-            "border-image:url(:/sys/rs/rs/usb_disconnect.png) 0 0 0 0 stretch stretch;");
-    }
+    showUpgradeConnection(false);
+    showStartTips();
     if (!m_deviceList.isEmpty())
         m_deviceList.first().first->setState(1);
     if (m_link->curveRunFlag()) {
         m_link->setCurveRunFlag(false);
         resetRunButtonAfterStop();
     }
+}
+
+// The upgrade page's picture follows the connection whichever page is shown, so that it is
+// right when the page is opened.
+void MainDialog::showUpgradeConnection(bool connected)
+{
+    ui->upgrade_label_connect->setStyleSheet(
+        QString("border-image:url(:/sys/rs/rs/%1.png) 0 0 0 0 stretch stretch;")
+            .arg(connected ? "usb_connect" : "usb_disconnect"));
+}
+
+// The start page asks for the cable until an instrument is open, then says that it was found
+// and the bus is being scanned, and after the scan what kept it from being identified.
+void MainDialog::showStartTips()
+{
+    QString tips = tr("请使用数据线将设备的HID口与电脑相连接！");
+    if (m_link->deviceOpen() && m_link->scanBusy())
+        tips = tr("已找到设备，正在扫描总线上的仪表……");
+    else if (m_link->deviceOpen() && m_deviceList.isEmpty())
+        tips = tr("已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。");
+    else if (m_link->deviceOpen() && m_link->familyCode() == DeviceLink::NoFamily)
+        tips = tr("已找到设备，但无法识别其型号。");
+    ui->Tips_label->setText(tips);
 }
 
 void MainDialog::resetRunButtonAfterStop()
@@ -178,6 +199,7 @@ void MainDialog::startBusScan()
 
     if (!m_scanThread->isRunning())
         m_scanThread->start();
+    showStartTips();
 }
 
 void MainDialog::ThreadSendData_Slot(qint16 addr)
@@ -190,6 +212,11 @@ void MainDialog::ThreadSendData_Slot(qint16 addr)
 void MainDialog::ThreadRecvData_Slot()
 {
     m_link->readScanReply();
+}
+
+QString MainDialog::indexText(quint8 address, bool master) const
+{
+    return (master ? tr("主:%1") : tr("从:%1")).arg(address / 2 + 1);
 }
 
 QString MainDialog::deviceTitle(const QString &tail) const
@@ -229,18 +256,24 @@ void MainDialog::ThreadShowData_Slot()
     const QStringList words = m_link->productString().split(' ', Qt::KeepEmptyParts);
     identifyModel();
 
-    DeviceInfoUI *masterItem = createDeviceItem(master, words, tr("主:%1").arg(master / 2 + 1));
-    masterItem->setState(2);
-    ui->disp_labDevTiT->setText(deviceTitle(QString::number(master / 2 + 1)));
-    qCDebug(lcApp) << "存储的数据信息：" << masterItem << "  第二项：" << master
-                   << "设备个数:" << bus.foundAddresses.size();
-    masterItem->markTicked();
+    // No card for an instrument that did not answer: an empty list and the start page's tips
+    // say that nothing was found.
+    if (!bus.foundAddresses.empty()) {
+        DeviceInfoUI *masterItem = createDeviceItem(master, words, indexText(master, true));
+        masterItem->setState(2);
+        ui->disp_labDevTiT->setText(deviceTitle(QString::number(master / 2 + 1)));
+        qCDebug(lcApp) << "存储的数据信息：" << masterItem << "  第二项：" << master
+                       << "设备个数:" << bus.foundAddresses.size();
+        masterItem->markTicked();
+    } else {
+        qCWarning(lcApp) << "bus scan: no instrument answered";
+    }
 
     for (quint8 address : bus.foundAddresses) {
         qCDebug(lcApp) << "当前总线地址：" << address;
         if (address == master)
             continue;
-        DeviceInfoUI *item = createDeviceItem(address, words, tr("从:%1").arg(address / 2 + 1));
+        DeviceInfoUI *item = createDeviceItem(address, words, indexText(address, false));
         item->setState(0);
     }
 
@@ -252,6 +285,7 @@ void MainDialog::ThreadShowData_Slot()
         m_searchMovie->stop();
     ui->label_searching->clear();
     ui->label_searching->setToolTip(QString());
+    showStartTips();
     qCDebug(lcApp) << "当前存储的设备有：" << m_deviceList.size();
 }
 

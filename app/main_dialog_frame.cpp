@@ -122,10 +122,16 @@ void MainDialog::mouseReleaseEvent(QMouseEvent *event)
 
 void MainDialog::keyPressEvent(QKeyEvent *event)
 {
-    // Escape would reject the dialog and so end the program in the middle of a test run.
-    if (event->key() == Qt::Key_Escape) {
+    // Escape would reject the dialog and so end the program in the middle of a test run; Return
+    // would click a default button (a bus rescan) when a field does not take it.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         event->accept();
         return;
+    default:
+        break;
     }
     QDialog::keyPressEvent(event);
 }

@@ -8,10 +8,12 @@
 #include "frames.h"
 #include "glyphs.h"
 #include "icon_helper.h"
+#include "interface_language.h"
+#include "run_time_texts.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
-#include <QApplication>
+#include <QActionGroup>
 #include <QCursor>
 #include <QInputDialog>
 #include <QLoggingCategory>
@@ -369,10 +371,14 @@ void MainDialog::on_disp_btn_title_clicked()
         ui->disp_btn_title->setText(title);
 }
 
+// Both menus are built afresh at each click, in the language now in use, and shown at the
+// pointer. They are not set on their buttons: a button with a menu opens that old menu itself
+// and never calls its click slot again.
 void MainDialog::on_disp_btn_menu_clicked()
 {
     auto *menu = new QMenu(this);
     menu->setObjectName("chart_menu");
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
     menu->addAction(QIcon(":/sys/rs/rs/ExportData.png"), tr("导出数据(.csv)"), this,
                     &MainDialog::onAct1Clicked_Slot);
     menu->addAction(QIcon(":/sys/rs/rs/ExportImage.png"), tr("导出图片(.png)"), this,
@@ -384,10 +390,6 @@ void MainDialog::on_disp_btn_menu_clicked()
     menu->addAction(QIcon(":/sys/rs/rs/ScrollDisp.png"), tr("滚动图显"), this,
                     &MainDialog::onAct5Clicked_Slot);
     menu->addAction(tr("开发中..."));
-    if (QMenu *previous = ui->disp_btn_menu->menu())
-        previous->deleteLater();
-    ui->disp_btn_menu->setMenu(menu);
-    ui->disp_btn_menu->setStyleSheet("QPushButton::menu-indicator{image:none}");
     menu->popup(QCursor::pos());
 }
 
@@ -395,35 +397,44 @@ void MainDialog::on_btnMenu_Menu_clicked()
 {
     auto *menu = new QMenu(this);
     menu->setObjectName("language_menu");
-    menu->addAction(QIcon(QPixmap(":/sys/rs/rs/cn_en.png").scaled(100, 100)), tr("简体中文"), this,
-                    &MainDialog::onS_Act1Clicked_Slot);
-    menu->addAction(tr("English"), this, &MainDialog::onS_Act2Clicked_Slot);
-    if (QMenu *previous = ui->btnMenu_Menu->menu())
-        previous->deleteLater();
-    ui->btnMenu_Menu->setMenu(menu);
-    ui->btnMenu_Menu->setStyleSheet(ui->btnMenu_Menu->styleSheet() +
-                                    "QPushButton::menu-indicator{image:none}");
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    auto *choice = new QActionGroup(menu);
+    const auto add = [&](const QIcon &icon, const QString &text, void (MainDialog::*slot)(),
+                         InterfaceLanguage::Language language) {
+        QAction *action = menu->addAction(icon, text, this, slot);
+        action->setCheckable(true);
+        action->setChecked(m_language->current() == language);
+        choice->addAction(action);
+    };
+    add(QIcon(QPixmap(":/sys/rs/rs/cn_en.png").scaled(100, 100)), tr("简体中文"),
+        &MainDialog::onS_Act1Clicked_Slot, InterfaceLanguage::Chinese);
+    add(QIcon(), tr("English"), &MainDialog::onS_Act2Clicked_Slot, InterfaceLanguage::English);
     menu->popup(QCursor::pos());
 }
 
 void MainDialog::onS_Act1Clicked_Slot()
 {
-    Setting setting;
-    if (setting.read("Language") == "English") {
-        QApplication::removeTranslator(m_translator);
-        refreshTexts();
-    }
-    setting.write("language", "Chinese");
+    switchLanguage(InterfaceLanguage::Chinese);
+    Setting().write("language", "Chinese");
 }
 
 void MainDialog::onS_Act2Clicked_Slot()
 {
-    Setting setting;
-    if (setting.read("Language") != "English") {
-        installEnglish();
-        refreshTexts();
-    }
-    setting.write("language", "English");
+    switchLanguage(InterfaceLanguage::English);
+    Setting().write("language", "English");
+}
+
+void MainDialog::switchLanguage(int language)
+{
+    const auto wanted = InterfaceLanguage::Language(language);
+    if (wanted == m_language->current())
+        return;
+    // What was set at run time (device title, the user's chart title, readings, hints) is taken
+    // before the form's retranslation and given back after it.
+    const RunTimeTexts runTimeTexts(this, [this] { ui->retranslateUi(this); });
+    m_language->use(wanted);
+    refreshTexts();
+    runTimeTexts.restore([this](const QString &text) { return m_language->carried(text); });
 }
 
 void MainDialog::refreshTexts()
@@ -438,11 +449,10 @@ void MainDialog::refreshTexts()
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
     applyTitleGlyphs();
-    if (!m_deviceList.isEmpty()) {
-        DeviceInfoUI *first = m_deviceList.first().first;
-        if (first->state() == 1 || first->state() == 2)
-            first->setState(first->state());
-    }
+    // The items keep their own state; their master/slave captions are this dialog's texts.
+    const quint8 master = m_link->state().bus.masterAddress;
+    for (const auto &entry : qAsConst(m_deviceList))
+        entry.first->setIndexText(indexText(entry.second, entry.second == master));
 }
 
 // The chart menu's first five actions belong to the live chart, which is not part of the

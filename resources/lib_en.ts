@@ -863,6 +863,18 @@
         <source>简体中文</source>
         <translation>简体中文</translation>
     </message>
+    <message>
+        <source>已找到设备，正在扫描总线上的仪表……</source>
+        <translation>Device found, scanning its bus for instruments…</translation>
+    </message>
+    <message>
+        <source>已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。</source>
+        <translation>Device found, but no instrument on its bus answered. Check the instrument, then click the search button to try again.</translation>
+    </message>
+    <message>
+        <source>已找到设备，但无法识别其型号。</source>
+        <translation>Device found, but its model is not one this program knows.</translation>
+    </message>
 </context>
 <context>
     <name>CDPopTips</name>

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5charts5-dev qttools5-dev qttools5-dev-tools
-    libhidapi-dev
+    libhidapi-dev qttranslations5-l10n
     fonts-font-awesome fonts-wqy-microhei fonts-urw-base35 fonts-dejavu-extra
     clang libclang-rt-dev
     g++-mingw-w64-x86-64-win32 file

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeWidget>
 
 #include <atomic>
 
@@ -64,6 +65,10 @@ private slots:
         const QString hint = f.text("Start_label_permission");
         QVERIFY2(hint.contains("udev") && hint.contains("/dev/hidraw7"), qPrintable(hint));
         QTRY_VERIFY(locked.opens >= 2); // the watcher keeps trying
+        d.onS_Act2Clicked_Slot();       // a language switch keeps the hint
+        QCOMPARE(f.text("Start_label_permission"), hint);
+        QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));
+        d.onS_Act1Clicked_Slot();
         f.dialog.reset();
         hid::setBackend(f.bus.get());
     }
@@ -104,6 +109,76 @@ private slots:
         QVERIFY2(qAbs(shown - actual) < 0.1,
                  qPrintable(QString("%1 vs %2").arg(shown).arg(actual)));
         QCOMPARE(f.text("settings_lab_voltvalue"), f.text("disp_label_VOL"));
+    }
+
+    // The start page says what is going on until an instrument is identified, and a scan that
+    // nobody answers shows no instrument.
+    void startPageFollowsTheScan_data()
+    {
+        QTest::addColumn<bool>("answering");
+        QTest::newRow("instrument answers") << true;
+        QTest::newRow("nothing answers") << false;
+    }
+    void startPageFollowsTheScan()
+    {
+        QFETCH(bool, answering);
+        GuiFixture f;
+        my_thread::setPacing(400, 25);
+        sim::SimulatedBus::Faults faults;
+        faults.lostReplyRate = answering ? 0 : 1;
+        f.bus->setFaults(faults);
+        MainDialog &d = f.open();
+        QVERIFY(d.scanBusy());
+        QCOMPARE(f.page(), 8);
+        QVERIFY2(f.text("Tips_label").contains("正在扫描"), qPrintable(f.text("Tips_label")));
+        QTRY_VERIFY_WITH_TIMEOUT(!d.scanBusy(), 4000);
+        auto *tree = f.w<QTreeWidget>("device_treeWidget");
+        if (answering) {
+            QCOMPARE(d.deviceList().size(), 1);
+            QCOMPARE(tree->topLevelItemCount(), 1);
+            QCOMPARE(f.page(), 0);
+            return;
+        }
+        QVERIFY(d.deviceList().isEmpty());
+        QCOMPARE(tree->topLevelItemCount(), 0); // no card, let alone a connected one
+        QVERIFY(f.dialog->findChildren<DeviceInfoUI *>().isEmpty());
+        QVERIFY2(f.text("Tips_label").contains("没有仪表应答"), qPrintable(f.text("Tips_label")));
+    }
+
+    // Return in a field is the field's: no default button starts a rescan.
+    void returnInAFieldClicksNoButton()
+    {
+        GuiFixture f;
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        for (QPushButton *b : d.findChildren<QPushButton *>())
+            QVERIFY2(!b->isDefault(), qPrintable(b->objectName()));
+        f.click("tbtn3");
+        f.dialog->activateWindow();
+        auto *field = f.w<QLineEdit>("lineEdit_value");
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Enter);
+        QVERIFY(!d.scanBusy());
+        QCOMPARE(d.deviceList().size(), 1);
+        QCOMPARE(f.page(), 2);
+    }
+
+    void upgradePageShowsTheConnection()
+    {
+        GuiFixture f;
+        MainDialog &d = f.open();
+        QVERIFY(f.waitForScanEnd());
+        f.click("tbtn1");
+        QCOMPARE(f.page(), 1);
+        auto *picture = f.w<QLabel>("upgrade_label_connect");
+        QVERIFY2(picture->styleSheet().contains("usb_connect.png"),
+                 qPrintable(picture->styleSheet()));
+        f.click("upgrade_btnReturn");
+        f.bus->unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!d.curveRunFlag(), 3000);
+        QVERIFY(picture->styleSheet().contains("usb_disconnect.png"));
     }
 
     void nv05FamilyGoesToItsHomePage()

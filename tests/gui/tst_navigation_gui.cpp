@@ -5,9 +5,11 @@
 #include "device_info_ui.h"
 #include "setting.h"
 
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -176,22 +178,42 @@ private slots:
             auto *input = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
             QVERIFY(input);
             QCOMPARE(input->textValue(), QString("Simple Real-Time Chart"));
+            // Qt's own buttons speak the interface language too.
+            auto *buttons = input->findChild<QDialogButtonBox *>();
+            QVERIFY(buttons);
+            QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QString("取消"));
             input->setTextValue(QString());
             input->accept();
         });
         f.click("disp_btn_title");
         QCOMPARE(title->text(), QString()); // an empty confirmed title is taken as it is
 
-        f.click("disp_btn_menu");
-        QMenu *chartMenu = f.dialog->findChild<QMenu *>("chart_menu");
-        QVERIFY(chartMenu);
-        QStringList texts;
-        for (QAction *a : chartMenu->actions())
-            texts << a->text();
-        QCOMPARE(texts, QStringList({"导出数据(.csv)", "导出图片(.png)", "曲线设置", "累计图显",
-                                     "滚动图显", "开发中..."}));
-        QVERIFY(!chartMenu->actions().first()->icon().isNull());
-        chartMenu->close();
+        // Each click builds a fresh menu at the pointer; neither button keeps one, and their
+        // style sheets do not grow.
+        const QString styles = f.w<QWidget>("disp_btn_menu")->styleSheet() +
+                               f.w<QWidget>("btnMenu_Menu")->styleSheet();
+        for (int round = 0; round < 2; ++round) {
+            f.click("disp_btn_menu");
+            auto *chartMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(chartMenu);
+            QCOMPARE(chartMenu->objectName(), QString("chart_menu"));
+            QStringList texts;
+            for (QAction *a : chartMenu->actions())
+                texts << a->text();
+            QCOMPARE(texts, QStringList({"导出数据(.csv)", "导出图片(.png)", "曲线设置", "累计图显",
+                                         "滚动图显", "开发中..."}));
+            QVERIFY(!chartMenu->actions().first()->icon().isNull());
+            chartMenu->close();
+            f.click("btnMenu_Menu");
+            auto *languageMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(languageMenu);
+            languageMenu->close();
+        }
+        QVERIFY(!f.w<QPushButton>("disp_btn_menu")->menu());
+        QVERIFY(!f.w<QPushButton>("btnMenu_Menu")->menu());
+        QCOMPARE(f.w<QWidget>("disp_btn_menu")->styleSheet() +
+                     f.w<QWidget>("btnMenu_Menu")->styleSheet(),
+                 styles);
     }
 
     void switchingToEnglishAndBack()
@@ -200,13 +222,45 @@ private slots:
         f.open();
         QVERIFY(f.waitForScanEnd());
         QCOMPARE(Setting().read("Language"), QString()); // a first run
-        f.click("btnMenu_Menu");
-        QMenu *menu = f.dialog->findChild<QMenu *>("language_menu");
-        QVERIFY(menu);
+        // Texts set at run time, by the scan, the watcher and the user.
+        f.w<QAbstractButton>("disp_btn_title")->setText("Cell 7, 2 A");
+        const QString deviceTitle = f.text("disp_labDevTiT");
+        const QString deviceName = f.text("upgrade_label_devvalue");
+        QVERIFY(deviceTitle.contains("HK07") && deviceName.contains("HK07"));
+
+        // The menu marks the language in use.
+        auto languageMenu = [&f] {
+            f.click("btnMenu_Menu");
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QStringList checked;
+            for (QAction *a : menu->actions())
+                if (a->isChecked())
+                    checked << a->text();
+            return std::make_pair(menu, checked);
+        };
+        auto [menu, checked] = languageMenu();
+        QCOMPARE(menu->objectName(), QString("language_menu"));
         QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(checked, QStringList{"简体中文"});
         menu->actions().at(1)->trigger();
         menu->close();
         QCOMPARE(Setting().read("Language"), QString("English"));
+        std::tie(menu, checked) = languageMenu();
+        QCOMPARE(checked, QStringList{"English"});
+        menu->close();
+
+        QCoreApplication::processEvents(); // the widgets' own language-change events
+        QCOMPARE(f.text("disp_labDevTiT"), deviceTitle);
+        QCOMPARE(f.text("upgrade_label_devvalue"), deviceName);
+        QCOMPARE(f.w<QAbstractButton>("disp_btn_title")->text(), QString("Cell 7, 2 A"));
+        DeviceInfoUI *item = f.dialog->deviceList().first().first;
+        QCOMPARE(item->findChild<QLabel *>("label_connect_type")->text(), QString("Connect"));
+        QCOMPARE(item->findChild<QLabel *>("label_index_value")->text(), QString("M:1"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+        f.click("disp_btn_menu");
+        auto *chartMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QCOMPARE(chartMenu->actions().first()->text(), QString("Export data (.csv)"));
+        chartMenu->close();
         QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("Constant Current"));
         QCOMPARE(f.w<QToolButton>("NV05_tbtn3")->text(), QString("Chart Display"));
         QCOMPARE(f.dialog->findChild<QTreeWidget *>("device_treeWidget")->headerItem()->text(0),
@@ -227,6 +281,8 @@ private slots:
         f.dialog->onS_Act1Clicked_Slot();
         QCOMPARE(Setting().read("Language"), QString("Chinese"));
         QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("恒电流模式"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
+        QCOMPARE(f.w<QAbstractButton>("disp_btn_title")->text(), QString("Cell 7, 2 A"));
         clickAllTiles(f, kHk07Tiles, 3, 0);
     }
 
