@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 scripts/build.sh
+# The debug log (about fourteen lines a second while polling) stays off unless asked for, e.g.
+# QT_LOGGING_RULES='*.debug=true' scripts/run.sh
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}"
 args=("$@")
 if [ ${#args[@]} -eq 0 ]; then
     # 0483:5750 on the bus means a real instrument is plugged in.
