@@ -356,6 +356,19 @@ private slots:
         }
         GuiFixture f(QString(), /*plugged=*/false);
         f.open();
+        // Screen readers find every control by what it does.
+        for (const char *page : {"page_settings", "page_2"}) {
+            for (QWidget *w : f.w(page)->findChildren<QWidget *>()) {
+                auto *button = qobject_cast<QPushButton *>(w);
+                const bool control = button || qobject_cast<QAbstractSlider *>(w) ||
+                                     qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w);
+                if (!control || w->objectName().isEmpty()) // unnamed: inside a composite widget
+                    continue;
+                const QString name =
+                    w->accessibleName().isEmpty() && button ? button->text() : w->accessibleName();
+                QVERIFY2(!name.isEmpty(), qPrintable(w->objectName()));
+            }
+        }
         f.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(3);
         f.click("settings_btn_EN2");
         QVERIFY(highlighted(f.w<QPushButton>("settings_btn_EN2")));
