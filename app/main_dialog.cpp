@@ -2,6 +2,7 @@
 
 #include "main_dialog.h"
 
+#include "bus_device_list.h"
 #include "device_info_ui.h"
 #include "device_link.h"
 #include "glyphs.h"
@@ -76,6 +77,9 @@ MainDialog::MainDialog(QWidget *parent)
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
 
+    m_devices = new BusDeviceList(*m_link, ui->device_treeWidget, ui->label_searching, this);
+    connect(m_devices, &BusDeviceList::currentDeviceChanged, this,
+            [this](const QString &number) { ui->disp_labDevTiT->setText(deviceTitle(number)); });
     m_scanThread = new my_thread(this);
     connect(m_scanThread, &my_thread::ThreadSendData_Signal, this,
             &MainDialog::ThreadSendData_Slot);

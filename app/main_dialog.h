@@ -15,9 +15,9 @@ namespace Ui {
 class MainDialog;
 }
 class QAbstractButton;
-class QMovie;
 class QTimer;
 class QToolButton;
+class BusDeviceList;
 class DeviceInfoUI;
 class InterfaceLanguage;
 class USBThread;
@@ -40,7 +40,7 @@ public:
     bool curveRunFlag() const { return m_link->curveRunFlag(); }
     bool deviceOpen() const { return m_link->deviceOpen(); }
     QString modelWord() const { return m_link->modelWord(); }
-    const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const { return m_deviceList; }
+    const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
     qint64 anchorMinSecs() const { return m_anchorMinSecs; }
     qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
 
@@ -130,11 +130,8 @@ private:
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void restartChartWindow();
-    DeviceInfoUI *createDeviceItem(quint8 address, const QStringList &words,
-                                   const QString &indexText);
     void resetRunButtonAfterStop();
     QString deviceTitle(const QString &tail) const;
-    QString indexText(quint8 address, bool master) const;
     void explainOpenFailure();
     void showPermissionHint(const QString &reason);
     void applyHomeGlyph();
@@ -159,8 +156,7 @@ private:
     DeviceLink *m_link = nullptr;
 
     // bus scan
-    QVector<QPair<DeviceInfoUI *, quint8>> m_deviceList;
-    QPointer<QMovie> m_searchMovie;
+    BusDeviceList *m_devices = nullptr;
 
     // chart window bounds, seconds since the epoch
     qint64 m_anchorMinSecs = 0;

@@ -3,11 +3,10 @@
 
 #include "main_dialog.h"
 
+#include "bus_device_list.h"
 #include "device_info_ui.h"
 #include "device_link.h"
-#include "frames.h"
 #include "my_thread.h"
-#include "report_parser.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -15,9 +14,7 @@
 #include <QDateTime>
 #include <QLoggingCategory>
 #include <QMessageBox>
-#include <QMovie>
 #include <QTimer>
-#include <QTreeWidgetItem>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
@@ -45,8 +42,7 @@ void MainDialog::usbconnect(const QString &dev_str)
 
 void MainDialog::openDevice()
 {
-    ui->device_treeWidget->clear();
-    m_deviceList.clear();
+    m_devices->clear();
     if (!m_link->open()) {
         explainOpenFailure();
         return;
@@ -88,8 +84,7 @@ void MainDialog::usbdisconnect()
         ui->upgrade_text_log->append(tr("设备已断开"));
     showUpgradeConnection(false);
     showStartTips();
-    if (!m_deviceList.isEmpty())
-        m_deviceList.first().first->setState(1);
+    m_devices->markLost();
     if (m_link->curveRunFlag()) {
         m_link->setCurveRunFlag(false);
         resetRunButtonAfterStop();
@@ -112,7 +107,7 @@ void MainDialog::showStartTips()
     QString tips = tr("请使用数据线将设备的HID口与电脑相连接！");
     if (m_link->deviceOpen() && m_link->scanBusy())
         tips = tr("已找到设备，正在扫描总线上的仪表……");
-    else if (m_link->deviceOpen() && m_deviceList.isEmpty())
+    else if (m_link->deviceOpen() && deviceList().isEmpty())
         tips = tr("已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。");
     else if (m_link->deviceOpen() && m_link->familyCode() == DeviceLink::NoFamily)
         tips = tr("已找到设备，但无法识别其型号。");
@@ -175,7 +170,12 @@ void MainDialog::restartChartWindow()
     emit chartWindowRestarted(m_anchorMinSecs, m_anchorMaxSecs);
 }
 
-// ---- bus scan -------------------------------------------------------------------------------
+// ---- bus scan: the device list does the work ---------------------------------------------------
+
+const QVector<QPair<DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
+{
+    return m_devices->entries();
+}
 
 void MainDialog::on_btn_search_clicked()
 {
@@ -184,19 +184,7 @@ void MainDialog::on_btn_search_clicked()
 
 void MainDialog::startBusScan()
 {
-    m_link->setScanBusy(true);
-    ui->device_treeWidget->clear();
-    m_deviceList.clear();
-    m_link->state().bus.foundAddresses.clear();
-
-    if (m_searchMovie)
-        m_searchMovie->deleteLater();
-    m_searchMovie = new QMovie(":/sys/rs/rs/img/searching.gif", QByteArray(), this);
-    m_searchMovie->setScaledSize(ui->label_searching->size());
-    ui->label_searching->setMovie(m_searchMovie);
-    ui->label_searching->setToolTip(tr("正在扫描总线设备"));
-    m_searchMovie->start();
-
+    m_devices->beginScan();
     if (!m_scanThread->isRunning())
         m_scanThread->start();
     showStartTips();
@@ -204,19 +192,21 @@ void MainDialog::startBusScan()
 
 void MainDialog::ThreadSendData_Slot(qint16 addr)
 {
-    const auto frame = proto::addressRequest(quint8(addr));
-    m_link->sendReport(frame.data(), int(frame.size()));
-    qCDebug(lcApp) << "设备地址：" << addr;
+    m_devices->probe(addr);
 }
 
 void MainDialog::ThreadRecvData_Slot()
 {
-    m_link->readScanReply();
+    m_devices->readReply();
 }
 
-QString MainDialog::indexText(quint8 address, bool master) const
+void MainDialog::ThreadShowData_Slot()
 {
-    return (master ? tr("主:%1") : tr("从:%1")).arg(address / 2 + 1);
+    identifyModel(); // first: the items and the device title show the model word
+    m_devices->endScan();
+    restartChartWindow();
+    emit recordedRunCleared();
+    showStartTips();
 }
 
 QString MainDialog::deviceTitle(const QString &tail) const
@@ -224,90 +214,9 @@ QString MainDialog::deviceTitle(const QString &tail) const
     return QString("%1%2%3%4").arg(QString(), " | ", m_link->modelWord() + " ", tail);
 }
 
-DeviceInfoUI *MainDialog::createDeviceItem(quint8 address, const QStringList &words,
-                                           const QString &indexText)
-{
-    auto *item = new DeviceInfoUI;
-    item->setModel(words.value(1));
-    if (!words.value(2).isEmpty())
-        item->setVersion(words.value(2));
-    item->setManufacturer(m_link->manufacturerString());
-    item->setIndexText(indexText);
-    item->setSerial(m_link->serialString().left(6));
-
-    auto *row = new QTreeWidgetItem(ui->device_treeWidget);
-    row->setSizeHint(0, item->sizeHint());
-    ui->device_treeWidget->setItemWidget(row, 0, item);
-
-    const bool known = std::any_of(m_deviceList.begin(), m_deviceList.end(),
-                                   [address](const auto &pair) { return pair.second == address; });
-    if (!known) {
-        m_deviceList.append({item, address});
-        qCDebug(lcApp) << "数据存储成功";
-    }
-    connect(item, &DeviceInfoUI::TickShow_Signal, this, &MainDialog::TickShow_Slot);
-    return item;
-}
-
-void MainDialog::ThreadShowData_Slot()
-{
-    const proto::BusState &bus = m_link->state().bus;
-    const quint8 master = bus.masterAddress;
-    const QStringList words = m_link->productString().split(' ', Qt::KeepEmptyParts);
-    identifyModel();
-
-    // No card for an instrument that did not answer: an empty list and the start page's tips
-    // say that nothing was found.
-    if (!bus.foundAddresses.empty()) {
-        DeviceInfoUI *masterItem = createDeviceItem(master, words, indexText(master, true));
-        masterItem->setState(2);
-        ui->disp_labDevTiT->setText(deviceTitle(QString::number(master / 2 + 1)));
-        qCDebug(lcApp) << "存储的数据信息：" << masterItem << "  第二项：" << master
-                       << "设备个数:" << bus.foundAddresses.size();
-        masterItem->markTicked();
-    } else {
-        qCWarning(lcApp) << "bus scan: no instrument answered";
-    }
-
-    for (quint8 address : bus.foundAddresses) {
-        qCDebug(lcApp) << "当前总线地址：" << address;
-        if (address == master)
-            continue;
-        DeviceInfoUI *item = createDeviceItem(address, words, indexText(address, false));
-        item->setState(0);
-    }
-
-    restartChartWindow();
-    emit recordedRunCleared();
-
-    m_link->setScanBusy(false);
-    if (m_searchMovie)
-        m_searchMovie->stop();
-    ui->label_searching->clear();
-    ui->label_searching->setToolTip(QString());
-    showStartTips();
-    qCDebug(lcApp) << "当前存储的设备有：" << m_deviceList.size();
-}
-
 void MainDialog::TickShow_Slot(DeviceInfoUI *device_ptr)
 {
-    proto::BusState &bus = m_link->state().bus;
-    if (device_ptr->isTicked()) {
-        for (const auto &pair : qAsConst(m_deviceList)) {
-            if (pair.first == device_ptr) {
-                pair.first->setState(2);
-                bus.currentAddress = pair.second;
-                ui->disp_labDevTiT->setText(deviceTitle(QString::number(pair.second)));
-            } else {
-                pair.first->markUnticked();
-                pair.first->setState(0);
-            }
-        }
-    } else {
-        ui->disp_labDevTiT->setText(deviceTitle("Null"));
-        bus.currentAddress = 0;
-        device_ptr->setState(0);
-    }
+    m_devices->select(device_ptr);
 }
 
 // ---- firmware upgrade replies ------------------------------------------------------------------

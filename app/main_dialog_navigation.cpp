@@ -3,7 +3,7 @@
 
 #include "main_dialog.h"
 
-#include "device_info_ui.h"
+#include "bus_device_list.h"
 #include "device_link.h"
 #include "frames.h"
 #include "glyphs.h"
@@ -449,10 +449,7 @@ void MainDialog::refreshTexts()
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
     applyTitleGlyphs();
-    // The items keep their own state; their master/slave captions are this dialog's texts.
-    const quint8 master = m_link->state().bus.masterAddress;
-    for (const auto &entry : qAsConst(m_deviceList))
-        entry.first->setIndexText(indexText(entry.second, entry.second == master));
+    m_devices->retranslate(); // the items keep their own state, not their master/slave captions
 }
 
 // The chart menu's first five actions belong to the live chart, which is not part of the
