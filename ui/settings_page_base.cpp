@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSlider>
 
 using proto::LiveValues;
@@ -67,12 +68,12 @@ void SettingsPageBase::attach(FrameSender *sender, std::function<quint8()> busAd
 void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styles,
                                      const SettingsEditSpec *edits, int editCount)
 {
-    m_prefix = QString::fromLatin1(prefix);
+    const QString p = QString::fromLatin1(prefix);
     for (const QString &name : styles)
         m_styleButtons.append(part<QPushButton>(name));
     for (const CommonSlider &c : kCommonSliders) {
-        auto *slider = part<QSlider>(m_prefix + "_slider_" + c.suffix);
-        auto *label = part<QLabel>(m_prefix + "_" + c.label);
+        auto *slider = part<QSlider>(p + "_slider_" + c.suffix);
+        auto *label = part<QLabel>(p + "_" + c.label);
         m_sliders.push_back({slider, label, c.code, c.factor != nullptr, false});
         slider->installEventFilter(this);
     }
@@ -232,7 +233,7 @@ void SettingsPageBase::comboChanged(QComboBox *combo, int index, quint8 code)
 
 void SettingsPageBase::refreshFromReply(const LiveValues &v, const DisplayTexts &t)
 {
-    Refreshing refreshing(*this);
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
     if (v.displayStyle >= 1 && v.displayStyle <= m_styleButtons.size())
         highlightStyle(v.displayStyle - 1);
     for (size_t i = 0; i < m_sliders.size(); ++i) {
@@ -263,6 +264,6 @@ void SettingsPageBase::setComboFromReply(QComboBox *combo, int index)
 {
     if (index < 0 || index >= combo->count() || combo->hasFocus())
         return;
-    Refreshing refreshing(*this);
+    const QScopedValueRollback<bool> refreshing(m_refreshing, true);
     combo->setCurrentIndex(index);
 }

@@ -78,7 +78,6 @@ protected:
     void comboChanged(QComboBox *combo, int index, quint8 code);
     void oneShot(quint8 code);
 
-    class Refreshing;
     void setComboFromReply(QComboBox *combo, int index);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -90,7 +89,7 @@ private:
         QLabel *label; // value label, or the factor label of a calibration slider
         quint8 code;
         bool calibration;     // value / 1000 sent as a float
-        bool keyboardPending; // stepped with the keyboard, not yet sent
+        bool keyboardPending; // stepped by keyboard (or dragged off), not yet sent
     };
     struct EditBinding
     {
@@ -109,26 +108,8 @@ private:
 
     FrameSender *m_sender = nullptr;
     std::function<quint8()> m_busAddress;
-    QString m_prefix;
     QList<QPushButton *> m_styleButtons;
     std::vector<SliderBinding> m_sliders;
     std::vector<EditBinding> m_edits;
-    bool m_refreshing = false;
-};
-
-// Marks a settings refresh for its lifetime: slider slots then update labels but never send.
-class SettingsPageBase::Refreshing
-{
-public:
-    explicit Refreshing(SettingsPageBase &page) : m_page(page), m_previous(page.m_refreshing)
-    {
-        m_page.m_refreshing = true;
-    }
-    ~Refreshing() { m_page.m_refreshing = m_previous; }
-    Refreshing(const Refreshing &) = delete;
-    Refreshing &operator=(const Refreshing &) = delete;
-
-private:
-    SettingsPageBase &m_page;
-    bool m_previous;
+    bool m_refreshing = false; // a settings reply is being shown: nothing is sent
 };
