@@ -48,6 +48,7 @@ MainDialog::MainDialog(QWidget *parent)
 
     ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");
+    setUpDisplayPage();
 
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
     QHeaderView *header = ui->device_treeWidget->header();

@@ -19,6 +19,7 @@ class QTimer;
 class QToolButton;
 class BusDeviceList;
 class DeviceInfoUI;
+class DisplayPageController;
 class InterfaceLanguage;
 class USBThread;
 class my_thread;
@@ -43,6 +44,9 @@ public:
     const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
     qint64 anchorMinSecs() const { return m_anchorMinSecs; }
     qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
+    // The display page's controller: the chart gives it the axis-range panel, the recorder the
+    // saving of a stopped run.
+    DisplayPageController *displayPage() const { return m_displayPage; }
 
     void sendReport(const unsigned char *data, int length);
     void sendCommand(quint8 code);
@@ -103,6 +107,17 @@ public slots:
     void refreshRunButton();
     void mytimer_timeout();
 
+    // display page
+    void on_lineEdit_value_editingFinished();
+    void on_lineEdit_value_zero_v_editingFinished();
+    void on_lineEdit_value_full_v_editingFinished();
+    void on_lineEdit_value_full_a_editingFinished();
+    void on_lineEdit_value_lilitime_h_editingFinished();
+    void on_lineEdit_value_limitime_m_editingFinished();
+    void on_disp_Btn_Run_clicked();
+    void on_disp_btn_RangCustom_clicked();
+    void CDPopTipsSendData_Slot(qint16 data);
+
     // bus scan
     void on_btn_search_clicked();
     void ThreadSendData_Slot(qint16 addr);
@@ -136,6 +151,7 @@ private:
     void showPermissionHint(const QString &reason);
     void applyHomeGlyph();
     void stopWorkers();
+    void setUpDisplayPage();
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
@@ -161,6 +177,8 @@ private:
     // chart window bounds, seconds since the epoch
     qint64 m_anchorMinSecs = 0;
     qint64 m_anchorMaxSecs = 0;
+
+    DisplayPageController *m_displayPage = nullptr;
 
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;

@@ -10,20 +10,12 @@
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
-#include <QCursor>
 #include <QDateTime>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QTimer>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
-
-namespace {
-bool batteryMode(quint8 workMode)
-{
-    return workMode == 7 || workMode == 8;
-}
-} // namespace
 
 void MainDialog::usbconnect(const QString &dev_str)
 {
@@ -112,29 +104,6 @@ void MainDialog::showStartTips()
     else if (m_link->deviceOpen() && m_link->familyCode() == DeviceLink::NoFamily)
         tips = tr("已找到设备，但无法识别其型号。");
     ui->Tips_label->setText(tips);
-}
-
-void MainDialog::resetRunButtonAfterStop()
-{
-    if (batteryMode(m_link->live().workMode)) {
-        ui->disp_Btn_Run->setText(tr("开始"));
-        ui->disp_Btn_Run->setToolTip(tr("单击开始"));
-    } else {
-        ui->disp_Btn_Run->setText(tr("开始放电"));
-        ui->disp_Btn_Run->setToolTip(tr("单击开始放电"));
-    }
-}
-
-void MainDialog::refreshRunButton()
-{
-    const QPoint pointer = ui->widget->mapFromGlobal(QCursor::pos());
-    if (ui->disp_Btn_Run->geometry().contains(pointer))
-        return;
-    const bool battery = batteryMode(m_link->live().workMode);
-    if (m_link->state().deviceRunning)
-        ui->disp_Btn_Run->setText(battery ? tr("停止") : tr("停止放电"));
-    else
-        ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
 }
 
 void MainDialog::identifyModel()

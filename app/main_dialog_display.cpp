@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 
 #include "device_link.h"
+#include "display_page.h"
 #include "display_texts.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
@@ -27,7 +28,7 @@ void MainDialog::refreshDisplay()
 {
     const proto::LiveValues &v = m_link->live();
     const quint8 familyCode = m_link->familyCode();
-    // The battery-test popup follows popupCountdown/popupType here once it is part of the page.
+    m_displayPage->followPopup(v);
 
     const DisplayTexts t = displayTexts(v, familyCode);
     QFont unitFont = ui->disp_label_WH->font();

@@ -1,0 +1,182 @@
+#include "caption_fit.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QVariant>
+#include <QTimer>
+
+namespace {
+// Remembers what the form gave a widget, so a refit starts from it and not from the last fit.
+const char *const kDesignFont = "captionFitFont";
+const char *const kFitTip = "captionFitTip";
+const char *const kFitSource = "captionFitSource"; // the full text of an elided caption
+const char *const kFitShown = "captionFitShown";   // what was shown instead
+
+QFont designFont(QWidget *w)
+{
+    const QVariant saved = w->property(kDesignFont);
+    if (saved.isValid())
+        return saved.value<QFont>();
+    w->setProperty(kDesignFont, w->font());
+    return w->font();
+}
+
+// A tool tip set by fitting is replaced on the next fit; one the form set is left alone.
+void setFitTip(QWidget *w, const QString &tip)
+{
+    if (w->toolTip().isEmpty() || w->toolTip() == w->property(kFitTip).toString()) {
+        w->setToolTip(tip);
+        w->setProperty(kFitTip, tip);
+    }
+}
+
+// How much of the label's right end a later sibling (drawn above it) covers, such as an input
+// field that starts before its caption ends.
+int coveredOnTheRight(const QLabel *label)
+{
+    const QWidget *parent = label->parentWidget();
+    if (!parent)
+        return 0;
+    const QRect own = label->geometry();
+    int covered = 0;
+    bool above = false;
+    for (const QObject *child : parent->children()) {
+        if (child == label) {
+            above = true;
+            continue;
+        }
+        const auto *sibling = qobject_cast<const QWidget *>(child);
+        if (!above || !sibling || sibling->isHidden())
+            continue;
+        const QRect other = sibling->geometry();
+        if (other.intersects(own) && other.left() > own.left())
+            covered = std::max(covered, own.right() + 1 - other.left());
+    }
+    return covered;
+}
+
+bool plainText(const QLabel *label)
+{
+    return !label->text().isEmpty() && !label->wordWrap() && label->pixmap(Qt::ReturnByValue).isNull() &&
+           label->movie() == nullptr && !Qt::mightBeRichText(label->text());
+}
+} // namespace
+
+CaptionFit captionFit(int textWidth, int available)
+{
+    CaptionFit fit;
+    if (textWidth <= available || textWidth <= 0)
+        return fit;
+    if (available <= 0) {
+        fit.elide = true;
+        return fit;
+    }
+    fit.stretch = int(100LL * available / textWidth); // rounded down, so it fits
+    if (fit.stretch < kMinStretch) {
+        fit.stretch = kMinStretch;
+        fit.elide = true;
+    }
+    return fit;
+}
+
+// The design font drawn narrower until `text` fits `available`. Glyphs that come from a fallback
+// font (CJK text in a Latin family) do not narrow; for them the letters move closer instead, by
+// at most kMinLetterSpacing pixels each. Sets *fits to false when neither is enough.
+QFont fittedFont(const QFont &design, const QString &text, int available, bool *fits)
+{
+    *fits = true;
+    QFont font = design;
+    const CaptionFit fit = captionFit(QFontMetrics(font).horizontalAdvance(text), available);
+    if (!fit.elide) {
+        // Glyph advances are whole pixels, so the estimate may need a step or two more.
+        for (int stretch = fit.stretch; stretch >= kMinStretch; --stretch) {
+            font.setStretch(stretch);
+            if (QFontMetrics(font).horizontalAdvance(text) <= available)
+                return font;
+        }
+    }
+    font = design;
+    for (qreal spacing = -0.25; spacing >= kMinLetterSpacing; spacing -= 0.25) {
+        font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+        if (QFontMetrics(font).horizontalAdvance(text) <= available)
+            return font;
+    }
+    *fits = false;
+    return design;
+}
+
+void fitLabel(QLabel *label)
+{
+    const QFont design = designFont(label);
+    // The text the form or the program last wrote, not an elided copy of it.
+    QString text = label->text();
+    if (label->property(kFitShown).isValid() && text == label->property(kFitShown).toString())
+        text = label->property(kFitSource).toString();
+    // Right-aligned text must end where the covering sibling begins, or its end is hidden.
+    const int covered = coveredOnTheRight(label);
+    QMargins margins = label->contentsMargins();
+    margins.setRight(std::max(margins.right(), covered));
+    label->setContentsMargins(margins);
+    const int available = label->contentsRect().width() - 2 * label->margin() -
+                          std::max(0, label->indent()) - 1; // a pixel for the antialiased edge
+    bool fits = false;
+    const QFont font = fittedFont(design, text, available, &fits);
+    label->setFont(font);
+    const QString shown =
+        fits ? text : QFontMetrics(font).elidedText(text, Qt::ElideRight, available);
+    label->setText(shown);
+    label->setProperty(kFitSource, text);
+    label->setProperty(kFitShown, shown);
+    setFitTip(label, font != design || !fits ? text : QString());
+}
+
+void fitButton(QAbstractButton *button)
+{
+    const QFont design = designFont(button);
+    const QString text = button->text();
+    if (text.isEmpty())
+        return;
+    // Room left for the text: the button's width less its frame, padding and icon.
+    int available = button->width() - 8;
+    if (!button->icon().isNull())
+        available -= button->iconSize().width() + 4;
+    bool fits = false;
+    button->setFont(fittedFont(design, text, available, &fits));
+    if (!fits && !button->icon().isNull()) {
+        // An icon button too small for its caption shows the icon; the caption is its tip.
+        button->setText(QString());
+        setFitTip(button, text);
+    }
+}
+
+CaptionFitter::CaptionFitter(QWidget *root, const QStringList &skip)
+    : QObject(root), m_root(root), m_skip(skip)
+{
+    root->installEventFilter(this);
+    fitAll();
+}
+
+void CaptionFitter::fitAll()
+{
+    m_pending = false;
+    for (QLabel *label : m_root->findChildren<QLabel *>()) {
+        if (plainText(label) && !m_skip.contains(label->objectName()))
+            fitLabel(label);
+    }
+    for (QPushButton *button : m_root->findChildren<QPushButton *>())
+        fitButton(button);
+}
+
+bool CaptionFitter::eventFilter(QObject *watched, QEvent *event)
+{
+    // The new texts are written after the language change is announced: fit once they are in.
+    if (watched == m_root && event->type() == QEvent::LanguageChange && !m_pending) {
+        m_pending = true;
+        QTimer::singleShot(0, this, &CaptionFitter::fitAll);
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,103 @@
+#include "cd_pop_tips.h"
+
+#include "ui_CDPopTips.h"
+
+#include <QEvent>
+
+namespace {
+const char *const kGreen = "rgb(27, 209, 158)";
+const char *const kViolet = "rgb(220, 78, 255)";
+
+QString highlightStyle(bool highlighted)
+{
+    return popupButtonStyle(highlighted ? kViolet : kGreen, kViolet);
+}
+} // namespace
+
+QString popupButtonStyle(const char *text, const char *hoverText)
+{
+    return QStringLiteral("QPushButton{background-color: rgb(62, 62, 62);border-radius: 5px;"
+                          "color: %1;border:2px groove gray;border-radius:6px;padding:2px 4px;"
+                          "border-style: outset;}\n"
+                          "QPushButton:hover{background-color: rgb(62, 62, 62);color: %2;"
+                          "border:2px groove green;}\n"
+                          "QPushButton:pressed{background-color: rgb(0, 255, 0);"
+                          "border-style: inset;}")
+        .arg(QLatin1String(text), QLatin1String(hoverText));
+}
+
+CDPopTips::CDPopTips(QWidget *parent) : QWidget(parent), ui(new Ui::CDPopTips)
+{
+    ui->setupUi(this);
+    setWindowTitle(tr("Tips"));
+}
+
+CDPopTips::~CDPopTips()
+{
+    delete ui;
+}
+
+void CDPopTips::setPopupType(int type)
+{
+    // Btn3 keeps its left, right and bottom edges; only its top moves.
+    QRect btn3 = ui->Btn3->geometry();
+    if (type == 2) {
+        ui->Btn2->hide();
+        btn3.setTop(188);
+    } else if (type == 3) {
+        ui->Btn2->show();
+        btn3.setTop(210);
+    } else {
+        return;
+    }
+    ui->Btn3->setGeometry(btn3);
+}
+
+void CDPopTips::setChoiceHighlight(int type, int choice)
+{
+    if (type == 2 && (choice == 1 || choice == 2)) {
+        ui->Btn1->setStyleSheet(highlightStyle(choice == 1));
+        ui->Btn3->setStyleSheet(highlightStyle(choice == 2));
+    } else if (type == 3 && choice >= 1 && choice <= 3) {
+        ui->Btn1->setStyleSheet(highlightStyle(choice == 1));
+        ui->Btn2->setStyleSheet(highlightStyle(choice == 2));
+        ui->Btn3->setStyleSheet(highlightStyle(choice == 3));
+    }
+}
+
+void CDPopTips::setCountdown(int seconds)
+{
+    ui->lab_count->setText(QString::number(seconds));
+}
+
+void CDPopTips::on_Btn1_clicked()
+{
+    emit CDPopTipsSendData_Signal(1);
+}
+
+void CDPopTips::on_Btn2_clicked()
+{
+    emit CDPopTipsSendData_Signal(2);
+}
+
+void CDPopTips::on_Btn3_clicked()
+{
+    // In the two-answer layout this button stands for the second answer.
+    emit CDPopTipsSendData_Signal(ui->Btn2->isHidden() ? 2 : 3);
+}
+
+void CDPopTips::on_Btnok_clicked()
+{
+    emit CDPopTipsSendData_Signal(5);
+}
+
+void CDPopTips::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        const QString count = ui->lab_count->text();
+        ui->retranslateUi(this);
+        ui->lab_count->setText(count);
+        setWindowTitle(tr("Tips"));
+    }
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,290 @@
+#include "display_page.h"
+
+#include "accessible_names.h"
+#include "caption_fit.h"
+#include "cd_pop_tips.h"
+#include "codes.h"
+#include "display_texts.h"
+#include "frame_sender.h"
+#include "frames.h"
+#include "page_geometry.h"
+#include "pages_log.h"
+#include "report_parser.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+// The page's texts are the main dialog's, so they share its catalogue context.
+QString trDialog(const char *text)
+{
+    return QCoreApplication::translate("MainDialog", text);
+}
+
+enum class InputKind
+{
+    Float,
+    Hours,
+    Minutes
+};
+struct InputRule
+{
+    const char *name;
+    InputKind kind;
+    quint8 code;
+};
+const InputRule kInputs[] = {
+    {"lineEdit_value", InputKind::Float, proto::CmdSetPoint},
+    {"lineEdit_value_zero_v", InputKind::Float, proto::CmdDischargeStopVoltage},
+    {"lineEdit_value_full_v", InputKind::Float, proto::CmdChargeStopVoltage},
+    {"lineEdit_value_full_a", InputKind::Float, proto::CmdChargeStopCurrent},
+    {"lineEdit_value_lilitime_h", InputKind::Hours, proto::CmdTimeLimit},
+    {"lineEdit_value_limitime_m", InputKind::Minutes, proto::CmdTimeLimit},
+};
+
+// The page's live labels: the refresh writes them, so caption fitting leaves them alone.
+const QStringList kLiveLabels = {
+    "disp_label_VOL",       "disp_label_CUR",       "disp_label_POW",        "disp_label_RES",
+    "disp_label_ELE",       "disp_label_CAP",       "disp_label_CPU_VALUE",  "disp_label_NTC_VALUE",
+    "disp_label_FANT_VALUE", "disp_label_FANS_VALUE", "disp_labTitle",        "disp_labDevTiT",
+    "label_left_tips",      "label_cons",           "label_unit",            "disp_label_WH",
+    "disp_label_mAh"};
+
+// The design size of page_disp (the page of a 1232 x 900 window).
+const QSize kPageDesignSize(981, 818);
+const QVector<PageStretcher::Rule> kStretchRules = {
+    {"widget", Stretch::Grow},
+    {"gridLayoutWidget", Stretch::Grow},
+    {"label_left_tips", Stretch::GrowWidthFollowY},
+    {"disp_labTitle", Stretch::CentreX},
+    {"disp_btn_title", Stretch::CentreX},
+    {"disp_btnSysSet", Stretch::FollowRight},
+    {"disp_btnUpgrade", Stretch::FollowRight},
+    {"disp_label_tip_3", Stretch::FollowRight},
+    {"disp_label_tip_2", Stretch::FollowRight},
+    {"disp_btn_temp", Stretch::FollowRight},
+    {"disp_btn_dp_dm", Stretch::FollowRight},
+    {"disp_btn_cc1_cc2", Stretch::FollowRight},
+    {"disp_btn_RangCustom", Stretch::FollowRight},
+};
+
+bool isBatteryMode(quint8 workMode)
+{
+    return workMode == 7 || workMode == 8;
+}
+} // namespace
+
+DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender, proto::LinkState *link,
+                         QObject *parent)
+    : QObject(parent), m_page(page), m_sender(sender), m_link(link),
+      m_container(widget<QWidget>("widget")), m_run(widget<QPushButton>("disp_Btn_Run")),
+      m_status(widget<QLabel>("label_left_tips")), m_popup(std::make_unique<CDPopTips>())
+{
+    m_popup->hide();
+    new AccessibleNamer(m_popup.get(), kPopupNames);
+
+    // Before the first reading the values show zeros in the formats the readings will have.
+    const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
+    const std::pair<const char *, QString> placeholders[] = {
+        {"disp_label_VOL", zero.voltage},       {"disp_label_CUR", zero.current},
+        {"disp_label_POW", zero.power},         {"disp_label_RES", zero.resistance},
+        {"disp_label_ELE", zero.energy},        {"disp_label_CAP", zero.capacity},
+        {"disp_label_CPU_VALUE", zero.cpuTemp}, {"disp_label_NTC_VALUE", zero.ntcTemp},
+        {"disp_label_FANT_VALUE", zero.mosTemp}, {"disp_label_FANS_VALUE", zero.fanSpeed}};
+    for (const auto &p : placeholders)
+        widget<QLabel>(p.first)->setText(p.second);
+
+    setRangePanel(nullptr);
+    new PageStretcher(page, kPageDesignSize, kStretchRules);
+    new CaptionFitter(page, kLiveLabels);
+    new AccessibleNamer(page, kDisplayPageNames);
+}
+
+DisplayPageController::~DisplayPageController() = default;
+
+template <typename T> T *DisplayPageController::widget(const char *name) const
+{
+    T *w = m_page->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("display page: the form has no %s", name);
+    return w;
+}
+
+void DisplayPageController::send(const unsigned char *data, int length)
+{
+    if (m_sender && m_sender->deviceOpen())
+        m_sender->sendReport(data, length);
+}
+
+bool DisplayPageController::batteryMode() const
+{
+    return isBatteryMode(m_link->live.workMode);
+}
+
+void DisplayPageController::finishInput(QLineEdit *edit)
+{
+    const InputRule *rule = nullptr;
+    for (const InputRule &r : kInputs) {
+        if (edit && edit->objectName() == QLatin1String(r.name))
+            rule = &r;
+    }
+    if (!rule)
+        return;
+    // Leaving the field is not a request to send; only Return/Enter is.
+    if (edit->hasFocus()) {
+        const QString text = edit->text();
+        if (rule->code == proto::CmdSetPoint)
+            qCDebug(lcUi) << "恒值槽函数";
+        bool ok = false;
+        proto::CommandFrame frame{};
+        const quint8 address = m_link->bus.currentAddress;
+        if (rule->kind == InputKind::Float) {
+            const float value = text.toFloat(&ok);
+            ok = ok && std::isfinite(value); // "nan" and "inf" convert, but mean nothing here
+            frame = proto::floatCommand(address, rule->code, value);
+        } else {
+            const int value = text.toInt(&ok, 10);
+            frame = proto::timeLimitCommand(address, unsigned(value) & 0xFF,
+                                            rule->kind == InputKind::Hours
+                                                ? proto::TimeUnit::Hours
+                                                : proto::TimeUnit::Minutes);
+        }
+        if (ok) {
+            send(frame.data(), int(frame.size()));
+        } else {
+            edit->clearFocus(); // the message box takes the focus; this edit is done with
+            QMessageBox::information(
+                m_page->window(), trDialog("提示"),
+                trDialog("<font color='red'>文本框含有非法字符，请重新输入！</font>"),
+                QMessageBox::Ok);
+        }
+    }
+    // Give the field back to the refresh, which shows the instrument's own value again.
+    edit->clearFocus();
+}
+
+bool DisplayPageController::toggleRun()
+{
+    const bool wasRunning = m_link->deviceRunning;
+    m_link->deviceRunning = !wasRunning;
+    const quint8 address = m_link->bus.currentAddress;
+    if (wasRunning) {
+        const auto frame = proto::byteCommand(address, proto::CmdRunStop, 0);
+        send(frame.data(), int(frame.size()));
+        if (m_saveRun) {
+            m_status->setText(m_saveRun());
+        } else {
+            qCWarning(lcUi) << "run stopped, but no recorder is connected: nothing saved";
+            m_status->setText(tr("未保存数据：没有记录器"));
+        }
+        showStopped();
+    } else {
+        const auto frame = proto::byteCommand(address, proto::CmdRunStop, 1);
+        send(frame.data(), int(frame.size()));
+        m_run->setText(batteryMode() ? trDialog("停止") : trDialog("停止放电"));
+        emit runStarted();
+        if (batteryMode())
+            m_run->setText(trDialog("单击停止"));
+        else
+            m_run->setToolTip(trDialog("单击停止放电"));
+    }
+    qCDebug(lcUi) << "m_CurveRunFlag" << (wasRunning ? "false" : "true");
+    return !wasRunning;
+}
+
+void DisplayPageController::showStopped()
+{
+    if (batteryMode()) {
+        m_run->setText(trDialog("开始"));
+        m_run->setToolTip(trDialog("单击开始"));
+    } else {
+        m_run->setText(trDialog("开始放电"));
+        m_run->setToolTip(trDialog("单击开始放电"));
+    }
+}
+
+void DisplayPageController::refreshRunButton()
+{
+    const QPoint pointer = m_container->mapFromGlobal(QCursor::pos());
+    if (m_run->geometry().contains(pointer))
+        return;
+    const bool battery = batteryMode();
+    if (m_link->deviceRunning)
+        m_run->setText(battery ? trDialog("停止") : trDialog("停止放电"));
+    else
+        m_run->setText(battery ? trDialog("开始") : trDialog("开始放电"));
+}
+
+void DisplayPageController::setRangePanel(QWidget *panel)
+{
+    if (!panel) {
+        // Stand-in of the axis-range panel's size until the chart supplies the real one.
+        panel = new QWidget;
+        panel->setObjectName("customcoordinates_placeholder");
+        panel->resize(200, 200);
+    }
+    if (m_rangePanel && m_rangePanel != panel && m_rangePanel->objectName() ==
+                                                     QLatin1String("customcoordinates_placeholder"))
+        m_rangePanel->deleteLater();
+    panel->setParent(m_container);
+    panel->hide();
+    m_rangePanel = panel;
+}
+
+void DisplayPageController::toggleRangePanel()
+{
+    if (!m_rangePanel)
+        return;
+    if (m_rangePanel->isVisible()) {
+        m_rangePanel->hide();
+        return;
+    }
+    const QPoint centre = rangePanelOffset(m_container->size(), m_rangePanel->size());
+    qCDebug(lcUi) << "X:" << centre.x();
+    qCDebug(lcUi) << "Y:" << centre.y();
+    m_rangePanel->setGeometry(rangePanelRect(centre));
+    m_rangePanel->show();
+    m_rangePanel->raise();
+}
+
+void DisplayPageController::sendPopupAnswer(qint16 answer)
+{
+    const auto frame = proto::byteCommand(m_link->bus.currentAddress, proto::CmdPopupAnswer,
+                                          quint8(answer & 0xFF));
+    send(frame.data(), int(frame.size()));
+    qCDebug(lcUi) << "弹窗界面的数据下发成功" << answer;
+}
+
+void DisplayPageController::followPopup(const proto::LiveValues &live)
+{
+    const bool asking =
+        live.popupCountdown != 0 && live.popupType != 0 && isBatteryMode(live.workMode);
+    if (!asking) {
+        if (!m_popup->isHidden())
+            m_popup->hide();
+        return;
+    }
+    if (m_popup->isHidden()) {
+        m_popup->setPopupType(live.popupType);
+        placePopup();
+        m_popup->show();
+        m_popup->raise();
+    }
+    m_popup->setChoiceHighlight(live.popupType, live.popupChoice);
+    m_popup->setCountdown(live.popupCountdown);
+}
+
+void DisplayPageController::placePopup()
+{
+    // Over the middle of the main window, where the user is looking.
+    const QRect window = m_page->window()->frameGeometry();
+    QRect r = m_popup->frameGeometry();
+    r.moveCenter(window.center());
+    m_popup->move(r.topLeft());
+}

@@ -1,0 +1,57 @@
+#include "page_geometry.h"
+
+#include <QEvent>
+#include <QWidget>
+
+QRect stretchedRect(const QRect &design, Stretch how, const QSize &extra)
+{
+    const int dw = std::max(0, extra.width());
+    const int dh = std::max(0, extra.height());
+    switch (how) {
+    case Stretch::Grow:
+        return design.adjusted(0, 0, dw, dh);
+    case Stretch::GrowWidthFollowY:
+        return design.translated(0, dh).adjusted(0, 0, dw, 0);
+    case Stretch::FollowRight:
+        return design.translated(dw, 0);
+    case Stretch::CentreX:
+        return design.translated(dw / 2, 0);
+    case Stretch::Centre:
+        return design.translated(dw / 2, dh / 2);
+    }
+    return design;
+}
+
+QPoint rangePanelOffset(const QSize &container, const QSize &panel)
+{
+    return {(container.width() - panel.width()) / 2, (container.height() - panel.height()) / 2};
+}
+
+QRect rangePanelRect(const QPoint &offset)
+{
+    return QRect(offset - QPoint(10, 10), offset + QPoint(189, 189));
+}
+
+PageStretcher::PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules)
+    : QObject(page), m_page(page), m_designSize(designSize)
+{
+    for (const Rule &rule : rules) {
+        if (auto *w = page->findChild<QWidget *>(rule.name))
+            m_entries.append({w, w->geometry(), rule.how});
+    }
+    page->installEventFilter(this);
+}
+
+void PageStretcher::apply()
+{
+    const QSize extra = m_page->size() - m_designSize;
+    for (const Entry &e : qAsConst(m_entries))
+        e.widget->setGeometry(stretchedRect(e.design, e.how, extra));
+}
+
+bool PageStretcher::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_page && event->type() == QEvent::Resize)
+        apply();
+    return QObject::eventFilter(watched, event);
+}

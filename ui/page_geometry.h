@@ -1,0 +1,58 @@
+#pragma once
+// Geometry of the pages laid out with fixed rectangles: how they use a window larger than the
+// design size (1232 x 900), and where the axis-range panel opens over the chart container.
+
+#include <QObject>
+#include <QRect>
+#include <QSize>
+#include <QVector>
+
+class QWidget;
+
+enum class Stretch
+{
+    Grow,             // takes all extra width and height (the chart container and its chart)
+    GrowWidthFollowY, // takes the extra width and moves down by the extra height (status line)
+    FollowRight,      // keeps its distance to the right edge
+    CentreX,          // stays centred horizontally
+    Centre            // stays centred both ways (home grids and their captions)
+};
+
+// Where a widget designed at `design` goes when its page has `extra` more room than designed
+// (negative extra counts as none: a smaller page scrolls instead).
+QRect stretchedRect(const QRect &design, Stretch how, const QSize &extra);
+
+// The axis-range panel opens centred in the chart container: (dx, dy) is half the room the
+// panel leaves, in integer arithmetic; the panel then takes the 200 x 200 square from
+// (dx - 10, dy - 10) to (dx + 189, dy + 189).
+QPoint rangePanelOffset(const QSize &container, const QSize &panel);
+QRect rangePanelRect(const QPoint &offset);
+
+// Re-applies the rules whenever the page is resized. Widgets are found by object name below
+// `page`; names that are missing are skipped, so optional widgets can be listed.
+class PageStretcher : public QObject
+{
+public:
+    struct Rule
+    {
+        const char *name;
+        Stretch how;
+    };
+    PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules);
+
+    void apply();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Entry
+    {
+        QWidget *widget;
+        QRect design;
+        Stretch how;
+    };
+    QWidget *m_page;
+    QSize m_designSize;
+    QVector<Entry> m_entries;
+};

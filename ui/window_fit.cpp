@@ -1,0 +1,59 @@
+#include "window_fit.h"
+
+#include "accessible_names.h"
+#include "page_geometry.h"
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStackedWidget>
+
+namespace {
+const QSize kPageDesignSize(981, 818);
+
+const QVector<PageStretcher::Rule> kHk07HomeRules = {
+    {"labTitle", Stretch::CentreX},
+    {"label_home_hint", Stretch::Centre},
+    {"home_grid_widget", Stretch::Centre},
+};
+const QVector<PageStretcher::Rule> kNv05HomeRules = {
+    {"NV05_labTitle", Stretch::CentreX},
+    {"NV05_label_home_hint", Stretch::Centre},
+    {"NV05_grid_widget", Stretch::Centre},
+};
+
+void makeStackScroll(QStackedWidget *stack)
+{
+    QWidget *holder = stack->parentWidget();
+    if (!holder || !holder->layout())
+        return;
+    auto *scroll = new QScrollArea(holder);
+    scroll->setObjectName("disp_scrollArea");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setStyleSheet("QScrollArea#disp_scrollArea{background:transparent;border:none;}");
+    scroll->viewport()->setAutoFillBackground(false);
+    delete holder->layout()->replaceWidget(stack, scroll);
+    scroll->setWidget(stack); // the stack keeps its minimum size: below it, the page scrolls
+}
+} // namespace
+
+void adaptMainWindow(QWidget *dialog)
+{
+    if (auto *stack = dialog->findChild<QStackedWidget *>("disp_stackedWidget")) {
+        makeStackScroll(stack);
+        if (QWidget *home = stack->findChild<QWidget *>("page"))
+            new PageStretcher(home, kPageDesignSize, kHk07HomeRules);
+        if (QWidget *home = stack->findChild<QWidget *>("NV05_page_1"))
+            new PageStretcher(home, kPageDesignSize, kNv05HomeRules);
+    }
+    if (QWidget *title = dialog->findChild<QWidget *>("widgetTitle"))
+        new AccessibleNamer(title, kTitleBarNames);
+
+    dialog->setMinimumSize(kSmallestWindow);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize available = screen->availableGeometry().size().expandedTo(kSmallestWindow);
+        dialog->resize(dialog->size().boundedTo(available));
+    }
+}
