@@ -1,6 +1,7 @@
 #include "crash_reporter.h"
 #include "main_dialog.h"
 #include "simulated_bus.h"
+#include "window_fit.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -27,15 +28,6 @@ void applyStyleSheet(QApplication &app)
     app.setPalette(QPalette(QColor(text.mid(20, 7))));
     app.setStyleSheet(text);
     file.close();
-}
-
-// The fonts the screens were designed with are rarely installed on Linux: map them to what is.
-void addFontSubstitutes()
-{
-    const QStringList cjk = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
-    for (const char *family : {"Microsoft Yahei", "微软雅黑", "宋体"})
-        QFont::insertSubstitutions(family, cjk);
-    QFont::insertSubstitutions("DINW10-Medium", {"Nimbus Sans Narrow", "DejaVu Sans Condensed"});
 }
 
 // "--demo" or "--demo=SPEC" attaches the simulated instrument instead of real hardware.
@@ -85,7 +77,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
     applyStyleSheet(app);
-    addFontSubstitutes();
+    installFontSubstitutes();
     app.setFont(QFont("Microsoft Yahei", 9));
 
     std::unique_ptr<sim::SimulatedBus> simulator;

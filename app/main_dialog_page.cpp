@@ -3,8 +3,8 @@
 #include "main_dialog.h"
 
 #include "cd_pop_tips.h"
-#include "display_page.h"
 #include "device_link.h"
+#include "display_page.h"
 #include "ui_MainDialog.h"
 #include "window_fit.h"
 

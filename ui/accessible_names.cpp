@@ -4,7 +4,10 @@
 #include <QEvent>
 #include <QWidget>
 
-#define NAME(object, text) {object, QT_TRANSLATE_NOOP("AccessibleNames", text)}
+#define NAME(object, text)                                                                         \
+    {                                                                                              \
+        object, QT_TRANSLATE_NOOP("AccessibleNames", text)                                         \
+    }
 
 const QVector<AccessibleName> kTitleBarNames = {
     NAME("btnMenu_Menu", "菜单"),
@@ -44,12 +47,8 @@ const QVector<AccessibleName> kDisplayPageNames = {
 };
 
 const QVector<AccessibleName> kPopupNames = {
-    NAME("Btn1", "返回"),
-    NAME("Btn2", "继续上一轮放电"),
-    NAME("Btn3", "清除数据并开始新一轮放电"),
-    NAME("Btnok", "确认"),
-    NAME("lab_count", "倒计时"),
-    NAME("lab_Tips", "电池设置警告"),
+    NAME("Btn1", "返回"),  NAME("Btn2", "继续上一轮放电"), NAME("Btn3", "清除数据并开始新一轮放电"),
+    NAME("Btnok", "确认"), NAME("lab_count", "倒计时"),    NAME("lab_Tips", "电池设置警告"),
 };
 
 #undef NAME

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTextDocument>
-#include <QVariant>
 #include <QTimer>
+#include <QVariant>
 
 namespace {
 // Remembers what the form gave a widget, so a refit starts from it and not from the last fit.
@@ -61,8 +61,9 @@ int coveredOnTheRight(const QLabel *label)
 
 bool plainText(const QLabel *label)
 {
-    return !label->text().isEmpty() && !label->wordWrap() && label->pixmap(Qt::ReturnByValue).isNull() &&
-           label->movie() == nullptr && !Qt::mightBeRichText(label->text());
+    return !label->text().isEmpty() && !label->wordWrap() &&
+           label->pixmap(Qt::ReturnByValue).isNull() && label->movie() == nullptr &&
+           !Qt::mightBeRichText(label->text());
 }
 } // namespace
 
@@ -83,26 +84,46 @@ CaptionFit captionFit(int textWidth, int available)
     return fit;
 }
 
+bool textFits(const QFont &font, const QString &text, int available, Qt::Alignment alignment)
+{
+    const QFontMetrics metrics(font);
+    const int advance = metrics.horizontalAdvance(text);
+    int start = 0;
+    if (alignment & Qt::AlignRight)
+        start = available - advance;
+    else if (alignment & Qt::AlignHCenter)
+        start = (available - advance) / 2;
+    // The ink box does not count letter spacing: move its right edge by what spacing saves.
+    QFont unspaced = font;
+    unspaced.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    const int spacingDelta = advance - QFontMetrics(unspaced).horizontalAdvance(text);
+    const QRect ink = metrics.boundingRect(text);
+    return start + ink.left() >= -1 && start + ink.right() + spacingDelta <= available;
+}
+
 // The design font drawn narrower until `text` fits `available`. Glyphs that come from a fallback
 // font (CJK text in a Latin family) do not narrow; for them the letters move closer instead, by
 // at most kMinLetterSpacing pixels each. Sets *fits to false when neither is enough.
-QFont fittedFont(const QFont &design, const QString &text, int available, bool *fits)
+QFont fittedFont(const QFont &design, const QString &text, int available, Qt::Alignment alignment,
+                 bool *fits)
 {
     *fits = true;
+    if (textFits(design, text, available, alignment))
+        return design;
     QFont font = design;
     const CaptionFit fit = captionFit(QFontMetrics(font).horizontalAdvance(text), available);
     if (!fit.elide) {
         // Glyph advances are whole pixels, so the estimate may need a step or two more.
         for (int stretch = fit.stretch; stretch >= kMinStretch; --stretch) {
             font.setStretch(stretch);
-            if (QFontMetrics(font).horizontalAdvance(text) <= available)
+            if (textFits(font, text, available, alignment))
                 return font;
         }
     }
     font = design;
     for (qreal spacing = -0.25; spacing >= kMinLetterSpacing; spacing -= 0.25) {
         font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
-        if (QFontMetrics(font).horizontalAdvance(text) <= available)
+        if (textFits(font, text, available, alignment))
             return font;
     }
     *fits = false;
@@ -121,10 +142,10 @@ void fitLabel(QLabel *label)
     QMargins margins = label->contentsMargins();
     margins.setRight(std::max(margins.right(), covered));
     label->setContentsMargins(margins);
-    const int available = label->contentsRect().width() - 2 * label->margin() -
-                          std::max(0, label->indent()) - 1; // a pixel for the antialiased edge
+    const int available =
+        label->contentsRect().width() - 2 * label->margin() - std::max(0, label->indent());
     bool fits = false;
-    const QFont font = fittedFont(design, text, available, &fits);
+    const QFont font = fittedFont(design, text, available, label->alignment(), &fits);
     label->setFont(font);
     const QString shown =
         fits ? text : QFontMetrics(font).elidedText(text, Qt::ElideRight, available);
@@ -145,7 +166,7 @@ void fitButton(QAbstractButton *button)
     if (!button->icon().isNull())
         available -= button->iconSize().width() + 4;
     bool fits = false;
-    button->setFont(fittedFont(design, text, available, &fits));
+    button->setFont(fittedFont(design, text, available, Qt::AlignCenter, &fits));
     if (!fits && !button->icon().isNull()) {
         // An icon button too small for its caption shows the icon; the caption is its tip.
         button->setText(QString());

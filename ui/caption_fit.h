@@ -1,13 +1,14 @@
 #pragma once
 // Captions drawn with substitute fonts can be wider than the rectangles designed for the original
 // fonts. Rather than clip them, a caption that does not fit is condensed (the same font drawn
-// narrower, down to kMinStretch, or its letters closer) and, if that is not enough, elided with the full text in its
-// tool tip. The designed rectangle and point size stay as they are.
+// narrower, down to kMinStretch, or its letters closer) and, if that is not enough, elided with the
+// full text in its tool tip. The designed rectangle and point size stay as they are.
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+class QFont;
 class QLabel;
 class QAbstractButton;
 class QWidget;
@@ -22,6 +23,11 @@ struct CaptionFit
 };
 // How to fit text that is `textWidth` pixels wide at normal width into `available` pixels.
 CaptionFit captionFit(int textWidth, int available);
+
+// Whether the ink of `text`, placed in `available` pixels with `alignment` as a label places it,
+// stays inside them, give or take the one antialiased pixel of a glyph's edge. Side bearings may
+// overhang; the visible glyphs may not.
+bool textFits(const QFont &font, const QString &text, int available, Qt::Alignment alignment);
 
 // Fits every plain-text label and text button below `root` now, and again after each language
 // change (once the new texts are in). Labels named in `skip` (live values) are left alone.

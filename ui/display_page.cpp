@@ -50,11 +50,12 @@ const InputRule kInputs[] = {
 
 // The page's live labels: the refresh writes them, so caption fitting leaves them alone.
 const QStringList kLiveLabels = {
-    "disp_label_VOL",       "disp_label_CUR",       "disp_label_POW",        "disp_label_RES",
-    "disp_label_ELE",       "disp_label_CAP",       "disp_label_CPU_VALUE",  "disp_label_NTC_VALUE",
-    "disp_label_FANT_VALUE", "disp_label_FANS_VALUE", "disp_labTitle",        "disp_labDevTiT",
-    "label_left_tips",      "label_cons",           "label_unit",            "disp_label_WH",
-    "disp_label_mAh"};
+    "disp_label_VOL",        "disp_label_CUR",       "disp_label_POW",
+    "disp_label_RES",        "disp_label_ELE",       "disp_label_CAP",
+    "disp_label_CPU_VALUE",  "disp_label_NTC_VALUE", "disp_label_FANT_VALUE",
+    "disp_label_FANS_VALUE", "disp_labTitle",        "disp_labDevTiT",
+    "label_left_tips",       "label_cons",           "label_unit",
+    "disp_label_WH",         "disp_label_mAh"};
 
 // The design size of page_disp (the page of a 1232 x 900 window).
 const QSize kPageDesignSize(981, 818);
@@ -80,8 +81,8 @@ bool isBatteryMode(quint8 workMode)
 }
 } // namespace
 
-DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender, proto::LinkState *link,
-                         QObject *parent)
+DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
+                                             proto::LinkState *link, QObject *parent)
     : QObject(parent), m_page(page), m_sender(sender), m_link(link),
       m_container(widget<QWidget>("widget")), m_run(widget<QPushButton>("disp_Btn_Run")),
       m_status(widget<QLabel>("label_left_tips")), m_popup(std::make_unique<CDPopTips>())
@@ -92,10 +93,10 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
     // Before the first reading the values show zeros in the formats the readings will have.
     const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
     const std::pair<const char *, QString> placeholders[] = {
-        {"disp_label_VOL", zero.voltage},       {"disp_label_CUR", zero.current},
-        {"disp_label_POW", zero.power},         {"disp_label_RES", zero.resistance},
-        {"disp_label_ELE", zero.energy},        {"disp_label_CAP", zero.capacity},
-        {"disp_label_CPU_VALUE", zero.cpuTemp}, {"disp_label_NTC_VALUE", zero.ntcTemp},
+        {"disp_label_VOL", zero.voltage},        {"disp_label_CUR", zero.current},
+        {"disp_label_POW", zero.power},          {"disp_label_RES", zero.resistance},
+        {"disp_label_ELE", zero.energy},         {"disp_label_CAP", zero.capacity},
+        {"disp_label_CPU_VALUE", zero.cpuTemp},  {"disp_label_NTC_VALUE", zero.ntcTemp},
         {"disp_label_FANT_VALUE", zero.mosTemp}, {"disp_label_FANS_VALUE", zero.fanSpeed}};
     for (const auto &p : placeholders)
         widget<QLabel>(p.first)->setText(p.second);
@@ -150,10 +151,9 @@ void DisplayPageController::finishInput(QLineEdit *edit)
             frame = proto::floatCommand(address, rule->code, value);
         } else {
             const int value = text.toInt(&ok, 10);
-            frame = proto::timeLimitCommand(address, unsigned(value) & 0xFF,
-                                            rule->kind == InputKind::Hours
-                                                ? proto::TimeUnit::Hours
-                                                : proto::TimeUnit::Minutes);
+            frame = proto::timeLimitCommand(
+                address, unsigned(value) & 0xFF,
+                rule->kind == InputKind::Hours ? proto::TimeUnit::Hours : proto::TimeUnit::Minutes);
         }
         if (ok) {
             send(frame.data(), int(frame.size()));
@@ -229,8 +229,8 @@ void DisplayPageController::setRangePanel(QWidget *panel)
         panel->setObjectName("customcoordinates_placeholder");
         panel->resize(200, 200);
     }
-    if (m_rangePanel && m_rangePanel != panel && m_rangePanel->objectName() ==
-                                                     QLatin1String("customcoordinates_placeholder"))
+    if (m_rangePanel && m_rangePanel != panel &&
+        m_rangePanel->objectName() == QLatin1String("customcoordinates_placeholder"))
         m_rangePanel->deleteLater();
     panel->setParent(m_container);
     panel->hide();

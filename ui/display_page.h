@@ -28,7 +28,7 @@ public:
     // `page` is page_disp of the main dialog's form; `link` holds the instrument's live values,
     // its run state and the bus address. Both outlive the page controller.
     DisplayPageController(QWidget *page, FrameSender *sender, proto::LinkState *link,
-                QObject *parent = nullptr);
+                          QObject *parent = nullptr);
     ~DisplayPageController() override;
 
     // Writes the recorded run to a data file when a run stops; answers what label_left_tips shows:

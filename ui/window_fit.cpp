@@ -3,6 +3,7 @@
 #include "accessible_names.h"
 #include "page_geometry.h"
 
+#include <QFont>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
@@ -56,4 +57,12 @@ void adaptMainWindow(QWidget *dialog)
         const QSize available = screen->availableGeometry().size().expandedTo(kSmallestWindow);
         dialog->resize(dialog->size().boundedTo(available));
     }
+}
+
+void installFontSubstitutes()
+{
+    const QStringList cjk = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
+    for (const char *family : {"Microsoft Yahei", "微软雅黑", "宋体"})
+        QFont::insertSubstitutions(family, cjk);
+    QFont::insertSubstitutions("DINW10-Medium", {"Nimbus Sans Narrow", "DejaVu Sans Condensed"});
 }

@@ -11,3 +11,6 @@ constexpr QSize kSmallestWindow(800, 560);
 
 // `dialog` is the main dialog after its form is set up and before it is first shown.
 void adaptMainWindow(QWidget *dialog);
+
+// The fonts the screens were designed with are rarely installed on Linux: maps them to what is.
+void installFontSubstitutes();

@@ -329,6 +329,8 @@ void TestResources::catalogueHoldsEveryMessage()
         keys.insert(m.context + QChar(0) + m.source);
     }
     const QMap<QString, int> expected{{"MainDialog", 218},
+                                      {"AccessibleNames", 37},
+                                      {"DisplayPageController", 1},
                                       {"CDPopTips", 8},
                                       {"DeviceInfoUI", 11},
                                       {"customcoordinates", 16},
@@ -444,6 +446,7 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::addColumn<QString>("context");
     QTest::newRow("main dialog") << "MainDialog.ui" << "MainDialog";
     QTest::newRow("device item") << "DeviceInfoUI.ui" << "DeviceInfoUI";
+    QTest::newRow("battery-test popup") << "CDPopTips.ui" << "CDPopTips";
 }
 
 // Every translatable text of a form must have its English in the catalogue, or the English

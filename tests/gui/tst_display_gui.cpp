@@ -1,0 +1,443 @@
+// The display page used as a user would: typing set-points and limits, starting and stopping a
+// run, answering the battery-test question of the simulated instrument, the axis-range button,
+// the HK09 strip, real screen sizes and accessible names.
+
+#include "gui_fixture.h"
+
+#include "caption_fit.h"
+#include "cd_pop_tips.h"
+#include "display_page.h"
+#include "window_fit.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QTranslator>
+
+namespace {
+// Opens the display page of the constant-current tile (or another tile).
+MainDialog &openDisplay(GuiFixture &f, const char *tile = "tbtn3")
+{
+    MainDialog &d = f.open();
+    QApplication::setActiveWindow(&d);
+    if (!QTest::qWaitForWindowActive(&d))
+        qFatal("main window not active");
+    if (!f.waitForScanEnd())
+        qFatal("bus scan did not end");
+    f.click(tile);
+    return d;
+}
+
+// Types `text` into a field as a user would: click in, select all, type, then `key`.
+void type(QLineEdit *edit, const QString &text, Qt::Key key)
+{
+    edit->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(edit->hasFocus());
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, key);
+}
+
+// Answers the next message box with OK and remembers its title and text.
+struct MessageBoxCatcher
+{
+    QString title, text;
+    void arm()
+    {
+        QTimer::singleShot(0, [this] { poll(); });
+    }
+    void poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, [this] { poll(); });
+            return;
+        }
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    }
+};
+
+CDPopTips *popupOf(MainDialog &d)
+{
+    return d.displayPage()->popup();
+}
+} // namespace
+
+class TestDisplayGui : public QObject
+{
+    Q_OBJECT
+private slots:
+    void inputsSendOnlyOnReturn_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("frame");      // hex; empty: nothing sent, message shown
+        QTest::addColumn<QString>("shownAfter"); // what the refresh shows once applied
+        // The instrument takes at most 10 A and shows what it took.
+        QTest::newRow("set-point") << "lineEdit_value"
+                                   << "12.5"
+                                   << "5505012141480000eeff"
+                                   << "10.0000";
+        QTest::newRow("cut-off voltage") << "lineEdit_value_zero_v"
+                                         << "3.5"
+                                         << "5505012940600000eeff"
+                                         << "003.5";
+        QTest::newRow("full voltage") << "lineEdit_value_full_v"
+                                      << "4.5"
+                                      << "5505012a40900000eeff"
+                                      << "004.5";
+        QTest::newRow("full current") << "lineEdit_value_full_a"
+                                      << "0.25"
+                                      << "5505012b3e800000eeff"
+                                      << "00.25";
+        QTest::newRow("hours, low 8 bits") << "lineEdit_value_lilitime_h"
+                                           << "300"
+                                           << "550501312c000001eeff"
+                                           << "44";
+        QTest::newRow("minutes") << "lineEdit_value_limitime_m"
+                                 << "45"
+                                 << "550501312d000002eeff"
+                                 << "45";
+        QTest::newRow("comma decimal") << "lineEdit_value"
+                                       << "1,5"
+                                       << ""
+                                       << "01.0000";
+        QTest::newRow("not a number") << "lineEdit_value_full_v"
+                                      << "nan"
+                                      << ""
+                                      << "004.2";
+        QTest::newRow("hours with a point") << "lineEdit_value_lilitime_h"
+                                            << "1.5"
+                                            << ""
+                                            << "00";
+    }
+
+    void inputsSendOnlyOnReturn()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, frame);
+        QFETCH(QString, shownAfter);
+        GuiFixture f;
+        openDisplay(f);
+        auto *edit = f.w<QLineEdit>(field.toLatin1().constData());
+        // The instrument's settings have arrived once its set-point shows.
+        QTRY_COMPARE(f.w<QLineEdit>("lineEdit_value")->text(), QString("01.0000"));
+
+        // Leaving the field with Tab sends nothing and gives it back to the refresh.
+        const QString before = edit->text();
+        f.bus->clearWrittenReports();
+        type(edit, "7", Qt::Key_Tab);
+        QVERIFY(!edit->hasFocus());
+        QTRY_COMPARE(edit->text(), before);
+        for (quint8 code : {0x21, 0x29, 0x2A, 0x2B, 0x31})
+            QVERIFY(f.framesWithCode(code).isEmpty());
+
+        MessageBoxCatcher box;
+        if (frame.isEmpty())
+            box.arm();
+        f.bus->clearWrittenReports();
+        type(edit, typed, Qt::Key_Return);
+        QVERIFY(!edit->hasFocus());
+        if (frame.isEmpty()) {
+            QTRY_COMPARE(box.title, QString("提示"));
+            QCOMPARE(box.text,
+                     QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
+            for (quint8 code : {0x21, 0x29, 0x2A, 0x2B, 0x31})
+                QVERIFY(f.framesWithCode(code).isEmpty());
+        } else {
+            const QByteArray expected = QByteArray::fromHex(frame.toLatin1());
+            QVERIFY(!f.framesWithCode(quint8(expected[3])).isEmpty());
+            const QByteArray sent = f.framesWithCode(quint8(expected[3])).first();
+            QCOMPARE(sent.left(10).toHex(), expected.toHex());
+            QCOMPARE(sent.size(), 64);
+        }
+        // The instrument's own value comes back (the simulated instrument applied it, or kept
+        // its value after a refused input).
+        QTRY_COMPARE_WITH_TIMEOUT(edit->text(), shownAfter, 4000);
+    }
+
+    void nothingSentWithoutDevice()
+    {
+        GuiFixture f(QString(), /*plugged=*/false);
+        MainDialog &d = f.open();
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        f.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(2);
+        type(f.w<QLineEdit>("lineEdit_value"), "2.5", Qt::Key_Return);
+        f.click("disp_Btn_Run"); // starts without a device: flags flip, nothing goes out
+        QVERIFY(d.curveRunFlag());
+        popupOf(d)->findChild<QPushButton *>("Btnok")->click();
+        QVERIFY(f.bus->writtenReports().isEmpty());
+        // Placeholders before any reading, in the formats of the live values.
+        const std::pair<const char *, const char *> placeholders[] = {
+            {"disp_label_VOL", "0000.00"},    {"disp_label_CUR", "000.000"},
+            {"disp_label_ELE", "00000.0"},    {"disp_label_CAP", "000000"},
+            {"disp_label_CPU_VALUE", "00.0"}, {"disp_label_FANS_VALUE", "0000"}};
+        for (const auto &p : placeholders)
+            QCOMPARE(f.text(p.first), QString(p.second));
+    }
+
+    void runStartAndStop()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f);
+        QSignalSpy restarted(&d, &MainDialog::chartWindowRestarted);
+        QSignalSpy cleared(&d, &MainDialog::recordedRunCleared);
+        auto *run = f.w<QPushButton>("disp_Btn_Run");
+        QCursor::setPos(d.mapToGlobal(QPoint(2, 2))); // pointer away from the button
+
+        f.bus->clearWrittenReports();
+        f.click("disp_Btn_Run");
+        QCOMPARE(f.framesWithCode(0x25).size(), 1);
+        QCOMPARE(f.framesWithCode(0x25).first().left(10).toHex(),
+                 QByteArray("5505012501000000eeff"));
+        QCOMPARE(run->text(), QString("停止放电"));
+        QCOMPARE(run->toolTip(), QString("单击停止放电"));
+        QCOMPARE(restarted.size(), 1);
+        QCOMPARE(cleared.size(), 1);
+        QVERIFY(d.curveRunFlag());
+        QCOMPARE(restarted.first().at(1).toLongLong() - restarted.first().at(0).toLongLong(), 10);
+        // The instrument runs: its reports keep the state, the refresh keeps the text.
+        QTRY_VERIFY(d.link().live().current > 0.5f);
+        QVERIFY(d.link().state().deviceRunning);
+        d.refreshRunButton();
+        QCOMPARE(run->text(), QString("停止放电"));
+
+        f.bus->clearWrittenReports();
+        f.click("disp_Btn_Run");
+        QCOMPARE(f.framesWithCode(0x25).first().left(10).toHex(),
+                 QByteArray("5505012500000000eeff"));
+        QVERIFY(!d.curveRunFlag());
+        QCOMPARE(run->text(), QString("开始放电"));
+        QCOMPARE(run->toolTip(), QString("单击开始放电"));
+        QVERIFY(!f.text("label_left_tips").isEmpty());
+        QTRY_VERIFY(d.link().live().current < 0.01f);
+    }
+
+    void batteryModeTextsFollowThePointer()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f, "tbtn10"); // mode 7
+        QTRY_COMPARE(d.link().live().workMode, quint8(7));
+        auto *run = f.w<QPushButton>("disp_Btn_Run");
+        QCursor::setPos(run->mapToGlobal(run->rect().center()));
+        f.click("disp_Btn_Run");
+        QCOMPARE(run->text(), QString("单击停止"));
+        d.refreshRunButton(); // the pointer rests on the button: its text stays
+        QCOMPARE(run->text(), QString("单击停止"));
+        // The instrument asks first; answering "clear and start" makes it run.
+        QTRY_VERIFY(popupOf(d)->isVisible());
+        QCursor::setPos(d.mapToGlobal(QPoint(2, 2)));
+        popupOf(d)->findChild<QPushButton *>("Btn3")->click();
+        QTRY_COMPARE(run->text(), QString("停止"));
+        QTRY_VERIFY(!popupOf(d)->isVisible());
+        f.click("disp_Btn_Run");
+        QCOMPARE(run->text(), QString("开始"));
+        QCOMPARE(run->toolTip(), QString("单击开始"));
+    }
+
+    void batteryQuestionFollowsTheInstrument()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f, "tbtn11"); // mode 8
+        QTRY_COMPARE(d.link().live().workMode, quint8(8));
+        CDPopTips *popup = popupOf(d);
+        auto *btn1 = popup->findChild<QPushButton *>("Btn1");
+        auto *btn2 = popup->findChild<QPushButton *>("Btn2");
+        auto *btn3 = popup->findChild<QPushButton *>("Btn3");
+        auto *count = popup->findChild<QLabel *>("lab_count");
+        QVERIFY(!popup->isVisible());
+
+        f.click("disp_Btn_Run");
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(btn2->isHidden());
+        QCOMPARE(btn3->geometry(), QRect(20, 188, 281, 45));
+        QCOMPARE(btn1->styleSheet(), popupButtonStyle("rgb(220, 78, 255)", "rgb(220, 78, 255)"));
+        QCOMPARE(btn3->styleSheet(), popupButtonStyle("rgb(27, 209, 158)", "rgb(220, 78, 255)"));
+        const int seconds = count->text().toInt();
+        QVERIFY2(seconds >= 6 && seconds <= 8, qPrintable(count->text()));
+        QTRY_VERIFY(count->text().toInt() < seconds); // counts down with the instrument
+
+        f.bus->clearWrittenReports();
+        btn3->click(); // "clear data and start" is answer 2 in the two-answer layout
+        QCOMPARE(f.framesWithCode(0x35).size(), 1);
+        QCOMPARE(f.framesWithCode(0x35).first().left(10).toHex(),
+                 QByteArray("5505013502000000eeff"));
+        QTRY_VERIFY(!popup->isVisible());
+        QTRY_VERIFY(d.link().state().deviceRunning);
+
+        // Stopped in the middle, the next start offers to continue: three answers.
+        f.click("disp_Btn_Run");
+        QTRY_VERIFY(!d.link().state().deviceRunning);
+        f.click("disp_Btn_Run");
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(!btn2->isHidden());
+        QCOMPARE(btn3->geometry(), QRect(20, 210, 281, 23));
+        QCOMPARE(btn1->styleSheet(), popupButtonStyle("rgb(220, 78, 255)", "rgb(220, 78, 255)"));
+
+        // Leaving the battery modes ends the question.
+        f.click("disp_btnReturn");
+        f.click("tbtn4");
+        QTRY_VERIFY(!popup->isVisible());
+        QTRY_COMPARE(d.link().live().workMode, quint8(1));
+    }
+
+    void hk09HidesTheChargeLimits()
+    {
+        const char *limits[] = {
+            "label_full_v",      "lineEdit_value_full_v", "label_unit_full_v", "label_full_a",
+            "label_full_a_less", "lineEdit_value_full_a", "label_unit_full_a"};
+        const char *kept[] = {
+            "widgetConsValue",           "lineEdit_value_zero_v", "lineEdit_value_lilitime_h",
+            "lineEdit_value_limitime_m", "disp_Btn_Run",          "disp_btn_RangCustom"};
+        for (const char *model : {"HK07", "HK09"}) {
+            GuiFixture f(model);
+            openDisplay(f);
+            QMap<QString, QRect> places;
+            for (const char *name : limits)
+                QCOMPARE(f.w(name)->isHidden(), QByteArray(model) == "HK09");
+            for (const char *name : kept) {
+                QVERIFY(f.w(name)->isVisible());
+                places[name] = f.w(name)->geometry();
+            }
+            QCOMPARE(places["lineEdit_value_zero_v"], QRect(255, 5, 61, 21));
+            QCOMPARE(places["disp_Btn_Run"], QRect(40, 30, 71, 24));
+        }
+    }
+
+    void rangeButtonTogglesThePanel()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f);
+        QWidget *panel = d.displayPage()->rangePanel();
+        QVERIFY(panel && !panel->isVisible());
+        QCOMPARE(panel->parentWidget(), f.w("widget"));
+        f.click("disp_btn_RangCustom");
+        QVERIFY(panel->isVisible());
+        // Centred in the 961 x 671 container: dx = 380, dy = 235, less 10 on each side.
+        QCOMPARE(panel->geometry(), QRect(370, 225, 200, 200));
+        f.click("disp_btn_RangCustom");
+        QVERIFY(!panel->isVisible());
+    }
+
+    void windowFitsSmallAndLargeScreens()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f);
+        auto *scroll = f.w<QScrollArea>("disp_scrollArea");
+        // The offscreen screen is smaller than the design: the window fits it, the page scrolls.
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY(d.width() <= std::max(screen.width(), kSmallestWindow.width()));
+        QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        QVERIFY(f.w("label_left_tips")->visibleRegion().isEmpty() == false);
+
+        // The design size: no scrolling, every rectangle as designed.
+        d.resize(1232, 900);
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible());
+        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        QCOMPARE(f.w("widget")->geometry(), QRect(10, 130, 961, 671));
+        QCOMPARE(f.w("disp_btnUpgrade")->geometry(), QRect(920, 2, 41, 31));
+        QCOMPARE(f.w("disp_btn_RangCustom")->geometry(), QRect(860, 1, 101, 23));
+
+        // Larger: the chart container takes the room, the controls at its right edge follow it.
+        d.resize(1920, 1040);
+        QTRY_VERIFY(f.w("page_disp")->width() > 1600);
+        const QSize extra = f.w("page_disp")->size() - QSize(981, 818);
+        QVERIFY(extra.height() > 100);
+        QCOMPARE(f.w("widget")->size(), QSize(961, 671) + extra);
+        QCOMPARE(f.w("gridLayoutWidget")->size(), QSize(961, 621) + extra);
+        QCOMPARE(f.w("disp_btnUpgrade")->geometry(), QRect(920 + extra.width(), 2, 41, 31));
+        QCOMPARE(f.w("disp_btn_cc1_cc2")->geometry(), QRect(895 + extra.width(), 30, 65, 23));
+        QCOMPARE(f.w("label_left_tips")->y(), 801 + extra.height());
+        QCOMPARE(f.w("disp_widget_VBUS")->geometry(), QRect(10, 50, 230, 81));
+        // The home grid stays centred.
+        f.click("disp_btnReturn");
+        QWidget *grid = f.w("home_grid_widget");
+        QTRY_COMPARE(grid->geometry(),
+                     QRect(35 + extra.width() / 2, 120 + extra.height() / 2, 922, 460));
+    }
+
+    void accessibleNamesInBothLanguages()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f);
+        QList<QWidget *> controls;
+        for (const char *root : {"page_disp", "widgetTitle"}) {
+            for (QAbstractButton *b : f.w(root)->findChildren<QAbstractButton *>())
+                controls << b;
+            for (QLineEdit *e : f.w(root)->findChildren<QLineEdit *>())
+                controls << e;
+        }
+        for (QAbstractButton *b : popupOf(d)->findChildren<QAbstractButton *>())
+            controls << b;
+        QVERIFY(controls.size() >= 24);
+        for (QWidget *w : controls) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+        }
+        auto nameOf = [](QWidget *w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        };
+        QCOMPARE(nameOf(f.w("disp_Btn_Run")), QString("运行/停止"));
+
+        QTranslator english;
+        QVERIFY(english.load(":/Language/lib_en.qm"));
+        QApplication::installTranslator(&english);
+        const std::pair<QWidget *, const char *> names[] = {
+            {f.w("disp_Btn_Run"), "Run/Stop"},
+            {f.w("disp_btnReturn"), "Return home"},
+            {f.w("disp_btnSysSet"), "Settings"},
+            {f.w("disp_btnUpgrade"), "Upgrade"},
+            {f.w("lineEdit_value"), "Set-point"},
+            {f.w("btnMenu_Close"), "Close"},
+            {popupOf(d)->findChild<QWidget *>("Btn1"), "Cancel"},
+            {popupOf(d)->findChild<QWidget *>("Btnok"), "OK"}};
+        for (const auto &n : names)
+            QTRY_COMPARE(nameOf(n.first), QString(n.second));
+        QApplication::removeTranslator(&english);
+        QTRY_COMPARE(nameOf(f.w("disp_Btn_Run")), QString("运行/停止"));
+    }
+
+    void captionsFitTheirRectangles()
+    {
+        GuiFixture f;
+        MainDialog &d = openDisplay(f);
+        // The first label whose visible text sticks out of its rectangle, if any.
+        auto misfit = [&f]() -> QString {
+            for (QLabel *label : f.w("page_disp")->findChildren<QLabel *>()) {
+                if (label->text().isEmpty() || label->wordWrap() || label->isHidden())
+                    continue;
+                if (!textFits(label->font(), label->text(), label->contentsRect().width(),
+                              label->alignment()))
+                    return label->objectName() + ": " + label->text();
+            }
+            return QString();
+        };
+        QCOMPARE(misfit(), QString());
+        d.onS_Act2Clicked_Slot(); // the title bar menu's "English"
+        QTRY_COMPARE(f.text("label_zero_v"), QString("Cut_Off Volt:"));
+        QTRY_COMPARE(misfit(), QString());
+        // An elided caption keeps its full text in the tool tip.
+        QCOMPARE(f.w("disp_label_tip_2")->toolTip(), QString("Firmware update"));
+        d.onS_Act1Clicked_Slot();
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    installFontSubstitutes(); // the fonts the program draws with
+    TestDisplayGui test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_display_gui.moc"

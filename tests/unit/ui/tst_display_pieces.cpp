@@ -1,0 +1,211 @@
+// The display page's geometry rules, caption fitting and the battery-test popup on its own.
+
+#include "caption_fit.h"
+#include "cd_pop_tips.h"
+#include "page_geometry.h"
+#include "popup_warning.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestDisplayPieces : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stretchRules_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QSize>("extra");
+        QTest::addColumn<QRect>("expected");
+        const QSize more(101, 40);
+        QTest::newRow("grow") << int(Stretch::Grow) << more << QRect(10, 130, 1062, 711);
+        QTest::newRow("status line")
+            << int(Stretch::GrowWidthFollowY) << more << QRect(10, 170, 1062, 671);
+        QTest::newRow("right edge")
+            << int(Stretch::FollowRight) << more << QRect(111, 130, 961, 671);
+        QTest::newRow("centre x") << int(Stretch::CentreX) << more << QRect(60, 130, 961, 671);
+        QTest::newRow("centre") << int(Stretch::Centre) << more << QRect(60, 150, 961, 671);
+        // A smaller page scrolls: nothing shrinks or moves.
+        QTest::newRow("smaller") << int(Stretch::Grow) << QSize(-200, -50)
+                                 << QRect(10, 130, 961, 671);
+        QTest::newRow("narrower, taller")
+            << int(Stretch::Centre) << QSize(-200, 50) << QRect(10, 155, 961, 671);
+    }
+    void stretchRules()
+    {
+        QFETCH(int, how);
+        QFETCH(QSize, extra);
+        QFETCH(QRect, expected);
+        QCOMPARE(stretchedRect(QRect(10, 130, 961, 671), Stretch(how), extra), expected);
+    }
+
+    void rangePanelCentredInTheContainer()
+    {
+        QCOMPARE(rangePanelOffset(QSize(961, 671), QSize(200, 200)), QPoint(380, 235));
+        QCOMPARE(rangePanelOffset(QSize(962, 672), QSize(201, 201)), QPoint(380, 235));
+        QCOMPARE(rangePanelRect(QPoint(380, 235)), QRect(370, 225, 200, 200));
+        // A container smaller than the panel: integer division towards zero, as specified.
+        QCOMPARE(rangePanelOffset(QSize(150, 100), QSize(200, 200)), QPoint(-25, -50));
+    }
+
+    void captionFitSteps()
+    {
+        QCOMPARE(captionFit(100, 120).stretch, 100);
+        QCOMPARE(captionFit(132, 121).stretch, 91);
+        QVERIFY(!captionFit(132, 121).elide);
+        QCOMPARE(captionFit(100, 75).stretch, 75);
+        QVERIFY(!captionFit(100, 75).elide);
+        QVERIFY(captionFit(100, 74).elide);
+        QVERIFY(captionFit(10, 0).elide);
+    }
+
+    void labelsCondenseOrElide()
+    {
+        QWidget parent;
+        auto *fits = new QLabel("abc", &parent);
+        fits->setGeometry(0, 0, 200, 20);
+        auto *tight = new QLabel("A long caption here", &parent);
+        auto *hopeless = new QLabel("A caption far too long for its tiny rectangle", &parent);
+        // A right-aligned caption partly covered by a field drawn above it.
+        auto *covered = new QLabel("Covered caption", &parent);
+        covered->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        const int natural = QFontMetrics(tight->font()).horizontalAdvance(tight->text());
+        tight->setGeometry(0, 30, natural * 9 / 10, 20);
+        hopeless->setGeometry(0, 60, 40, 20);
+        covered->setGeometry(
+            0, 90, QFontMetrics(covered->font()).horizontalAdvance("Covered caption") + 4, 20);
+        auto *field = new QWidget(&parent);
+        field->setGeometry(covered->width() - 30, 90, 60, 20);
+
+        CaptionFitter fitter(&parent, {"skipped"});
+        QCOMPARE(fits->text(), QString("abc"));
+        QCOMPARE(fits->font().stretch(), parent.font().stretch());
+        QCOMPARE(tight->text(), QString("A long caption here"));
+        QVERIFY(tight->font() != parent.font());
+        QVERIFY(textFits(tight->font(), tight->text(), tight->contentsRect().width(),
+                         tight->alignment()));
+        QVERIFY(hopeless->text().endsWith(QChar(0x2026)));
+        QCOMPARE(hopeless->toolTip(), QString("A caption far too long for its tiny rectangle"));
+        QCOMPARE(covered->contentsMargins().right(), 30);
+        QVERIFY(textFits(covered->font(), covered->text(), covered->contentsRect().width(),
+                         covered->alignment()));
+
+        // A new text (as after a language change) is fitted from its own full length; the old
+        // elided one is not taken for the new source.
+        hopeless->setText("Hi");
+        fitter.fitAll();
+        QCOMPARE(hopeless->text(), QString("Hi"));
+        QVERIFY(hopeless->toolTip().isEmpty());
+        fitter.fitAll(); // refitting an elided caption starts from its full text again
+        hopeless->setText("Another caption far too long");
+        fitter.fitAll();
+        fitter.fitAll();
+        QCOMPARE(hopeless->toolTip(), QString("Another caption far too long"));
+    }
+
+    void popupFormAsDesigned()
+    {
+        CDPopTips popup;
+        QCOMPARE(popup.size(), QSize(373, 241));
+        QCOMPARE(popup.minimumSize(), QSize(373, 241));
+        QCOMPARE(popup.maximumSize(), QSize(373, 241));
+        QCOMPARE(popup.windowTitle(), QString("Tips"));
+        QVERIFY(popup.parentWidget() == nullptr);
+        const std::tuple<const char *, QRect, const char *> widgets[] = {
+            {"lab_Tips", QRect(10, 10, 351, 111), nullptr},
+            {"Btn1", QRect(20, 150, 281, 23), "返回"},
+            {"Btn2", QRect(20, 180, 281, 23), "继续上一轮放电"},
+            {"Btn3", QRect(20, 210, 281, 23), "清除数据并开始新一轮放电"},
+            {"lab_count", QRect(336, 120, 16, 20), "8"},
+            {"Btnok", QRect(310, 180, 51, 31), "确认"}};
+        for (const auto &[name, rect, text] : widgets) {
+            QWidget *w = popup.findChild<QWidget *>(name);
+            QVERIFY2(w, name);
+            QCOMPARE(w->geometry(), rect);
+            if (text)
+                QCOMPARE(w->property("text").toString(), QString::fromUtf8(text));
+        }
+        QCOMPARE(popup.findChild<QLabel *>("lab_Tips")->text(),
+                 QString::fromUtf8(kBatteryWarningHtml));
+        const char *green = "rgb(27, 209, 158)", *violet = "rgb(220, 78, 255)";
+        auto style = [&](const char *name) {
+            return popup.findChild<QWidget *>(name)->styleSheet();
+        };
+        QCOMPARE(style("Btn1"), popupButtonStyle(violet, violet));
+        QCOMPARE(style("Btn2"), popupButtonStyle(green, violet));
+        QCOMPARE(style("Btn3"), popupButtonStyle(green, violet));
+        QCOMPARE(style("Btnok"), popupButtonStyle(green, "rgb(255, 85, 0)"));
+    }
+
+    void popupLayoutsHighlightsAndAnswers_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("violet");       // buttons highlighted, "-" = none changed
+        QTest::addColumn<QVector<int>>("answers"); // Btn1, Btn2 (0 hidden), Btn3, Btnok
+        QTest::newRow("two, first") << 2 << 1 << "1" << QVector<int>{1, 0, 2, 5};
+        QTest::newRow("two, second") << 2 << 2 << "3" << QVector<int>{1, 0, 2, 5};
+        QTest::newRow("two, bad choice") << 2 << 3 << "-" << QVector<int>{1, 0, 2, 5};
+        QTest::newRow("three, first") << 3 << 1 << "1" << QVector<int>{1, 2, 3, 5};
+        QTest::newRow("three, second") << 3 << 2 << "2" << QVector<int>{1, 2, 3, 5};
+        QTest::newRow("three, third") << 3 << 3 << "3" << QVector<int>{1, 2, 3, 5};
+        QTest::newRow("unknown type") << 4 << 1 << "-" << QVector<int>{1, 0, 2, 5};
+    }
+    void popupLayoutsHighlightsAndAnswers()
+    {
+        QFETCH(int, type);
+        QFETCH(int, choice);
+        QFETCH(QString, violet);
+        QFETCH(QVector<int>, answers);
+        CDPopTips popup;
+        // Start from the other layout and an unusual highlight, so every change is visible.
+        popup.setPopupType(type == 2 ? 3 : 2);
+        popup.setChoiceHighlight(2, 2);
+        const QString before3 = popup.findChild<QWidget *>("Btn3")->styleSheet();
+        popup.setPopupType(type);
+        popup.setChoiceHighlight(type, choice);
+        popup.setCountdown(5);
+
+        auto *btn2 = popup.findChild<QPushButton *>("Btn2");
+        auto *btn3 = popup.findChild<QPushButton *>("Btn3");
+        if (type == 2)
+            QCOMPARE(btn3->geometry(), QRect(20, 188, 281, 45));
+        else if (type == 3)
+            QCOMPARE(btn3->geometry(), QRect(20, 210, 281, 23));
+        else // the layout of before stays
+            QCOMPARE(btn3->geometry(), QRect(20, 188, 281, 45));
+        QCOMPARE(btn2->isHidden(), answers[1] == 0);
+        QCOMPARE(popup.findChild<QLabel *>("lab_count")->text(), QString("5"));
+
+        if (violet == "-") {
+            QCOMPARE(btn3->styleSheet(), before3);
+        } else {
+            for (int i = 1; i <= 3; ++i) {
+                if (type == 2 && i == 2)
+                    continue;
+                const QString style =
+                    popup.findChild<QWidget *>(QString("Btn%1").arg(i))->styleSheet();
+                const bool isViolet = violet == QString::number(i);
+                QCOMPARE(style,
+                         popupButtonStyle(isViolet ? "rgb(220, 78, 255)" : "rgb(27, 209, 158)",
+                                          "rgb(220, 78, 255)"));
+            }
+        }
+
+        QSignalSpy sent(&popup, &CDPopTips::CDPopTipsSendData_Signal);
+        const char *buttons[] = {"Btn1", "Btn2", "Btn3", "Btnok"};
+        for (int i = 0; i < 4; ++i) {
+            if (answers[i] == 0)
+                continue;
+            popup.findChild<QPushButton *>(buttons[i])->click();
+            QCOMPARE(sent.takeFirst().at(0).value<qint16>(), qint16(answers[i]));
+        }
+        QVERIFY(!popup.isVisible()); // a click never closes the window by itself
+    }
+};
+
+QTEST_MAIN(TestDisplayPieces)
+#include "tst_display_pieces.moc"
