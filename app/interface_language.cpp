@@ -17,7 +17,7 @@ public:
     bool loadEnglish() { return m_english.load(QStringLiteral(":/Language/lib_en.qm")); }
     void setEnglish(bool on)
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_useEnglish = on;
     }
 
@@ -26,7 +26,7 @@ public:
     {
         if (!sourceText || !*sourceText)
             return QString();
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         const QString source = QString::fromUtf8(sourceText);
         m_contexts.insert(source, {QByteArray(context), QByteArray(disambiguation)});
         if (!m_useEnglish)
@@ -40,18 +40,18 @@ public:
 
     QString sourceOf(const QString &english) const
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         return m_sources.value(english);
     }
     QPair<QByteArray, QByteArray> contextOf(const QString &source) const
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         return m_contexts.value(source);
     }
 
 private:
     QTranslator m_english;
-    mutable QMutex m_mutex; // Qt may translate on any thread
+    mutable std::mutex m_mutex; // Qt may translate on any thread
     bool m_useEnglish = false;
     mutable QHash<QString, QPair<QByteArray, QByteArray>> m_contexts; // source -> context
     mutable QHash<QString, QString> m_sources;                        // English -> source

@@ -4,12 +4,12 @@
 // remembered, so a text already on screen can be carried into the other language.
 
 #include <QHash>
-#include <QMutex>
 #include <QObject>
 #include <QPair>
 #include <QTranslator>
 
 #include <memory>
+#include <mutex>
 
 class InterfaceLanguage : public QObject
 {

@@ -107,19 +107,19 @@ HidapiBackend::~HidapiBackend()
 
 QString HidapiBackend::lastOpenError() const
 {
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     return m_lastOpenError;
 }
 
 bool HidapiBackend::lastOpenDeniedPermission() const
 {
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     return m_permissionDenied;
 }
 
 void HidapiBackend::setLastOpenError(const QString &text, bool permissionDenied)
 {
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     m_lastOpenError = text;
     m_permissionDenied = permissionDenied;
 }

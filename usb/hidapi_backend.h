@@ -3,7 +3,7 @@
 
 #include "hid_seam.h"
 
-#include <QMutex>
+#include <mutex>
 
 namespace hid {
 
@@ -22,8 +22,9 @@ public:
 private:
     void setLastOpenError(const QString &text, bool permissionDenied = false);
 
-    // open() runs on the GUI thread and on the watcher thread.
-    mutable QMutex m_errorMutex;
+    // open() runs on the GUI thread and on the watcher thread. A standard mutex, which
+    // ThreadSanitizer follows (QMutex's futex path it cannot).
+    mutable std::mutex m_errorMutex;
     QString m_lastOpenError;
     bool m_permissionDenied = false;
 };
