@@ -256,7 +256,7 @@ private slots:
             proto::byteCommand(d.link().currentAddress(), proto::CmdRunStop, proto::kRunStart);
         d.sendReport(start.data(), int(start.size()));
         // One measurement request a second, one read every 500 ms, one button refresh.
-        QTRY_COMPARE_WITH_TIMEOUT(run->text(), QString("停止放电"), 2500);
+        QTRY_COMPARE_WITH_TIMEOUT(run->text(), QString("停止放电"), 3500); // ~10 s late before
     }
 
     void twoInstrumentsTickingSelectsAddress()
