@@ -155,6 +155,22 @@ void fitLabel(QLabel *label)
     setFitTip(label, font != design || !fits ? text : QString());
 }
 
+void fitRichLabel(QLabel *label)
+{
+    QFont font = designFont(label);
+    QTextDocument document;
+    document.setDocumentMargin(0);
+    for (int stretch = 100; stretch >= kMinStretch; stretch -= 5) {
+        font.setStretch(stretch);
+        document.setDefaultFont(font);
+        document.setHtml(label->text());
+        document.setTextWidth(label->contentsRect().width());
+        if (document.size().height() <= label->contentsRect().height())
+            break;
+    }
+    label->setFont(font);
+}
+
 void fitButton(QAbstractButton *button)
 {
     const QFont design = designFont(button);

@@ -47,4 +47,7 @@ private:
 };
 
 void fitLabel(QLabel *label);
+// A word-wrapped rich-text label whose lines overflow its height is drawn narrower (down to
+// kMinStretch) so that more fits on each line; the text itself is left as it is.
+void fitRichLabel(QLabel *label);
 void fitButton(QAbstractButton *button);

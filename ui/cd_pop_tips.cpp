@@ -1,5 +1,6 @@
 #include "cd_pop_tips.h"
 
+#include "caption_fit.h"
 #include "ui_CDPopTips.h"
 
 #include <QEvent>
@@ -30,6 +31,7 @@ CDPopTips::CDPopTips(QWidget *parent) : QWidget(parent), ui(new Ui::CDPopTips)
 {
     ui->setupUi(this);
     setWindowTitle(tr("Tips"));
+    fitRichLabel(ui->lab_Tips);
 }
 
 CDPopTips::~CDPopTips()

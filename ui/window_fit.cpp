@@ -53,9 +53,12 @@ void adaptMainWindow(QWidget *dialog)
         new AccessibleNamer(title, kTitleBarNames);
 
     dialog->setMinimumSize(kSmallestWindow);
+    // A screen too small for the design size gets a window as large as it allows: the page
+    // scrolls one way only, and the rest of the room goes to the chart.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize available = screen->availableGeometry().size().expandedTo(kSmallestWindow);
-        dialog->resize(dialog->size().boundedTo(available));
+        if (dialog->width() > available.width() || dialog->height() > available.height())
+            dialog->resize(available);
     }
 }
 
