@@ -88,6 +88,8 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
       m_status(widget<QLabel>("label_left_tips")), m_popup(std::make_unique<CDPopTips>())
 {
     m_popup->hide();
+    // The question never keeps the program alive once its main window is closed.
+    m_popup->setAttribute(Qt::WA_QuitOnClose, false);
     new AccessibleNamer(m_popup.get(), kPopupNames);
 
     // Before the first reading the values show zeros in the formats the readings will have.
@@ -268,6 +270,8 @@ void DisplayPageController::followPopup(const proto::LiveValues &live)
     if (!asking) {
         if (!m_popup->isHidden())
             m_popup->hide();
+        // The question never keeps the program alive once its main window is closed.
+        m_popup->setAttribute(Qt::WA_QuitOnClose, false);
         return;
     }
     if (m_popup->isHidden()) {

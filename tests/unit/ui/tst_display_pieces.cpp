@@ -4,12 +4,14 @@
 #include "cd_pop_tips.h"
 #include "page_geometry.h"
 #include "popup_warning.h"
+#include "window_fit.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 
 class TestDisplayPieces : public QObject
 {
@@ -128,8 +130,16 @@ private slots:
             if (text)
                 QCOMPARE(w->property("text").toString(), QString::fromUtf8(text));
         }
-        QCOMPARE(popup.findChild<QLabel *>("lab_Tips")->text(),
-                 QString::fromUtf8(kBatteryWarningHtml));
+        auto *tips = popup.findChild<QLabel *>("lab_Tips");
+        QCOMPARE(tips->text(), QString::fromUtf8(kBatteryWarningHtml));
+        // All of the warning fits its label, drawn narrower if need be.
+        QTextDocument warning;
+        warning.setDocumentMargin(0);
+        warning.setDefaultFont(tips->font());
+        warning.setHtml(tips->text());
+        warning.setTextWidth(tips->width());
+        QVERIFY2(warning.size().height() <= tips->height(),
+                 qPrintable(QString::number(warning.size().height())));
         const char *green = "rgb(27, 209, 158)", *violet = "rgb(220, 78, 255)";
         auto style = [&](const char *name) {
             return popup.findChild<QWidget *>(name)->styleSheet();
@@ -207,5 +217,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDisplayPieces)
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    installFontSubstitutes(); // the fonts the program draws with
+    TestDisplayPieces test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_display_pieces.moc"
