@@ -1,0 +1,39 @@
+// The chart as a picture: the view's grab under a 50 px caption band.
+
+#include "live_chart.h"
+
+#include "chart_view.h"
+#include "clock.h"
+
+#include <QFileDialog>
+#include <QPainter>
+
+QString LiveChart::imageCaption(const QString &title, const QString &model, const QDateTime &when)
+{
+    return title + " (" + model + "-" + when.toString("yyyyMMddhhmmss") + ")";
+}
+
+QPixmap LiveChart::captionedImage(const QString &caption) const
+{
+    const QPixmap grab = m_view->grab();
+    QPixmap image(grab.width(), grab.height() + 50);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawPixmap(0, 50, grab);
+    QFont font("Microsoft YaHei", 12);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(0, 0), QPoint(grab.width() - 1, 49)), Qt::AlignCenter, caption);
+    return image;
+}
+
+bool LiveChart::exportImage(QWidget *dialogParent, const QString &title, const QString &model)
+{
+    const QPixmap image = captionedImage(imageCaption(title, model, Clock::now()));
+    const QString fileName =
+        QFileDialog::getSaveFileName(dialogParent, tr("Save File"), "chart", tr("image(*.png)"));
+    if (fileName.isEmpty())
+        return false;
+    return image.save(fileName);
+}

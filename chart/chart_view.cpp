@@ -1,0 +1,112 @@
+#include "chart_view.h"
+
+#include "chart_log.h"
+#include "wheel_zoom.h"
+
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+using namespace QtCharts;
+
+bool manualView = false;
+
+ChartView::ChartView(QChart *chart, QWidget *parent) : QChartView(parent)
+{
+    setMouseTracking(false);
+    setCursor(Qt::PointingHandCursor);
+    setChart(chart);
+}
+
+void ChartView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        lastX = qRound(event->localPos().x());
+        lastY = qRound(event->localPos().y());
+        leftPressed = true;
+    } else if (event->button() == Qt::RightButton) {
+        manualView = false;
+    }
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent *)
+{
+    leftPressed = false;
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent *event)
+{
+    const int x = qRound(event->localPos().x());
+    const int y = qRound(event->localPos().y());
+    if (!leftPressed)
+        return;
+    const int dx = x - lastX;
+    lastX = x;
+    lastY = y;
+    QDateTimeAxis *axis = timeAxis();
+    const qreal plotWidth = chart()->plotArea().width();
+    if (m_windowHandler && axis && plotWidth > 0) {
+        // The same move as scrolling the chart by -dx pixels.
+        const qint64 min = axis->min().toMSecsSinceEpoch();
+        const qint64 max = axis->max().toMSecsSinceEpoch();
+        const auto shift = qint64(-dx * double(max - min) / plotWidth);
+        moveWindow(QDateTime::fromMSecsSinceEpoch(min + shift),
+                   QDateTime::fromMSecsSinceEpoch(max + shift));
+    } else {
+        chart()->scroll(-dx, 0);
+    }
+    manualView = true;
+}
+
+void ChartView::wheelEvent(QWheelEvent *event)
+{
+    manualView = true;
+    const int x = qRound(event->position().x());
+    const int delta = event->angleDelta().y();
+    const qreal width = chart()->geometry().width();
+    const double ratio = width > 0 ? x / width : 0.0;
+    qCDebug(lcChart) << "测试1" << x << delta;
+    qCDebug(lcChart) << "测试2" << width;
+    if (ctrlHeld)
+        return; // the wheel with Control is kept for the value axes
+    QDateTimeAxis *timeAxis = this->timeAxis();
+    if (!timeAxis)
+        return;
+    const auto tmin = quint32(timeAxis->min().toSecsSinceEpoch());
+    const auto tmax = quint32(timeAxis->max().toSecsSinceEpoch());
+    qCDebug(lcChart) << "测试3" << ratio;
+    const TimeWindow window = wheelZoomWindow(tmin, tmax, ratio, delta);
+    qCDebug(lcChart) << "测试2.5" << timeAxis->min() << timeAxis->max()
+                     << QDateTime::fromSecsSinceEpoch(qint64(tmin + (tmax - tmin) * ratio));
+    moveWindow(QDateTime::fromSecsSinceEpoch(window.minSecs),
+               QDateTime::fromSecsSinceEpoch(window.maxSecs));
+    qCDebug(lcChart) << "测试" << timeAxis->min() << timeAxis->max();
+}
+
+void ChartView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Control)
+        ctrlHeld = true;
+}
+
+void ChartView::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Control)
+        ctrlHeld = false;
+}
+
+QDateTimeAxis *ChartView::timeAxis() const
+{
+    const QList<QAbstractAxis *> axes = chart()->axes(Qt::Horizontal);
+    return axes.isEmpty() ? nullptr : qobject_cast<QDateTimeAxis *>(axes.first());
+}
+
+void ChartView::moveWindow(const QDateTime &min, const QDateTime &max)
+{
+    if (m_windowHandler)
+        m_windowHandler(min, max);
+    else if (QDateTimeAxis *axis = timeAxis())
+        axis->setRange(min, max);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The live chart's view: a left drag pans the time axis, the wheel zooms it around the mouse, a
+// right click gives the time axis back to the automatic follow. The base view's own mouse and
+// key handling never runs.
+
+#include <QDateTime>
+#include <QtCharts/QChartView>
+
+#include <functional>
+
+namespace QtCharts {
+class QDateTimeAxis;
+}
+
+// Raised by any pan or zoom, cleared by a right click; the live chart's follow reads it.
+extern bool manualView;
+
+class ChartView : public QtCharts::QChartView
+{
+    Q_OBJECT
+public:
+    explicit ChartView(QtCharts::QChart *chart, QWidget *parent = nullptr);
+
+    // Who moves the time axis for a pan or zoom: the live chart prepares the curves of the new
+    // window before the axis moves, so the chart lays its curves out once. Without a handler the
+    // axis is moved directly.
+    using WindowHandler = std::function<void(const QDateTime &min, const QDateTime &max)>;
+    void setWindowHandler(WindowHandler handler) { m_windowHandler = std::move(handler); }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    int lastX = 0;
+    int lastY = 0;
+    bool leftPressed = false;
+    bool ctrlHeld = false;
+    WindowHandler m_windowHandler;
+
+    QtCharts::QDateTimeAxis *timeAxis() const;
+    void moveWindow(const QDateTime &min, const QDateTime &max);
+};

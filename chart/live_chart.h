@@ -1,0 +1,171 @@
+#pragma once
+// The display page's real-time chart: eight curves over wall-clock time, one sample a second into
+// the run's sample store, value axes that grow past readings, a time axis that follows the clock
+// (accumulated or scrolling), four sets of curves, user axis ranges and a picture export.
+//
+// The samples live once, in the recorder's store. Each shown series holds only what its plot can
+// show: the decimated view of the visible time range, recomputed when the range, the plot's
+// width or the data change, at a cost set by the plot's width rather than the run's length.
+
+#include "chart_view.h"
+#include "curve_styles.h"
+#include "decimated_view.h"
+#include "sampling_rule.h"
+#include "user_range.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPixmap>
+#include <QPointer>
+
+#include <array>
+
+namespace QtCharts {
+class QCategoryAxis;
+class QChart;
+class QDateTimeAxis;
+class QLineSeries;
+class QSplineSeries;
+class QXYSeries;
+} // namespace QtCharts
+namespace proto {
+struct LiveValues;
+}
+
+class QPushButton;
+class Recorder;
+
+class LiveChart : public QObject
+{
+    Q_OBJECT
+public:
+    enum class View
+    {
+        Default,
+        EleCap,
+        CpuNtc,
+        Mos
+    };
+    enum DisplayMode
+    {
+        Accumulated = 1,
+        Scrolling = 2
+    };
+
+    LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *parent = nullptr);
+    ~LiveChart() override;
+
+    ChartView *view() const { return m_view; }
+    QtCharts::QChart *chart() const { return m_chart; }
+    QtCharts::QDateTimeAxis *timeAxis() const { return m_timeAxis; }
+    // 0 left, 1 right 1, 2 right 2.
+    QtCharts::QCategoryAxis *valueAxis(int index) const { return m_valueAxes[size_t(index)]; }
+    // The series that draws a slot now (a spline while the visible samples are few).
+    QtCharts::QXYSeries *series(int slot) const;
+    bool isShown(int slot) const { return m_slots[size_t(slot)].shown; }
+    View currentView() const;
+
+    int displayMode() const { return m_displayMode; }
+    void setDisplayMode(int mode) { m_displayMode = mode; }
+    double axisTop(int index) const { return m_axisTop[size_t(index)]; }
+    double quantityPeak(int slot) const { return m_quantityPeak[size_t(slot)]; }
+    qint64 anchorMinSecs() const { return m_anchorMinSecs; }
+    qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
+
+    // Curve styles (entries 0 … 7 are the slots) and the theme.
+    const QVector<CurveStyle> &curveStyles() const { return m_curveStyles; }
+    void setCurveColor(int entry, const QColor &color);
+    void setCurveWidth(int entry, qreal width);
+    void setTheme(QtCharts::QChart::ChartTheme theme);
+    void repenAll();
+    // Axis lines take the colours of the current view's curves.
+    void colourAxesForView();
+
+    // The buttons that show which view is active; they get the active/inactive styles.
+    void setViewButtons(QPushButton *eleCap, QPushButton *cpuNtc, QPushButton *mos);
+
+    // The tick: samples when the rule says so. Returns whether a sample was taken.
+    bool tick(const TickState &state, const proto::LiveValues &live);
+    // One sample: a recorded row, grown axes, the time axis followed, the view refreshed.
+    void sample(const SampleValues &values);
+    // A new run or device: the time axis shows min … max and remembers them.
+    void reanchor(qint64 minSecs, qint64 maxSecs);
+    void toggleView(View view);
+    void RangChang_slot();
+    // The current axis range an identified model asks for (unless the user fixed one).
+    void setCurrentAxisRange(double minimum, double maximum);
+
+    // The view's picture with a 50 px caption band on top.
+    QPixmap captionedImage(const QString &caption) const;
+    static QString imageCaption(const QString &title, const QString &model, const QDateTime &when);
+    // Asks for a file name and saves the captioned picture; false if cancelled or not written.
+    bool exportImage(QWidget *dialogParent, const QString &title, const QString &model);
+
+    // Recomputes what the shown series hold for the visible time range.
+    void refreshVisible();
+    // Moves the time axis to min … max with the shown series already holding that window.
+    void showWindow(const QDateTime &min, const QDateTime &max);
+    // Heap bytes per recorded row held by the store, the pyramid and the series.
+    double bytesPerSample() const;
+    const MinMaxPyramid &pyramid() const { return m_pyramid; }
+
+private:
+    struct Slot
+    {
+        QtCharts::QSplineSeries *spline = nullptr;
+        QtCharts::QLineSeries *line = nullptr;
+        bool shown = false;
+    };
+    struct AxisUse
+    {
+        int axis;
+        int slot;
+        const char *unit;
+        int decimals;
+    };
+
+    void buildSeries();
+    void buildAxes();
+    QtCharts::QXYSeries *active(int slot) const;
+    void showSlot(int slot);
+    void hideSlot(int slot);
+    void useLineSeries(bool line);
+    static QVector<AxisUse> axesOf(View view);
+    static QVector<int> slotsOf(View view);
+    bool &flagOf(View view);
+    QPushButton *buttonOf(View view) const;
+    void applyViewRanges(View view, bool toggling);
+    void growAxes(const SampleValues &values);
+    // The window the clock asks for after a sample, or an invalid min if it stays.
+    QPair<QDateTime, QDateTime> followedWindow() const;
+    void fillSeries(qint64 t0, qint64 t1, bool layoutFollows);
+    void onRecorderCleared();
+    void scheduleRefresh();
+
+    Recorder &m_recorder;
+    UserRangeSource m_userRanges;
+    MinMaxPyramid m_pyramid;
+    QtCharts::QChart *m_chart = nullptr;
+    QPointer<ChartView> m_view;
+    QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
+    std::array<QtCharts::QCategoryAxis *, 3> m_valueAxes{};
+    std::array<Slot, kPlotSlots> m_slots;
+    QVector<CurveStyle> m_curveStyles;
+    std::array<QPushButton *, 3> m_viewButtons{}; // eleCap, cpuNtc, mos
+
+    int m_displayMode = Accumulated;
+    bool eleCapView = false;
+    bool cpuNtcView = false;
+    bool mosView = false;
+    QDateTime viewStart;
+    qint64 m_anchorMinSecs = 0;
+    qint64 m_anchorMaxSecs = 0;
+    std::array<double, 3> m_axisTop{{20, 10, 10}};
+    std::array<double, kPlotSlots> m_quantityPeak{{20, 10, 10, 5, 5, 5, 5, 100}};
+
+    bool m_lineMode = false;
+    bool m_inSample = false;
+    bool m_movingWindow = false;
+    bool m_refreshQueued = false;
+    QVector<QPointF> m_points;
+};

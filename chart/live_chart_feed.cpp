@@ -1,0 +1,128 @@
+// Sampling, the time axis' follow and the decimated view the shown series hold.
+
+#include "live_chart.h"
+
+#include "chart_log.h"
+#include "chart_view.h"
+#include "clock.h"
+#include "recorder.h"
+
+#include <QChart>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QSplineSeries>
+
+using namespace QtCharts;
+
+bool LiveChart::tick(const TickState &state, const proto::LiveValues &live)
+{
+    if (!shouldSample(state))
+        return false;
+    sample(sampleValuesOf(live));
+    return true;
+}
+
+void LiveChart::sample(const SampleValues &values)
+{
+    // The axis changes below would each refresh the view; one refresh at the end suffices.
+    m_inSample = true;
+    m_recorder.record(Clock::now(), values);
+    growAxes(values);
+    const QPair<QDateTime, QDateTime> window = followedWindow();
+    m_inSample = false;
+    if (window.first.isValid())
+        showWindow(window.first, window.second);
+    else
+        refreshVisible();
+    qCDebug(lcChart) << "record_data";
+}
+
+QPair<QDateTime, QDateTime> LiveChart::followedWindow() const
+{
+    const QDateTime now = Clock::now();
+    if (m_displayMode == Scrolling) {
+        const qint64 nowSecs = now.toSecsSinceEpoch();
+        if (nowSecs <= m_anchorMaxSecs)
+            return {};
+        // now − 10 s … now, then one tick (a tenth of the window) later: the newest second stays
+        // in view with a second to spare.
+        const QDateTime end = QDateTime::fromSecsSinceEpoch(nowSecs);
+        const qint64 tickMs = 10000 / qMax(1, m_timeAxis->tickCount());
+        return {end.addSecs(-10).addMSecs(tickMs), end.addMSecs(tickMs)};
+    }
+    if (m_recorder.store().size() > 10 && !manualView)
+        return {QDateTime::fromSecsSinceEpoch(m_anchorMinSecs), now.addSecs(1)};
+    return {};
+}
+
+void LiveChart::reanchor(qint64 minSecs, qint64 maxSecs)
+{
+    m_anchorMinSecs = minSecs;
+    m_anchorMaxSecs = maxSecs;
+    showWindow(QDateTime::fromSecsSinceEpoch(minSecs), QDateTime::fromSecsSinceEpoch(maxSecs));
+}
+
+void LiveChart::onRecorderCleared()
+{
+    m_pyramid.reset();
+    for (Slot &s : m_slots) {
+        s.spline->clear();
+        s.line->clear();
+    }
+    refreshVisible();
+}
+
+void LiveChart::useLineSeries(bool line)
+{
+    if (line == m_lineMode)
+        return;
+    // Swap every shown slot in slot order so the legend keeps its order.
+    QVector<int> shown;
+    for (int slot = 0; slot < kPlotSlots; ++slot) {
+        if (m_slots[size_t(slot)].shown) {
+            shown.append(slot);
+            hideSlot(slot);
+        }
+    }
+    m_lineMode = line;
+    for (int slot : shown)
+        showSlot(slot);
+}
+
+void LiveChart::refreshVisible()
+{
+    if (m_inSample)
+        return;
+    fillSeries(m_timeAxis->min().toMSecsSinceEpoch(), m_timeAxis->max().toMSecsSinceEpoch(), false);
+}
+
+void LiveChart::showWindow(const QDateTime &min, const QDateTime &max)
+{
+    const bool moves = min != m_timeAxis->min() || max != m_timeAxis->max();
+    fillSeries(min.toMSecsSinceEpoch(), max.toMSecsSinceEpoch(), moves);
+    m_movingWindow = true;
+    m_timeAxis->setRange(min, max);
+    m_movingWindow = false;
+}
+
+// When the axis is about to move, the chart lays the curves out again anyway: the new points
+// go in silently and are laid out once, with the new range. Splines need the replace signal to
+// recompute their control points, and are cheap because they are short.
+void LiveChart::fillSeries(qint64 t0, qint64 t1, bool layoutFollows)
+{
+    const SampleStore &store = m_recorder.store();
+    m_pyramid.sync(store);
+    const int columns = qMax(1, int(m_chart->plotArea().width()));
+    const ColumnSpans spans = columnSpans(store, t0, t1, columns);
+    useLineSeries(spans.visibleRows() > columns / 4);
+    for (int slot = 0; slot < kPlotSlots; ++slot) {
+        if (!m_slots[size_t(slot)].shown)
+            continue;
+        decimatedPoints(store, m_pyramid, slot, spans, m_points);
+        QXYSeries *series = active(slot);
+        const bool silent = layoutFollows && m_lineMode;
+        const bool wasBlocked = series->blockSignals(silent);
+        series->replace(m_points);
+        series->blockSignals(wasBlocked);
+    }
+}

@@ -1,0 +1,24 @@
+#pragma once
+// When the 500 ms chart tick takes a sample: on odd ticks only (one sample a second), never during
+// a bus scan; an NV05-family instrument (family 4) always, an HK07-family one (family 1) only while
+// a run is active on both sides.
+
+#include <QtGlobal>
+
+struct TickState
+{
+    quint32 tickCounter = 0;
+    bool curveRunFlag = false;
+    bool deviceRunning = false;
+    quint8 familyCode = 0;
+    bool scanBusy = false;
+};
+
+inline bool shouldSample(const TickState &s)
+{
+    if (s.scanBusy || (s.tickCounter & 1u) == 0)
+        return false;
+    if (s.curveRunFlag && s.deviceRunning)
+        return s.familyCode == 1 || s.familyCode == 4;
+    return s.familyCode == 4;
+}
