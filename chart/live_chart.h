@@ -75,6 +75,8 @@ public:
     // Curve styles (entries 0 … 7 are the slots) and the theme.
     const QVector<CurveStyle> &curveStyles() const { return m_curveStyles; }
     void setCurveColor(int entry, const QColor &color);
+    // The entry's colour for later pens; the curve keeps its pen until then.
+    void setStoredCurveColor(int entry, const QColor &color) { m_curveStyles[entry].color = color; }
     void setCurveWidth(int entry, qreal width);
     void setTheme(QtCharts::QChart::ChartTheme theme);
     void repenAll();

@@ -1,0 +1,174 @@
+#include "curve_panel.h"
+
+#include "chart_log.h"
+#include "curve_styles.h"
+#include "live_chart.h"
+#include "setting.h"
+#include "ui_curvepanel.h"
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+
+namespace {
+
+const char kOkStyle[] =
+    "QPushButton{background-color: rgb(126, 236, 236);color: black;border:2px groove "
+    "gray;border-radius:10px;padding:2px 4px;border-style: outset;} "
+    "QPushButton:hover{background-color:rgb(126, 255, 206); color: black;} "
+    "QPushButton:pressed{background-color:rgb(0, 255, 0);border-style: inset;}";
+
+const QStringList kWidthTexts = {"0.5", "1.0", "1.5", "2.0", "2.5", "3.0"};
+
+using ColorSlot = void (CurvePanel::*)();
+using WidthSlot = void (CurvePanel::*)(int);
+const ColorSlot kColorSlots[8] = {&CurvePanel::onBtn_1_Slot, &CurvePanel::onBtn_2_Slot,
+                                  &CurvePanel::onBtn_3_Slot, &CurvePanel::onBtn_4_Slot,
+                                  &CurvePanel::onBtn_5_Slot, &CurvePanel::onBtn_6_Slot,
+                                  &CurvePanel::onBtn_7_Slot, &CurvePanel::onBtn_8_Slot};
+const WidthSlot kWidthSlots[8] = {&CurvePanel::onCBox_1_Slot, &CurvePanel::onCBox_2_Slot,
+                                  &CurvePanel::onCBox_3_Slot, &CurvePanel::onCBox_4_Slot,
+                                  &CurvePanel::onCBox_5_Slot, &CurvePanel::onCBox_6_Slot,
+                                  &CurvePanel::onCBox_7_Slot, &CurvePanel::onCBox_8_Slot};
+
+QString swatchStyle(const QColor &color)
+{
+    return QString("background:rgb(%1,%2,%3)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue());
+}
+
+} // namespace
+
+CurvePanel::CurvePanel(LiveChart &chart, QWidget *dialogParent, QWidget *area)
+    : QWidget(area), ui(new Ui::CurvePanel), m_chart(chart), m_dialogParent(dialogParent)
+{
+    ui->setupUi(this);
+    build();
+}
+
+CurvePanel::~CurvePanel()
+{
+    delete ui;
+}
+
+CurvePanel *CurvePanel::openOver(QPointer<CurvePanel> &current, LiveChart &chart,
+                                 QWidget *dialogParent, QWidget *area)
+{
+    delete current.data();
+    auto *panel = new CurvePanel(chart, dialogParent, area);
+    current = panel;
+    panel->m_open = true;
+    const int dx = (area->width() - panel->width()) / 2;
+    const int dy = (area->height() - panel->height()) / 2;
+    qCDebug(lcChart) << "X:" << dx;
+    qCDebug(lcChart) << "Y:" << dy;
+    panel->setGeometry(dx - 100, dy - 100, 320, 330);
+    panel->show();
+    panel->raise();
+    return panel;
+}
+
+QWidget *CurvePanel::centred(QWidget *inner)
+{
+    auto *container = new QWidget;
+    auto *layout = new QHBoxLayout(container);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(inner, 0, Qt::AlignHCenter | Qt::AlignVCenter);
+    return container;
+}
+
+void CurvePanel::build()
+{
+    QTableWidget *table = ui->curve_table;
+    table->setSpan(9, 0, 1, 3);
+
+    auto *ok = new QPushButton(tr("确定"));
+    ok->setObjectName("curve_ok");
+    ok->setStyleSheet(kOkStyle);
+    connect(ok, &QPushButton::clicked, this, &CurvePanel::onBtn_close_Slot);
+    table->setCellWidget(9, 0, centred(ok));
+
+    const Setting settings;
+    for (int entry = 0; entry < 8; ++entry) {
+        const QString label = tr(kCurveKeys[entry].rowLabel);
+        // The colour is read again from the file; the pens stay as they are.
+        const QColor color = colorFromKeyText(settings.read(kCurveKeys[entry].colorKey));
+        m_chart.setStoredCurveColor(entry, color);
+        auto *button = new QPushButton;
+        button->setObjectName(QString("curve_color_%1").arg(entry + 1));
+        button->setAccessibleName(label + " " + tr("曲线颜色"));
+        button->setStyleSheet(swatchStyle(color));
+        connect(button, &QPushButton::clicked, this, kColorSlots[entry]);
+        m_colorButtons[size_t(entry)] = button;
+        table->setCellWidget(entry, 1, centred(button));
+
+        auto *box = new QComboBox;
+        box->setObjectName(QString("curve_width_%1").arg(entry + 1));
+        box->setAccessibleName(label + " " + tr("曲线宽度"));
+        box->addItems(kWidthTexts);
+        box->setCurrentIndex(
+            qMax(0, kWidthTexts.indexOf(settings.read(kCurveKeys[entry].widthKey))));
+        m_widthBoxes[size_t(entry)] = box;
+        table->setCellWidget(entry, 2, centred(box));
+    }
+    m_themeBox = new QComboBox;
+    m_themeBox->setObjectName("curve_theme");
+    m_themeBox->setAccessibleName(tr("背景颜色风格："));
+    m_themeBox->addItems(chartThemeNames());
+    m_themeBox->setCurrentIndex(qMax(0, chartThemeNames().indexOf(settings.read("ChartTheme"))));
+    table->setCellWidget(8, 1, centred(m_themeBox));
+
+    // Connected only now, so that selecting the stored items changes nothing.
+    for (int entry = 0; entry < 8; ++entry)
+        connect(m_widthBoxes[size_t(entry)], QOverload<int>::of(&QComboBox::currentIndexChanged),
+                this, kWidthSlots[entry]);
+    connect(m_themeBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &CurvePanel::onCBox_9_Slot);
+
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setMinimumSectionSize(100);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void CurvePanel::chooseColor(int entry)
+{
+    const QColor current = m_chart.curveStyles()[entry].color;
+    QColor chosen = QColorDialog::getColor(current, m_dialogParent, QString());
+    if (!chosen.isValid())
+        chosen = current;
+    m_colorButtons[size_t(entry)]->setStyleSheet(swatchStyle(chosen));
+    m_chart.setCurveColor(entry, chosen);
+    m_chart.colourAxesForView();
+    Setting().write(kCurveKeys[entry].colorKey, colorKeyText(chosen));
+}
+
+void CurvePanel::chooseWidth(int entry, int index)
+{
+    if (index < 0 || index >= kWidthTexts.size())
+        return;
+    const qreal width = 0.5 * (index + 1);
+    m_chart.setCurveWidth(entry, width);
+    Setting().write(kCurveKeys[entry].widthKey, widthKeyText(width));
+}
+
+void CurvePanel::onCBox_9_Slot(int linew)
+{
+    if (linew >= 0 && linew < chartThemeNames().size()) {
+        m_chart.setTheme(QtCharts::QChart::ChartTheme(linew));
+        Setting().write("ChartTheme", chartThemeNames().at(linew));
+    }
+    m_chart.repenAll();
+}
+
+void CurvePanel::onBtn_close_Slot()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    hide();
+}

@@ -1,0 +1,158 @@
+#include "custom_coordinates.h"
+
+#include "setting.h"
+#include "ui_customcoordinates.h"
+
+#include <QDoubleValidator>
+#include <QEvent>
+
+namespace {
+
+struct RowKeys
+{
+    const char *name; // object names edit_<name>_Min, edit_<name>_Max, btn_<name>
+    const char *minKey;
+    const char *maxKey;
+    const char *enabledKey;
+    double bottom;
+    double top;
+    int decimals;
+};
+
+const RowKeys kRowKeys[customcoordinates::kRows] = {
+    {"VBUS", "Vbus_Min_Value", "Vbus_Max_Value", "VbusIsOpen", 0, 1000, 2},
+    {"IBUS", "Ibus_Min_Value", "Ibus_Max_Value", "IbusIsOpen", -100, 100, 2},
+    {"POWER", "Powe_Min_Value", "Powe_Max_Value", "PoweIsOpen", 0, 100000, 2},
+    {"PD", "PD_Min_Value", "PD_Max_Value", "PDIsOpen", 0, 100000, 2},
+    {"PM", "PM_Min_Value", "PM_Max_Value", "PMIsOpen", 0, 1000000, 2},
+    {"CC1", "CC1_Min_Value", "CC1_Max_Value", "CC1IsOpen", -100, 200, 2},
+    {"CC2", "CC2_Min_Value", "CC2_Max_Value", "CC2IsOpen", -100, 200, 2},
+    {"CPU", "CPU_Min_Value", "CPU_Max_Value", "CPUIsOpen", -100, 200, 1},
+};
+
+const char kEnabledStyle[] =
+    "QPushButton{background-color:rgb(62, 62, 62); color: rgb(217, 102, 255);border:2px groove "
+    "green;border-radius:10px;padding:2px 4px;border-style: outset;} "
+    "QPushButton:hover{background-color:rgb(62, 62, 62); color: rgb(217, 102, 255);border:2px "
+    "groove green;border-radius:10px;padding:2px 4px;border-style: "
+    "outset;}QPushButton:pressed{background-color:rgb(0, 255, 0);border-style: inset;}";
+const char kDisabledStyle[] =
+    "QPushButton{background-color: rgb(62, 62, 62);border-radius: 5px;color: rgb(255, 255, "
+    "255);border:2px groove gray;border-radius:10px;padding:2px 4px;border-style: outset;} "
+    "QPushButton:hover{background-color:rgb(62, 62, 62); color: rgb(217, 102, 255);border:2px "
+    "groove green;border-radius:10px;padding:2px 4px;border-style: "
+    "outset;}QPushButton:pressed{background-color:rgb(0, 255, 0);border-style: inset;}";
+
+float readFloat(const Setting &settings, const char *key)
+{
+    return settings.read(key).toFloat(); // missing or not a number: 0
+}
+
+} // namespace
+
+customcoordinates::customcoordinates(QWidget *parent)
+    : QWidget(parent), ui(new Ui::customcoordinates)
+{
+    ui->setupUi(this);
+    const Setting settings;
+    for (int row = 0; row < kRows; ++row) {
+        const RowKeys &keys = kRowKeys[row];
+        for (bool maximum : {false, true}) {
+            auto *validator = new QDoubleValidator(keys.bottom, keys.top, keys.decimals, this);
+            // The program writes and reads numbers with a '.', whatever the desktop's locale.
+            validator->setLocale(QLocale::c());
+            edit(row, maximum)->setValidator(validator);
+        }
+        m_rows[size_t(row)] = {settings.read(keys.enabledKey).toInt() != 0,
+                               readFloat(settings, keys.minKey), readFloat(settings, keys.maxKey)};
+        showRowState(row);
+    }
+    applyAccessibleNames();
+}
+
+customcoordinates::~customcoordinates()
+{
+    delete ui;
+}
+
+UserRange customcoordinates::range(int row) const
+{
+    return row >= 0 && row < kRows ? m_rows[size_t(row)] : UserRange{};
+}
+
+QLineEdit *customcoordinates::edit(int row, bool maximum) const
+{
+    return findChild<QLineEdit *>(
+        QString("edit_%1_%2").arg(kRowKeys[row].name, maximum ? "Max" : "Min"));
+}
+
+QPushButton *customcoordinates::button(int row) const
+{
+    return findChild<QPushButton *>(QString("btn_%1").arg(kRowKeys[row].name));
+}
+
+void customcoordinates::showRowState(int row)
+{
+    const UserRange &r = m_rows[size_t(row)];
+    const int decimals = kRowKeys[row].decimals;
+    edit(row, false)->setText(QString::number(double(r.min), 'f', decimals));
+    edit(row, true)->setText(QString::number(double(r.max), 'f', decimals));
+    showToggle(row);
+}
+
+void customcoordinates::showToggle(int row)
+{
+    const bool enabled = m_rows[size_t(row)].enabled;
+    button(row)->setText(enabled ? tr("启用") : tr("关闭"));
+    button(row)->setStyleSheet(enabled ? kEnabledStyle : kDisabledStyle);
+}
+
+void customcoordinates::applyAccessibleNames()
+{
+    const QString labels[kRows] = {ui->label_VBUS->text(),  ui->label_IBUS->text(),
+                                   ui->label_POWER->text(), ui->label_PD->text(),
+                                   ui->label_PM->text(),    ui->label_CC1->text(),
+                                   ui->label_CC2->text(),   ui->label_CPU->text()};
+    for (int row = 0; row < kRows; ++row) {
+        edit(row, false)->setAccessibleName(labels[row] + " " + tr("最小值"));
+        edit(row, true)->setAccessibleName(labels[row] + " " + tr("最大值"));
+        button(row)->setAccessibleName(labels[row] + " " + tr("当前状态"));
+    }
+}
+
+void customcoordinates::editBound(int row, bool maximum)
+{
+    const RowKeys &keys = kRowKeys[row];
+    UserRange &r = m_rows[size_t(row)];
+    const float value = edit(row, maximum)->text().toFloat();
+    (maximum ? r.max : r.min) = value;
+    Setting().write(maximum ? keys.maxKey : keys.minKey,
+                    QString::number(double(value), 'f', keys.decimals));
+    if (r.enabled)
+        emit RangChang_signal();
+}
+
+void customcoordinates::toggleRow(int row)
+{
+    UserRange &r = m_rows[size_t(row)];
+    r.enabled = !r.enabled;
+    showToggle(row);
+    Setting().write(kRowKeys[row].enabledKey, r.enabled ? "1" : "0");
+    emit RangChang_signal();
+}
+
+void customcoordinates::on_btn_CLOS_SET_clicked()
+{
+    hide();
+}
+
+void customcoordinates::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        for (int row = 0; row < kRows; ++row)
+            showRowState(row);
+        applyAccessibleNames();
+    }
+    QWidget::changeEvent(event);
+}

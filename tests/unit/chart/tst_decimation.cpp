@@ -1,0 +1,168 @@
+// The pyramid and the decimated view against brute force over random data and random ranges:
+// per pixel column the points a series gets reach exactly the lowest and highest sample.
+
+#include "decimated_view.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+class TestDecimation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pyramidMatchesBruteForce();
+    void columnsKeepTheEnvelope_data();
+    void columnsKeepTheEnvelope();
+    void storeClearRebuilds();
+};
+
+namespace {
+
+// Rows one second apart with occasional gaps (the instrument or the program paused).
+void fill(SampleStore &store, QRandomGenerator &rng, qint64 rows)
+{
+    qint64 t = 1700000000000;
+    for (qint64 i = 0; i < rows; ++i) {
+        SampleValues v{};
+        for (float &x : v)
+            x = float(rng.bounded(2000.0) - 1000.0);
+        // Long flat stretches, where first, last and extremes coincide.
+        if (i % 997 < 300)
+            v.fill(1.0f);
+        store.append(t, v);
+        t += rng.bounded(50) == 0 ? 1000 * rng.bounded(1, 600) : 1000;
+    }
+}
+
+} // namespace
+
+void TestDecimation::pyramidMatchesBruteForce()
+{
+    QRandomGenerator rng(7);
+    SampleStore store;
+    MinMaxPyramid pyramid;
+    // Grow in steps so that incremental additions and partial blocks are both exercised.
+    for (qint64 target : {1, 9, 64, 65, 700, 5000, 40000}) {
+        while (store.size() < target) {
+            SampleValues v{};
+            for (float &x : v)
+                x = float(rng.bounded(100.0) - 50.0);
+            store.append(store.size() * 1000, v);
+        }
+        pyramid.sync(store);
+        QCOMPARE(pyramid.rows(), store.size());
+        for (int trial = 0; trial < 200; ++trial) {
+            const qint64 a = rng.bounded(int(store.size()));
+            const qint64 b = a + rng.bounded(int(store.size() - a));
+            const int slot = rng.bounded(kPlotSlots);
+            float lo = std::numeric_limits<float>::max();
+            float hi = std::numeric_limits<float>::lowest();
+            for (qint64 r = a; r <= b; ++r) {
+                lo = std::min(lo, store.value(r, kSlotQuantity[size_t(slot)]));
+                hi = std::max(hi, store.value(r, kSlotQuantity[size_t(slot)]));
+            }
+            const MinMaxPyramid::Extent e = pyramid.extent(store, slot, a, b);
+            QCOMPARE(e.min, lo);
+            QCOMPARE(e.max, hi);
+        }
+    }
+}
+
+void TestDecimation::columnsKeepTheEnvelope_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("few rows, wide plot") << 300 << 900;
+    QTest::newRow("dense") << 60000 << 850;
+    QTest::newRow("very dense, narrow") << 200000 << 37;
+}
+
+void TestDecimation::columnsKeepTheEnvelope()
+{
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QRandomGenerator rng(quint32(rows + columns));
+    SampleStore store;
+    fill(store, rng, rows);
+    MinMaxPyramid pyramid;
+    pyramid.sync(store);
+    const qint64 first = store.time(0);
+    const qint64 last = store.time(store.size() - 1);
+
+    QVector<QPointF> points;
+    for (int trial = 0; trial < 25; ++trial) {
+        // Ranges inside, around and partly outside the data.
+        const qint64 t0 = first - 5000 + qint64(rng.bounded(double(last - first)));
+        const qint64 t1 = t0 + 1000 + qint64(rng.bounded(double(last - first + 10000)));
+        const ColumnSpans spans = columnSpans(store, t0, t1, columns);
+        const int slot = rng.bounded(kPlotSlots);
+        const Quantity q = kSlotQuantity[size_t(slot)];
+        decimatedPoints(store, pyramid, slot, spans, points);
+
+        QVector<float> dataLo(columns, std::numeric_limits<float>::max());
+        QVector<float> dataHi(columns, std::numeric_limits<float>::lowest());
+        QVector<float> shownLo = dataLo;
+        QVector<float> shownHi = dataHi;
+        QVector<qint64> bounds;
+        for (int c = 0; c <= columns; ++c)
+            bounds.append(columnStart(t0, t1, columns, c));
+        auto columnOf = [&](qint64 t) {
+            const auto it = std::upper_bound(bounds.begin(), bounds.end(), t);
+            const int c = int(it - bounds.begin()) - 1;
+            return c >= 0 && c < columns ? c : -1;
+        };
+        qint64 visible = 0;
+        for (qint64 r = 0; r < store.size(); ++r) {
+            const int c = columnOf(store.time(r));
+            if (c < 0)
+                continue;
+            ++visible;
+            dataLo[c] = std::min(dataLo[c], store.value(r, q));
+            dataHi[c] = std::max(dataHi[c], store.value(r, q));
+        }
+        QCOMPARE(spans.visibleRows(), visible);
+        for (int i = 0; i < points.size(); ++i) {
+            if (i > 0)
+                QVERIFY(points[i].x() >= points[i - 1].x());
+            const int c = columnOf(qint64(points[i].x()));
+            if (c < 0)
+                continue; // the neighbours just outside the range
+            shownLo[c] = std::min(shownLo[c], float(points[i].y()));
+            shownHi[c] = std::max(shownHi[c], float(points[i].y()));
+        }
+        QCOMPARE(shownLo, dataLo);
+        QCOMPARE(shownHi, dataHi);
+        // A few points per column at most, plus the two neighbours.
+        QVERIFY(points.size() <= 2 * columns + 2 || !spans.dense());
+    }
+}
+
+void TestDecimation::storeClearRebuilds()
+{
+    SampleStore store;
+    MinMaxPyramid pyramid;
+    SampleValues high{};
+    high.fill(90);
+    for (int i = 0; i < 100; ++i)
+        store.append(i, high);
+    pyramid.sync(store);
+    QCOMPARE(pyramid.extent(store, 0, 0, 99).max, 90.0f);
+
+    // A cleared store that grew back past the old size must not keep the old extremes.
+    store.clear();
+    SampleValues low{};
+    low.fill(1);
+    for (int i = 0; i < 150; ++i)
+        store.append(i, low);
+    QVERIFY(pyramid.sync(store));
+    QCOMPARE(pyramid.rows(), qint64(150));
+    QCOMPARE(pyramid.extent(store, 0, 0, 149).max, 1.0f);
+    QVERIFY(!pyramid.sync(store));
+}
+
+QTEST_MAIN(TestDecimation)
+#include "tst_decimation.moc"
