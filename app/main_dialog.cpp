@@ -77,6 +77,7 @@ MainDialog::MainDialog(QWidget *parent)
     IconHelper::shared().applyGlyph(ui->NV05_settings_btnReturn, QChar(glyph::Return), 16);
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
+    buildChart();
 
     m_devices = new BusDeviceList(*m_link, ui->device_treeWidget, ui->label_searching, this);
     connect(m_devices, &BusDeviceList::currentDeviceChanged, this,

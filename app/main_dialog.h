@@ -18,10 +18,14 @@ class QAbstractButton;
 class QTimer;
 class QToolButton;
 class BusDeviceList;
+class CurvePanel;
 class DeviceInfoUI;
 class DisplayPageController;
 class InterfaceLanguage;
+class LiveChart;
+class Recorder;
 class USBThread;
+class customcoordinates;
 class my_thread;
 
 class MainDialog : public QDialog
@@ -43,6 +47,13 @@ public:
     QString modelWord() const { return m_link->modelWord(); }
     const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
     qint64 anchorMinSecs() const { return m_anchorMinSecs; }
+    // The run's recorded table (also the chart's samples), the chart and its two panels.
+    Recorder &recorder() const { return *m_recorder; }
+    LiveChart &liveChart() const { return *m_liveChart; }
+    customcoordinates *axisRangePanel() const { return m_axisRangePanel; }
+    CurvePanel *curvePanel() const;
+    // The 500 ms tick's timer, for tests that step record_data() themselves.
+    QTimer *chartTickTimer() const { return chartTimer; }
     qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
     // The display page's controller: the chart gives it the axis-range panel, the recorder the
     // saving of a stopped run.
@@ -95,6 +106,12 @@ public slots:
     void onAct4Clicked_Slot();
     void onAct5Clicked_Slot();
 
+    // live chart
+    void RangChang_slot();
+    void on_disp_btn_dp_dm_clicked();
+    void on_disp_btn_cc1_cc2_clicked();
+    void on_disp_btn_temp_clicked();
+
     // USB link
     void usbconnect(const QString &dev_str);
     void usbdisconnect();
@@ -145,6 +162,7 @@ private:
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void restartChartWindow();
+    void buildChart();
     void resetRunButtonAfterStop();
     QString deviceTitle(const QString &tail) const;
     void explainOpenFailure();
@@ -179,6 +197,10 @@ private:
     qint64 m_anchorMaxSecs = 0;
 
     DisplayPageController *m_displayPage = nullptr;
+    Recorder *m_recorder = nullptr;
+    LiveChart *m_liveChart = nullptr;
+    customcoordinates *m_axisRangePanel = nullptr;
+    QPointer<CurvePanel> m_curvePanel;
 
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;

@@ -4,8 +4,10 @@
 #include "main_dialog.h"
 
 #include "bus_device_list.h"
+#include "clock.h"
 #include "device_info_ui.h"
 #include "device_link.h"
+#include "live_chart.h"
 #include "my_thread.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
@@ -62,7 +64,9 @@ void MainDialog::sendCommand(quint8 code)
 void MainDialog::record_data()
 {
     m_link->pollTick();
-    // The chart sample and the recorded row of odd ticks are added here by the live chart.
+    m_liveChart->tick({m_link->tickCounter(), m_link->curveRunFlag(), m_link->state().deviceRunning,
+                       m_link->familyCode(), m_link->scanBusy()},
+                      m_link->live());
 }
 
 void MainDialog::readStep()
@@ -133,7 +137,7 @@ void MainDialog::identifyModel()
 
 void MainDialog::restartChartWindow()
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = Clock::now();
     m_anchorMinSecs = now.toSecsSinceEpoch();
     m_anchorMaxSecs = now.addSecs(10).toSecsSinceEpoch();
     emit chartWindowRestarted(m_anchorMinSecs, m_anchorMaxSecs);

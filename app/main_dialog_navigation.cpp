@@ -452,25 +452,8 @@ void MainDialog::refreshTexts()
     m_devices->retranslate(); // the items keep their own state, not their master/slave captions
 }
 
-// The chart menu's first five actions belong to the live chart, which is not part of the
-// program yet; until it is, they only say so in the log.
+// The chart menu's data export belongs to the recorded table; the other actions are the chart's.
 void MainDialog::onAct1Clicked_Slot()
 {
     qCDebug(lcApp) << "chart export (csv): no chart yet";
-}
-void MainDialog::onAct2Clicked_Slot()
-{
-    qCDebug(lcApp) << "chart export (png): no chart yet";
-}
-void MainDialog::onAct3Clicked_Slot()
-{
-    qCDebug(lcApp) << "curve settings: no chart yet";
-}
-void MainDialog::onAct4Clicked_Slot()
-{
-    qCDebug(lcApp) << "accumulated view: no chart yet";
-}
-void MainDialog::onAct5Clicked_Slot()
-{
-    qCDebug(lcApp) << "scrolling view: no chart yet";
 }

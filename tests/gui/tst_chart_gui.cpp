@@ -1,0 +1,338 @@
+// The live chart in the real main dialog against the simulated instrument: when it samples, the
+// follow modes from the chart menu, the view buttons, the curve and axis-range panels and their
+// settings, and the picture export. With CHART_SHOTS_DIR set it also writes screenshots of the
+// chart after a simulated hour, in every view and theme.
+
+#include "gui_fixture.h"
+
+#include "instrument.h"
+
+#include "chart_view.h"
+#include "clock.h"
+#include "curve_panel.h"
+#include "custom_coordinates.h"
+#include "live_chart.h"
+#include "recorder.h"
+#include "setting.h"
+
+#include <QCategoryAxis>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QXYSeries>
+
+using namespace QtCharts;
+
+namespace {
+
+// Answers the next modal dialog of type T with `answer`, as soon as it shows.
+template <typename T> void answerNextModal(std::function<void(T *)> answer)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start(10);
+}
+
+class ChartRig : public GuiFixture
+{
+public:
+    explicit ChartRig(const QString &demo) : GuiFixture(demo)
+    {
+        Clock::setSource([this] { return now; });
+    }
+    ~ChartRig() { Clock::setSource({}); }
+
+    MainDialog &openIdentified()
+    {
+        open();
+        if (!waitForScanEnd())
+            qFatal("no bus scan");
+        dialog->chartTickTimer()->stop(); // the test steps the tick itself
+        return *dialog;
+    }
+    LiveChart &chart() const { return dialog->liveChart(); }
+    qint64 rows() const { return dialog->recorder().rowCount(); }
+    // One 500 ms tick of the chart timer.
+    void tick(int count = 1)
+    {
+        for (int i = 0; i < count; ++i) {
+            now = now.addMSecs(500);
+            dialog->record_data();
+        }
+    }
+    qint64 lastSampleSecs() const { return dialog->recorder().store().time(rows() - 1) / 1000; }
+    QPair<qint64, qint64> window() const
+    {
+        return {chart().timeAxis()->min().toSecsSinceEpoch(),
+                chart().timeAxis()->max().toSecsSinceEpoch()};
+    }
+
+    QDateTime now = QDateTime::currentDateTime();
+};
+
+} // namespace
+
+class TestChartGui : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nv05SamplesOnceIdentified();
+    void hk07SamplesOnlyWhileRunning();
+    void accumulatedAndScrollingFromTheMenu();
+    void viewButtons();
+    void curvePanelStoresAndAppliesAtOnce();
+    void axisRangePanel();
+    void pictureExport();
+    void screenshots();
+};
+
+void TestChartGui::nv05SamplesOnceIdentified()
+{
+    ChartRig rig("NV05");
+    rig.openIdentified();
+    QCOMPARE(rig.rows(), qint64(0)); // identification cleared the run
+    rig.tick(4);
+    QCOMPARE(rig.rows(), qint64(2)); // one sample a second, on odd ticks
+    const SampleValues last = rig.dialog->recorder().store().row(1);
+    QCOMPARE(last[0], rig.dialog->link().live().voltage);
+
+    // Nothing while a bus scan runs; the scan's end re-anchors and clears.
+    rig.dialog->startBusScan();
+    rig.tick(4);
+    QCOMPARE(rig.rows(), qint64(2));
+    QVERIFY(rig.waitForScanEnd());
+    QCOMPARE(rig.rows(), qint64(0));
+    QCOMPARE(rig.window().second - rig.window().first, qint64(10));
+}
+
+void TestChartGui::hk07SamplesOnlyWhileRunning()
+{
+    ChartRig rig("HK07");
+    rig.openIdentified();
+    QVERIFY(rig.dialog->curveRunFlag());
+    rig.tick(6);
+    QCOMPARE(rig.rows(), qint64(0));
+
+    rig.bus->instrument(1)->start();
+    for (int i = 0; i < 50 && !rig.dialog->link().state().deviceRunning; ++i) {
+        rig.tick();
+        QTest::qWait(10);
+        rig.dialog->readStep();
+    }
+    QVERIFY(rig.dialog->link().state().deviceRunning);
+    const qint64 before = rig.rows();
+    rig.tick(4);
+    QCOMPARE(rig.rows(), before + 2);
+}
+
+void TestChartGui::accumulatedAndScrollingFromTheMenu()
+{
+    ChartRig rig("NV05");
+    rig.openIdentified();
+    const qint64 anchor = rig.dialog->anchorMinSecs();
+    QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
+    rig.tick(20); // ten points: the re-anchored window stays
+    QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
+    rig.tick(2); // the eleventh point
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
+
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct5Clicked_Slot");
+    rig.tick(2);
+    const qint64 now = rig.lastSampleSecs();
+    QCOMPARE(rig.window(), qMakePair(now - 9, now + 1));
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct4Clicked_Slot");
+    rig.tick(2);
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
+}
+
+void TestChartGui::viewButtons()
+{
+    ChartRig rig("NV05");
+    rig.openIdentified();
+    const QString active = "QPushButton{background-color:rgb(62, 62, 62); color: rgb(255, 255, 0)";
+    QVERIFY(!rig.w<QPushButton>("disp_btn_temp")->styleSheet().startsWith(active));
+    rig.click("disp_btn_temp");
+    QCOMPARE(rig.chart().currentView(), LiveChart::View::Mos);
+    QVERIFY(rig.w<QPushButton>("disp_btn_temp")->styleSheet().startsWith(active));
+    QCOMPARE(rig.chart().chart()->series().size(), 1);
+    QCOMPARE(rig.chart().chart()->series().first()->name(), QString("MOS_T"));
+    rig.click("disp_btn_dp_dm");
+    QVERIFY(!rig.w<QPushButton>("disp_btn_temp")->styleSheet().startsWith(active));
+    QVERIFY(rig.w<QPushButton>("disp_btn_dp_dm")->styleSheet().startsWith(active));
+    QCOMPARE(rig.chart().chart()->series().size(), 2);
+    rig.click("disp_btn_dp_dm");
+    QCOMPARE(rig.chart().currentView(), LiveChart::View::Default);
+    QCOMPARE(rig.chart().chart()->series().size(), 3);
+}
+
+void TestChartGui::curvePanelStoresAndAppliesAtOnce()
+{
+    ChartRig rig("NV05");
+    Setting().write("VBUS_lw", "1.5");
+    rig.openIdentified();
+    QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
+
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct3Clicked_Slot");
+    CurvePanel *panel = rig.dialog->curvePanel();
+    QVERIFY(panel && !panel->isHidden());
+    QCOMPARE(panel->findChild<QComboBox *>("curve_width_1")->currentText(), QString("1.5"));
+    QCOMPARE(panel->findChild<QComboBox *>("curve_width_2")->currentText(), QString("0.5"));
+    QCOMPARE(Setting().read("IBUS_lw"), QString()); // opening changes nothing
+
+    // CAP at 3.0 while its view is hidden: stored and applied to its curve at once.
+    panel->findChild<QComboBox *>("curve_width_5")->setCurrentText("3.0");
+    QCOMPARE(Setting().read("PM_lw"), QString("3.0"));
+    rig.click("disp_btn_dp_dm");
+    QCOMPARE(rig.chart().series(4)->pen().widthF(), 3.0);
+    rig.click("disp_btn_dp_dm");
+
+    // A new VOLT colour keeps its width; a cancelled dialog rewrites the unchanged colour.
+    answerNextModal<QColorDialog>([](QColorDialog *d) {
+        d->setCurrentColor(QColor(21, 112, 165));
+        d->accept();
+    });
+    panel->findChild<QPushButton *>("curve_color_1")->click();
+    QCOMPARE(Setting().read("VBUS_col"), QString("ff1570a5"));
+    QCOMPARE(panel->findChild<QPushButton *>("curve_color_1")->styleSheet(),
+             QString("background:rgb(21,112,165)"));
+    QCOMPARE(rig.chart().series(0)->pen().color(), QColor(21, 112, 165));
+    QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
+    QCOMPARE(rig.chart().valueAxis(0)->linePenColor(), QColor(21, 112, 165));
+    answerNextModal<QColorDialog>([](QColorDialog *d) { d->reject(); });
+    panel->findChild<QPushButton *>("curve_color_2")->click();
+    QCOMPARE(Setting().read("IBUS_col"), QString("ff000000"));
+
+    // The theme changes the chart and keeps every curve's own pen.
+    panel->findChild<QComboBox *>("curve_theme")->setCurrentText("Dark");
+    QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+    QCOMPARE(rig.chart().chart()->theme(), QChart::ChartThemeDark);
+    QCOMPARE(rig.chart().series(0)->pen().color(), QColor(21, 112, 165));
+    QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
+
+    // A second use replaces the open panel; OK hides it.
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct3Clicked_Slot");
+    QTRY_COMPARE(rig.dialog->findChildren<CurvePanel *>().size(), 1);
+    panel = rig.dialog->curvePanel();
+    QCOMPARE(panel->findChild<QComboBox *>("curve_theme")->currentText(), QString("Dark"));
+    panel->findChild<QPushButton *>("curve_ok")->click();
+    QVERIFY(panel->isHidden());
+}
+
+void TestChartGui::axisRangePanel()
+{
+    ChartRig rig("NV05");
+    rig.openIdentified();
+    customcoordinates *panel = rig.dialog->axisRangePanel();
+    QCOMPARE(panel->parentWidget(), rig.w("widget"));
+    QVERIFY(panel->isHidden());
+    // A fresh settings file: every bound 0.00 (row 8: 0.0), every row off.
+    QCOMPARE(panel->findChild<QLineEdit *>("edit_VBUS_Min")->text(), QString("0.00"));
+    QCOMPARE(panel->findChild<QLineEdit *>("edit_CPU_Max")->text(), QString("0.0"));
+    QCOMPARE(panel->findChild<QPushButton *>("btn_IBUS")->text(), QString("关闭"));
+
+    QSignalSpy changed(panel, &customcoordinates::RangChang_signal);
+    auto enter = [&](const char *edit, const QString &text) {
+        auto *lineEdit = panel->findChild<QLineEdit *>(edit);
+        lineEdit->setFocus();
+        lineEdit->selectAll();
+        QTest::keyClicks(lineEdit, text);
+        QTest::keyClick(lineEdit, Qt::Key_Return);
+    };
+    enter("edit_CPU_Max", "45");
+    QCOMPARE(Setting().read("CPU_Max_Value"), QString("45.0"));
+    enter("edit_IBUS_Max", "3.5");
+    QCOMPARE(Setting().read("Ibus_Max_Value"), QString("3.50"));
+    QCOMPARE(changed.count(), 0);     // rows disabled
+    enter("edit_VBUS_Max", "1000.5"); // outside the row's range: not taken
+    QCOMPARE(Setting().read("Vbus_Max_Value"), QString());
+
+    panel->findChild<QPushButton *>("btn_IBUS")->click();
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(Setting().read("IbusIsOpen"), QString("1"));
+    QCOMPARE(rig.chart().valueAxis(1)->max(), 3.5); // the chart took the user range
+    enter("edit_IBUS_Min", "-3.5");
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(rig.chart().valueAxis(1)->min(), -3.5);
+    panel->findChild<QPushButton *>("btn_IBUS")->click();
+    QCOMPARE(Setting().read("IbusIsOpen"), QString("0"));
+    QCOMPARE(changed.count(), 3);
+    QCOMPARE(rig.chart().valueAxis(1)->min(), -25.0);
+
+    // What was stored comes back in a new window.
+    rig.dialog.reset();
+    rig.openIdentified();
+    QCOMPARE(rig.dialog->axisRangePanel()->findChild<QLineEdit *>("edit_CPU_Max")->text(),
+             QString("45.0"));
+    QCOMPARE(rig.dialog->axisRangePanel()->range(1).max, 3.5f);
+}
+
+void TestChartGui::pictureExport()
+{
+    ChartRig rig("NV05");
+    rig.openIdentified();
+    rig.tick(6);
+    const QString path = rig.workDir.file("picture.png");
+    answerNextModal<QFileDialog>([path](QFileDialog *d) {
+        d->selectFile(path);
+        static_cast<QDialog *>(d)->accept(); // as the dialog's own button would
+    });
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
+    QImage image(path);
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), rig.chart().view()->size() + QSize(0, 50));
+
+    answerNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
+    QCOMPARE(QDir(rig.workDir.path()).entryList({"*.png"}).size(), 1);
+}
+
+void TestChartGui::screenshots()
+{
+    const QString folder = qEnvironmentVariable("CHART_SHOTS_DIR");
+    if (folder.isEmpty())
+        QSKIP("set CHART_SHOTS_DIR to write screenshots");
+    ChartRig rig("NV05;speed=0;capacity=2600");
+    const char *colours[] = {"ffe6b800", "ff2ecc71", "ffe74c3c", "ff3498db",
+                             "ff9b59b6", "ff1abc9c", "fff39c12", "ffd35400"};
+    for (int entry = 0; entry < 8; ++entry) {
+        Setting().write(kCurveKeys[entry].colorKey, colours[entry]);
+        Setting().write(kCurveKeys[entry].widthKey, "1.5");
+    }
+    MainDialog &dialog = rig.openIdentified();
+    rig.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(2);
+    rig.bus->instrument(1)->start();
+    // An hour of the simulated instrument, one sample a second.
+    for (int i = 0; i < 3600; ++i) {
+        rig.bus->advance(1.0);
+        rig.now = rig.now.addSecs(1);
+        rig.chart().sample(sampleValuesOf(*rig.bus->readings(1)));
+    }
+    const char *views[] = {nullptr, "disp_btn_dp_dm", "disp_btn_cc1_cc2", "disp_btn_temp"};
+    for (const char *button : views) {
+        if (button)
+            rig.click(button);
+        rig.chart().sample(sampleValuesOf(*rig.bus->readings(1)));
+        QApplication::processEvents();
+        dialog.grab().save(folder + QString("/chart_%1.png").arg(button ? button : "default"));
+    }
+    rig.click("disp_btn_temp");
+    for (const QString &theme : chartThemeNames()) {
+        rig.chart().setTheme(chartThemeFromName(theme));
+        QApplication::processEvents();
+        rig.chart().view()->grab().save(folder + "/theme_" + theme + ".png");
+    }
+}
+
+QTEST_MAIN(TestChartGui)
+#include "tst_chart_gui.moc"

@@ -1,0 +1,337 @@
+// The live chart on its own: growth past readings, the views and user ranges, the clock follow,
+// pan and wheel zoom through the view, the decimated series and the captioned picture.
+
+#include "axis_labels.h"
+#include "chart_view.h"
+#include "clock.h"
+#include "live_chart.h"
+#include "recorder.h"
+
+#include "../../support/temp_workdir.h"
+
+#include <QApplication>
+#include <QCategoryAxis>
+#include <QDateTimeAxis>
+#include <QKeyEvent>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSplineSeries>
+#include <QTest>
+
+using namespace QtCharts;
+using View = LiveChart::View;
+
+namespace {
+
+const QDateTime kStart = QDateTime::fromSecsSinceEpoch(1714568400); // 2024-05-01
+
+struct Rig
+{
+    Rig()
+    {
+        Clock::setSource([this] { return now; });
+        chart.view()->resize(961, 621);
+        chart.view()->show();
+        chart.setViewButtons(&eleCap, &cpuNtc, &mos);
+        chart.reanchor(kStart.toSecsSinceEpoch(), kStart.addSecs(10).toSecsSinceEpoch());
+        manualView = false;
+    }
+    ~Rig() { Clock::setSource({}); }
+
+    void sample(float value = 1, Quantity q = Quantity::Voltage)
+    {
+        now = now.addSecs(1);
+        SampleValues v{};
+        v[size_t(q)] = value;
+        chart.sample(v);
+    }
+    QPair<qint64, qint64> window() const
+    {
+        return {chart.timeAxis()->min().toSecsSinceEpoch(),
+                chart.timeAxis()->max().toSecsSinceEpoch()};
+    }
+    QStringList shownNames() const
+    {
+        QStringList names;
+        for (QAbstractSeries *s : chart.chart()->series())
+            names << s->name();
+        return names;
+    }
+
+    TempWorkDir dir;
+    QDateTime now = kStart;
+    std::array<UserRange, 8> ranges{};
+    Recorder recorder;
+    LiveChart chart{recorder, [this](int slot) { return ranges[size_t(slot)]; }};
+    QPushButton eleCap, cpuNtc, mos;
+};
+
+} // namespace
+
+class TestLiveChart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void growth_data();
+    void growth();
+    void peaksSurviveViewChanges();
+    void togglesSwapSeriesStylesAndAxisColours();
+    void userRanges();
+    void accumulatedFollowAndPan();
+    void scrollingFollow();
+    void wheelZoom();
+    void seriesHoldOnlyWhatThePlotShows();
+    void captionedImage();
+};
+
+void TestLiveChart::growth_data()
+{
+    QTest::addColumn<int>("view"); // 0 default, 1 ele/cap, 2 cpu/ntc, 3 mos
+    QTest::addColumn<int>("quantity");
+    QTest::addColumn<float>("value");
+    QTest::addColumn<bool>("userRange");
+    QTest::addColumn<int>("axis");
+    QTest::addColumn<double>("expectedMin");
+    QTest::addColumn<double>("expectedMax");
+
+    const int V = int(Quantity::Voltage), A = int(Quantity::Current), W = int(Quantity::Power),
+              C = int(Quantity::Capacity), M = int(Quantity::MosTemp), N = int(Quantity::NtcTemp);
+    QTest::newRow("20.5 V") << 0 << V << 20.5f << false << 0 << 0.0 << 22.0;
+    QTest::newRow("19 V stays") << 0 << V << 19.0f << false << 0 << 0.0 << 20.0;
+    QTest::newRow("12 A drops the negative half") << 0 << A << 12.0f << false << 1 << 0.0 << 13.0;
+    QTest::newRow("10.5 W") << 0 << W << 10.5f << false << 2 << 0.0 << 12.0;
+    QTest::newRow("90 mAh stays") << 1 << C << 90.0f << false << 1 << 0.0 << 100.0;
+    QTest::newRow("120 mAh + 20") << 1 << C << 120.0f << false << 1 << 0.0 << 141.0;
+    QTest::newRow("MOS peak starts at 100") << 3 << M << 35.0f << false << 0 << 0.0 << 101.0;
+    QTest::newRow("MOS with user range") << 3 << M << 35.0f << true << 0 << 10.0 << 30.0;
+    QTest::newRow("NTC 45") << 2 << N << 45.0f << false << 1 << 0.0 << 46.0;
+    QTest::newRow("user V range holds") << 0 << V << 20.5f << true << 0 << 10.0 << 30.0;
+}
+
+void TestLiveChart::growth()
+{
+    QFETCH(int, view);
+    QFETCH(int, quantity);
+    QFETCH(float, value);
+    QFETCH(bool, userRange);
+    QFETCH(int, axis);
+    Rig rig;
+    const int slot = int(std::find(kSlotQuantity.begin(), kSlotQuantity.end(), Quantity(quantity)) -
+                         kSlotQuantity.begin());
+    rig.ranges[size_t(slot)] = {userRange, 10, 30};
+    if (view > 0)
+        rig.chart.toggleView(View(view));
+    rig.chart.RangChang_slot();
+    rig.sample(value, Quantity(quantity));
+    QTEST(rig.chart.valueAxis(axis)->min(), "expectedMin");
+    QTEST(rig.chart.valueAxis(axis)->max(), "expectedMax");
+}
+
+void TestLiveChart::peaksSurviveViewChanges()
+{
+    Rig rig;
+    rig.sample(20.5f);
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 22.0);
+    rig.chart.toggleView(View::EleCap);
+    rig.chart.toggleView(View::EleCap);
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 20.0); // the default view's default range again
+    QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().value(1), QString("2.00V"));
+    rig.sample(1.0f); // a low reading, but the peak is remembered
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 22.0);
+    QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().value(1), QString("2.20V"));
+
+    // Entering the MOS view shows 0 … 40 until the next sample grows it to the peak of 100.
+    rig.chart.toggleView(View::Mos);
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 40.0);
+    rig.sample(35.0f, Quantity::MosTemp);
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 101.0);
+}
+
+void TestLiveChart::togglesSwapSeriesStylesAndAxisColours()
+{
+    Rig rig;
+    QCOMPARE(rig.shownNames(), (QStringList{"VOLTAGE", "CURRENT", "POWER"}));
+    const auto axisColour = [&](int axis) { return rig.chart.valueAxis(axis)->linePenColor(); };
+    QCOMPARE(axisColour(0), rig.chart.curveStyles()[0].color);
+
+    rig.chart.setCurveColor(3, Qt::red);
+    rig.chart.setCurveColor(4, Qt::green);
+    rig.chart.toggleView(View::EleCap);
+    QCOMPARE(rig.shownNames(), (QStringList{"ELE", "CAP"}));
+    QVERIFY(rig.eleCap.styleSheet().contains("rgb(255, 255, 0)"));
+    QCOMPARE(axisColour(0), QColor(Qt::red));
+    QCOMPARE(axisColour(1), QColor(Qt::green));
+    QCOMPARE(rig.chart.valueAxis(1)->max(), 100.0);
+    QCOMPARE(rig.chart.axisTop(1), 100.0);
+
+    rig.chart.toggleView(View::CpuNtc); // one view at a time
+    QCOMPARE(rig.shownNames(), (QStringList{"CPU_T", "NTC_T"}));
+    QVERIFY(
+        !rig.eleCap.styleSheet().contains("rgb(255, 255, 0);border:2px groove green;border-r"
+                                          "adius:10px;padding:2px 4px;border-style: outset;}Q"));
+    QVERIFY(rig.cpuNtc.styleSheet().startsWith("QPushButton{background-color:rgb(62, 62, 62); "
+                                               "color: rgb(255, 255, 0)"));
+    QCOMPARE(rig.chart.valueAxis(1)->categoriesLabels().value(1), QString("4.00℃")); // 2 decimals
+
+    rig.chart.toggleView(View::CpuNtc);
+    QCOMPARE(rig.shownNames(), (QStringList{"VOLTAGE", "CURRENT", "POWER"}));
+    QCOMPARE(rig.chart.currentView(), View::Default);
+    QCOMPARE(axisColour(1), rig.chart.curveStyles()[1].color);
+    QCOMPARE(rig.chart.valueAxis(1)->min(), -25.0);
+}
+
+void TestLiveChart::userRanges()
+{
+    Rig rig;
+    rig.ranges[0] = {true, 5, 5};
+    rig.chart.RangChang_slot(); // ignored: the axis keeps what it had
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 20.0);
+    rig.ranges[0] = {true, 0, 12};
+    rig.chart.RangChang_slot();
+    QCOMPARE(rig.chart.valueAxis(0)->max(), 12.0);
+    QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().value(1), QString("1.20V"));
+
+    // The range re-application labels the NTC default with one decimal, the toggle with two.
+    rig.chart.toggleView(View::CpuNtc);
+    rig.chart.RangChang_slot();
+    QCOMPARE(rig.chart.valueAxis(1)->categoriesLabels().value(1), QString("4.0℃"));
+
+    // An identified model's current range, unless the user fixed one.
+    rig.chart.setCurrentAxisRange(0, 25);
+    QCOMPARE(rig.chart.valueAxis(1)->min(), 0.0);
+    rig.ranges[1] = {true, -1, 1};
+    rig.chart.setCurrentAxisRange(-25, 25);
+    QCOMPARE(rig.chart.valueAxis(1)->max(), 1.0);
+}
+
+void TestLiveChart::accumulatedFollowAndPan()
+{
+    Rig rig;
+    const qint64 anchor = kStart.toSecsSinceEpoch();
+    for (int i = 0; i < 10; ++i)
+        rig.sample();
+    QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
+    rig.sample(); // the eleventh point
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.now.toSecsSinceEpoch() + 1));
+
+    // A left drag pans by exactly the mouse's movement and freezes the window.
+    QWidget *viewport = rig.chart.view()->viewport();
+    const QPointF from(400, 300);
+    QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    const qreal plotWidth = rig.chart.chart()->plotArea().width();
+    const qint64 spanMs = (rig.window().second - rig.window().first) * 1000;
+    QMouseEvent move(QEvent::MouseMove, from + QPointF(50, 0), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QVERIFY(manualView);
+    const qint64 expectedMin = anchor * 1000 - qint64(50 * spanMs / plotWidth);
+    QVERIFY(qAbs(rig.chart.timeAxis()->min().toMSecsSinceEpoch() - expectedMin) <= 1);
+    const auto frozen = rig.window();
+    rig.sample();
+    rig.sample();
+    QCOMPARE(rig.window(), frozen);
+
+    // A right click gives the window back to the follow at the next sample.
+    QMouseEvent right(QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport, &right);
+    QVERIFY(!manualView);
+    rig.sample();
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.now.toSecsSinceEpoch() + 1));
+}
+
+void TestLiveChart::scrollingFollow()
+{
+    Rig rig;
+    rig.chart.setDisplayMode(LiveChart::Scrolling);
+    const qint64 anchor = kStart.toSecsSinceEpoch();
+    for (int i = 0; i < 10; ++i) // until the clock passes the end the window stays
+        rig.sample();
+    QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
+    for (int i = 0; i < 3; ++i) {
+        rig.sample();
+        const qint64 now = rig.now.toSecsSinceEpoch();
+        QCOMPARE(rig.window(), qMakePair(now - 9, now + 1));
+    }
+    // Pan and zoom last only until the next sample.
+    manualView = true;
+    rig.chart.showWindow(kStart, kStart.addSecs(5));
+    rig.sample();
+    QCOMPARE(rig.window().second, rig.now.toSecsSinceEpoch() + 1);
+}
+
+void TestLiveChart::wheelZoom()
+{
+    Rig rig;
+    ChartView *view = rig.chart.view();
+    const qreal width = rig.chart.chart()->geometry().width();
+    auto wheel = [&](qreal x, int delta) {
+        const QPointF at(x, 200);
+        QWheelEvent event(at, view->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    const qint64 t = kStart.toSecsSinceEpoch();
+    wheel(width / 2, 120);
+    QVERIFY(manualView);
+    QCOMPARE(rig.window(), qMakePair(t + 1, t + 8));
+    wheel(0, -120);
+    QCOMPARE(rig.window(), qMakePair(t + 1, t + 11));
+
+    // With Control held the wheel changes no range but still marks the view as the user's.
+    manualView = false;
+    QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    QApplication::sendEvent(view, &ctrl);
+    wheel(width / 2, 120);
+    QVERIFY(manualView);
+    QCOMPARE(rig.window(), qMakePair(t + 1, t + 11));
+}
+
+void TestLiveChart::seriesHoldOnlyWhatThePlotShows()
+{
+    Rig rig;
+    for (int i = 0; i < 20; ++i)
+        rig.sample(float(i % 3));
+    QVERIFY(qobject_cast<QSplineSeries *>(rig.chart.series(0)));
+    QCOMPARE(rig.chart.series(0)->count(), 20);
+
+    // A day of samples: the series hold a few points per pixel column and draw straight lines.
+    const int plotWidth = int(rig.chart.chart()->plotArea().width());
+    for (int i = 0; i < 86400; ++i) {
+        SampleValues v{};
+        v[0] = float(i % 7);
+        rig.recorder.record(rig.now, v);
+        rig.now = rig.now.addSecs(1);
+    }
+    rig.sample(3);
+    QVERIFY(qobject_cast<QLineSeries *>(rig.chart.series(0)));
+    QVERIFY(rig.chart.series(0)->count() <= 2 * plotWidth + 2);
+    QCOMPARE(rig.shownNames(), (QStringList{"VOLTAGE", "CURRENT", "POWER"})); // legend order kept
+    QVERIFY(rig.chart.bytesPerSample() < 100);
+
+    rig.recorder.clear();
+    QCOMPARE(rig.chart.series(0)->count(), 0);
+    QCOMPARE(rig.chart.pyramid().rows(), qint64(0));
+}
+
+void TestLiveChart::captionedImage()
+{
+    Rig rig;
+    QCOMPARE(LiveChart::imageCaption("Simple Real-Time Chart", "NV05",
+                                     QDateTime(QDate(2024, 5, 1), QTime(13, 2, 3))),
+             QString("Simple Real-Time Chart (NV05-20240501130203)"));
+    const QImage image = rig.chart.captionedImage("Caption").toImage();
+    QCOMPARE(image.size(), rig.chart.view()->size() + QSize(0, 50));
+    // The band is white with dark caption text in its middle.
+    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+    int dark = 0;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < 50; ++y)
+            dark += image.pixelColor(x, y).lightness() < 100;
+    QVERIFY(dark > 20);
+}
+
+QTEST_MAIN(TestLiveChart)
+#include "tst_live_chart.moc"
