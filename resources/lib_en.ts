@@ -4,6 +4,10 @@
 <context>
     <name>MainDialog</name>
     <message>
+        <source>实时曲线</source>
+        <translation>Real-time chart</translation>
+    </message>
+    <message>
         <source>01 界面显示风格</source>
         <translation>01 Language Style</translation>
     </message>
@@ -1063,6 +1067,61 @@
     </message>
 </context>
 <context>
+    <name>CurvePanel</name>
+    <message>
+        <source>曲线设置</source>
+        <translation>Curve Settings</translation>
+    </message>
+    <message>
+        <source>曲线颜色</source>
+        <translation>Curve color</translation>
+    </message>
+    <message>
+        <source>曲线宽度</source>
+        <translation>Curve width</translation>
+    </message>
+    <message>
+        <source>背景颜色风格：</source>
+        <translation>ChartTheme:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>CAP</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>CPU_Temp</source>
+        <translation>CPU_Temp</translation>
+    </message>
+    <message>
+        <source>CURR</source>
+        <translation>CURR</translation>
+    </message>
+    <message>
+        <source>ELE</source>
+        <translation>ELE</translation>
+    </message>
+    <message>
+        <source>MOS_Temp</source>
+        <translation>MOS_Temp</translation>
+    </message>
+    <message>
+        <source>NTC_Temp</source>
+        <translation>NTC_Temp</translation>
+    </message>
+    <message>
+        <source>POWER</source>
+        <translation>POWER</translation>
+    </message>
+    <message>
+        <source>VOLT</source>
+        <translation>VOLT</translation>
+    </message>
+</context>
+<context>
     <name>DeviceInfoUI</name>
     <message>
         <source>型号</source>
@@ -1117,7 +1176,22 @@
     </message>
 </context>
 <context>
+    <name>LiveChart</name>
+    <message>
+        <source>Save File</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>image(*.png)</source>
+        <translation>image(*.png)</translation>
+    </message>
+</context>
+<context>
     <name>customcoordinates</name>
+    <message>
+        <source>自定义曲线范围</source>
+        <translation>Custom Scope</translation>
+    </message>
     <message>
         <source>关闭</source>
         <translation>Close</translation>

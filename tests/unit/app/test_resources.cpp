@@ -328,12 +328,14 @@ void TestResources::catalogueHoldsEveryMessage()
         ++perContext[m.context];
         keys.insert(m.context + QChar(0) + m.source);
     }
-    const QMap<QString, int> expected{{"MainDialog", 218},
+    const QMap<QString, int> expected{{"MainDialog", 219},
                                       {"AccessibleNames", 37},
                                       {"DisplayPageController", 1},
                                       {"CDPopTips", 8},
+                                      {"CurvePanel", 13},
                                       {"DeviceInfoUI", 11},
-                                      {"customcoordinates", 16},
+                                      {"LiveChart", 2},
+                                      {"customcoordinates", 17},
                                       {"QObject", 17}};
     QCOMPARE(perContext, expected);
     QCOMPARE(keys.size(), messages.size()); // no source listed twice in one context
@@ -447,6 +449,8 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::newRow("main dialog") << "MainDialog.ui" << "MainDialog";
     QTest::newRow("device item") << "DeviceInfoUI.ui" << "DeviceInfoUI";
     QTest::newRow("battery-test popup") << "CDPopTips.ui" << "CDPopTips";
+    QTest::newRow("axis ranges") << "customcoordinates.ui" << "customcoordinates";
+    QTest::newRow("curve panel") << "curvepanel.ui" << "CurvePanel";
 }
 
 // Every translatable text of a form must have its English in the catalogue, or the English
