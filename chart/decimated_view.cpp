@@ -7,9 +7,9 @@ qint64 columnStart(qint64 t0, qint64 t1, int columns, int c)
     return t0 + qint64((double(t1 - t0) * c) / columns);
 }
 
-qint64 firstRowAtOrAfter(const SampleStore &store, qint64 t)
+qint64 firstRowAtOrAfter(const SampleStore &store, qint64 t, qint64 from)
 {
-    qint64 lo = 0;
+    qint64 lo = from;
     qint64 hi = store.size();
     while (lo < hi) {
         const qint64 mid = lo + (hi - lo) / 2;
@@ -30,18 +30,9 @@ ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, int colu
     spans.starts.resize(spans.columns + 1);
     qint64 previous = 0;
     for (int c = 0; c <= spans.columns; ++c) {
-        const qint64 t = columnStart(t0, t1, spans.columns, c);
         // Rows of earlier columns never lie after this one's start: search only what is left.
-        qint64 lo = previous;
-        qint64 hi = store.size();
-        while (lo < hi) {
-            const qint64 mid = lo + (hi - lo) / 2;
-            if (store.time(mid) < t)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        spans.starts[c] = previous = lo;
+        spans.starts[c] = previous =
+            firstRowAtOrAfter(store, columnStart(t0, t1, spans.columns, c), previous);
     }
     spans.before = spans.starts.first() - 1;
     spans.after = spans.starts.last() < store.size() ? spans.starts.last() : -1;

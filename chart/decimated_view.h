@@ -27,8 +27,8 @@ struct ColumnSpans
 // First time (ms) of column c; column `columns` starts after t1.
 qint64 columnStart(qint64 t0, qint64 t1, int columns, int c);
 
-// First row whose time is >= t (store times ascending); size() if none.
-qint64 firstRowAtOrAfter(const SampleStore &store, qint64 t);
+// First row at or after `from` whose time is >= t (store times ascending); size() if none.
+qint64 firstRowAtOrAfter(const SampleStore &store, qint64 t, qint64 from = 0);
 
 ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, int columns);
 
