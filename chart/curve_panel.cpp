@@ -48,6 +48,8 @@ CurvePanel::CurvePanel(LiveChart &chart, QWidget *dialogParent, QWidget *area)
 {
     ui->setupUi(this);
     build();
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false); // Return in the dialog clicks none of the panel's buttons
 }
 
 CurvePanel::~CurvePanel()

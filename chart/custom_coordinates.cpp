@@ -5,6 +5,7 @@
 
 #include <QDoubleValidator>
 #include <QEvent>
+#include <QPushButton>
 
 namespace {
 
@@ -54,6 +55,9 @@ customcoordinates::customcoordinates(QWidget *parent)
     : QWidget(parent), ui(new Ui::customcoordinates)
 {
     ui->setupUi(this);
+    // Return confirms the field it is typed in; inside the dialog no button may take it.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
     const Setting settings;
     for (int row = 0; row < kRows; ++row) {
         const RowKeys &keys = kRowKeys[row];
