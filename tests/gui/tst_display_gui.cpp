@@ -6,13 +6,19 @@
 
 #include "caption_fit.h"
 #include "cd_pop_tips.h"
+#include "clock.h"
 #include "display_page.h"
+#include "recorder.h"
+#include "setting.h"
 #include "window_fit.h"
 
 #include <QAccessible>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -221,6 +227,49 @@ private slots:
         QCOMPARE(run->toolTip(), QString("单击开始放电"));
         QVERIFY(!f.text("label_left_tips").isEmpty());
         QTRY_VERIFY(d.link().live().current < 0.01f);
+    }
+
+    void stopSavesTheRecordedRun()
+    {
+        GuiFixture f;
+        Setting().write("save_path", f.workDir.path() + "/runs");
+        QVERIFY(QDir().mkpath(f.workDir.path() + "/runs"));
+        QDateTime now = QDateTime::currentDateTime();
+        Clock::setSource([&now] { return now; });
+        auto restoreClock = qScopeGuard([] { Clock::setSource({}); });
+        MainDialog &d = openDisplay(f);
+        d.chartTickTimer()->stop(); // the test steps the chart tick itself
+        // Chart ticks until `rows` samples are recorded; a report read meanwhile may say the run
+        // has not begun yet, so some ticks may pass without a sample.
+        auto tickUntil = [&](qint64 rows) {
+            for (int i = 0; i < 400 && d.recorder().rowCount() < rows; ++i) {
+                now = now.addMSecs(500);
+                d.record_data();
+                QTest::qWait(5);
+            }
+        };
+        // A full run: twelve samples of the running instrument, then a data file.
+        f.click("disp_Btn_Run");
+        QCOMPARE(d.recorder().rowCount(), qint64(0));
+        tickUntil(12);
+        QVERIFY(d.recorder().rowCount() >= 10);
+        f.click("disp_Btn_Run");
+        const QString status = f.text("label_left_tips");
+        QVERIFY2(status.startsWith("Data_Path:" + f.workDir.path() + "/runs/LoadData_"),
+                 qPrintable(status));
+        QFile file(status.mid(QString("Data_Path:").size()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() >= 11, qPrintable(QString::number(lines.size())));
+
+        // A run of fewer than ten samples writes nothing.
+        f.click("disp_Btn_Run");
+        QCOMPARE(d.recorder().rowCount(), qint64(0)); // the start cleared the last run
+        tickUntil(3);
+        QCOMPARE(d.recorder().rowCount(), qint64(3));
+        f.click("disp_Btn_Run");
+        QCOMPARE(f.text("label_left_tips"), QString("Data_Path:No data."));
+        QCOMPARE(QDir(f.workDir.path() + "/runs").entryList(QDir::Files).size(), 1);
     }
 
     void batteryModeTextsFollowThePointer()
