@@ -8,6 +8,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -89,7 +90,8 @@ void CurvePanel::build()
     QTableWidget *table = ui->curve_table;
     table->setSpan(9, 0, 1, 3);
 
-    auto *ok = new QPushButton(tr("确定"));
+    auto *ok = new QPushButton;
+    m_okButton = ok;
     ok->setObjectName("curve_ok");
     ok->setStyleSheet(kOkStyle);
     connect(ok, &QPushButton::clicked, this, &CurvePanel::onBtn_close_Slot);
@@ -97,13 +99,11 @@ void CurvePanel::build()
 
     const Setting settings;
     for (int entry = 0; entry < 8; ++entry) {
-        const QString label = tr(kCurveKeys[entry].rowLabel);
         // The colour is read again from the file; the pens stay as they are.
         const QColor color = colorFromKeyText(settings.read(kCurveKeys[entry].colorKey));
         m_chart.setStoredCurveColor(entry, color);
         auto *button = new QPushButton;
         button->setObjectName(QString("curve_color_%1").arg(entry + 1));
-        button->setAccessibleName(label + " " + tr("曲线颜色"));
         button->setStyleSheet(swatchStyle(color));
         connect(button, &QPushButton::clicked, this, kColorSlots[entry]);
         m_colorButtons[size_t(entry)] = button;
@@ -111,7 +111,6 @@ void CurvePanel::build()
 
         auto *box = new QComboBox;
         box->setObjectName(QString("curve_width_%1").arg(entry + 1));
-        box->setAccessibleName(label + " " + tr("曲线宽度"));
         box->addItems(kWidthTexts);
         box->setCurrentIndex(
             qMax(0, kWidthTexts.indexOf(settings.read(kCurveKeys[entry].widthKey))));
@@ -120,7 +119,6 @@ void CurvePanel::build()
     }
     m_themeBox = new QComboBox;
     m_themeBox->setObjectName("curve_theme");
-    m_themeBox->setAccessibleName(tr("背景颜色风格："));
     m_themeBox->addItems(chartThemeNames());
     m_themeBox->setCurrentIndex(qMax(0, chartThemeNames().indexOf(settings.read("ChartTheme"))));
     table->setCellWidget(8, 1, centred(m_themeBox));
@@ -132,9 +130,34 @@ void CurvePanel::build()
     connect(m_themeBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &CurvePanel::onCBox_9_Slot);
 
+    applyTexts();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setMinimumSectionSize(100);
+    // Rows keep a fixed height that lets all ten fit the panel's 330 px without scrolling.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(28);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void CurvePanel::applyTexts()
+{
+    m_okButton->setText(tr("确定"));
+    for (int entry = 0; entry < 8; ++entry) {
+        const QString label = tr(kCurveKeys[entry].rowLabel);
+        m_colorButtons[size_t(entry)]->setAccessibleName(label + " " + tr("曲线颜色"));
+        m_widthBoxes[size_t(entry)]->setAccessibleName(label + " " + tr("曲线宽度"));
+    }
+    m_themeBox->setAccessibleName(tr("背景颜色风格："));
+}
+
+void CurvePanel::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        applyTexts();
+    }
+    QWidget::changeEvent(event);
 }
 
 void CurvePanel::chooseColor(int entry)

@@ -50,8 +50,12 @@ public slots:
     void onCBox_9_Slot(int linew);
     void onBtn_close_Slot();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void build();
+    void applyTexts();
     QWidget *centred(QWidget *inner);
     void chooseColor(int entry);
     void chooseWidth(int entry, int index);
@@ -62,5 +66,6 @@ private:
     std::array<QPushButton *, 8> m_colorButtons{};
     std::array<QComboBox *, 8> m_widthBoxes{};
     QComboBox *m_themeBox = nullptr;
+    QPushButton *m_okButton = nullptr;
     bool m_open = false;
 };

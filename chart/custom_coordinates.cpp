@@ -55,6 +55,9 @@ customcoordinates::customcoordinates(QWidget *parent)
     : QWidget(parent), ui(new Ui::customcoordinates)
 {
     ui->setupUi(this);
+    // Laid over the chart: it paints its own background so no curve shows through.
+    setAttribute(Qt::WA_StyledBackground);
+    setAutoFillBackground(true);
     // Return confirms the field it is typed in; inside the dialog no button may take it.
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(false);

@@ -332,6 +332,13 @@ void TestChartGui::screenshots()
         QApplication::processEvents();
         rig.chart().view()->grab().save(folder + "/theme_" + theme + ".png");
     }
+    QMetaObject::invokeMethod(&dialog, "onAct3Clicked_Slot");
+    QApplication::processEvents();
+    rig.w("widget")->grab().save(folder + "/curve_panel.png");
+    rig.dialog->curvePanel()->hide();
+    rig.click("disp_btn_RangCustom");
+    QApplication::processEvents();
+    rig.w("widget")->grab().save(folder + "/axis_range_panel.png");
 }
 
 QTEST_MAIN(TestChartGui)
