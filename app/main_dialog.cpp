@@ -5,6 +5,7 @@
 #include "bus_device_list.h"
 #include "device_info_ui.h"
 #include "device_link.h"
+#include "firmware_page.h"
 #include "glyphs.h"
 #include "icon_helper.h"
 #include "interface_language.h"
@@ -38,7 +39,11 @@ MainDialog::MainDialog(QWidget *parent)
     m_resizeRegion = 8;
     setMouseTracking(true);
 
+    // The upgrade page exists before the form connects slots by name, so that its return button
+    // reaches on_upgrade_btnReturn_clicked like every other page's.
+    m_firmwarePage = new FirmwarePage(this);
     ui->setupUi(this);
+    ui->page_upgrade->layout()->addWidget(m_firmwarePage);
     initForm();
 
     const auto busAddress = [this] { return m_link->currentAddress(); };
@@ -102,6 +107,7 @@ MainDialog::MainDialog(QWidget *parent)
 
     upgradeTimer = new QTimer(this);
     connect(upgradeTimer, &QTimer::timeout, this, &MainDialog::mytimer_timeout);
+    m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
     chartTimer->setInterval(500);
     connect(chartTimer, &QTimer::timeout, this, &MainDialog::record_data);

@@ -21,6 +21,7 @@ class BusDeviceList;
 class CurvePanel;
 class DeviceInfoUI;
 class DisplayPageController;
+class FirmwarePage;
 class InterfaceLanguage;
 class LiveChart;
 class Recorder;
@@ -186,6 +187,7 @@ private:
     QTimer *upgradeTimer = nullptr;
     my_thread *m_scanThread = nullptr;
     USBThread *m_usbThread = nullptr;
+    FirmwarePage *m_firmwarePage = nullptr;
 
     DeviceLink *m_link = nullptr;
 

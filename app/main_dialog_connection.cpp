@@ -8,6 +8,7 @@
 #include "device_info_ui.h"
 #include "device_link.h"
 #include "live_chart.h"
+#include "firmware_page.h"
 #include "my_thread.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
@@ -24,11 +25,9 @@ void MainDialog::usbconnect(const QString &dev_str)
     qCDebug(lcApp) << "关闭USB";
     qCDebug(lcApp) << "设备已连接";
     qCDebug(lcApp) << "设备名称:" << dev_str;
-    ui->upgrade_label_devvalue->setText(dev_str);
-    if (ui->disp_stackedWidget->currentIndex() == 1) {
-        ui->upgrade_text_log->append(tr("设备已连接"));
-        ui->upgrade_text_log->append(tr("设备名称:") + dev_str);
-    }
+    m_firmwarePage->showDeviceName(dev_str);
+    if (ui->disp_stackedWidget->currentIndex() == 1)
+        m_firmwarePage->noteConnected(dev_str);
     showUpgradeConnection(true);
     ui->Start_label_permission->clear();
     openDevice();
@@ -77,7 +76,7 @@ void MainDialog::readStep()
 void MainDialog::usbdisconnect()
 {
     if (ui->disp_stackedWidget->currentIndex() == 1)
-        ui->upgrade_text_log->append(tr("设备已断开"));
+        m_firmwarePage->noteDisconnected();
     showUpgradeConnection(false);
     showStartTips();
     m_devices->markLost();
@@ -91,9 +90,7 @@ void MainDialog::usbdisconnect()
 // right when the page is opened.
 void MainDialog::showUpgradeConnection(bool connected)
 {
-    ui->upgrade_label_connect->setStyleSheet(
-        QString("border-image:url(:/sys/rs/rs/%1.png) 0 0 0 0 stretch stretch;")
-            .arg(connected ? "usb_connect" : "usb_disconnect"));
+    m_firmwarePage->showConnection(connected);
 }
 
 // The start page asks for the cable until an instrument is open, then says that it was found
@@ -192,19 +189,21 @@ void MainDialog::TickShow_Slot(DeviceInfoUI *device_ptr)
     m_devices->select(device_ptr);
 }
 
-// ---- firmware upgrade replies ------------------------------------------------------------------
-// The upgrade page drives these once an upgrade is in progress; without one every reply is dropped.
+// ---- firmware upgrade ------------------------------------------------------------------------
+// The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
 
 void MainDialog::usbreceivedata(const QByteArray &report, unsigned int length)
 {
-    Q_UNUSED(report)
-    Q_UNUSED(length)
+    Q_UNUSED(length) // a report is always 64 bytes
+    m_firmwarePage->handleReport(report);
 }
 
-void MainDialog::mytimer_timeout() {}
+void MainDialog::mytimer_timeout()
+{
+    m_firmwarePage->tick();
+}
 
 void MainDialog::usbsenderror()
 {
-    QMessageBox::warning(this, "错误", "USB发送数据异常", QMessageBox::Ok);
-    upgradeTimer->stop();
+    m_firmwarePage->writeFailed();
 }

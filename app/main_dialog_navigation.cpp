@@ -5,6 +5,7 @@
 
 #include "bus_device_list.h"
 #include "device_link.h"
+#include "firmware_page.h"
 #include "frames.h"
 #include "glyphs.h"
 #include "icon_helper.h"
@@ -181,13 +182,7 @@ void MainDialog::applyHomeGlyph()
 
 void MainDialog::prepareUpgradeProgress()
 {
-    QProgressBar *bar = ui->upgrade_progressBar_fw;
-    bar->setRange(0, 100);
-    bar->setValue(0);
-    bar->setOrientation(Qt::Horizontal);
-    bar->setAlignment(Qt::AlignCenter);
-    bar->setFormat("loading");
-    bar->setTextVisible(true);
+    m_firmwarePage->prepareProgress();
 }
 
 void MainDialog::sendSettingsRequest()
@@ -225,8 +220,8 @@ void MainDialog::buttonClicked()
             break;
         case TileAction::Upgrade:
             ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-            ui->upgrade_labTitle->setText(text);
-            applyReturnGlyph(ui->upgrade_btnReturn);
+            m_firmwarePage->titleLabel()->setText(text);
+            applyReturnGlyph(m_firmwarePage->returnButton());
             prepareUpgradeProgress();
             break;
         case TileAction::Settings:
@@ -345,8 +340,8 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
 void MainDialog::on_disp_btnUpgrade_clicked()
 {
     ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-    ui->upgrade_labTitle->setText("固件升级");
-    applyReturnGlyph(ui->upgrade_btnReturn);
+    m_firmwarePage->titleLabel()->setText("固件升级");
+    applyReturnGlyph(m_firmwarePage->returnButton());
     prepareUpgradeProgress();
 }
 
@@ -445,7 +440,7 @@ void MainDialog::refreshTexts()
     applyHomeGlyph();
     const QList<QAbstractButton *> returns = {ui->disp_btnReturn, ui->settings_btnReturn,
                                               ui->four_btnReturn, ui->five_btnReturn,
-                                              ui->six_btnReturn,  ui->upgrade_btnReturn};
+                                              ui->six_btnReturn,  m_firmwarePage->returnButton()};
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
     applyTitleGlyphs();

@@ -1176,6 +1176,133 @@
     </message>
 </context>
 <context>
+    <name>FirmwarePage</name>
+    <message>
+        <source>返回主页</source>
+        <translation>Return</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <translation>Firmware update</translation>
+    </message>
+    <message>
+        <source>本地升级</source>
+        <translation>Local upgrade</translation>
+    </message>
+    <message>
+        <source>固件信息</source>
+        <translation>Firmware information</translation>
+    </message>
+    <message>
+        <source>固件大小：</source>
+        <translation>File size:</translation>
+    </message>
+    <message>
+        <source>固件大小</source>
+        <translation>File size</translation>
+    </message>
+    <message>
+        <source>打开固件：</source>
+        <translation>Open file:</translation>
+    </message>
+    <message>
+        <source>固件文件</source>
+        <translation>Firmware file</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>打开固件文件</source>
+        <translation>Open firmware file</translation>
+    </message>
+    <message>
+        <source>开始下载</source>
+        <translation>Downloading</translation>
+    </message>
+    <message>
+        <source>开始下载固件</source>
+        <translation>Start the firmware download</translation>
+    </message>
+    <message>
+        <source>设备信息</source>
+        <translation>Device information</translation>
+    </message>
+    <message>
+        <source>设备名称：</source>
+        <translation>Device name:</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>连接状态</source>
+        <translation>Connection state</translation>
+    </message>
+    <message>
+        <source>升级进度</source>
+        <translation>Upgrade progress</translation>
+    </message>
+    <message>
+        <source>升级日志：</source>
+        <translation>Log:</translation>
+    </message>
+    <message>
+        <source>升级日志</source>
+        <translation>Upgrade log</translation>
+    </message>
+    <message>
+        <source>设备已连接</source>
+        <translation>Device connected</translation>
+    </message>
+    <message>
+        <source>设备名称:</source>
+        <translation>Device name:</translation>
+    </message>
+    <message>
+        <source>设备已断开</source>
+        <translation>Device disconnected</translation>
+    </message>
+    <message>
+        <source>打开文件...</source>
+        <translation>Open File...</translation>
+    </message>
+    <message>
+        <source>BIN文件(*.bin)</source>
+        <translation>BIN file (*.bin)</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>error</translation>
+    </message>
+    <message>
+        <source>打开文件失败</source>
+        <translation>Fail to open file</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>固件过大,请选择正确的固件</source>
+        <translation>The firmware is too large, please select the correct firmware</translation>
+    </message>
+    <message>
+        <source>空的固件</source>
+        <translation>Empty firmware</translation>
+    </message>
+    <message>
+        <source>固件是空的</source>
+        <translation>Firmware is empty</translation>
+    </message>
+    <message>
+        <source>更新失败</source>
+        <translation>Update failed</translation>
+    </message>
+</context>
+<context>
     <name>LiveChart</name>
     <message>
         <source>Save File</source>
@@ -1338,6 +1465,41 @@
     <message>
         <source>VOLTAGE(V),</source>
         <translation>VOLTAGE(V),</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeTransfer</name>
+    <message>
+        <source>握手成功...</source>
+        <translation>Handshake succeeded...</translation>
+    </message>
+    <message>
+        <source>开始传输固件...</source>
+        <translation>Start transferring firmware...</translation>
+    </message>
+    <message>
+        <source>传输完成...</source>
+        <translation>Transfer complete...</translation>
+    </message>
+    <message>
+        <source>传输耗时</source>
+        <translation>Transmission time</translation>
+    </message>
+    <message>
+        <source>请等待设备烧写完成...</source>
+        <translation>Please wait for the device to finish burning...</translation>
+    </message>
+    <message>
+        <source>下载烧写过程耗时</source>
+        <translation>The download burning process takes time</translation>
+    </message>
+    <message>
+        <source>烧写完成...</source>
+        <translation>Burning completed...</translation>
+    </message>
+    <message>
+        <source>本次下载结束</source>
+        <translation>End of this download</translation>
     </message>
 </context>
 </TS>

@@ -334,9 +334,11 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"CDPopTips", 8},
                                       {"CurvePanel", 13},
                                       {"DeviceInfoUI", 11},
+                                      {"FirmwarePage", 31},
                                       {"LiveChart", 2},
                                       {"customcoordinates", 17},
-                                      {"QObject", 17}};
+                                      {"QObject", 17},
+                                      {"UpgradeTransfer", 8}};
     QCOMPARE(perContext, expected);
     QCOMPARE(keys.size(), messages.size()); // no source listed twice in one context
 
@@ -451,6 +453,7 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::newRow("battery-test popup") << "CDPopTips.ui" << "CDPopTips";
     QTest::newRow("axis ranges") << "customcoordinates.ui" << "customcoordinates";
     QTest::newRow("curve panel") << "curvepanel.ui" << "CurvePanel";
+    QTest::newRow("firmware page") << "FirmwarePage.ui" << "FirmwarePage";
 }
 
 // Every translatable text of a form must have its English in the catalogue, or the English

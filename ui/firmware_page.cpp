@@ -1,0 +1,262 @@
+#include "firmware_page.h"
+
+#include "device_link.h"
+#include "pages_log.h"
+#include "setting.h"
+#include "ui_FirmwarePage.h"
+#include "usb_thread.h"
+
+#include <upgrade_packets.h>
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+int loaderEntryWaitMs = 3000;
+constexpr int kTickMs = 100;
+const char *const kConnectedStyle =
+    "border-image:url(:/sys/rs/rs/usb_connect.png) 0 0 0 0 stretch stretch;";
+const char *const kDisconnectedStyle =
+    "border-image:url(:/sys/rs/rs/usb_disconnect.png) 0 0 0 0 stretch stretch;";
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes > 1024)
+        return QStringLiteral("固件大小:%1KB   %2字节").arg(bytes / 1024.0, 0, 'f', 1).arg(bytes);
+    return QStringLiteral("固件大小:%1字节").arg(bytes);
+}
+} // namespace
+
+FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::FirmwarePage)
+{
+    ui->setupUi(this);
+    ui->upgrade_pushButton_openfile->setIcon(QIcon(":/sys/rs/rs/folder.png"));
+
+    m_transfer = new UpgradeTransfer(
+        [this](const unsigned char *packet, int length) {
+            if (m_watcher)
+                m_watcher->writeReport(packet, length);
+        },
+        this);
+    connect(m_transfer, &UpgradeTransfer::logCleared, ui->upgrade_text_log, &QTextBrowser::clear);
+    connect(m_transfer, &UpgradeTransfer::logLine, ui->upgrade_text_log, &QTextBrowser::append);
+    connect(m_transfer, &UpgradeTransfer::progressChanged, this,
+            [this](int value, const QString &text) {
+                ui->upgrade_progressBar_fw->setValue(value);
+                if (!text.isEmpty())
+                    ui->upgrade_progressBar_fw->setFormat(text);
+            });
+    connect(m_transfer, &UpgradeTransfer::activeChanged, this, [this](bool active) {
+        ui->upgrade_pushButton_openfile->setEnabled(!active);
+        if (!m_upgradeTimer)
+            return;
+        if (active)
+            m_upgradeTimer->start(kTickMs);
+        else
+            m_upgradeTimer->stop();
+    });
+    connect(m_transfer, &UpgradeTransfer::stateChanged, this, &FirmwarePage::showState);
+}
+
+FirmwarePage::~FirmwarePage()
+{
+    delete ui;
+}
+
+void FirmwarePage::attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *link)
+{
+    m_watcher = watcher;
+    m_upgradeTimer = upgradeTimer;
+    m_link = link;
+}
+
+void FirmwarePage::setLoaderEntryWaitMs(int ms)
+{
+    loaderEntryWaitMs = std::max(0, ms);
+}
+
+QLabel *FirmwarePage::titleLabel() const
+{
+    return ui->upgrade_labTitle;
+}
+
+QAbstractButton *FirmwarePage::returnButton() const
+{
+    return ui->upgrade_btnReturn;
+}
+
+void FirmwarePage::prepareProgress()
+{
+    QProgressBar *bar = ui->upgrade_progressBar_fw;
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setOrientation(Qt::Horizontal);
+    bar->setAlignment(Qt::AlignCenter);
+    bar->setFormat("loading");
+    bar->setTextVisible(true);
+}
+
+void FirmwarePage::showDeviceName(const QString &name)
+{
+    ui->upgrade_label_devvalue->setText(name);
+}
+
+void FirmwarePage::noteConnected(const QString &name)
+{
+    ui->upgrade_text_log->append(tr("设备已连接"));
+    ui->upgrade_text_log->append(tr("设备名称:") + name);
+}
+
+void FirmwarePage::noteDisconnected()
+{
+    ui->upgrade_text_log->append(tr("设备已断开"));
+}
+
+void FirmwarePage::showConnection(bool connected)
+{
+    ui->upgrade_label_connect->setStyleSheet(connected ? kConnectedStyle : kDisconnectedStyle);
+}
+
+void FirmwarePage::on_upgrade_pushButton_openfile_clicked()
+{
+    if (m_transfer->isActive())
+        return; // the image of a running upgrade stays as it is
+    ui->upgrade_text_log->append(tr("打开文件..."));
+    Setting setting;
+    const QString lastFilePath = setting.read("file_path");
+    const QString name =
+        QFileDialog::getOpenFileName(this, tr("打开固件文件"), lastFilePath, tr("BIN文件(*.bin)"));
+    qCDebug(lcUi) << "文件名:  " << name;
+    if (name.isEmpty())
+        return;
+
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        refuseFile(tr("error"), tr("打开文件失败"), tr("打开文件失败"));
+        return;
+    }
+    if (file.size() > proto::kMaxFirmwareSize) {
+        refuseFile(tr("错误"), tr("固件过大,请选择正确的固件"), tr("固件过大,请选择正确的固件"));
+        return;
+    }
+    if (file.size() == 0) {
+        refuseFile(tr("错误"), tr("空的固件"), tr("固件是空的"));
+        return;
+    }
+    const QByteArray image = file.readAll();
+    if (image.size() != file.size() || !m_transfer->setImage(image)) {
+        refuseFile(tr("error"), tr("打开文件失败"), tr("打开文件失败"));
+        return;
+    }
+    ui->upgrade_lineEdit_filename->setText(name);
+    setting.write("file_path", name);
+    ui->upgrade_label_fwsizevalue->setText(sizeText(image.size()));
+    setStartText(QStringLiteral("开始下载"));
+    ui->upgrade_text_log->append(QStringLiteral("读取文件完成..."));
+    file.close();
+    if (m_watcher && m_watcher->isDeviceOpen())
+        ui->upgrade_pushButton_start->setEnabled(true);
+}
+
+void FirmwarePage::refuseFile(const QString &title, const QString &box, const QString &logLine)
+{
+    warn(title, box);
+    ui->upgrade_text_log->append(logLine);
+}
+
+void FirmwarePage::on_upgrade_pushButton_start_clicked()
+{
+    if (m_transfer->isActive() || m_transfer->image().isEmpty())
+        return;
+    m_transfer->enterLoader();
+    if (m_link) { // one poll tick at once, carrying the upgrade-entry frame
+        m_link->setPollMode(DeviceLink::UpgradeEntryPoll);
+        m_link->pollTick();
+    }
+    QPointer<FirmwarePage> alive(this);
+    waitForLoader();
+    if (alive)
+        m_transfer->begin();
+}
+
+// The instrument needs its time to restart into the loader. The window keeps painting meanwhile;
+// clicks and keys wait until the handshake has gone out, as they would behind a blocking wait.
+void FirmwarePage::waitForLoader()
+{
+    QEventLoop loop;
+    QTimer::singleShot(loaderEntryWaitMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void FirmwarePage::handleReport(const QByteArray &report)
+{
+    m_transfer->handleReport(reinterpret_cast<const uint8_t *>(report.constData()), report.size());
+}
+
+void FirmwarePage::tick()
+{
+    m_transfer->tick();
+}
+
+void FirmwarePage::writeFailed()
+{
+    warn("错误", "USB发送数据异常");
+    m_transfer->writeFailed();
+}
+
+void FirmwarePage::showState(UpgradeTransfer::State state)
+{
+    using State = UpgradeTransfer::State;
+    switch (state) {
+    case State::EnteringLoader:
+        ui->upgrade_pushButton_start->setEnabled(false);
+        break;
+    case State::WaitingForHandshake:
+        setStartText(QStringLiteral("正在下载"));
+        ui->upgrade_pushButton_start->setEnabled(false);
+        break;
+    case State::Finished:
+        setStartText(QString());
+        break;
+    case State::Failed:
+        warn(tr("error"), tr("更新失败"));
+        break;
+    case State::TimedOut:
+        warn("错误", "USB更新失败,超时");
+        break;
+    case State::Idle:
+    case State::Transferring:
+    case State::WaitingForProgramming:
+    case State::WriteFailed: // its box comes with the write error itself
+        break;
+    }
+}
+
+// An empty text means the translated form text.
+void FirmwarePage::setStartText(const QString &fixedText)
+{
+    m_startText = fixedText;
+    ui->upgrade_pushButton_start->setText(fixedText.isEmpty() ? tr("开始下载") : fixedText);
+}
+
+// Modal for the user, yet the transfer's replies and ticks carry on behind it, and whoever closes
+// it (a user or a test) is not stuck inside a nested event loop.
+void FirmwarePage::warn(const QString &title, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+}
+
+void FirmwarePage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        setStartText(m_startText);
+    }
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The firmware upgrade page: loads an image from a .bin file, switches the instrument to its
+// loader and shows the transfer that UpgradeTransfer runs through the watcher's handle.
+
+#include "upgrade_transfer.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace Ui {
+class FirmwarePage;
+}
+class QAbstractButton;
+class QLabel;
+class QTimer;
+class DeviceLink;
+class USBThread;
+
+class FirmwarePage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FirmwarePage(QWidget *parent = nullptr);
+    ~FirmwarePage() override;
+
+    // The watcher carries the packets and says whether it holds the device; `upgradeTimer` gives
+    // the 100 ms ticks (its timeout must reach tick()); the link's poll cycle sends the
+    // upgrade-entry frame.
+    void attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *link);
+
+    UpgradeTransfer &transfer() { return *m_transfer; }
+    QLabel *titleLabel() const;
+    QAbstractButton *returnButton() const;
+
+    // Entering the page: the bar back to 0 with the text "loading".
+    void prepareProgress();
+    void showDeviceName(const QString &name);
+    // The watcher found or lost the device while the page is shown: a log line.
+    void noteConnected(const QString &name);
+    void noteDisconnected();
+    // The connection picture.
+    void showConnection(bool connected);
+
+    // What the dialog's slots hand over.
+    void handleReport(const QByteArray &report);
+    void tick();
+    void writeFailed();
+
+    // How long the instrument is given to enter its loader (3000 ms; shorter in tests).
+    static void setLoaderEntryWaitMs(int ms);
+
+public slots:
+    void on_upgrade_pushButton_openfile_clicked();
+    void on_upgrade_pushButton_start_clicked();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void showState(UpgradeTransfer::State state);
+    void refuseFile(const QString &title, const QString &box, const QString &logLine);
+    void warn(const QString &title, const QString &text);
+    void setStartText(const QString &fixedText);
+    void waitForLoader();
+
+    Ui::FirmwarePage *ui;
+    UpgradeTransfer *m_transfer = nullptr;
+    QPointer<USBThread> m_watcher;
+    QPointer<QTimer> m_upgradeTimer;
+    QPointer<DeviceLink> m_link;
+    QString m_startText; // an untranslated start text that survives a language switch
+};
