@@ -142,7 +142,14 @@ private slots:
         QVERIFY(d.deviceList().isEmpty());
         QCOMPARE(tree->topLevelItemCount(), 0); // no card, let alone a connected one
         QVERIFY(f.dialog->findChildren<DeviceInfoUI *>().isEmpty());
-        QVERIFY2(f.text("Tips_label").contains("没有仪表应答"), qPrintable(f.text("Tips_label")));
+        const QString tips = f.text("Tips_label");
+        QVERIFY2(tips.contains("没有仪表应答"), qPrintable(tips));
+        // A language switch carries this run-time text into the other language and back.
+        d.onS_Act2Clicked_Slot();
+        QVERIFY2(f.text("Tips_label").startsWith("Device found, but no instrument"),
+                 qPrintable(f.text("Tips_label")));
+        d.onS_Act1Clicked_Slot();
+        QCOMPARE(f.text("Tips_label"), tips);
     }
 
     // Return in a field is the field's: no default button starts a rescan.
