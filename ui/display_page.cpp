@@ -57,8 +57,6 @@ const QStringList kLiveLabels = {
     "label_left_tips",       "label_cons",           "label_unit",
     "disp_label_WH",         "disp_label_mAh"};
 
-// The design size of page_disp (the page of a 1232 x 900 window).
-const QSize kPageDesignSize(981, 818);
 const QVector<PageStretcher::Rule> kStretchRules = {
     {"widget", Stretch::Grow},
     {"gridLayoutWidget", Stretch::Grow},
@@ -104,7 +102,7 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
         widget<QLabel>(p.first)->setText(p.second);
 
     setRangePanel(nullptr);
-    new PageStretcher(page, kPageDesignSize, kStretchRules);
+    new PageStretcher(page, kPageDesignSize, kStretchRules, kChartShrink);
     new CaptionFitter(page, kLiveLabels);
     new AccessibleNamer(page, kDisplayPageNames);
 }

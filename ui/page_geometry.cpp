@@ -9,9 +9,9 @@ QRect stretchedRect(const QRect &design, Stretch how, const QSize &extra)
     const int dh = std::max(0, extra.height());
     switch (how) {
     case Stretch::Grow:
-        return design.adjusted(0, 0, dw, dh);
+        return design.adjusted(0, 0, dw, extra.height());
     case Stretch::GrowWidthFollowY:
-        return design.translated(0, dh).adjusted(0, 0, dw, 0);
+        return design.translated(0, extra.height()).adjusted(0, 0, dw, 0);
     case Stretch::FollowRight:
         return design.translated(dw, 0);
     case Stretch::CentreX:
@@ -32,8 +32,9 @@ QRect rangePanelRect(const QPoint &offset)
     return QRect(offset - QPoint(10, 10), offset + QPoint(189, 189));
 }
 
-PageStretcher::PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules)
-    : QObject(page), m_page(page), m_designSize(designSize)
+PageStretcher::PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules,
+                             int maxShrink)
+    : QObject(page), m_page(page), m_designSize(designSize), m_maxShrink(maxShrink)
 {
     for (const Rule &rule : rules) {
         if (auto *w = page->findChild<QWidget *>(rule.name))
@@ -44,7 +45,8 @@ PageStretcher::PageStretcher(QWidget *page, const QSize &designSize, const QVect
 
 void PageStretcher::apply()
 {
-    const QSize extra = m_page->size() - m_designSize;
+    QSize extra = m_page->size() - m_designSize;
+    extra.setHeight(std::max(extra.height(), -m_maxShrink));
     for (const Entry &e : qAsConst(m_entries))
         e.widget->setGeometry(stretchedRect(e.design, e.how, extra));
 }

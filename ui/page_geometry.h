@@ -9,6 +9,12 @@
 
 class QWidget;
 
+// A page of the page stack in the design-size window; the display page may lose up to
+// kChartShrink pixels of its chart's height before it scrolls (a 1366 x 768 screen then shows
+// all of it).
+constexpr QSize kPageDesignSize(981, 818);
+constexpr int kChartShrink = 200;
+
 enum class Stretch
 {
     Grow,             // takes all extra width and height (the chart container and its chart)
@@ -18,8 +24,9 @@ enum class Stretch
     Centre            // stays centred both ways (home grids and their captions)
 };
 
-// Where a widget designed at `design` goes when its page has `extra` more room than designed
-// (negative extra counts as none: a smaller page scrolls instead).
+// Where a widget designed at `design` goes when its page has `extra` more room than designed.
+// Less room than designed: the two growing rules give up height (the chart is the one thing that
+// can be shorter), the others stay where they are.
 QRect stretchedRect(const QRect &design, Stretch how, const QSize &extra);
 
 // The axis-range panel opens centred in the chart container: (dx, dy) is half the room the
@@ -38,7 +45,9 @@ public:
         const char *name;
         Stretch how;
     };
-    PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules);
+    // The page may become up to `maxShrink` pixels shorter than designed before it scrolls.
+    PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules,
+                  int maxShrink = 0);
 
     void apply();
 
@@ -54,5 +63,6 @@ private:
     };
     QWidget *m_page;
     QSize m_designSize;
+    int m_maxShrink;
     QVector<Entry> m_entries;
 };

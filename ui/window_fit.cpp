@@ -11,7 +11,6 @@
 #include <QStackedWidget>
 
 namespace {
-const QSize kPageDesignSize(981, 818);
 
 const QVector<PageStretcher::Rule> kHk07HomeRules = {
     {"labTitle", Stretch::CentreX},
@@ -44,6 +43,14 @@ void adaptMainWindow(QWidget *dialog)
 {
     if (auto *stack = dialog->findChild<QStackedWidget *>("disp_stackedWidget")) {
         makeStackScroll(stack);
+        // Only the display page, whose chart can be shorter, lets the stack be less tall.
+        QWidget *display = stack->findChild<QWidget *>("page_disp");
+        auto fitMinimum = [stack, display] {
+            const int shrink = stack->currentWidget() == display ? kChartShrink : 0;
+            stack->setMinimumHeight(kPageDesignSize.height() - shrink);
+        };
+        QObject::connect(stack, &QStackedWidget::currentChanged, stack, fitMinimum);
+        fitMinimum();
         if (QWidget *home = stack->findChild<QWidget *>("page"))
             new PageStretcher(home, kPageDesignSize, kHk07HomeRules);
         if (QWidget *home = stack->findChild<QWidget *>("NV05_page_1"))

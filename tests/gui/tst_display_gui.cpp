@@ -8,6 +8,7 @@
 #include "cd_pop_tips.h"
 #include "clock.h"
 #include "display_page.h"
+#include "page_geometry.h"
 #include "recorder.h"
 #include "setting.h"
 #include "window_fit.h"
@@ -384,6 +385,21 @@ private slots:
         QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         QVERIFY(f.w("label_left_tips")->visibleRegion().isEmpty() == false);
+
+        // A 1366 x 768 screen: the chart gives up height, so the whole page shows unscrolled.
+        d.resize(1366, 768);
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible());
+        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        const int lost = 818 - f.w("page_disp")->height();
+        QVERIFY(lost > 0 && lost <= kChartShrink);
+        QVERIFY(f.w("page_disp")->width() > 981);
+        QCOMPARE(f.w("widget")->geometry(),
+                 QRect(10, 130, 961 + f.w("page_disp")->width() - 981, 671 - lost));
+        QCOMPARE(f.w("label_left_tips")->y(), 801 - lost);
+        // The home page keeps its full height and scrolls instead.
+        f.click("disp_btnReturn");
+        QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+        f.click("tbtn3");
 
         // The design size: no scrolling, every rectangle as designed.
         d.resize(1232, 900);

@@ -30,9 +30,13 @@ private slots:
             << int(Stretch::FollowRight) << more << QRect(111, 130, 961, 671);
         QTest::newRow("centre x") << int(Stretch::CentreX) << more << QRect(60, 130, 961, 671);
         QTest::newRow("centre") << int(Stretch::Centre) << more << QRect(60, 150, 961, 671);
-        // A smaller page scrolls: nothing shrinks or moves.
+        // A smaller page: only the growing rules give up height, never width.
         QTest::newRow("smaller") << int(Stretch::Grow) << QSize(-200, -50)
-                                 << QRect(10, 130, 961, 671);
+                                 << QRect(10, 130, 961, 621);
+        QTest::newRow("status line, shorter")
+            << int(Stretch::GrowWidthFollowY) << QSize(-9, -50) << QRect(10, 80, 961, 671);
+        QTest::newRow("right edge, narrower")
+            << int(Stretch::FollowRight) << QSize(-9, -50) << QRect(10, 130, 961, 671);
         QTest::newRow("narrower, taller")
             << int(Stretch::Centre) << QSize(-200, 50) << QRect(10, 155, 961, 671);
     }
