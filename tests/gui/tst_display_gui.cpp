@@ -362,6 +362,8 @@ private slots:
     {
         GuiFixture f;
         MainDialog &d = openDisplay(f);
+        d.resize(1232, 900); // the design size: the container is 961 x 671
+        QTRY_COMPARE(f.w("widget")->size(), QSize(961, 671));
         QWidget *panel = d.displayPage()->rangePanel();
         QVERIFY(panel && !panel->isVisible());
         QCOMPARE(panel->parentWidget(), f.w("widget"));
