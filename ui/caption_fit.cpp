@@ -59,6 +59,13 @@ int coveredOnTheRight(const QLabel *label)
     return covered;
 }
 
+// Only widgets at fixed rectangles are fitted; a layout sizes its widgets to their texts itself
+// (and a panel not laid out yet has no meaningful size).
+bool placedByHand(const QWidget *w)
+{
+    return w->parentWidget() && !w->parentWidget()->layout();
+}
+
 bool plainText(const QLabel *label)
 {
     return !label->text().isEmpty() && !label->wordWrap() &&
@@ -201,11 +208,13 @@ void CaptionFitter::fitAll()
 {
     m_pending = false;
     for (QLabel *label : m_root->findChildren<QLabel *>()) {
-        if (plainText(label) && !m_skip.contains(label->objectName()))
+        if (placedByHand(label) && plainText(label) && !m_skip.contains(label->objectName()))
             fitLabel(label);
     }
-    for (QPushButton *button : m_root->findChildren<QPushButton *>())
-        fitButton(button);
+    for (QPushButton *button : m_root->findChildren<QPushButton *>()) {
+        if (placedByHand(button))
+            fitButton(button);
+    }
 }
 
 bool CaptionFitter::eventFilter(QObject *watched, QEvent *event)
