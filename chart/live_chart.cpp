@@ -116,6 +116,10 @@ void LiveChart::buildAxes()
         axis->setLinePenColor(m_curveStyles[int(i)].color);
         m_valueAxes[i] = axis;
     }
+    // Defaults first, so that an enabled user range the axis refuses (maximum not above
+    // minimum) leaves a labelled axis rather than an empty one.
+    for (const AxisUse &use : axesOf(View::Default))
+        applyDefaultRange(use, false);
     applyViewRanges(View::Default, false);
     m_chart->addAxis(m_valueAxes[0], Qt::AlignLeft);
     m_chart->addAxis(m_valueAxes[1], Qt::AlignRight);

@@ -136,6 +136,7 @@ private:
     static QVector<int> slotsOf(View view);
     bool &flagOf(View view);
     QPushButton *buttonOf(View view) const;
+    void applyDefaultRange(const AxisUse &use, bool toggling);
     void applyViewRanges(View view, bool toggling);
     void growAxes(const SampleValues &values);
     // The window the clock asks for after a sample, or an invalid min if it stays.

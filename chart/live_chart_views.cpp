@@ -106,20 +106,25 @@ QPushButton *LiveChart::buttonOf(View view) const
     return nullptr;
 }
 
-// Each value axis of `view` shows the user's range if enabled, else its default. The toggles
-// label the probe temperature's default with two decimals; the range re-application with one.
+// The toggles label the probe temperature's default with two decimals; the range
+// re-application with one.
+void LiveChart::applyDefaultRange(const AxisUse &use, bool toggling)
+{
+    const int decimals = toggling && use.slot == 6 ? 2 : use.decimals;
+    const DefaultRange range = kDefaultRange[use.slot];
+    setDefaultAxisRange(m_valueAxes[size_t(use.axis)], use.unit, decimals, range.min, range.max);
+}
+
+// Each value axis of `view` shows the user's range if enabled, else its default.
 void LiveChart::applyViewRanges(View view, bool toggling)
 {
     for (const AxisUse &use : axesOf(view)) {
-        QCategoryAxis *axis = m_valueAxes[size_t(use.axis)];
         const UserRange user = m_userRanges(use.slot);
-        if (user.enabled) {
-            applyAxisRange(axis, use.unit, 10, use.decimals, user.min, user.max);
-        } else {
-            const int decimals = toggling && use.slot == 6 ? 2 : use.decimals;
-            const DefaultRange range = kDefaultRange[use.slot];
-            setDefaultAxisRange(axis, use.unit, decimals, range.min, range.max);
-        }
+        if (user.enabled)
+            applyAxisRange(m_valueAxes[size_t(use.axis)], use.unit, 10, use.decimals, user.min,
+                           user.max);
+        else
+            applyDefaultRange(use, toggling);
     }
 }
 
@@ -176,6 +181,9 @@ void LiveChart::RangChang_slot()
 
 void LiveChart::setCurrentAxisRange(double minimum, double maximum)
 {
+    // Right axis 1 carries the current only in the default view; another view keeps its own.
+    if (currentView() != View::Default)
+        return;
     const UserRange user = m_userRanges(1);
     if (user.enabled)
         applyAxisRange(m_valueAxes[1], "A", 10, 2, user.min, user.max);

@@ -121,6 +121,7 @@ void TestChartGui::hk07SamplesOnlyWhileRunning()
     ChartRig rig("HK07");
     rig.openIdentified();
     QVERIFY(rig.dialog->curveRunFlag());
+    QCOMPARE(rig.chart().valueAxis(1)->min(), -25.0); // the model's current axis
     rig.tick(6);
     QCOMPARE(rig.rows(), qint64(0));
 
@@ -134,6 +135,12 @@ void TestChartGui::hk07SamplesOnlyWhileRunning()
     const qint64 before = rig.rows();
     rig.tick(4);
     QCOMPARE(rig.rows(), before + 2);
+
+    rig.dialog.reset();
+    ChartRig hk09("HK09"); // a current that is never negative
+    hk09.openIdentified();
+    QCOMPARE(hk09.chart().valueAxis(1)->min(), 0.0);
+    QCOMPARE(hk09.chart().valueAxis(1)->max(), 25.0);
 }
 
 void TestChartGui::accumulatedAndScrollingFromTheMenu()

@@ -197,11 +197,21 @@ void TestLiveChart::userRanges()
     QCOMPARE(rig.chart.valueAxis(1)->categoriesLabels().value(1), QString("4.0℃"));
 
     // An identified model's current range, unless the user fixed one.
+    rig.chart.toggleView(View::CpuNtc);
     rig.chart.setCurrentAxisRange(0, 25);
     QCOMPARE(rig.chart.valueAxis(1)->min(), 0.0);
     rig.ranges[1] = {true, -1, 1};
     rig.chart.setCurrentAxisRange(-25, 25);
     QCOMPARE(rig.chart.valueAxis(1)->max(), 1.0);
+    rig.chart.toggleView(View::EleCap); // right axis 1 is the capacity's here
+    rig.chart.setCurrentAxisRange(0, 25);
+    QCOMPARE(rig.chart.valueAxis(1)->max(), 100.0);
+
+    // An enabled but empty user range at start leaves the default, labelled axis.
+    Recorder recorder;
+    LiveChart fresh(recorder, [](int) { return UserRange{true, 3, 3}; });
+    QCOMPARE(fresh.valueAxis(0)->max(), 20.0);
+    QCOMPARE(fresh.valueAxis(0)->categoriesLabels().size(), 11);
 }
 
 void TestLiveChart::accumulatedFollowAndPan()
