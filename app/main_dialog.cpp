@@ -109,6 +109,7 @@ MainDialog::MainDialog(QWidget *parent)
     connect(upgradeTimer, &QTimer::timeout, this, &MainDialog::mytimer_timeout);
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
+    setUpRecording();
     chartTimer->setInterval(500);
     connect(chartTimer, &QTimer::timeout, this, &MainDialog::record_data);
     chartTimer->start();

@@ -4,6 +4,7 @@
 // Its implementation is split by concern over main_dialog_*.cpp.
 
 #include "device_link.h"
+#include "recorder.h"
 
 #include <QDialog>
 #include <QPair>
@@ -62,6 +63,10 @@ public:
 
     void sendReport(const unsigned char *data, int length);
     void sendCommand(quint8 code);
+
+    // The save a run stop makes: writes the recorded run's data file and shows in
+    // label_left_tips where, or that saving failed.
+    SaveOutcome saveRecordedRun();
 
 signals:
     // Hooks for the live chart and the recorder: a new run restarts the chart's 10 s window and
@@ -171,6 +176,8 @@ private:
     void applyHomeGlyph();
     void stopWorkers();
     void setUpDisplayPage();
+    void setUpRecording();
+    DataFolder dataFolder() const;
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;

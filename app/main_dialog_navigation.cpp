@@ -446,9 +446,3 @@ void MainDialog::refreshTexts()
     applyTitleGlyphs();
     m_devices->retranslate(); // the items keep their own state, not their master/slave captions
 }
-
-// The chart menu's data export belongs to the recorded table; the other actions are the chart's.
-void MainDialog::onAct1Clicked_Slot()
-{
-    qCDebug(lcApp) << "chart export (csv): no chart yet";
-}

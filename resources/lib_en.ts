@@ -868,6 +868,14 @@
         <translation>简体中文</translation>
     </message>
     <message>
+        <source>数据文件夹: %1</source>
+        <translation>Data folder: %1</translation>
+    </message>
+    <message>
+        <source>已恢复中断的记录: %1</source>
+        <translation>Recovered an interrupted recording: %1</translation>
+    </message>
+    <message>
         <source>已找到设备，正在扫描总线上的仪表……</source>
         <translation>Device found, scanning its bus for instruments…</translation>
     </message>
@@ -1500,6 +1508,13 @@
     <message>
         <source>本次下载结束</source>
         <translation>End of this download</translation>
+    </message>
+</context>
+<context>
+    <name>saveDataDeal</name>
+    <message>
+        <source>数据保存失败: %1</source>
+        <translation>Saving data failed: %1</translation>
     </message>
 </context>
 </TS>

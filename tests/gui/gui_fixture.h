@@ -11,7 +11,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -31,6 +33,11 @@ public:
         bus = std::make_unique<sim::SimulatedBus>(config);
         hid::setBackend(bus.get());
         my_thread::setPacing(60, 25);
+        // Journals, the fallback data folder and the per-user counter store stay in the test's
+        // folder too.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(workDir.file("xdg-data")));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           workDir.file("xdg-config"));
     }
     ~GuiFixture()
     {

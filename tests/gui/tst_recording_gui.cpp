@@ -1,0 +1,205 @@
+// The recorded run through the program as a user meets it: "Export data" from the chart menu, and
+// a run that survives the program being killed (the real program, in child processes).
+
+#include "gui_fixture.h"
+
+#include "csv_format.h"
+#include "journal.h"
+#include "setting.h"
+
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Acts on the next modal dialog of type T while it shows (the static dialogs block), again on
+// each poll until it has closed: a file dialog busy reading a folder may let a choice pass.
+template <typename T> void whenModal(std::function<void(T *)> act)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(50);
+    auto seen = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, [poll, act, seen] {
+        auto *modal = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (modal) {
+            *seen = true;
+            act(modal);
+        } else if (*seen) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start();
+}
+
+// Types a full path into a save dialog's file name box (where the user types) and saves.
+void chooseFile(QFileDialog *dialog, const QString &path)
+{
+    auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+    QVERIFY(name);
+    name->setText(path);
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+}
+
+// Data rows of a CSV file (after the four header lines), split into cells.
+QVector<QStringList> csvRows(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVector<QStringList> rows;
+    for (const QString &line : lines.mid(4))
+        rows.append(line.split(','));
+    return rows;
+}
+
+QString timeText(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).toString("yyyy-MM-dd_hh:mm:ss");
+}
+
+QStringList filesUnder(const QString &folder, const QString &pattern)
+{
+    QStringList found;
+    QDirIterator it(folder, {pattern}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
+} // namespace
+
+class TestRecordingGui : public QObject
+{
+    Q_OBJECT
+private slots:
+    void exportData();
+    void killedRunIsRecovered();
+};
+
+// Below ten rows a red note and nothing else; then the save dialog opens in the data folder, the
+// file holds the recorded rows and its folder becomes save_path.
+void TestRecordingGui::exportData()
+{
+    GuiFixture f("NV05");
+    const QString data = f.workDir.file("Data");
+    Setting().write("save_path", data);
+    MainDialog &dialog = f.open();
+    QVERIFY(f.waitForScanEnd());
+    QCOMPARE(dialog.familyCode(), quint8(4));
+
+    QString note;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        note = box->windowTitle() + "|" + box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QVERIFY(dialog.recorder().rowCount() < 10);
+    dialog.onAct1Clicked_Slot();
+    QCOMPARE(note, "提示信息|<font color='red'>数据太少了吧，请记录至少十条数据。</font>");
+    QVERIFY(!QFileInfo::exists(data));
+
+    while (dialog.recorder().rowCount() < 12)
+        dialog.record_data(); // the chart tick: a sample every second tick
+
+    QDir().mkpath(f.workDir.file("exports"));
+    const QString chosen = f.workDir.file("exports/run.csv");
+    QString startFolder;
+    whenModal<QFileDialog>([&](QFileDialog *files) {
+        startFolder = files->directory().absolutePath();
+        chooseFile(files, chosen);
+    });
+    dialog.onAct1Clicked_Slot();
+    QCOMPARE(startFolder, data);
+    const SampleStore &table = dialog.recorder().store();
+    const QVector<QStringList> rows = csvRows(chosen);
+    QCOMPARE(qint64(rows.size()), table.size());
+    for (int r = 0; r < rows.size(); ++r) {
+        QCOMPARE(rows[r].size(), 9);
+        QCOMPARE(rows[r][0], timeText(table.time(r)));
+        // six decimals for the voltage, one for the CPU temperature
+        QVERIFY(qAbs(rows[r][1].toDouble() - table.value(r, Quantity::Voltage)) <= 5e-7);
+        QVERIFY(qAbs(rows[r][8].toDouble() - table.value(r, Quantity::CpuTemp)) <= 0.05);
+    }
+    QCOMPARE(Setting().read("save_path"), f.workDir.file("exports"));
+}
+
+// The real program records an NV05 run (sampled without a run start) and is killed with SIGKILL
+// while a second instance records beside it. The next start writes the killed run as a data file
+// holding every row up to the kill; the live instance's journal was never touched.
+void TestRecordingGui::killedRunIsRecovered()
+{
+    TempWorkDir dir;
+    Setting().write("save_path", dir.file("Data"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_DATA_HOME", dir.file("xdg-data"));
+    env.insert("XDG_CONFIG_HOME", dir.file("xdg-config"));
+    env.insert("QT_LOGGING_RULES", "record.info=true");
+    auto start = [&](QProcess &program) {
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(dir.path());
+        program.start(USB_TESTER_PATH, {"--demo=NV05"});
+        return program.waitForStarted();
+    };
+    auto journalRows = [](const QString &path) {
+        JournalContent content;
+        QString error;
+        return readJournal(path, &content, &error) ? content.rows.size() : qint64(-1);
+    };
+
+    QProcess first, second, third;
+    QVERIFY(start(first));
+    QTRY_COMPARE_WITH_TIMEOUT(filesUnder(dir.path(), "*.journal").size(), 1, 15000);
+    const QString journal = filesUnder(dir.path(), "*.journal").first();
+    QTRY_VERIFY_WITH_TIMEOUT(journalRows(journal) >= 20, 40000);
+
+    QVERIFY(start(second));
+    QTRY_COMPARE_WITH_TIMEOUT(filesUnder(dir.path(), "*.journal").size(), 2, 15000);
+    QVERIFY2(filesUnder(dir.path(), "*.csv").isEmpty(), "a live journal was recovered");
+    QVERIFY(QFile::exists(journal));
+
+    JournalContent beforeKill;
+    QString error;
+    QVERIFY(readJournal(journal, &beforeKill, &error));
+    const qint64 killMs = QDateTime::currentMSecsSinceEpoch();
+    first.kill(); // SIGKILL
+    second.kill();
+    QVERIFY(first.waitForFinished(5000) && second.waitForFinished(5000));
+
+    QVERIFY(start(third));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(journal), 15000);
+    third.kill();
+    third.waitForFinished(5000);
+    QVERIFY2(third.readAllStandardError().contains("interrupted run"), "recovery not logged");
+
+    // The second instance had too few rows for a data file; the killed run has one.
+    const QStringList files = filesUnder(dir.file("Data"), "LoadData_*.csv");
+    QCOMPARE(files.size(), 1);
+    const QVector<QStringList> rows = csvRows(files.first());
+    QVERIFY(rows.size() >= 20);
+    QVERIFY(qint64(rows.size()) >= beforeKill.rows.size());
+    for (int r = 0; r < rows.size(); ++r) {
+        QCOMPARE(rows[r].size(), 9);
+        for (const QString &cell : rows[r].mid(1)) {
+            bool number = false;
+            cell.toDouble(&number);
+            QVERIFY2(number, qPrintable(cell));
+        }
+        if (r < beforeKill.rows.size())
+            QCOMPARE(rows[r][0], timeText(beforeKill.rows.time(r)));
+    }
+    const QDateTime last = QDateTime::fromString(rows.last()[0], "yyyy-MM-dd_hh:mm:ss");
+    QVERIFY2(last.toSecsSinceEpoch() >= killMs / 1000 - 2,
+             qPrintable(rows.last()[0] + " vs kill at " + timeText(killMs)));
+}
+
+QTEST_MAIN(TestRecordingGui)
+#include "tst_recording_gui.moc"
