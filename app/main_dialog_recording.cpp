@@ -3,6 +3,7 @@
 
 #include "main_dialog.h"
 
+#include "display_page.h"
 #include "journal.h"
 #include "journal_recovery.h"
 #include "setting.h"
@@ -21,6 +22,7 @@ void MainDialog::setUpRecording()
     // A device identification (and a run start) begins a new recorded run, laid out by family.
     connect(this, &MainDialog::recordedRunCleared, m_recorder,
             [this] { m_recorder->setFamilyCode(familyCode()); });
+    m_displayPage->setRunSaver([this] { return saveRecordedRun().labelText(); });
 
     const DataFolder folder = dataFolder();
     if (folder.fallback) {

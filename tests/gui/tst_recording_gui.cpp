@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -82,6 +83,7 @@ class TestRecordingGui : public QObject
     Q_OBJECT
 private slots:
     void exportData();
+    void runStopSaves();
     void killedRunIsRecovered();
 };
 
@@ -129,6 +131,60 @@ void TestRecordingGui::exportData()
         QVERIFY(qAbs(rows[r][8].toDouble() - table.value(r, Quantity::CpuTemp)) <= 0.05);
     }
     QCOMPARE(Setting().read("save_path"), f.workDir.file("exports"));
+}
+
+// A stop after fewer than ten samples writes nothing. A run of ten or more: the stop names the
+// file, and it holds the values the instrument reported. A stop that cannot save says so and
+// keeps the run (table and journal) for "Export data".
+void TestRecordingGui::runStopSaves()
+{
+    GuiFixture f;
+    const QString data = f.workDir.file("Data");
+    Setting().write("save_path", data);
+    MainDialog &dialog = f.open();
+    QVERIFY(f.waitForScanEnd());
+    f.click("tbtn3");
+    QCursor::setPos(dialog.mapToGlobal(QPoint(2, 2))); // the run button keeps its text
+    QVector<SampleValues> reported;
+    connect(&dialog.recorder(), &Recorder::cleared, [&] { reported.clear(); });
+    connect(&dialog.recorder(), &Recorder::rowRecorded,
+            [&] { reported.append(sampleValuesOf(dialog.link().live())); });
+
+    f.click("disp_Btn_Run");
+    f.click("disp_Btn_Run");
+    QCOMPARE(f.text("label_left_tips"), "Data_Path:No data.");
+    QVERIFY(!QFileInfo::exists(data));
+
+    f.click("disp_Btn_Run");
+    QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 10, 20000);
+    f.click("disp_Btn_Run");
+    const QString tip = f.text("label_left_tips");
+    QVERIFY2(tip.startsWith("Data_Path:" + data + "/LoadData_"), qPrintable(tip));
+    const QVector<QStringList> rows = csvRows(tip.mid(10));
+    QCOMPARE(rows.size(), reported.size());
+    const int decimals[] = {6, 6, 6, 3, 3, 3, 3, 1, 3, 0};
+    const Quantity columns[] = {Quantity::Voltage,    Quantity::Current, Quantity::Power,
+                                Quantity::Resistance, Quantity::Energy,  Quantity::Capacity,
+                                Quantity::NtcTemp,    Quantity::CpuTemp, Quantity::MosTemp,
+                                Quantity::FanSpeed};
+    for (int r = 0; r < rows.size(); ++r) {
+        QCOMPARE(rows[r].size(), 11);
+        for (int c = 0; c < 10; ++c) {
+            const double value = reported[r][size_t(columns[c])];
+            QVERIFY2(qAbs(rows[r][c + 1].toDouble() - value) <= 0.5 * std::pow(10, -decimals[c]),
+                     qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c + 1)));
+        }
+    }
+    QVERIFY(reported.last()[size_t(Quantity::Current)] > 0.5f); // the load was running
+
+    const QString missing = f.workDir.file("no/such/folder");
+    Setting().write("save_path", missing);
+    f.click("disp_Btn_Run");
+    QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 10, 20000);
+    f.click("disp_Btn_Run");
+    QCOMPARE(f.text("label_left_tips"), "数据保存失败: " + missing);
+    QCOMPARE(dialog.recorder().rowCount(), qint64(reported.size()));
+    QVERIFY(QFile::exists(dialog.recorder().journalPath()));
 }
 
 // The real program records an NV05 run (sampled without a run start) and is killed with SIGKILL
