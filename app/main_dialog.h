@@ -64,8 +64,7 @@ public:
     void sendReport(const unsigned char *data, int length);
     void sendCommand(quint8 code);
 
-    // The save a run stop makes: writes the recorded run's data file and shows in
-    // label_left_tips where, or that saving failed.
+    // The save a run stop makes: the recorded run's data file in the data folder, or why not.
     SaveOutcome saveRecordedRun();
 
 signals:

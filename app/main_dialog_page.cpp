@@ -5,12 +5,8 @@
 #include "cd_pop_tips.h"
 #include "device_link.h"
 #include "display_page.h"
-#include "recorder.h"
-#include "setting.h"
 #include "ui_MainDialog.h"
 #include "window_fit.h"
-
-#include <QCoreApplication>
 
 void MainDialog::setUpDisplayPage()
 {
@@ -22,12 +18,7 @@ void MainDialog::setUpDisplayPage()
         emit recordedRunCleared();
     });
     // A stop writes the recorded run to a data file and the status line says where, or why not.
-    m_displayPage->setRunSaver([this] {
-        m_recorder->setFamilyCode(familyCode());
-        const DataFolder folder =
-            resolveDataFolder(Setting().read("save_path"), QCoreApplication::applicationDirPath());
-        return m_recorder->saveRun(folder).labelText();
-    });
+    m_displayPage->setRunSaver([this] { return saveRecordedRun().labelText(); });
     adaptMainWindow(this);
 }
 

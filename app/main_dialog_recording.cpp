@@ -3,7 +3,6 @@
 
 #include "main_dialog.h"
 
-#include "display_page.h"
 #include "journal.h"
 #include "journal_recovery.h"
 #include "setting.h"
@@ -22,7 +21,6 @@ void MainDialog::setUpRecording()
     // A device identification (and a run start) begins a new recorded run, laid out by family.
     connect(this, &MainDialog::recordedRunCleared, m_recorder,
             [this] { m_recorder->setFamilyCode(familyCode()); });
-    m_displayPage->setRunSaver([this] { return saveRecordedRun().labelText(); });
 
     const DataFolder folder = dataFolder();
     if (folder.fallback) {
@@ -46,9 +44,7 @@ DataFolder MainDialog::dataFolder() const
 SaveOutcome MainDialog::saveRecordedRun()
 {
     m_recorder->setFamilyCode(familyCode());
-    const SaveOutcome outcome = m_recorder->saveRun(dataFolder());
-    ui->label_left_tips->setText(outcome.labelText());
-    return outcome;
+    return m_recorder->saveRun(dataFolder());
 }
 
 void MainDialog::onAct1Clicked_Slot()
