@@ -302,6 +302,16 @@ void TestChartGui::pictureExport()
     answerNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
     QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
     QCOMPARE(QDir(rig.workDir.path()).entryList({"*.png"}).size(), 1);
+
+    // A typed name without a suffix still gets a PNG picture.
+    const QString bare = rig.workDir.file("bare");
+    answerNextModal<QFileDialog>([bare](QFileDialog *d) {
+        d->setDefaultSuffix(QString());
+        d->selectFile(bare);
+        static_cast<QDialog *>(d)->accept();
+    });
+    QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
+    QCOMPARE(QImage(bare, "PNG").height(), image.height());
 }
 
 void TestChartGui::screenshots()
