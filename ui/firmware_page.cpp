@@ -17,6 +17,7 @@
 namespace {
 int loaderEntryWaitMs = 3000;
 constexpr int kTickMs = 100;
+constexpr qint64 kBarPeriodMs = 100;
 const char *const kConnectedStyle =
     "border-image:url(:/sys/rs/rs/usb_connect.png) 0 0 0 0 stretch stretch;";
 const char *const kDisconnectedStyle =
@@ -43,12 +44,11 @@ FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::Firmwa
         this);
     connect(m_transfer, &UpgradeTransfer::logCleared, ui->upgrade_text_log, &QTextBrowser::clear);
     connect(m_transfer, &UpgradeTransfer::logLine, ui->upgrade_text_log, &QTextBrowser::append);
-    connect(m_transfer, &UpgradeTransfer::progressChanged, this,
-            [this](int value, const QString &text) {
-                ui->upgrade_progressBar_fw->setValue(value);
-                if (!text.isEmpty())
-                    ui->upgrade_progressBar_fw->setFormat(text);
-            });
+    connect(m_transfer, &UpgradeTransfer::progressChanged, this, &FirmwarePage::showProgress);
+    m_barTimer = new QTimer(this);
+    m_barTimer->setSingleShot(true);
+    connect(m_barTimer, &QTimer::timeout, this, &FirmwarePage::paintProgress);
+    m_sinceBarPainted.start();
     connect(m_transfer, &UpgradeTransfer::activeChanged, this, [this](bool active) {
         ui->upgrade_pushButton_openfile->setEnabled(!active);
         if (!m_upgradeTimer)
@@ -88,8 +88,34 @@ QAbstractButton *FirmwarePage::returnButton() const
     return ui->upgrade_btnReturn;
 }
 
+// The bar follows the transfer at most ten times a second: a repaint per step of its text would
+// hold up the acknowledgements waiting behind it. The start and the end show at once.
+void FirmwarePage::showProgress(int value, const QString &text)
+{
+    m_barValue = value;
+    if (!text.isEmpty())
+        m_barText = text;
+    const qint64 since = m_sinceBarPainted.elapsed();
+    if (text.isEmpty() || value >= 100 || since >= kBarPeriodMs)
+        paintProgress();
+    else if (!m_barTimer->isActive())
+        m_barTimer->start(int(kBarPeriodMs - since));
+}
+
+void FirmwarePage::paintProgress()
+{
+    m_barTimer->stop();
+    m_sinceBarPainted.restart();
+    ui->upgrade_progressBar_fw->setValue(m_barValue);
+    if (!m_barText.isEmpty())
+        ui->upgrade_progressBar_fw->setFormat(m_barText);
+    m_barText.clear();
+}
+
 void FirmwarePage::prepareProgress()
 {
+    m_barTimer->stop();
+    m_barText.clear();
     QProgressBar *bar = ui->upgrade_progressBar_fw;
     bar->setRange(0, 100);
     bar->setValue(0);
@@ -125,14 +151,18 @@ void FirmwarePage::on_upgrade_pushButton_openfile_clicked()
     if (m_transfer->isActive())
         return; // the image of a running upgrade stays as it is
     ui->upgrade_text_log->append(tr("打开文件..."));
-    Setting setting;
-    const QString lastFilePath = setting.read("file_path");
+    const QString lastFilePath = Setting().read("file_path");
     const QString name =
         QFileDialog::getOpenFileName(this, tr("打开固件文件"), lastFilePath, tr("BIN文件(*.bin)"));
     qCDebug(lcUi) << "文件名:  " << name;
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        loadImage(name);
+}
 
+void FirmwarePage::loadImage(const QString &name)
+{
+    if (m_transfer->isActive())
+        return;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
         refuseFile(tr("error"), tr("打开文件失败"), tr("打开文件失败"));
@@ -152,7 +182,7 @@ void FirmwarePage::on_upgrade_pushButton_openfile_clicked()
         return;
     }
     ui->upgrade_lineEdit_filename->setText(name);
-    setting.write("file_path", name);
+    Setting().write("file_path", name);
     ui->upgrade_label_fwsizevalue->setText(sizeText(image.size()));
     setStartText(QStringLiteral("开始下载"));
     ui->upgrade_text_log->append(QStringLiteral("读取文件完成..."));

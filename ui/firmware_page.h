@@ -4,6 +4,7 @@
 
 #include "upgrade_transfer.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -41,6 +42,9 @@ public:
     // The connection picture.
     void showConnection(bool connected);
 
+    // Checks and takes the image in a .bin file, as the Browse button does after its dialog.
+    void loadImage(const QString &path);
+
     // What the dialog's slots hand over.
     void handleReport(const QByteArray &report);
     void tick();
@@ -58,6 +62,8 @@ protected:
 
 private:
     void showState(UpgradeTransfer::State state);
+    void showProgress(int value, const QString &text);
+    void paintProgress();
     void refuseFile(const QString &title, const QString &box, const QString &logLine);
     void warn(const QString &title, const QString &text);
     void setStartText(const QString &fixedText);
@@ -69,4 +75,8 @@ private:
     QPointer<QTimer> m_upgradeTimer;
     QPointer<DeviceLink> m_link;
     QString m_startText; // an untranslated start text that survives a language switch
+    QTimer *m_barTimer = nullptr;
+    QElapsedTimer m_sinceBarPainted;
+    int m_barValue = 0;
+    QString m_barText; // not yet shown; empty: the bar keeps its text
 };

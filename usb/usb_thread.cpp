@@ -13,11 +13,13 @@
 namespace {
 
 constexpr qint64 OpenRetryMs = 500;
-// Wait slices for one read: short while the upgrade is writing so that its packets do not queue
-// behind a long read, longer when idle so that a connected, quiet program costs next to nothing.
-constexpr int BusyReadSliceMs = 2;
-constexpr int IdleReadSliceMs = 50;
+// Wait slices for one read (see setReadSlices): short while the upgrade is writing so that its
+// packets do not queue behind a long read, longer when idle so that a connected, quiet program
+// costs next to nothing.
 constexpr qint64 BusyAfterWriteMs = 1000;
+// How long the watcher leaves the handle to the GUI thread after handing over a report while
+// busy: far longer than the GUI thread needs to answer an acknowledgement with the next packet.
+constexpr int HandOverMs = 5;
 
 } // namespace
 
@@ -114,6 +116,7 @@ void USBThread::writeReport(const unsigned char *data, int length)
             result = m_device->write(report, ReportSize);
             written = true;
         }
+        m_writesDone.fetch_add(1);
     }
     m_writerDone.notify_all();
 
@@ -136,10 +139,20 @@ void USBThread::requestStop()
     m_writerDone.notify_all();
 }
 
+void USBThread::setReadSlices(int busyMs, int idleMs)
+{
+    m_busySliceMs.store(std::max(1, busyMs));
+    m_idleSliceMs.store(std::max(1, idleMs));
+}
+
+bool USBThread::busy() const
+{
+    return m_clock.elapsed() - m_lastWriteMs.load() < BusyAfterWriteMs;
+}
+
 int USBThread::readWaitSliceMs() const
 {
-    return m_clock.elapsed() - m_lastWriteMs.load() < BusyAfterWriteMs ? BusyReadSliceMs
-                                                                       : IdleReadSliceMs;
+    return busy() ? m_busySliceMs.load() : m_idleSliceMs.load();
 }
 
 void USBThread::run()
@@ -189,8 +202,12 @@ void USBThread::serviceOpenDevice()
     }
 
     // A report is handed over as its own copy: the buffer is reused by the next read.
-    if (!report.isEmpty())
+    if (!report.isEmpty()) {
+        const quint64 writesBefore = m_writesDone.load();
         emit new_data(report, ReportSize);
+        if (m_handOver.load() && busy())
+            awaitAnswer(writesBefore);
+    }
 
     const qint64 now = m_clock.elapsed();
     if (lost || now - m_lastAttemptMs >= OpenRetryMs) {
@@ -199,6 +216,16 @@ void USBThread::serviceOpenDevice()
     }
     if (lost)
         emit usb_disconnect();
+}
+
+// During an upgrade every acknowledgement is answered with the next packet at once. Reading on
+// would hold the handle for a whole slice while that packet waits, so the next read starts only
+// once the GUI thread has written (or after a short while, if nothing comes).
+void USBThread::awaitAnswer(quint64 writesBefore)
+{
+    std::unique_lock<std::mutex> lock(m_ioMutex);
+    m_writerDone.wait_for(lock, std::chrono::milliseconds(HandOverMs),
+                          [&] { return m_writesDone.load() != writesBefore || m_stop.load(); });
 }
 
 void USBThread::sleepUntilNextAttempt()

@@ -39,6 +39,13 @@ public:
 
     bool isDeviceOpen() const { return m_open.load(); }
 
+    // How long one read may wait for a report: `busyMs` within a second of a write (an upgrade
+    // is writing), `idleMs` otherwise. Defaults 2 and 50; benchmarks compare other values.
+    void setReadSlices(int busyMs, int idleMs);
+    // After handing over a report while busy, give the GUI thread the handle first for a moment,
+    // so that the packet it sends in answer does not queue behind the next read. Default on.
+    void setHandOver(bool on) { m_handOver.store(on); }
+
     static constexpr int ReportSize = 64;
     static constexpr quint8 ReportId = 0x55;
 
@@ -55,7 +62,9 @@ private:
     bool openDevice(QString *product, QString *serial);
     void serviceOpenDevice();
     void sleepUntilNextAttempt();
+    void awaitAnswer(quint64 writesBefore);
     void abandonDevice();
+    bool busy() const;
     int readWaitSliceMs() const;
 
     // Guards m_device and every call made on it: hidapi does not promise that a read and a
@@ -79,6 +88,10 @@ private:
     QElapsedTimer m_clock;
     qint64 m_lastAttemptMs = 0; // watcher thread (and tryOpen before start) only
     std::atomic<qint64> m_lastWriteMs{-1000000};
+    std::atomic<quint64> m_writesDone{0};
+    std::atomic<int> m_busySliceMs{2};
+    std::atomic<int> m_idleSliceMs{50};
+    std::atomic<bool> m_handOver{true};
     unsigned char m_input[ReportSize] = {};
     const bool m_spin; // USB_TESTER_WATCHER_SPIN=1: old back-to-back non-blocking reads
 };

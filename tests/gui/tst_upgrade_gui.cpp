@@ -96,6 +96,26 @@ QString closeWarning(int timeoutMs = 5000)
     return seen;
 }
 
+// Counts the bar's repaints while the page waits for the loader, asking for one meanwhile.
+struct PaintsWhileEntering : QObject
+{
+    FirmwarePage *page;
+    QWidget *bar;
+    int count = 0;
+    PaintsWhileEntering(FirmwarePage *p, QWidget *b) : page(p), bar(b)
+    {
+        bar->installEventFilter(this);
+        QTimer::singleShot(100, bar, [b] { b->update(); });
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint &&
+            page->transfer().state() == UpgradeTransfer::State::EnteringLoader)
+            ++count;
+        return false;
+    }
+};
+
 } // namespace
 
 class TestUpgradeGui : public QObject
@@ -152,8 +172,12 @@ private slots:
         QVERIFY(start()->isEnabled());
         QCOMPARE(log().mid(log().size() - 2), (QStringList{"打开文件...", "读取文件完成..."}));
 
+        // During the loader's entry wait timers run and the window paints.
+        FirmwarePage::setLoaderEntryWaitMs(400);
+        PaintsWhileEntering paints(page(), f->w<QProgressBar>("upgrade_progressBar_fw"));
         f->bus->clearWrittenReports();
         start()->click();
+        QVERIFY(paints.count > 0);
         QTRY_COMPARE_WITH_TIMEOUT(bar(), QString("当前进度为：100.0%"), 15000);
         QCOMPARE(f->bus->loaderImage(), image);
         QCOMPARE(f->w<QProgressBar>("upgrade_progressBar_fw")->value(), 100);
