@@ -24,7 +24,6 @@ void MainDialog::buildChart()
         *m_recorder, [this](int slot) { return m_axisRangePanel->range(slot); }, this);
     m_liveChart->setViewButtons(ui->disp_btn_dp_dm, ui->disp_btn_cc1_cc2, ui->disp_btn_temp);
     m_liveChart->view()->setObjectName("disp_chartView");
-    m_liveChart->view()->setAccessibleName(tr("实时曲线"));
     ui->disap_gridLayout->addWidget(m_liveChart->view());
 
     connect(this, &MainDialog::chartWindowRestarted, m_liveChart, &LiveChart::reanchor);

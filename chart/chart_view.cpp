@@ -17,7 +17,15 @@ ChartView::ChartView(QChart *chart, QWidget *parent) : QChartView(parent)
 {
     setMouseTracking(false);
     setCursor(Qt::PointingHandCursor);
+    setAccessibleName(tr("实时曲线"));
     setChart(chart);
+}
+
+void ChartView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        setAccessibleName(tr("实时曲线"));
+    QChartView::changeEvent(event);
 }
 
 void ChartView::mousePressEvent(QMouseEvent *event)

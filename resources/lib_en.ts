@@ -4,10 +4,6 @@
 <context>
     <name>MainDialog</name>
     <message>
-        <source>实时曲线</source>
-        <translation>Real-time chart</translation>
-    </message>
-    <message>
         <source>01 界面显示风格</source>
         <translation>01 Language Style</translation>
     </message>
@@ -1072,6 +1068,13 @@
     <message>
         <source>Tips</source>
         <translation>Tips</translation>
+    </message>
+</context>
+<context>
+    <name>ChartView</name>
+    <message>
+        <source>实时曲线</source>
+        <translation>Real-time chart</translation>
     </message>
 </context>
 <context>
