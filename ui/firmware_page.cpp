@@ -243,6 +243,7 @@ void FirmwarePage::showState(UpgradeTransfer::State state)
     switch (state) {
     case State::EnteringLoader:
         ui->upgrade_pushButton_start->setEnabled(false);
+        ui->upgrade_pushButton_openfile->setEnabled(false); // back once the upgrade has ended
         break;
     case State::WaitingForHandshake:
         setStartText(QStringLiteral("正在下载"));

@@ -205,6 +205,8 @@ void USBThread::serviceOpenDevice()
     if (!report.isEmpty()) {
         const quint64 writesBefore = m_writesDone.load();
         emit new_data(report, ReportSize);
+        // The receiver's copy is now the one that ends the bytes' life, on the receiver's thread.
+        report = QByteArray();
         if (m_handOver.load() && busy())
             awaitAnswer(writesBefore);
     }
