@@ -84,61 +84,16 @@ class TestRecordingGui : public QObject
 {
     Q_OBJECT
 private slots:
-    void exportData();
-    void runStopSaves();
+    void runStopAndExport();
     void killedRunIsRecovered();
 };
 
-// Below ten rows a red note and nothing else; then the save dialog opens in the data folder, the
-// file holds the recorded rows and its folder becomes save_path.
-void TestRecordingGui::exportData()
-{
-    GuiFixture f("NV05");
-    const QString data = f.workDir.file("Data");
-    Setting().write("save_path", data);
-    MainDialog &dialog = f.open();
-    QVERIFY(f.waitForScanEnd());
-    QCOMPARE(dialog.familyCode(), quint8(4));
-
-    QString note;
-    whenModal<QMessageBox>([&](QMessageBox *box) {
-        note = box->windowTitle() + "|" + box->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-    QVERIFY(dialog.recorder().rowCount() < 10);
-    dialog.onAct1Clicked_Slot();
-    QCOMPARE(note, "提示信息|<font color='red'>数据太少了吧，请记录至少十条数据。</font>");
-    QVERIFY(!QFileInfo::exists(data));
-
-    while (dialog.recorder().rowCount() < 12)
-        dialog.record_data(); // the chart tick: a sample every second tick
-
-    QDir().mkpath(f.workDir.file("exports"));
-    const QString chosen = f.workDir.file("exports/run.csv");
-    QString startFolder;
-    whenModal<QFileDialog>([&](QFileDialog *files) {
-        startFolder = files->directory().absolutePath();
-        chooseFile(files, chosen);
-    });
-    dialog.onAct1Clicked_Slot();
-    QCOMPARE(startFolder, data);
-    const SampleStore &table = dialog.recorder().store();
-    const QVector<QStringList> rows = csvRows(chosen);
-    QCOMPARE(qint64(rows.size()), table.size());
-    for (int r = 0; r < rows.size(); ++r) {
-        QCOMPARE(rows[r].size(), 9);
-        QCOMPARE(rows[r][0], timeText(table.time(r)));
-        // six decimals for the voltage, one for the CPU temperature
-        QVERIFY(qAbs(rows[r][1].toDouble() - table.value(r, Quantity::Voltage)) <= 5e-7);
-        QVERIFY(qAbs(rows[r][8].toDouble() - table.value(r, Quantity::CpuTemp)) <= 0.05);
-    }
-    QCOMPARE(Setting().read("save_path"), f.workDir.file("exports"));
-}
-
-// A stop after fewer than ten samples writes nothing. A run of ten or more: the stop names the
-// file, and it holds the values the instrument reported. A stop that cannot save says so and
-// keeps the run (table and journal) for "Export data".
-void TestRecordingGui::runStopSaves()
+// A run's files as the user meets them. A stop after fewer than ten samples writes nothing, and
+// "Export data" only shows its note. A run of ten or more: the stop names the file, which holds
+// the values the instrument reported; the export dialog opens in the data folder and writes the
+// same rows, and its folder becomes save_path. A stop that cannot save says so and keeps the run
+// (table and journal), which "Export data" can still save.
+void TestRecordingGui::runStopAndExport()
 {
     GuiFixture f;
     const QString data = f.workDir.file("Data");
@@ -156,18 +111,40 @@ void TestRecordingGui::runStopSaves()
     connect(&dialog.recorder(), &Recorder::rowRecorded,
             [&] { reported.append(sampleValuesOf(dialog.link().live())); });
     // A run of `rows` samples: start, chart ticks while reports keep arriving, stop.
+    auto tick = [&] {
+        now = now.addMSecs(500);
+        dialog.record_data();
+        QTest::qWait(5);
+    };
+    // A run of `rows` samples. The button starts or stops by the instrument's last report, so
+    // the start waits for a report of the stopped load.
     auto run = [&](int rows) {
+        for (int i = 0; i < 400 && dialog.link().state().deviceRunning; ++i)
+            tick();
         f.click("disp_Btn_Run");
-        for (int i = 0; i < 400 && reported.size() < rows; ++i) {
-            now = now.addMSecs(500);
-            dialog.record_data();
-            QTest::qWait(5);
-        }
+        for (int i = 0; i < 400 && reported.size() < rows; ++i)
+            tick();
         f.click("disp_Btn_Run");
         return f.text("label_left_tips");
     };
+    auto exportTo = [&](const QString &file) {
+        QString startFolder;
+        whenModal<QFileDialog>([&, file](QFileDialog *files) {
+            startFolder = files->directory().absolutePath();
+            chooseFile(files, file);
+        });
+        dialog.onAct1Clicked_Slot();
+        return startFolder;
+    };
 
     QCOMPARE(run(9), "Data_Path:No data.");
+    QString note;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        note = box->windowTitle() + "|" + box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialog.onAct1Clicked_Slot();
+    QCOMPARE(note, "提示信息|<font color='red'>数据太少了吧，请记录至少十条数据。</font>");
     QVERIFY(!QFileInfo::exists(data));
 
     const QString tip = run(12);
@@ -188,13 +165,21 @@ void TestRecordingGui::runStopSaves()
                      qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c + 1)));
         }
     }
-    QVERIFY(reported.last()[size_t(Quantity::Current)] > 0.5f); // the load was running
+    QVERIFY(reported.last()[size_t(Quantity::Voltage)] > 1.0f); // the source's own reading
+
+    const QString exports = f.workDir.file("exports");
+    QDir().mkpath(exports);
+    QCOMPARE(exportTo(exports + "/run.csv"), data);
+    QCOMPARE(csvRows(exports + "/run.csv"), rows);
+    QCOMPARE(Setting().read("save_path"), exports);
 
     const QString missing = f.workDir.file("no/such/folder");
     Setting().write("save_path", missing);
     QCOMPARE(run(10), "数据保存失败: " + missing);
     QCOMPARE(dialog.recorder().rowCount(), qint64(10));
     QVERIFY(QFile::exists(dialog.recorder().journalPath()));
+    exportTo(exports + "/kept.csv");
+    QCOMPARE(csvRows(exports + "/kept.csv").size(), 10);
 }
 
 // The real program records an NV05 run (sampled without a run start) and is killed with SIGKILL
