@@ -85,6 +85,7 @@ class TestRecordingGui : public QObject
     Q_OBJECT
 private slots:
     void runStopAndExport();
+    void startUpRecoversJournal();
     void killedRunIsRecovered();
 };
 
@@ -180,6 +181,28 @@ void TestRecordingGui::runStopAndExport()
     QVERIFY(QFile::exists(dialog.recorder().journalPath()));
     exportTo(exports + "/kept.csv");
     QCOMPARE(csvRows(exports + "/kept.csv").size(), 10);
+}
+
+// A journal left by a dead instance becomes a data file at start-up, and the status line says
+// where.
+void TestRecordingGui::startUpRecoversJournal()
+{
+    GuiFixture f("NV05", false);
+    Setting().write("save_path", f.workDir.file("Data"));
+    {
+        Journal journal;
+        QString error;
+        QVERIFY2(journal.open(defaultJournalFolder(), 4, &error), qPrintable(error));
+        for (int i = 0; i < 12; ++i)
+            journal.append(QDateTime::currentMSecsSinceEpoch() + i * 1000, SampleValues{});
+        QVERIFY(QFile::copy(journal.filePath(), defaultJournalFolder() + "/run-dead.journal"));
+    }
+    f.open();
+    const QStringList files = filesUnder(f.workDir.file("Data"), "*.csv");
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(f.text("label_left_tips"), "已恢复中断的记录: " + files.first());
+    QCOMPARE(csvRows(files.first()).size(), 12);
+    QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
 }
 
 // The real program records an NV05 run (sampled without a run start) and is killed with SIGKILL
