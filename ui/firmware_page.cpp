@@ -53,9 +53,11 @@ FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::Firmwa
         ui->upgrade_pushButton_openfile->setEnabled(!active);
         if (!m_upgradeTimer)
             return;
-        if (active)
+        if (active) {
+            // A coarse timer may run up to 5 % early: 120 ticks must not end before 12 s.
+            m_upgradeTimer->setTimerType(Qt::PreciseTimer);
             m_upgradeTimer->start(kTickMs);
-        else
+        } else
             m_upgradeTimer->stop();
     });
     connect(m_transfer, &UpgradeTransfer::stateChanged, this, &FirmwarePage::showState);

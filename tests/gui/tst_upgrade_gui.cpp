@@ -290,7 +290,7 @@ private slots:
         clock.start();
         start()->click();
         QCOMPARE(closeWarning(20000), QString("错误|USB更新失败,超时"));
-        QVERIFY2(clock.elapsed() >= 12000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= 11900, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(page()->transfer().state(), UpgradeTransfer::State::TimedOut);
         QCOMPARE(f->bus->loaderImage().size(), 0);
     }
