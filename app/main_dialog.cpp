@@ -196,6 +196,8 @@ void MainDialog::on_btnMenu_Close_clicked()
 
 void MainDialog::closeEvent(QCloseEvent *event)
 {
+    saveInterruptedRun();
+    m_link->setCurveRunFlag(false);
     stopWorkers();
     QDialog::closeEvent(event);
 }

@@ -66,6 +66,9 @@ public:
 
     // The save a run stop makes: the recorded run's data file in the data folder, or why not.
     SaveOutcome saveRecordedRun();
+    // A run that ends without the stop button (instrument unplugged, window closed) is saved as a
+    // stop would save it, instead of being cleared at the next identification or with the window.
+    void saveInterruptedRun();
 
 signals:
     // Hooks for the live chart and the recorder: a new run restarts the chart's 10 s window and

@@ -81,6 +81,7 @@ void MainDialog::usbdisconnect()
     showStartTips();
     m_devices->markLost();
     if (m_link->curveRunFlag()) {
+        saveInterruptedRun();
         m_link->setCurveRunFlag(false);
         resetRunButtonAfterStop();
     }

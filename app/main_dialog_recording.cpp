@@ -47,6 +47,15 @@ SaveOutcome MainDialog::saveRecordedRun()
     return m_recorder->saveRun(dataFolder());
 }
 
+void MainDialog::saveInterruptedRun()
+{
+    if (!m_link->curveRunFlag() || m_recorder->rowCount() == 0)
+        return;
+    const SaveOutcome outcome = saveRecordedRun();
+    qCInfo(lcApp).noquote() << "run ended without a stop:" << outcome.labelText();
+    ui->label_left_tips->setText(outcome.labelText());
+}
+
 void MainDialog::onAct1Clicked_Slot()
 {
     if (m_recorder->rowCount() < saveDataDeal::kMinimumRows) {

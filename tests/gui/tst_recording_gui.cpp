@@ -87,6 +87,8 @@ private slots:
     void runStopAndExport();
     void startUpRecoversJournal();
     void killedRunIsRecovered();
+    void interruptedRunIsSaved_data();
+    void interruptedRunIsSaved();
 };
 
 // A run's files as the user meets them. A stop after fewer than ten samples writes nothing, and
@@ -181,6 +183,41 @@ void TestRecordingGui::runStopAndExport()
     QVERIFY(QFile::exists(dialog.recorder().journalPath()));
     exportTo(exports + "/kept.csv");
     QCOMPARE(csvRows(exports + "/kept.csv").size(), 10);
+}
+
+void TestRecordingGui::interruptedRunIsSaved_data()
+{
+    QTest::addColumn<bool>("unplug");
+    QTest::newRow("instrument unplugged") << true;
+    QTest::newRow("window closed") << false;
+}
+
+// A run that ends without the stop button is saved as a stop would save it: an unplugged
+// instrument's rows would otherwise be cleared by the next identification, and a closed window's
+// with the window.
+void TestRecordingGui::interruptedRunIsSaved()
+{
+    QFETCH(bool, unplug);
+    GuiFixture f("NV05"); // charted once identified, no run start needed
+    const QString data = f.workDir.file("Data");
+    Setting().write("save_path", data);
+    MainDialog &dialog = f.open();
+    QVERIFY(f.waitForScanEnd());
+    dialog.chartTickTimer()->stop();
+    for (int i = 0; i < 400 && dialog.recorder().rowCount() < 12; ++i) {
+        dialog.record_data();
+        QTest::qWait(5);
+    }
+    QCOMPARE(dialog.recorder().rowCount(), qint64(12));
+    if (unplug)
+        f.bus->unplug();
+    else
+        dialog.close();
+    QTRY_COMPARE_WITH_TIMEOUT(filesUnder(data, "*.csv").size(), 1, 5000);
+    const QString file = filesUnder(data, "*.csv").first();
+    QCOMPARE(f.text("label_left_tips"), "Data_Path:" + file);
+    QCOMPARE(csvRows(file).size(), 12);
+    QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
 }
 
 // A journal left by a dead instance becomes a data file at start-up, and the status line says
