@@ -8,6 +8,7 @@
 #include "firmware_page.h"
 #include "frames.h"
 #include "glyphs.h"
+#include "home_tiles.h"
 #include "icon_helper.h"
 #include "interface_language.h"
 #include "run_time_texts.h"
@@ -22,116 +23,7 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
-namespace {
-
-enum Page
-{
-    HomePage = 0,
-    UpgradePage = 1,
-    DisplayPage = 2,
-    SettingsPage = 3,
-    SixPage = 6,
-    Nv05HomePage = 7,
-    Nv05SettingsPage = 9
-};
-
-struct Tile
-{
-    const char *name;
-    ushort glyph; // icon-font glyph, or 0 for a picture
-    int image;    // number of the tile picture
-    const char *background;
-};
-
-const Tile kHomeTiles[] = {
-    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), 0xF01B, 0, "#1570A5"},
-    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), 0xF085, 0, "#16A085"},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电流模式"), 0, 1, "#C0392B"},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电压模式"), 0, 2, "#047058"},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电阻模式"), 0, 3, "#9B59BB"},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒功率模式"), 0, 4, "#34495E"},
-    {QT_TRANSLATE_NOOP("MainDialog", "测内阻"), 0, 5, "#B44A58"},
-    {QT_TRANSLATE_NOOP("MainDialog", "测电源"), 0, 6, "#6A48B4"},
-    {QT_TRANSLATE_NOOP("MainDialog", "测线组"), 0, 7, "#47B481"},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放充"), 0, 8, "#B4B444"},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), 0, 9, "#9F81B4"},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), 0, 10, "#7EB47E"},
-    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), 0xF013, 0, "#945953"},
-};
-
-const Tile kNv05Tiles[] = {
-    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), 0xF01B, 0, "#1570A5"},
-    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), 0xF085, 0, "#16A085"},
-    {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), 0xF108, 0, "#C0392B"},
-    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), 0xF013, 0, "#945953"},
-};
-
-// What a home tile does, in the order the names are compared.
-enum class TileAction
-{
-    Display,
-    Upgrade,
-    Settings,
-    Six,
-    ChartOnly
-};
-enum class RunTexts
-{
-    Discharge,
-    Battery,
-    None
-};
-
-struct ModeRow
-{
-    const char *name;
-    TileAction action;
-    const char *caption;
-    const char *unit;
-    RunTexts run;
-    int code; // -1: no command
-};
-
-const ModeRow kModeRows[] = {
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电流模式"), TileAction::Display, "Is:", "A",
-     RunTexts::Discharge, 0x47},
-    {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), TileAction::Upgrade, nullptr, nullptr,
-     RunTexts::None, -1},
-    {QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置"), TileAction::Settings, nullptr, nullptr,
-     RunTexts::None, 0x46},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电压模式"), TileAction::Display, "Vs:", "V",
-     RunTexts::Discharge, 0x48},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒电阻模式"), TileAction::Display, "Rs:", "Ω",
-     RunTexts::Discharge, 0x49},
-    {QT_TRANSLATE_NOOP("MainDialog", "恒功率模式"), TileAction::Display, "Ps:", "W",
-     RunTexts::Discharge, 0x4A},
-    {QT_TRANSLATE_NOOP("MainDialog", "测内阻"), TileAction::Six, nullptr, nullptr, RunTexts::None,
-     0x4B},
-    {QT_TRANSLATE_NOOP("MainDialog", "测电源"), TileAction::Six, nullptr, nullptr, RunTexts::None,
-     0x4C},
-    {QT_TRANSLATE_NOOP("MainDialog", "测线组"), TileAction::Six, nullptr, nullptr, RunTexts::None,
-     0x4D},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放充"), TileAction::Display, "Is:", "A", RunTexts::Battery,
-     0x4E},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放充放充"), TileAction::Display, "Is:", "A",
-     RunTexts::Battery, 0x4F},
-    {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), TileAction::Six, nullptr, nullptr,
-     RunTexts::None, 0x50},
-    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), TileAction::Six, nullptr, nullptr,
-     RunTexts::None, 0x51},
-    {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), TileAction::ChartOnly, nullptr, nullptr,
-     RunTexts::None, 0x47},
-};
-
-QString tileStyle(const char *background)
-{
-    return QString("QToolButton{font:%1px;background:%2;}").arg(15).arg(background) +
-           "QToolButton{border:none;border-radius:8px;padding:5px;}" +
-           QString("QToolButton:pressed{background:%1;}").arg("#737A97") +
-           "QToolButton:hover{ border-style: outset; border: 2px groove green;}";
-}
-
-} // namespace
+using namespace home;
 
 void MainDialog::buildHomeGrids()
 {
@@ -152,8 +44,8 @@ void MainDialog::buildHomeGrids()
             buttons.append(button);
         }
     };
-    build("tbtn", kHomeTiles, int(std::size(kHomeTiles)), m_homeButtons);
-    build("NV05_tbtn", kNv05Tiles, int(std::size(kNv05Tiles)), m_nv05Buttons);
+    build("tbtn", homeTiles().tiles, homeTiles().count, m_homeButtons);
+    build("NV05_tbtn", nv05Tiles().tiles, nv05Tiles().count, m_nv05Buttons);
     retextHomeGrids();
 }
 
@@ -166,8 +58,8 @@ void MainDialog::retextHomeGrids()
             buttons[i]->setIconSize(QSize(100, 70));
         }
     };
-    retext(kHomeTiles, m_homeButtons);
-    retext(kNv05Tiles, m_nv05Buttons);
+    retext(homeTiles().tiles, m_homeButtons);
+    retext(nv05Tiles().tiles, m_nv05Buttons);
 }
 
 void MainDialog::applyReturnGlyph(QAbstractButton *button)
@@ -199,53 +91,52 @@ void MainDialog::buttonClicked()
     const QString text = button->text();
     qCDebug(lcApp) << text;
 
-    for (const ModeRow &row : kModeRows) {
-        if (text != tr(row.name))
-            continue;
-        switch (row.action) {
-        case TileAction::Display:
-        case TileAction::ChartOnly:
-            ui->disp_stackedWidget->setCurrentIndex(DisplayPage);
-            ui->disp_labTitle->setText(text);
-            applyReturnGlyph(ui->disp_btnReturn);
-            if (row.action == TileAction::ChartOnly) {
-                hideModeWidgets();
-            } else {
-                ui->label_cons->setText(tr(row.caption));
-                ui->label_unit->setText(tr(row.unit));
-                const bool battery = row.run == RunTexts::Battery;
-                ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
-                ui->disp_Btn_Run->setToolTip(battery ? tr("开始/停止") : tr("开始放电/停止放电"));
-            }
-            break;
-        case TileAction::Upgrade:
-            ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-            m_firmwarePage->titleLabel()->setText(text);
-            applyReturnGlyph(m_firmwarePage->returnButton());
-            prepareUpgradeProgress();
-            break;
-        case TileAction::Settings:
-            if (familyCode() == 1) {
-                ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
-                ui->settings_labTitle->setText(text);
-                applyReturnGlyph(ui->settings_btnReturn);
-            } else if (familyCode() == 4) {
-                ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
-                ui->NV05_settings_labTitle->setText(text);
-                applyReturnGlyph(ui->NV05_settings_btnReturn);
-            }
-            sendSettingsRequest();
-            break;
-        case TileAction::Six:
-            ui->disp_stackedWidget->setCurrentIndex(SixPage);
-            ui->six_labTitle->setText(text);
-            applyReturnGlyph(ui->six_btnReturn);
-            break;
-        }
-        if (row.code >= 0)
-            sendCommand(quint8(row.code));
+    const ModeRow *found = modeRowForTileText(text);
+    if (!found)
         return;
+    const ModeRow &row = *found;
+    switch (row.action) {
+    case TileAction::Display:
+    case TileAction::ChartOnly:
+        ui->disp_stackedWidget->setCurrentIndex(DisplayPage);
+        ui->disp_labTitle->setText(text);
+        applyReturnGlyph(ui->disp_btnReturn);
+        if (row.action == TileAction::ChartOnly) {
+            hideModeWidgets();
+        } else {
+            ui->label_cons->setText(tr(row.caption));
+            ui->label_unit->setText(tr(row.unit));
+            const bool battery = row.run == RunTexts::Battery;
+            ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
+            ui->disp_Btn_Run->setToolTip(battery ? tr("开始/停止") : tr("开始放电/停止放电"));
+        }
+        break;
+    case TileAction::Upgrade:
+        ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
+        m_firmwarePage->titleLabel()->setText(text);
+        applyReturnGlyph(m_firmwarePage->returnButton());
+        prepareUpgradeProgress();
+        break;
+    case TileAction::Settings:
+        if (familyCode() == 1) {
+            ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
+            ui->settings_labTitle->setText(text);
+            applyReturnGlyph(ui->settings_btnReturn);
+        } else if (familyCode() == 4) {
+            ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
+            ui->NV05_settings_labTitle->setText(text);
+            applyReturnGlyph(ui->NV05_settings_btnReturn);
+        }
+        sendSettingsRequest();
+        break;
+    case TileAction::Six:
+        ui->disp_stackedWidget->setCurrentIndex(SixPage);
+        ui->six_labTitle->setText(text);
+        applyReturnGlyph(ui->six_btnReturn);
+        break;
     }
+    if (row.code >= 0)
+        sendCommand(quint8(row.code));
 }
 
 void MainDialog::hideModeWidgets()
