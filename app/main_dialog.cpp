@@ -169,11 +169,10 @@ void MainDialog::showPermissionHint(const QString &reason)
 {
     qCWarning(lcApp).noquote() << "USB instrument present but not accessible:" << reason;
     ui->Start_label_permission->setText(
-        tr("已找到设备，但当前用户无权打开它（%1）。请用 sudo cmake --install build 安装 udev "
-           "规则，"
-           "然后重新插拔设备。\nThe instrument was found but this user may not open it (%1). "
-           "Install "
-           "the udev rule with 'sudo cmake --install build', then unplug and replug it.")
+        tr("已找到设备，但当前用户无权打开它（%1）。"
+           "请用 sudo cmake --install build 安装 udev 规则，然后重新插拔设备。\n"
+           "The instrument was found but this user may not open it (%1). "
+           "Install the udev rule with 'sudo cmake --install build', then unplug and replug it.")
             .arg(reason));
 }
 

@@ -49,6 +49,7 @@ public:
     QString modelWord() const { return m_link->modelWord(); }
     const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
     qint64 anchorMinSecs() const { return m_anchorMinSecs; }
+    qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
     // The run's recorded table (also the chart's samples), the chart and its two panels.
     Recorder &recorder() const { return *m_recorder; }
     LiveChart &liveChart() const { return *m_liveChart; }
@@ -56,7 +57,6 @@ public:
     CurvePanel *curvePanel() const;
     // The 500 ms tick's timer, for tests that step record_data() themselves.
     QTimer *chartTickTimer() const { return chartTimer; }
-    qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
     // The display page's controller: the chart gives it the axis-range panel, the recorder the
     // saving of a stopped run.
     DisplayPageController *displayPage() const { return m_displayPage; }
