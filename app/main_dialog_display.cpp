@@ -76,11 +76,11 @@ void MainDialog::refreshDisplay()
     setUnlessFocused(ui->lineEdit_value_limitime_m, t.limitMinutes);
     setUnlessFocused(ui->lineEdit_value_zero_v, t.dischargeStopVoltage);
 
-    if (familyCode == 1) {
+    if (familyCode == DeviceLink::Hk07Family) {
         ui->settings_lab_voltvalue->setText(t.voltage);
         ui->settings_lab_currvalue->setText(t.current);
         ui->settings_lab_tempvalue->setText(t.ntcTemp);
-    } else if (familyCode == 4) {
+    } else if (familyCode == DeviceLink::Nv05Family) {
         ui->NV05_settings_lab_voltvalue->setText(t.voltage);
         ui->NV05_settings_lab_currvalue->setText(t.current);
         ui->NV05_settings_lab_tempvalue->setText(t.ntcTemp);

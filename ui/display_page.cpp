@@ -10,6 +10,7 @@
 #include "page_geometry.h"
 #include "pages_log.h"
 #include "report_parser.h"
+#include "settings_values.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -18,7 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <cmath>
+#include <optional>
 
 namespace {
 // The page's texts are the main dialog's, so they share its catalogue context.
@@ -142,21 +143,18 @@ void DisplayPageController::finishInput(QLineEdit *edit)
         const QString text = edit->text();
         if (rule->code == proto::CmdSetPoint)
             qCDebug(lcUi) << "恒值槽函数";
-        bool ok = false;
-        proto::CommandFrame frame{};
+        std::optional<proto::CommandFrame> frame;
         const quint8 address = m_link->bus.currentAddress;
         if (rule->kind == InputKind::Float) {
-            const float value = text.toFloat(&ok);
-            ok = ok && std::isfinite(value); // "nan" and "inf" convert, but mean nothing here
-            frame = proto::floatCommand(address, rule->code, value);
-        } else {
-            const int value = text.toInt(&ok, 10);
+            if (const auto value = proto::parseThreshold(text))
+                frame = proto::floatCommand(address, rule->code, *value);
+        } else if (const auto value = proto::parseTimeNumber(text)) {
             frame = proto::timeLimitCommand(
-                address, unsigned(value) & 0xFF,
+                address, unsigned(*value),
                 rule->kind == InputKind::Hours ? proto::TimeUnit::Hours : proto::TimeUnit::Minutes);
         }
-        if (ok) {
-            send(frame.data(), int(frame.size()));
+        if (frame) {
+            send(frame->data(), int(frame->size()));
         } else {
             edit->clearFocus(); // the message box takes the focus; this edit is done with
             QMessageBox::information(
@@ -268,8 +266,6 @@ void DisplayPageController::followPopup(const proto::LiveValues &live)
     if (!asking) {
         if (!m_popup->isHidden())
             m_popup->hide();
-        // The question never keeps the program alive once its main window is closed.
-        m_popup->setAttribute(Qt::WA_QuitOnClose, false);
         return;
     }
     if (m_popup->isHidden()) {
