@@ -4,7 +4,6 @@
 #include <QDateTime>
 
 #include <cmath>
-#include <cstring>
 
 namespace csv {
 
@@ -84,9 +83,8 @@ bool knownFamily(quint8 familyCode)
     return familyCode == kHk07Family || familyCode == kNv05Family;
 }
 
-int appendFixed(std::string &out, float value, int decimals)
+void appendFixed(std::string &out, float value, int decimals)
 {
-    const size_t before = out.size();
     decimals = qBound(0, decimals, 9);
     const double v = value;
     // A float times a power of ten up to 1e9 is exact in a double, so the rounding below sees the
@@ -95,7 +93,7 @@ int appendFixed(std::string &out, float value, int decimals)
     if (!(scaled < 9007199254740992.0)) {
         const QByteArray text = QByteArray::number(v, 'f', decimals);
         out.append(text.constData(), size_t(text.size()));
-        return int(out.size() - before);
+        return;
     }
     quint64 n = quint64(scaled);
     if (scaled - double(n) >= 0.5)
@@ -107,7 +105,6 @@ int appendFixed(std::string &out, float value, int decimals)
         out.push_back('.');
         appendPadded(out, unsigned(n % kPow10Int[decimals]), decimals);
     }
-    return int(out.size() - before);
 }
 
 void LocalTimeText::append(std::string &out, qint64 msecsSinceEpoch)
@@ -132,23 +129,17 @@ void LocalTimeText::append(std::string &out, qint64 msecsSinceEpoch)
         out.append(text.constData(), size_t(text.size()));
         return;
     }
-    char text[19];
-    const unsigned fields[] = {unsigned(year),     month,        day, secOfDay / 3600,
-                               secOfDay / 60 % 60, secOfDay % 60};
-    const char separators[] = {'-', '-', '_', ':', ':'};
-    int at = 0;
-    for (int i = 0; i < 6; ++i) {
-        const int width = i == 0 ? 4 : 2;
-        unsigned value = fields[i];
-        for (int k = width - 1; k >= 0; --k) {
-            text[at + k] = char('0' + value % 10);
-            value /= 10;
-        }
-        at += width;
-        if (i < 5)
-            text[at++] = separators[i];
-    }
-    out.append(text, sizeof text);
+    appendPadded(out, unsigned(year), 4);
+    out.push_back('-');
+    appendPadded(out, month, 2);
+    out.push_back('-');
+    appendPadded(out, day, 2);
+    out.push_back('_');
+    appendPadded(out, secOfDay / 3600, 2);
+    out.push_back(':');
+    appendPadded(out, secOfDay / 60 % 60, 2);
+    out.push_back(':');
+    appendPadded(out, secOfDay % 60, 2);
 }
 
 QByteArray headerBlock(quint8 familyCode)

@@ -18,8 +18,8 @@ bool knownFamily(quint8 familyCode);
 
 // v with `decimals` (0…9) digits after '.', rounded half away from zero, '-' when v is below
 // zero even if it rounds to zero, no grouping: the same text as QString::number(v, 'f', decimals).
-// Appends to out; returns the number of characters appended.
-int appendFixed(std::string &out, float v, int decimals);
+// Appends to out.
+void appendFixed(std::string &out, float v, int decimals);
 
 // "yyyy-MM-dd_hh:mm:ss" of an instant in local time. Keeps the zone offset of the last quarter
 // hour asked for, so consecutive samples cost arithmetic only.

@@ -26,7 +26,6 @@ public:
 
     // A new journal file "run-<time>-<pid>.journal" in folder (created if missing).
     bool open(const QString &folder, quint8 familyCode, QString *error);
-    bool isOpen() const { return m_file != nullptr; }
     QString filePath() const { return m_path; }
 
     bool append(qint64 msecsSinceEpoch, const SampleValues &values);

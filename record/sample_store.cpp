@@ -34,9 +34,12 @@ float SampleStore::value(qint64 row, Quantity q) const
 
 SampleValues SampleStore::row(qint64 row) const
 {
-    SampleValues out{};
+    Q_ASSERT(row >= 0 && row < m_size);
+    const Chunk &chunk = *m_chunks[row >> kChunkBits];
+    const qint64 slot = row & (kChunkRows - 1);
+    SampleValues out;
     for (int q = 0; q < kQuantityCount; ++q)
-        out[q] = value(row, Quantity(q));
+        out[q] = chunk.values[q][slot];
     return out;
 }
 

@@ -46,8 +46,8 @@ int main(int argc, char *argv[])
     std::sort(sorted.begin(), sorted.end());
     const int n = int(sorted.size());
     double total = 0;
-    for (qint64 n : nanos)
-        total += double(n);
+    for (qint64 ns : nanos)
+        total += double(ns);
     std::printf("record-row-ms mean %.4f median %.4f p99 %.4f max %.4f (target <= 0.2, %d rows, "
                 "journal %s)\n",
                 total / n / 1e6, double(sorted[size_t(n / 2)]) / 1e6,
