@@ -41,32 +41,34 @@ void fillAxisLabels(QCategoryAxis *axis, const QString &unit, int n, int decimal
         axis->append(label.text, label.value);
 }
 
+namespace {
+// Fresh labels for min … max: the axis' old ones removed, ten ticks, `n` label steps.
+void relabelAxis(QCategoryAxis *axis, const QString &unit, int n, int decimals, double min,
+                 double max)
+{
+    clearAxisLabels(axis);
+    axis->setRange(min, max);
+    axis->setTickCount(10);
+    fillAxisLabels(axis, unit, n, decimals, max, min);
+}
+} // namespace
+
 bool applyAxisRange(QCategoryAxis *axis, const QString &unit, int n, int decimals, double min,
                     double max)
 {
     if (!(max > min))
         return false;
-    clearAxisLabels(axis);
-    axis->setRange(min, max);
-    axis->setTickCount(10);
-    fillAxisLabels(axis, unit, n, decimals, max, min);
+    relabelAxis(axis, unit, n, decimals, min, max);
     return true;
 }
 
 void growAxis(QCategoryAxis *axis, const QString &unit, int n, int decimals, double top)
 {
-    clearAxisLabels(axis);
-    const double grown = grownAxisTop(top);
-    axis->setRange(0, grown);
-    axis->setTickCount(10);
-    fillAxisLabels(axis, unit, n, decimals, grown, 0);
+    relabelAxis(axis, unit, n, decimals, 0, grownAxisTop(top));
 }
 
 void setDefaultAxisRange(QCategoryAxis *axis, const QString &unit, int decimals, double min,
                          double max)
 {
-    clearAxisLabels(axis);
-    axis->setRange(min, max);
-    axis->setTickCount(10);
-    fillAxisLabels(axis, unit, 10, decimals, max, min);
+    relabelAxis(axis, unit, 10, decimals, min, max);
 }

@@ -32,7 +32,6 @@ void ChartView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         lastX = qRound(event->localPos().x());
-        lastY = qRound(event->localPos().y());
         leftPressed = true;
     } else if (event->button() == Qt::RightButton) {
         manualView = false;
@@ -46,13 +45,11 @@ void ChartView::mouseReleaseEvent(QMouseEvent *)
 
 void ChartView::mouseMoveEvent(QMouseEvent *event)
 {
-    const int x = qRound(event->localPos().x());
-    const int y = qRound(event->localPos().y());
     if (!leftPressed)
         return;
+    const int x = qRound(event->localPos().x());
     const int dx = x - lastX;
     lastX = x;
-    lastY = y;
     QDateTimeAxis *axis = timeAxis();
     const qreal plotWidth = chart()->plotArea().width();
     if (m_windowHandler && axis && plotWidth > 0) {

@@ -38,7 +38,6 @@ protected:
 
 private:
     int lastX = 0;
-    int lastY = 0;
     bool leftPressed = false;
     bool ctrlHeld = false;
     WindowHandler m_windowHandler;

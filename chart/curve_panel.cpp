@@ -187,7 +187,6 @@ void CurvePanel::onCBox_9_Slot(int linew)
         m_chart.setTheme(QtCharts::QChart::ChartTheme(linew));
         Setting().write("ChartTheme", chartThemeNames().at(linew));
     }
-    m_chart.repenAll();
 }
 
 void CurvePanel::onBtn_close_Slot()

@@ -126,15 +126,10 @@ void LiveChart::buildAxes()
     m_chart->addAxis(m_valueAxes[2], Qt::AlignRight);
 }
 
-QXYSeries *LiveChart::active(int slot) const
+QXYSeries *LiveChart::series(int slot) const
 {
     const Slot &s = m_slots[size_t(slot)];
     return m_lineMode ? static_cast<QXYSeries *>(s.line) : static_cast<QXYSeries *>(s.spline);
-}
-
-QXYSeries *LiveChart::series(int slot) const
-{
-    return active(slot);
 }
 
 void LiveChart::showSlot(int slot)
@@ -142,7 +137,7 @@ void LiveChart::showSlot(int slot)
     Slot &s = m_slots[size_t(slot)];
     if (s.shown)
         return;
-    QXYSeries *series = active(slot);
+    QXYSeries *series = this->series(slot);
     m_chart->addSeries(series);
     series->attachAxis(m_timeAxis);
     series->attachAxis(m_valueAxes[size_t(kSlotAxis[size_t(slot)])]);
@@ -154,34 +149,35 @@ void LiveChart::hideSlot(int slot)
     Slot &s = m_slots[size_t(slot)];
     if (!s.shown)
         return;
-    m_chart->removeSeries(active(slot));
+    m_chart->removeSeries(series(slot));
     s.shown = false;
+}
+
+void LiveChart::repen(int entry)
+{
+    if (entry >= kPlotSlots)
+        return;
+    const QPen pen = curvePen(m_curveStyles[entry]);
+    m_slots[size_t(entry)].spline->setPen(pen);
+    m_slots[size_t(entry)].line->setPen(pen);
 }
 
 void LiveChart::setCurveColor(int entry, const QColor &color)
 {
     m_curveStyles[entry].color = color;
-    if (entry < kPlotSlots) {
-        m_slots[size_t(entry)].spline->setPen(curvePen(m_curveStyles[entry]));
-        m_slots[size_t(entry)].line->setPen(curvePen(m_curveStyles[entry]));
-    }
+    repen(entry);
 }
 
 void LiveChart::setCurveWidth(int entry, qreal width)
 {
     m_curveStyles[entry].width = width;
-    if (entry < kPlotSlots) {
-        m_slots[size_t(entry)].spline->setPen(curvePen(m_curveStyles[entry]));
-        m_slots[size_t(entry)].line->setPen(curvePen(m_curveStyles[entry]));
-    }
+    repen(entry);
 }
 
 void LiveChart::repenAll()
 {
-    for (int slot = 0; slot < kPlotSlots; ++slot) {
-        m_slots[size_t(slot)].spline->setPen(curvePen(m_curveStyles[slot]));
-        m_slots[size_t(slot)].line->setPen(curvePen(m_curveStyles[slot]));
-    }
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        repen(slot);
 }
 
 void LiveChart::setTheme(QChart::ChartTheme theme)

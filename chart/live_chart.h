@@ -63,7 +63,7 @@ public:
     // The series that draws a slot now (a spline while the visible samples are few).
     QtCharts::QXYSeries *series(int slot) const;
     bool isShown(int slot) const { return m_slots[size_t(slot)].shown; }
-    View currentView() const;
+    View currentView() const { return m_currentView; }
 
     int displayMode() const { return m_displayMode; }
     void setDisplayMode(int mode) { m_displayMode = mode; }
@@ -128,13 +128,13 @@ private:
 
     void buildSeries();
     void buildAxes();
-    QtCharts::QXYSeries *active(int slot) const;
+    // Sets the entry's pen on both series of its slot (entries past the slots have none).
+    void repen(int entry);
     void showSlot(int slot);
     void hideSlot(int slot);
     void useLineSeries(bool line);
     static QVector<AxisUse> axesOf(View view);
     static QVector<int> slotsOf(View view);
-    bool &flagOf(View view);
     QPushButton *buttonOf(View view) const;
     void applyDefaultRange(const AxisUse &use, bool toggling);
     void applyViewRanges(View view, bool toggling);
@@ -157,9 +157,7 @@ private:
     std::array<QPushButton *, 3> m_viewButtons{}; // eleCap, cpuNtc, mos
 
     int m_displayMode = Accumulated;
-    bool eleCapView = false;
-    bool cpuNtcView = false;
-    bool mosView = false;
+    View m_currentView = View::Default;
     QDateTime viewStart;
     qint64 m_anchorMinSecs = 0;
     qint64 m_anchorMaxSecs = 0;

@@ -119,7 +119,7 @@ void LiveChart::fillSeries(qint64 t0, qint64 t1, bool layoutFollows)
         if (!m_slots[size_t(slot)].shown)
             continue;
         decimatedPoints(store, m_pyramid, slot, spans, m_points);
-        QXYSeries *series = active(slot);
+        QXYSeries *series = this->series(slot);
         const bool silent = layoutFollows && m_lineMode;
         const bool wasBlocked = series->blockSignals(silent);
         series->replace(m_points);

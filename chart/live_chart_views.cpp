@@ -64,33 +64,6 @@ QVector<int> LiveChart::slotsOf(View view)
     return result;
 }
 
-LiveChart::View LiveChart::currentView() const
-{
-    if (eleCapView)
-        return View::EleCap;
-    if (cpuNtcView)
-        return View::CpuNtc;
-    if (mosView)
-        return View::Mos;
-    return View::Default;
-}
-
-bool &LiveChart::flagOf(View view)
-{
-    static bool none = false;
-    switch (view) {
-    case View::EleCap:
-        return eleCapView;
-    case View::CpuNtc:
-        return cpuNtcView;
-    case View::Mos:
-        return mosView;
-    case View::Default:
-        break;
-    }
-    return none;
-}
-
 QPushButton *LiveChart::buttonOf(View view) const
 {
     switch (view) {
@@ -136,10 +109,8 @@ void LiveChart::colourAxesForView()
 
 void LiveChart::toggleView(View pressed)
 {
-    bool &flag = flagOf(pressed);
-    const bool nowOn = !flag;
-    eleCapView = cpuNtcView = mosView = false;
-    flag = nowOn;
+    const bool nowOn = m_currentView != pressed;
+    m_currentView = nowOn ? pressed : View::Default;
 
     if (QPushButton *button = buttonOf(pressed))
         button->setStyleSheet(nowOn ? kActiveStyle : kInactiveStyle);
