@@ -1,3 +1,4 @@
+#include "crash_notice.h"
 #include "crash_reporter.h"
 #include "main_dialog.h"
 #include "simulated_bus.h"
@@ -101,6 +102,7 @@ int main(int argc, char *argv[])
         if (qEnvironmentVariableIsSet("USB_TESTER_QUIT_AFTER_PAINT"))
             dialog.installEventFilter(&probe);
         dialog.show();
+        showCrashNotice(&dialog);
         result = app.exec();
     }
     hid::setBackend(nullptr);

@@ -79,7 +79,8 @@ void runOnThread(void *(*work)(void *))
             return 0;
         }
     };
-    HANDLE thread = CreateThread(nullptr, 0, Start::run, reinterpret_cast<void *>(work), 0, nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 0, Start::run, reinterpret_cast<void *>(work), 0, nullptr);
     if (thread)
         WaitForSingleObject(thread, INFINITE);
 #else
