@@ -260,12 +260,15 @@ void resolveReportPath()
         path.append(home);
         path.append("/.local/share");
     } else {
-        return path.clear();
+        path.clear();
+        return;
     }
     char exe[1024];
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0)
-        return path.clear();
+    if (n <= 0) {
+        path.clear();
+        return;
+    }
     exe[n] = '\0';
     const char *name = exe;
     for (const char *p = exe; *p; ++p)
@@ -277,8 +280,10 @@ void resolveReportPath()
     ReportText unseen(g_unseenPath, sizeof g_unseenPath);
     unseen.append(g_reportPath);
     unseen.append(".new");
-    if (path.size() + 1 >= sizeof g_reportPath || unseen.size() + 1 >= sizeof g_unseenPath)
-        return path.clear();
+    if (path.size() + 1 >= sizeof g_reportPath || unseen.size() + 1 >= sizeof g_unseenPath) {
+        path.clear();
+        return;
+    }
     makeFolders(g_reportPath);
 }
 

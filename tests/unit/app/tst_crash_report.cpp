@@ -247,13 +247,17 @@ private slots:
                                  20000);
         QVERIFY2(program.state() == QProcess::Running, output.constData());
         const pid_t pid = pid_t(program.processId());
+        // The watcher thread names itself once it runs, which may be after the first open.
+        const auto findWatcher = [pid] {
+            for (QDirIterator it(QString("/proc/%1/task").arg(pid)); it.hasNext();) {
+                QFile comm(it.next() + "/comm");
+                if (comm.open(QFile::ReadOnly) && comm.readAll().trimmed() == "USBThread")
+                    return pid_t(it.fileName().toInt());
+            }
+            return pid_t(0);
+        };
         pid_t watcher = 0;
-        for (QDirIterator it(QString("/proc/%1/task").arg(pid)); it.hasNext();) {
-            QFile comm(it.next() + "/comm");
-            if (comm.open(QFile::ReadOnly) && comm.readAll().trimmed() == "USBThread")
-                watcher = pid_t(it.fileName().toInt());
-        }
-        QVERIFY(watcher > 0);
+        QTRY_VERIFY_WITH_TIMEOUT((watcher = findWatcher()) > 0, 20000);
         QCOMPARE(int(syscall(SYS_tgkill, pid, watcher, SIGSEGV)), 0);
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitStatus(), QProcess::CrashExit);
