@@ -1,12 +1,25 @@
 #pragma once
-// Writes "MyApp/crash.log" under the current working directory when the process dies of a fault
-// or an uncaught C++ exception, then lets it end as it would have without the reporter.
+// Writes "crash.log" into the program's data folder when the process dies of a fault or an
+// uncaught C++ exception, then lets it end as it would have without the reporter. The folder is
+// the one Qt calls AppLocalDataLocation for a program without organisation name: on Linux
+// $XDG_DATA_HOME (or ~/.local/share) + "/<program>", on Windows %LOCALAPPDATA%\<program>.
 // Free of Qt, so that it can be installed before anything else and built on its own.
 
 namespace crash {
 
-// Call first thing in main(). Reserves everything the report needs (buffers, alternate stack)
-// so that writing it later needs no allocation.
+// Call first thing in main(). Resolves the report's path and reserves everything the report
+// needs (buffers, alternate stack, the unwinder's tables) so that writing it later needs no
+// allocation.
 void installCrashReporter();
+
+// Call first thing in every thread the program starts: gives the thread the stack that a report
+// of its own stack overflow runs on. Undone when the thread ends.
+void prepareThread();
+
+// Where the report goes (UTF-8), or an empty string when no folder could be resolved.
+const char *reportPath();
+
+// True once after a crash: the report was written since the last call (by any run).
+bool takeUnseenReport();
 
 } // namespace crash

@@ -1,11 +1,10 @@
 // Linux: the fatal signals are caught on an alternate stack (so that a stack overflow is reported
-// too) and the report is written with async-signal-safe system calls only. Memory is probed by
-// letting the kernel copy it into a pipe (write() fails with EFAULT instead of faulting), and
-// modules come from /proc/self/maps read through a fixed buffer: unlike dl_iterate_phdr, this
-// takes no loader lock that a crashing thread might already hold, and unlike dladdr it never
-// allocates.
+// too; every thread of the program has its own) and the report is written with async-signal-safe
+// system calls only, to a path resolved at start-up.
 
+#include "crash_memory_linux.h"
 #include "crash_reporter.h"
+#include "crash_stack_linux.h"
 #include "crash_text.h"
 
 #include <atomic>
@@ -14,6 +13,8 @@
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <ucontext.h>
@@ -24,111 +25,14 @@ namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 
-alignas(16) char g_alternateStack[64 * 1024];
+constexpr size_t kAlternateStackSize = 128 * 1024;
+alignas(16) char g_alternateStack[kAlternateStackSize];
 char g_reportStorage[32 * 1024];
 char g_exceptionNote[1024];
 volatile std::sig_atomic_t g_haveExceptionNote = false;
-int g_probePipe[2] = {-1, -1};
 std::atomic<pid_t> g_reportingThread{0};
-
-// Copies memory that may be unmapped without touching it from user space.
-bool readMemory(uintptr_t address, void *out, size_t length)
-{
-    if (g_probePipe[1] < 0)
-        return false;
-    const ssize_t copied = write(g_probePipe[1], reinterpret_cast<const void *>(address), length);
-    if (copied <= 0)
-        return false;
-    const ssize_t drained = read(g_probePipe[0], out, size_t(copied));
-    return copied == ssize_t(length) && drained == copied;
-}
-
-struct Mapping
-{
-    uintptr_t start = 0;
-    uintptr_t end = 0;
-    bool executable = false;
-    char path[512] = {};
-};
-
-uintptr_t parseHex(const char *&p)
-{
-    uintptr_t value = 0;
-    for (;; ++p) {
-        const char c = *p;
-        if (c >= '0' && c <= '9')
-            value = value * 16 + uintptr_t(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            value = value * 16 + uintptr_t(c - 'a' + 10);
-        else
-            return value;
-    }
-}
-
-// One line of /proc/self/maps: "start-end perms offset dev inode   path".
-bool parseMapping(const char *line, Mapping &out)
-{
-    const char *p = line;
-    out.start = parseHex(p);
-    if (*p++ != '-')
-        return false;
-    out.end = parseHex(p);
-    if (*p++ != ' ')
-        return false;
-    out.executable = p[0] && p[1] && p[2] == 'x';
-    for (int field = 0; field < 4 && *p; ++field) { // perms, offset, dev, inode
-        while (*p && *p != ' ')
-            ++p;
-        while (*p == ' ')
-            ++p;
-    }
-    size_t n = 0;
-    while (p[n] && n + 1 < sizeof out.path) {
-        out.path[n] = p[n];
-        ++n;
-    }
-    out.path[n] = '\0';
-    return true;
-}
-
-bool findMapping(uintptr_t address, Mapping &out)
-{
-    const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char chunk[4096];
-    char line[640];
-    size_t lineLength = 0;
-    bool found = false;
-    ssize_t got;
-    while (!found && (got = read(fd, chunk, sizeof chunk)) > 0) {
-        for (ssize_t i = 0; i < got && !found; ++i) {
-            if (chunk[i] != '\n') {
-                if (lineLength + 1 < sizeof line)
-                    line[lineLength++] = chunk[i];
-                continue;
-            }
-            line[lineLength] = '\0';
-            lineLength = 0;
-            found = parseMapping(line, out) && out.start <= address && address < out.end;
-        }
-    }
-    close(fd);
-    return found;
-}
-
-// Images only: a file path, or the kernel's vDSO; not [stack], [heap] or anonymous memory.
-const char *moduleOf(const Mapping &mapping)
-{
-    const char *path = mapping.path;
-    const bool vdso = path[0] == '[' && path[1] == 'v' && path[2] == 'd';
-    return path[0] == '/' || vdso ? path : nullptr;
-}
-
-bool isCode(uintptr_t address, Mapping &mapping)
-{
-    return findMapping(address, mapping) && mapping.executable;
-}
+char g_reportPath[1024];
+char g_unseenPath[1024];
 
 const char *signalName(int signal)
 {
@@ -170,12 +74,22 @@ void appendProcessPath(ReportText &text)
     text.append("\n");
 }
 
+// "Thread:  " with the kernel's thread id and the name the thread gave itself.
+void appendThread(ReportText &text)
+{
+    char name[17] = {};
+    prctl(PR_GET_NAME, name, 0, 0, 0);
+    text.append("Thread:  ");
+    text.appendDecimal(uint64_t(gettid()));
+    text.append(getpid() == gettid() ? " (main) " : " ");
+    text.append(name);
+    text.append("\n");
+}
+
 struct MachineState
 {
     uintptr_t pc = 0;
-    uintptr_t sp = 0;
-    uintptr_t fp = 0;
-    bool writeFault = false;
+    FaultFacts::Access access = FaultFacts::ReadAccess;
 };
 
 #if defined(__x86_64__)
@@ -184,9 +98,11 @@ MachineState machineState(const ucontext_t *context)
     const greg_t *r = context->uc_mcontext.gregs;
     MachineState state;
     state.pc = uintptr_t(r[REG_RIP]);
-    state.sp = uintptr_t(r[REG_RSP]);
-    state.fp = uintptr_t(r[REG_RBP]);
-    state.writeFault = (r[REG_ERR] & 2) != 0; // page-fault error code: bit 1 = write access
+    // Page-fault error code: bit 4 = instruction fetch, bit 1 = write access.
+    if (r[REG_ERR] & 0x10)
+        state.access = FaultFacts::ExecuteAccess;
+    else if (r[REG_ERR] & 2)
+        state.access = FaultFacts::WriteAccess;
     return state;
 }
 
@@ -207,7 +123,7 @@ void appendRegistersOf(ReportText &text, const ucontext_t *context)
     appendRegisters(text, registers, int(sizeof registers / sizeof registers[0]));
 }
 #else
-// Other processors: the report keeps its layout, without registers and call stack.
+// Other processors: the report keeps its layout, without registers.
 MachineState machineState(const ucontext_t *)
 {
     return MachineState();
@@ -219,101 +135,11 @@ void appendRegistersOf(ReportText &text, const ucontext_t *)
 }
 #endif
 
-// The call stack follows the frame-pointer chain: each frame record holds the caller's frame
-// pointer and the return address into the caller. Code built without frame pointers (the C
-// library, Qt) breaks the chain; the walk then looks further up the stack for the next record
-// whose saved frame pointer climbs the stack and whose return address lies in code, and goes on
-// from there. Everything is probed before it is read; the walk never leaves the faulting stack.
-class StackWalk
-{
-public:
-    StackWalk(uintptr_t sp)
-        : m_sp(sp), m_top(findMapping(sp, m_mapping) ? m_mapping.end : sp + kFallbackReach)
-    {
-    }
-
-    void append(ReportText &text, uintptr_t pc, uintptr_t fp)
-    {
-        appendStackHeader(text);
-        if (!appendIfCode(text, pc))
-            return;
-        uintptr_t top = 0;
-        if (readMemory(m_sp, &top, sizeof top) && returnsFromCallTo(top, pc))
-            appendIfCode(text, top);
-        uintptr_t at = isRecord(fp, false) ? fp : nextRecord(m_sp);
-        for (int frame = 1; at && frame < kMaxStackFrames; ++frame) {
-            appendIfCode(text, m_record[1]);
-            const uintptr_t saved = m_record[0];
-            at = saved > at && isRecord(saved, false) ? saved : nextRecord(at + sizeof m_record);
-        }
-    }
-
-private:
-    static constexpr uintptr_t kFallbackReach = 1024 * 1024;
-
-    // A small function that keeps no frame record leaves its return address on top of the stack.
-    // Taken only when the instruction before it calls code at or shortly before the fault.
-    static bool returnsFromCallTo(uintptr_t returnAddress, uintptr_t pc)
-    {
-#if defined(__x86_64__)
-        uint8_t call[6];
-        if (returnAddress < sizeof call ||
-            !readMemory(returnAddress - sizeof call, call, sizeof call))
-            return false;
-        int32_t displacement;
-        uintptr_t target = 0;
-        if (call[1] == 0xE8) { // call rel32
-            __builtin_memcpy(&displacement, call + 2, sizeof displacement);
-            target = returnAddress + uintptr_t(intptr_t(displacement));
-        } else if (call[0] == 0xFF && call[1] == 0x15) { // call [rip + disp32]
-            __builtin_memcpy(&displacement, call + 2, sizeof displacement);
-            if (!readMemory(returnAddress + uintptr_t(intptr_t(displacement)), &target,
-                            sizeof target))
-                return false;
-        }
-        return target && target <= pc && pc - target < 64 * 1024;
-#else
-        (void)returnAddress;
-        (void)pc;
-        return false;
-#endif
-    }
-
-    bool appendIfCode(ReportText &text, uintptr_t address)
-    {
-        if (!isCode(address, m_mapping))
-            return false;
-        appendStackFrame(text, address, moduleOf(m_mapping));
-        return true;
-    }
-
-    // Reads the record at the address into m_record if it looks like one.
-    bool isRecord(uintptr_t at, bool mustClimb)
-    {
-        return at % sizeof(uintptr_t) == 0 && at >= m_sp && at < m_top - sizeof m_record &&
-               readMemory(at, m_record, sizeof m_record) &&
-               (!mustClimb || (m_record[0] > at && m_record[0] < m_top)) &&
-               isCode(m_record[1], m_mapping);
-    }
-
-    uintptr_t nextRecord(uintptr_t from)
-    {
-        for (uintptr_t at = from; at < m_top - sizeof m_record; at += sizeof(uintptr_t))
-            if (isRecord(at, true))
-                return at;
-        return 0;
-    }
-
-    Mapping m_mapping;
-    uintptr_t m_record[2] = {};
-    const uintptr_t m_sp;
-    const uintptr_t m_top;
-};
-
-void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucontext_t *context)
+void buildReport(ReportText &text, int signal, const siginfo_t *info, ucontext_t *context)
 {
     appendSystemVersion(text);
     appendProcessPath(text);
+    appendThread(text);
 
     const MachineState state = machineState(context);
     Mapping mapping;
@@ -325,7 +151,7 @@ void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucon
     fault.codeName = signalName(signal);
     // Only a fault the kernel raised has a faulting address; SIGSEGV sent by kill() has none.
     if (signal == SIGSEGV && info && info->si_code > 0) {
-        fault.access = state.writeFault ? FaultFacts::WriteAccess : FaultFacts::ReadAccess;
+        fault.access = state.access;
         fault.accessAddress = uint64_t(uintptr_t(info->si_addr));
     }
     if (signal == SIGABRT && g_haveExceptionNote)
@@ -338,16 +164,27 @@ void buildReport(ReportText &text, int signal, const siginfo_t *info, const ucon
         ++fault.instructionBytes;
     appendFault(text, fault);
     appendRegistersOf(text, context);
-    StackWalk(state.sp).append(text, state.pc, state.fp);
+    appendCallStack(text, context);
     text.append("\n");
+}
+
+void makeFolders(char *path)
+{
+    for (char *p = path + 1; *p; ++p) {
+        if (*p != '/')
+            continue;
+        *p = '\0';
+        mkdir(path, 0700);
+        *p = '/';
+    }
 }
 
 void writeReportFile(const ReportText &text)
 {
-    // Relative paths: the current working directory is meant, and getcwd() is not signal-safe.
-    if (mkdir("MyApp", 0755) != 0 && errno != EEXIST)
+    if (!g_reportPath[0])
         return;
-    const int fd = open("MyApp/crash.log", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    makeFolders(g_reportPath); // in case the folder went away since start-up
+    const int fd = open(g_reportPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
     const char *p = text.data();
@@ -362,6 +199,9 @@ void writeReportFile(const ReportText &text)
         left -= size_t(n);
     }
     close(fd);
+    const int unseen = open(g_unseenPath, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (unseen >= 0)
+        close(unseen);
 }
 
 void endWithDefaultAction(int signal)
@@ -391,7 +231,7 @@ void onFatalSignal(int signal, siginfo_t *info, void *context)
             pause();
     }
     ReportText text(g_reportStorage, sizeof g_reportStorage);
-    buildReport(text, signal, info, static_cast<const ucontext_t *>(context));
+    buildReport(text, signal, info, static_cast<ucontext_t *>(context));
     writeReportFile(text);
     endWithDefaultAction(signal);
     errno = savedErrno;
@@ -407,16 +247,91 @@ void onFatalSignal(int signal, siginfo_t *info, void *context)
     std::abort();
 }
 
+// Where Qt's AppLocalDataLocation is for a program without organisation name:
+// $XDG_DATA_HOME, else $HOME/.local/share, then the executable's file name.
+void resolveReportPath()
+{
+    ReportText path(g_reportPath, sizeof g_reportPath);
+    const char *dataHome = std::getenv("XDG_DATA_HOME");
+    const char *home = std::getenv("HOME");
+    if (dataHome && dataHome[0] == '/') {
+        path.append(dataHome);
+    } else if (home && home[0] == '/') {
+        path.append(home);
+        path.append("/.local/share");
+    } else {
+        path.clear();
+        return;
+    }
+    char exe[1024];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) {
+        path.clear();
+        return;
+    }
+    exe[n] = '\0';
+    const char *name = exe;
+    for (const char *p = exe; *p; ++p)
+        if (*p == '/')
+            name = p + 1;
+    path.append("/");
+    path.append(name);
+    path.append("/crash.log");
+    ReportText unseen(g_unseenPath, sizeof g_unseenPath);
+    unseen.append(g_reportPath);
+    unseen.append(".new");
+    if (path.size() + 1 >= sizeof g_reportPath || unseen.size() + 1 >= sizeof g_unseenPath) {
+        path.clear();
+        return;
+    }
+    makeFolders(g_reportPath);
+}
+
+void setAlternateStack(void *base, size_t size)
+{
+    stack_t stack = {};
+    stack.ss_sp = base;
+    stack.ss_size = size;
+    sigaltstack(&stack, nullptr);
+}
+
+// A thread's own alternate stack, given back when the thread ends.
+class ThreadStack
+{
+public:
+    ThreadStack()
+    {
+        void *base = mmap(nullptr, kAlternateStackSize, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+        if (base == MAP_FAILED)
+            return;
+        m_base = base;
+        setAlternateStack(m_base, kAlternateStackSize);
+    }
+    ~ThreadStack()
+    {
+        if (!m_base)
+            return;
+        stack_t off = {};
+        off.ss_flags = SS_DISABLE;
+        sigaltstack(&off, nullptr);
+        munmap(m_base, kAlternateStackSize);
+    }
+    ThreadStack(const ThreadStack &) = delete;
+    ThreadStack &operator=(const ThreadStack &) = delete;
+
+private:
+    void *m_base = nullptr;
+};
+
 } // namespace
 
 void installCrashReporter()
 {
-    if (pipe2(g_probePipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        g_probePipe[0] = g_probePipe[1] = -1;
-    stack_t stack = {};
-    stack.ss_sp = g_alternateStack;
-    stack.ss_size = sizeof g_alternateStack;
-    sigaltstack(&stack, nullptr);
+    resolveReportPath();
+    openMemoryProbe();
+    primeUnwinder();
+    setAlternateStack(g_alternateStack, sizeof g_alternateStack);
 
     struct sigaction action = {};
     action.sa_sigaction = onFatalSignal;
@@ -425,6 +340,22 @@ void installCrashReporter()
     for (int signal : kFatalSignals)
         sigaction(signal, &action, nullptr);
     std::set_terminate(onTerminate);
+}
+
+void prepareThread()
+{
+    thread_local ThreadStack stack;
+    (void)stack;
+}
+
+const char *reportPath()
+{
+    return g_reportPath;
+}
+
+bool takeUnseenReport()
+{
+    return g_unseenPath[0] && unlink(g_unseenPath) == 0;
 }
 
 } // namespace crash

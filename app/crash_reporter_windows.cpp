@@ -1,7 +1,9 @@
-// Windows: the process-wide unhandled-exception filter writes the report. It hands the work to a
-// fresh thread, so that a stack overflow, which leaves the faulting thread almost no stack, is
-// reported too. Uncaught C++ exceptions and abort() do not reach the filter by themselves: they
-// capture their own context and call it directly.
+// Windows: the process-wide unhandled-exception filter writes the report on the faulting thread,
+// with no heap and no new thread (the heap's lock may be held by the crashed code); every thread
+// of the program keeps a stack guarantee, so that a stack overflow leaves the filter room to run.
+// The filter then passes the crash on, so that Windows Error Reporting still receives it.
+// Uncaught C++ exceptions and abort() do not reach the filter by themselves: they capture their
+// own context, call it directly and then fail fast, which reaches Windows Error Reporting too.
 
 #include "crash_reporter.h"
 #include "crash_text.h"
@@ -12,17 +14,25 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 namespace crash {
 namespace {
 
 constexpr DWORD kUncaughtCppException = 0xE0435050; // our own code: 'C' 'P' 'P'
 constexpr DWORD kAbortException = 0x40000015;       // STATUS_FATAL_APP_EXIT
 
+constexpr ULONG kStackGuarantee = 64 * 1024;
+
 char g_reportStorage[32 * 1024];
 char g_exceptionNote[1024];
 volatile std::sig_atomic_t g_haveExceptionNote = false;
+wchar_t g_reportPath[MAX_PATH + 32];
+wchar_t g_unseenPath[MAX_PATH + 40];
+char g_reportPathUtf8[4 * (MAX_PATH + 32)];
+LONG g_reporting = 0;
+
+// RtlGetVersion tells the real version, unlike GetVersionExW in a program without a manifest.
+using RtlGetVersionFunction = LONG(WINAPI *)(OSVERSIONINFOEXW *);
+RtlGetVersionFunction g_rtlGetVersion = nullptr;
 
 void appendWide(ReportText &text, const wchar_t *wide)
 {
@@ -32,33 +42,31 @@ void appendWide(ReportText &text, const wchar_t *wide)
         text.append(utf8, size_t(n - 1));
 }
 
-// The full path of the loaded module whose image holds the address, or an empty string.
-bool modulePathForAddress(uint64_t address, wchar_t (&path)[MAX_PATH])
+// The full path of the loaded module whose image holds the address, or an empty string; the
+// module's base address too. Asks the loader without taking a snapshot, which allocates.
+bool modulePathForAddress(uint64_t address, wchar_t (&path)[MAX_PATH], uint64_t *base = nullptr)
 {
     path[0] = L'\0';
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(uintptr_t(address)), &module) ||
+        !GetModuleFileNameW(module, path, MAX_PATH))
         return false;
-    MODULEENTRY32W module;
-    module.dwSize = sizeof module;
-    bool found = false;
-    for (BOOL more = Module32FirstW(snapshot, &module); more && !found;
-         more = Module32NextW(snapshot, &module)) {
-        const uint64_t base = uint64_t(uintptr_t(module.modBaseAddr));
-        if (base <= address && address < base + module.modBaseSize) {
-            lstrcpynW(path, module.szExePath, MAX_PATH);
-            found = true;
-        }
-    }
-    CloseHandle(snapshot);
-    return found;
+    if (base)
+        *base = uint64_t(uintptr_t(module));
+    return true;
 }
 
+// The module's path and the address's offset in its image, for symbolising.
 void appendModule(ReportText &text, uint64_t address)
 {
     wchar_t path[MAX_PATH];
-    if (modulePathForAddress(address, path))
-        appendWide(text, path);
+    uint64_t base = 0;
+    if (!modulePathForAddress(address, path, &base))
+        return;
+    appendWide(text, path);
+    appendModuleOffset(text, address - base);
 }
 
 void systemVersionText(ReportText &text)
@@ -66,11 +74,8 @@ void systemVersionText(ReportText &text)
     OSVERSIONINFOEXW version;
     ZeroMemory(&version, sizeof version);
     version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW *>(&version))) {
-        ZeroMemory(&version, sizeof version);
-        version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-        GetVersionExW(reinterpret_cast<OSVERSIONINFOW *>(&version));
-    }
+    if (g_rtlGetVersion)
+        g_rtlGetVersion(&version);
     DWORD build = version.dwBuildNumber;
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
         build &= 0xFFFF;
@@ -111,6 +116,17 @@ void callStackText(ReportText &text, const CONTEXT *faultContext)
         return;
     static CONTEXT context; // only the reporting thread gets here
     context = *faultContext;
+    // A call through a broken pointer: nothing to unwind at the address, but the call left the
+    // return address on top of the stack.
+    if (!isCode(context.Rip) &&
+        !IsBadReadPtr(reinterpret_cast<const void *>(uintptr_t(context.Rsp)), sizeof(DWORD64))) {
+        const DWORD64 caller = *reinterpret_cast<const DWORD64 *>(uintptr_t(context.Rsp));
+        if (isCode(caller)) {
+            appendStackFrame(text, context.Rip, nullptr);
+            context.Rip = caller;
+            context.Rsp += sizeof(DWORD64);
+        }
+    }
     for (int frame = 0; frame < kMaxStackFrames && isCode(context.Rip); ++frame) {
         appendStackFrame(text, context.Rip, nullptr);
         appendModule(text, context.Rip);
@@ -158,8 +174,11 @@ void buildCrashReport(ReportText &text, EXCEPTION_POINTERS *pointers)
         fault.module = moduleText.data();
         fault.code = record->ExceptionCode;
         if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
-            fault.access =
-                record->ExceptionInformation[0] ? FaultFacts::WriteAccess : FaultFacts::ReadAccess;
+            // The first parameter: 0 read, 1 write, 8 execute (data execution prevention).
+            const ULONG_PTR kind = record->ExceptionInformation[0];
+            fault.access = kind == 8   ? FaultFacts::ExecuteAccess
+                           : kind == 1 ? FaultFacts::WriteAccess
+                                       : FaultFacts::ReadAccess;
             fault.accessAddress = record->ExceptionInformation[1];
         }
         if (record->ExceptionCode == kUncaughtCppException && g_haveExceptionNote)
@@ -185,44 +204,33 @@ void buildCrashReport(ReportText &text, EXCEPTION_POINTERS *pointers)
     text.append("\n");
 }
 
-// Current directory + "\MyApp\crash.log", the folder made if missing, an earlier report replaced.
 void writeReportFile(const ReportText &text)
 {
-    wchar_t path[MAX_PATH + 32];
-    const DWORD length = GetCurrentDirectoryW(MAX_PATH, path);
-    if (length == 0 || length >= MAX_PATH)
+    if (!g_reportPath[0])
         return;
-    lstrcatW(path, L"\\MyApp");
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
-        CreateDirectoryW(path, nullptr);
-    lstrcatW(path, L"\\crash.log");
-    HANDLE file =
-        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(g_reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
     WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
     CloseHandle(file);
+    HANDLE unseen = CreateFileW(g_unseenPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (unseen != INVALID_HANDLE_VALUE)
+        CloseHandle(unseen);
 }
 
-DWORD WINAPI reportThread(void *pointers)
-{
-    ReportText text(g_reportStorage, sizeof g_reportStorage);
-    buildCrashReport(text, static_cast<EXCEPTION_POINTERS *>(pointers));
-    writeReportFile(text);
-    return 0;
-}
-
+// Writes the report once (a second fault, on any thread, only passes on), then lets the crash
+// go on to Windows Error Reporting and the process's end.
 LONG WINAPI crashFilter(EXCEPTION_POINTERS *pointers)
 {
-    HANDLE thread = CreateThread(nullptr, 256 * 1024, reportThread, pointers, 0, nullptr);
-    if (thread) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-    } else {
-        reportThread(pointers);
+    if (InterlockedCompareExchange(&g_reporting, 1, 0) == 0) {
+        ReportText text(g_reportStorage, sizeof g_reportStorage);
+        buildCrashReport(text, pointers);
+        writeReportFile(text);
     }
-    return EXCEPTION_EXECUTE_HANDLER;
+    return EXCEPTION_CONTINUE_SEARCH;
 }
 
 // Reports a fatal condition that is not a processor exception, at the caller's own context (so
@@ -237,6 +245,7 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS *pointers)
     record.ExceptionAddress = reinterpret_cast<void *>(uintptr_t(context.Rip));
     EXCEPTION_POINTERS pointers = {&record, &context};
     crashFilter(&pointers);
+    RaiseFailFastException(&record, &context, 0);
     TerminateProcess(GetCurrentProcess(), code);
     for (;;)
         Sleep(INFINITE);
@@ -256,17 +265,68 @@ void onAbort(int)
     reportAndTerminate(kAbortException);
 }
 
+// %LOCALAPPDATA%\<program>\crash.log, the folder made now: Qt's AppLocalDataLocation for a
+// program without organisation name.
+void resolveReportPath()
+{
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
+    wchar_t exe[MAX_PATH];
+    const DWORD exeLength = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || exeLength == 0 || exeLength >= MAX_PATH)
+        return;
+    wchar_t *name = exe;
+    wchar_t *dot = nullptr;
+    for (wchar_t *p = exe; *p; ++p) {
+        if (*p == L'\\' || *p == L'/')
+            name = p + 1, dot = nullptr;
+        else if (*p == L'.')
+            dot = p;
+    }
+    if (dot)
+        *dot = L'\0';
+    if (lstrlenW(folder) + lstrlenW(name) + 16 >= int(sizeof g_reportPath / sizeof(wchar_t)))
+        return;
+    lstrcpyW(g_reportPath, folder);
+    lstrcatW(g_reportPath, L"\\");
+    lstrcatW(g_reportPath, name);
+    CreateDirectoryW(g_reportPath, nullptr);
+    lstrcatW(g_reportPath, L"\\crash.log");
+    lstrcpyW(g_unseenPath, g_reportPath);
+    lstrcatW(g_unseenPath, L".new");
+    WideCharToMultiByte(CP_UTF8, 0, g_reportPath, -1, g_reportPathUtf8, sizeof g_reportPathUtf8,
+                        nullptr, nullptr);
+}
+
 } // namespace
 
 void installCrashReporter()
 {
-    // Room for the filter to run after a stack overflow has used up the guard page.
-    ULONG guarantee = 64 * 1024;
-    SetThreadStackGuarantee(&guarantee);
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    resolveReportPath();
+    g_rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    prepareThread();
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     SetUnhandledExceptionFilter(crashFilter);
     std::set_terminate(onTerminate);
     std::signal(SIGABRT, onAbort);
+}
+
+void prepareThread()
+{
+    // Room for the filter to run after a stack overflow has used up the guard page.
+    ULONG guarantee = kStackGuarantee;
+    SetThreadStackGuarantee(&guarantee);
+}
+
+const char *reportPath()
+{
+    return g_reportPathUtf8;
+}
+
+bool takeUnseenReport()
+{
+    return g_unseenPath[0] && DeleteFileW(g_unseenPath);
 }
 
 } // namespace crash

@@ -80,7 +80,8 @@ void appendFault(ReportText &text, const FaultFacts &fault)
     }
     text.append("\n");
     if (fault.access != FaultFacts::NoAccess) {
-        text.append(fault.access == FaultFacts::WriteAccess ? "Write" : "Read");
+        const char *const names[] = {"", "Read", "Write", "Execute"};
+        text.append(names[fault.access]);
         text.append(" Address:  ");
         text.appendHex(fault.accessAddress, 16);
         text.append("\n");
@@ -148,6 +149,23 @@ void appendStackFrame(ReportText &text, uint64_t returnAddress, const char *modu
     text.appendHex(returnAddress, 16);
     text.append("  ");
     text.append(module);
+}
+
+void appendModuleOffset(ReportText &text, uint64_t offset)
+{
+    int digits = 1;
+    while (digits < 16 && (offset >> (4 * digits)) != 0)
+        ++digits;
+    text.append(" +0x");
+    text.appendHex(offset, digits);
+}
+
+void appendModuleLine(ReportText &text, const char *module, const char *buildId)
+{
+    text.append("\n");
+    text.append(module);
+    text.append("  build-id ");
+    text.append(buildId && buildId[0] ? buildId : "none");
 }
 
 void appendStackHeader(ReportText &text)

@@ -34,7 +34,8 @@ struct FaultFacts
     {
         NoAccess,
         ReadAccess,
-        WriteAccess
+        WriteAccess,
+        ExecuteAccess // an instruction fetched from memory that may not run (DEP, NX)
     };
 
     uint64_t address = 0;           // instruction at which it happened
@@ -65,6 +66,11 @@ void appendRegisters(ReportText &text, const NamedRegister *registers, int count
 void appendStackHeader(ReportText &text);
 // One line of the call stack: return address and the module that holds it.
 void appendStackFrame(ReportText &text, uint64_t returnAddress, const char *module);
+// After a frame's module: " +0x" and the address as it is in the module's file, for symbolising.
+void appendModuleOffset(ReportText &text, uint64_t offset);
+// One line of the "Modules:" list: the module and its build-id, by which its debug information
+// is found.
+void appendModuleLine(ReportText &text, const char *module, const char *buildId);
 // The type and what() of the exception being handled, for a terminate handler. Not for signal
 // handlers: it may allocate.
 void appendCurrentException(ReportText &text);

@@ -1,3 +1,4 @@
+#include "crash_notice.h"
 #include "crash_reporter.h"
 #include "main_dialog.h"
 #include "run_session.h"
@@ -116,6 +117,7 @@ int main(int argc, char *argv[])
         if (qEnvironmentVariableIsSet("USB_TESTER_QUIT_AFTER_PAINT"))
             dialog.installEventFilter(&probe);
         dialog.show();
+        showCrashNotice(&dialog);
         result = app.exec();
     }
     hid::setBackend(nullptr);

@@ -23,7 +23,11 @@ fail() {
     failures=$((failures + 1))
 }
 for path in ./usr/bin/usb-tester ./usr/lib/udev/rules.d/70-usb-tester.rules \
-    ./usr/share/applications/usb-tester.desktop ./usr/share/icons/hicolor/128x128/apps/usb-tester.png; do
+    ./usr/share/applications/usb-tester.desktop ./usr/share/icons/hicolor/128x128/apps/usb-tester.png \
+    ./usr/share/icons/hicolor/48x48/apps/usb-tester.png ./usr/share/icons/hicolor/64x64/apps/usb-tester.png \
+    ./usr/share/icons/hicolor/256x256/apps/usb-tester.png ./usr/share/icons/hicolor/scalable/apps/usb-tester.svg \
+    ./usr/share/man/man1/usb-tester.1.gz ./usr/share/doc/usb-tester/copyright \
+    ./usr/share/doc/usb-tester/changelog.gz ./usr/share/metainfo/invalid.talmir.usb_tester.metainfo.xml; do
     grep -q " $path\$" "$work/contents.txt" || fail "missing $path"
 done
 grep -q ' \./etc/' "$work/contents.txt" && fail "files under /etc"
@@ -46,6 +50,10 @@ grep -qx 'Exec=usb-tester' "$desktop" || fail "desktop entry does not start usb-
 grep -qx 'Icon=usb-tester' "$desktop" || fail "desktop entry names another icon"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop entry not valid"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$root/tree/usr/share/metainfo/invalid.talmir.usb_tester.metainfo.xml" ||
+        fail "AppStream metadata not valid"
 fi
 [ "$(head -c 8 "$root/tree/usr/share/icons/hicolor/128x128/apps/usb-tester.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
     fail "icon is not a PNG"

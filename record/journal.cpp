@@ -1,5 +1,6 @@
 #include "journal.h"
 
+#include "crash_reporter.h"
 #include "record_log.h"
 
 #include <QCoreApplication>
@@ -113,6 +114,7 @@ public:
 private:
     void run(int fd)
     {
+        crash::prepareThread();
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_stop) {
             m_wake.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs),

@@ -244,6 +244,15 @@ void appIcon(QPainter &p)
     lightning(p, QRectF(50, 40, 28, 50));
 }
 
+// The 128-pixel drawing at another size.
+std::function<void(QPainter &)> scaled(int size, void (*draw)(QPainter &))
+{
+    return [size, draw](QPainter &p) {
+        p.scale(size / 128.0, size / 128.0);
+        draw(p);
+    };
+}
+
 } // namespace
 
 std::vector<QImage> searchingFrames()
@@ -288,6 +297,10 @@ std::vector<Output> iconImages()
         {"Upgrade.png", [] { return icon(28, 28, upgrade); }},
         {"folder.png", [] { return icon(20, 20, folder); }},
         {"app.png", [] { return icon(128, 128, appIcon); }},
+        // The desktop menu's sizes of the same icon, for the package.
+        {"app_48.png", [] { return icon(48, 48, scaled(48, appIcon)); }},
+        {"app_64.png", [] { return icon(64, 64, scaled(64, appIcon)); }},
+        {"app_256.png", [] { return icon(256, 256, scaled(256, appIcon)); }},
     };
 }
 

@@ -1520,4 +1520,17 @@
         <translation>Saving data failed: %1</translation>
     </message>
 </context>
+<context>
+    <name>CrashNotice</name>
+    <message>
+        <source>提示信息</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>程序上次意外关闭。崩溃报告保存在:
+%1</source>
+        <translation>The program closed unexpectedly last time. The crash report is in:
+%1</translation>
+    </message>
+</context>
 </TS>

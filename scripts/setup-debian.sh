@@ -10,6 +10,7 @@ packages=(
     fonts-font-awesome fonts-wqy-microhei fonts-urw-base35 fonts-dejavu-extra
     clang libclang-rt-dev
     g++-mingw-w64-x86-64-win32 file
+    lintian appstream elfutils
     xvfb xauth
 )
 

@@ -1,5 +1,7 @@
 #include "my_thread.h"
 
+#include "crash_reporter.h"
+
 #include <QMetaType>
 
 std::atomic<int> my_thread::s_firstDelayMs{1000};
@@ -24,6 +26,7 @@ void my_thread::setPacing(int firstDelayMs, int stepMs)
 
 void my_thread::run()
 {
+    crash::prepareThread();
     // Gives the freshly opened device time to settle before the first address request.
     QThread::msleep(static_cast<unsigned long>(s_firstDelayMs.load()));
     for (qint16 addr = FirstAddress; addr <= LastAddress; ++addr) {

@@ -1,5 +1,6 @@
 #include "usb_thread.h"
 
+#include "crash_reporter.h"
 #include "hid_seam.h"
 #include "setting.h"
 #include "usb_log.h"
@@ -157,6 +158,7 @@ int USBThread::readWaitSliceMs() const
 
 void USBThread::run()
 {
+    crash::prepareThread();
     while (!m_stop.load()) {
         if (m_open.load()) {
             serviceOpenDevice();

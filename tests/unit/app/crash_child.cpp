@@ -8,6 +8,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
+
 #define NOINLINE __attribute__((noinline))
 
 namespace {
@@ -45,6 +51,45 @@ NOINLINE int recurse(int depth)
     return g_deeper ? recurse(depth + 1) + frame[0] : 0;
 }
 
+NOINLINE void callBroken()
+{
+    void (*volatile broken)() = nullptr;
+    broken();
+}
+
+// A thread of the program's own, set up as the program sets up its threads.
+void *overflowOnThread(void *)
+{
+    crash::prepareThread();
+#if !defined(_WIN32)
+    pthread_setname_np(pthread_self(), "overflowing");
+#endif
+    g_sink = recurse(0);
+    return nullptr;
+}
+
+void runOnThread(void *(*work)(void *))
+{
+#if defined(_WIN32)
+    struct Start
+    {
+        static DWORD WINAPI run(void *work)
+        {
+            reinterpret_cast<void *(*)(void *)>(work)(nullptr);
+            return 0;
+        }
+    };
+    HANDLE thread =
+        CreateThread(nullptr, 0, Start::run, reinterpret_cast<void *>(work), 0, nullptr);
+    if (thread)
+        WaitForSingleObject(thread, INFINITE);
+#else
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, work, nullptr) == 0)
+        pthread_join(thread, nullptr);
+#endif
+}
+
 NOINLINE void throwUncaught()
 {
     throw std::runtime_error("disk on fire");
@@ -64,6 +109,10 @@ int main(int argc, char *argv[])
         g_sink = divideByZero();
     else if (!std::strcmp(mode, "stack-overflow"))
         g_sink = recurse(0);
+    else if (!std::strcmp(mode, "thread-stack-overflow"))
+        runOnThread(overflowOnThread);
+    else if (!std::strcmp(mode, "bad-call"))
+        callBroken();
     else if (!std::strcmp(mode, "abort"))
         std::abort();
     else if (!std::strcmp(mode, "uncaught-exception"))

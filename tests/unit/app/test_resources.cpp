@@ -340,7 +340,8 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"customcoordinates", 17},
                                       {"QObject", 17},
                                       {"UpgradeTransfer", 8},
-                                      {"saveDataDeal", 1}};
+                                      {"saveDataDeal", 1},
+                                      {"CrashNotice", 2}};
     QCOMPARE(perContext, expected);
     QCOMPARE(keys.size(), messages.size()); // no source listed twice in one context
 

@@ -1,16 +1,21 @@
-// Crash reports: child programs crash on purpose and the test reads the report each one left.
+// Crash reports: child programs crash on purpose and the test reads the report each one left
+// in its data folder.
 
 #include "../../support/temp_workdir.h"
 #include "sim_config.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 extern char **environ;
@@ -35,10 +40,35 @@ int terminatingSignal(const QString &program, const QStringList &arguments)
     return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
-QString readReport()
+// The data folder of every program the test starts is under the test's working directory.
+QString reportPath(const QString &program)
 {
-    QFile file("MyApp/crash.log");
+    return QDir::currentPath() + "/data/" + QFileInfo(program).fileName() + "/crash.log";
+}
+
+QString readReport(const QString &program = CRASH_CHILD)
+{
+    QFile file(reportPath(program));
     return file.open(QFile::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Where the report names the program's own file, with the address in that file.
+QString programFrame(const QString &program)
+{
+    return "  " + QFileInfo(program).canonicalFilePath() + " +0x";
+}
+
+// The module's build-id as the report lists it, checked against the file's own note.
+bool buildIdMatches(const QString &report, const QString &program)
+{
+    const QString path = QFileInfo(program).canonicalFilePath();
+    const auto m = QRegularExpression("\nModules:\n(?:.*\n)*?" + QRegularExpression::escape(path) +
+                                      "  build-id ([0-9a-f]{40})(?:\n|$)")
+                       .match(report);
+    QFile file(path);
+    return m.hasMatch() && file.open(QFile::ReadOnly) &&
+           file.readAll().contains(QByteArray("GNU\0", 4) +
+                                   QByteArray::fromHex(m.captured(1).toLatin1()));
 }
 
 // The value of a register in the report's register lines, or an empty string.
@@ -64,6 +94,14 @@ private slots:
         setrlimit(RLIMIT_CORE, &noCore);
     }
 
+    // Each case's children keep their data, reports included, in its own working directory.
+    void init()
+    {
+        m_dir = std::make_unique<TempWorkDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->file("data")));
+    }
+    void cleanup() { m_dir.reset(); }
+
     void reportOfEachCrash_data()
     {
         QTest::addColumn<QString>("mode");
@@ -72,24 +110,33 @@ private slots:
         QTest::addColumn<bool>("faultInProgram");
         QTest::addColumn<int>("programFrames"); // at least this many frames in the program
         QTest::addColumn<QString>("note");
-        QTest::addColumn<bool>("earlierReport"); // else the MyApp folder does not exist yet
+        QTest::addColumn<bool>("earlierReport"); // else the data folder does not exist yet
+        QTest::addColumn<QString>("thread");
 
         const QString write = "Write Address:  ";
-        QTest::newRow("null write")
-            << "null-write" << SIGSEGV << write + "0000000000000000" << true << 2 << "" << false;
+        const QString main = "(main) crash_child";
+        QTest::newRow("null write") << "null-write" << SIGSEGV << write + "0000000000000000" << true
+                                    << 2 << "" << false << main;
         QTest::newRow("unmapped read")
             << "read-unmapped" << SIGSEGV << "Read Address:  000000000000FFF0" << true << 2 << ""
-            << true;
-        QTest::newRow("stack overflow")
-            << "stack-overflow" << SIGSEGV << write + "[0-9A-F]{16}" << true << 60 << "" << true;
+            << true << main;
+        QTest::newRow("stack overflow") << "stack-overflow" << SIGSEGV << write + "[0-9A-F]{16}"
+                                        << true << 60 << "" << true << main;
+        QTest::newRow("stack overflow on a thread")
+            << "thread-stack-overflow" << SIGSEGV << write + "[0-9A-F]{16}" << true << 60 << ""
+            << false << "overflowing";
+        // Nothing to unwind at address 0: the caller is found from the top of the stack.
+        QTest::newRow("call through a null pointer")
+            << "bad-call" << SIGSEGV << "Execute Address:  0000000000000000" << false << 1 << ""
+            << false << main;
         QTest::newRow("division by zero")
-            << "divide-by-zero" << SIGFPE << "" << true << 2 << "" << false;
+            << "divide-by-zero" << SIGFPE << "" << true << 2 << "" << false << main;
         QTest::newRow("illegal instruction")
-            << "illegal-instruction" << SIGILL << "" << true << 1 << "" << true;
-        QTest::newRow("abort") << "abort" << SIGABRT << "" << false << 1 << "" << false;
+            << "illegal-instruction" << SIGILL << "" << true << 1 << "" << true << main;
+        QTest::newRow("abort") << "abort" << SIGABRT << "" << false << 1 << "" << false << main;
         QTest::newRow("uncaught exception")
             << "uncaught-exception" << SIGABRT << "" << false << 2
-            << "C++ Exception:  std::runtime_error, what(): disk on fire" << true;
+            << "C++ Exception:  std::runtime_error, what(): disk on fire" << true << main;
     }
 
     void reportOfEachCrash()
@@ -101,10 +148,10 @@ private slots:
         QFETCH(int, programFrames);
         QFETCH(QString, note);
         QFETCH(bool, earlierReport);
-        TempWorkDir dir;
+        QFETCH(QString, thread);
         if (earlierReport) {
-            QVERIFY(QDir().mkdir("MyApp"));
-            QFile old("MyApp/crash.log");
+            QVERIFY(QDir().mkpath(QFileInfo(reportPath(CRASH_CHILD)).path()));
+            QFile old(reportPath(CRASH_CHILD));
             QVERIFY(old.open(QFile::WriteOnly));
             old.write(QByteArray("earlier report\n").repeated(4000));
         }
@@ -117,20 +164,25 @@ private slots:
 
         QVERIFY(QRegularExpression("^Linux:  \\S+, .+, Machine \\S+$").match(lines[0]).hasMatch());
         QCOMPARE(lines[1], "Process:  " + QFileInfo(CRASH_CHILD).canonicalFilePath());
-        const auto addr =
-            QRegularExpression("^Exception Addr:  ([0-9A-F]{16})   Module: (.+)$").match(lines[2]);
-        QVERIFY2(addr.hasMatch(), qPrintable(lines[2]));
-        QCOMPARE(addr.captured(2) == QFileInfo(CRASH_CHILD).canonicalFilePath(), faultInProgram);
-        QVERIFY(lines[3].startsWith(QString::asprintf("Exception Code:  %08X  SIG", signal)));
+        QVERIFY2(QRegularExpression("^Thread:  [0-9]+ " + QRegularExpression::escape(thread) + "$")
+                     .match(lines[2])
+                     .hasMatch(),
+                 qPrintable(lines[2]));
+        const auto addr = QRegularExpression("^Exception Addr:  ([0-9A-F]{16})  ( Module: (.+))?$")
+                              .match(lines[3]);
+        QVERIFY2(addr.hasMatch(), qPrintable(lines[3]));
+        QCOMPARE(addr.captured(3) == QFileInfo(CRASH_CHILD).canonicalFilePath(), faultInProgram);
+        QVERIFY(lines[4].startsWith(QString::asprintf("Exception Code:  %08X  SIG", signal)));
         const bool hasAccessLine =
-            QRegularExpression("^(Read|Write) Address:").match(lines[4]).hasMatch();
+            QRegularExpression("^(Read|Write|Execute) Address:").match(lines[5]).hasMatch();
         QCOMPARE(hasAccessLine, !accessLine.isEmpty());
         if (hasAccessLine)
-            QVERIFY2(QRegularExpression("^" + accessLine + "$").match(lines[4]).hasMatch(),
-                     qPrintable(lines[4]));
+            QVERIFY2(QRegularExpression("^" + accessLine + "$").match(lines[5]).hasMatch(),
+                     qPrintable(lines[5]));
         QCOMPARE(report.contains("\nC++ Exception:"), !note.isEmpty());
         QVERIFY(report.contains(note));
-        QVERIFY(report.contains(QRegularExpression("\nInstruction: ( [0-9A-F]{2}){16}\n")));
+        QVERIFY(report.contains(
+            QRegularExpression("\nInstruction: (( [0-9A-F]{2}){16}| \\(unreadable\\))\n")));
 
         for (const char *name : {"RAX", "RBX", "RCX", "RDX", "RSI", "RDI", "RSP", "RBP", "R8", "R9",
                                  "R10", "R11", "R12", "R13", "R14", "R15", "RFlags"})
@@ -138,23 +190,50 @@ private slots:
         QCOMPARE(registerValue(report, "RIP"), addr.captured(1));
 
         // The stack starts at the faulting instruction and reaches the program's own code.
-        const QStringList stack =
-            report.section("Call Stack:\n", 1).split('\n', Qt::SkipEmptyParts);
+        // The stack starts at the faulting instruction and reaches the program's own code.
+        const QStringList stack = report.section("Call Stack:\n", 1)
+                                      .section("\nModules:", 0, 0)
+                                      .split('\n', Qt::SkipEmptyParts);
         QVERIFY(!stack.isEmpty());
         QCOMPARE(stack.first().left(16), addr.captured(1));
         int ownFrames = 0;
-        for (const QString &frame : stack) {
-            QVERIFY2(QRegularExpression("^[0-9A-F]{16}  \\S").match(frame).hasMatch(),
-                     qPrintable(frame));
-            ownFrames += frame.endsWith("  " + QFileInfo(CRASH_CHILD).canonicalFilePath());
+        for (const QString &frame : stack.mid(faultInProgram ? 0 : 1)) {
+            QVERIFY2(
+                QRegularExpression("^[0-9A-F]{16}  \\S.* \\+0x[0-9A-F]+$").match(frame).hasMatch(),
+                qPrintable(frame));
+            ownFrames += frame.contains(programFrame(CRASH_CHILD));
         }
         QVERIFY2(ownFrames >= programFrames, qPrintable(report));
+        QVERIFY2(buildIdMatches(report, CRASH_CHILD), qPrintable(report));
+        QVERIFY(QFile::exists(reportPath(CRASH_CHILD) + ".new"));
     }
 
-    // The program itself, running with the simulated instrument, sent SIGSEGV from outside.
+    // The command the README gives turns the report into the crashing function and its line.
+    void symbolisedReport()
+    {
+        if (QStandardPaths::findExecutable("eu-addr2line").isEmpty())
+            QSKIP("eu-addr2line not installed (Debian: elfutils)");
+        QCOMPARE(terminatingSignal(CRASH_CHILD, {"null-write"}), SIGSEGV);
+        QProcess symbolise;
+        symbolise.start("bash", {SYMBOLISE_SCRIPT, reportPath(CRASH_CHILD)});
+        QVERIFY(symbolise.waitForFinished(60000));
+        const QString output = QString::fromUtf8(symbolise.readAllStandardOutput());
+        QCOMPARE(symbolise.exitCode(), 0);
+        const QStringList frames = output.split('\n');
+        QVERIFY2(QRegularExpression("^#0 +(\\S*::)?writeNull\\b.* at .*crash_child\\.cpp:[0-9]+")
+                     .match(frames.first())
+                     .hasMatch(),
+                 qPrintable(output));
+        QVERIFY2(
+            QRegularExpression("\n#1 +main at .*crash_child\\.cpp:[0-9]+").match(output).hasMatch(),
+            qPrintable(output));
+    }
+
+    // The program itself, running with the simulated instrument: its connection watcher is sent
+    // SIGSEGV. The report names the thread and unwinds through the C library and Qt into the
+    // program; the next start says where the report is, once.
     void programLeavesReportAndEnds()
     {
-        TempWorkDir dir;
         QProcess program;
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(USB_TESTER, {"--demo"});
@@ -167,19 +246,54 @@ private slots:
                                      program.state() != QProcess::Running,
                                  20000);
         QVERIFY2(program.state() == QProcess::Running, output.constData());
-        ::kill(pid_t(program.processId()), SIGSEGV);
+        const pid_t pid = pid_t(program.processId());
+        // The watcher thread names itself once it runs, which may be after the first open.
+        const auto findWatcher = [pid] {
+            for (QDirIterator it(QString("/proc/%1/task").arg(pid)); it.hasNext();) {
+                QFile comm(it.next() + "/comm");
+                if (comm.open(QFile::ReadOnly) && comm.readAll().trimmed() == "USBThread")
+                    return pid_t(it.fileName().toInt());
+            }
+            return pid_t(0);
+        };
+        pid_t watcher = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((watcher = findWatcher()) > 0, 20000);
+        QCOMPARE(int(syscall(SYS_tgkill, pid, watcher, SIGSEGV)), 0);
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitStatus(), QProcess::CrashExit);
         QCOMPARE(program.exitCode(), SIGSEGV); // on a crash, the signal that ended it
 
-        const QString report = readReport();
+        const QString report = readReport(USB_TESTER);
         QVERIFY(report.startsWith("Linux:  "));
         QVERIFY(report.contains("\nProcess:  " + QFileInfo(USB_TESTER).canonicalFilePath() + "\n"));
+        QVERIFY2(report.contains(QString("\nThread:  %1 USBThread\n").arg(watcher)),
+                 qPrintable(report));
         QVERIFY(report.contains("\nException Code:  0000000B  SIGSEGV\n"));
         // Sent, not a fault of the program: no faulting address to name.
-        QVERIFY(!report.contains(QRegularExpression("\n(Read|Write) Address:")));
-        QVERIFY(report.contains("\nCall Stack:\n"));
+        QVERIFY(!report.contains(QRegularExpression("\n(Read|Write|Execute) Address:")));
+        QVERIFY2(report.section("\nCall Stack:\n", 1).contains(programFrame(USB_TESTER)),
+                 qPrintable(report));
+        QVERIFY(buildIdMatches(report, USB_TESTER));
+
+        for (bool notice : {true, false}) {
+            QProcess next;
+            next.setProcessChannelMode(QProcess::MergedChannels);
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QT_QPA_PLATFORM", "offscreen");
+            environment.insert("USB_TESTER_QUIT_AFTER_PAINT", "1");
+            next.setProcessEnvironment(environment);
+            next.start(USB_TESTER, {"--demo"});
+            QVERIFY(next.waitForFinished(60000));
+            const QString said = QString::fromUtf8(next.readAll());
+            QCOMPARE(next.exitCode(), 0);
+            QVERIFY2(said.contains("closed unexpectedly") == notice, qPrintable(said));
+            QCOMPARE(said.contains(reportPath(USB_TESTER)), notice);
+        }
+        QCOMPARE(readReport(USB_TESTER), report);
     }
+
+private:
+    std::unique_ptr<TempWorkDir> m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestCrashReport)
