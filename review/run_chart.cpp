@@ -9,6 +9,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QCoreApplication>
+#include <QGraphicsLayout>
 #include <QLegend>
 #include <QLineSeries>
 

@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -22,6 +23,7 @@ namespace review {
 namespace {
 const char kRecentKey[] = "recent_runs";
 constexpr int kRecentCount = 10;
+constexpr int kMaxColumnWidth = 170;
 } // namespace
 
 RunViewer::RunViewer(QWidget *parent)
@@ -36,7 +38,9 @@ RunViewer::RunViewer(QWidget *parent)
     ui->review_chartLayout->addWidget(m_view);
     ui->review_splitter->setStretchFactor(0, 3);
     ui->review_splitter->setStretchFactor(1, 1);
-    ui->review_splitter->setSizes({900, 380});
+    ui->review_splitter->setSizes({820, 530});
+    // Long file names shorten in the middle, where their counters stay readable.
+    ui->review_tableSummary->horizontalHeader()->setTextElideMode(Qt::ElideMiddle);
     fillQuantities();
 
     connect(ui->review_btnOpen, &QPushButton::clicked, this, &RunViewer::chooseFiles);
@@ -143,15 +147,17 @@ void RunViewer::fillTable()
             table->setItem(row, n, new QTableWidgetItem(column[row]));
     }
     table->resizeColumnsToContents();
+    for (int n = 0; n < table->columnCount(); ++n)
+        table->setColumnWidth(n, qBound(110, table->columnWidth(n), kMaxColumnWidth));
 }
 
 QByteArray RunViewer::summaryCsvText() const
 {
     QStringList names;
-    QVector<RunSummary> summaries;
-    for (const auto &loaded : m_runs) {
-        names << loaded->name;
-        summaries << loaded->summary;
+    QVector<RunSummary> summaries(int(m_runs.size()));
+    for (size_t n = 0; n < m_runs.size(); ++n) {
+        names << m_runs[n]->name;
+        summaries[int(n)] = m_runs[n]->summary;
     }
     return summaryCsv(names, summaries);
 }

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+class QMimeData;
+
 #include <memory>
 
 namespace Ui {
