@@ -40,6 +40,9 @@ public:
 
 private:
     template <class Store> void add(qint64 row, const Store &store);
+    // All of a store's rows at once, level by level: the same blocks as adding them one by one,
+    // at a fraction of the cost, and vectors of exactly the size needed.
+    template <class Store> void build(const Store &store);
     static void widen(Extent &e, const Extent &by)
     {
         e.min = std::min(e.min, by.min);
@@ -59,6 +62,10 @@ template <class Store> bool MinMaxPyramid::sync(const Store &store)
         reset();
         m_generation = store.generation();
         changed = true;
+    }
+    if (m_rows == 0 && store.size() > 0) {
+        build(store);
+        return true;
     }
     while (m_rows < store.size()) {
         add(m_rows, store);
@@ -81,6 +88,38 @@ template <class Store> void MinMaxPyramid::add(qint64 row, const Store &store)
                 widen(blocks[size_t(row >> shift)], {v, v});
         }
     }
+}
+
+template <class Store> void MinMaxPyramid::build(const Store &store)
+{
+    const qint64 rows = store.size();
+    const qint64 fan = qint64(1) << kFanBits;
+    for (int slot = 0; slot < kPlotSlots; ++slot) {
+        const Quantity q = kSlotQuantity[slot];
+        std::vector<Extent> &first = m_levels[0][slot];
+        first.reserve(size_t((rows + fan - 1) >> kFanBits));
+        for (qint64 row = 0; row < rows; row += fan) {
+            const float v0 = store.value(row, q);
+            Extent e{v0, v0};
+            for (qint64 r = row + 1; r < std::min(rows, row + fan); ++r) {
+                const float v = store.value(r, q);
+                widen(e, {v, v});
+            }
+            first.push_back(e);
+        }
+        for (int level = 1; level < kLevels; ++level) {
+            const std::vector<Extent> &below = m_levels[level - 1][slot];
+            std::vector<Extent> &blocks = m_levels[level][slot];
+            blocks.reserve((below.size() + size_t(fan) - 1) >> kFanBits);
+            for (size_t b = 0; b < below.size(); b += size_t(fan)) {
+                Extent e = below[b];
+                for (size_t i = b + 1; i < std::min(below.size(), b + size_t(fan)); ++i)
+                    widen(e, below[i]);
+                blocks.push_back(e);
+            }
+        }
+    }
+    m_rows = rows;
 }
 
 template <class Store>

@@ -4,6 +4,7 @@
 
 #include <QTextCodec>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -113,32 +114,33 @@ bool parseTime(const char *p, qint64 *secs)
     return true;
 }
 
-// A fixed-point number as the writer formats it: -?digits(.digits)?
-bool parseNumber(const char *begin, const char *end, float *out)
+// A fixed-point number as the writer formats it, -?digits(.digits)?, from p up to the first
+// character that cannot continue it. Returns that character's position, or nullptr.
+const char *scanNumber(const char *p, const char *end, float *out)
 {
-    const char *p = begin;
+    const char *begin = p;
     const bool negative = p < end && *p == '-';
     p += negative;
     quint64 mantissa = 0;
     int intDigits = 0, fracDigits = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++intDigits)
+    for (; p < end && quint8(*p - '0') < 10; ++p, ++intDigits)
         mantissa = mantissa * 10 + quint64(*p - '0');
     if (p < end && *p == '.') {
-        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++fracDigits)
+        for (++p; p < end && quint8(*p - '0') < 10; ++p, ++fracDigits)
             mantissa = mantissa * 10 + quint64(*p - '0');
         if (fracDigits == 0)
-            return false;
+            return nullptr;
     }
-    if (p != end || intDigits == 0)
-        return false;
+    if (intDigits == 0)
+        return nullptr;
     if (intDigits + fracDigits <= 18 && fracDigits <= 9) {
         const double v = double(mantissa) / kPow10[fracDigits];
         *out = float(negative ? -v : v);
-        return true;
+        return p;
     }
     // Rare very long numbers: the library's exact conversion.
-    const auto result = std::from_chars(begin, end, *out, std::chars_format::fixed);
-    return result.ec == std::errc() && result.ptr == end && std::isfinite(*out);
+    const auto result = std::from_chars(begin, p, *out, std::chars_format::fixed);
+    return result.ec == std::errc() && result.ptr == p && std::isfinite(*out) ? p : nullptr;
 }
 
 } // namespace
@@ -249,27 +251,20 @@ bool CsvRunParser::headerLine(const char *begin, const char *end)
 
 bool CsvRunParser::dataRow(const char *begin, const char *end)
 {
-    if (hasHighBytes(begin, end) && !validUtf8(begin, end))
-        return fail(ReadProblem::NotUtf8);
-    const int expected = 1 + valueColumns(m_family);
-    int cells = 1;
-    for (const char *p = begin; p < end; ++p)
-        cells += *p == ',';
-    if (cells != expected)
-        return fail(ReadProblem::ColumnCount, expected, cells);
+    // One pass over the row; a row that does not parse is looked at again to say why.
+    const int columns = valueColumns(m_family);
     qint64 secs = 0;
-    if (end - begin < kTimeChars || begin[kTimeChars] != ',' || !parseTime(begin, &secs))
-        return fail(ReadProblem::BadTime);
-
     SampleValues values{};
+    bool ok = end - begin > kTimeChars && begin[kTimeChars] == ',' && parseTime(begin, &secs);
     const char *cell = begin + kTimeChars + 1;
-    for (int c = 0; c < valueColumns(m_family); ++c) {
-        const char *comma = static_cast<const char *>(std::memchr(cell, ',', size_t(end - cell)));
-        const char *cellEnd = comma ? comma : end;
-        if (!parseNumber(cell, cellEnd, &values[size_t(kFileColumns[c])]))
-            return fail(ReadProblem::BadNumber);
-        cell = cellEnd + 1;
+    for (int c = 0; ok && c < columns; ++c) {
+        const char *stop = scanNumber(cell, end, &values[size_t(kFileColumns[c])]);
+        ok = stop && (c + 1 < columns ? stop < end && *stop == ',' : stop == end);
+        if (ok)
+            cell = stop + 1;
     }
+    if (!ok)
+        return badRow(begin, end);
     toCommonUnits(m_family, values);
 
     // A header, or time running backwards (an export appended to an existing file), starts a run.
@@ -291,6 +286,20 @@ bool CsvRunParser::dataRow(const char *begin, const char *end)
     run.rows.append(qint32(elapsedMs), values);
     m_lastSecs = secs;
     return true;
+}
+
+bool CsvRunParser::badRow(const char *begin, const char *end)
+{
+    if (hasHighBytes(begin, end) && !validUtf8(begin, end))
+        return fail(ReadProblem::NotUtf8);
+    const int expected = 1 + valueColumns(m_family);
+    const int cells = 1 + int(std::count(begin, end, ','));
+    if (cells != expected)
+        return fail(ReadProblem::ColumnCount, expected, cells);
+    qint64 secs = 0;
+    if (end - begin <= kTimeChars || begin[kTimeChars] != ',' || !parseTime(begin, &secs))
+        return fail(ReadProblem::BadTime);
+    return fail(ReadProblem::BadNumber);
 }
 
 bool CsvRunParser::finish()

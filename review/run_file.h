@@ -69,6 +69,7 @@ private:
     bool line(const char *begin, const char *end);
     bool headerLine(const char *begin, const char *end);
     bool dataRow(const char *begin, const char *end);
+    bool badRow(const char *begin, const char *end);
     bool fail(ReadProblem problem, int expected = 0, int found = 0);
 
     QString m_source;

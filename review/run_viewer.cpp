@@ -23,7 +23,7 @@ namespace review {
 namespace {
 const char kRecentKey[] = "recent_runs";
 constexpr int kRecentCount = 10;
-constexpr int kMaxColumnWidth = 170;
+constexpr int kMaxColumnWidth = 190;
 } // namespace
 
 RunViewer::RunViewer(QWidget *parent)

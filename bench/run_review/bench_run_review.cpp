@@ -6,9 +6,10 @@
 #include "run_viewer.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSignalSpy>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtCharts/QChartView>
@@ -78,12 +79,12 @@ double median(std::vector<double> v)
 // Opens `paths` in a fresh viewer; returns ms to the runs arriving and to the chart painted.
 std::pair<double, double> openToPaint(review::RunViewer &viewer, const QStringList &paths)
 {
-    QSignalSpy changed(&viewer, &review::RunViewer::runsChanged);
+    QEventLoop loop;
+    QObject::connect(&viewer, &review::RunViewer::runsChanged, &loop, &QEventLoop::quit);
     QElapsedTimer t;
     t.start();
     viewer.openFiles(paths);
-    while (changed.isEmpty())
-        changed.wait(5);
+    loop.exec();
     const double loaded = t.nsecsElapsed() / 1e6;
     auto *view = viewer.findChild<QtCharts::QChartView *>("review_chartView");
     view->viewport()->repaint();
@@ -143,7 +144,7 @@ int main(int argc, char *argv[])
     QStringList more;
     for (int n = 1; n < runs; ++n)
         more << path;
-    const auto rest = openToPaint(viewer, more);
+    const auto rest = more.isEmpty() ? std::pair<double, double>() : openToPaint(viewer, more);
     std::printf("%d runs open (%d more in %.0f ms); process grew %.1f B/row\n",
                 int(viewer.runs().size()), runs - 1, rest.second,
                 (rssKb() - rssBefore) * 1024.0 / (rows * qint64(viewer.runs().size())));
