@@ -20,8 +20,8 @@ LoadOutcome loadRunFiles(const QStringList &paths)
         const QString fileName = QFileInfo(path).fileName();
         for (RecordedRun &run : runs) {
             auto loaded = std::make_unique<LoadedRun>();
-            loaded->name = runs.size() > 1 ? QStringLiteral("%1 #%2").arg(fileName).arg(run.part)
-                                           : fileName;
+            loaded->name =
+                runs.size() > 1 ? QStringLiteral("%1 #%2").arg(fileName).arg(run.part) : fileName;
             loaded->run = std::move(run);
             loaded->pyramid.sync(loaded->run.rows);
             loaded->summary = summarise(loaded->run);

@@ -53,8 +53,8 @@ int decimalsFor(double step)
 QColor runColor(int n)
 {
     static const QColor kColors[kMaxRuns] = {
-        QColor(0, 114, 178),  QColor(213, 94, 0),   QColor(0, 158, 115), QColor(204, 121, 167),
-        QColor(230, 159, 0),  QColor(86, 180, 233), QColor(0, 0, 0),     QColor(150, 150, 30),
+        QColor(0, 114, 178), QColor(213, 94, 0),   QColor(0, 158, 115), QColor(204, 121, 167),
+        QColor(230, 159, 0), QColor(86, 180, 233), QColor(0, 0, 0),     QColor(150, 150, 30),
     };
     return kColors[n % kMaxRuns];
 }
@@ -183,8 +183,7 @@ void RunChart::redraw()
     lo -= pad;
     hi += pad;
     const QString unit = QString::fromUtf8(kSlotTexts[m_slot].unit);
-    applyAxisRange(m_valueAxis, unit, kValueLabels, decimalsFor((hi - lo) / kValueLabels), lo,
-                   hi);
+    applyAxisRange(m_valueAxis, unit, kValueLabels, decimalsFor((hi - lo) / kValueLabels), lo, hi);
 
     clearAxisLabels(m_timeAxis);
     m_timeAxis->setRange(double(m_t0), double(m_t1));

@@ -15,7 +15,7 @@ namespace {
 
 // File column → quantity; the NV05 family writes the first eight.
 constexpr Quantity kFileColumns[] = {
-    Quantity::Voltage, Quantity::Current, Quantity::Power,   Quantity::Resistance,
+    Quantity::Voltage, Quantity::Current,  Quantity::Power,   Quantity::Resistance,
     Quantity::Energy,  Quantity::Capacity, Quantity::NtcTemp, Quantity::CpuTemp,
     Quantity::MosTemp, Quantity::FanSpeed,
 };
@@ -26,7 +26,6 @@ int valueColumns(quint8 family)
 {
     return family == csv::kNv05Family ? 8 : 10;
 }
-
 
 std::vector<std::string> headerLines(quint8 family)
 {
@@ -155,8 +154,7 @@ void toCommonUnits(quint8 family, SampleValues &values)
 
 bool RecordedRun::has(Quantity q) const
 {
-    return familyCode != csv::kNv05Family ||
-           (q != Quantity::MosTemp && q != Quantity::FanSpeed);
+    return familyCode != csv::kNv05Family || (q != Quantity::MosTemp && q != Quantity::FanSpeed);
 }
 
 CsvRunParser::CsvRunParser(const QString &source) : m_source(source) {}

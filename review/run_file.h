@@ -16,39 +16,40 @@ namespace review {
 // ohm, Wh, mAh, degrees C, rpm (the NV05 family's kWh and Ah are scaled on reading).
 struct RecordedRun
 {
-    QString source;          // the file it came from
-    int part = 1;            // 1, 2, … for runs appended to one file
-    quint8 familyCode = 0;   // csv::kHk07Family or csv::kNv05Family
-    qint64 startMs = 0;      // the first row's wall-clock time, as UTC milliseconds of its text
+    QString source;        // the file it came from
+    int part = 1;          // 1, 2, … for runs appended to one file
+    quint8 familyCode = 0; // csv::kHk07Family or csv::kNv05Family
+    qint64 startMs = 0;    // the first row's wall-clock time, as UTC milliseconds of its text
     RunStore rows;
 
     bool has(Quantity q) const; // the NV05 family records neither MOS temperature nor fan speed
 };
 
-enum class ReadProblem {
+enum class ReadProblem
+{
     None,
     CannotOpen,
     Empty,
     NotUtf8,
-    NotDataFile,    // first line is not one of our header blocks (another program's CSV, not CSV)
-    BrokenHeader,   // a header block that stops or differs part way
+    NotDataFile,  // first line is not one of our header blocks (another program's CSV, not CSV)
+    BrokenHeader, // a header block that stops or differs part way
     ColumnCount,
     BadTime,
     BadNumber,
     LineTooLong,
-    TornLine,       // the last line has no line end
+    TornLine, // the last line has no line end
     NoRows,
-    TooLong,        // more than 24 days from the first row
-    Changed,        // the file changed while it was read
+    TooLong, // more than 24 days from the first row
+    Changed, // the file changed while it was read
     BadJournal,
 };
 
 struct ReadError
 {
     ReadProblem problem = ReadProblem::None;
-    qint64 line = 0;   // 1-based; 0 when the problem is the whole file
-    int expected = 0;  // ColumnCount: cells a row of the family has
-    int found = 0;     // ColumnCount: cells the line has
+    qint64 line = 0;  // 1-based; 0 when the problem is the whole file
+    int expected = 0; // ColumnCount: cells a row of the family has
+    int found = 0;    // ColumnCount: cells the line has
 };
 
 // Longest line a data file of ours can hold; anything longer is damage, not data.

@@ -112,11 +112,11 @@ QString elapsedText(qint64 ms)
     const qint64 secs = ms / 1000;
     const qint64 days = secs / 86400;
     const qint64 h = secs / 3600 % 24, m = secs / 60 % 60, s = secs % 60;
-    const QString clock = QStringLiteral("%1:%2:%3")
-                              .arg(days > 0 ? QString::number(h).rightJustified(2, '0')
-                                            : QString::number(h))
-                              .arg(m, 2, 10, QLatin1Char('0'))
-                              .arg(s, 2, 10, QLatin1Char('0'));
+    const QString clock =
+        QStringLiteral("%1:%2:%3")
+            .arg(days > 0 ? QString::number(h).rightJustified(2, '0') : QString::number(h))
+            .arg(m, 2, 10, QLatin1Char('0'))
+            .arg(s, 2, 10, QLatin1Char('0'));
     return days > 0 ? QStringLiteral("%1 d %2").arg(days).arg(clock) : clock;
 }
 
@@ -131,11 +131,11 @@ QStringList summaryCaptions()
 QStringList summaryColumn(const RunSummary &s)
 {
     const QString none = QStringLiteral("–");
-    const QString gaps =
-        s.gaps == 0 ? QStringLiteral("0")
-                    : tableText(QT_TRANSLATE_NOOP("review::SummaryTable", "%1 次, 共 %2"))
-                          .arg(s.gaps)
-                          .arg(elapsedText(s.gapMs));
+    const QString gaps = s.gaps == 0
+                             ? QStringLiteral("0")
+                             : tableText(QT_TRANSLATE_NOOP("review::SummaryTable", "%1 次, 共 %2"))
+                                   .arg(s.gaps)
+                                   .arg(elapsedText(s.gapMs));
     return {
         QDateTime::fromMSecsSinceEpoch(s.startMs, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss"),
         elapsedText(s.durationMs),

@@ -22,13 +22,13 @@ struct RunSummary
     double meanCurrent = 0;
     double meanPower = 0;
     float peakPower = 0;
-    float capacityMah = 0; // the last row's count
-    float energyWh = 0;    // the last row's count
+    float capacityMah = 0;   // the last row's count
+    float energyWh = 0;      // the last row's count
     double integratedWh = 0; // trapezoids of voltage × current over the rows' times
     float maxCpuTemp = 0, maxNtcTemp = 0, maxMosTemp = 0;
     bool hasMosTemp = true;
-    int gaps = 0;         // intervals between rows longer than kGapMs
-    qint64 gapMs = 0;     // time those intervals span
+    int gaps = 0;     // intervals between rows longer than kGapMs
+    qint64 gapMs = 0; // time those intervals span
 };
 
 RunSummary summarise(const RecordedRun &run);

@@ -206,8 +206,8 @@ void RunViewer::showRecentMenu()
 
 void RunViewer::exportTable()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("导出表格"), "summary.csv",
-                                                      tr("Files (*.csv)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("导出表格"), "summary.csv", tr("Files (*.csv)"));
     if (path.isEmpty())
         return;
     QSaveFile file(path);

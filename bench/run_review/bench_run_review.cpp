@@ -8,8 +8,8 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtCharts/QChartView>
@@ -23,8 +23,8 @@ namespace {
 SampleValues valuesFor(qint64 i)
 {
     const float t = float(i);
-    return {4.2f - t * 1e-6f, 1.5f + float(i % 13) * 0.01f, 6.0f, 2.8f, t * 1.7e-3f, t * 0.41f,
-            41.5f + float(i % 50) * 0.1f, 30.25f, 55.0f, 1800.0f};
+    return {4.2f - t * 1e-6f, 1.5f + float(i % 13) * 0.01f, 6.0f,   2.8f,  t * 1.7e-3f,
+            t * 0.41f,        41.5f + float(i % 50) * 0.1f, 30.25f, 55.0f, 1800.0f};
 }
 
 bool writeRun(const QString &path, qint64 rows)
@@ -175,7 +175,8 @@ int main(int argc, char *argv[])
     }
     std::printf("with %d runs: zoom step median %.1f ms, max %.1f ms; pan step median %.1f ms, "
                 "max %.1f ms\n",
-                int(viewer.runs().size()), median(zoom), *std::max_element(zoom.begin(), zoom.end()),
-                median(pan), *std::max_element(pan.begin(), pan.end()));
+                int(viewer.runs().size()), median(zoom),
+                *std::max_element(zoom.begin(), zoom.end()), median(pan),
+                *std::max_element(pan.begin(), pan.end()));
     return 0;
 }

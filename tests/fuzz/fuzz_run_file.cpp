@@ -2,22 +2,12 @@
 // point the input chooses, and checks what the viewer relies on: a failure opens nothing and
 // names a line the input has; a success gives runs with rows, in time order, starting at zero.
 
+#include "fuzz_check.h"
 #include "run_file.h"
 
 #include <QLoggingCategory>
 
-#include <cstdio>
-#include <cstdlib>
-
 using namespace review;
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);    \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "gui_fixture.h"
 
+#include "data_file_rows.h"
 #include "recorder.h"
 #include "run_viewer.h"
 #include "setting.h"
@@ -22,18 +23,6 @@
 #include <cmath>
 
 namespace {
-
-QVector<QStringList> csvRows(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    QVector<QStringList> rows;
-    for (const QString &line : lines.mid(4))
-        rows.append(line.split(','));
-    return rows;
-}
 
 // V × I over the rows' time stamps, in Wh, computed here from the file's text alone.
 double integratedWh(const QVector<QStringList> &rows)

@@ -25,8 +25,16 @@ SampleValues valuesAt(int i)
 {
     // voltage, current, power, resistance, energy, capacity, cpu, ntc, mos, fan
     const float v = 4.2f - 0.001f * float(i);
-    return {v, 1.5f, v * 1.5f, v / 1.5f, 0.01f * float(i), 2.0f * float(i),
-            30.0f + float(i % 7), 25.0f, 28.0f + float(i % 3), 1200.0f};
+    return {v,
+            1.5f,
+            v * 1.5f,
+            v / 1.5f,
+            0.01f * float(i),
+            2.0f * float(i),
+            30.0f + float(i % 7),
+            25.0f,
+            28.0f + float(i % 3),
+            1200.0f};
 }
 
 // A data file as the program writes it: header block, then one row per second (or at the given
@@ -94,12 +102,10 @@ void TestRunFiles::goodFiles_data()
     crlf.replace("\n", "\r\n");
     QTest::newRow("Windows line ends") << crlf << QVector<qint64>{20} << csv::kHk07Family;
     // An export appended to an existing file: rows only, time starts over.
-    QTest::newRow("appended export")
-        << hk + dataFile(csv::kHk07Family, everySecond(12), false) << QVector<qint64>{20, 12}
-        << csv::kHk07Family;
-    QTest::newRow("two files joined")
-        << hk + dataFile(csv::kHk07Family, everySecond(5, 100)) << QVector<qint64>{20, 5}
-        << csv::kHk07Family;
+    QTest::newRow("appended export") << hk + dataFile(csv::kHk07Family, everySecond(12), false)
+                                     << QVector<qint64>{20, 12} << csv::kHk07Family;
+    QTest::newRow("two files joined") << hk + dataFile(csv::kHk07Family, everySecond(5, 100))
+                                      << QVector<qint64>{20, 5} << csv::kHk07Family;
     QTest::newRow("single row") << dataFile(csv::kHk07Family, {0}) << QVector<qint64>{1}
                                 << csv::kHk07Family;
 }
@@ -113,8 +119,9 @@ void TestRunFiles::goodFiles()
     for (size_t piece : {size_t(0), size_t(1), size_t(7), size_t(100)}) {
         std::vector<RecordedRun> runs;
         ReadError error;
-        QVERIFY2(parse(bytes, &runs, &error, piece),
-                 qPrintable(QString("problem %1 at line %2").arg(int(error.problem)).arg(error.line)));
+        QVERIFY2(
+            parse(bytes, &runs, &error, piece),
+            qPrintable(QString("problem %1 at line %2").arg(int(error.problem)).arg(error.line)));
         QCOMPARE(int(runs.size()), rowsPerRun.size());
         for (size_t r = 0; r < runs.size(); ++r) {
             const RecordedRun &run = runs[r];
@@ -125,8 +132,9 @@ void TestRunFiles::goodFiles()
             QCOMPARE(run.rows.time(run.rows.size() - 1), (run.rows.size() - 1) * 1000);
         }
         const RecordedRun &first = runs.front();
-        QCOMPARE(QDateTime::fromMSecsSinceEpoch(first.startMs, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss"),
-                 QString("2026-03-01 08:00:00"));
+        QCOMPARE(
+            QDateTime::fromMSecsSinceEpoch(first.startMs, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss"),
+            QString("2026-03-01 08:00:00"));
         const qint64 row = qMin<qint64>(3, first.rows.size() - 1);
         const SampleValues expected = valuesAt(int(row));
         QCOMPARE(first.rows.value(row, Quantity::Voltage), expected[0]);
@@ -150,20 +158,19 @@ void TestRunFiles::badInput_data()
     const QByteArray good = dataFile(csv::kHk07Family, everySecond(10));
     const QByteArray header = csv::headerBlock(csv::kHk07Family);
     const auto withRow = [&](const QByteArray &row) { return good + row + "\n"; };
-    const QByteArray timeText = QDateTime::fromMSecsSinceEpoch(kStart + 20000)
-                                    .toString("yyyy-MM-dd_hh:mm:ss")
-                                    .toLatin1();
+    const QByteArray timeText =
+        QDateTime::fromMSecsSinceEpoch(kStart + 20000).toString("yyyy-MM-dd_hh:mm:ss").toLatin1();
 
     QTest::newRow("empty") << QByteArray() << ReadProblem::Empty << qint64(0);
     QTest::newRow("not a CSV") << QByteArray("hello world\nsecond line\n")
                                << ReadProblem::NotDataFile << qint64(1);
     QTest::newRow("foreign CSV") << QByteArray("time,volts,amps\n1,2,3\n")
                                  << ReadProblem::NotDataFile << qint64(1);
-    QTest::newRow("binary, not UTF-8") << QByteArray("\xff\xfe\x00\x41\n", 5)
-                                       << ReadProblem::NotUtf8 << qint64(1);
+    QTest::newRow("binary, not UTF-8")
+        << QByteArray("\xff\xfe\x00\x41\n", 5) << ReadProblem::NotUtf8 << qint64(1);
     QTest::newRow("header only") << header << ReadProblem::NoRows << qint64(4);
-    QTest::newRow("header cut short") << header.left(header.indexOf('\n') + 1)
-                                      << ReadProblem::BrokenHeader << qint64(1);
+    QTest::newRow("header cut short")
+        << header.left(header.indexOf('\n') + 1) << ReadProblem::BrokenHeader << qint64(1);
     QByteArray otherHeader = header;
     otherHeader.replace("FAN_SPEED", "FAN");
     QTest::newRow("header changed") << otherHeader << ReadProblem::BrokenHeader << qint64(4);
@@ -177,16 +184,16 @@ void TestRunFiles::badInput_data()
                               << ReadProblem::BadTime << qint64(15);
     QTest::newRow("bad number") << withRow(timeText + ",1,2,3,4,5,x6,7,8,9,10")
                                 << ReadProblem::BadNumber << qint64(15);
-    QTest::newRow("nan") << withRow(timeText + ",1,2,3,4,5,nan,7,8,9,10")
-                         << ReadProblem::BadNumber << qint64(15);
-    QTest::newRow("non-UTF-8 in a row") << withRow(timeText + ",1,2,3,4,5,\xc3,7,8,9,10")
-                                        << ReadProblem::NotUtf8 << qint64(15);
-    QTest::newRow("torn last line") << good + timeText + ",1,2,3" << ReadProblem::TornLine
-                                    << qint64(15);
-    QTest::newRow("overlong line") << withRow(timeText + "," + QByteArray(600, '1'))
-                                   << ReadProblem::LineTooLong << qint64(15);
-    QTest::newRow("overlong without line end") << good + QByteArray(100000, '7')
-                                               << ReadProblem::LineTooLong << qint64(15);
+    QTest::newRow("nan") << withRow(timeText + ",1,2,3,4,5,nan,7,8,9,10") << ReadProblem::BadNumber
+                         << qint64(15);
+    QTest::newRow("non-UTF-8 in a row")
+        << withRow(timeText + ",1,2,3,4,5,\xc3,7,8,9,10") << ReadProblem::NotUtf8 << qint64(15);
+    QTest::newRow("torn last line")
+        << good + timeText + ",1,2,3" << ReadProblem::TornLine << qint64(15);
+    QTest::newRow("overlong line")
+        << withRow(timeText + "," + QByteArray(600, '1')) << ReadProblem::LineTooLong << qint64(15);
+    QTest::newRow("overlong without line end")
+        << good + QByteArray(100000, '7') << ReadProblem::LineTooLong << qint64(15);
     QTest::newRow("empty line") << withRow("") << ReadProblem::ColumnCount << qint64(15);
     QTest::newRow("longer than 24 days")
         << dataFile(csv::kHk07Family, {0, 25 * 86400}) << ReadProblem::TooLong << qint64(6);
