@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTableWidget>
 #include <QUrl>
@@ -144,6 +145,31 @@ void TestReviewGui::recordOpenCompareSummarise()
     QVERIFY(csvText.contains(QFileInfo(files[1]).fileName().toUtf8()));
     const QString capacity = table->item(rowOf(table, "容量 (mAh)"), 0)->text();
     QVERIFY(csvText.contains("容量 (mAh)," + capacity.toUtf8()));
+
+    QCOMPARE(review::RunViewer::recentFiles(), QStringList({files[1], files[0]}));
+
+    // A file with a damaged row opens nothing; the message names the file and the line.
+    QByteArray damaged;
+    {
+        QFile good(files[0]);
+        QVERIFY(good.open(QIODevice::ReadOnly));
+        damaged = good.readAll();
+    }
+    damaged.insert(damaged.indexOf('\n', damaged.indexOf("\n20") + 1) + 1, "2026-01-01_00:00:0x\n");
+    const QString bad = f.workDir.file("damaged.csv");
+    QFile badFile(bad);
+    QVERIFY(badFile.open(QIODevice::WriteOnly));
+    badFile.write(damaged);
+    badFile.close();
+    viewer->openFiles({bad});
+    auto *status = viewer->findChild<QLabel *>("review_labelStatus");
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().contains("damaged.csv"), 10000);
+    QVERIFY2(status->text().endsWith(", 第 6 行: 应有 11 列, 实有 1 列"), qPrintable(status->text()));
+    QCOMPARE(table->columnCount(), 2);
+    auto *box = viewer->findChild<QMessageBox *>("review_problemBox");
+    QVERIFY(box);
+    QCOMPARE(box->text(), status->text());
+    box->close();
 
     const QString shots = qEnvironmentVariable("REVIEW_SHOTS_DIR");
     if (!shots.isEmpty()) {

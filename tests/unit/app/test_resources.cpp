@@ -462,6 +462,7 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::newRow("axis ranges") << "customcoordinates.ui" << "customcoordinates";
     QTest::newRow("curve panel") << "curvepanel.ui" << "CurvePanel";
     QTest::newRow("firmware page") << "FirmwarePage.ui" << "FirmwarePage";
+    QTest::newRow("recorded runs") << "RunViewer.ui" << "RunViewer";
 }
 
 // Every translatable text of a form must have its English in the catalogue, or the English
