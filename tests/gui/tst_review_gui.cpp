@@ -164,7 +164,8 @@ void TestReviewGui::recordOpenCompareSummarise()
     viewer->openFiles({bad});
     auto *status = viewer->findChild<QLabel *>("review_labelStatus");
     QTRY_VERIFY_WITH_TIMEOUT(status->text().contains("damaged.csv"), 10000);
-    QVERIFY2(status->text().endsWith(", 第 6 行: 应有 11 列, 实有 1 列"), qPrintable(status->text()));
+    QVERIFY2(status->text().endsWith(", 第 6 行: 应有 11 列, 实有 1 列"),
+             qPrintable(status->text()));
     QCOMPARE(table->columnCount(), 2);
     auto *box = viewer->findChild<QMessageBox *>("review_problemBox");
     QVERIFY(box);
