@@ -2,6 +2,7 @@
 #include "crash_reporter.h"
 #include "main_dialog.h"
 #include "run_session.h"
+#include "run_viewer.h"
 #include "simulated_bus.h"
 #include "termination_signals.h"
 #include "window_fit.h"
@@ -47,6 +48,16 @@ bool demoRequested(const QStringList &arguments, QString *spec)
         }
     }
     return false;
+}
+
+// `usb-tester FILE...`: every argument that is not an option names a recorded run to open.
+QStringList runFileArguments(const QStringList &arguments)
+{
+    QStringList files;
+    for (const QString &argument : arguments.mid(1))
+        if (!argument.startsWith('-'))
+            files << argument;
+    return files;
 }
 
 // For the start-up benchmark: USB_TESTER_QUIT_AFTER_PAINT=1 prints the time from main() to the
@@ -118,6 +129,9 @@ int main(int argc, char *argv[])
             dialog.installEventFilter(&probe);
         dialog.show();
         showCrashNotice(&dialog);
+        const QStringList runFiles = runFileArguments(app.arguments());
+        if (!runFiles.isEmpty())
+            review::showRunViewer(&dialog, runFiles);
         result = app.exec();
     }
     hid::setBackend(nullptr);

@@ -12,6 +12,7 @@
 #include "interface_language.h"
 #include "my_thread.h"
 #include "run_session.h"
+#include "run_viewer.h"
 #include "setting.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
@@ -51,6 +52,7 @@ MainDialog::MainDialog(QWidget *parent)
     connect(m_link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
     ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
+    review::acceptRunFileDrops(this);
     ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");
     setUpDisplayPage();
 

@@ -12,6 +12,7 @@
 #include "icon_helper.h"
 #include "interface_language.h"
 #include "run_time_texts.h"
+#include "run_viewer.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
@@ -295,6 +296,9 @@ void MainDialog::on_btnMenu_Menu_clicked()
     add(QIcon(QPixmap(":/sys/rs/rs/cn_en.png").scaled(100, 100)), tr("简体中文"),
         &MainDialog::onS_Act1Clicked_Slot, InterfaceLanguage::Chinese);
     add(QIcon(), tr("English"), &MainDialog::onS_Act2Clicked_Slot, InterfaceLanguage::English);
+    menu->addSeparator();
+    menu->addAction(QIcon(":/sys/rs/rs/folder.png"), tr("打开记录的数据..."), this,
+                    [this] { review::showRunViewer(this); });
     menu->popup(QCursor::pos());
 }
 

@@ -2,13 +2,11 @@
 
 #include "live_chart.h"
 
-#include "chart_log.h"
 #include "chart_view.h"
 #include "clock.h"
+#include "picture_file.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
 
 QString LiveChart::imageCaption(const QString &title, const QString &model, const QDateTime &when)
@@ -38,11 +36,5 @@ bool LiveChart::exportImage(QWidget *dialogParent, const QString &title, const Q
         QFileDialog::getSaveFileName(dialogParent, tr("Save File"), "chart", tr("image(*.png)"));
     if (fileName.isEmpty())
         return false;
-    // A name without a known picture suffix still gets a picture: PNG, as the filter offers.
-    const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
-    const char *format = QImageWriter::supportedImageFormats().contains(suffix) ? nullptr : "PNG";
-    const bool saved = image.save(fileName, format);
-    if (!saved)
-        qCWarning(lcChart) << "chart picture not written:" << fileName;
-    return saved;
+    return savePicture(image, fileName);
 }

@@ -4,6 +4,10 @@
 <context>
     <name>MainDialog</name>
     <message>
+        <source>打开记录的数据...</source>
+        <translation>Open recorded runs...</translation>
+    </message>
+    <message>
         <source>01 界面显示风格</source>
         <translation>01 Language Style</translation>
     </message>
@@ -1531,6 +1535,292 @@
 %1</source>
         <translation>The program closed unexpectedly last time. The crash report is in:
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunViewer</name>
+    <message>
+        <source>记录的数据</source>
+        <translation>Recorded runs</translation>
+    </message>
+    <message>
+        <source>打开...</source>
+        <translation>Open...</translation>
+    </message>
+    <message>
+        <source>最近打开</source>
+        <translation>Recent</translation>
+    </message>
+    <message>
+        <source>比较:</source>
+        <translation>Compare:</translation>
+    </message>
+    <message>
+        <source>导出表格(.csv)</source>
+        <translation>Export table (.csv)</translation>
+    </message>
+    <message>
+        <source>导出图片(.png)</source>
+        <translation>Export picture (.png)</translation>
+    </message>
+    <message>
+        <source>全部关闭</source>
+        <translation>Close all</translation>
+    </message>
+</context>
+<context>
+    <name>review::RunViewer</name>
+    <message>
+        <source>正在打开 %1 个文件...</source>
+        <translation>Opening %1 file(s)...</translation>
+    </message>
+    <message>
+        <source>最多比较 %1 个记录, 未打开: %2</source>
+        <translation>At most %1 runs can be compared; not opened: %2</translation>
+    </message>
+    <message>
+        <source>已打开 %1 个记录</source>
+        <translation>%1 run(s) open</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Tips</translation>
+    </message>
+    <message>
+        <source>打开记录的数据</source>
+        <translation>Open recorded runs</translation>
+    </message>
+    <message>
+        <source>数据文件 (*.csv *.journal);;所有文件 (*)</source>
+        <translation>Data files (*.csv *.journal);;All files (*)</translation>
+    </message>
+    <message>
+        <source>(无)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>导出表格</source>
+        <translation>Export table</translation>
+    </message>
+    <message>
+        <source>Files (*.csv)</source>
+        <translation>Files (*.csv)</translation>
+    </message>
+    <message>
+        <source>表格未能保存: %1 (%2)</source>
+        <translation>Table not saved: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>表格已保存: %1</source>
+        <translation>Table saved: %1</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>image(*.png)</source>
+        <translation>image(*.png)</translation>
+    </message>
+    <message>
+        <source>图片已保存: %1</source>
+        <translation>Picture saved: %1</translation>
+    </message>
+    <message>
+        <source>图片未能保存: %1</source>
+        <translation>Picture not saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>review::RunChartView</name>
+    <message>
+        <source>记录曲线</source>
+        <translation>Recorded runs chart</translation>
+    </message>
+</context>
+<context>
+    <name>review::RunChart</name>
+    <message>
+        <source>电压</source>
+        <translation>Voltage</translation>
+    </message>
+    <message>
+        <source>电流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>功率</source>
+        <translation>Power</translation>
+    </message>
+    <message>
+        <source>电量</source>
+        <translation>Energy</translation>
+    </message>
+    <message>
+        <source>容量</source>
+        <translation>Capacity</translation>
+    </message>
+    <message>
+        <source>CPU温度</source>
+        <translation>CPU temperature</translation>
+    </message>
+    <message>
+        <source>探头温度</source>
+        <translation>Probe temperature</translation>
+    </message>
+    <message>
+        <source>MOS温度</source>
+        <translation>MOS temperature</translation>
+    </message>
+    <message>
+        <source>运行时间</source>
+        <translation>Elapsed time</translation>
+    </message>
+</context>
+<context>
+    <name>review::SummaryTable</name>
+    <message>
+        <source>开始时间</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>时长</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>样本数</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>型号系列</source>
+        <translation>Family</translation>
+    </message>
+    <message>
+        <source>起始电压 (V)</source>
+        <translation>First voltage (V)</translation>
+    </message>
+    <message>
+        <source>结束电压 (V)</source>
+        <translation>Last voltage (V)</translation>
+    </message>
+    <message>
+        <source>最低电压 (V)</source>
+        <translation>Minimum voltage (V)</translation>
+    </message>
+    <message>
+        <source>最高电压 (V)</source>
+        <translation>Maximum voltage (V)</translation>
+    </message>
+    <message>
+        <source>平均电流 (A)</source>
+        <translation>Mean current (A)</translation>
+    </message>
+    <message>
+        <source>平均功率 (W)</source>
+        <translation>Mean power (W)</translation>
+    </message>
+    <message>
+        <source>峰值功率 (W)</source>
+        <translation>Peak power (W)</translation>
+    </message>
+    <message>
+        <source>容量 (mAh)</source>
+        <translation>Capacity (mAh)</translation>
+    </message>
+    <message>
+        <source>电量 (Wh)</source>
+        <translation>Energy (Wh)</translation>
+    </message>
+    <message>
+        <source>积分电量 V×I (Wh)</source>
+        <translation>Integrated V×I energy (Wh)</translation>
+    </message>
+    <message>
+        <source>最高CPU温度 (℃)</source>
+        <translation>Highest CPU temperature (℃)</translation>
+    </message>
+    <message>
+        <source>最高探头温度 (℃)</source>
+        <translation>Highest probe temperature (℃)</translation>
+    </message>
+    <message>
+        <source>最高MOS温度 (℃)</source>
+        <translation>Highest MOS temperature (℃)</translation>
+    </message>
+    <message>
+        <source>时间间断 (&gt;3 s)</source>
+        <translation>Gaps (&gt;3 s)</translation>
+    </message>
+    <message>
+        <source>%1 次, 共 %2</source>
+        <translation>%1, %2 in total</translation>
+    </message>
+</context>
+<context>
+    <name>review::ReadProblem</name>
+    <message>
+        <source>无法读取文件</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>文件是空的</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>含有不是UTF-8的字节</source>
+        <translation>holds bytes that are not UTF-8</translation>
+    </message>
+    <message>
+        <source>不是本程序记录的数据文件</source>
+        <translation>not a data file recorded by this program</translation>
+    </message>
+    <message>
+        <source>表头不完整或有误</source>
+        <translation>the header block is incomplete or wrong</translation>
+    </message>
+    <message>
+        <source>应有 %1 列, 实有 %2 列</source>
+        <translation>%1 columns expected, %2 found</translation>
+    </message>
+    <message>
+        <source>时间格式有误</source>
+        <translation>the time is not yyyy-MM-dd_hh:mm:ss</translation>
+    </message>
+    <message>
+        <source>数值有误</source>
+        <translation>a value is not a number</translation>
+    </message>
+    <message>
+        <source>行过长</source>
+        <translation>the line is too long</translation>
+    </message>
+    <message>
+        <source>最后一行不完整</source>
+        <translation>the last line is incomplete</translation>
+    </message>
+    <message>
+        <source>没有数据行</source>
+        <translation>no data rows</translation>
+    </message>
+    <message>
+        <source>记录超过24天</source>
+        <translation>the run is longer than 24 days</translation>
+    </message>
+    <message>
+        <source>文件在读取时被改动</source>
+        <translation>the file changed while it was read</translation>
+    </message>
+    <message>
+        <source>中断记录文件已损坏</source>
+        <translation>the journal is damaged</translation>
+    </message>
+    <message>
+        <source>%1, 第 %2 行: %3</source>
+        <translation>%1, line %2: %3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 
 #include "codes.h"
 #include "crc16.h"
+#include "fuzz_check.h"
 #include "number_format.h"
 #include "report_parser.h"
 #include "upgrade_packets.h"
@@ -19,14 +20,6 @@
 #include <vector>
 
 using namespace proto;
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);    \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace {
 

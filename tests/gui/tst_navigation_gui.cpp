@@ -240,13 +240,17 @@ private slots:
         };
         auto [menu, checked] = languageMenu();
         QCOMPARE(menu->objectName(), QString("language_menu"));
-        QCOMPARE(menu->actions().size(), 2);
+        // The two languages, then a separator and the recorded runs' window.
+        QCOMPARE(menu->actions().size(), 4);
+        QVERIFY(menu->actions().at(2)->isSeparator());
+        QCOMPARE(menu->actions().at(3)->text(), QString("打开记录的数据..."));
         QCOMPARE(checked, QStringList{"简体中文"});
         menu->actions().at(1)->trigger();
         menu->close();
         QCOMPARE(Setting().read("Language"), QString("English"));
         std::tie(menu, checked) = languageMenu();
         QCOMPARE(checked, QStringList{"English"});
+        QCOMPARE(menu->actions().at(3)->text(), QString("Open recorded runs..."));
         menu->close();
 
         QCoreApplication::processEvents(); // the widgets' own language-change events

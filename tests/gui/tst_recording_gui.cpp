@@ -5,6 +5,7 @@
 
 #include "clock.h"
 #include "csv_format.h"
+#include "data_file_rows.h"
 #include "journal.h"
 #include "setting.h"
 
@@ -52,19 +53,6 @@ void chooseFile(QFileDialog *dialog, const QString &path)
     QVERIFY(name);
     name->setText(path);
     QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-}
-
-// Data rows of a CSV file (after the four header lines), split into cells.
-QVector<QStringList> csvRows(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    QVector<QStringList> rows;
-    for (const QString &line : lines.mid(4))
-        rows.append(line.split(','));
-    return rows;
 }
 
 QString timeText(qint64 ms)

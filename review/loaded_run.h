@@ -1,0 +1,34 @@
+#pragma once
+// A run as the viewer holds it: the rows, their min/max pyramid for the chart, the summary and
+// the name its legend and table show. Built off the GUI thread, then only read.
+
+#include "minmax_pyramid.h"
+#include "run_summary.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace review {
+
+struct LoadedRun
+{
+    RecordedRun run;
+    MinMaxPyramid pyramid;
+    RunSummary summary;
+    QString name;
+};
+using LoadedRuns = std::vector<std::unique_ptr<LoadedRun>>;
+
+// What reading a list of files gave: the runs of every file that read cleanly, and one message
+// per file that did not.
+struct LoadOutcome
+{
+    LoadedRuns runs;
+    QStringList problems;
+    QStringList openedFiles;
+};
+LoadOutcome loadRunFiles(const QStringList &paths);
+
+} // namespace review

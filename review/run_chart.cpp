@@ -1,0 +1,195 @@
+#include "run_chart.h"
+
+#include "axis_labels.h"
+#include "curve_styles.h"
+#include "decimated_view.h"
+#include "elapsed_axis.h"
+#include "setting.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QCoreApplication>
+#include <QGraphicsLayout>
+#include <QLegend>
+#include <QLineSeries>
+
+#include <cmath>
+#include <limits>
+
+using namespace QtCharts;
+
+namespace review {
+
+namespace {
+
+struct SlotText
+{
+    const char *name;
+    const char *unit;
+};
+// kSlotQuantity order: voltage, current, power, energy, capacity, three temperatures.
+const SlotText kSlotTexts[kPlotSlots] = {
+    {QT_TRANSLATE_NOOP("review::RunChart", "电压"), "V"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "电流"), "A"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "功率"), "W"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "电量"), "Wh"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "容量"), "mAh"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "CPU温度"), "℃"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "探头温度"), "℃"},
+    {QT_TRANSLATE_NOOP("review::RunChart", "MOS温度"), "℃"},
+};
+
+constexpr int kValueLabels = 5;
+constexpr int kMaxTimeTicks = 8;
+
+// Enough decimals that neighbouring labels differ.
+int decimalsFor(double step)
+{
+    return step >= 1 ? 0 : qBound(0, int(std::ceil(-std::log10(step))), 6);
+}
+
+} // namespace
+
+QColor runColor(int n)
+{
+    static const QColor kColors[kMaxRuns] = {
+        QColor(0, 114, 178), QColor(213, 94, 0),   QColor(0, 158, 115), QColor(204, 121, 167),
+        QColor(230, 159, 0), QColor(86, 180, 233), QColor(0, 0, 0),     QColor(150, 150, 30),
+    };
+    return kColors[n % kMaxRuns];
+}
+
+QString RunChart::slotName(int slot)
+{
+    return QCoreApplication::translate("review::RunChart", kSlotTexts[slot].name) + " (" +
+           QString::fromUtf8(kSlotTexts[slot].unit) + ")";
+}
+
+RunChart::RunChart(QObject *parent) : QObject(parent), m_chart(new QChart)
+{
+    m_chart->setTheme(chartThemeFromName(Setting().read("ChartTheme")));
+    m_chart->layout()->setContentsMargins(0, 0, 0, 0);
+    m_chart->setBackgroundRoundness(0);
+    m_chart->legend()->setVisible(true);
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+
+    m_timeAxis = new QCategoryAxis;
+    m_timeAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_valueAxis = new QCategoryAxis;
+    m_valueAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
+    m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
+    retranslate();
+
+    // The curves' detail follows the plot's width in pixels.
+    connect(m_chart, &QChart::plotAreaChanged, this, [this](const QRectF &area) {
+        if (!m_series.isEmpty() && int(area.width()) != m_columns)
+            redraw();
+    });
+}
+
+RunChart::~RunChart()
+{
+    delete m_chart;
+}
+
+void RunChart::retranslate()
+{
+    m_timeAxis->setTitleText(QCoreApplication::translate("review::RunChart", "运行时间"));
+    m_valueAxis->setTitleText(slotName(m_slot));
+}
+
+void RunChart::setRuns(const LoadedRuns *runs)
+{
+    for (QLineSeries *series : m_series) {
+        m_chart->removeSeries(series);
+        delete series;
+    }
+    m_series.clear();
+    m_runs = runs;
+    for (size_t n = 0; runs && n < runs->size(); ++n) {
+        auto *series = new QLineSeries;
+        series->setName((*runs)[n]->name);
+        series->setUseOpenGL(false);
+        m_chart->addSeries(series);
+        series->attachAxis(m_timeAxis);
+        series->attachAxis(m_valueAxis);
+        m_series << series;
+    }
+    applyStyle();
+    showWhole();
+}
+
+void RunChart::applyStyle()
+{
+    const qreal width = readCurveStyle(m_slot).width;
+    for (int n = 0; n < m_series.size(); ++n)
+        m_series[n]->setPen(curvePen({runColor(n), width}));
+}
+
+void RunChart::setSlot(int slot)
+{
+    m_slot = qBound(0, slot, kPlotSlots - 1);
+    m_valueAxis->setTitleText(slotName(m_slot));
+    applyStyle();
+    redraw();
+}
+
+void RunChart::showWhole()
+{
+    qint64 longest = 0;
+    for (size_t n = 0; m_runs && n < m_runs->size(); ++n)
+        longest = qMax(longest, (*m_runs)[n]->summary.durationMs);
+    setWindow(0, qMax<qint64>(longest, 1000));
+}
+
+void RunChart::setWindow(qint64 t0, qint64 t1)
+{
+    if (t1 - t0 < 1000) {
+        const qint64 centre = (t0 + t1) / 2;
+        t0 = centre - 500;
+        t1 = centre + 500;
+    }
+    m_t0 = t0;
+    m_t1 = t1;
+    redraw();
+}
+
+void RunChart::redraw()
+{
+    m_columns = int(m_chart->plotArea().width());
+    const int columns = qMax(100, m_columns);
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -lo;
+    QVector<QPointF> points;
+    for (int n = 0; n < m_series.size(); ++n) {
+        const LoadedRun &loaded = *(*m_runs)[size_t(n)];
+        points.clear();
+        if (loaded.run.has(kSlotQuantity[m_slot])) {
+            const ColumnSpans spans = columnSpans(loaded.run.rows, m_t0, m_t1, columns);
+            decimatedPoints(loaded.run.rows, loaded.pyramid, m_slot, spans, points);
+        }
+        for (const QPointF &p : points) {
+            lo = qMin(lo, p.y());
+            hi = qMax(hi, p.y());
+        }
+        m_series[n]->replace(points);
+    }
+    if (!(hi >= lo)) {
+        lo = 0;
+        hi = 1;
+    }
+    const double pad = hi > lo ? (hi - lo) * 0.05 : qMax(1.0, std::abs(hi) * 0.05);
+    lo -= pad;
+    hi += pad;
+    const QString unit = QString::fromUtf8(kSlotTexts[m_slot].unit);
+    applyAxisRange(m_valueAxis, unit, kValueLabels, decimalsFor((hi - lo) / kValueLabels), lo, hi);
+
+    clearAxisLabels(m_timeAxis);
+    m_timeAxis->setRange(double(m_t0), double(m_t1));
+    m_timeAxis->setStartValue(double(m_t0));
+    for (const ElapsedTick &tick : elapsedTicks(m_t0, m_t1, kMaxTimeTicks))
+        m_timeAxis->append(tick.text, double(tick.ms));
+}
+
+} // namespace review

@@ -1,0 +1,65 @@
+#pragma once
+// The comparison chart: one curve per run for the chosen quantity, aligned at each run's start,
+// over an elapsed-time axis. Each curve gets a few points per pixel column from the run's
+// min/max pyramid, as the live chart does, so eight week-long runs pan as fast as short ones.
+
+#include "loaded_run.h"
+
+#include <QColor>
+#include <QObject>
+#include <QVector>
+
+namespace QtCharts {
+class QCategoryAxis;
+class QChart;
+class QLineSeries;
+} // namespace QtCharts
+
+namespace review {
+
+constexpr int kMaxRuns = 8;
+
+// The colour of the n-th run's curve and legend entry.
+QColor runColor(int n);
+
+class RunChart : public QObject
+{
+    Q_OBJECT
+public:
+    explicit RunChart(QObject *parent = nullptr);
+    ~RunChart() override;
+
+    QtCharts::QChart *chart() const { return m_chart; }
+
+    // The runs to draw (the viewer owns them); shows them whole.
+    void setRuns(const LoadedRuns *runs);
+    // The chart slot compared (kSlotQuantity order).
+    void setSlot(int slot);
+    int slot() const { return m_slot; }
+    // Elapsed milliseconds shown; at least one second wide.
+    void setWindow(qint64 t0, qint64 t1);
+    void showWhole();
+    qint64 windowStart() const { return m_t0; }
+    qint64 windowEnd() const { return m_t1; }
+
+    // Names and units of the slots, for the quantity chooser.
+    static QString slotName(int slot);
+
+    void retranslate();
+
+private:
+    void redraw();
+    void applyStyle();
+
+    QtCharts::QChart *m_chart;
+    QtCharts::QCategoryAxis *m_timeAxis;
+    QtCharts::QCategoryAxis *m_valueAxis;
+    QVector<QtCharts::QLineSeries *> m_series;
+    const LoadedRuns *m_runs = nullptr;
+    int m_slot = 0;
+    qint64 m_t0 = 0;
+    qint64 m_t1 = 1000;
+    int m_columns = 0;
+};
+
+} // namespace review

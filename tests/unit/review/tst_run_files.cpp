@@ -1,0 +1,310 @@
+// Reading recorded runs back: good files of both families and their variants, every kind of bad
+// input in one table (nothing opens, the line is named), and the summary's figures.
+
+#include "csv_format.h"
+#include "elapsed_axis.h"
+#include "journal.h"
+#include "run_file.h"
+#include "run_summary.h"
+
+#include "../../support/temp_workdir.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using namespace review;
+
+Q_DECLARE_METATYPE(review::ReadProblem)
+
+namespace {
+
+const qint64 kStart = QDateTime(QDate(2026, 3, 1), QTime(8, 0, 0)).toMSecsSinceEpoch();
+
+SampleValues valuesAt(int i)
+{
+    // voltage, current, power, resistance, energy, capacity, cpu, ntc, mos, fan
+    const float v = 4.2f - 0.001f * float(i);
+    return {v,
+            1.5f,
+            v * 1.5f,
+            v / 1.5f,
+            0.01f * float(i),
+            2.0f * float(i),
+            30.0f + float(i % 7),
+            25.0f,
+            28.0f + float(i % 3),
+            1200.0f};
+}
+
+// A data file as the program writes it: header block, then one row per second (or at the given
+// offsets in seconds).
+QByteArray dataFile(quint8 family, const QVector<int> &seconds, bool header = true)
+{
+    std::string rows;
+    csv::RowFormat format(family);
+    for (int i = 0; i < seconds.size(); ++i)
+        format.append(rows, kStart + seconds[i] * 1000LL, valuesAt(i));
+    return (header ? csv::headerBlock(family) : QByteArray()) + QByteArray::fromStdString(rows);
+}
+
+QVector<int> everySecond(int rows, int from = 0)
+{
+    QVector<int> s;
+    for (int i = 0; i < rows; ++i)
+        s << from + i;
+    return s;
+}
+
+bool parse(const QByteArray &bytes, std::vector<RecordedRun> *runs, ReadError *error,
+           size_t piece = 0)
+{
+    CsvRunParser parser("file.csv");
+    bool ok = true;
+    if (piece == 0)
+        piece = size_t(qMax(1, bytes.size()));
+    for (int at = 0; ok && at < bytes.size(); at += int(piece))
+        ok = parser.feed(bytes.constData() + at, qMin(piece, size_t(bytes.size() - at)));
+    ok = ok && parser.finish();
+    *error = parser.error();
+    *runs = parser.takeRuns();
+    return ok;
+}
+
+} // namespace
+
+class TestRunFiles : public QObject
+{
+    Q_OBJECT
+    TempWorkDir m_dir;
+
+private slots:
+    void goodFiles_data();
+    void goodFiles();
+    void badInput_data();
+    void badInput();
+    void journalAndFileOnDisk();
+    void summaryFigures();
+    void elapsedLabels();
+};
+
+void TestRunFiles::goodFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QVector<qint64>>("rowsPerRun");
+    QTest::addColumn<quint8>("family");
+
+    const QByteArray hk = dataFile(csv::kHk07Family, everySecond(20));
+    QTest::newRow("HK07") << hk << QVector<qint64>{20} << csv::kHk07Family;
+    QTest::newRow("NV05") << dataFile(csv::kNv05Family, everySecond(15)) << QVector<qint64>{15}
+                          << csv::kNv05Family;
+    QByteArray crlf = hk;
+    crlf.replace("\n", "\r\n");
+    QTest::newRow("Windows line ends") << crlf << QVector<qint64>{20} << csv::kHk07Family;
+    // An export appended to an existing file: rows only, time starts over.
+    QTest::newRow("appended export") << hk + dataFile(csv::kHk07Family, everySecond(12), false)
+                                     << QVector<qint64>{20, 12} << csv::kHk07Family;
+    QTest::newRow("two files joined") << hk + dataFile(csv::kHk07Family, everySecond(5, 100))
+                                      << QVector<qint64>{20, 5} << csv::kHk07Family;
+    QTest::newRow("single row") << dataFile(csv::kHk07Family, {0}) << QVector<qint64>{1}
+                                << csv::kHk07Family;
+}
+
+void TestRunFiles::goodFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QVector<qint64>, rowsPerRun);
+    QFETCH(quint8, family);
+    // Whole, and in pieces that split lines anywhere.
+    for (size_t piece : {size_t(0), size_t(1), size_t(7), size_t(100)}) {
+        std::vector<RecordedRun> runs;
+        ReadError error;
+        QVERIFY2(
+            parse(bytes, &runs, &error, piece),
+            qPrintable(QString("problem %1 at line %2").arg(int(error.problem)).arg(error.line)));
+        QCOMPARE(int(runs.size()), rowsPerRun.size());
+        for (size_t r = 0; r < runs.size(); ++r) {
+            const RecordedRun &run = runs[r];
+            QCOMPARE(run.rows.size(), rowsPerRun[int(r)]);
+            QCOMPARE(run.part, int(r) + 1);
+            QCOMPARE(run.familyCode, family);
+            QCOMPARE(run.rows.time(0), 0);
+            QCOMPARE(run.rows.time(run.rows.size() - 1), (run.rows.size() - 1) * 1000);
+        }
+        const RecordedRun &first = runs.front();
+        QCOMPARE(
+            QDateTime::fromMSecsSinceEpoch(first.startMs, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss"),
+            QString("2026-03-01 08:00:00"));
+        const qint64 row = qMin<qint64>(3, first.rows.size() - 1);
+        const SampleValues expected = valuesAt(int(row));
+        QCOMPARE(first.rows.value(row, Quantity::Voltage), expected[0]);
+        QCOMPARE(first.rows.value(row, Quantity::CpuTemp), expected[6]);
+        // The NV05 family's kWh and Ah arrive as Wh and mAh (written with three decimals).
+        const float scale = family == csv::kNv05Family ? 1000.0f : 1.0f;
+        QVERIFY(std::abs(first.rows.value(row, Quantity::Energy) - expected[4] * scale) <
+                0.0006f * scale);
+        QVERIFY(std::abs(first.rows.value(row, Quantity::Capacity) - expected[5] * scale) <
+                0.0006f * scale);
+        QCOMPARE(first.has(Quantity::FanSpeed), family == csv::kHk07Family);
+    }
+}
+
+void TestRunFiles::badInput_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<ReadProblem>("problem");
+    QTest::addColumn<qint64>("line");
+
+    const QByteArray good = dataFile(csv::kHk07Family, everySecond(10));
+    const QByteArray header = csv::headerBlock(csv::kHk07Family);
+    const auto withRow = [&](const QByteArray &row) { return good + row + "\n"; };
+    const QByteArray timeText =
+        QDateTime::fromMSecsSinceEpoch(kStart + 20000).toString("yyyy-MM-dd_hh:mm:ss").toLatin1();
+
+    QTest::newRow("empty") << QByteArray() << ReadProblem::Empty << qint64(0);
+    QTest::newRow("not a CSV") << QByteArray("hello world\nsecond line\n")
+                               << ReadProblem::NotDataFile << qint64(1);
+    QTest::newRow("foreign CSV") << QByteArray("time,volts,amps\n1,2,3\n")
+                                 << ReadProblem::NotDataFile << qint64(1);
+    QTest::newRow("binary, not UTF-8")
+        << QByteArray("\xff\xfe\x00\x41\n", 5) << ReadProblem::NotUtf8 << qint64(1);
+    QTest::newRow("header only") << header << ReadProblem::NoRows << qint64(4);
+    QTest::newRow("header cut short")
+        << header.left(header.indexOf('\n') + 1) << ReadProblem::BrokenHeader << qint64(1);
+    QByteArray otherHeader = header;
+    otherHeader.replace("FAN_SPEED", "FAN");
+    QTest::newRow("header changed") << otherHeader << ReadProblem::BrokenHeader << qint64(4);
+    QTest::newRow("too few columns")
+        << withRow(timeText + ",1.0,2.0,3.0") << ReadProblem::ColumnCount << qint64(15);
+    QTest::newRow("too many columns")
+        << withRow(timeText + ",1,2,3,4,5,6,7,8,9,10,11") << ReadProblem::ColumnCount << qint64(15);
+    QTest::newRow("NV05 row in an HK07 file")
+        << good + dataFile(csv::kNv05Family, {20}, false) << ReadProblem::ColumnCount << qint64(15);
+    QTest::newRow("bad time") << withRow("2026-13-01_08:00:20,1,2,3,4,5,6,7,8,9,10")
+                              << ReadProblem::BadTime << qint64(15);
+    QTest::newRow("bad number") << withRow(timeText + ",1,2,3,4,5,x6,7,8,9,10")
+                                << ReadProblem::BadNumber << qint64(15);
+    QTest::newRow("nan") << withRow(timeText + ",1,2,3,4,5,nan,7,8,9,10") << ReadProblem::BadNumber
+                         << qint64(15);
+    QTest::newRow("non-UTF-8 in a row")
+        << withRow(timeText + ",1,2,3,4,5,\xc3,7,8,9,10") << ReadProblem::NotUtf8 << qint64(15);
+    QTest::newRow("torn last line")
+        << good + timeText + ",1,2,3" << ReadProblem::TornLine << qint64(15);
+    QTest::newRow("overlong line")
+        << withRow(timeText + "," + QByteArray(600, '1')) << ReadProblem::LineTooLong << qint64(15);
+    QTest::newRow("overlong without line end")
+        << good + QByteArray(100000, '7') << ReadProblem::LineTooLong << qint64(15);
+    QTest::newRow("empty line") << withRow("") << ReadProblem::ColumnCount << qint64(15);
+    QTest::newRow("longer than 24 days")
+        << dataFile(csv::kHk07Family, {0, 25 * 86400}) << ReadProblem::TooLong << qint64(6);
+}
+
+void TestRunFiles::badInput()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(ReadProblem, problem);
+    QFETCH(qint64, line);
+    for (size_t piece : {size_t(0), size_t(3), size_t(4096)}) {
+        std::vector<RecordedRun> runs;
+        ReadError error;
+        QVERIFY(!parse(bytes, &runs, &error, piece));
+        QVERIFY(runs.empty()); // nothing half-opened
+        QCOMPARE(int(error.problem), int(problem));
+        QCOMPARE(error.line, line);
+    }
+}
+
+void TestRunFiles::journalAndFileOnDisk()
+{
+    // A journal left by a killed run opens like a data file; its torn last line is dropped.
+    QString why;
+    QString journalPath;
+    {
+        Journal journal;
+        QVERIFY(journal.open(m_dir.file("journals"), csv::kNv05Family, &why));
+        for (int i = 0; i < 30; ++i)
+            QVERIFY(journal.append(kStart + i * 500, valuesAt(i)));
+        journalPath = journal.filePath();
+        QFile::copy(journalPath, m_dir.file("left.journal"));
+    }
+    QFile torn(m_dir.file("left.journal"));
+    QVERIFY(torn.open(QIODevice::Append));
+    torn.write("123,00");
+    torn.close();
+    std::vector<RecordedRun> runs;
+    ReadError error;
+    QVERIFY(readRunFile(m_dir.file("left.journal"), &runs, &error));
+    QCOMPARE(int(runs.size()), 1);
+    QCOMPARE(runs[0].rows.size(), qint64(30));
+    QCOMPARE(runs[0].rows.time(29), qint64(29 * 500));
+    QCOMPARE(runs[0].familyCode, csv::kNv05Family);
+    QCOMPARE(runs[0].rows.value(10, Quantity::Capacity), valuesAt(10)[5] * 1000.0f);
+    QCOMPARE(QDateTime::fromMSecsSinceEpoch(runs[0].startMs, Qt::UTC).time(), QTime(8, 0, 0));
+
+    // From disk: the file read through, and the ones that cannot be.
+    QFile file(m_dir.file("run.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(dataFile(csv::kHk07Family, everySecond(5000)));
+    file.close();
+    QVERIFY(readRunFile(file.fileName(), &runs, &error));
+    QCOMPARE(runs.front().rows.size(), qint64(5000));
+    QVERIFY(!readRunFile(m_dir.file("missing.csv"), &runs, &error));
+    QCOMPARE(int(error.problem), int(ReadProblem::CannotOpen));
+    QVERIFY(!readRunFile(file.fileName() + ".journal", &runs, &error));
+    QCOMPARE(int(error.problem), int(ReadProblem::BadJournal));
+}
+
+void TestRunFiles::summaryFigures()
+{
+    // Two minutes at 1 s, a 10 s hole, and a ramp whose V×I integral is known.
+    QVector<int> seconds = everySecond(60);
+    seconds << everySecond(60, 70);
+    std::vector<RecordedRun> runs;
+    ReadError error;
+    QVERIFY(parse(dataFile(csv::kHk07Family, seconds), &runs, &error));
+    const RunSummary s = summarise(runs.front());
+    QCOMPARE(s.samples, qint64(120));
+    QCOMPARE(s.durationMs, qint64(129000));
+    QCOMPARE(s.gaps, 1);
+    QCOMPARE(s.gapMs, qint64(11000));
+    QCOMPARE(s.firstVoltage, valuesAt(0)[0]);
+    QCOMPARE(s.lastVoltage, valuesAt(119)[0]);
+    QCOMPARE(s.minVoltage, valuesAt(119)[0]);
+    QCOMPARE(s.maxVoltage, valuesAt(0)[0]);
+    QVERIFY(std::abs(s.meanCurrent - 1.5) < 1e-6);
+    QVERIFY(std::abs(s.capacityMah - valuesAt(119)[5]) < 1e-3);
+    QVERIFY(std::abs(s.energyWh - valuesAt(119)[4]) < 1e-3);
+    QCOMPARE(s.maxCpuTemp, 36.0f);
+    QCOMPARE(s.maxMosTemp, 30.0f);
+    // Voltage falls 1 mV per row at 1.5 A: trapezoids over the rows' real times.
+    double wattSeconds = 0;
+    for (int i = 1; i < 120; ++i)
+        wattSeconds += (valuesAt(i - 1)[0] + valuesAt(i)[0]) * 0.75 * (seconds[i] - seconds[i - 1]);
+    QVERIFY(std::abs(s.integratedWh - wattSeconds / 3600.0) < 1e-6);
+
+    const QStringList column = summaryColumn(s);
+    QCOMPARE(column.size(), summaryCaptions().size());
+    QCOMPARE(column[0], QString("2026-03-01 08:00:00"));
+    QCOMPARE(column[1], QString("0:02:09"));
+    QCOMPARE(column.last(), QString("1 次, 共 0:00:11"));
+    const QByteArray csvText = summaryCsv({"a,b.csv"}, {s});
+    QVERIFY(csvText.startsWith(",\"a,b.csv\"\n"));
+    QCOMPARE(csvText.count('\n'), summaryCaptions().size() + 1);
+}
+
+void TestRunFiles::elapsedLabels()
+{
+    QCOMPARE(elapsedText(0), QString("0:00:00"));
+    QCOMPARE(elapsedText(3723000), QString("1:02:03"));
+    QCOMPARE(elapsedText(7 * 86400000LL + 5000), QString("7 d 00:00:05"));
+    const QVector<ElapsedTick> week = elapsedTicks(0, 7 * 86400000LL, 8);
+    QCOMPARE(week.size(), 8);
+    QCOMPARE(week[1].text, QString("1 d 00:00:00"));
+    const QVector<ElapsedTick> minute = elapsedTicks(-1500, 60000, 8);
+    QCOMPARE(minute.first().ms, qint64(0));
+    QCOMPARE(minute[1].ms, qint64(10000));
+    QVERIFY(minute.size() <= 8);
+}
+
+QTEST_GUILESS_MAIN(TestRunFiles)
+#include "tst_run_files.moc"
