@@ -3,6 +3,7 @@
 #include "live_chart.h"
 
 #include "axis_labels.h"
+#include "chart_backdrop.h"
 #include "chart_log.h"
 #include "chart_view.h"
 #include "clock.h"
@@ -47,7 +48,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     legend->setMaximumHeight(40);
 
     m_chart->setTheme(chartThemeFromName(Setting().read("ChartTheme")));
-    m_chart->setDropShadowEnabled(true);
+    m_backdrop = new ChartBackdrop(m_chart);
     m_chart->setAutoFillBackground(true);
 
     buildAxes();
@@ -183,6 +184,7 @@ void LiveChart::repenAll()
 void LiveChart::setTheme(QChart::ChartTheme theme)
 {
     m_chart->setTheme(theme);
+    m_backdrop->refresh();
     // A theme replaces the pens of curves and axis lines with its own colours.
     repenAll();
     colourAxesForView();

@@ -32,6 +32,7 @@ namespace proto {
 struct LiveValues;
 }
 
+class ChartBackdrop;
 class QPushButton;
 class Recorder;
 
@@ -110,6 +111,7 @@ public:
     // Heap bytes per recorded row held by the store, the pyramid and the series.
     double bytesPerSample() const;
     const MinMaxPyramid &pyramid() const { return m_pyramid; }
+    const ChartBackdrop *backdrop() const { return m_backdrop; }
 
 private:
     struct Slot
@@ -150,6 +152,7 @@ private:
     MinMaxPyramid m_pyramid;
     QtCharts::QChart *m_chart = nullptr;
     QPointer<ChartView> m_view;
+    ChartBackdrop *m_backdrop = nullptr; // owned by the chart
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
     std::array<QtCharts::QCategoryAxis *, 3> m_valueAxes{};
     std::array<Slot, kPlotSlots> m_slots;

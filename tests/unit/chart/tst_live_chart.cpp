@@ -2,6 +2,7 @@
 // pan and wheel zoom through the view, the decimated series and the captioned picture.
 
 #include "axis_labels.h"
+#include "chart_backdrop.h"
 #include "chart_view.h"
 #include "clock.h"
 #include "live_chart.h"
@@ -12,11 +13,15 @@
 #include <QApplication>
 #include <QCategoryAxis>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSplineSeries>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace QtCharts;
 using View = LiveChart::View;
@@ -82,6 +87,8 @@ private slots:
     void wheelZoom();
     void seriesHoldOnlyWhatThePlotShows();
     void captionedImage();
+    void backdropLooksAsTheChartsOwn_data();
+    void backdropLooksAsTheChartsOwn();
 };
 
 void TestLiveChart::growth_data()
@@ -341,6 +348,69 @@ void TestLiveChart::captionedImage()
         for (int y = 0; y < 50; ++y)
             dark += image.pixelColor(x, y).lightness() < 100;
     QVERIFY(dark > 20);
+}
+
+void TestLiveChart::backdropLooksAsTheChartsOwn_data()
+{
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<int>("margin");
+    QTest::addColumn<int>("roundness");
+    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0;
+    QTest::newRow("gradient, shadow showing") << int(QChart::ChartThemeBlueCerulean) << 20 << 0;
+    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8;
+}
+
+// The framed background shows what the chart's own background with its drop shadow shows, and a
+// tick does not draw it again.
+void TestLiveChart::backdropLooksAsTheChartsOwn()
+{
+    QFETCH(int, theme);
+    QFETCH(int, margin);
+    QFETCH(int, roundness);
+    const QSize size(320, 200);
+    auto picture = [&](bool ownBackdrop) {
+        QGraphicsScene scene;
+        auto *chart = new QChart;
+        scene.addItem(chart);
+        chart->setTheme(QChart::ChartTheme(theme));
+        chart->layout()->setContentsMargins(margin, margin, margin, margin);
+        chart->setBackgroundRoundness(roundness);
+        chart->legend()->setVisible(false);
+        chart->resize(size);
+        if (ownBackdrop)
+            new ChartBackdrop(chart);
+        else
+            chart->setDropShadowEnabled(true);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+        return image;
+    };
+    const QImage theirs = picture(false);
+    const QImage ours = picture(true);
+    int worst = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb a = theirs.pixel(x, y);
+            const QRgb b = ours.pixel(x, y);
+            worst = std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
+                              qAbs(qBlue(a) - qBlue(b))});
+        }
+    }
+    QVERIFY2(worst <= 2, qPrintable(QString("largest channel difference %1").arg(worst)));
+    // With a margin the shadow shows right of and below the background.
+    if (margin > 0)
+        QVERIFY(theirs.pixelColor(size.width() - margin + 2, size.height() / 2) != Qt::white);
+
+    Rig rig;
+    const int drawn = rig.chart.backdrop()->renderCount();
+    for (int i = 0; i < 5; ++i)
+        rig.sample(float(i));
+    QApplication::processEvents();
+    rig.chart.view()->grab();
+    QCOMPARE(rig.chart.backdrop()->renderCount(), drawn);
 }
 
 QTEST_MAIN(TestLiveChart)
