@@ -153,8 +153,7 @@ struct BusCore
     void received(const Report &report)
     {
         if (config.writtenKept > 0) {
-            written.emplace_back(reinterpret_cast<const char *>(report.data()),
-                                 int(report.size()));
+            written.emplace_back(reinterpret_cast<const char *>(report.data()), int(report.size()));
             if (written.size() > size_t(config.writtenKept))
                 written.pop_front();
         }
