@@ -256,19 +256,35 @@ private:
     QImage m_image;
 };
 
-// The floor: three antialiased polylines of two points per pixel column over a filled
-// background, the points already decimated.
+// The floor: the same three curves as antialiased polylines of two points per pixel column (the
+// column's lowest and highest sample, found before timing) over a filled background.
 class BarePolyline : public Contender
 {
 public:
-    BarePolyline() : m_image(kViewSize, kImageFormat)
+    explicit BarePolyline(qint64 samples) : m_image(kViewSize, kImageFormat)
     {
-        const int columns = kViewSize.width() - 100;
-        for (int s = 0; s < 3; ++s) {
-            for (int c = 0; c < columns; ++c) {
-                const double y = 300 + 100 * std::sin(c * 0.05 + s);
-                m_lines[size_t(s)].append(QPointF(50 + c, y - 20));
-                m_lines[size_t(s)].append(QPointF(50 + c, y + 20));
+        const QRectF plot(60, 30, kViewSize.width() - 160, kViewSize.height() - 110);
+        const int columns = int(plot.width());
+        const double ranges[3][2] = {{0, 20}, {-25, 25}, {0, 10}};
+        for (int c = 0; c < columns; ++c) {
+            const qint64 first = samples * c / columns;
+            const qint64 end = qMax(first + 1, samples * (c + 1) / columns);
+            std::array<double, 3> low{{1e300, 1e300, 1e300}};
+            std::array<double, 3> high{{-1e300, -1e300, -1e300}};
+            for (qint64 i = first; i < end; ++i) {
+                const SampleValues v = valuesAt(i);
+                for (size_t s = 0; s < 3; ++s) {
+                    low[s] = qMin(low[s], double(v[size_t(kSlotQuantity[s])]));
+                    high[s] = qMax(high[s], double(v[size_t(kSlotQuantity[s])]));
+                }
+            }
+            for (size_t s = 0; s < 3; ++s) {
+                auto y = [&](double v) {
+                    return plot.bottom() -
+                           (v - ranges[s][0]) / (ranges[s][1] - ranges[s][0]) * plot.height();
+                };
+                m_lines[s].append(QPointF(plot.left() + c, y(low[s])));
+                m_lines[s].append(QPointF(plot.left() + c, y(high[s])));
             }
         }
     }
@@ -398,7 +414,7 @@ void printComparison(qint64 samples, const char *name, const Result &theirs, con
 void compareAt(qint64 samples, int rounds)
 {
     OurChart ours(samples);
-    BarePolyline polyline;
+    BarePolyline polyline(samples);
     std::vector<Contender *> contenders{&ours, &polyline};
 #ifdef HAVE_QCUSTOMPLOT
     OtherPlot other(samples);
