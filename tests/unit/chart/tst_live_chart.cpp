@@ -5,6 +5,8 @@
 #include "chart_backdrop.h"
 #include "chart_view.h"
 #include "clock.h"
+#include "curve_layer.h"
+#include "curve_styles.h"
 #include "live_chart.h"
 #include "recorder.h"
 
@@ -20,8 +22,10 @@
 #include <QPushButton>
 #include <QSplineSeries>
 #include <QTest>
+#include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace QtCharts;
 using View = LiveChart::View;
@@ -89,6 +93,8 @@ private slots:
     void captionedImage();
     void backdropLooksAsTheChartsOwn_data();
     void backdropLooksAsTheChartsOwn();
+    void curveLayerDrawsAsTheLineSeries_data();
+    void curveLayerDrawsAsTheLineSeries();
 };
 
 void TestLiveChart::growth_data()
@@ -412,6 +418,70 @@ void TestLiveChart::backdropLooksAsTheChartsOwn()
     QApplication::processEvents();
     rig.chart.view()->grab();
     QCOMPARE(rig.chart.backdrop()->renderCount(), drawn);
+}
+
+void TestLiveChart::curveLayerDrawsAsTheLineSeries_data()
+{
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<double>("valueMax"); // below the curve's top: the layer must clip
+    QTest::newRow("design width") << 1.5 << 20.0;
+    QTest::newRow("wide, clipped") << 3.0 << 12.0;
+}
+
+// The curve layer draws the points a line series would draw, where it would draw them.
+void TestLiveChart::curveLayerDrawsAsTheLineSeries()
+{
+    QFETCH(qreal, width);
+    QFETCH(double, valueMax);
+    const qint64 t0 = kStart.toMSecsSinceEpoch();
+    QVector<QPointF> points;
+    for (int i = 0; i < 400; ++i)
+        points.append({double(t0 + i * 1000), 10 + 8 * std::sin(i * 0.3)});
+    const QSize size(420, 300);
+    auto picture = [&](bool layer) {
+        QGraphicsScene scene;
+        auto *chart = new QChart;
+        scene.addItem(chart);
+        chart->legend()->setVisible(false);
+        chart->resize(size);
+        auto *time = new QDateTimeAxis;
+        auto *value = new QValueAxis;
+        chart->addAxis(time, Qt::AlignBottom);
+        chart->addAxis(value, Qt::AlignLeft);
+        auto *series = new QLineSeries;
+        series->setPen(curvePen({QColor(21, 112, 165), width}));
+        chart->addSeries(series);
+        series->attachAxis(time);
+        series->attachAxis(value);
+        time->setRange(kStart.addSecs(30), kStart.addSecs(330));
+        value->setRange(0, valueMax);
+        if (layer) {
+            auto *curves = new CurveLayer(chart, time);
+            curves->setCurve(0, series, value);
+            curves->setPoints(0, points);
+        } else {
+            series->replace(points);
+        }
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+        return image;
+    };
+    const QImage theirs = picture(false);
+    const QImage ours = picture(true);
+    int differing = 0;
+    int inked = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            differing += theirs.pixel(x, y) != ours.pixel(x, y);
+            inked += qBlue(ours.pixel(x, y)) > qRed(ours.pixel(x, y)) + 60; // the curve's blue
+        }
+    }
+    // Identical but for a few pixels where a wide pen meets the plot area's edge.
+    QVERIFY2(differing <= 20, qPrintable(QString("%1 pixels differ").arg(differing)));
+    QVERIFY(inked > 500);
 }
 
 QTEST_MAIN(TestLiveChart)
