@@ -3,9 +3,11 @@
 #include "live_chart.h"
 
 #include "axis_labels.h"
+#include "chart_backdrop.h"
 #include "chart_log.h"
 #include "chart_view.h"
 #include "clock.h"
+#include "curve_layer.h"
 #include "recorder.h"
 #include "setting.h"
 
@@ -47,10 +49,14 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     legend->setMaximumHeight(40);
 
     m_chart->setTheme(chartThemeFromName(Setting().read("ChartTheme")));
-    m_chart->setDropShadowEnabled(true);
+    m_backdrop = new ChartBackdrop(m_chart);
     m_chart->setAutoFillBackground(true);
 
     buildAxes();
+    m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,
+                               m_valueAxes[size_t(kSlotAxis[size_t(slot)])]);
     for (int slot = 0; slot < 3; ++slot)
         showSlot(slot);
 
@@ -129,6 +135,11 @@ QXYSeries *LiveChart::series(int slot) const
     return m_lineMode ? static_cast<QXYSeries *>(s.line) : static_cast<QXYSeries *>(s.spline);
 }
 
+int LiveChart::pointCount(int slot) const
+{
+    return m_lineMode ? m_curveLayer->points(slot).size() : m_slots[size_t(slot)].spline->count();
+}
+
 void LiveChart::showSlot(int slot)
 {
     Slot &s = m_slots[size_t(slot)];
@@ -147,6 +158,7 @@ void LiveChart::hideSlot(int slot)
     if (!s.shown)
         return;
     m_chart->removeSeries(series(slot));
+    m_curveLayer->setPoints(slot, {});
     s.shown = false;
 }
 
@@ -180,6 +192,7 @@ void LiveChart::repenAll()
 void LiveChart::setTheme(QChart::ChartTheme theme)
 {
     m_chart->setTheme(theme);
+    m_backdrop->refresh();
     // A theme replaces the pens of curves and axis lines with its own colours.
     repenAll();
     colourAxesForView();
@@ -197,8 +210,10 @@ double LiveChart::bytesPerSample() const
     if (rows == 0)
         return 0;
     qint64 seriesBytes = 0;
-    for (const Slot &s : m_slots)
-        seriesBytes += qint64(s.spline->count() + s.line->count()) * qint64(sizeof(QPointF));
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        seriesBytes +=
+            qint64(m_slots[size_t(slot)].spline->count() + m_curveLayer->points(slot).size()) *
+            qint64(sizeof(QPointF));
     return double(m_recorder.store().bytesUsed() + m_pyramid.bytesUsed() + seriesBytes) / rows;
 }
 

@@ -29,6 +29,8 @@ class QSplineSeries;
 class QXYSeries;
 } // namespace QtCharts
 
+class ChartBackdrop;
+class CurveLayer;
 class QPushButton;
 class Recorder;
 
@@ -57,8 +59,11 @@ public:
     QtCharts::QDateTimeAxis *timeAxis() const { return m_timeAxis; }
     // 0 left, 1 right 1, 2 right 2.
     QtCharts::QCategoryAxis *valueAxis(int index) const { return m_valueAxes[size_t(index)]; }
-    // The series that draws a slot now (a spline while the visible samples are few).
+    // The series that stands for a slot now (a spline while the visible samples are few). A line
+    // series stays empty: the curve layer draws its points.
     QtCharts::QXYSeries *series(int slot) const;
+    // How many points the slot's curve draws now.
+    int pointCount(int slot) const;
     bool isShown(int slot) const { return m_slots[size_t(slot)].shown; }
     View currentView() const { return m_currentView; }
 
@@ -108,6 +113,7 @@ public:
     // Heap bytes per recorded row held by the store, the pyramid and the series.
     double bytesPerSample() const;
     const MinMaxPyramid &pyramid() const { return m_pyramid; }
+    const ChartBackdrop *backdrop() const { return m_backdrop; }
 
 private:
     struct Slot
@@ -139,7 +145,7 @@ private:
     void growAxes(const SampleValues &values);
     // The window the clock asks for after a sample, or an invalid min if it stays.
     QPair<QDateTime, QDateTime> followedWindow() const;
-    void fillSeries(qint64 t0, qint64 t1, bool layoutFollows);
+    void fillSeries(qint64 t0, qint64 t1);
     void onRecorderCleared();
     void onRowRecorded(qint64 row);
     void follow();
@@ -150,6 +156,8 @@ private:
     MinMaxPyramid m_pyramid;
     QtCharts::QChart *m_chart = nullptr;
     QPointer<ChartView> m_view;
+    ChartBackdrop *m_backdrop = nullptr; // owned by the chart
+    CurveLayer *m_curveLayer = nullptr;  // owned by the chart
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
     std::array<QtCharts::QCategoryAxis *, 3> m_valueAxes{};
     std::array<Slot, kPlotSlots> m_slots;

@@ -4,6 +4,7 @@
 
 #include "chart_log.h"
 #include "chart_view.h"
+#include "curve_layer.h"
 #include "recorder.h"
 
 #include <QChart>
@@ -80,10 +81,10 @@ void LiveChart::reanchor(qint64 minSecs, qint64 maxSecs)
 void LiveChart::onRecorderCleared()
 {
     m_pyramid.reset();
-    for (Slot &s : m_slots) {
+    for (Slot &s : m_slots)
         s.spline->clear();
-        s.line->clear();
-    }
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        m_curveLayer->setPoints(slot, {});
     refreshVisible();
 }
 
@@ -108,22 +109,20 @@ void LiveChart::refreshVisible()
 {
     if (m_inSample)
         return;
-    fillSeries(m_timeAxis->min().toMSecsSinceEpoch(), m_timeAxis->max().toMSecsSinceEpoch(), false);
+    fillSeries(m_timeAxis->min().toMSecsSinceEpoch(), m_timeAxis->max().toMSecsSinceEpoch());
 }
 
 void LiveChart::showWindow(const QDateTime &min, const QDateTime &max)
 {
-    const bool moves = min != m_timeAxis->min() || max != m_timeAxis->max();
-    fillSeries(min.toMSecsSinceEpoch(), max.toMSecsSinceEpoch(), moves);
+    fillSeries(min.toMSecsSinceEpoch(), max.toMSecsSinceEpoch());
     m_movingWindow = true;
     m_timeAxis->setRange(min, max);
     m_movingWindow = false;
 }
 
-// When the axis is about to move, the chart lays the curves out again anyway: the new points
-// go in silently and are laid out once, with the new range. Splines need the replace signal to
-// recompute their control points, and are cheap because they are short.
-void LiveChart::fillSeries(qint64 t0, qint64 t1, bool layoutFollows)
+// Many points go to the curve layer, which draws them at the axes' ranges when it paints; the few
+// of a spline go to its series, which recomputes its control points on the replace signal.
+void LiveChart::fillSeries(qint64 t0, qint64 t1)
 {
     const SampleStore &store = m_recorder.store();
     m_pyramid.sync(store);
@@ -134,10 +133,10 @@ void LiveChart::fillSeries(qint64 t0, qint64 t1, bool layoutFollows)
         if (!m_slots[size_t(slot)].shown)
             continue;
         decimatedPoints(store, m_pyramid, slot, spans, m_points);
-        QXYSeries *series = this->series(slot);
-        const bool silent = layoutFollows && m_lineMode;
-        const bool wasBlocked = series->blockSignals(silent);
-        series->replace(m_points);
-        series->blockSignals(wasBlocked);
+        if (m_lineMode)
+            m_curveLayer->setPoints(slot, m_points);
+        else
+            series(slot)->replace(m_points);
     }
+    cacheLineItems(m_chart);
 }

@@ -7,6 +7,7 @@ packages=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5charts5-dev qttools5-dev qttools5-dev-tools
     libhidapi-dev qttranslations5-l10n
+    libqcustomplot-dev # only bench/chart_tick compares against it
     fonts-font-awesome fonts-wqy-microhei fonts-urw-base35 fonts-dejavu-extra
     clang libclang-rt-dev
     g++-mingw-w64-x86-64-win32 file

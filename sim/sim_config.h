@@ -53,6 +53,9 @@ struct BusConfig
     int replyLatencyMs = 2;     // wall-clock delay before a reply becomes readable
     bool fullSpeedLink = false; // one 64-byte report per 1 ms frame in each direction
     bool plugged = true;
+    // How many of the most recent written reports the bus keeps for writtenReports(): none by
+    // default, so a long demo run does not grow; tests that read the wire ask for some.
+    int writtenKept = 0;
 };
 
 // Model names the simulator knows, HK07 family first.

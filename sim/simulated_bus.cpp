@@ -20,7 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 constexpr auto kLinkFrame = std::chrono::milliseconds(1);
-constexpr size_t kWrittenKept = 262144;
 
 struct QueuedReport
 {
@@ -153,9 +152,11 @@ struct BusCore
 
     void received(const Report &report)
     {
-        written.emplace_back(reinterpret_cast<const char *>(report.data()), int(report.size()));
-        if (written.size() > kWrittenKept)
-            written.pop_front();
+        if (config.writtenKept > 0) {
+            written.emplace_back(reinterpret_cast<const char *>(report.data()), int(report.size()));
+            if (written.size() > size_t(config.writtenKept))
+                written.pop_front();
+        }
         sync();
         if (loader.isActive()) { // the loader owns the link until it has programmed
             for (const Report &r : loader.handleReport(report.data(), physicsAt, loaderBehaviour))

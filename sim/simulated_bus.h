@@ -51,7 +51,8 @@ public:
     void advance(double simulatedSeconds);
     double now() const; // simulated seconds since construction
 
-    // Every 64-byte report written by any handle, in order (the most recent 262144).
+    // The 64-byte reports written by any handle, in order: the most recent config.writtenKept
+    // (none unless the bus was built to keep them).
     QVector<QByteArray> writtenReports() const;
     void clearWrittenReports();
 

@@ -1,9 +1,11 @@
 // Times the live chart at growing run lengths, offscreen, with a clock that runs a second per
 // sample: one tick (a sample of eight quantities, axes grown, the visible view refreshed, the view
 // repainted into an image of its real size), one wheel-zoom and one pan step, and the heap bytes
-// per recorded row. The same ticks with plain per-point spline appends run as the baseline.
+// per recorded row. Then, at 1e3 … compare-max samples, the accumulated tick, zoom and pan are
+// timed interleaved with QCustomPlot's (adaptive sampling) and a bare QPainter polyline of two
+// points per pixel column, and each ratio ours/theirs is printed.
 //
-//   bench_chart_tick [max-samples=1000000] [baseline-max=10000]
+//   bench_chart_tick [max-samples=1000000] [compare-max=10000000]
 
 #include "chart_view.h"
 #include "clock.h"
@@ -17,12 +19,15 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSplineSeries>
 #include <QTemporaryDir>
-#include <QValueAxis>
 #include <QWheelEvent>
 
+#ifdef HAVE_QCUSTOMPLOT
+#include <qcustomplot.h>
+#endif
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -32,6 +37,7 @@ using namespace QtCharts;
 namespace {
 
 const QSize kViewSize(961, 621); // the display page's chart area
+constexpr QImage::Format kImageFormat = QImage::Format_ARGB32_Premultiplied;
 QDateTime g_now;
 
 SampleValues valuesAt(qint64 i)
@@ -177,60 +183,258 @@ Result runChart(qint64 samples, Mode mode, int ticks)
             chart.bytesPerSample()};
 }
 
-// The plain design: every sample appended to eight spline series that are never trimmed.
-Result runBaseline(qint64 samples, Mode mode, int ticks)
+// What a comparison times at one run length: a tick (one more sample, the window followed, a
+// repaint), a zoom step and a pan step, each ending in a full picture of the view's size.
+class Contender
 {
-    QDateTime now = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
-    const QDateTime start = now;
-    auto *chart = new QChart;
-    auto *timeAxis = new QDateTimeAxis;
-    chart->addAxis(timeAxis, Qt::AlignBottom);
-    std::vector<QSplineSeries *> series;
-    std::vector<QVector<QPointF>> fill(kPlotSlots);
-    for (qint64 i = 0; i + 1 < samples; ++i) {
-        const SampleValues v = valuesAt(i);
-        for (int s = 0; s < kPlotSlots; ++s)
-            fill[size_t(s)].append(
-                QPointF(double(now.toMSecsSinceEpoch()), v[size_t(kSlotQuantity[size_t(s)])]));
-        now = now.addSecs(1);
-    }
-    for (int s = 0; s < kPlotSlots; ++s) {
-        auto *spline = new QSplineSeries;
-        spline->replace(fill[size_t(s)]); // the fill itself is not timed
-        if (s < 3) {
-            auto *axis = new QValueAxis;
-            chart->addAxis(axis, s == 0 ? Qt::AlignLeft : Qt::AlignRight);
-            chart->addSeries(spline);
-            spline->attachAxis(timeAxis);
-            spline->attachAxis(axis);
-            axis->setRange(-25, 25);
+public:
+    virtual ~Contender() = default;
+    virtual void tick(qint64 i) = 0;
+    virtual void zoom(int step) = 0;
+    virtual void pan(int step) = 0;
+};
+
+// The live chart itself in its accumulated mode.
+class OurChart : public Contender
+{
+public:
+    explicit OurChart(qint64 samples) : m_chart(m_recorder, {}), m_image(kViewSize, kImageFormat)
+    {
+        const QDateTime start = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+        g_now = start;
+        ChartView *view = m_chart.view();
+        view->resize(kViewSize);
+        view->show();
+        QApplication::processEvents();
+        m_chart.reanchor(start.toSecsSinceEpoch(), start.addSecs(10).toSecsSinceEpoch());
+        view->setManual(false);
+        m_chart.holdFollow(true);
+        for (qint64 i = 0; i + 1 < samples; ++i) {
+            m_recorder.record(g_now, valuesAt(i));
+            g_now = g_now.addSecs(1);
         }
-        series.push_back(spline);
+        m_chart.holdFollow(false);
+        m_recorder.record(g_now, valuesAt(samples));
+        QApplication::processEvents();
+        paintInto(view, m_image);
+        const QString picture = qEnvironmentVariable("CHART_BENCH_PICTURE"); // to check the look
+        if (!picture.isEmpty())
+            m_image.save(picture.arg(samples));
     }
-    QChartView view(chart);
-    view.setRenderHint(QPainter::Antialiasing);
-    view.resize(kViewSize);
-    view.show();
-    QApplication::processEvents();
-    QImage image(kViewSize, QImage::Format_ARGB32_Premultiplied);
-    std::vector<double> tickTimes;
-    for (int i = 0; i < ticks; ++i) {
-        const SampleValues v = valuesAt(samples + i);
-        tickTimes.push_back(timeMs([&] {
-            for (int s = 0; s < kPlotSlots; ++s)
-                series[size_t(s)]->append(double(now.toMSecsSinceEpoch()),
-                                          v[size_t(kSlotQuantity[size_t(s)])]);
-            if (mode == Mode::Scrolling)
-                timeAxis->setRange(now.addSecs(-9), now.addSecs(1));
-            else
-                timeAxis->setRange(start, now.addSecs(1));
-            paintInto(&view, image);
-        }));
-        now = now.addSecs(1);
+    void tick(qint64 i) override
+    {
+        m_chart.view()->setManual(false);
+        g_now = g_now.addSecs(1);
+        m_recorder.record(g_now, valuesAt(i)); // the chart follows the recorded row
+        paintInto(m_chart.view(), m_image);
     }
-    for (int s = 3; s < kPlotSlots; ++s)
-        delete series[size_t(s)];
-    return {median(tickTimes), 0, 0, 0, 0};
+    void zoom(int step) override
+    {
+        const QPointF centre(kViewSize.width() / 2.0, kViewSize.height() / 2.0);
+        QWidget *viewport = m_chart.view()->viewport();
+        QWheelEvent wheel(centre, viewport->mapToGlobal(centre.toPoint()), QPoint(),
+                          QPoint(0, step % 2 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        paintInto(m_chart.view(), m_image);
+    }
+    void pan(int step) override
+    {
+        const QPointF centre(kViewSize.width() / 2.0, kViewSize.height() / 2.0);
+        QWidget *viewport = m_chart.view()->viewport();
+        QMouseEvent press(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &press);
+        QMouseEvent move(QEvent::MouseMove, centre + QPointF(step % 2 ? -40 : 40, 0), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(viewport, &release);
+        paintInto(m_chart.view(), m_image);
+    }
+
+private:
+    Recorder m_recorder;
+    LiveChart m_chart;
+    QImage m_image;
+};
+
+// The floor: the same three curves as antialiased polylines of two points per pixel column (the
+// column's lowest and highest sample, found before timing) over a filled background.
+class BarePolyline : public Contender
+{
+public:
+    explicit BarePolyline(qint64 samples) : m_image(kViewSize, kImageFormat)
+    {
+        const QRectF plot(60, 30, kViewSize.width() - 160, kViewSize.height() - 110);
+        const int columns = int(plot.width());
+        const double ranges[3][2] = {{0, 20}, {-25, 25}, {0, 10}};
+        for (int c = 0; c < columns; ++c) {
+            const qint64 first = samples * c / columns;
+            const qint64 end = qMax(first + 1, samples * (c + 1) / columns);
+            std::array<double, 3> low{{1e300, 1e300, 1e300}};
+            std::array<double, 3> high{{-1e300, -1e300, -1e300}};
+            for (qint64 i = first; i < end; ++i) {
+                const SampleValues v = valuesAt(i);
+                for (size_t s = 0; s < 3; ++s) {
+                    low[s] = qMin(low[s], double(v[size_t(kSlotQuantity[s])]));
+                    high[s] = qMax(high[s], double(v[size_t(kSlotQuantity[s])]));
+                }
+            }
+            for (size_t s = 0; s < 3; ++s) {
+                auto y = [&](double v) {
+                    return plot.bottom() -
+                           (v - ranges[s][0]) / (ranges[s][1] - ranges[s][0]) * plot.height();
+                };
+                m_lines[s].append(QPointF(plot.left() + c, y(low[s])));
+                m_lines[s].append(QPointF(plot.left() + c, y(high[s])));
+            }
+        }
+    }
+    void tick(qint64) override { draw(); }
+    void zoom(int) override { draw(); }
+    void pan(int) override { draw(); }
+
+private:
+    void draw()
+    {
+        QPainter painter(&m_image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(m_image.rect(), Qt::white);
+        for (size_t s = 0; s < m_lines.size(); ++s) {
+            painter.setPen(QPen(QColor::fromHsv(int(s) * 120, 255, 200), 1));
+            painter.drawPolyline(m_lines[s].constData(), m_lines[s].size());
+        }
+    }
+    QImage m_image;
+    std::array<QVector<QPointF>, 3> m_lines;
+};
+
+#ifdef HAVE_QCUSTOMPLOT
+// The same three curves in QCustomPlot, whose graphs thin dense data by adaptive sampling.
+class OtherPlot : public Contender
+{
+public:
+    explicit OtherPlot(qint64 samples) : m_image(kViewSize, kImageFormat)
+    {
+        m_plot.resize(kViewSize);
+        m_plot.setAntialiasedElements(QCP::aeAll);
+        m_plot.xAxis->setTicker(QSharedPointer<QCPAxisTickerDateTime>::create());
+        m_plot.yAxis2->setVisible(true);
+        QVector<double> keys(static_cast<int>(samples));
+        for (qint64 i = 0; i < samples; ++i)
+            keys[int(i)] = m_start + double(i);
+        for (int s = 0; s < 3; ++s) {
+            QCPGraph *graph = m_plot.addGraph(m_plot.xAxis, s == 0 ? m_plot.yAxis : m_plot.yAxis2);
+            graph->setAdaptiveSampling(true);
+            graph->setPen(QPen(QColor::fromHsv(s * 120, 255, 200), 1));
+            QVector<double> values(static_cast<int>(samples));
+            for (qint64 i = 0; i < samples; ++i)
+                values[int(i)] = valuesAt(i)[size_t(kSlotQuantity[size_t(s)])];
+            graph->setData(keys, values, true);
+        }
+        m_plot.yAxis->setRange(0, 20);
+        m_plot.yAxis2->setRange(-25, 25);
+        m_end = m_start + double(samples);
+        m_plot.xAxis->setRange(m_start, m_end);
+        m_plot.show();
+        QApplication::processEvents();
+        draw();
+    }
+    void tick(qint64 i) override
+    {
+        const SampleValues v = valuesAt(i);
+        for (int s = 0; s < 3; ++s)
+            m_plot.graph(s)->addData(m_end, v[size_t(kSlotQuantity[size_t(s)])]);
+        m_end += 1;
+        m_plot.xAxis->setRange(m_start, m_end + 1);
+        draw();
+    }
+    void zoom(int step) override
+    {
+        m_plot.xAxis->scaleRange(step % 2 ? 1 / 0.8 : 0.8, m_plot.xAxis->range().center());
+        draw();
+    }
+    void pan(int step) override
+    {
+        const double perPixel = m_plot.xAxis->range().size() / m_plot.axisRect()->width();
+        m_plot.xAxis->moveRange((step % 2 ? 40 : -40) * perPixel);
+        draw();
+    }
+
+private:
+    void draw()
+    {
+        m_plot.replot(QCustomPlot::rpImmediateRefresh);
+        paintInto(&m_plot, m_image);
+    }
+    QCustomPlot m_plot;
+    QImage m_image;
+    double m_start = 1700000000;
+    double m_end = 0;
+};
+#endif
+
+struct Timings
+{
+    std::vector<double> tick, zoom, pan;
+};
+
+// Ticks, zooms and pans of every contender, taken in turn so that a busy moment of the machine
+// falls on all of them alike; the medians per contender.
+std::vector<Result> compareInterleaved(const std::vector<Contender *> &contenders, qint64 samples,
+                                       int rounds)
+{
+    std::vector<Timings> timings(contenders.size());
+    for (int r = 0; r < rounds; ++r) {
+        for (size_t k = 0; k < contenders.size(); ++k) {
+            Contender *c = contenders[k];
+            timings[k].tick.push_back(timeMs([&] { c->tick(samples + r); }));
+        }
+    }
+    for (int r = 0; r < rounds; ++r) {
+        for (size_t k = 0; k < contenders.size(); ++k)
+            timings[k].zoom.push_back(timeMs([&] { contenders[k]->zoom(r); }));
+        for (size_t k = 0; k < contenders.size(); ++k)
+            timings[k].pan.push_back(timeMs([&] { contenders[k]->pan(r); }));
+    }
+    std::vector<Result> results;
+    for (const Timings &t : timings)
+        results.push_back({median(t.tick), 0, median(t.zoom), median(t.pan), 0});
+    return results;
+}
+
+void printComparison(qint64 samples, const char *name, const Result &theirs, const Result &ours)
+{
+    std::printf("compare samples=%lld against=%s tick_ms=%.2f zoom_ms=%.2f pan_ms=%.2f "
+                "ratio_ours_over_theirs tick=%.2f zoom=%.2f pan=%.2f\n",
+                static_cast<long long>(samples), name, theirs.tickMs, theirs.zoomMs, theirs.panMs,
+                ours.tickMs / theirs.tickMs, ours.zoomMs / theirs.zoomMs,
+                ours.panMs / theirs.panMs);
+    std::fflush(stdout);
+}
+
+void compareAt(qint64 samples, int rounds)
+{
+    OurChart ours(samples);
+    BarePolyline polyline(samples);
+    std::vector<Contender *> contenders{&ours, &polyline};
+#ifdef HAVE_QCUSTOMPLOT
+    OtherPlot other(samples);
+    contenders.push_back(&other);
+#endif
+    const std::vector<Result> r = compareInterleaved(contenders, samples, rounds);
+    std::printf("compare samples=%lld ours tick_ms=%.2f zoom_ms=%.2f pan_ms=%.2f\n",
+                static_cast<long long>(samples), r[0].tickMs, r[0].zoomMs, r[0].panMs);
+    printComparison(samples, "bare_polyline", r[1], r[0]);
+#ifdef HAVE_QCUSTOMPLOT
+    printComparison(samples, "qcustomplot", r[2], r[0]);
+#else
+    std::printf("compare samples=%lld against=qcustomplot not built (libqcustomplot-dev "
+                "missing)\n",
+                static_cast<long long>(samples));
+#endif
 }
 
 } // namespace
@@ -242,7 +446,7 @@ int main(int argc, char **argv)
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication app(argc, argv);
     const qint64 maxSamples = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
-    const qint64 baselineMax = argc > 2 ? QByteArray(argv[2]).toLongLong() : 10000;
+    const qint64 compareMax = argc > 2 ? QByteArray(argv[2]).toLongLong() : 10000000;
     QTemporaryDir work; // the chart reads its styles from the settings file in the working folder
     QDir::setCurrent(work.path());
     Clock::setSource([] { return g_now; });
@@ -250,9 +454,7 @@ int main(int argc, char **argv)
     Clock::setSteadySource([] { return g_now.toMSecsSinceEpoch(); });
 
     const Mode modes[] = {Mode::Accumulated, Mode::Scrolling, Mode::ZoomedOut};
-    std::vector<std::pair<qint64, std::vector<double>>> ours;
     for (qint64 n = 1000; n <= maxSamples; n *= 10) {
-        std::vector<double> ticks;
         for (Mode mode : modes) {
             const QByteArray only = qgetenv("CHART_BENCH_ONLY"); // profiling one mode
             if (!only.isEmpty() && only != modeName(mode))
@@ -263,22 +465,12 @@ int main(int argc, char **argv)
                         static_cast<long long>(n), modeName(mode), r.tickMs, r.zoomMs,
                         r.bytesPerSample, r.panMs, r.sampleMs);
             std::fflush(stdout);
-            ticks.push_back(r.tickMs);
-        }
-        ours.emplace_back(n, ticks);
-    }
-    for (const auto &[n, ticks] : ours) {
-        if (n > baselineMax)
-            break;
-        for (size_t m = 0; m < 2; ++m) {
-            const Result b = runBaseline(n, modes[m], n >= 10000 ? 5 : 11);
-            std::printf(
-                "baseline samples=%lld mode=%s tick_ms=%.2f ratio_baseline_over_ours=%.1f\n",
-                static_cast<long long>(n), modeName(modes[m]), b.tickMs,
-                ticks[m] > 0 ? b.tickMs / ticks[m] : 0.0);
-            std::fflush(stdout);
         }
     }
+    // Ours against QCustomPlot and the bare polyline, one size at a time so that only one
+    // run of each is in memory.
+    for (qint64 n = 1000; n <= compareMax; n *= 10)
+        compareAt(n, 21);
     Clock::setSource({});
     Clock::setSteadySource({});
     return 0;

@@ -33,6 +33,7 @@ public:
             qFatal("bad demo option in test: %s", qPrintable(error));
         config.plugged = plugged;
         config.replyLatencyMs = 1;
+        config.writtenKept = 65536; // a whole upgrade's packets
         bus = std::make_unique<sim::SimulatedBus>(config);
         hid::setBackend(bus.get());
         my_thread::setPacing(60, 25);

@@ -2,8 +2,11 @@
 // pan and wheel zoom through the view, the decimated series and the captioned picture.
 
 #include "axis_labels.h"
+#include "chart_backdrop.h"
 #include "chart_view.h"
 #include "clock.h"
+#include "curve_layer.h"
+#include "curve_styles.h"
 #include "live_chart.h"
 #include "recorder.h"
 
@@ -13,11 +16,17 @@
 #include <QApplication>
 #include <QCategoryAxis>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSplineSeries>
 #include <QTest>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace QtCharts;
 using View = LiveChart::View;
@@ -80,6 +89,10 @@ private slots:
     void wheelZoom();
     void seriesHoldOnlyWhatThePlotShows();
     void captionedImage();
+    void backdropLooksAsTheChartsOwn_data();
+    void backdropLooksAsTheChartsOwn();
+    void curveLayerDrawsAsTheLineSeries_data();
+    void curveLayerDrawsAsTheLineSeries();
 };
 
 void TestLiveChart::growth_data()
@@ -303,7 +316,7 @@ void TestLiveChart::seriesHoldOnlyWhatThePlotShows()
     for (int i = 0; i < 20; ++i)
         rig.sample(float(i % 3));
     QVERIFY(qobject_cast<QSplineSeries *>(rig.chart.series(0)));
-    QCOMPARE(rig.chart.series(0)->count(), 20);
+    QCOMPARE(rig.chart.pointCount(0), 20);
 
     // A day of samples: the series hold a few points per pixel column and draw straight lines.
     const int plotWidth = int(rig.chart.chart()->plotArea().width());
@@ -317,12 +330,13 @@ void TestLiveChart::seriesHoldOnlyWhatThePlotShows()
     rig.chart.holdFollow(false);
     rig.sample(3);
     QVERIFY(qobject_cast<QLineSeries *>(rig.chart.series(0)));
-    QVERIFY(rig.chart.series(0)->count() <= 2 * plotWidth + 2);
+    QVERIFY(rig.chart.pointCount(0) <= 2 * plotWidth + 2);
+    QVERIFY(rig.chart.pointCount(0) >= plotWidth);
     QCOMPARE(rig.shownNames(), (QStringList{"VOLTAGE", "CURRENT", "POWER"})); // legend order kept
     QVERIFY(rig.chart.bytesPerSample() < 100);
 
     rig.recorder.clear();
-    QCOMPARE(rig.chart.series(0)->count(), 0);
+    QCOMPARE(rig.chart.pointCount(0), 0);
     QCOMPARE(rig.chart.pyramid().rows(), qint64(0));
 }
 
@@ -341,6 +355,133 @@ void TestLiveChart::captionedImage()
         for (int y = 0; y < 50; ++y)
             dark += image.pixelColor(x, y).lightness() < 100;
     QVERIFY(dark > 20);
+}
+
+void TestLiveChart::backdropLooksAsTheChartsOwn_data()
+{
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<int>("margin");
+    QTest::addColumn<int>("roundness");
+    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0;
+    QTest::newRow("gradient, shadow showing") << int(QChart::ChartThemeBlueCerulean) << 20 << 0;
+    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8;
+}
+
+// The framed background shows what the chart's own background with its drop shadow shows, and a
+// tick does not draw it again.
+void TestLiveChart::backdropLooksAsTheChartsOwn()
+{
+    QFETCH(int, theme);
+    QFETCH(int, margin);
+    QFETCH(int, roundness);
+    const QSize size(320, 200);
+    auto picture = [&](bool ownBackdrop) {
+        QGraphicsScene scene;
+        auto *chart = new QChart;
+        scene.addItem(chart);
+        chart->setTheme(QChart::ChartTheme(theme));
+        chart->layout()->setContentsMargins(margin, margin, margin, margin);
+        chart->setBackgroundRoundness(roundness);
+        chart->legend()->setVisible(false);
+        chart->resize(size);
+        if (ownBackdrop)
+            new ChartBackdrop(chart);
+        else
+            chart->setDropShadowEnabled(true);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+        return image;
+    };
+    const QImage theirs = picture(false);
+    const QImage ours = picture(true);
+    int worst = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb a = theirs.pixel(x, y);
+            const QRgb b = ours.pixel(x, y);
+            worst = std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
+                              qAbs(qBlue(a) - qBlue(b))});
+        }
+    }
+    QVERIFY2(worst <= 2, qPrintable(QString("largest channel difference %1").arg(worst)));
+    // With a margin the shadow shows right of and below the background.
+    if (margin > 0)
+        QVERIFY(theirs.pixelColor(size.width() - margin + 2, size.height() / 2) != Qt::white);
+
+    Rig rig;
+    const int drawn = rig.chart.backdrop()->renderCount();
+    for (int i = 0; i < 5; ++i)
+        rig.sample(float(i));
+    QApplication::processEvents();
+    rig.chart.view()->grab();
+    QCOMPARE(rig.chart.backdrop()->renderCount(), drawn);
+}
+
+void TestLiveChart::curveLayerDrawsAsTheLineSeries_data()
+{
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<double>("valueMax"); // below the curve's top: the layer must clip
+    QTest::newRow("design width") << 1.5 << 20.0;
+    QTest::newRow("wide, clipped") << 3.0 << 12.0;
+}
+
+// The curve layer draws the points a line series would draw, where it would draw them.
+void TestLiveChart::curveLayerDrawsAsTheLineSeries()
+{
+    QFETCH(qreal, width);
+    QFETCH(double, valueMax);
+    const qint64 t0 = kStart.toMSecsSinceEpoch();
+    QVector<QPointF> points;
+    for (int i = 0; i < 400; ++i)
+        points.append({double(t0 + i * 1000), 10 + 8 * std::sin(i * 0.3)});
+    const QSize size(420, 300);
+    auto picture = [&](bool layer) {
+        QGraphicsScene scene;
+        auto *chart = new QChart;
+        scene.addItem(chart);
+        chart->legend()->setVisible(false);
+        chart->resize(size);
+        auto *time = new QDateTimeAxis;
+        auto *value = new QValueAxis;
+        chart->addAxis(time, Qt::AlignBottom);
+        chart->addAxis(value, Qt::AlignLeft);
+        auto *series = new QLineSeries;
+        series->setPen(curvePen({QColor(21, 112, 165), width}));
+        chart->addSeries(series);
+        series->attachAxis(time);
+        series->attachAxis(value);
+        time->setRange(kStart.addSecs(30), kStart.addSecs(330));
+        value->setRange(0, valueMax);
+        if (layer) {
+            auto *curves = new CurveLayer(chart, time);
+            curves->setCurve(0, series, value);
+            curves->setPoints(0, points);
+        } else {
+            series->replace(points);
+        }
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+        return image;
+    };
+    const QImage theirs = picture(false);
+    const QImage ours = picture(true);
+    int differing = 0;
+    int inked = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            differing += theirs.pixel(x, y) != ours.pixel(x, y);
+            inked += qBlue(ours.pixel(x, y)) > qRed(ours.pixel(x, y)) + 60; // the curve's blue
+        }
+    }
+    // Identical but for a few pixels where a wide pen meets the plot area's edge.
+    QVERIFY2(differing <= 20, qPrintable(QString("%1 pixels differ").arg(differing)));
+    QVERIFY(inked > 500);
 }
 
 QTEST_MAIN(TestLiveChart)

@@ -76,5 +76,6 @@ inline sim::BusConfig manualBus(const sim::InstrumentConfig &instrument = sim::I
     config.instruments = {instrument};
     config.timeScale = 0;
     config.replyLatencyMs = 0;
+    config.writtenKept = 4096;
     return config;
 }

@@ -190,6 +190,24 @@ void TstSimBus::framesNobodyAnswers()
     QCOMPARE(uint8_t(bus.writtenReports()[2][0]), uint8_t(0x56));
     bus.clearWrittenReports();
     QVERIFY(bus.writtenReports().isEmpty());
+
+    // The log keeps the newest reports up to its bound, and nothing unless asked.
+    BusConfig bounded = manualBus();
+    bounded.writtenKept = 2;
+    BusConfig unasked = manualBus();
+    unasked.writtenKept = BusConfig().writtenKept;
+    SimulatedBus keepsTwo(bounded);
+    SimulatedBus keepsNone(unasked);
+    for (SimulatedBus *b : {&keepsTwo, &keepsNone}) {
+        SimLink l(*b);
+        for (int k = 0; k < 5; ++k)
+            l.send(proto::requestFrame(uint8_t(10 + k), proto::CmdSettingsRequest, 0, 0, 0));
+    }
+    const QVector<QByteArray> kept = keepsTwo.writtenReports();
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(uint8_t(kept[0][2]), uint8_t(13));
+    QCOMPARE(uint8_t(kept[1][2]), uint8_t(14));
+    QVERIFY(keepsNone.writtenReports().isEmpty());
 }
 
 void TstSimBus::fullQueueDropsTheNewest()

@@ -127,6 +127,7 @@ private:
     {
         sim::BusConfig config;
         config.plugged = plugged;
+        config.writtenKept = 4096;
         m_bus = std::make_unique<sim::SimulatedBus>(config);
         m_counting = std::make_unique<CountingBackend>(*m_bus);
         hid::setBackend(m_counting.get());
