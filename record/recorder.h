@@ -1,7 +1,8 @@
 #pragma once
 // The recorded run: one row per chart sample, kept in the sample store that the chart draws from.
 // The chart tick calls record(); a run start and a device identification call clear(); the stop
-// step calls saveRun(). Rows not yet in a data file also go to a journal on disk (journal.h), so
+// step calls saveRun(). A run whose save failed is never dropped: a clear or the end of the
+// program leaves its journal for the next start. Rows not yet in a data file also go to a journal on disk (journal.h), so
 // a crash loses nothing; the next start turns it into a data file (journal_recovery.h).
 
 #include "data_folder.h"
@@ -45,6 +46,13 @@ public:
     // on failure the journal and the table stay, so "Export data" can still save them.
     SaveOutcome saveRun(const DataFolder &folder);
 
+    // Rows recorded since the last written save.
+    qint64 unsavedRows() const;
+    // For closing the window: empty when nothing worth saving is unsaved; otherwise says that
+    // the run will be recovered at the next start (its journal stays), or, without a journal,
+    // that it is lost unless exported now.
+    QString unsavedRunNote() const;
+
 signals:
     void rowRecorded(qint64 row);
     void cleared();
@@ -52,6 +60,8 @@ signals:
 private:
     void journalNewRows();
     void dropJournal();
+    // Ends the journal but leaves it on disk when it holds a run no data file has.
+    void releaseJournal();
 
     SampleStore m_store;
     std::unique_ptr<Journal> m_journal;
