@@ -21,6 +21,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTime>
 #include <QTimer>
@@ -196,6 +197,9 @@ void MainDialog::on_btnMenu_Close_clicked()
 void MainDialog::closeEvent(QCloseEvent *event)
 {
     saveInterruptedRun();
+    const QString unsaved = m_recorder->unsavedRunNote();
+    if (!unsaved.isEmpty())
+        QMessageBox::information(this, tr("提示"), unsaved);
     m_link->setCurveRunFlag(false);
     stopWorkers();
     QDialog::closeEvent(event);

@@ -93,6 +93,15 @@ void Recorder::journalNewRows()
     m_journalFailed = false;
 }
 
+bool Recorder::exportRun(const QString &path, quint8 familyCode, QString *error)
+{
+    if (!saveDataDeal().writeCsv(m_store, path, familyCode, error))
+        return false;
+    dropJournal();
+    m_savedRows = m_journaledRows = m_store.size();
+    return true;
+}
+
 qint64 Recorder::unsavedRows() const
 {
     return m_store.size() - m_savedRows;

@@ -46,6 +46,10 @@ public:
     // on failure the journal and the table stay, so "Export data" can still save them.
     SaveOutcome saveRun(const DataFolder &folder);
 
+    // "Export data": appends the whole table to path (writeCsv). Once written, the rows are
+    // saved like after a stop, so a run whose automatic save failed leaves no journal behind.
+    bool exportRun(const QString &path, quint8 familyCode, QString *error);
+
     // Rows recorded since the last written save.
     qint64 unsavedRows() const;
     // For closing the window: empty when nothing worth saving is unsaved; otherwise says that
