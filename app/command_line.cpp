@@ -13,9 +13,10 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     parser.addOption(versionOption);
     const QCommandLineOption demo(
         "demo",
-        QStringLiteral("Talks to a simulated instrument instead of USB hardware; =SPEC, if given, "
-                       "chooses the model and bus addresses, e.g. NV05 or HK07:2,5 (default HK07 at "
-                       "address 1)."),
+        QStringLiteral(
+            "Talks to a simulated instrument instead of USB hardware; =SPEC, if given, "
+            "chooses the model and bus addresses, e.g. NV05 or HK07:2,5 (default HK07 at "
+            "address 1)."),
         "SPEC");
     parser.addOption(demo);
     const QCommandLineOption verbose("verbose",

@@ -24,8 +24,8 @@ const char kProgramFolderName[] = "usb-tester";
 bool underSystemPrefix(const QString &path)
 {
     const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QStringList prefixes{"/usr",   "/opt",  "/bin",   "/sbin", "/lib", "/lib32",
-                         "/lib64", "/etc",  "/var",   "/snap", "/boot"};
+    QStringList prefixes{"/usr",   "/opt", "/bin", "/sbin", "/lib", "/lib32",
+                         "/lib64", "/etc", "/var", "/snap", "/boot"};
     for (const char *variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
         const QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty())

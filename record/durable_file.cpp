@@ -26,8 +26,8 @@ Observer &observer()
 #ifndef Q_OS_WIN
 QString systemError(const char *what, const QString &path)
 {
-    return QStringLiteral("%1 %2: %3").arg(QLatin1String(what), path,
-                                           QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1 %2: %3")
+        .arg(QLatin1String(what), path, QString::fromLocal8Bit(std::strerror(errno)));
 }
 #endif
 } // namespace
@@ -115,8 +115,8 @@ MoveResult moveNoReplace(const QString &from, const QString &to, QString *error)
 #else
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                             RENAME_NOREPLACE);
+    int result =
+        ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
     if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
         // A file system without the exclusive rename: a hard link is just as exclusive.
         result = ::link(source.constData(), target.constData());

@@ -53,8 +53,7 @@ QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFo
         qCInfo(lcRecord).noquote()
             << "journal" << path << "of an interrupted run:" << run.rows << "rows,"
             << run.droppedLines << "torn or damaged lines dropped;" << run.save.labelText();
-        if (run.save.result != SaveOutcome::Result::Failed &&
-            !durable::removeFile(path, &error))
+        if (run.save.result != SaveOutcome::Result::Failed && !durable::removeFile(path, &error))
             qCWarning(lcRecord).noquote() << "journal not removed:" << error;
         recovered.append(run);
     }

@@ -112,7 +112,8 @@ QString Recorder::unsavedRunNote() const
     if (unsavedRows() < saveDataDeal::kMinimumRows)
         return QString();
     if (m_journal)
-        return tr("本次记录的 %1 条数据未能保存。它们保存在 %2 中，下次启动时将自动恢复为数据文件。")
+        return tr("本次记录的 %1 条数据未能保存。它们保存在 %2 "
+                  "中，下次启动时将自动恢复为数据文件。")
             .arg(unsavedRows())
             .arg(m_journal->filePath());
     return tr("本次记录的 %1 条数据未能保存，关闭后将丢失。请先用“导出数据”保存。")
@@ -122,8 +123,8 @@ QString Recorder::unsavedRunNote() const
 void Recorder::releaseJournal()
 {
     if (m_journal && m_journaledRows - m_savedRows >= saveDataDeal::kMinimumRows) {
-        qCInfo(lcRecord).noquote() << "unsaved run kept for the next start:"
-                                   << m_journal->filePath();
+        qCInfo(lcRecord).noquote()
+            << "unsaved run kept for the next start:" << m_journal->filePath();
         m_journal->keep();
     }
     dropJournal();

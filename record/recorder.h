@@ -2,8 +2,9 @@
 // The recorded run: one row per chart sample, kept in the sample store that the chart draws from.
 // The chart tick calls record(); a run start and a device identification call clear(); the stop
 // step calls saveRun(). A run whose save failed is never dropped: a clear or the end of the
-// program leaves its journal for the next start. Rows not yet in a data file also go to a journal on disk (journal.h), so
-// a crash loses nothing; the next start turns it into a data file (journal_recovery.h).
+// program leaves its journal for the next start. Rows not yet in a data file also go to a journal
+// on disk (journal.h), so a crash loses nothing; the next start turns it into a data file
+// (journal_recovery.h).
 
 #include "data_folder.h"
 #include "sample_store.h"

@@ -52,8 +52,7 @@ bool writeAll(QFile &file, std::string &buffer, QString *error)
 }
 
 // Header and rows into an open file, then flushed, synced and closed.
-bool writeRun(QFile &file, const SampleStore &table, quint8 familyCode, bool header,
-              QString *error)
+bool writeRun(QFile &file, const SampleStore &table, quint8 familyCode, bool header, QString *error)
 {
     if (!produceCsv(table, familyCode, header,
                     [&](std::string &chunk) { return writeAll(file, chunk, error); }))
@@ -73,11 +72,10 @@ QString temporaryName(const QString &folder, const QString &journalPath)
 {
     // Named after the journal, so a recovery of the same run reuses (and so replaces) what an
     // interrupted save left; without a journal, unique to this process and moment.
-    const QString stem = journalPath.isEmpty()
-                             ? QStringLiteral("LoadData-%1-%2")
-                                   .arg(QCoreApplication::applicationPid())
-                                   .arg(QDateTime::currentMSecsSinceEpoch())
-                             : QFileInfo(journalPath).fileName();
+    const QString stem = journalPath.isEmpty() ? QStringLiteral("LoadData-%1-%2")
+                                                     .arg(QCoreApplication::applicationPid())
+                                                     .arg(QDateTime::currentMSecsSinceEpoch())
+                                               : QFileInfo(journalPath).fileName();
     return folder + "/." + stem + ".part";
 }
 } // namespace
@@ -136,10 +134,9 @@ SaveOutcome saveDataDeal::autoSave(const SampleStore &table, quint8 familyCode,
     const int first = file_counter::next(hourStamp);
     int number = first;
     for (;; ++number) {
-        outcome.path = m_folder.path + "/" +
-                       QStringLiteral("LoadData_%1_%2.csv")
-                           .arg(hourStamp)
-                           .arg(number, 3, 10, QChar('0'));
+        outcome.path =
+            m_folder.path + "/" +
+            QStringLiteral("LoadData_%1_%2.csv").arg(hourStamp).arg(number, 3, 10, QChar('0'));
         if (number - first >= kNumbersTried) {
             outcome.reason = QStringLiteral("no free file number");
             return fail(temporary);

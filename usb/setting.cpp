@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 

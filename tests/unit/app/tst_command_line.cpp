@@ -20,16 +20,14 @@ private slots:
         QTest::addColumn<QString>("text"); // a part of the printed text
         QTest::newRow("nothing") << QStringList{} << true << 0 << false << "" << false << "";
         QTest::newRow("--demo") << QStringList{"--demo"} << true << 0 << true << "" << false << "";
-        QTest::newRow("--demo=SPEC")
-            << QStringList{"--demo=HK07:2,5", "--verbose"} << true << 0 << true << "HK07:2,5"
-            << true << "";
-        QTest::newRow("--help") << QStringList{"--help"} << false << 0 << false << ""
-                                << false << "--demo <SPEC>";
-        QTest::newRow("--version") << QStringList{"--version"} << false << 0 << false << ""
-                                   << false << "usb-tester 9.8.7";
-        QTest::newRow("unknown option")
-            << QStringList{"--demo", "--record"} << false << 2 << false << "" << false
-            << "Unknown option 'record'.";
+        QTest::newRow("--demo=SPEC") << QStringList{"--demo=HK07:2,5", "--verbose"} << true << 0
+                                     << true << "HK07:2,5" << true << "";
+        QTest::newRow("--help") << QStringList{"--help"} << false << 0 << false << "" << false
+                                << "--demo <SPEC>";
+        QTest::newRow("--version")
+            << QStringList{"--version"} << false << 0 << false << "" << false << "usb-tester 9.8.7";
+        QTest::newRow("unknown option") << QStringList{"--demo", "--record"} << false << 2 << false
+                                        << "" << false << "Unknown option 'record'.";
         QTest::newRow("unexpected file") << QStringList{"run.csv"} << false << 2 << false << ""
                                          << false << "Unexpected argument 'run.csv'.";
     }

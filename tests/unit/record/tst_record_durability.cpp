@@ -116,7 +116,8 @@ private slots:
     {
         QStringList steps;
         durable::setObserver([&steps](durable::Step step, const QString &path) {
-            steps << QStringLiteral("%1 %2").arg(durable::stepName(step), QFileInfo(path).fileName());
+            steps << QStringLiteral("%1 %2").arg(durable::stepName(step),
+                                                 QFileInfo(path).fileName());
         });
         Recorder recorder;
         recorder.setJournalFolder(m_dir.file("order/journal"));
@@ -131,7 +132,7 @@ private slots:
         const QString part = "." + journal + ".part";
         const QString final = QFileInfo(outcome.path).fileName();
         const QStringList expected{"folder synced order", // the new Data folder's entry
-                                   "written " + part, "file synced " + part,
+                                   "written " + part,        "file synced " + part,
                                    "file synced " + journal, // the note of the name it takes
                                    "renamed " + final,       "folder synced Data",
                                    "removed " + journal,     "folder synced journal"};

@@ -247,8 +247,10 @@ private slots:
         QTest::newRow("save_path") << "D:/runs" << m_dir.path() << "D:/runs";
         QTest::newRow("build tree") << "" << m_dir.path() << m_dir.file("Data");
         QTest::newRow("not writable") << "" << m_dir.file("plain/bin") << docs;
-        QTest::newRow("/usr/bin, even as root") << "" << "/usr/bin" << docs;
-        QTest::newRow("/opt") << "" << "/opt/usb-tester" << docs;
+        QTest::newRow("/usr/bin, even as root") << ""
+                                                << "/usr/bin" << docs;
+        QTest::newRow("/opt") << ""
+                              << "/opt/usb-tester" << docs;
         QTest::newRow("install tree") << "" << m_dir.file("stage/usr/bin") << docs;
     }
     void dataFolderRule()
