@@ -74,8 +74,6 @@ class TestRecordDurability : public QObject
 {
     Q_OBJECT
     TempWorkDir m_dir;
-    int m_stopSteps = 0;
-    int m_recoverySteps = 0;
 
     QString freshWork(const QString &name)
     {
@@ -139,33 +137,29 @@ private slots:
         QVERIFY2(steps == expected, qPrintable(steps.join(" | ")));
     }
 
-    // Ended after each step of a stop's save, then started again: the run is in exactly one
-    // complete file.
-    void endedDuringStop()
+    // Ended after each step of a stop's save, or of the recovery of a killed run's journal, and
+    // then started again: the run ends in exactly one complete file.
+    void endedAfterEveryStep_data()
     {
-        const int steps = runChild(freshWork("count"), "stop", 7).output.count('\n') - 1;
-        QVERIFY(steps >= 7);
-        for (int killAt = 1; killAt <= steps; ++killAt) {
-            const QString work = freshWork(QStringLiteral("stop%1").arg(killAt));
-            const Child stopped = runChild(work, "stop", 7, killAt);
-            QVERIFY2(stopped.crashed, stopped.output.constData());
-            checkOneRunSomewhere(work, false);
-            QCOMPARE(runChild(work, "recover", 0).exitCode, 0);
-            checkOneRunSomewhere(work, true);
-        }
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("stop") << "stop";
+        QTest::newRow("recovery") << "recover";
     }
-
-    // A killed run's journal; the recovery ended after each of its steps, then run again.
-    void endedDuringRecovery()
+    void endedAfterEveryStep()
     {
-        const QString counting = freshWork("count");
-        runChild(counting, "record", 7);
-        const int steps = runChild(counting, "recover", 0).output.count('\n') - 1;
+        QFETCH(QString, ending);
+        auto endedRun = [&ending](const QString &work, int killAt) {
+            if (ending == "stop")
+                return runChild(work, "stop", 7, killAt);
+            runChild(work, "record", 7);
+            return runChild(work, "recover", 0, killAt);
+        };
+        const int steps = endedRun(freshWork("count"), 0).output.count('\n') - 1;
         QVERIFY(steps >= 6);
         for (int killAt = 1; killAt <= steps; ++killAt) {
-            const QString work = freshWork(QStringLiteral("recover%1").arg(killAt));
-            QVERIFY(runChild(work, "record", 7).crashed);
-            QVERIFY(runChild(work, "recover", 0, killAt).crashed);
+            const QString work = freshWork(QStringLiteral("%1-%2").arg(ending).arg(killAt));
+            const Child ended = endedRun(work, killAt);
+            QVERIFY2(ended.crashed, ended.output.constData());
             checkOneRunSomewhere(work, false);
             QCOMPARE(runChild(work, "recover", 0).exitCode, 0);
             checkOneRunSomewhere(work, true);
