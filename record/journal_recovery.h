@@ -16,6 +16,7 @@ struct RecoveredRun
 };
 
 // Every journal in journalFolder that no running instance holds. Safe to repeat after a crash at
-// any point: a journal whose save had already renamed its data file into place is only removed. A journal whose data file could
-// not be written stays for the next start; one that cannot be read is renamed "*.damaged".
+// any point: a journal whose save had already renamed its data file into place is only removed. A
+// journal whose data file could not be written stays for the next start; one that cannot be read is
+// renamed "*.damaged".
 QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFolder &dataFolder);
