@@ -1,4 +1,5 @@
 #include "crash_notice.h"
+#include "command_line.h"
 #include "crash_reporter.h"
 #include "main_dialog.h"
 #include "run_session.h"
@@ -36,30 +37,6 @@ void applyStyleSheet(QApplication &app)
     file.close();
 }
 
-// "--demo" or "--demo=SPEC" attaches the simulated instrument instead of real hardware.
-bool demoRequested(const QStringList &arguments, QString *spec)
-{
-    for (const QString &argument : arguments) {
-        if (argument == "--demo")
-            return true;
-        if (argument.startsWith("--demo=")) {
-            *spec = argument.mid(7);
-            return true;
-        }
-    }
-    return false;
-}
-
-// `usb-tester FILE...`: every argument that is not an option names a recorded run to open.
-QStringList runFileArguments(const QStringList &arguments)
-{
-    QStringList files;
-    for (const QString &argument : arguments.mid(1))
-        if (!argument.startsWith('-'))
-            files << argument;
-    return files;
-}
-
 // For the start-up benchmark: USB_TESTER_QUIT_AFTER_PAINT=1 prints the time from main() to the
 // window's first paint and quits.
 class FirstPaintProbe : public QObject
@@ -83,6 +60,21 @@ private:
     bool m_done = false;
 };
 
+// Help and version need no display: answered before the application object exists. Anything
+// else is parsed once Qt has taken its own options (-platform, -style, ...).
+bool answeredWithoutDisplay(int argc, char *argv[], int *status)
+{
+    int count = argc;
+    const QCoreApplication core(count, argv); // the parser's help text needs one
+    const CommandLine early =
+        parseCommandLine(core.arguments(), QStringLiteral(USB_TESTER_VERSION));
+    if (early.run || early.exitCode != 0)
+        return false;
+    std::fputs(qPrintable(early.text), stdout);
+    *status = 0;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -90,15 +82,29 @@ int main(int argc, char *argv[])
     crash::installCrashReporter();
     QElapsedTimer sinceMain;
     sinceMain.start();
+    // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    int status = 0;
+    if (answeredWithoutDisplay(argc, argv, &status))
+        return status;
     QApplication app(argc, argv);
+    const CommandLine commandLine =
+        parseCommandLine(app.arguments(), QStringLiteral(USB_TESTER_VERSION));
+    if (!commandLine.run) {
+        std::fputs(qPrintable(commandLine.text), commandLine.exitCode == 0 ? stdout : stderr);
+        return commandLine.exitCode;
+    }
+    if (commandLine.verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true\nqt.*.debug=false"));
+    app.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
     applyStyleSheet(app);
     installFontSubstitutes();
     app.setFont(QFont("Microsoft Yahei", 9));
 
     std::unique_ptr<sim::SimulatedBus> simulator;
-    QString demoSpec;
-    if (demoRequested(app.arguments(), &demoSpec)) {
+    if (commandLine.demo) {
+        const QString &demoSpec = commandLine.demoSpec;
         sim::BusConfig config;
         QString error;
         if (!sim::parseDemoOption(demoSpec, config, &error)) {
@@ -129,9 +135,8 @@ int main(int argc, char *argv[])
             dialog.installEventFilter(&probe);
         dialog.show();
         showCrashNotice(&dialog);
-        const QStringList runFiles = runFileArguments(app.arguments());
-        if (!runFiles.isEmpty())
-            review::showRunViewer(&dialog, runFiles);
+        if (!commandLine.runFiles.isEmpty())
+            review::showRunViewer(&dialog, commandLine.runFiles);
         result = app.exec();
     }
     hid::setBackend(nullptr);

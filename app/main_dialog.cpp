@@ -24,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTime>
 #include <QTimer>
@@ -186,6 +187,9 @@ void MainDialog::on_btnMenu_Close_clicked()
 void MainDialog::closeEvent(QCloseEvent *event)
 {
     m_session->finish(acquire::RunSession::End::WindowClosed);
+    const QString unsaved = m_recorder->unsavedRunNote();
+    if (!unsaved.isEmpty())
+        QMessageBox::information(this, tr("提示"), unsaved);
     stopWorkers();
     QDialog::closeEvent(event);
 }

@@ -82,7 +82,7 @@ void MainDialog::onAct1Clicked_Slot()
         QFileDialog::getSaveFileName(this, tr("Excel file"), folder.path, tr("Files (*.csv)"));
     if (file.isEmpty())
         return;
-    if (!saveDataDeal().writeCsv(m_recorder->store(), file, familyCode(), &error)) {
+    if (!m_recorder->exportRun(file, familyCode(), &error)) {
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;
         ui->label_left_tips->setText(
             SaveOutcome{SaveOutcome::Result::Failed, file, error}.labelText());

@@ -67,4 +67,43 @@ output=$(cd "$root/run" && "${as_user[@]}" env HOME="$root/run" QT_QPA_PLATFORM=
     USB_TESTER_QUIT_AFTER_PAINT=1 timeout 60 "$root/tree/usr/bin/usb-tester" --demo 2>&1) ||
     fail "program exited with $?"
 grep -q '^first-paint-ms' <<<"$output" || fail "no window painted: $output"
+
+# The installed layout again, this time writable and run by the current user (root in CI, who
+# may write anywhere): a run is recorded and ended from one working folder, the next start from
+# another recovers or finds it. Its data file, journal and settings go to the user's folders;
+# nothing is written below the prefix, and no debug line is printed unless asked for.
+cycle=$root/cycle
+mkdir -p "$cycle/home" "$cycle/first" "$cycle/second"
+dpkg-deb -x "$deb" "$cycle/tree"
+find "$cycle/tree" -printf '%p %s %T@\n' | sort >"$cycle/before.txt"
+exe=$cycle/tree/usr/bin/usb-tester
+as_installed=(env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u QT_LOGGING_RULES HOME="$cycle/home"
+    QT_QPA_PLATFORM=offscreen QT_MESSAGE_PATTERN='%{type} %{category}: %{message}')
+(cd "$cycle/first" && timeout -s TERM 16 "${as_installed[@]}" "$exe" --demo=NV05 \
+    >/dev/null 2>"$cycle/first.log") || true
+(cd "$cycle/second" && "${as_installed[@]}" USB_TESTER_QUIT_AFTER_PAINT=1 timeout 60 "$exe" \
+    --demo=NV05 --verbose >/dev/null 2>"$cycle/second.log") || fail "second start exited with $?"
+find "$cycle/tree" -printf '%p %s %T@\n' | sort >"$cycle/after.txt"
+diff "$cycle/before.txt" "$cycle/after.txt" || fail "written below the prefix"
+mapfile -t saved < <(find "$cycle/home/Documents/usb-tester" -name 'LoadData_*.csv' 2>/dev/null)
+if [ "${#saved[@]}" -ne 1 ]; then
+    fail "expected one data file in the user's documents, found ${#saved[@]}"
+elif [ "$(wc -l <"${saved[0]}")" -lt 14 ]; then
+    fail "data file ${saved[0]} holds fewer than ten rows"
+fi
+[ -z "$(find "$cycle/home" -name '*.journal')" ] || fail "a journal stayed after the recovery"
+ini=$cycle/home/.config/usb-tester/usb-hid.ini
+grep -q '^report_id=85' "$ini" 2>/dev/null || fail "settings not in the user's config folder"
+[ ! -e "$cycle/first/usb-hid.ini" ] && [ ! -e "$cycle/second/usb-hid.ini" ] ||
+    fail "settings written into the working folder"
+[ "$(grep -c '^debug' "$cycle/first.log")" -eq 0 ] || fail "debug lines without --verbose"
+grep -q '^debug' "$cycle/second.log" || fail "--verbose printed no debug line"
+env -u DISPLAY "$exe" --version | grep -qx 'usb-tester [0-9.]*' || fail "--version"
+env -u DISPLAY "$exe" --help | grep -q -- '--demo <SPEC>' || fail "--help without a display"
+set +e
+"${as_installed[@]}" "$exe" --no-such-option >/dev/null 2>"$cycle/bad.log"
+status=$?
+set -e
+[ "$status" -eq 2 ] || fail "an unknown option exited with $status, not 2"
+grep -q '^Usage:' "$cycle/bad.log" || fail "an unknown option printed no usage"
 [ "$failures" -eq 0 ]

@@ -1,5 +1,7 @@
 #include "data_folder.h"
 
+#include "durable_file.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -17,32 +19,50 @@ bool writableOrCreatable(const QString &path)
 }
 } // namespace
 
-DataFolder resolveDataFolder(const QString &savePath, const QString &appDir)
+const char kProgramFolderName[] = "usb-tester";
+
+bool underSystemPrefix(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QStringList prefixes{"/usr",   "/opt", "/bin", "/sbin", "/lib", "/lib32",
+                         "/lib64", "/etc", "/var", "/snap", "/boot"};
+    for (const char *variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            prefixes << QDir::fromNativeSeparators(value);
+    }
+    for (const QString &prefix : prefixes) {
+        if (clean.compare(prefix, Qt::CaseInsensitive) == 0 ||
+            clean.startsWith(prefix + "/", Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool installedLayout(const QString &appDir)
+{
+    const QDir dir(appDir);
+    return underSystemPrefix(appDir) ||
+           (dir.dirName() == "bin" && QFileInfo(dir.absoluteFilePath("../share")).isDir());
+}
+
+DataFolder resolveDataFolder(const QString &savePath, const QString &appDir,
+                             const QString &documents)
 {
     if (!savePath.isEmpty())
         return {savePath, false};
     const QString beside = appDir + "/Data";
-    if (writableOrCreatable(beside))
+    if (!installedLayout(appDir) && writableOrCreatable(beside))
         return {beside, false};
-    return {QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Data", true};
+    const QString base = documents.isEmpty()
+                             ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                             : documents;
+    return {base + "/" + kProgramFolderName, true};
 }
 
 bool makeDataFolder(const DataFolder &folder, QString *error)
 {
-    const QFileInfo info(folder.path);
-    if (info.isDir())
-        return true;
-    if (info.exists()) {
-        *error = QStringLiteral("%1 exists and is not a folder").arg(folder.path);
-        return false;
-    }
-    QDir dir;
-    if (folder.fallback ? dir.mkpath(folder.path) : dir.mkdir(folder.path))
-        return true;
-    *error = QFileInfo(info.absolutePath()).isDir()
-                 ? QStringLiteral("cannot create folder %1").arg(folder.path)
-                 : QStringLiteral("parent folder of %1 does not exist").arg(folder.path);
-    return false;
+    return durable::makeFolder(folder.path, folder.fallback, error);
 }
 
 QString savePathOf(const QString &file)

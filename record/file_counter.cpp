@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace file_counter {
 
 namespace {
@@ -13,16 +15,20 @@ QString key(const QString &hourStamp)
 }
 } // namespace
 
-int advance(const QString &hourStamp)
+int next(const QString &hourStamp)
+{
+    return value(hourStamp) + 1;
+}
+
+void advanceTo(const QString &hourStamp, int taken)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "YourCompany", "YourApp");
-    const int next = store.value(key(hourStamp), 0).toInt() + 1;
-    store.setValue(key(hourStamp), next);
+    const int stored = store.value(key(hourStamp), 0).toInt();
+    store.setValue(key(hourStamp), std::max(stored, taken));
     store.sync();
     if (store.status() != QSettings::NoError)
         qCWarning(lcRecord) << "file counter store not written:" << store.fileName()
                             << store.status();
-    return next;
 }
 
 int value(const QString &hourStamp)

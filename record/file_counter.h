@@ -1,15 +1,20 @@
 #pragma once
 // Hourly file counters in the per-user native settings store (organisation "YourCompany",
-// application "YourApp"; on Linux an ini file in the user's config folder). Tests redirect the
-// user scope with QSettings::setPath so they never touch the real store.
+// application "YourApp"; on Linux an ini file in the user's config folder). The counter is where
+// a save starts looking for a free file number; the file name itself is taken by an exclusive
+// rename, so two instances saving at once never share a number even though the store is not
+// locked between them. Tests redirect the user scope with QSettings::setPath.
 
 #include <QString>
 
 namespace file_counter {
 
-// Reads "FileCount_<hourStamp>" (default 0), stores it plus one and writes the store to disk at
-// once. Returns the new value; a store that cannot be written is logged, the value still counts.
-int advance(const QString &hourStamp);
+// The number after "FileCount_<hourStamp>" (default 0): where the next save starts looking.
+int next(const QString &hourStamp);
+
+// Stores taken as the hour's counter unless the store already holds more, and writes the store
+// to disk at once. A store that cannot be written is logged; the file stays saved.
+void advanceTo(const QString &hourStamp, int taken);
 
 // The current value, 0 when the hour has none yet.
 int value(const QString &hourStamp);

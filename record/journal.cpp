@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "crash_reporter.h"
+#include "durable_file.h"
 #include "record_log.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,8 @@
 namespace {
 
 const char kMagic[] = "usb-tester journal 1 family ";
+// A save about to take this data file name (saveDataDeal::autoSave).
+const char kSavingNote[] = "#saved ";
 
 // One row: milliseconds since the epoch, then the ten float bit patterns in hex, so that the
 // recovered file shows exactly the numbers the run recorded.
@@ -144,10 +147,8 @@ Journal::~Journal()
 bool Journal::open(const QString &folder, quint8 familyCode, QString *error)
 {
     remove();
-    if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("cannot create journal folder %1").arg(folder);
+    if (!durable::makeFolder(folder, true, error))
         return false;
-    }
     const QString base = QStringLiteral("%1/run-%2-%3")
                              .arg(folder, QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss"))
                              .arg(QCoreApplication::applicationPid());
@@ -161,8 +162,11 @@ bool Journal::open(const QString &folder, quint8 familyCode, QString *error)
         *error = QStringLiteral("cannot lock %1.lock (error %2)").arg(path).arg(lock->error());
         return false;
     }
+    // Appending, so that a note written through another descriptor (noteSaving) and the rows
+    // never overwrite each other.
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::NewOnly |
+                    QIODevice::Unbuffered)) {
         *error = file->errorString();
         return false;
     }
@@ -172,9 +176,15 @@ bool Journal::open(const QString &folder, quint8 familyCode, QString *error)
         file->remove();
         return false;
     }
+    // The new name must outlive a power cut as much as the rows in the file.
+    if (!durable::syncFolder(folder, error)) {
+        file->remove();
+        return false;
+    }
     m_path = path;
     m_lock = std::move(lock);
     m_file = std::move(file);
+    m_completeBytes = header.size();
     m_syncer = std::make_unique<Syncer>(m_file->handle());
     m_syncer->markDirty();
     return true;
@@ -186,8 +196,16 @@ bool Journal::append(qint64 msecsSinceEpoch, const SampleValues &values)
         return false;
     char line[256];
     const int n = formatRow(line, sizeof line, msecsSinceEpoch, values);
-    if (m_file->write(line, n) != n)
+    if (m_file->write(line, n) != n) {
+        // A full disk may take part of the line: cut it off, so that the retry of this row
+        // starts a line of its own instead of completing the fragment into a damaged line.
+        if (!m_file->resize(m_completeBytes))
+            qCWarning(lcRecord) << "journal not cut back to its last line:" << m_path
+                                << m_file->errorString();
+        m_file->unsetError();
         return false;
+    }
+    m_completeBytes += n;
     m_syncer->markDirty();
     return true;
 }
@@ -197,12 +215,40 @@ void Journal::remove()
     m_syncer.reset(); // joined before the descriptor it syncs goes away
     if (m_file) {
         m_file->close();
-        if (!m_file->remove())
-            qCWarning(lcRecord) << "journal not removed:" << m_path << m_file->errorString();
+        QString error;
+        if (!durable::removeFile(m_path, &error))
+            qCWarning(lcRecord).noquote() << "journal not removed:" << error;
         m_file.reset();
     }
     m_lock.reset(); // unlocks and deletes the lock file
     m_path.clear();
+}
+
+void Journal::keep()
+{
+    m_syncer.reset();
+    if (m_file) {
+        syncToDisk(m_file->handle());
+        m_file->close();
+        m_file.reset();
+    }
+    m_lock.reset(); // from now on the next start's recovery may take it
+    m_path.clear();
+}
+
+bool noteSaving(const QString &journalPath, const QString &dataFile, QString *error)
+{
+    QFile file(journalPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *error = QStringLiteral("journal %1: %2").arg(journalPath, file.errorString());
+        return false;
+    }
+    const QByteArray note = kSavingNote + dataFile.toUtf8() + '\n';
+    if (file.write(note) != note.size()) {
+        *error = QStringLiteral("journal %1: %2").arg(journalPath, file.errorString());
+        return false;
+    }
+    return durable::syncFile(file, error);
 }
 
 bool readJournal(const QString &path, JournalContent *content, QString *error)
@@ -226,13 +272,17 @@ bool readJournal(const QString &path, JournalContent *content, QString *error)
     content->familyCode = quint8(family);
     content->rows.clear();
     content->droppedLines = 0;
+    content->savingTo.clear();
     int start = headerEnd + 1;
     while (start < bytes.size()) {
         const int end = bytes.indexOf('\n', start);
         qint64 ms;
         SampleValues values;
-        if (end >= 0 && parseRow(bytes.mid(start, end - start), &ms, &values))
+        const QByteArray line = end >= 0 ? bytes.mid(start, end - start) : QByteArray();
+        if (end >= 0 && parseRow(line, &ms, &values))
             content->rows.append(ms, values);
+        else if (end >= 0 && line.startsWith(kSavingNote))
+            content->savingTo = QString::fromUtf8(line.mid(int(sizeof kSavingNote) - 1));
         else
             ++content->droppedLines;
         if (end < 0)

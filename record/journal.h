@@ -20,7 +20,7 @@ public:
     static constexpr int kSyncIntervalMs = 2000;
 
     Journal();
-    ~Journal(); // removes the journal: a run that ends normally has no use for it
+    ~Journal(); // removes the journal; its owner calls keep() first for rows not yet saved
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
 
@@ -28,10 +28,15 @@ public:
     bool open(const QString &folder, quint8 familyCode, QString *error);
     QString filePath() const { return m_path; }
 
+    // False when the row could not be written in full; the file is then cut back to its last
+    // complete line, so a later retry of the same row loses nothing.
     bool append(qint64 msecsSinceEpoch, const SampleValues &values);
 
-    // Closes and deletes the journal and releases its lock.
+    // Closes and deletes the journal (syncing its folder) and releases its lock.
     void remove();
+    // Syncs and closes the journal and releases its lock, leaving the file for the next start's
+    // recovery: for rows that no data file holds yet.
+    void keep();
 
 private:
     class Syncer;
@@ -39,6 +44,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QFile> m_file;
     std::unique_ptr<Syncer> m_syncer;
+    qint64 m_completeBytes = 0; // the header and every row written in full
 };
 
 // What a journal file holds. A torn last line (no line end) or a damaged line is dropped, never
@@ -48,8 +54,12 @@ struct JournalContent
     quint8 familyCode = 0;
     SampleStore rows;
     int droppedLines = 0;
+    QString savingTo; // the data file the last save of these rows was about to take, if any
 };
 bool readJournal(const QString &path, JournalContent *content, QString *error);
+
+// Notes in the journal, on disk, that a save of its rows is about to take dataFile.
+bool noteSaving(const QString &journalPath, const QString &dataFile, QString *error);
 
 // Where the program keeps its journals: "journal" in the user's own data location.
 QString defaultJournalFolder();

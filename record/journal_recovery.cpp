@@ -1,11 +1,23 @@
 #include "journal_recovery.h"
 
+#include "durable_file.h"
 #include "journal.h"
 #include "record_log.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
+
+namespace {
+// A save that ended after its rename but before the journal went: the file it noted is there
+// and holds exactly these rows. Saving again would leave the run in two files.
+bool alreadySaved(const JournalContent &content)
+{
+    return !content.savingTo.isEmpty() &&
+           saveDataDeal::holdsRun(content.rows, content.familyCode, content.savingTo);
+}
+} // namespace
 
 QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFolder &dataFolder)
 {
@@ -32,12 +44,17 @@ QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFo
         }
         run.rows = content.rows.size();
         run.droppedLines = content.droppedLines;
-        run.save = saveDataDeal(dataFolder).autoSave(content.rows, content.familyCode);
+        if (alreadySaved(content)) {
+            run.save.result = SaveOutcome::Result::Written;
+            run.save.path = content.savingTo;
+        } else {
+            run.save = saveDataDeal(dataFolder).autoSave(content.rows, content.familyCode, path);
+        }
         qCInfo(lcRecord).noquote()
             << "journal" << path << "of an interrupted run:" << run.rows << "rows,"
             << run.droppedLines << "torn or damaged lines dropped;" << run.save.labelText();
-        if (run.save.result != SaveOutcome::Result::Failed)
-            QFile::remove(path);
+        if (run.save.result != SaveOutcome::Result::Failed && !durable::removeFile(path, &error))
+            qCWarning(lcRecord).noquote() << "journal not removed:" << error;
         recovered.append(run);
     }
     return recovered;

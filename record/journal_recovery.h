@@ -15,6 +15,8 @@ struct RecoveredRun
     SaveOutcome save;     // NoData: fewer rows than a stop would save; the journal is gone too
 };
 
-// Every journal in journalFolder that no running instance holds. A journal whose data file could
-// not be written stays for the next start; one that cannot be read is renamed "*.damaged".
+// Every journal in journalFolder that no running instance holds. Safe to repeat after a crash at
+// any point: a journal whose save had already renamed its data file into place is only removed. A
+// journal whose data file could not be written stays for the next start; one that cannot be read is
+// renamed "*.damaged".
 QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFolder &dataFolder);

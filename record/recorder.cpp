@@ -14,7 +14,10 @@ SampleValues sampleValuesOf(const proto::LiveValues &v)
 
 Recorder::Recorder(QObject *parent) : QObject(parent) {}
 
-Recorder::~Recorder() = default;
+Recorder::~Recorder()
+{
+    releaseJournal();
+}
 
 void Recorder::record(const Sample &sample)
 {
@@ -46,8 +49,8 @@ qint64 Recorder::timelineNow() const
 
 void Recorder::clear()
 {
+    releaseJournal();
     m_store.clear();
-    dropJournal();
     m_savedRows = m_journaledRows = 0;
     emit cleared();
 }
@@ -77,7 +80,9 @@ SaveOutcome Recorder::saveRun(const DataFolder &folder)
 {
     if (!m_store.isEmpty() && !hasUnsavedRows())
         return m_lastSave;
-    SaveOutcome outcome = saveDataDeal(folder).autoSave(m_store, m_familyCode);
+    // The journal can vouch for the file only when it holds the whole table.
+    const QString journal = m_savedRows == 0 ? journalPath() : QString();
+    SaveOutcome outcome = saveDataDeal(folder).autoSave(m_store, m_familyCode, journal);
     if (outcome.written()) {
         dropJournal();
         m_savedRows = m_journaledRows = m_store.size();
@@ -111,6 +116,43 @@ void Recorder::journalNewRows()
         }
     }
     m_journalFailed = false;
+}
+
+bool Recorder::exportRun(const QString &path, quint8 familyCode, QString *error)
+{
+    if (!saveDataDeal().writeCsv(m_store, path, familyCode, error))
+        return false;
+    dropJournal();
+    m_savedRows = m_journaledRows = m_store.size();
+    return true;
+}
+
+qint64 Recorder::unsavedRows() const
+{
+    return m_store.size() - m_savedRows;
+}
+
+QString Recorder::unsavedRunNote() const
+{
+    if (unsavedRows() < saveDataDeal::kMinimumRows)
+        return QString();
+    if (m_journal)
+        return tr("本次记录的 %1 条数据未能保存。它们保存在 %2 "
+                  "中，下次启动时将自动恢复为数据文件。")
+            .arg(unsavedRows())
+            .arg(m_journal->filePath());
+    return tr("本次记录的 %1 条数据未能保存，关闭后将丢失。请先用“导出数据”保存。")
+        .arg(unsavedRows());
+}
+
+void Recorder::releaseJournal()
+{
+    if (m_journal && m_journaledRows - m_savedRows >= saveDataDeal::kMinimumRows) {
+        qCInfo(lcRecord).noquote()
+            << "unsaved run kept for the next start:" << m_journal->filePath();
+        m_journal->keep();
+    }
+    dropJournal();
 }
 
 void Recorder::dropJournal()

@@ -2,7 +2,8 @@
 // The recorded run: one row per sample of the acquisition, kept in the sample store that the
 // chart draws from. The run session clears it when a run begins and saves it when the run ends.
 // Rows not yet in a data file also go to a journal on disk (journal.h), so a crash loses nothing;
-// the next start turns it into a data file (journal_recovery.h).
+// the next start turns it into a data file (journal_recovery.h). A run whose save failed is never
+// dropped: a clear or the end of the program leaves its journal for the next start.
 //
 // A row's place on the chart is its steady time shifted so that the run's first row sits at its
 // wall-clock stamp: the chart's time line starts at the clock and then only moves forward.
@@ -58,6 +59,17 @@ public:
     // that is already in a data file is not written again: the answer is that file's.
     SaveOutcome saveRun(const DataFolder &folder);
 
+    // "Export data": appends the whole table to path (writeCsv). Once written, the rows are
+    // saved like after a stop, so a run whose automatic save failed leaves no journal behind.
+    bool exportRun(const QString &path, quint8 familyCode, QString *error);
+
+    // Rows recorded since the last written save.
+    qint64 unsavedRows() const;
+    // For closing the window: empty when nothing worth saving is unsaved; otherwise says that
+    // the run will be recovered at the next start (its journal stays), or, without a journal,
+    // that it is lost unless exported now.
+    QString unsavedRunNote() const;
+
 signals:
     void rowRecorded(qint64 row);
     void cleared();
@@ -65,6 +77,8 @@ signals:
 private:
     void journalNewRows();
     void dropJournal();
+    // Ends the journal but leaves it on disk when it holds a run no data file has.
+    void releaseJournal();
 
     SampleStore m_store;
     std::unique_ptr<Journal> m_journal;

@@ -2,16 +2,40 @@
 
 #include "clock.h"
 #include "csv_format.h"
+#include "durable_file.h"
 #include "file_counter.h"
+#include "journal.h"
 #include "record_log.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <string>
 
 namespace {
 constexpr size_t kFlushBytes = 256 * 1024;
+constexpr int kNumbersTried = 100000; // more files in one hour than this: something else is wrong
+
+using Sink = std::function<bool(std::string &chunk)>; // consumes and clears the chunk
+
+// The file's text in chunks of about kFlushBytes: the header block when asked, then every row.
+bool produceCsv(const SampleStore &table, quint8 familyCode, bool header, const Sink &sink)
+{
+    std::string buffer;
+    buffer.reserve(kFlushBytes + 4096);
+    if (header)
+        buffer = csv::headerBlock(familyCode).toStdString();
+    csv::RowFormat format(familyCode);
+    const qint64 rows = table.size();
+    for (qint64 r = 0; r < rows; ++r) {
+        format.append(buffer, table.time(r), table.row(r));
+        if (buffer.size() >= kFlushBytes && !sink(buffer))
+            return false;
+    }
+    return sink(buffer);
+}
 
 bool writeAll(QFile &file, std::string &buffer, QString *error)
 {
@@ -25,6 +49,34 @@ bool writeAll(QFile &file, std::string &buffer, QString *error)
     }
     buffer.clear();
     return true;
+}
+
+// Header and rows into an open file, then flushed, synced and closed.
+bool writeRun(QFile &file, const SampleStore &table, quint8 familyCode, bool header, QString *error)
+{
+    if (!produceCsv(table, familyCode, header,
+                    [&](std::string &chunk) { return writeAll(file, chunk, error); }))
+        return false;
+    durable::report(durable::Step::Written, file.fileName());
+    if (!durable::syncFile(file, error))
+        return false;
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString temporaryName(const QString &folder, const QString &journalPath)
+{
+    // Named after the journal, so a recovery of the same run reuses (and so replaces) what an
+    // interrupted save left; without a journal, unique to this process and moment.
+    const QString stem = journalPath.isEmpty() ? QStringLiteral("LoadData-%1-%2")
+                                                     .arg(QCoreApplication::applicationPid())
+                                                     .arg(QDateTime::currentMSecsSinceEpoch())
+                                               : QFileInfo(journalPath).fileName();
+    return folder + "/." + stem + ".part";
 }
 } // namespace
 
@@ -46,28 +98,65 @@ saveDataDeal::saveDataDeal(DataFolder folder, QObject *parent)
 {
 }
 
-SaveOutcome saveDataDeal::autoSave(const SampleStore &table, quint8 familyCode)
+SaveOutcome saveDataDeal::autoSave(const SampleStore &table, quint8 familyCode,
+                                   const QString &journalPath)
 {
     SaveOutcome outcome;
     if (table.size() < kMinimumRows)
         return outcome;
     outcome.result = SaveOutcome::Result::Failed;
     outcome.path = m_folder.path;
-    if (!makeDataFolder(m_folder, &outcome.reason)) {
-        qCWarning(lcRecord).noquote() << "data file not saved:" << outcome.reason;
-        return outcome;
-    }
-    const QString hourStamp = Clock::now().toString("yyyy_MM_dd_hh");
-    const int counter = file_counter::advance(hourStamp);
-    outcome.path =
-        m_folder.path + "/" +
-        QStringLiteral("LoadData_%1_%2.csv").arg(hourStamp).arg(counter, 3, 10, QChar('0'));
-    qDebug().noquote() << "数据存储路径:" << outcome.path;
-    if (!writeCsv(table, outcome.path, familyCode, &outcome.reason)) {
+    auto fail = [&outcome](const QString &temporary) {
+        if (!temporary.isEmpty())
+            QFile::remove(temporary);
         qCWarning(lcRecord).noquote() << "data file not saved:" << outcome.path << outcome.reason;
         return outcome;
+    };
+    if (!csv::knownFamily(familyCode)) {
+        outcome.reason =
+            QStringLiteral("no instrument family (code %1) to lay out the columns").arg(familyCode);
+        return fail(QString());
     }
-    qDebug() << "负载数据已存储.";
+    if (!makeDataFolder(m_folder, &outcome.reason))
+        return fail(QString());
+
+    const QString temporary = temporaryName(m_folder.path, journalPath);
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        outcome.reason = file.errorString();
+        outcome.path = temporary;
+        return fail(QString());
+    }
+    if (!writeRun(file, table, familyCode, true, &outcome.reason))
+        return fail(temporary);
+
+    const QString hourStamp = Clock::now().toString("yyyy_MM_dd_hh");
+    const int first = file_counter::next(hourStamp);
+    int number = first;
+    for (;; ++number) {
+        outcome.path =
+            m_folder.path + "/" +
+            QStringLiteral("LoadData_%1_%2.csv").arg(hourStamp).arg(number, 3, 10, QChar('0'));
+        if (number - first >= kNumbersTried) {
+            outcome.reason = QStringLiteral("no free file number");
+            return fail(temporary);
+        }
+        if (QFileInfo::exists(outcome.path))
+            continue;
+        if (!journalPath.isEmpty() && !noteSaving(journalPath, outcome.path, &outcome.reason))
+            return fail(temporary);
+        const durable::MoveResult moved =
+            durable::moveNoReplace(temporary, outcome.path, &outcome.reason);
+        if (moved == durable::MoveResult::Moved)
+            break;
+        if (moved == durable::MoveResult::Failed)
+            return fail(temporary);
+    }
+    if (!durable::syncFolder(m_folder.path, &outcome.reason))
+        return fail(QString());
+    file_counter::advanceTo(hourStamp, number);
+    qCDebug(lcRecord).noquote() << "数据存储路径:" << outcome.path;
+    qCDebug(lcRecord) << "负载数据已存储.";
     outcome.result = SaveOutcome::Result::Written;
     return outcome;
 }
@@ -89,27 +178,20 @@ bool saveDataDeal::writeCsv(const SampleStore &table, const QString &path, quint
         *error = file.errorString();
         return false;
     }
-    std::string buffer;
-    buffer.reserve(kFlushBytes + 4096);
-    if (!existed)
-        buffer = csv::headerBlock(familyCode).toStdString();
-    csv::RowFormat format(familyCode);
-    const qint64 rows = table.size();
-    for (qint64 r = 0; r < rows; ++r) {
-        format.append(buffer, table.time(r), table.row(r));
-        if (buffer.size() >= kFlushBytes && !writeAll(file, buffer, error))
-            return false;
-    }
-    if (!writeAll(file, buffer, error))
+    return writeRun(file, table, familyCode, !existed, error);
+}
+
+bool saveDataDeal::holdsRun(const SampleStore &table, quint8 familyCode, const QString &path)
+{
+    QFile file(path);
+    if (!csv::knownFamily(familyCode) || !file.open(QIODevice::ReadOnly))
         return false;
-    if (!file.flush()) {
-        *error = file.errorString();
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    const bool same = produceCsv(table, familyCode, true, [&file](std::string &chunk) {
+        const QByteArray stored = file.read(qint64(chunk.size()));
+        const bool equal = stored.size() == int(chunk.size()) &&
+                           std::equal(chunk.begin(), chunk.end(), stored.constData());
+        chunk.clear();
+        return equal;
+    });
+    return same && file.atEnd();
 }

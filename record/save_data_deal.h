@@ -33,15 +33,24 @@ public:
 
     explicit saveDataDeal(DataFolder folder = {}, QObject *parent = nullptr);
 
-    // Fewer than ten rows: NoData and nothing written or counted. Otherwise the next
-    // "LoadData_<yyyy_MM_dd_hh>_<counter>.csv" in the data folder.
-    SaveOutcome autoSave(const SampleStore &table, quint8 familyCode);
+    // Fewer than ten rows: NoData and nothing written or counted. Otherwise the next free
+    // "LoadData_<yyyy_MM_dd_hh>_<counter>.csv" in the data folder, never an existing file: the
+    // rows go to a hidden temporary file, which is synced and then renamed to the first number
+    // not taken (by any instance) from the hour's counter on; the folder is synced last. With a
+    // journal, the journal first notes the name it is about to take, so that a recovery after a
+    // crash between the rename and the journal's removal finds the file instead of writing a
+    // second one (recoverJournals).
+    SaveOutcome autoSave(const SampleStore &table, quint8 familyCode,
+                         const QString &journalPath = QString());
 
-    // Appends the table to path; a new file first gets the family's header block. False, with
-    // the reason, when the file cannot be opened or written in full (disk full, short write) or
-    // the family is unknown.
+    // Appends the table to path and forces it to disk; a new file first gets the family's
+    // header block. False, with the reason, when the file cannot be opened or written in full
+    // (disk full, short write) or the family is unknown.
     bool writeCsv(const SampleStore &table, const QString &path, quint8 familyCode,
                   QString *error = nullptr);
+
+    // True when path holds exactly the file a save of the table writes (header and all rows).
+    static bool holdsRun(const SampleStore &table, quint8 familyCode, const QString &path);
 
 private:
     DataFolder m_folder;

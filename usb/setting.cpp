@@ -1,7 +1,9 @@
 #include "setting.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -21,7 +23,11 @@ QString storedSpelling(const QSettings &ini, const QString &key)
 
 QString Setting::filePath()
 {
-    return QDir::currentPath() + QStringLiteral("/usb-hid.ini");
+    const QString portable = QDir::currentPath() + QStringLiteral("/usb-hid.ini");
+    if (QFileInfo::exists(portable))
+        return portable;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/usb-tester/usb-hid.ini");
 }
 
 QString Setting::read(const QString &key) const
@@ -32,7 +38,9 @@ QString Setting::read(const QString &key) const
 
 void Setting::write(const QString &key, const QString &value)
 {
-    QSettings ini(filePath(), QSettings::IniFormat);
+    const QString path = filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSettings ini(path, QSettings::IniFormat);
     ini.setValue(storedSpelling(ini, key), value);
     ini.sync();
 }

@@ -1,11 +1,13 @@
 // Prints the recording figures; never fails on timing. Everything goes to a temporary folder.
 
+#include "durable_file.h"
 #include "recorder.h"
 #include "save_data_deal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -25,6 +27,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
+    // The stop below counts its file in the per-user store: a temporary one.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("config"));
     const QDateTime start = QDateTime::currentDateTime();
 
     // Recording: the chart tick's cost per row, table plus journal (one write per row).
@@ -73,5 +77,26 @@ int main(int argc, char *argv[])
                     ms, family, double(QFileInfo(path).size()) / kDay,
                     ok ? "" : qPrintable(" FAILED: " + error));
     }
+
+    // The stop of a day-long run: the whole save (temporary file, sync, rename, folder sync) and
+    // the journal's removal, as the GUI thread does it, with the time at which each step ended.
+    Recorder dayRun;
+    dayRun.setJournalFolder(dir.filePath("journal-day"));
+    dayRun.setFamilyCode(1);
+    for (int i = 0; i < kDay; ++i)
+        dayRun.record(start.addSecs(i), valuesFor(i));
+    QElapsedTimer stop;
+    QString steps;
+    durable::setObserver([&](durable::Step step, const QString &) {
+        steps += QStringLiteral(" %1@%2")
+                     .arg(durable::stepName(step))
+                     .arg(stop.nsecsElapsed() / 1e6, 0, 'f', 1);
+    });
+    stop.start();
+    const SaveOutcome outcome = dayRun.saveRun({dir.filePath("Data"), false});
+    const double stopMs = stop.nsecsElapsed() / 1e6;
+    durable::setObserver({});
+    std::printf("stop-86400-rows-ms %.1f (target <= 50 on the GUI thread)%s;%s\n", stopMs,
+                outcome.written() ? "" : " FAILED", qPrintable(steps));
     return 0;
 }

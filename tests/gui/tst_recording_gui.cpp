@@ -193,8 +193,30 @@ void TestRecordingGui::runStopAndExport()
     QCOMPARE(run(10), "数据保存失败: " + missing);
     QCOMPARE(dialog.recorder().rowCount(), qint64(10));
     QVERIFY(QFile::exists(dialog.recorder().journalPath()));
+    const QString failedJournal = dialog.recorder().journalPath();
     exportTo(exports + "/kept.csv");
     QCOMPARE(csvRows(exports + "/kept.csv").size(), 10);
+    QVERIFY2(!QFile::exists(failedJournal), "an exported run still in its journal");
+
+    // Closing the window with a run whose save failed says it will be recovered, and the next
+    // start writes it.
+    Setting().write("save_path", missing);
+    QCOMPARE(run(11), "数据保存失败: " + missing);
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        note = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    note.clear();
+    dialog.close();
+    QVERIFY2(note.contains("下次启动时将自动恢复"), qPrintable(note));
+    f.dialog.reset();
+    QCOMPARE(filesUnder(defaultJournalFolder(), "*.journal").size(), 1);
+    Setting().write("save_path", data);
+    f.open();
+    const QString recovered = f.text("label_left_tips").section(": ", 1);
+    QVERIFY2(recovered.startsWith(data + "/LoadData_"), qPrintable(recovered));
+    QCOMPARE(csvRows(recovered).size(), 11);
+    QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
 }
 
 void TestRecordingGui::interruptedRunIsSaved_data()

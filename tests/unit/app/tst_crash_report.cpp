@@ -236,7 +236,7 @@ private slots:
     {
         QProcess program;
         program.setProcessChannelMode(QProcess::MergedChannels);
-        program.start(USB_TESTER, {"--demo"});
+        program.start(USB_TESTER, {"--demo", "--verbose"}); // the serial is a debug line
         QVERIFY(program.waitForStarted());
         // Running: the connection watcher has opened the simulated instrument and logged its
         // serial number.

@@ -6,6 +6,7 @@
 #include "../../support/temp_workdir.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QTest>
 
 using namespace frame;
@@ -96,19 +97,35 @@ private slots:
         QCOMPARE(Setting().read("missing"), QString());
     }
 
-    void settingsFollowTheWorkingDirectory()
+    // A "usb-hid.ini" in the working directory is used as it is; without one, the settings live
+    // in the user's config location and are the same from every working directory.
+    void settingsFileLocation()
     {
-        TempWorkDir first;
-        Setting().write("ChartTheme", "Dark");
-        // On disk before write() returned: a new object (no cache) reads it back.
-        QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
-        QVERIFY(QFile::exists(first.file("usb-hid.ini")));
+        TempWorkDir config(TempWorkDir::WithoutSettingsFile);
+        const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.file("xdg-config")));
+        const QString kept = config.file("xdg-config/usb-tester/usb-hid.ini");
         {
-            TempWorkDir second;
+            TempWorkDir first(TempWorkDir::WithoutSettingsFile);
+            Setting().write("ChartTheme", "Dark");
+            QCOMPARE(Setting::filePath(), kept);
+            QVERIFY(!QFile::exists(first.file("usb-hid.ini")));
+        }
+        {
+            TempWorkDir second(TempWorkDir::WithoutSettingsFile);
+            QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+        }
+        {
+            TempWorkDir portable;
             QCOMPARE(Setting().read("ChartTheme"), QString());
             Setting().write("ChartTheme", "BlueIcy");
+            QVERIFY(QFile(portable.file("usb-hid.ini")).size() > 0);
         }
-        QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+        QCOMPARE(QSettings(kept, QSettings::IniFormat).value("ChartTheme").toString(), "Dark");
+        if (previous.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", previous);
     }
 };
 

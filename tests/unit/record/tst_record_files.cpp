@@ -234,22 +234,38 @@ private slots:
         QCOMPARE(file_counter::value("2024_06_01_08"), 0);
     }
 
+    // save_path wins; "Data" beside the executable only for a build tree or a portable copy;
+    // an installed program (system prefix or an install tree) uses the user's documents.
+    void dataFolderRule_data()
+    {
+        QTest::addColumn<QString>("savePath");
+        QTest::addColumn<QString>("appDir");
+        QTest::addColumn<QString>("expected");
+        const QString docs = m_dir.file("docs/usb-tester");
+        QDir(m_dir.path()).mkpath("stage/usr/bin");
+        QDir(m_dir.path()).mkpath("stage/usr/share");
+        QTest::newRow("save_path") << "D:/runs" << m_dir.path() << "D:/runs";
+        QTest::newRow("build tree") << "" << m_dir.path() << m_dir.file("Data");
+        QTest::newRow("not writable") << "" << m_dir.file("plain/bin") << docs;
+        QTest::newRow("/usr/bin, even as root") << ""
+                                                << "/usr/bin" << docs;
+        QTest::newRow("/opt") << ""
+                              << "/opt/usb-tester" << docs;
+        QTest::newRow("install tree") << "" << m_dir.file("stage/usr/bin") << docs;
+    }
     void dataFolderRule()
     {
-        // save_path wins; otherwise "Data" beside the executable where it can be written ...
-        QCOMPARE(resolveDataFolder("D:/runs", m_dir.path()).path, "D:/runs");
-        const DataFolder beside = resolveDataFolder(QString(), m_dir.path());
-        QCOMPARE(beside.path, m_dir.file("Data"));
-        QVERIFY(!beside.fallback);
-        // ... else the user's data location, created in full.
-        const DataFolder fallback = resolveDataFolder(QString(), m_dir.file("plain/bin"));
-        QVERIFY(fallback.fallback);
-        QVERIFY2(fallback.path.startsWith(m_dir.file("xdg-data/")) &&
-                     fallback.path.endsWith("/Data"),
-                 qPrintable(fallback.path));
+        QFETCH(QString, savePath);
+        QFETCH(QString, appDir);
+        QFETCH(QString, expected);
+        const DataFolder folder = resolveDataFolder(savePath, appDir, m_dir.file("docs"));
+        QCOMPARE(folder.path, expected);
         QString error;
-        QVERIFY(makeDataFolder(fallback, &error));
-        QVERIFY(QFileInfo(fallback.path).isDir());
+        if (folder.fallback) { // created with its parents, twice without complaint
+            QVERIFY2(makeDataFolder(folder, &error), qPrintable(error));
+            QVERIFY2(makeDataFolder(folder, &error), qPrintable(error));
+            QVERIFY(QFileInfo(folder.path).isDir());
+        }
     }
 
     void savePathSplit_data()

@@ -144,6 +144,8 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir::setCurrent(m_dir.path()));
+        // Without a "usb-hid.ini" here, the settings file is the user's: keep it in the test's.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("xdg-config")));
     }
 
     void init() { installBus(true); }

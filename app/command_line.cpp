@@ -1,0 +1,59 @@
+#include "command_line.h"
+
+#include <QCommandLineParser>
+
+CommandLine parseCommandLine(const QStringList &arguments, const QString &version)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Companion program for USB electronic loads and power testers."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption versionOption({"v", "version"},
+                                           QStringLiteral("Displays version information."));
+    parser.addOption(versionOption);
+    const QCommandLineOption demo(
+        "demo",
+        QStringLiteral(
+            "Talks to a simulated instrument instead of USB hardware; =SPEC, if given, "
+            "chooses the model and bus addresses, e.g. NV05 or HK07:2,5 (default HK07 at "
+            "address 1)."),
+        "SPEC");
+    parser.addOption(demo);
+    const QCommandLineOption verbose("verbose",
+                                     QStringLiteral("Prints the debug log to standard error."));
+    parser.addOption(verbose);
+    parser.addPositionalArgument(
+        "FILE", QStringLiteral("Recorded runs (data files or journals) to open in the viewer."),
+        "[FILE...]");
+
+    // "--demo" alone is allowed: the parser itself knows only options with a value or without.
+    QStringList normalized = arguments;
+    for (QString &argument : normalized) {
+        if (argument == "--demo" || argument == "-demo")
+            argument = "--demo=";
+    }
+
+    CommandLine result;
+    const QString usage = parser.helpText();
+    if (!parser.parse(normalized)) {
+        result.run = false;
+        result.exitCode = 2;
+        result.text = parser.errorText() + "\n\n" + usage;
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.run = false;
+        result.text = usage;
+        return result;
+    }
+    if (parser.isSet(versionOption)) {
+        result.run = false;
+        result.text = QStringLiteral("usb-tester %1\n").arg(version);
+        return result;
+    }
+    result.demo = parser.isSet(demo);
+    result.demoSpec = parser.value(demo);
+    result.verbose = parser.isSet(verbose);
+    result.runFiles = parser.positionalArguments();
+    return result;
+}

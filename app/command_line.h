@@ -1,0 +1,21 @@
+#pragma once
+// The program's command line: what to do, or the text to print and the status to exit with.
+// Parsing prints nothing, so tests read the texts; main() prints them. Options added later go
+// into CommandLine and parseCommandLine() side by side.
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine
+{
+    bool run = true;   // false: print `text` and exit with exitCode
+    int exitCode = 0;  // 0 after --help or --version, 2 after a wrong command line
+    QString text;      // help or version for standard output, or error and usage for stderr
+    bool demo = false; // --demo[=SPEC]: the simulated instrument instead of USB hardware
+    QString demoSpec;  // empty: the default instrument
+    bool verbose = false;
+    QStringList runFiles; // recorded runs to open in the viewer
+};
+
+// arguments: as QCoreApplication::arguments() gives them, the program's name first.
+CommandLine parseCommandLine(const QStringList &arguments, const QString &version);

@@ -1,0 +1,231 @@
+// Saves and recoveries against crashes, a full disk and a second instance: a child process is
+// ended after every durable step of a stop's save and of a recovery, the journal meets a file
+// size limit in the middle of a row, and two instances save at the same moment.
+
+#include "durable_file.h"
+#include "journal.h"
+#include "recorder.h"
+
+#include "../../support/temp_workdir.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int kHeaderLines = 4;
+
+QStringList filesIn(const QString &folder, const QString &pattern)
+{
+    return QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QList<QByteArray> linesOf(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = f.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// The markers of the rows in a data file (the voltage column), or empty when the file is not
+// one whole run of `rows` rows.
+QSet<QByteArray> markersOfCompleteRun(const QString &path, int rows)
+{
+    const QList<QByteArray> lines = linesOf(path);
+    QSet<QByteArray> markers;
+    if (lines.size() != kHeaderLines + rows || !lines[3].startsWith("(时间)DATE,"))
+        return markers;
+    for (int i = kHeaderLines; i < lines.size(); ++i)
+        markers.insert(lines[i].split(',').value(1));
+    return markers;
+}
+
+struct Child
+{
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray output;
+};
+
+Child runChild(const QString &work, const QString &mode, int marker, int killAt = 0)
+{
+    QProcess p;
+    p.start(SAVE_CHILD, {work, mode, QString::number(marker), QString::number(killAt)});
+    Child c;
+    if (!p.waitForFinished(30000))
+        p.kill();
+    c.crashed = p.exitStatus() == QProcess::CrashExit;
+    c.exitCode = p.exitCode();
+    c.output = p.readAllStandardOutput();
+    return c;
+}
+
+} // namespace
+
+class TestRecordDurability : public QObject
+{
+    Q_OBJECT
+    TempWorkDir m_dir;
+
+    QString freshWork(const QString &name)
+    {
+        const QString work = m_dir.file(name);
+        QDir(work).removeRecursively();
+        QDir().mkpath(work);
+        return work;
+    }
+
+    // What must hold whenever no process is running: the run in exactly one complete data
+    // file, or not yet in any and still in its journal; never a partial file under a final name.
+    void checkOneRunSomewhere(const QString &work, bool mustBeSaved)
+    {
+        const QStringList files = filesIn(work + "/Data", "LoadData_*.csv");
+        const QStringList journals = filesIn(work + "/journal", "*.journal");
+        QVERIFY2(files.size() <= 1, qPrintable(files.join(' ')));
+        if (files.size() == 1)
+            QCOMPARE(markersOfCompleteRun(work + "/Data/" + files[0], 30),
+                     QSet<QByteArray>{"7.000000"});
+        else
+            QCOMPARE(journals.size(), 1);
+        if (mustBeSaved) {
+            QCOMPARE(files.size(), 1);
+            QVERIFY2(journals.isEmpty(), qPrintable(journals.join(' ')));
+            QVERIFY2(filesIn(work + "/Data", ".*.part").isEmpty(), "a temporary file stayed");
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.file("config"));
+    }
+
+    // Through the seam: the data file is synced, renamed, its folder synced, and only then is
+    // the journal removed.
+    void stepOrder()
+    {
+        QStringList steps;
+        durable::setObserver([&steps](durable::Step step, const QString &path) {
+            steps << QStringLiteral("%1 %2").arg(durable::stepName(step),
+                                                 QFileInfo(path).fileName());
+        });
+        Recorder recorder;
+        recorder.setJournalFolder(m_dir.file("order/journal"));
+        recorder.setFamilyCode(4);
+        for (int i = 0; i < 12; ++i)
+            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(9, 0, i)), {float(i)});
+        const QString journal = QFileInfo(recorder.journalPath()).fileName();
+        steps.clear();
+        const SaveOutcome outcome = recorder.saveRun({m_dir.file("order/Data"), false});
+        durable::setObserver({});
+        QVERIFY(outcome.written());
+        const QString part = "." + journal + ".part";
+        const QString final = QFileInfo(outcome.path).fileName();
+        const QStringList expected{"folder synced order", // the new Data folder's entry
+                                   "written " + part,        "file synced " + part,
+                                   "file synced " + journal, // the note of the name it takes
+                                   "renamed " + final,       "folder synced Data",
+                                   "removed " + journal,     "folder synced journal"};
+        QVERIFY2(steps == expected, qPrintable(steps.join(" | ")));
+    }
+
+    // Ended after each step of a stop's save, or of the recovery of a killed run's journal, and
+    // then started again: the run ends in exactly one complete file.
+    void endedAfterEveryStep_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("stop") << "stop";
+        QTest::newRow("recovery") << "recover";
+    }
+    void endedAfterEveryStep()
+    {
+        QFETCH(QString, ending);
+        auto endedRun = [&ending](const QString &work, int killAt) {
+            if (ending == "stop")
+                return runChild(work, "stop", 7, killAt);
+            runChild(work, "record", 7);
+            return runChild(work, "recover", 0, killAt);
+        };
+        const int steps = endedRun(freshWork("count"), 0).output.count('\n') - 1;
+        QVERIFY(steps >= 6);
+        for (int killAt = 1; killAt <= steps; ++killAt) {
+            const QString work = freshWork(QStringLiteral("%1-%2").arg(ending).arg(killAt));
+            const Child ended = endedRun(work, killAt);
+            QVERIFY2(ended.crashed, ended.output.constData());
+            checkOneRunSomewhere(work, false);
+            QCOMPARE(runChild(work, "recover", 0).exitCode, 0);
+            checkOneRunSomewhere(work, true);
+        }
+    }
+
+    // The file size limit stops a journal row half-way, twice; once space is back, the retry
+    // brings every row in whole.
+    void shortJournalWrite()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        Recorder recorder;
+        recorder.setJournalFolder(m_dir.file("short/journal"));
+        recorder.setFamilyCode(1);
+        auto recordRow = [&recorder](int i) {
+            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
+        };
+        for (int i = 0; i < 5; ++i)
+            recordRow(i);
+        rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limit = saved;
+        limit.rlim_cur = rlim_t(QFileInfo(recorder.journalPath()).size() + 40); // mid-row
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        recordRow(5);
+        recordRow(6);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        recordRow(7);
+
+        JournalContent content;
+        QString error;
+        QVERIFY2(readJournal(recorder.journalPath(), &content, &error), qPrintable(error));
+        QCOMPARE(content.droppedLines, 0);
+        QCOMPARE(content.rows.size(), qint64(8));
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(content.rows.row(i)[0], float(i));
+        recorder.clear();
+    }
+
+    // Two instances stop at the same moment, twenty times: forty files, each one whole run.
+    void twoInstancesStopTogether()
+    {
+        const QString work = freshWork("race");
+        QSet<QByteArray> seen;
+        for (int trial = 0; trial < 20; ++trial) {
+            QFile::remove(work + "/go");
+            QProcess a, b;
+            const int markerA = 100 + 2 * trial, markerB = markerA + 1;
+            a.start(SAVE_CHILD, {work, "race", QString::number(markerA)});
+            b.start(SAVE_CHILD, {work, "race", QString::number(markerB)});
+            QVERIFY(a.waitForReadyRead(30000) && b.waitForReadyRead(30000));
+            QFile(work + "/go").open(QIODevice::WriteOnly);
+            QVERIFY(a.waitForFinished(30000) && b.waitForFinished(30000));
+            QCOMPARE(a.exitCode(), 0);
+            QCOMPARE(b.exitCode(), 0);
+        }
+        const QStringList files = filesIn(work + "/Data", "LoadData_*.csv");
+        QCOMPARE(files.size(), 40);
+        for (const QString &file : files) {
+            const QSet<QByteArray> markers = markersOfCompleteRun(work + "/Data/" + file, 20);
+            QCOMPARE(markers.size(), 1);
+            seen += markers;
+        }
+        QCOMPARE(seen.size(), 40);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordDurability)
+#include "tst_record_durability.moc"
