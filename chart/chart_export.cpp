@@ -31,18 +31,20 @@ QPixmap LiveChart::captionedImage(const QString &caption) const
     return image;
 }
 
-bool LiveChart::exportImage(QWidget *dialogParent, const QString &title, const QString &model)
+SaveOutcome LiveChart::exportImage(QWidget *dialogParent, const QString &title,
+                                   const QString &model)
 {
     const QPixmap image = captionedImage(imageCaption(title, model, Clock::now()));
     const QString fileName =
         QFileDialog::getSaveFileName(dialogParent, tr("Save File"), "chart", tr("image(*.png)"));
     if (fileName.isEmpty())
-        return false;
+        return {};
     // A name without a known picture suffix still gets a picture: PNG, as the filter offers.
     const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
     const char *format = QImageWriter::supportedImageFormats().contains(suffix) ? nullptr : "PNG";
-    const bool saved = image.save(fileName, format);
-    if (!saved)
-        qCWarning(lcChart) << "chart picture not written:" << fileName;
-    return saved;
+    QImageWriter writer(fileName, format);
+    if (writer.write(image.toImage()))
+        return {SaveOutcome::Result::Written, fileName, QString()};
+    qCWarning(lcChart) << "chart picture not written:" << fileName << writer.errorString();
+    return {SaveOutcome::Result::Failed, fileName, writer.errorString()};
 }

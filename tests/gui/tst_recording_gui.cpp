@@ -89,6 +89,8 @@ private slots:
     void killedRunIsRecovered();
     void interruptedRunIsSaved_data();
     void interruptedRunIsSaved();
+    void exportsToldAlike_data();
+    void exportsToldAlike();
 };
 
 // A run's files as the user meets them. A stop after fewer than ten samples writes nothing, and
@@ -220,6 +222,42 @@ void TestRecordingGui::interruptedRunIsSaved()
     QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
 }
 
+void TestRecordingGui::exportsToldAlike_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("data") << "onAct1Clicked_Slot"
+                          << "csv";
+    QTest::newRow("picture") << "onAct2Clicked_Slot"
+                             << "png";
+}
+
+// Both exports of the chart menu say on the status line where they wrote, or that they could
+// not; a later success replaces the failure.
+void TestRecordingGui::exportsToldAlike()
+{
+    QFETCH(QString, slot);
+    QFETCH(QString, suffix);
+    GuiFixture f("NV05"); // recorded once identified
+    MainDialog &dialog = f.open();
+    QVERIFY(f.waitForScanEnd());
+    dialog.chartTickTimer()->stop();
+    for (int i = 0; i < 400 && dialog.recorder().rowCount() < 12; ++i) {
+        dialog.record_data();
+        QTest::qWait(5);
+    }
+    const auto exportTo = [&](const QString &file) {
+        whenModal<QFileDialog>([file](QFileDialog *files) { chooseFile(files, file); });
+        QMetaObject::invokeMethod(&dialog, slot.toLatin1().constData());
+        return f.text("label_left_tips");
+    };
+    const QString unwritable = f.workDir.file("no/such/folder/export." + suffix);
+    QCOMPARE(exportTo(unwritable), "数据保存失败: " + unwritable);
+    const QString written = f.workDir.file("export." + suffix);
+    QCOMPARE(exportTo(written), "Data_Path:" + written);
+    QVERIFY(QFileInfo(written).size() > 0);
+}
+
 // A journal left by a dead instance becomes a data file at start-up, and the status line says
 // where.
 void TestRecordingGui::startUpRecoversJournal()
@@ -238,6 +276,13 @@ void TestRecordingGui::startUpRecoversJournal()
     const QStringList files = filesUnder(f.workDir.file("Data"), "*.csv");
     QCOMPARE(files.size(), 1);
     QCOMPARE(f.text("label_left_tips"), "已恢复中断的记录: " + files.first());
+    // The program starts on a home page, not where the status line is: the news shows over it.
+    QVERIFY(!f.w("page_disp")->isVisible());
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = f.dialog->findChild<QMessageBox *>("recovered_runs_box")) &&
+                box->isVisible());
+    QCOMPARE(box->text(), "已恢复中断的记录: " + files.first());
+    box->button(QMessageBox::Ok)->click();
     QCOMPARE(csvRows(files.first()).size(), 12);
     QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
 }
