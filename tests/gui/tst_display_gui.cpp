@@ -457,9 +457,10 @@ private slots:
         QCOMPARE(f.w("widget")->geometry(),
                  QRect(10, 130, 961 + f.w("page_disp")->width() - 981, 671 - lost));
         QCOMPARE(f.w("label_left_tips")->y(), 801 - lost);
-        // The home page keeps its full height and scrolls instead.
+        // The home page's content fits too: no scroll bar for the empty band below its grid.
         f.click("disp_btnReturn");
-        QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible());
+        QVERIFY(f.w("page")->height() >= f.w("home_grid_widget")->geometry().bottom());
         f.click("tbtn3");
 
         // The design size: no scrolling, every rectangle as designed.
@@ -545,12 +546,24 @@ private slots:
             return QString();
         };
         QCOMPARE(misfit(), QString());
+        // No caption runs into the value beside it.
+        const QList<QLabel *> other = f.w("disp_widget_USB")->findChildren<QLabel *>();
+        for (QLabel *a : other)
+            for (QLabel *b : other)
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " / " + b->objectName()));
+        // The return arrow is a glyph drawn at its own size, whatever the language.
+        const QFont arrow = f.w("disp_btnReturn")->font();
         d.onS_Act2Clicked_Slot(); // the title bar menu's "English"
         QTRY_COMPARE(f.text("label_zero_v"), QString("Cut_Off Volt:"));
         QTRY_COMPARE(misfit(), QString());
-        // An elided caption keeps its full text in the tool tip.
-        QCOMPARE(f.w("disp_label_tip_2")->toolTip(), QString("Firmware update"));
+        // The upgrade shortcut's caption is whole, and comes back whole in Chinese.
+        QCOMPARE(f.text("disp_label_tip_2"), QString("Upgrade"));
+        QCOMPARE(f.w("disp_btnReturn")->font(), arrow);
         d.onS_Act1Clicked_Slot();
+        QTRY_COMPARE(f.text("disp_label_tip_2"), QString("固件升级"));
+        QTRY_COMPARE(misfit(), QString());
+        QCOMPARE(f.w("disp_btnReturn")->font(), arrow);
     }
 };
 
