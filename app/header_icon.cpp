@@ -16,8 +16,8 @@ void attachHeaderIcon(QTreeWidget *tree, const QString &styleSheet, const QStrin
     const auto place = [tree, header, icon] {
         // The caption starts after the section's margin; the picture keeps a gap of that size.
         const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-        const int caption = QFontMetrics(header->font()).horizontalAdvance(
-            tree->headerItem()->text(0));
+        const int caption =
+            QFontMetrics(header->font()).horizontalAdvance(tree->headerItem()->text(0));
         icon->move(header->sectionViewportPosition(0) + 2 * margin + caption + 6,
                    (header->height() - icon->height()) / 2);
     };

@@ -1,6 +1,7 @@
 #pragma once
 // A small picture shown right after the caption of a tree's header. It follows the caption: a
-// caption in another language is longer or shorter, and the picture must neither touch nor cover it.
+// caption in another language is longer or shorter, and the picture must neither touch nor cover
+// it.
 
 class QString;
 class QTreeWidget;

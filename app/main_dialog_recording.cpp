@@ -70,9 +70,9 @@ void MainDialog::onAct1Clicked_Slot()
     if (file.isEmpty())
         return;
     const bool written = saveDataDeal().writeCsv(m_recorder->store(), file, familyCode(), &error);
-    showExportOutcome(ui->label_left_tips, {written ? SaveOutcome::Result::Written
-                                                    : SaveOutcome::Result::Failed,
-                                            file, error});
+    showExportOutcome(
+        ui->label_left_tips,
+        {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
     if (!written) {
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;
         return;

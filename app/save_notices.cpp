@@ -18,7 +18,8 @@ void announceRecoveredRuns(QWidget *window, QLabel *statusLine, const QVector<Re
     for (const RecoveredRun &run : runs) {
         QString line;
         if (run.save.written())
-            line = QCoreApplication::translate("MainDialog", "已恢复中断的记录: %1").arg(run.save.path);
+            line = QCoreApplication::translate("MainDialog", "已恢复中断的记录: %1")
+                       .arg(run.save.path);
         else if (run.save.result == SaveOutcome::Result::Failed)
             line = run.save.labelText();
         if (line.isEmpty())

@@ -10,8 +10,8 @@
 #include "chart_view.h"
 #include "curve_styles.h"
 #include "decimated_view.h"
-#include "save_data_deal.h"
 #include "sampling_rule.h"
+#include "save_data_deal.h"
 #include "user_range.h"
 
 #include <QDateTime>

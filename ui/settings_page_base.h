@@ -7,8 +7,8 @@
 // dragged off its track) sends its value once when the key (or the mouse button) is released. A
 // line edit sends only when confirmed with Return (it still has focus then); a combo box only while
 // it has focus, and goes back to the instrument's value otherwise. Sliders and combo boxes take
-// the mouse wheel only once the user has focused them. Nothing goes out without an open device, but the local effects (labels, highlights)
-// always happen.
+// the mouse wheel only once the user has focused them. Nothing goes out without an open device, but
+// the local effects (labels, highlights) always happen.
 
 #include "display_texts.h"
 #include "frames.h"

@@ -1,7 +1,8 @@
 #pragma once
 // The firmware transfer without widgets: hands the loader a handshake, then one 58-byte packet per
 // acknowledgement, and follows the loader's replies and a 100 ms tick to the end (programmed,
-// failed, timed out, a failed write or the instrument unplugged). The upgrade page only shows what this reports.
+// failed, timed out, a failed write or the instrument unplugged). The upgrade page only shows what
+// this reports.
 
 #include <QByteArray>
 #include <QObject>

@@ -295,22 +295,31 @@ void TestChartGui::axisRangePanel()
     QCOMPARE(rig.dialog->axisRangePanel()->range(1).max, 3.5f);
 }
 
-// Each row: a bound typed over the applied 2.00 … 12.00 of the enabled voltage row, then Return. What the
-// row cannot take is refused with the usual message, and the field shows the bound in force.
+// Each row: a bound typed over the applied 2.00 … 12.00 of the enabled voltage row, then Return.
+// What the row cannot take is refused with the usual message, and the field shows the bound in
+// force.
 void TestChartGui::axisRangePanelShowsWhatItApplies_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("emptied minimum") << "edit_VBUS_Min" << "" << true << "2.00";
-    QTest::newRow("1e9") << "edit_VBUS_Max" << "1e9" << true << "12.00";
-    QTest::newRow("99999") << "edit_VBUS_Max" << "99999" << true << "12.00";
-    QTest::newRow("1000.5") << "edit_VBUS_Max" << "1000.5" << true << "12.00";
-    QTest::newRow("comma") << "edit_VBUS_Min" << "1,5" << true << "2.00";
-    QTest::newRow("negative voltage") << "edit_VBUS_Min" << "-5" << true << "2.00";
-    QTest::newRow("taken") << "edit_VBUS_Max" << "20.5" << false << "20.50";
-    QTest::newRow("extra decimals") << "edit_VBUS_Min" << "1.004" << false << "1.00";
+    QTest::newRow("emptied minimum") << "edit_VBUS_Min"
+                                     << "" << true << "2.00";
+    QTest::newRow("1e9") << "edit_VBUS_Max"
+                         << "1e9" << true << "12.00";
+    QTest::newRow("99999") << "edit_VBUS_Max"
+                           << "99999" << true << "12.00";
+    QTest::newRow("1000.5") << "edit_VBUS_Max"
+                            << "1000.5" << true << "12.00";
+    QTest::newRow("comma") << "edit_VBUS_Min"
+                           << "1,5" << true << "2.00";
+    QTest::newRow("negative voltage") << "edit_VBUS_Min"
+                                      << "-5" << true << "2.00";
+    QTest::newRow("taken") << "edit_VBUS_Max"
+                           << "20.5" << false << "20.50";
+    QTest::newRow("extra decimals") << "edit_VBUS_Min"
+                                    << "1.004" << false << "1.00";
 }
 
 void TestChartGui::axisRangePanelShowsWhatItApplies()

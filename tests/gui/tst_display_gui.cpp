@@ -182,12 +182,14 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("chooseLanguage");
         QTest::addColumn<QString>("frame"); // hex of 7.7 sent on Return
-        QTest::newRow("display, Escape") << "tbtn3" << "lineEdit_value" << false << "55050121";
-        QTest::newRow("display, language") << "tbtn3" << "lineEdit_value" << true << "55050121";
-        QTest::newRow("settings, Escape")
-            << "tbtn2" << "settings_edit_voltzero" << false << "55050129";
-        QTest::newRow("settings, language")
-            << "tbtn2" << "settings_edit_voltzero" << true << "55050129";
+        QTest::newRow("display, Escape") << "tbtn3"
+                                         << "lineEdit_value" << false << "55050121";
+        QTest::newRow("display, language") << "tbtn3"
+                                           << "lineEdit_value" << true << "55050121";
+        QTest::newRow("settings, Escape") << "tbtn2"
+                                          << "settings_edit_voltzero" << false << "55050129";
+        QTest::newRow("settings, language") << "tbtn2"
+                                            << "settings_edit_voltzero" << true << "55050129";
     }
 
     void popupOverAnInputSendsNothing()
@@ -228,8 +230,7 @@ private slots:
 
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(f.framesWithCode(code).size(), 1);
-        QCOMPARE(f.framesWithCode(code).first().left(8).toHex(),
-                 (frame + "40f66666").toLatin1());
+        QCOMPARE(f.framesWithCode(code).first().left(8).toHex(), (frame + "40f66666").toLatin1());
     }
 
     void nothingSentWithoutDevice()

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTimer>
@@ -23,8 +24,9 @@
 namespace {
 
 // Acts on the next modal dialog of type T while it shows (the static dialogs block), again on
-// each poll until it has closed: a file dialog busy reading a folder may let a choice pass.
-template <typename T> void whenModal(std::function<void(T *)> act)
+// each poll until it has closed: a file dialog busy reading a folder may let a choice pass. The
+// answer is null once the poll has ended.
+template <typename T> QPointer<QTimer> whenModal(std::function<void(T *)> act)
 {
     auto *poll = new QTimer;
     poll->setInterval(50);
@@ -40,6 +42,7 @@ template <typename T> void whenModal(std::function<void(T *)> act)
         }
     });
     poll->start();
+    return poll;
 }
 
 // Types a full path into a save dialog's file name box (where the user types) and saves.
@@ -76,6 +79,21 @@ QStringList filesUnder(const QString &folder, const QString &pattern)
     while (it.hasNext())
         found << it.next();
     return found;
+}
+
+// Opens the dialog on an NV05, which records once identified, and steps the chart tick until
+// `rows` rows are recorded.
+MainDialog &openAndRecord(GuiFixture &f, qint64 rows)
+{
+    MainDialog &dialog = f.open();
+    if (!f.waitForScanEnd())
+        qFatal("bus scan did not end");
+    dialog.chartTickTimer()->stop();
+    for (int i = 0; i < 400 && dialog.recorder().rowCount() < rows; ++i) {
+        dialog.record_data();
+        QTest::qWait(5);
+    }
+    return dialog;
 }
 
 } // namespace
@@ -203,13 +221,7 @@ void TestRecordingGui::interruptedRunIsSaved()
     GuiFixture f("NV05"); // charted once identified, no run start needed
     const QString data = f.workDir.file("Data");
     Setting().write("save_path", data);
-    MainDialog &dialog = f.open();
-    QVERIFY(f.waitForScanEnd());
-    dialog.chartTickTimer()->stop();
-    for (int i = 0; i < 400 && dialog.recorder().rowCount() < 12; ++i) {
-        dialog.record_data();
-        QTest::qWait(5);
-    }
+    MainDialog &dialog = openAndRecord(f, 12);
     QCOMPARE(dialog.recorder().rowCount(), qint64(12));
     if (unplug)
         f.bus->unplug();
@@ -239,16 +251,13 @@ void TestRecordingGui::exportsToldAlike()
     QFETCH(QString, slot);
     QFETCH(QString, suffix);
     GuiFixture f("NV05"); // recorded once identified
-    MainDialog &dialog = f.open();
-    QVERIFY(f.waitForScanEnd());
-    dialog.chartTickTimer()->stop();
-    for (int i = 0; i < 400 && dialog.recorder().rowCount() < 12; ++i) {
-        dialog.record_data();
-        QTest::qWait(5);
-    }
+    MainDialog &dialog = openAndRecord(f, 12);
     const auto exportTo = [&](const QString &file) {
-        whenModal<QFileDialog>([file](QFileDialog *files) { chooseFile(files, file); });
+        const QPointer<QTimer> answering =
+            whenModal<QFileDialog>([file](QFileDialog *files) { chooseFile(files, file); });
         QMetaObject::invokeMethod(&dialog, slot.toLatin1().constData());
+        // Done before the next export, whose dialog it must not answer.
+        (void)QTest::qWaitFor([&answering] { return answering.isNull(); }, 5000);
         return f.text("label_left_tips");
     };
     const QString unwritable = f.workDir.file("no/such/folder/export." + suffix);

@@ -357,9 +357,12 @@ private slots:
         QTest::addColumn<QString>("demo");
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("code");
-        QTest::newRow("calibration slider") << "HK07" << "settings_slider_voltcali" << 0x27;
-        QTest::newRow("brightness slider") << "HK07" << "settings_slider_worklight" << 0x22;
-        QTest::newRow("NV05 shunt box") << "NV05" << "NV05_setting_comboBox" << 0x36;
+        QTest::newRow("calibration slider") << "HK07"
+                                            << "settings_slider_voltcali" << 0x27;
+        QTest::newRow("brightness slider") << "HK07"
+                                           << "settings_slider_worklight" << 0x22;
+        QTest::newRow("NV05 shunt box") << "NV05"
+                                        << "NV05_setting_comboBox" << 0x36;
     }
 
     void wheelNeedsAFocusedControl()
