@@ -1,6 +1,8 @@
 #include "crash_reporter.h"
 #include "main_dialog.h"
+#include "run_session.h"
 #include "simulated_bus.h"
+#include "termination_signals.h"
 #include "window_fit.h"
 
 #include <QApplication>
@@ -14,6 +16,8 @@
 
 #include <cstdio>
 #include <memory>
+
+Q_LOGGING_CATEGORY(lcMain, "app.main")
 
 namespace {
 
@@ -97,6 +101,17 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         MainDialog dialog;
+        // Ended from outside (kill, logout, shutdown) or by the desktop session: the running run
+        // is saved as a stop saves it, and the program ends normally.
+        using End = acquire::RunSession::End;
+        TerminationSignals terminations;
+        QObject::connect(&terminations, &TerminationSignals::received, &dialog, [&dialog](int n) {
+            qCInfo(lcMain) << "signal" << n << "received: saving the run and ending";
+            dialog.runSession().finish(End::Signal);
+            QCoreApplication::exit(0);
+        });
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &dialog,
+                         [&dialog] { dialog.runSession().finish(End::SessionEnded); });
         FirstPaintProbe probe(sinceMain);
         if (qEnvironmentVariableIsSet("USB_TESTER_QUIT_AFTER_PAINT"))
             dialog.installEventFilter(&probe);
