@@ -8,6 +8,7 @@
 #include "device_link.h"
 #include "firmware_page.h"
 #include "glyphs.h"
+#include "header_icon.h"
 #include "icon_helper.h"
 #include "interface_language.h"
 #include "my_thread.h"
@@ -21,8 +22,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
@@ -58,13 +57,8 @@ MainDialog::MainDialog(QWidget *parent)
     setUpDisplayPage();
 
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
-    QHeaderView *header = ui->device_treeWidget->header();
-    auto *listIcon = new QLabel(header);
-    listIcon->setObjectName("device_list_icon");
-    listIcon->setFixedSize(20, 20);
-    listIcon->setStyleSheet("border-image: url(:/sys/rs/rs/list_20x20.png);");
-    listIcon->setAlignment(Qt::AlignCenter);
-    listIcon->move(header->sectionPosition(0) + 60, 2);
+    attachHeaderIcon(ui->device_treeWidget, "border-image: url(:/sys/rs/rs/list_20x20.png);",
+                     "device_list_icon");
 
     connect(m_link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
 

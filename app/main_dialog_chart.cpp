@@ -9,6 +9,7 @@
 #include "display_page.h"
 #include "live_chart.h"
 #include "recorder.h"
+#include "save_notices.h"
 #include "ui_MainDialog.h"
 
 void MainDialog::buildChart()
@@ -54,7 +55,8 @@ void MainDialog::on_disp_btn_temp_clicked()
 
 void MainDialog::onAct2Clicked_Slot()
 {
-    m_liveChart->exportImage(this, ui->disp_btn_title->text(), modelWord());
+    showExportOutcome(ui->label_left_tips,
+                      m_liveChart->exportImage(this, ui->disp_btn_title->text(), modelWord()));
 }
 
 void MainDialog::onAct3Clicked_Slot()

@@ -6,6 +6,7 @@
 #include "device_link.h"
 #include "display_page.h"
 #include "display_texts.h"
+#include "input_confirm.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
 #include "ui_MainDialog.h"
@@ -19,7 +20,7 @@ namespace {
 // The user's own typing wins over the instrument's echo.
 void setUnlessFocused(QLineEdit *edit, const QString &text)
 {
-    if (!edit->hasFocus())
+    if (!heldByUser(edit))
         edit->setText(text);
 }
 } // namespace

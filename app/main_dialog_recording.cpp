@@ -7,6 +7,7 @@
 #include "journal.h"
 #include "journal_recovery.h"
 #include "run_session.h"
+#include "save_notices.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
@@ -47,12 +48,8 @@ void MainDialog::setUpRecording()
                                 << folder.path;
         ui->label_left_tips->setText(tr("数据文件夹: %1").arg(folder.path));
     }
-    for (const RecoveredRun &run : recoverJournals(defaultJournalFolder(), folder)) {
-        if (run.save.written())
-            ui->label_left_tips->setText(tr("已恢复中断的记录: %1").arg(run.save.path));
-        else if (run.save.result == SaveOutcome::Result::Failed)
-            ui->label_left_tips->setText(run.save.labelText());
-    }
+    announceRecoveredRuns(this, ui->label_left_tips,
+                          recoverJournals(defaultJournalFolder(), folder));
 }
 
 DataFolder MainDialog::dataFolder() const
@@ -82,10 +79,12 @@ void MainDialog::onAct1Clicked_Slot()
         QFileDialog::getSaveFileName(this, tr("Excel file"), folder.path, tr("Files (*.csv)"));
     if (file.isEmpty())
         return;
-    if (!m_recorder->exportRun(file, familyCode(), &error)) {
+    const bool written = m_recorder->exportRun(file, familyCode(), &error);
+    showExportOutcome(
+        ui->label_left_tips,
+        {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
+    if (!written) {
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;
-        ui->label_left_tips->setText(
-            SaveOutcome{SaveOutcome::Result::Failed, file, error}.labelText());
         return;
     }
     Setting().write("save_path", savePathOf(file));

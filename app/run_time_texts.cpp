@@ -1,5 +1,7 @@
 #include "run_time_texts.h"
 
+#include "caption_fit.h"
+
 #include <QVariant>
 #include <QWidget>
 
@@ -15,7 +17,7 @@ template <typename Visit> void forEachText(QWidget *root, Visit visit)
         for (const char *property : kTextProperties) {
             const QVariant value = w->property(property);
             if (value.userType() == QMetaType::QString)
-                visit(w, property, value.toString());
+                visit(w, property, captionSource(w, value.toString()));
         }
 }
 } // namespace

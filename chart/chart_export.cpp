@@ -29,12 +29,15 @@ QPixmap LiveChart::captionedImage(const QString &caption) const
     return image;
 }
 
-bool LiveChart::exportImage(QWidget *dialogParent, const QString &title, const QString &model)
+SaveOutcome LiveChart::exportImage(QWidget *dialogParent, const QString &title,
+                                   const QString &model)
 {
     const QPixmap image = captionedImage(imageCaption(title, model, Clock::now()));
     const QString fileName =
         QFileDialog::getSaveFileName(dialogParent, tr("Save File"), "chart", tr("image(*.png)"));
     if (fileName.isEmpty())
-        return false;
-    return savePicture(image, fileName);
+        return {};
+    if (savePicture(image, fileName))
+        return {SaveOutcome::Result::Written, fileName, QString()};
+    return {SaveOutcome::Result::Failed, fileName, QStringLiteral("the picture could not be written")};
 }

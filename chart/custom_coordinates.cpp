@@ -3,9 +3,14 @@
 #include "setting.h"
 #include "ui_customcoordinates.h"
 
-#include <QDoubleValidator>
+#include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -49,6 +54,17 @@ float readFloat(const Setting &settings, const char *key)
     return settings.read(key).toFloat(); // missing or not a number: 0
 }
 
+// A bound as typed: a number with a '.' inside the row's range, kept to the decimals the row
+// shows so that the field shows exactly what is applied. Empty when the row cannot take it.
+std::optional<float> parseBound(const QString &text, const RowKeys &keys)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok); // the C locale, whatever the desktop's
+    if (!ok || !std::isfinite(value) || value < keys.bottom || value > keys.top)
+        return std::nullopt;
+    return QString::number(value, 'f', keys.decimals).toFloat();
+}
+
 } // namespace
 
 customcoordinates::customcoordinates(QWidget *parent)
@@ -64,12 +80,6 @@ customcoordinates::customcoordinates(QWidget *parent)
     const Setting settings;
     for (int row = 0; row < kRows; ++row) {
         const RowKeys &keys = kRowKeys[row];
-        for (bool maximum : {false, true}) {
-            auto *validator = new QDoubleValidator(keys.bottom, keys.top, keys.decimals, this);
-            // The program writes and reads numbers with a '.', whatever the desktop's locale.
-            validator->setLocale(QLocale::c());
-            edit(row, maximum)->setValidator(validator);
-        }
         m_rows[size_t(row)] = {settings.read(keys.enabledKey).toInt() != 0,
                                readFloat(settings, keys.minKey), readFloat(settings, keys.maxKey)};
         showRowState(row);
@@ -129,12 +139,30 @@ void customcoordinates::applyAccessibleNames()
 
 void customcoordinates::editBound(int row, bool maximum)
 {
+    if (QApplication::activePopupWidget())
+        return; // a menu opened over the field: the user is still typing
     const RowKeys &keys = kRowKeys[row];
     UserRange &r = m_rows[size_t(row)];
-    const float value = edit(row, maximum)->text().toFloat();
-    (maximum ? r.max : r.min) = value;
-    Setting().write(maximum ? keys.maxKey : keys.minKey,
-                    QString::number(double(value), 'f', keys.decimals));
+    float &bound = maximum ? r.max : r.min;
+    QLineEdit *field = edit(row, maximum);
+    const std::optional<float> value = parseBound(field->text(), keys);
+    // The field always shows the bound in force: the new one, or the old one after a refusal.
+    if (value)
+        bound = *value;
+    const QString shown = QString::number(double(bound), 'f', keys.decimals);
+    const bool refused = !value && field->text() != shown;
+    field->setText(shown);
+    if (refused) {
+        QMessageBox::information(
+            window(), QCoreApplication::translate("MainDialog", "提示"),
+            QCoreApplication::translate(
+                "MainDialog", "<font color='red'>文本框含有非法字符，请重新输入！</font>"),
+            QMessageBox::Ok);
+        return;
+    }
+    if (!value || Setting().read(maximum ? keys.maxKey : keys.minKey) == shown)
+        return;
+    Setting().write(maximum ? keys.maxKey : keys.minKey, shown);
     if (r.enabled)
         emit RangChang_signal();
 }

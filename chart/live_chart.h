@@ -11,6 +11,7 @@
 #include "chart_view.h"
 #include "curve_styles.h"
 #include "decimated_view.h"
+#include "save_data_deal.h"
 #include "user_range.h"
 
 #include <QDateTime>
@@ -103,8 +104,9 @@ public:
     // The view's picture with a 50 px caption band on top.
     QPixmap captionedImage(const QString &caption) const;
     static QString imageCaption(const QString &title, const QString &model, const QDateTime &when);
-    // Asks for a file name and saves the captioned picture; false if cancelled or not written.
-    bool exportImage(QWidget *dialogParent, const QString &title, const QString &model);
+    // Asks for a file name and saves the captioned picture: the file written, or the file that
+    // could not be written; no path if the user cancelled.
+    SaveOutcome exportImage(QWidget *dialogParent, const QString &title, const QString &model);
 
     // Recomputes what the shown series hold for the visible time range.
     void refreshVisible();

@@ -2,6 +2,10 @@
 
 TimeWindow wheelZoomWindow(quint32 minSecs, quint32 maxSecs, double ratio, int delta)
 {
+    // At the narrowest width a further step in has nothing to narrow: centring again on a
+    // pointer off the middle would only shift the window by the truncated second, step by step.
+    if (delta > 0 && maxSecs >= minSecs && maxSecs - minSecs == kNarrowestWindowSecs)
+        return {minSecs, maxSecs};
     const double tmin = minSecs;
     const double tmax = maxSecs;
     const double centre = tmin + (tmax - tmin) * ratio;

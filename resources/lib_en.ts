@@ -252,6 +252,11 @@
         <translation>Firmware update</translation>
     </message>
     <message>
+        <source>固件升级</source>
+        <comment>caption under the upgrade shortcut</comment>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
         <source>固件大小：</source>
         <translation>File size:</translation>
     </message>

@@ -141,9 +141,7 @@ void fitLabel(QLabel *label)
 {
     const QFont design = designFont(label);
     // The text the form or the program last wrote, not an elided copy of it.
-    QString text = label->text();
-    if (label->property(kFitShown).isValid() && text == label->property(kFitShown).toString())
-        text = label->property(kFitSource).toString();
+    const QString text = captionSource(label, label->text());
     // Right-aligned text must end where the covering sibling begins, or its end is hidden.
     const int covered = coveredOnTheRight(label);
     QMargins margins = label->contentsMargins();
@@ -178,12 +176,21 @@ void fitRichLabel(QLabel *label)
     label->setFont(font);
 }
 
+QString captionSource(const QWidget *w, const QString &shown)
+{
+    const QVariant fitShown = w->property(kFitShown);
+    if (fitShown.isValid() && fitShown.toString() == shown)
+        return w->property(kFitSource).toString();
+    return shown;
+}
+
 void fitButton(QAbstractButton *button)
 {
-    const QFont design = designFont(button);
-    const QString text = button->text();
-    if (text.isEmpty())
+    const QString text = captionSource(button, button->text());
+    // An icon-font glyph is drawn at the size its page gave it; it is no caption to fit.
+    if (text.isEmpty() || (text.size() == 1 && text.at(0).category() == QChar::Other_PrivateUse))
         return;
+    const QFont design = designFont(button);
     // Room left for the text: the button's width less its frame, padding and icon.
     int available = button->width() - 8;
     if (!button->icon().isNull())
@@ -193,6 +200,8 @@ void fitButton(QAbstractButton *button)
     if (!fits && !button->icon().isNull()) {
         // An icon button too small for its caption shows the icon; the caption is its tip.
         button->setText(QString());
+        button->setProperty(kFitSource, text);
+        button->setProperty(kFitShown, QString());
         setFitTip(button, text);
     }
 }

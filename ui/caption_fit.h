@@ -47,6 +47,9 @@ private:
 };
 
 void fitLabel(QLabel *label);
+// The full caption behind what a fitted widget shows (an elided or emptied caption); any other
+// text as it is. A language switch carries the full caption, never the fitter's shortened copy.
+QString captionSource(const QWidget *w, const QString &shown);
 // A word-wrapped rich-text label whose lines overflow its height is drawn narrower (down to
 // kMinStretch) so that more fits on each line; the text itself is left as it is.
 void fitRichLabel(QLabel *label);

@@ -7,6 +7,7 @@
 #include "display_texts.h"
 #include "frame_sender.h"
 #include "frames.h"
+#include "input_confirm.h"
 #include "page_geometry.h"
 #include "pages_log.h"
 #include "report_parser.h"
@@ -148,8 +149,11 @@ void DisplayPageController::finishInput(QLineEdit *edit)
     }
     if (!rule)
         return;
+    const InputEnd end = howInputEnded(edit);
+    if (end == InputEnd::Interrupted)
+        return;
     // Leaving the field is not a request to send; only Return/Enter is.
-    if (edit->hasFocus()) {
+    if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
         if (rule->code == proto::CmdSetPoint)
             qCDebug(lcUi) << "恒值槽函数";

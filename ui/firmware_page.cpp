@@ -116,6 +116,10 @@ void FirmwarePage::paintProgress()
 
 void FirmwarePage::prepareProgress()
 {
+    // A transfer that ran (or runs) keeps showing how far it came; the bar starts afresh with
+    // the next image.
+    if (m_transfer->state() != UpgradeTransfer::State::Idle)
+        return;
     m_barTimer->stop();
     m_barText.clear();
     QProgressBar *bar = ui->upgrade_progressBar_fw;
@@ -146,6 +150,8 @@ void FirmwarePage::noteDisconnected()
 void FirmwarePage::showConnection(bool connected)
 {
     ui->upgrade_label_connect->setStyleSheet(connected ? kConnectedStyle : kDisconnectedStyle);
+    if (!connected)
+        m_transfer->deviceLost(); // its failure box at once, not after the time-out
 }
 
 void FirmwarePage::on_upgrade_pushButton_openfile_clicked()
@@ -188,6 +194,7 @@ void FirmwarePage::loadImage(const QString &name)
     ui->upgrade_label_fwsizevalue->setText(sizeText(image.size()));
     setStartText(QStringLiteral("开始下载"));
     ui->upgrade_text_log->append(QStringLiteral("读取文件完成..."));
+    prepareProgress();
     file.close();
     if (m_watcher && m_watcher->isDeviceOpen())
         ui->upgrade_pushButton_start->setEnabled(true);
@@ -255,6 +262,7 @@ void FirmwarePage::showState(UpgradeTransfer::State state)
         setStartText(QString());
         break;
     case State::Failed:
+    case State::DeviceLost:
         warn(tr("error"), tr("更新失败"));
         break;
     case State::TimedOut:

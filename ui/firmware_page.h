@@ -33,13 +33,14 @@ public:
     QLabel *titleLabel() const;
     QAbstractButton *returnButton() const;
 
-    // Entering the page: the bar back to 0 with the text "loading".
+    // Entering the page before any transfer, or with a new image: the bar back to 0 with the
+    // text "loading". After a transfer the bar keeps showing where it ended.
     void prepareProgress();
     void showDeviceName(const QString &name);
     // The watcher found or lost the device while the page is shown: a log line.
     void noteConnected(const QString &name);
     void noteDisconnected();
-    // The connection picture.
+    // The connection picture; a lost device ends a running transfer.
     void showConnection(bool connected);
 
     // Checks and takes the image in a .bin file, as the Browse button does after its dialog.

@@ -2,6 +2,7 @@
 
 #include "codes.h"
 #include "frame_sender.h"
+#include "input_confirm.h"
 #include "pages_log.h"
 #include "settings_values.h"
 
@@ -62,6 +63,12 @@ void SettingsPageBase::attach(FrameSender *sender, std::function<quint8()> busAd
     m_sender = sender;
     m_busAddress = std::move(busAddress);
     resolveParts();
+    // Over a scrolling page the wheel belongs to the page until the user picks a control: a
+    // wheel that rolls onto a control must not change it.
+    for (QComboBox *combo : findChildren<QComboBox *>()) {
+        combo->setFocusPolicy(Qt::StrongFocus);
+        combo->installEventFilter(this);
+    }
     QMetaObject::connectSlotsByName(this);
 }
 
@@ -75,6 +82,7 @@ void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styl
         auto *slider = part<QSlider>(p + "_slider_" + c.suffix);
         auto *label = part<QLabel>(p + "_" + c.label);
         m_sliders.push_back({slider, label, c.code, c.factor != nullptr, false});
+        slider->setFocusPolicy(Qt::StrongFocus);
         slider->installEventFilter(this);
     }
     for (int i = 0; i < editCount; ++i)
@@ -153,6 +161,11 @@ bool SettingsPageBase::eventFilter(QObject *watched, QEvent *event)
     // A held key repeats press/release pairs; only the real release ends the change. A drag
     // that wandered off the slider ends with the mouse release.
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel && watched->isWidgetType() &&
+        !static_cast<QWidget *>(watched)->hasFocus()) {
+        event->ignore(); // handled here, yet left to the scrolling page around the control
+        return true;
+    }
     if (type == QEvent::KeyRelease || type == QEvent::FocusOut ||
         type == QEvent::MouseButtonRelease) {
         SliderBinding *b = binding(qobject_cast<QSlider *>(watched));
@@ -194,7 +207,6 @@ void SettingsPageBase::showInvalidInput()
         QMessageBox::Ok);
 }
 
-// Focus has already moved on when a field is left by mouse or Tab, so only Return sends.
 void SettingsPageBase::editFinished(const char *name)
 {
     auto it = std::find_if(m_edits.begin(), m_edits.end(), [name](const EditBinding &e) {
@@ -204,7 +216,10 @@ void SettingsPageBase::editFinished(const char *name)
         return;
     QLineEdit *edit = it->edit;
     const SettingsEditSpec &spec = it->spec;
-    if (edit->hasFocus()) {
+    const InputEnd end = howInputEnded(edit);
+    if (end == InputEnd::Interrupted)
+        return;
+    if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
         if (spec.code == proto::CmdTimeLimit) {
             if (const auto number = proto::parseTimeNumber(text))
@@ -222,9 +237,15 @@ void SettingsPageBase::editFinished(const char *name)
 
 void SettingsPageBase::comboChanged(QComboBox *combo, int index, quint8 code)
 {
+    if (m_refreshing)
+        return;
     if (combo->hasFocus() && index >= 0) {
         send(proto::integerCommand(address(), code, uint32_t(index)));
         qCDebug(lcUi) << "I'm coming:" << index;
+    } else if (m_comboReplies.contains(combo)) {
+        // Not the user's choice and not sent: the box goes back to what the instrument holds.
+        const QScopedValueRollback<bool> refreshing(m_refreshing, true);
+        combo->setCurrentIndex(m_comboReplies.value(combo));
     }
     combo->clearFocus();
 }
@@ -247,7 +268,7 @@ void SettingsPageBase::refreshFromReply(const LiveValues &v, const DisplayTexts 
         }
     }
     for (const EditBinding &e : m_edits)
-        if (!e.edit->hasFocus())
+        if (!heldByUser(e.edit))
             e.edit->setText(t.*e.spec.shown);
     refreshOwn(v, t);
 }
@@ -262,7 +283,10 @@ void SettingsPageBase::setSliderFromReply(SliderBinding &b, int value)
 
 void SettingsPageBase::setComboFromReply(QComboBox *combo, int index)
 {
-    if (index < 0 || index >= combo->count() || combo->hasFocus())
+    if (index < 0 || index >= combo->count())
+        return;
+    m_comboReplies.insert(combo, index);
+    if (combo->hasFocus())
         return;
     const QScopedValueRollback<bool> refreshing(m_refreshing, true);
     combo->setCurrentIndex(index);

@@ -6,13 +6,15 @@
 // A slider sends while the mouse pointer lies on it; a slider stepped with the keyboard (or
 // dragged off its track) sends its value once when the key (or the mouse button) is released. A
 // line edit sends only when confirmed with Return (it still has focus then); a combo box only while
-// it has focus. Nothing goes out without an open device, but the local effects (labels, highlights)
-// always happen.
+// it has focus, and goes back to the instrument's value otherwise. Sliders and combo boxes take
+// the mouse wheel only once the user has focused them. Nothing goes out without an open device, but
+// the local effects (labels, highlights) always happen.
 
 #include "display_texts.h"
 #include "frames.h"
 #include "live_values.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -111,5 +113,6 @@ private:
     QList<QPushButton *> m_styleButtons;
     std::vector<SliderBinding> m_sliders;
     std::vector<EditBinding> m_edits;
+    QHash<const QComboBox *, int> m_comboReplies; // each box's index in the last reply
     bool m_refreshing = false; // a settings reply is being shown: nothing is sent
 };

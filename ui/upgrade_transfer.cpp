@@ -197,6 +197,12 @@ void UpgradeTransfer::writeFailed()
         end(State::WriteFailed);
 }
 
+void UpgradeTransfer::deviceLost()
+{
+    if (m_active)
+        end(State::DeviceLost);
+}
+
 void UpgradeTransfer::showProgress(double percent, bool programmed)
 {
     const int value = progressValue(percent, programmed);

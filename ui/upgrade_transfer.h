@@ -1,7 +1,8 @@
 #pragma once
 // The firmware transfer without widgets: hands the loader a handshake, then one 58-byte packet per
 // acknowledgement, and follows the loader's replies and a 100 ms tick to the end (programmed,
-// failed, timed out or a failed write). The upgrade page only shows what this reports.
+// failed, timed out, a failed write or the instrument unplugged). The upgrade page only shows what
+// this reports.
 
 #include <QByteArray>
 #include <QObject>
@@ -24,7 +25,8 @@ public:
         Finished,
         Failed,
         TimedOut,
-        WriteFailed
+        WriteFailed,
+        DeviceLost
     };
     Q_ENUM(State)
 
@@ -58,6 +60,8 @@ public:
     void tick();
     // The link could not write a whole packet.
     void writeFailed();
+    // The instrument went away: no reply can come any more.
+    void deviceLost();
 
     // "当前进度为：%1%" for a share in percent; never 100 % unless `programmed`.
     static QString progressText(double percent, bool programmed = false);

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
@@ -37,6 +38,19 @@ void makeStackScroll(QStackedWidget *stack)
     delete holder->layout()->replaceWidget(stack, scroll);
     scroll->setWidget(stack); // the stack keeps its minimum size: below it, the page scrolls
 }
+// The room a page needs: down to its lowest widget as designed. A page that leaves the bottom of
+// the design empty does not scroll for that empty band.
+int designedContentHeight(const QWidget *page)
+{
+    // A page with a layout needs what its layout asks for.
+    int bottom = page->layout() ? page->minimumSizeHint().height() : 0;
+    if (!page->layout()) {
+        for (const QWidget *child :
+             page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            bottom = std::max(bottom, child->geometry().bottom() + 1);
+    }
+    return std::min(bottom, kPageDesignSize.height());
+}
 } // namespace
 
 void adaptMainWindow(QWidget *dialog)
@@ -45,9 +59,13 @@ void adaptMainWindow(QWidget *dialog)
         makeStackScroll(stack);
         // Only the display page, whose chart can be shorter, lets the stack be less tall.
         QWidget *display = stack->findChild<QWidget *>("page_disp");
-        auto fitMinimum = [stack, display] {
-            const int shrink = stack->currentWidget() == display ? kChartShrink : 0;
-            stack->setMinimumHeight(kPageDesignSize.height() - shrink);
+        QHash<const QWidget *, int> needed;
+        for (int i = 0; i < stack->count(); ++i)
+            needed.insert(stack->widget(i), designedContentHeight(stack->widget(i)));
+        auto fitMinimum = [stack, display, needed] {
+            const QWidget *page = stack->currentWidget();
+            stack->setMinimumHeight(page == display ? kPageDesignSize.height() - kChartShrink
+                                                    : needed.value(page, kPageDesignSize.height()));
         };
         QObject::connect(stack, &QStackedWidget::currentChanged, stack, fitMinimum);
         fitMinimum();

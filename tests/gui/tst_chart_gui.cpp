@@ -21,6 +21,7 @@
 #include <QDateTimeAxis>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -110,6 +111,8 @@ private slots:
     void viewButtons();
     void curvePanelStoresAndAppliesAtOnce();
     void axisRangePanel();
+    void axisRangePanelShowsWhatItApplies_data();
+    void axisRangePanelShowsWhatItApplies();
     void pictureExport();
     void screenshots();
 };
@@ -327,9 +330,7 @@ void TestChartGui::axisRangePanel()
     QCOMPARE(Setting().read("CPU_Max_Value"), QString("45.0"));
     enter("edit_IBUS_Max", "3.5");
     QCOMPARE(Setting().read("Ibus_Max_Value"), QString("3.50"));
-    QCOMPARE(changed.count(), 0);     // rows disabled
-    enter("edit_VBUS_Max", "1000.5"); // outside the row's range: not taken
-    QCOMPARE(Setting().read("Vbus_Max_Value"), QString());
+    QCOMPARE(changed.count(), 0); // rows disabled
 
     panel->findChild<QPushButton *>("btn_IBUS")->click();
     QCOMPARE(changed.count(), 1);
@@ -349,6 +350,75 @@ void TestChartGui::axisRangePanel()
     QCOMPARE(rig.dialog->axisRangePanel()->findChild<QLineEdit *>("edit_CPU_Max")->text(),
              QString("45.0"));
     QCOMPARE(rig.dialog->axisRangePanel()->range(1).max, 3.5f);
+}
+
+// Each row: a bound typed over the applied 2.00 … 12.00 of the enabled voltage row, then Return.
+// What the row cannot take is refused with the usual message, and the field shows the bound in
+// force.
+void TestChartGui::axisRangePanelShowsWhatItApplies_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("emptied minimum") << "edit_VBUS_Min"
+                                     << "" << true << "2.00";
+    QTest::newRow("1e9") << "edit_VBUS_Max"
+                         << "1e9" << true << "12.00";
+    QTest::newRow("99999") << "edit_VBUS_Max"
+                           << "99999" << true << "12.00";
+    QTest::newRow("1000.5") << "edit_VBUS_Max"
+                            << "1000.5" << true << "12.00";
+    QTest::newRow("comma") << "edit_VBUS_Min"
+                           << "1,5" << true << "2.00";
+    QTest::newRow("negative voltage") << "edit_VBUS_Min"
+                                      << "-5" << true << "2.00";
+    QTest::newRow("taken") << "edit_VBUS_Max"
+                           << "20.5" << false << "20.50";
+    QTest::newRow("extra decimals") << "edit_VBUS_Min"
+                                    << "1.004" << false << "1.00";
+}
+
+void TestChartGui::axisRangePanelShowsWhatItApplies()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(bool, refused);
+    QFETCH(QString, shown);
+    const bool maximum = field.endsWith("Max");
+    const char *key = maximum ? "Vbus_Max_Value" : "Vbus_Min_Value";
+    const QString before = maximum ? "12.00" : "2.00";
+    ChartRig rig("NV05");
+    Setting().write("VbusIsOpen", "1");
+    Setting().write("Vbus_Min_Value", "2.00");
+    Setting().write("Vbus_Max_Value", "12.00");
+    rig.openIdentified();
+    customcoordinates *panel = rig.dialog->axisRangePanel();
+    rig.click("disp_btn_RangCustom");
+    auto *edit = panel->findChild<QLineEdit *>(field);
+    QCOMPARE(edit->text(), before);
+
+    QString message;
+    if (refused)
+        answerNextModal<QMessageBox>([&message](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTRY_COMPARE(message.isEmpty(), !refused);
+    if (refused)
+        QCOMPARE(message, QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(Setting().read(key), refused ? before : shown);
+    const UserRange applied = panel->range(0);
+    QCOMPARE(double(maximum ? applied.max : applied.min), shown.toDouble());
+    QCOMPARE(maximum ? rig.chart().valueAxis(0)->max() : rig.chart().valueAxis(0)->min(),
+             shown.toDouble());
 }
 
 void TestChartGui::pictureExport()

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -172,6 +173,65 @@ private slots:
         // The instrument's own value comes back (the simulated instrument applied it, or kept
         // its value after a refused input).
         QTRY_COMPARE_WITH_TIMEOUT(edit->text(), shownAfter, 4000);
+    }
+
+    // The title bar's menu opening over a field being typed in, closed with Escape or by
+    // choosing a language: nothing goes out and the typing stays; Return then sends it.
+    void popupOverAnInputSendsNothing_data()
+    {
+        QTest::addColumn<QString>("tile");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("chooseLanguage");
+        QTest::addColumn<QString>("frame"); // hex of 7.7 sent on Return
+        QTest::newRow("display, Escape") << "tbtn3"
+                                         << "lineEdit_value" << false << "55050121";
+        QTest::newRow("display, language") << "tbtn3"
+                                           << "lineEdit_value" << true << "55050121";
+        QTest::newRow("settings, Escape") << "tbtn2"
+                                          << "settings_edit_voltzero" << false << "55050129";
+        QTest::newRow("settings, language") << "tbtn2"
+                                            << "settings_edit_voltzero" << true << "55050129";
+    }
+
+    void popupOverAnInputSendsNothing()
+    {
+        QFETCH(QString, tile);
+        QFETCH(QString, field);
+        QFETCH(bool, chooseLanguage);
+        QFETCH(QString, frame);
+        GuiFixture f;
+        openDisplay(f, tile.toLatin1().constData());
+        auto *edit = f.w<QLineEdit>(field.toLatin1().constData());
+        QTRY_VERIFY(!edit->text().isEmpty());
+        edit->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(edit->hasFocus());
+        edit->selectAll();
+        QTest::keyClicks(edit, "7.7");
+        const quint8 code = quint8(QByteArray::fromHex(frame.toLatin1())[3]);
+        f.bus->clearWrittenReports();
+
+        f.click("btnMenu_Menu");
+        QMenu *menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        if (chooseLanguage) {
+            QAction *english = menu->actions().at(1);
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(english).center());
+        } else {
+            QTest::keyClick(menu, Qt::Key_Escape);
+        }
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        // A few polls later the refresh has had its chance to overwrite the field.
+        QTRY_VERIFY(f.bus->writtenReports().size() >= 3);
+        QVERIFY(f.framesWithCode(code).isEmpty());
+        QCOMPARE(edit->text(), QString("7.7"));
+        // Back in the window (offscreen, a closed pop-up leaves no window active), the field
+        // still holds the keyboard.
+        QApplication::setActiveWindow(f.dialog.get());
+        QTRY_VERIFY(edit->hasFocus());
+
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(f.framesWithCode(code).size(), 1);
+        QCOMPARE(f.framesWithCode(code).first().left(8).toHex(), (frame + "40f66666").toLatin1());
     }
 
     void nothingSentWithoutDevice()
@@ -397,9 +457,10 @@ private slots:
         QCOMPARE(f.w("widget")->geometry(),
                  QRect(10, 130, 961 + f.w("page_disp")->width() - 981, 671 - lost));
         QCOMPARE(f.w("label_left_tips")->y(), 801 - lost);
-        // The home page keeps its full height and scrolls instead.
+        // The home page's content fits too: no scroll bar for the empty band below its grid.
         f.click("disp_btnReturn");
-        QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible());
+        QVERIFY(f.w("page")->height() >= f.w("home_grid_widget")->geometry().bottom());
         f.click("tbtn3");
 
         // The design size: no scrolling, every rectangle as designed.
@@ -485,12 +546,24 @@ private slots:
             return QString();
         };
         QCOMPARE(misfit(), QString());
+        // No caption runs into the value beside it.
+        const QList<QLabel *> other = f.w("disp_widget_USB")->findChildren<QLabel *>();
+        for (QLabel *a : other)
+            for (QLabel *b : other)
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " / " + b->objectName()));
+        // The return arrow is a glyph drawn at its own size, whatever the language.
+        const QFont arrow = f.w("disp_btnReturn")->font();
         d.onS_Act2Clicked_Slot(); // the title bar menu's "English"
         QTRY_COMPARE(f.text("label_zero_v"), QString("Cut_Off Volt:"));
         QTRY_COMPARE(misfit(), QString());
-        // An elided caption keeps its full text in the tool tip.
-        QCOMPARE(f.w("disp_label_tip_2")->toolTip(), QString("Firmware update"));
+        // The upgrade shortcut's caption is whole, and comes back whole in Chinese.
+        QCOMPARE(f.text("disp_label_tip_2"), QString("Upgrade"));
+        QCOMPARE(f.w("disp_btnReturn")->font(), arrow);
         d.onS_Act1Clicked_Slot();
+        QTRY_COMPARE(f.text("disp_label_tip_2"), QString("固件升级"));
+        QTRY_COMPARE(misfit(), QString());
+        QCOMPARE(f.w("disp_btnReturn")->font(), arrow);
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTimer>
@@ -27,8 +28,9 @@
 namespace {
 
 // Acts on the next modal dialog of type T while it shows (the static dialogs block), again on
-// each poll until it has closed: a file dialog busy reading a folder may let a choice pass.
-template <typename T> void whenModal(std::function<void(T *)> act)
+// each poll until it has closed: a file dialog busy reading a folder may let a choice pass. The
+// answer is null once the poll has ended.
+template <typename T> QPointer<QTimer> whenModal(std::function<void(T *)> act)
 {
     auto *poll = new QTimer;
     poll->setInterval(50);
@@ -44,6 +46,7 @@ template <typename T> void whenModal(std::function<void(T *)> act)
         }
     });
     poll->start();
+    return poll;
 }
 
 // Types a full path into a save dialog's file name box (where the user types) and saves.
@@ -90,6 +93,21 @@ QStringList filesUnder(const QString &folder, const QString &pattern)
     return found;
 }
 
+// Opens the dialog on an NV05, which records once identified, and steps the chart tick until
+// `rows` rows are recorded.
+MainDialog &openAndRecord(GuiFixture &f, qint64 rows)
+{
+    MainDialog &dialog = f.open();
+    if (!f.waitForScanEnd())
+        qFatal("bus scan did not end");
+    dialog.acquisition().timer()->stop();
+    for (int i = 0; i < 400 && dialog.recorder().rowCount() < rows; ++i) {
+        dialog.acquisition().step();
+        QTest::qWait(5);
+    }
+    return dialog;
+}
+
 } // namespace
 
 class TestRecordingGui : public QObject
@@ -103,6 +121,8 @@ private slots:
     void interruptedRunIsSaved();
     void terminationSignalSavesTheRun_data();
     void terminationSignalSavesTheRun();
+    void exportsToldAlike_data();
+    void exportsToldAlike();
 };
 
 // A run's files as the user meets them. A stop after fewer than ten samples writes nothing, and
@@ -277,6 +297,39 @@ void TestRecordingGui::interruptedRunIsSaved()
     QCOMPARE(filesUnder(data, "*.csv").size(), 1);
 }
 
+void TestRecordingGui::exportsToldAlike_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("data") << "onAct1Clicked_Slot"
+                          << "csv";
+    QTest::newRow("picture") << "onAct2Clicked_Slot"
+                             << "png";
+}
+
+// Both exports of the chart menu say on the status line where they wrote, or that they could
+// not; a later success replaces the failure.
+void TestRecordingGui::exportsToldAlike()
+{
+    QFETCH(QString, slot);
+    QFETCH(QString, suffix);
+    GuiFixture f("NV05"); // recorded once identified
+    MainDialog &dialog = openAndRecord(f, 12);
+    const auto exportTo = [&](const QString &file) {
+        const QPointer<QTimer> answering =
+            whenModal<QFileDialog>([file](QFileDialog *files) { chooseFile(files, file); });
+        QMetaObject::invokeMethod(&dialog, slot.toLatin1().constData());
+        // Done before the next export, whose dialog it must not answer.
+        (void)QTest::qWaitFor([&answering] { return answering.isNull(); }, 5000);
+        return f.text("label_left_tips");
+    };
+    const QString unwritable = f.workDir.file("no/such/folder/export." + suffix);
+    QCOMPARE(exportTo(unwritable), "数据保存失败: " + unwritable);
+    const QString written = f.workDir.file("export." + suffix);
+    QCOMPARE(exportTo(written), "Data_Path:" + written);
+    QVERIFY(QFileInfo(written).size() > 0);
+}
+
 // A journal left by a dead instance becomes a data file at start-up, and the status line says
 // where.
 void TestRecordingGui::startUpRecoversJournal()
@@ -295,6 +348,13 @@ void TestRecordingGui::startUpRecoversJournal()
     const QStringList files = filesUnder(f.workDir.file("Data"), "*.csv");
     QCOMPARE(files.size(), 1);
     QCOMPARE(f.text("label_left_tips"), "已恢复中断的记录: " + files.first());
+    // The program starts on a home page, not where the status line is: the news shows over it.
+    QVERIFY(!f.w("page_disp")->isVisible());
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = f.dialog->findChild<QMessageBox *>("recovered_runs_box")) &&
+                box->isVisible());
+    QCOMPARE(box->text(), "已恢复中断的记录: " + files.first());
+    box->button(QMessageBox::Ok)->click();
     QCOMPARE(csvRows(files.first()).size(), 12);
     QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
 }

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QStyleOptionSlider>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -51,6 +52,16 @@ void drag(QSlider *s, int from, int to, bool onSlider = true)
         QApplication::sendEvent(s, &move);
     }
     QTest::mouseRelease(s, Qt::LeftButton, {}, handleCentre(s, to));
+}
+
+// One wheel notch down over a control, the pointer resting on it.
+void wheelOver(QWidget *w)
+{
+    const QPoint centre = w->rect().center();
+    QCursor::setPos(w->mapToGlobal(centre));
+    QWheelEvent wheel(centre, w->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &wheel);
 }
 
 void typeInto(QLineEdit *e, const QString &text)
@@ -337,6 +348,49 @@ private slots:
         QCOMPARE(box.text, QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
         QCOMPARE(power->text(), QString("abc"));
         QVERIFY(settingsCommands(f).isEmpty());
+    }
+
+    // The wheel rolling over a slider or the shunt box while the page scrolls changes nothing
+    // and sends nothing; once the user has focused the control, a notch goes out.
+    void wheelNeedsAFocusedControl_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("code");
+        QTest::newRow("calibration slider") << "HK07"
+                                            << "settings_slider_voltcali" << 0x27;
+        QTest::newRow("brightness slider") << "HK07"
+                                           << "settings_slider_worklight" << 0x22;
+        QTest::newRow("NV05 shunt box") << "NV05"
+                                        << "NV05_setting_comboBox" << 0x36;
+    }
+
+    void wheelNeedsAFocusedControl()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QString, control);
+        QFETCH(int, code);
+        GuiFixture f(demo);
+        openSettingsPage(f, demo == "NV05");
+        auto *w = f.w<QWidget>(control.toLatin1().constData());
+        auto *slider = qobject_cast<QSlider *>(w);
+        auto *combo = qobject_cast<QComboBox *>(w);
+        const auto value = [&] { return slider ? slider->value() : combo->currentIndex(); };
+        if (combo)
+            QTRY_COMPARE(combo->currentText(), QString("30A"));
+        const int before = value();
+        f.bus->clearWrittenReports();
+        for (int notch = 0; notch < 3; ++notch)
+            wheelOver(w);
+        QCOMPARE(value(), before);
+        QVERIFY(f.framesWithCode(quint8(code)).isEmpty());
+
+        w->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(w->hasFocus());
+        wheelOver(w);
+        QVERIFY(value() != before);
+        QCOMPARE(f.framesWithCode(quint8(code)).size(), 1);
+        pointerAway();
     }
 
     void buttonsWithAndWithoutDevice()

@@ -308,6 +308,37 @@ private slots:
                                   15000);
         QCOMPARE(f->bus->loaderImage(), image);
         QCOMPARE(bar(), QString("当前进度为：100.0%"));
+
+        // Coming back shows the finished upgrade, not a fresh "loading" at 0 %.
+        f->click("tbtn1");
+        QCOMPARE(f->page(), 1);
+        QCOMPARE(bar(), QString("当前进度为：100.0%"));
+        QCOMPARE(f->w<QProgressBar>("upgrade_progressBar_fw")->value(), 100);
+        // A new image starts a fresh bar.
+        load(writeFile(f->workDir, "fw2.bin", imageOf(100)));
+        QCOMPARE(bar(), QString("loading"));
+        QCOMPARE(f->w<QProgressBar>("upgrade_progressBar_fw")->value(), 0);
+    }
+
+    // Unplugged while the upgrade waits for the loader (no packet write left to fail): the
+    // failure box comes with the log's disconnection line, long before the 12 s time-out.
+    void unplugEndsTheTransferAtOnce()
+    {
+        openUpgradePage();
+        sim::SimulatedBus::Faults faults;
+        faults.loaderSilent = true;
+        f->bus->setFaults(faults);
+        load(writeFile(f->workDir, "fw.bin", imageOf(500)));
+        start()->click();
+        QTRY_COMPARE(page()->transfer().state(), UpgradeTransfer::State::WaitingForHandshake);
+        QElapsedTimer clock;
+        clock.start();
+        f->bus->unplug();
+        QCOMPARE(closeWarning(20000), QString("error|更新失败"));
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(page()->transfer().state(), UpgradeTransfer::State::DeviceLost);
+        QVERIFY(log().contains("设备已断开"));
+        QVERIFY(f->w<QPushButton>("upgrade_pushButton_openfile")->isEnabled());
     }
 };
 

@@ -30,6 +30,7 @@ struct Message
 {
     QString context;
     QString source;
+    QString comment; // tells apart two uses of one source text
     QString translation;
 };
 
@@ -48,8 +49,11 @@ QVector<Message> readCatalogueSource()
             continue;
         if (xml.name() == QLatin1String("name"))
             context = xml.readElementText();
-        else if (xml.name() == QLatin1String("source"))
+        else if (xml.name() == QLatin1String("source")) {
             current.source = xml.readElementText();
+            current.comment.clear();
+        } else if (xml.name() == QLatin1String("comment"))
+            current.comment = xml.readElementText();
         else if (xml.name() == QLatin1String("translation")) {
             current.context = context;
             current.translation = xml.readElementText();
@@ -326,7 +330,7 @@ void TestResources::catalogueHoldsEveryMessage()
     QSet<QString> keys;
     for (const Message &m : messages) {
         ++perContext[m.context];
-        keys.insert(m.context + QChar(0) + m.source);
+        keys.insert(m.context + QChar(0) + m.source + QChar(0) + m.comment);
     }
     const QMap<QString, int> expected{{"MainDialog", 221},
                                       {"AccessibleNames", 37},
@@ -358,7 +362,8 @@ void TestResources::catalogueHoldsEveryMessage()
         // QTranslator answers a null string for a message it does not hold, so an entry whose
         // English equals its source still proves it was compiled in.
         const QString english =
-            translator.translate(m.context.toUtf8().constData(), m.source.toUtf8().constData());
+            translator.translate(m.context.toUtf8().constData(), m.source.toUtf8().constData(),
+                                 m.comment.isEmpty() ? nullptr : m.comment.toUtf8().constData());
         if (english.isNull())
             QFAIL(qPrintable(m.context + ": missing " + m.source));
         QCOMPARE(english, m.translation);

@@ -19,6 +19,7 @@ private slots:
     void categoryAxisRoutines();
     void wheelZoom_data();
     void wheelZoom();
+    void zoomInStopsAtTheNarrowestWindow();
     void samplingRule_data();
     void samplingRule();
     void styleTexts();
@@ -107,6 +108,25 @@ void TestChartMaths::wheelZoom_data()
     QTest::newRow("x = 0 out") << t << t + 10 << 0.0 << -120 << qint64(t) << qint64(t + 15);
     QTest::newRow("no delta zooms out")
         << t << t + 10 << 0.5 << 0 << qint64(t - 3) << qint64(t + 12);
+}
+
+// Fifty notches in, the pointer anywhere: the window narrows to 2 s once and then stays put.
+void TestChartMaths::zoomInStopsAtTheNarrowestWindow()
+{
+    const quint32 t = 1700000000;
+    for (const double ratio : {0.0, 0.3, 0.5, 0.7, 1.0}) {
+        TimeWindow w{t, t + 10};
+        TimeWindow narrowest{0, 0};
+        for (int notch = 0; notch < 50; ++notch) {
+            w = wheelZoomWindow(quint32(w.minSecs), quint32(w.maxSecs), ratio, 120);
+            if (narrowest.maxSecs == 0 && w.maxSecs - w.minSecs == 2)
+                narrowest = w;
+        }
+        QVERIFY2(narrowest.maxSecs != 0, qPrintable(QString::number(ratio)));
+        QCOMPARE(w.minSecs, narrowest.minSecs);
+        QCOMPARE(w.maxSecs, narrowest.maxSecs);
+        QVERIFY(w.minSecs >= qint64(t) - 1 && w.maxSecs <= qint64(t) + 11);
+    }
 }
 
 void TestChartMaths::wheelZoom()

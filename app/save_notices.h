@@ -1,0 +1,18 @@
+#pragma once
+// Where the main dialog tells how a save went. Exports of the chart menu (CSV and picture) are
+// told alike on the status line, and the newest export's outcome replaces an older one. Runs
+// recovered at start-up are told on the status line and, because the program starts on the home
+// page, in a box over the window as well.
+
+#include "journal_recovery.h"
+#include "save_data_deal.h"
+
+#include <QVector>
+
+class QLabel;
+class QWidget;
+
+// A cancelled file choice (no path) leaves the status line as it is.
+void showExportOutcome(QLabel *statusLine, const SaveOutcome &outcome);
+
+void announceRecoveredRuns(QWidget *window, QLabel *statusLine, const QVector<RecoveredRun> &runs);
