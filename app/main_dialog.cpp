@@ -112,6 +112,7 @@ MainDialog::MainDialog(QWidget *parent)
     setUpRecording();
     chartTimer->setInterval(500);
     connect(chartTimer, &QTimer::timeout, this, &MainDialog::record_data);
+    setUpLabLink();
     chartTimer->start();
 }
 

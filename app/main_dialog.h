@@ -29,6 +29,10 @@ class Recorder;
 class USBThread;
 class customcoordinates;
 class my_thread;
+namespace lablink {
+class Publisher;
+struct LinkSettings;
+}
 
 class MainDialog : public QDialog
 {
@@ -69,6 +73,12 @@ public:
     // A run that ends without the stop button (instrument unplugged, window closed) is saved as a
     // stop would save it, instead of being cleared at the next identification or with the window.
     void saveInterruptedRun();
+
+    // The lab link: off until started with enabled settings (the settings file's, or the
+    // command line's); the title bar menu's dialog changes and restarts it.
+    void startLabLink(const lablink::LinkSettings &settings);
+    lablink::Publisher &labLink() const;
+    void openLabLinkDialog();
 
 signals:
     // Hooks for the live chart and the recorder: a new run restarts the chart's 10 s window and
@@ -180,6 +190,9 @@ private:
     void setUpDisplayPage();
     void setUpRecording();
     DataFolder dataFolder() const;
+    void setUpLabLink();
+    void feedLabLink();
+    QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
@@ -212,6 +225,10 @@ private:
     LiveChart *m_liveChart = nullptr;
     customcoordinates *m_axisRangePanel = nullptr;
     QPointer<CurvePanel> m_curvePanel;
+
+    lablink::Publisher *m_labLink = nullptr;
+    bool m_labLinkConnected = false;
+    bool m_labLinkRunSeen = false;
 
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;

@@ -295,6 +295,9 @@ void MainDialog::on_btnMenu_Menu_clicked()
     add(QIcon(QPixmap(":/sys/rs/rs/cn_en.png").scaled(100, 100)), tr("简体中文"),
         &MainDialog::onS_Act1Clicked_Slot, InterfaceLanguage::Chinese);
     add(QIcon(), tr("English"), &MainDialog::onS_Act2Clicked_Slot, InterfaceLanguage::English);
+    menu->addSeparator();
+    menu->addAction(tr("实验室联网…"), this, &MainDialog::openLabLinkDialog)
+        ->setObjectName("lablink_action");
     menu->popup(QCursor::pos());
 }
 

@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-dev
     g++-mingw-w64-x86-64-win32 file
     xvfb xauth
+    libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
 missing=()

@@ -1,0 +1,78 @@
+// The lab link in the main dialog: the publisher, what it is given each sample and at the run's
+// start and stop, its state in the status line, and its settings dialog in the title bar menu.
+
+#include "main_dialog.h"
+
+#include "lab_link_dialog.h"
+#include "payloads.h"
+#include "publisher.h"
+#include "ui_MainDialog.h"
+
+#include <QLoggingCategory>
+#include <QTimer>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+void MainDialog::setUpLabLink()
+{
+    m_labLink = new lablink::Publisher(this);
+    connect(m_labLink, &lablink::Publisher::statusChanged, this,
+            [this](const QString &text, bool connected) {
+                // Only a change of state reaches the status line; each retry goes to the log.
+                if (connected == m_labLinkConnected)
+                    return;
+                m_labLinkConnected = connected;
+                ui->label_left_tips->setText(tr("实验室联网: %1").arg(text));
+            });
+    connect(chartTimer, &QTimer::timeout, this, &MainDialog::feedLabLink);
+}
+
+void MainDialog::startLabLink(const lablink::LinkSettings &settings)
+{
+    m_labLink->stop();
+    if (!settings.enabled)
+        return;
+    m_labLink->start(settings, labLinkIdentity());
+}
+
+lablink::Publisher &MainDialog::labLink() const { return *m_labLink; }
+
+QString MainDialog::labLinkIdentity() const
+{
+    return lablink::instrumentIdentity(m_link->serialString(), m_link->modelWord(),
+                                       m_link->currentAddress());
+}
+
+// Once a second, like the chart's samples, while an instrument is identified: the latest values,
+// and the run's start or stop as the run state changes.
+void MainDialog::feedLabLink()
+{
+    if (!m_labLink->isStarted())
+        return;
+    const bool running = m_link->curveRunFlag();
+    if (running != m_labLinkRunSeen) {
+        m_labLinkRunSeen = running;
+        m_labLink->publishRunEvent({running ? lablink::RunEvent::Started
+                                            : lablink::RunEvent::Stopped,
+                                    QDateTime::currentDateTime(), QString()});
+    }
+    if (m_link->familyCode() == DeviceLink::NoFamily || m_link->scanBusy() ||
+        (m_link->tickCounter() & 1u) == 0)
+        return;
+    m_labLink->setIdentity(labLinkIdentity());
+    lablink::Reading reading;
+    reading.time = QDateTime::currentDateTime();
+    const SampleValues values = sampleValuesOf(m_link->live());
+    std::copy(values.begin(), values.end(), reading.values.begin());
+    reading.workMode = m_link->live().workMode;
+    reading.running = running && m_link->state().deviceRunning;
+    m_labLink->publishReading(reading);
+}
+
+void MainDialog::openLabLinkDialog()
+{
+    lablink::LabLinkDialog dialog(lablink::loadLinkSettings(), this);
+    dialog.setObjectName("lablink_dialog");
+    if (dialog.exec() == QDialog::Accepted)
+        startLabLink(dialog.settings());
+}
