@@ -84,8 +84,9 @@ void Broker::stop()
 
 Subscriber::Subscriber(int port, const QString &topic, const QStringList &extra)
 {
-    QStringList args{"-h", "127.0.0.1", "-p", QString::number(port), "-t", topic, "-v", "-q",
-                     "1", "-d"};
+    m_port = port;
+    QStringList args{"-h", "127.0.0.1", "-p", QString::number(port), "-t", topic,
+                     "-t", QString(kReadyTopic), "-v", "-q", "1"};
     m_process.start("mosquitto_sub", args + extra);
 }
 
@@ -97,14 +98,17 @@ Subscriber::~Subscriber()
 
 bool Subscriber::waitReady()
 {
-    // With -d the client reports its subscription's acknowledgement on standard output.
+    // Subscribed once a message of our own comes back.
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 10000) {
-        m_process.waitForReadyRead(100);
-        m_buffer += m_process.readAllStandardOutput();
-        if (m_buffer.contains("SUBACK"))
-            return true;
+        QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(m_port), "-t",
+                                            QString(kReadyTopic), "-m", "ready"});
+        m_process.waitForReadyRead(200);
+        for (const auto &m : messages()) {
+            if (m.first == kReadyTopic)
+                return true;
+        }
     }
     return false;
 }
@@ -116,8 +120,6 @@ QList<QPair<QString, QByteArray>> Subscriber::messages()
     while ((end = m_buffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_buffer.left(end);
         m_buffer.remove(0, end + 1);
-        if (line.startsWith("Client ") || line.startsWith("Subscribed"))
-            continue; // the -d protocol trace
         const int space = line.indexOf(' ');
         if (space > 0)
             m_messages.append({QString::fromUtf8(line.left(space)), line.mid(space + 1)});

@@ -48,7 +48,9 @@ public:
     QList<QByteArray> payloadsOn(const QString &topic);
 
 private:
+    static constexpr const char *kReadyTopic = "test/ready";
     QProcess m_process;
+    int m_port = 0;
     QByteArray m_buffer;
     QList<QPair<QString, QByteArray>> m_messages;
 };

@@ -40,7 +40,7 @@ Reading readingNumber(int n)
     return r;
 }
 
-RunEvent event(RunEvent::Kind kind, const QString &path = QString())
+RunEvent runEvent(RunEvent::Kind kind, const QString &path = QString())
 {
     return {kind, QDateTime::currentDateTime(), path};
 }
@@ -122,11 +122,11 @@ void TestLabLinkBroker::readingsEventsAndStatus()
     QVERIFY(status.last().at(1).toBool());
     QVERIFY(status.last().at(0).toString().contains(QString::number(broker.port())));
 
-    publisher.publishRunEvent(event(RunEvent::Started));
+    publisher.publishRunEvent(runEvent(RunEvent::Started));
     for (int n = 0; n < 5; ++n)
         publisher.publishReading(readingNumber(n));
-    publisher.publishRunEvent(event(RunEvent::Stopped));
-    publisher.publishRunEvent(event(RunEvent::Saved, "/data/LoadData_1_1.csv"));
+    publisher.publishRunEvent(runEvent(RunEvent::Stopped));
+    publisher.publishRunEvent(runEvent(RunEvent::Saved, "/data/LoadData_1_1.csv"));
     QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(base + "/reading").size(), 5, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(base + "/run").size(), 3, 10000);
 
@@ -168,10 +168,10 @@ void TestLabLinkBroker::brokerAwayAndBack()
     // events are kept; the caller is never held up.
     QElapsedTimer calls;
     calls.start();
-    publisher.publishRunEvent(event(RunEvent::Started));
+    publisher.publishRunEvent(runEvent(RunEvent::Started));
     for (int n = 0; n < Publisher::kReadingCapacity + 30; ++n)
         publisher.publishReading(readingNumber(n));
-    publisher.publishRunEvent(event(RunEvent::Stopped));
+    publisher.publishRunEvent(runEvent(RunEvent::Stopped));
     QVERIFY(calls.elapsed() < 500);
     QCOMPARE(publisher.queuedReadings(), Publisher::kReadingCapacity);
     QCOMPARE(publisher.droppedReadings(), quint64(30));
@@ -205,10 +205,12 @@ void TestLabLinkBroker::lastWillWhenKilled()
     Broker broker;
     QVERIFY(broker.start());
     QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QStringLiteral(LABLINK_CHILD),
                 {QString::number(broker.port()), kPrefix, "WILL1"});
     QVERIFY(child.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(child.readAllStandardOutput().contains("connected"), 10000);
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += child.readAllStandardOutput()).contains("connected"), 10000);
     QCOMPARE(retainedMessage(broker.port(), kPrefix + "/WILL1/status"), QByteArray("online"));
     child.kill();
     QVERIFY(child.waitForFinished());
@@ -283,7 +285,7 @@ void TestLabLinkBroker::tlsWithOwnAuthority()
     Publisher publisher;
     publisher.start(s, "TLS1");
     QTRY_VERIFY_WITH_TIMEOUT(publisher.isConnected(), 10000);
-    publisher.publishRunEvent(event(RunEvent::Interrupted));
+    publisher.publishRunEvent(runEvent(RunEvent::Interrupted));
     QTRY_COMPARE_WITH_TIMEOUT(publisher.queuedEvents(), 0, 10000); // acknowledged over TLS
 }
 
