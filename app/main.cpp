@@ -1,4 +1,5 @@
 #include "crash_reporter.h"
+#include "link_settings.h"
 #include "main_dialog.h"
 #include "simulated_bus.h"
 #include "window_fit.h"
@@ -94,9 +95,17 @@ int main(int argc, char *argv[])
         hid::setBackend(simulator.get());
     }
 
+    lablink::LinkSettings labLink = lablink::loadLinkSettings();
+    QString labLinkError;
+    if (!lablink::settingsFromArguments(app.arguments(), &labLink, &labLinkError)) {
+        std::fprintf(stderr, "usb-tester: %s\n", qPrintable(labLinkError));
+        return 2;
+    }
+
     int result = 0;
     {
         MainDialog dialog;
+        dialog.startLabLink(labLink);
         FirstPaintProbe probe(sinceMain);
         if (qEnvironmentVariableIsSet("USB_TESTER_QUIT_AFTER_PAINT"))
             dialog.installEventFilter(&probe);

@@ -126,4 +126,31 @@ bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings 
     return true;
 }
 
+const char *const kBrokerOptionsHelp =
+    "  --mqtt mqtt://[user[:password]@]host[:port][/prefix]\n"
+    "                     publish readings and run events to this MQTT broker (mqtts:// for\n"
+    "                     TLS), over the settings file's choice. A password given here is\n"
+    "                     visible to other users of this computer: prefer the settings file.\n"
+    "  --mqtt-ca FILE     the certificate authority that signed the mqtts:// broker's certificate\n";
+
+bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error)
+{
+    QString values[2];
+    const QString names[2] = {QStringLiteral("--mqtt"), QStringLiteral("--mqtt-ca")};
+    for (int i = 1; i < arguments.size(); ++i) {
+        for (int n = 0; n < 2; ++n) {
+            if (arguments[i] == names[n]) {
+                if (i + 1 >= arguments.size()) {
+                    *error = names[n] + QStringLiteral(" needs a value");
+                    return false;
+                }
+                values[n] = arguments[++i];
+            } else if (arguments[i].startsWith(names[n] + '=')) {
+                values[n] = arguments[i].mid(names[n].size() + 1);
+            }
+        }
+    }
+    return applyBrokerOptions(values[0], values[1], settings, error);
+}
+
 } // namespace lablink

@@ -3,6 +3,7 @@
 // user's settings file; "--mqtt URL" overrides it for one start.
 
 #include <QString>
+#include <QStringList>
 
 namespace lablink {
 
@@ -34,5 +35,12 @@ bool parseBrokerUrl(const QString &url, LinkSettings *settings, QString *error);
 // Returns false with a message for a bad URL or a CA file without mqtts.
 bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings *settings,
                         QString *error);
+
+// The same from the program's arguments: "--mqtt URL" or "--mqtt=URL", "--mqtt-ca FILE" or
+// "--mqtt-ca=FILE"; other arguments are left alone.
+bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error);
+
+// The options' lines for --help.
+extern const char *const kBrokerOptionsHelp;
 
 } // namespace lablink
