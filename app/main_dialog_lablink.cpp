@@ -43,8 +43,8 @@ QString MainDialog::labLinkIdentity() const
                                        m_link->currentAddress());
 }
 
-// Once a second, like the chart's samples, while an instrument is identified: the latest values,
-// and the run's start or stop as the run state changes.
+// Once a second, like the chart's samples, once an identified instrument has reported: the
+// latest values; and the run's start or stop as the run state changes.
 void MainDialog::feedLabLink()
 {
     if (!m_labLink->isStarted())
@@ -56,8 +56,8 @@ void MainDialog::feedLabLink()
                                             : lablink::RunEvent::Stopped,
                                     QDateTime::currentDateTime(), QString()});
     }
-    if (m_link->familyCode() == DeviceLink::NoFamily || m_link->scanBusy() ||
-        (m_link->tickCounter() & 1u) == 0)
+    if (m_link->familyCode() == DeviceLink::NoFamily || m_link->measurementCount() == 0 ||
+        m_link->scanBusy() || (m_link->tickCounter() & 1u) == 0)
         return;
     m_labLink->setIdentity(labLinkIdentity());
     lablink::Reading reading;

@@ -33,6 +33,7 @@ bool DeviceLink::open()
 {
     const QString serial = lastSerialNumber();
     m_device = hid::backend().open(kVendorId, kProductId, serial); // closes the old handle
+    m_measurementCount = 0;
     qCDebug(lcUsb) << "当前设备:" << serial;
     if (!m_device) {
         qCDebug(lcUsb) << "USB设备打开失败" << hid::backend().lastOpenError();
@@ -91,7 +92,9 @@ int DeviceLink::readStep()
             break; // nothing left, or the device is gone
         if (n < 64)
             continue; // a short report carries nothing the parser may take
-        proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64);
+        if (proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64) ==
+            proto::ReportKind::Measurement)
+            ++m_measurementCount;
         ++taken;
     }
     if (taken == 0)
