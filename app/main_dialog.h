@@ -192,6 +192,9 @@ private:
     DataFolder dataFolder() const;
     void setUpLabLink();
     void feedLabLink();
+    void publishRunEvent(int kind, const QString &path = QString());
+    void noteRunSaved(const SaveOutcome &outcome);
+    void noteRunInterrupted();
     QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;

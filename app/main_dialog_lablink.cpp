@@ -52,9 +52,7 @@ void MainDialog::feedLabLink()
     const bool running = m_link->curveRunFlag();
     if (running != m_labLinkRunSeen) {
         m_labLinkRunSeen = running;
-        m_labLink->publishRunEvent({running ? lablink::RunEvent::Started
-                                            : lablink::RunEvent::Stopped,
-                                    QDateTime::currentDateTime(), QString()});
+        publishRunEvent(running ? lablink::RunEvent::Started : lablink::RunEvent::Stopped);
     }
     if (m_link->familyCode() == DeviceLink::NoFamily || m_link->measurementCount() == 0 ||
         m_link->scanBusy() || (m_link->tickCounter() & 1u) == 0)
@@ -67,6 +65,33 @@ void MainDialog::feedLabLink()
     reading.workMode = m_link->live().workMode;
     reading.running = running && m_link->state().deviceRunning;
     m_labLink->publishReading(reading);
+}
+
+void MainDialog::publishRunEvent(int kind, const QString &path)
+{
+    if (m_labLink->isStarted())
+        m_labLink->publishRunEvent(
+            {lablink::RunEvent::Kind(kind), QDateTime::currentDateTime(), path});
+}
+
+// A stop saves before the run flag falls: the stop goes out first, then where the data went.
+void MainDialog::noteRunSaved(const SaveOutcome &outcome)
+{
+    if (m_labLinkRunSeen) {
+        m_labLinkRunSeen = false;
+        publishRunEvent(lablink::RunEvent::Stopped);
+    }
+    if (outcome.written())
+        publishRunEvent(lablink::RunEvent::Saved, outcome.path);
+}
+
+// A run ended by unplugging or closing, not by the stop button.
+void MainDialog::noteRunInterrupted()
+{
+    if (m_labLinkRunSeen) {
+        m_labLinkRunSeen = false;
+        publishRunEvent(lablink::RunEvent::Interrupted);
+    }
 }
 
 void MainDialog::openLabLinkDialog()

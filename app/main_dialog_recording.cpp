@@ -44,13 +44,16 @@ DataFolder MainDialog::dataFolder() const
 SaveOutcome MainDialog::saveRecordedRun()
 {
     m_recorder->setFamilyCode(familyCode());
-    return m_recorder->saveRun(dataFolder());
+    const SaveOutcome outcome = m_recorder->saveRun(dataFolder());
+    noteRunSaved(outcome);
+    return outcome;
 }
 
 void MainDialog::saveInterruptedRun()
 {
     if (!m_link->curveRunFlag() || m_recorder->rowCount() == 0)
         return;
+    noteRunInterrupted();
     const SaveOutcome outcome = saveRecordedRun();
     qCInfo(lcApp).noquote() << "run ended without a stop:" << outcome.labelText();
     ui->label_left_tips->setText(outcome.labelText());

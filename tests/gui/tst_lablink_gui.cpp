@@ -54,6 +54,7 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     Subscriber sub(broker.port(), "gui/#");
     QVERIFY(sub.waitReady());
     GuiFixture f;
+    Setting().write("save_path", f.workDir.file("Data"));
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
     // Every set of values the instrument reported, to find each published reading among them.
@@ -79,13 +80,21 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     f.click("disp_Btn_Run");
     QTRY_VERIFY_WITH_TIMEOUT(dialog.link().state().deviceRunning, 10000);
     const int before = sub.payloadsOn(base + "/reading").size();
-    QTRY_VERIFY_WITH_TIMEOUT(sub.payloadsOn(base + "/reading").size() >= before + 3, 10000);
+    // Enough samples for the stop to save a data file.
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.recorder().rowCount() >= 11, 30000);
+    QVERIFY(sub.payloadsOn(base + "/reading").size() >= before + 8);
     f.click("disp_Btn_Run");
-    QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(base + "/run").size(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(base + "/run").size(), 3, 10000);
+    QTest::qWait(1200); // a second stop would come with the next ticks
+    QCOMPARE(sub.payloadsOn(base + "/run").size(), 3);
 
-    const QList<QByteArray> runs = sub.payloadsOn(base + "/run");
-    QCOMPARE(QJsonDocument::fromJson(runs[0]).object().value("event").toString(), QString("started"));
-    QCOMPARE(QJsonDocument::fromJson(runs[1]).object().value("event").toString(), QString("stopped"));
+    QStringList events;
+    for (const QByteArray &run : sub.payloadsOn(base + "/run"))
+        events << QJsonDocument::fromJson(run).object().value("event").toString();
+    QCOMPARE(events, QStringList({"started", "stopped", "saved"}));
+    const QString path =
+        QJsonDocument::fromJson(sub.payloadsOn(base + "/run").last()).object().value("path").toString();
+    QVERIFY2(path.endsWith(".csv") && QFile::exists(path), qPrintable(path));
     const QList<QByteArray> readings = sub.payloadsOn(base + "/reading");
     bool sawRunning = false;
     for (const QByteArray &json : readings) {
