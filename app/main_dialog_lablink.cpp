@@ -49,7 +49,8 @@ void MainDialog::feedLabLink()
 {
     if (!m_labLink->isStarted())
         return;
-    const bool running = m_link->curveRunFlag();
+    // A run records while both the program and the instrument run the load.
+    const bool running = m_link->curveRunFlag() && m_link->state().deviceRunning;
     if (running != m_labLinkRunSeen) {
         m_labLinkRunSeen = running;
         publishRunEvent(running ? lablink::RunEvent::Started : lablink::RunEvent::Stopped);
@@ -63,7 +64,7 @@ void MainDialog::feedLabLink()
     const SampleValues values = sampleValuesOf(m_link->live());
     std::copy(values.begin(), values.end(), reading.values.begin());
     reading.workMode = m_link->live().workMode;
-    reading.running = running && m_link->state().deviceRunning;
+    reading.running = running;
     m_labLink->publishReading(reading);
 }
 

@@ -104,6 +104,7 @@ void drive(std::vector<std::unique_ptr<Publisher>> &publishers, int seconds, con
         for (auto &p : publishers)
             p->publishReading(sample(n));
         ++n;
+        QCoreApplication::processEvents(); // the publishers' status reports, as a window takes them
         if (n % (seconds * 2 / 10 > 0 ? seconds * 2 / 10 : 1) == 0) {
             quint64 dropped = 0;
             int queued = 0;

@@ -77,6 +77,8 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     QTRY_VERIFY_WITH_TIMEOUT(sub.payloadsOn(base + "/reading").size() >= 3, 10000);
     f.click("tbtn3");
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.link().state().deviceRunning, 10000);
+    QTest::qWait(1200); // connected and idle: no run event yet
+    QCOMPARE(sub.payloadsOn(base + "/run").size(), 0);
     f.click("disp_Btn_Run");
     QTRY_VERIFY_WITH_TIMEOUT(dialog.link().state().deviceRunning, 10000);
     const int before = sub.payloadsOn(base + "/reading").size();
@@ -84,14 +86,15 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     QTRY_VERIFY_WITH_TIMEOUT(dialog.recorder().rowCount() >= 11, 30000);
     QVERIFY(sub.payloadsOn(base + "/reading").size() >= before + 8);
     f.click("disp_Btn_Run");
-    QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(base + "/run").size(), 3, 10000);
+    const auto events = [&] {
+        QStringList names;
+        for (const QByteArray &run : sub.payloadsOn(base + "/run"))
+            names << QJsonDocument::fromJson(run).object().value("event").toString();
+        return names;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(events().size(), 3, 10000);
     QTest::qWait(1200); // a second stop would come with the next ticks
-    QCOMPARE(sub.payloadsOn(base + "/run").size(), 3);
-
-    QStringList events;
-    for (const QByteArray &run : sub.payloadsOn(base + "/run"))
-        events << QJsonDocument::fromJson(run).object().value("event").toString();
-    QCOMPARE(events, QStringList({"started", "stopped", "saved"}));
+    QCOMPARE(events(), QStringList({"started", "stopped", "saved"}));
     const QString path =
         QJsonDocument::fromJson(sub.payloadsOn(base + "/run").last()).object().value("path").toString();
     QVERIFY2(path.endsWith(".csv") && QFile::exists(path), qPrintable(path));
