@@ -35,7 +35,10 @@ void MainDialog::startLabLink(const lablink::LinkSettings &settings)
     m_labLink->start(settings, labLinkIdentity());
 }
 
-lablink::Publisher &MainDialog::labLink() const { return *m_labLink; }
+lablink::Publisher &MainDialog::labLink() const
+{
+    return *m_labLink;
+}
 
 QString MainDialog::labLinkIdentity() const
 {
@@ -49,11 +52,16 @@ void MainDialog::feedLabLink()
 {
     if (!m_labLink->isStarted())
         return;
-    // A run records while both the program and the instrument run the load.
+    // A run starts when the program and the instrument both run the load, and ends with the
+    // program's run flag (the stop button, an unplug): an instrument report that still shows the
+    // load stopped just after a start is not a stop.
     const bool running = m_link->curveRunFlag() && m_link->state().deviceRunning;
-    if (running != m_labLinkRunSeen) {
-        m_labLinkRunSeen = running;
-        publishRunEvent(running ? lablink::RunEvent::Started : lablink::RunEvent::Stopped);
+    if (running && !m_labLinkRunSeen) {
+        m_labLinkRunSeen = true;
+        publishRunEvent(lablink::RunEvent::Started);
+    } else if (!m_link->curveRunFlag() && m_labLinkRunSeen) {
+        m_labLinkRunSeen = false;
+        publishRunEvent(lablink::RunEvent::Stopped);
     }
     if (m_link->familyCode() == DeviceLink::NoFamily || m_link->measurementCount() == 0 ||
         m_link->scanBusy() || (m_link->tickCounter() & 1u) == 0)

@@ -62,8 +62,8 @@ void LabLinkDialog::followTls(bool tls)
 
 void LabLinkDialog::browseCaFile()
 {
-    const QString file = QFileDialog::getOpenFileName(this, tr("CA证书文件"), ui->lablink_ca->text(),
-                                                      tr("证书 (*.pem *.crt);;所有文件 (*)"));
+    const QString file = QFileDialog::getOpenFileName(
+        this, tr("CA证书文件"), ui->lablink_ca->text(), tr("证书 (*.pem *.crt);;所有文件 (*)"));
     if (!file.isEmpty())
         ui->lablink_ca->setText(file);
 }

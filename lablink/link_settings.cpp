@@ -37,8 +37,9 @@ LinkSettings loadLinkSettings()
     s.tls = file.read("mqtt_tls") == QLatin1String("true");
     bool ok = false;
     const int port = file.read("mqtt_port").toInt(&ok);
-    s.port = ok && port > 0 && port < 65536 ? port
-                                            : (s.tls ? LinkSettings::kTlsPort : LinkSettings::kPlainPort);
+    s.port = ok && port > 0 && port < 65536
+                 ? port
+                 : (s.tls ? LinkSettings::kTlsPort : LinkSettings::kPlainPort);
     s.caFile = file.read("mqtt_ca_file");
     s.user = file.read("mqtt_user");
     s.password = file.read("mqtt_password");
@@ -71,7 +72,8 @@ bool parseBrokerUrl(const QString &text, LinkSettings *settings, QString *error)
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("mqtt") && scheme != QLatin1String("mqtts"))) {
-        *error = QStringLiteral("expected mqtt://[user[:password]@]host[:port][/prefix] or mqtts://…");
+        *error =
+            QStringLiteral("expected mqtt://[user[:password]@]host[:port][/prefix] or mqtts://…");
         return false;
     }
     if (url.host().isEmpty()) {
@@ -131,7 +133,8 @@ const char *const kBrokerOptionsHelp =
     "                     publish readings and run events to this MQTT broker (mqtts:// for\n"
     "                     TLS), over the settings file's choice. A password given here is\n"
     "                     visible to other users of this computer: prefer the settings file.\n"
-    "  --mqtt-ca FILE     the certificate authority that signed the mqtts:// broker's certificate\n";
+    "  --mqtt-ca FILE     the certificate authority that signed the mqtts:// broker's "
+    "certificate\n";
 
 bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error)
 {

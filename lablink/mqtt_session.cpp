@@ -22,13 +22,22 @@ void initialiseLibrary()
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-QByteArray local8(const QString &text) { return text.toLocal8Bit(); }
+QByteArray local8(const QString &text)
+{
+    return text.toLocal8Bit();
+}
 
 } // namespace
 
-MqttSession::MqttSession() { initialiseLibrary(); }
+MqttSession::MqttSession()
+{
+    initialiseLibrary();
+}
 
-MqttSession::~MqttSession() { release(); }
+MqttSession::~MqttSession()
+{
+    release();
+}
 
 void MqttSession::release()
 {
@@ -80,9 +89,9 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
     if (rc == MOSQ_ERR_SUCCESS && s.tls) {
         const QByteArray ca = local8(s.caFile);
         // Without a CA file of its own the link trusts the system's authorities.
-        rc = mosquitto_tls_set(m_handle, ca.isEmpty() ? nullptr : ca.constData(),
-                               ca.isEmpty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr,
-                               nullptr);
+        rc =
+            mosquitto_tls_set(m_handle, ca.isEmpty() ? nullptr : ca.constData(),
+                              ca.isEmpty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
         if (rc == MOSQ_ERR_INVAL)
             return m_lastError = QStringLiteral("CA file cannot be read: ") + s.caFile;
     }
@@ -129,7 +138,10 @@ bool MqttSession::service(int timeoutMs)
     return false;
 }
 
-bool MqttSession::backlogged() const { return m_handle && mosquitto_want_write(m_handle); }
+bool MqttSession::backlogged() const
+{
+    return m_handle && mosquitto_want_write(m_handle);
+}
 
 int MqttSession::publish(const QByteArray &topic, const QByteArray &payload, int qos, bool retain)
 {

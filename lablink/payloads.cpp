@@ -16,8 +16,8 @@ struct Quantity
 
 // Same order as Reading::values.
 constexpr Quantity kQuantities[kQuantityCount] = {
-    {"voltage", "V"},  {"current", "A"},      {"power", "W"},        {"resistance", "Ω"},
-    {"energy", "Wh"},  {"capacity", "mAh"},   {"cpu_temp", "°C"},    {"probe_temp", "°C"},
+    {"voltage", "V"},   {"current", "A"},     {"power", "W"},     {"resistance", "Ω"},
+    {"energy", "Wh"},   {"capacity", "mAh"},  {"cpu_temp", "°C"}, {"probe_temp", "°C"},
     {"mos_temp", "°C"}, {"fan_speed", "rpm"},
 };
 
@@ -48,16 +48,25 @@ QString topicBase(const QString &prefix, const QString &identity)
     return parts.join('/');
 }
 
-QString readingTopic(const QString &base) { return base + QStringLiteral("/reading"); }
-QString runTopic(const QString &base) { return base + QStringLiteral("/run"); }
-QString statusTopic(const QString &base) { return base + QStringLiteral("/status"); }
+QString readingTopic(const QString &base)
+{
+    return base + QStringLiteral("/reading");
+}
+QString runTopic(const QString &base)
+{
+    return base + QStringLiteral("/run");
+}
+QString statusTopic(const QString &base)
+{
+    return base + QStringLiteral("/status");
+}
 
 QString isoTimeWithOffset(const QDateTime &time)
 {
     const QDateTime fixed = time.toOffsetFromUtc(time.offsetFromUtc());
     QString text = fixed.toString(Qt::ISODateWithMs);
     if (text.endsWith('Z')) // a zero offset is written as one, like any other
-        text.chop(1), text += QStringLiteral("+00:00");
+        text.replace(text.size() - 1, 1, QStringLiteral("+00:00"));
     return text;
 }
 

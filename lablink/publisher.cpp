@@ -59,7 +59,10 @@ Publisher::Publisher(QObject *parent) : QObject(parent), m_shared(std::make_shar
     qRegisterMetaType<lablink::RunEvent>();
 }
 
-Publisher::~Publisher() { stop(); }
+Publisher::~Publisher()
+{
+    stop();
+}
 
 void Publisher::start(const LinkSettings &settings, const QString &identity)
 {
@@ -181,7 +184,8 @@ void Publisher::sendDueEvents(MqttSession &session, const QByteArray &topic)
         return;
     std::vector<std::pair<quint64, int>> sent;
     for (const auto &event : due)
-        sent.emplace_back(event.first, session.publish(topic, runEventJson(event.second), 1, false));
+        sent.emplace_back(event.first,
+                          session.publish(topic, runEventJson(event.second), 1, false));
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     for (PendingEvent &pending : m_shared->events) {
         for (const auto &s : sent) {

@@ -111,8 +111,7 @@ void drive(std::vector<std::unique_ptr<Publisher>> &publishers, int seconds, con
             for (auto &p : publishers)
                 dropped += p->droppedReadings(), queued += p->queuedReadings();
             std::printf("%-12s t=%4llds rss=%6ld kB queued=%6d dropped=%8llu\n", phase,
-                        clock.elapsed() / 1000, residentKb(), queued,
-                        (unsigned long long)dropped);
+                        clock.elapsed() / 1000, residentKb(), queued, (unsigned long long)dropped);
             std::fflush(stdout);
         }
         QThread::msleep(quint64(std::max<qint64>(0, qint64(n) * 500 - clock.elapsed())));
@@ -172,7 +171,8 @@ int main(int argc, char *argv[])
     broker->waitForFinished();
     // Long enough for every queue to reach its bound (120 readings = 60 s) and stay there.
     drive(publishers, std::max(seconds, 90), "broker gone");
-    std::printf("bound: %d readings x 100 publishers queued at most\n", Publisher::kReadingCapacity);
+    std::printf("bound: %d readings x 100 publishers queued at most\n",
+                Publisher::kReadingCapacity);
     publishers.clear();
     return 0;
 }

@@ -95,16 +95,19 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     QTRY_COMPARE_WITH_TIMEOUT(events().size(), 3, 10000);
     QTest::qWait(1200); // a second stop would come with the next ticks
     QCOMPARE(events(), QStringList({"started", "stopped", "saved"}));
-    const QString path =
-        QJsonDocument::fromJson(sub.payloadsOn(base + "/run").last()).object().value("path").toString();
+    const QString path = QJsonDocument::fromJson(sub.payloadsOn(base + "/run").last())
+                             .object()
+                             .value("path")
+                             .toString();
     QVERIFY2(path.endsWith(".csv") && QFile::exists(path), qPrintable(path));
     const QList<QByteArray> readings = sub.payloadsOn(base + "/reading");
     bool sawRunning = false;
     for (const QByteArray &json : readings) {
         QVERIFY2(reported.contains(valuesOf(json)), json.constData());
-        QVERIFY(QDateTime::fromString(QJsonDocument::fromJson(json).object().value("time").toString(),
-                                      Qt::ISODateWithMs)
-                    .isValid());
+        QVERIFY(
+            QDateTime::fromString(QJsonDocument::fromJson(json).object().value("time").toString(),
+                                  Qt::ISODateWithMs)
+                .isValid());
         sawRunning = sawRunning || QJsonDocument::fromJson(json).object().value("running").toBool();
     }
     QVERIFY(sawRunning);

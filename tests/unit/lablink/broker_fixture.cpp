@@ -18,7 +18,10 @@ int freePort()
 
 Broker::Broker(const BrokerOptions &options) : m_options(options), m_port(freePort()) {}
 
-Broker::~Broker() { stop(); }
+Broker::~Broker()
+{
+    stop();
+}
 
 QString Broker::log() const
 {
@@ -29,9 +32,8 @@ QString Broker::log() const
 
 bool Broker::start()
 {
-    QStringList config{QStringLiteral("listener %1 127.0.0.1").arg(m_port),
-                       "persistence false", "log_dest file " + m_dir.filePath("broker.log"),
-                       "log_type all"};
+    QStringList config{QStringLiteral("listener %1 127.0.0.1").arg(m_port), "persistence false",
+                       "log_dest file " + m_dir.filePath("broker.log"), "log_type all"};
     // Started as root the broker would become "mosquitto" and lose its files in this folder.
     if (geteuid() == 0)
         config << "user root";
@@ -77,16 +79,19 @@ void Broker::stop()
     if (!m_process)
         return;
     m_process->terminate();
-    if (!m_process->waitForFinished(5000))
-        m_process->kill(), m_process->waitForFinished(2000);
+    if (!m_process->waitForFinished(5000)) {
+        m_process->kill();
+        m_process->waitForFinished(2000);
+    }
     m_process.reset();
 }
 
 Subscriber::Subscriber(int port, const QString &topic, const QStringList &extra)
 {
     m_port = port;
-    QStringList args{"-h", "127.0.0.1", "-p", QString::number(port), "-t", topic,
-                     "-t", QString(kReadyTopic), "-v", "-q", "1"};
+    QStringList args{"-h", "127.0.0.1", "-p", QString::number(port),
+                     "-t", topic,       "-t", QString(kReadyTopic),
+                     "-v", "-q",        "1"};
     m_process.start("mosquitto_sub", args + extra);
 }
 
@@ -140,9 +145,9 @@ QList<QByteArray> Subscriber::payloadsOn(const QString &topic)
 QByteArray retainedMessage(int port, const QString &topic, int timeoutMs)
 {
     QProcess sub;
-    sub.start("mosquitto_sub", {"-h", "127.0.0.1", "-p", QString::number(port), "-t", topic,
-                                "-C", "1", "-W", QString::number(qMax(1, timeoutMs / 1000)),
-                                "--retained-only"});
+    sub.start("mosquitto_sub",
+              {"-h", "127.0.0.1", "-p", QString::number(port), "-t", topic, "-C", "1", "-W",
+               QString::number(qMax(1, timeoutMs / 1000)), "--retained-only"});
     sub.waitForFinished(timeoutMs + 2000);
     return sub.readAllStandardOutput().trimmed();
 }

@@ -13,7 +13,7 @@
 
 struct BrokerOptions
 {
-    QString passwordUser;     // with a password: anonymous clients are refused
+    QString passwordUser; // with a password: anonymous clients are refused
     QString password;
     QString caFile, certFile, keyFile; // all three: a TLS listener
 };

@@ -75,13 +75,13 @@ bool makeServerCertificate(const QDir &dir, const QString &authority)
         return false;
     ext.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n");
     ext.close();
-    return runOpenssl({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                       "-nodes", "-keyout", dir.filePath("server.key"), "-out",
-                       dir.filePath("server.csr"), "-subj", "/CN=localhost"}) &&
+    return runOpenssl({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                       "-keyout", dir.filePath("server.key"), "-out", dir.filePath("server.csr"),
+                       "-subj", "/CN=localhost"}) &&
            runOpenssl({"x509", "-req", "-in", dir.filePath("server.csr"), "-CA",
-                       dir.filePath(authority + ".pem"), "-CAkey",
-                       dir.filePath(authority + ".key"), "-CAcreateserial", "-out",
-                       dir.filePath("server.pem"), "-days", "1", "-extfile", ext.fileName()});
+                       dir.filePath(authority + ".pem"), "-CAkey", dir.filePath(authority + ".key"),
+                       "-CAcreateserial", "-out", dir.filePath("server.pem"), "-days", "1",
+                       "-extfile", ext.fileName()});
 }
 
 } // namespace
@@ -206,8 +206,7 @@ void TestLabLinkBroker::lastWillWhenKilled()
     QVERIFY(broker.start());
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QStringLiteral(LABLINK_CHILD),
-                {QString::number(broker.port()), kPrefix, "WILL1"});
+    child.start(QStringLiteral(LABLINK_CHILD), {QString::number(broker.port()), kPrefix, "WILL1"});
     QVERIFY(child.waitForStarted());
     QByteArray said;
     QTRY_VERIFY_WITH_TIMEOUT((said += child.readAllStandardOutput()).contains("connected"), 10000);
