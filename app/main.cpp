@@ -1,7 +1,9 @@
 #include "crash_reporter.h"
 #include "link_settings.h"
 #include "main_dialog.h"
+#include "run_session.h"
 #include "simulated_bus.h"
+#include "termination_signals.h"
 #include "window_fit.h"
 
 #include <QApplication>
@@ -15,6 +17,8 @@
 
 #include <cstdio>
 #include <memory>
+
+Q_LOGGING_CATEGORY(lcMain, "app.main")
 
 namespace {
 
@@ -106,6 +110,17 @@ int main(int argc, char *argv[])
     {
         MainDialog dialog;
         dialog.startLabLink(labLink);
+        // Ended from outside (kill, logout, shutdown) or by the desktop session: the running run
+        // is saved as a stop saves it, and the program ends normally.
+        using End = acquire::RunSession::End;
+        TerminationSignals terminations;
+        QObject::connect(&terminations, &TerminationSignals::received, &dialog, [&dialog](int n) {
+            qCInfo(lcMain) << "signal" << n << "received: saving the run and ending";
+            dialog.runSession().finish(End::Signal);
+            QCoreApplication::exit(0);
+        });
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &dialog,
+                         [&dialog] { dialog.runSession().finish(End::SessionEnded); });
         FirstPaintProbe probe(sinceMain);
         if (qEnvironmentVariableIsSet("USB_TESTER_QUIT_AFTER_PAINT"))
             dialog.installEventFilter(&probe);

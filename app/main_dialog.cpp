@@ -2,6 +2,7 @@
 
 #include "main_dialog.h"
 
+#include "acquisition.h"
 #include "bus_device_list.h"
 #include "device_info_ui.h"
 #include "device_link.h"
@@ -10,6 +11,7 @@
 #include "icon_helper.h"
 #include "interface_language.h"
 #include "my_thread.h"
+#include "run_session.h"
 #include "setting.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
@@ -32,10 +34,6 @@ Q_LOGGING_CATEGORY(lcApp, "app")
 MainDialog::MainDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this))
 {
-    chartTimer = new QTimer;
-    readTimer = new QTimer;
-    buttonTextTimer = new QTimer;
-
     m_resizeRegion = 8;
     setMouseTracking(true);
 
@@ -45,6 +43,7 @@ MainDialog::MainDialog(QWidget *parent)
     ui->setupUi(this);
     ui->page_upgrade->layout()->addWidget(m_firmwarePage);
     initForm();
+    buildAcquisition();
 
     const auto busAddress = [this] { return m_link->currentAddress(); };
     ui->page_settings->attach(m_link, busAddress);
@@ -64,13 +63,7 @@ MainDialog::MainDialog(QWidget *parent)
     listIcon->setAlignment(Qt::AlignCenter);
     listIcon->move(header->sectionPosition(0) + 60, 2);
 
-    buttonTextTimer->setInterval(500);
-    readTimer->setInterval(500);
-    connect(buttonTextTimer, &QTimer::timeout, this, &MainDialog::refreshRunButton);
-    connect(readTimer, &QTimer::timeout, this, &MainDialog::readStep);
     connect(m_link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
-    buttonTextTimer->start();
-    readTimer->start();
 
     applyHomeGlyph();
     buildHomeGrids();
@@ -110,19 +103,14 @@ MainDialog::MainDialog(QWidget *parent)
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
     setUpRecording();
-    chartTimer->setInterval(500);
-    connect(chartTimer, &QTimer::timeout, this, &MainDialog::record_data);
     setUpLabLink();
-    chartTimer->start();
+    m_acquisition->start();
 }
 
 MainDialog::~MainDialog()
 {
     // The worker threads are children of the dialog: they must not be destroyed while running.
     stopWorkers();
-    delete chartTimer;
-    delete readTimer;
-    delete buttonTextTimer;
     delete ui;
 }
 
@@ -196,8 +184,7 @@ void MainDialog::on_btnMenu_Close_clicked()
 
 void MainDialog::closeEvent(QCloseEvent *event)
 {
-    saveInterruptedRun();
-    m_link->setCurveRunFlag(false);
+    m_session->finish(acquire::RunSession::End::WindowClosed);
     stopWorkers();
     QDialog::closeEvent(event);
 }

@@ -15,6 +15,10 @@
 namespace Ui {
 class MainDialog;
 }
+namespace acquire {
+class Acquisition;
+class RunSession;
+} // namespace acquire
 class QAbstractButton;
 class QTimer;
 class QToolButton;
@@ -29,6 +33,7 @@ class Recorder;
 class USBThread;
 class customcoordinates;
 class my_thread;
+struct Sample;
 namespace lablink {
 class Publisher;
 struct LinkSettings;
@@ -48,19 +53,18 @@ public:
     quint8 familyCode() const { return m_link->familyCode(); }
     quint32 tickCounter() const { return m_link->tickCounter(); }
     bool scanBusy() const { return m_link->scanBusy(); }
-    bool curveRunFlag() const { return m_link->curveRunFlag(); }
+    bool curveRunFlag() const;
     bool deviceOpen() const { return m_link->deviceOpen(); }
     QString modelWord() const { return m_link->modelWord(); }
     const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
-    qint64 anchorMinSecs() const { return m_anchorMinSecs; }
-    qint64 anchorMaxSecs() const { return m_anchorMaxSecs; }
     // The run's recorded table (also the chart's samples), the chart and its two panels.
     Recorder &recorder() const { return *m_recorder; }
     LiveChart &liveChart() const { return *m_liveChart; }
     customcoordinates *axisRangePanel() const { return m_axisRangePanel; }
     CurvePanel *curvePanel() const;
-    // The 500 ms tick's timer, for tests that step record_data() themselves.
-    QTimer *chartTickTimer() const { return chartTimer; }
+    // The acquisition (its 500 ms cycle; tests stop its timer and step it themselves) and the run.
+    acquire::Acquisition &acquisition() const { return *m_acquisition; }
+    acquire::RunSession &runSession() const { return *m_session; }
     // The display page's controller: the chart gives it the axis-range panel, the recorder the
     // saving of a stopped run.
     DisplayPageController *displayPage() const { return m_displayPage; }
@@ -68,11 +72,9 @@ public:
     void sendReport(const unsigned char *data, int length);
     void sendCommand(quint8 code);
 
-    // The save a run stop makes: the recorded run's data file in the data folder, or why not.
+    // The save every end of a run makes: the recorded run's data file in the data folder, or why
+    // not.
     SaveOutcome saveRecordedRun();
-    // A run that ends without the stop button (instrument unplugged, window closed) is saved as a
-    // stop would save it, instead of being cleared at the next identification or with the window.
-    void saveInterruptedRun();
 
     // The lab link: off until started with enabled settings (the settings file's, or the
     // command line's); the title bar menu's dialog changes and restarts it.
@@ -81,10 +83,7 @@ public:
     void openLabLinkDialog();
 
 signals:
-    // Hooks for the live chart and the recorder: a new run restarts the chart's 10 s window and
-    // empties the series and the recorded table; a device family picks the current axis range.
-    void chartWindowRestarted(qint64 minSecs, qint64 maxSecs);
-    void recordedRunCleared();
+    // A device family picks the chart's current axis range.
     void currentAxisRangeChosen(double minimum, double maximum);
 
 protected:
@@ -135,11 +134,8 @@ public slots:
     void usbdisconnect();
     void usbreceivedata(const QByteArray &report, unsigned int length);
     void usbsenderror();
-    void record_data();
-    void readStep();
     void refreshDisplay();
     void refreshSettingsPage();
-    void refreshRunButton();
     void mytimer_timeout();
 
     // display page
@@ -179,9 +175,8 @@ private:
     void sendSettingsRequest();
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
-    void restartChartWindow();
+    void buildAcquisition();
     void buildChart();
-    void resetRunButtonAfterStop();
     QString deviceTitle(const QString &tail) const;
     void explainOpenFailure();
     void showPermissionHint(const QString &reason);
@@ -191,10 +186,8 @@ private:
     void setUpRecording();
     DataFolder dataFolder() const;
     void setUpLabLink();
-    void feedLabLink();
+    void publishSample(const Sample &sample);
     void publishRunEvent(int kind, const QString &path = QString());
-    void noteRunSaved(const SaveOutcome &outcome);
-    void noteRunInterrupted();
     QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;
@@ -206,9 +199,6 @@ private:
     QPoint m_dragOffset;
 
     // timers and threads
-    QTimer *chartTimer = nullptr;
-    QTimer *readTimer = nullptr;
-    QTimer *buttonTextTimer = nullptr;
     QTimer *upgradeTimer = nullptr;
     my_thread *m_scanThread = nullptr;
     USBThread *m_usbThread = nullptr;
@@ -219,19 +209,16 @@ private:
     // bus scan
     BusDeviceList *m_devices = nullptr;
 
-    // chart window bounds, seconds since the epoch
-    qint64 m_anchorMinSecs = 0;
-    qint64 m_anchorMaxSecs = 0;
-
     DisplayPageController *m_displayPage = nullptr;
     Recorder *m_recorder = nullptr;
+    acquire::RunSession *m_session = nullptr;
+    acquire::Acquisition *m_acquisition = nullptr;
     LiveChart *m_liveChart = nullptr;
     customcoordinates *m_axisRangePanel = nullptr;
     QPointer<CurvePanel> m_curvePanel;
 
     lablink::Publisher *m_labLink = nullptr;
     bool m_labLinkConnected = false;
-    bool m_labLinkRunSeen = false;
 
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;

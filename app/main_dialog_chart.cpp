@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 
 #include "curve_panel.h"
+#include "run_session.h"
 #include "custom_coordinates.h"
 #include "display_page.h"
 #include "live_chart.h"
@@ -19,15 +20,14 @@ void MainDialog::buildChart()
             &MainDialog::RangChang_slot);
     m_displayPage->setRangePanel(m_axisRangePanel); // its button shows and hides the panel
 
-    m_recorder = new Recorder(this);
     m_liveChart = new LiveChart(
         *m_recorder, [this](int slot) { return m_axisRangePanel->range(slot); }, this);
     m_liveChart->setViewButtons(ui->disp_btn_dp_dm, ui->disp_btn_cc1_cc2, ui->disp_btn_temp);
     m_liveChart->view()->setObjectName("disp_chartView");
     ui->disap_gridLayout->addWidget(m_liveChart->view());
 
-    connect(this, &MainDialog::chartWindowRestarted, m_liveChart, &LiveChart::reanchor);
-    connect(this, &MainDialog::recordedRunCleared, m_recorder, &Recorder::clear);
+    // The chart reads the recorder's store; a new run starts a new window.
+    connect(m_session, &acquire::RunSession::started, m_liveChart, &LiveChart::restartWindow);
     connect(this, &MainDialog::currentAxisRangeChosen, m_liveChart,
             &LiveChart::setCurrentAxisRange);
 }

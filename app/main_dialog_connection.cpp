@@ -3,8 +3,8 @@
 
 #include "main_dialog.h"
 
+#include "acquisition.h"
 #include "bus_device_list.h"
-#include "clock.h"
 #include "device_info_ui.h"
 #include "device_link.h"
 #include "live_chart.h"
@@ -40,14 +40,8 @@ void MainDialog::openDevice()
         explainOpenFailure();
         return;
     }
+    m_acquisition->deviceOpened();
     startBusScan();
-
-    if (!m_link->curveRunFlag()) {
-        m_link->setCurveRunFlag(true);
-        ui->disp_Btn_Run->setText(tr("停止放电"));
-        restartChartWindow();
-        ui->disp_Btn_Run->setToolTip(tr("单击停止放电"));
-    }
 }
 
 void MainDialog::sendReport(const unsigned char *data, int length)
@@ -60,19 +54,6 @@ void MainDialog::sendCommand(quint8 code)
     m_link->sendCommand(code);
 }
 
-void MainDialog::record_data()
-{
-    m_link->pollTick();
-    m_liveChart->tick({m_link->tickCounter(), m_link->curveRunFlag(), m_link->state().deviceRunning,
-                       m_link->familyCode(), m_link->scanBusy()},
-                      m_link->live());
-}
-
-void MainDialog::readStep()
-{
-    m_link->readStep(); // redraws through reportsApplied
-}
-
 void MainDialog::usbdisconnect()
 {
     if (ui->disp_stackedWidget->currentIndex() == 1)
@@ -80,11 +61,7 @@ void MainDialog::usbdisconnect()
     showUpgradeConnection(false);
     showStartTips();
     m_devices->markLost();
-    if (m_link->curveRunFlag()) {
-        saveInterruptedRun();
-        m_link->setCurveRunFlag(false);
-        resetRunButtonAfterStop();
-    }
+    m_acquisition->deviceLost(); // a running run is saved; the status line tells where
 }
 
 // The upgrade page's picture follows the connection whichever page is shown, so that it is
@@ -133,14 +110,6 @@ void MainDialog::identifyModel()
     }
 }
 
-void MainDialog::restartChartWindow()
-{
-    const QDateTime now = Clock::now();
-    m_anchorMinSecs = now.toSecsSinceEpoch();
-    m_anchorMaxSecs = now.addSecs(10).toSecsSinceEpoch();
-    emit chartWindowRestarted(m_anchorMinSecs, m_anchorMaxSecs);
-}
-
 // ---- bus scan: the device list does the work ---------------------------------------------------
 
 const QVector<QPair<DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
@@ -175,8 +144,7 @@ void MainDialog::ThreadShowData_Slot()
 {
     identifyModel(); // first: the items and the device title show the model word
     m_devices->endScan();
-    restartChartWindow();
-    emit recordedRunCleared();
+    m_acquisition->scanEnded(); // the same instrument keeps its run; another one begins a new run
     showStartTips();
 }
 

@@ -1,20 +1,22 @@
-// The lab link in the main dialog: the publisher, what it is given each sample and at the run's
-// start and stop, its state in the status line, and its settings dialog in the title bar menu.
+// The lab link in the main dialog: the publisher, the acquisition's samples and the run's start
+// and end it is given, its state in the status line, and its settings dialog in the title bar menu.
 
 #include "main_dialog.h"
 
+#include "acquisition.h"
 #include "lab_link_dialog.h"
 #include "payloads.h"
 #include "publisher.h"
+#include "run_session.h"
 #include "ui_MainDialog.h"
 
 #include <QLoggingCategory>
-#include <QTimer>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 void MainDialog::setUpLabLink()
 {
+    using acquire::RunSession;
     m_labLink = new lablink::Publisher(this);
     connect(m_labLink, &lablink::Publisher::statusChanged, this,
             [this](const QString &text, bool connected) {
@@ -24,7 +26,19 @@ void MainDialog::setUpLabLink()
                 m_labLinkConnected = connected;
                 ui->label_left_tips->setText(tr("实验室联网: %1").arg(text));
             });
-    connect(chartTimer, &QTimer::timeout, this, &MainDialog::feedLabLink);
+    connect(m_acquisition, &acquire::Acquisition::sampled, this, &MainDialog::publishSample);
+    connect(m_session, &RunSession::started, this,
+            [this] { publishRunEvent(lablink::RunEvent::Started); });
+    // A run ends stopped (the button, or a new run) or interrupted (unplugged, another instrument,
+    // closed, a signal); then, if it was written, where its data file went.
+    connect(
+        m_session, &RunSession::finished, this,
+        [this](const SaveOutcome &outcome, RunSession::End why) {
+            const bool stopped = why == RunSession::End::Stopped || why == RunSession::End::NewRun;
+            publishRunEvent(stopped ? lablink::RunEvent::Stopped : lablink::RunEvent::Interrupted);
+            if (outcome.written())
+                publishRunEvent(lablink::RunEvent::Saved, outcome.path);
+        });
 }
 
 void MainDialog::startLabLink(const lablink::LinkSettings &settings)
@@ -46,33 +60,16 @@ QString MainDialog::labLinkIdentity() const
                                        m_link->currentAddress());
 }
 
-// Once a second, like the chart's samples, once an identified instrument has reported: the
-// latest values; and the run's start or stop as the run state changes.
-void MainDialog::feedLabLink()
+void MainDialog::publishSample(const Sample &sample)
 {
     if (!m_labLink->isStarted())
         return;
-    // A run starts when the program and the instrument both run the load, and ends with the
-    // program's run flag (the stop button, an unplug): an instrument report that still shows the
-    // load stopped just after a start is not a stop.
-    const bool running = m_link->curveRunFlag() && m_link->state().deviceRunning;
-    if (running && !m_labLinkRunSeen) {
-        m_labLinkRunSeen = true;
-        publishRunEvent(lablink::RunEvent::Started);
-    } else if (!m_link->curveRunFlag() && m_labLinkRunSeen) {
-        m_labLinkRunSeen = false;
-        publishRunEvent(lablink::RunEvent::Stopped);
-    }
-    if (m_link->familyCode() == DeviceLink::NoFamily || m_link->measurementCount() == 0 ||
-        m_link->scanBusy() || (m_link->tickCounter() & 1u) == 0)
-        return;
     m_labLink->setIdentity(labLinkIdentity());
     lablink::Reading reading;
-    reading.time = QDateTime::currentDateTime();
-    const SampleValues values = sampleValuesOf(m_link->live());
-    std::copy(values.begin(), values.end(), reading.values.begin());
-    reading.workMode = m_link->live().workMode;
-    reading.running = running;
+    reading.time = QDateTime::fromMSecsSinceEpoch(sample.wallMs);
+    std::copy(sample.values.begin(), sample.values.end(), reading.values.begin());
+    reading.workMode = sample.workMode;
+    reading.running = sample.loadOn;
     m_labLink->publishReading(reading);
 }
 
@@ -81,26 +78,6 @@ void MainDialog::publishRunEvent(int kind, const QString &path)
     if (m_labLink->isStarted())
         m_labLink->publishRunEvent(
             {lablink::RunEvent::Kind(kind), QDateTime::currentDateTime(), path});
-}
-
-// A stop saves before the run flag falls: the stop goes out first, then where the data went.
-void MainDialog::noteRunSaved(const SaveOutcome &outcome)
-{
-    if (m_labLinkRunSeen) {
-        m_labLinkRunSeen = false;
-        publishRunEvent(lablink::RunEvent::Stopped);
-    }
-    if (outcome.written())
-        publishRunEvent(lablink::RunEvent::Saved, outcome.path);
-}
-
-// A run ended by unplugging or closing, not by the stop button.
-void MainDialog::noteRunInterrupted()
-{
-    if (m_labLinkRunSeen) {
-        m_labLinkRunSeen = false;
-        publishRunEvent(lablink::RunEvent::Interrupted);
-    }
 }
 
 void MainDialog::openLabLinkDialog()

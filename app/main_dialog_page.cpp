@@ -2,6 +2,7 @@
 
 #include "main_dialog.h"
 
+#include "acquisition.h"
 #include "cd_pop_tips.h"
 #include "device_link.h"
 #include "display_page.h"
@@ -10,15 +11,13 @@
 
 void MainDialog::setUpDisplayPage()
 {
-    m_displayPage = new DisplayPageController(ui->page_disp, m_link, &m_link->state(), this);
+    m_displayPage =
+        new DisplayPageController(ui->page_disp, m_link, &m_link->state(), m_session, this);
     connect(m_displayPage->popup(), &CDPopTips::CDPopTipsSendData_Signal, this,
             &MainDialog::CDPopTipsSendData_Slot);
-    connect(m_displayPage, &DisplayPageController::runStarted, this, [this] {
-        restartChartWindow();
-        emit recordedRunCleared();
-    });
-    // A stop writes the recorded run to a data file and the status line says where, or why not.
-    m_displayPage->setRunSaver([this] { return saveRecordedRun().labelText(); });
+    // The run button's text follows the run at the acquisition's pace.
+    connect(m_acquisition, &acquire::Acquisition::stepped, m_displayPage,
+            &DisplayPageController::refreshRunButton);
     adaptMainWindow(this);
 }
 
@@ -54,7 +53,7 @@ void MainDialog::on_lineEdit_value_limitime_m_editingFinished()
 
 void MainDialog::on_disp_Btn_Run_clicked()
 {
-    m_link->setCurveRunFlag(m_displayPage->toggleRun());
+    m_displayPage->toggleRun();
 }
 
 void MainDialog::on_disp_btn_RangCustom_clicked()
@@ -65,14 +64,4 @@ void MainDialog::on_disp_btn_RangCustom_clicked()
 void MainDialog::CDPopTipsSendData_Slot(qint16 data)
 {
     m_displayPage->sendPopupAnswer(data);
-}
-
-void MainDialog::refreshRunButton()
-{
-    m_displayPage->refreshRunButton();
-}
-
-void MainDialog::resetRunButtonAfterStop()
-{
-    m_displayPage->showStopped();
 }

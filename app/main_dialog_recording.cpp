@@ -3,8 +3,10 @@
 
 #include "main_dialog.h"
 
+#include "acquisition.h"
 #include "journal.h"
 #include "journal_recovery.h"
+#include "run_session.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
@@ -15,12 +17,29 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
+// The data path: the acquisition's samples go to the recorder; the run session clears it when a
+// run begins and saves it through saveRecordedRun() when the run ends, however it ends.
+void MainDialog::buildAcquisition()
+{
+    m_recorder = new Recorder(this);
+    m_session = new acquire::RunSession(*m_recorder, this);
+    m_acquisition = new acquire::Acquisition(*m_link, *m_session, this);
+    connect(m_acquisition, &acquire::Acquisition::sampled, m_recorder,
+            qOverload<const Sample &>(&Recorder::record));
+    m_session->setSaver([this] { return saveRecordedRun(); });
+    // A new run is laid out by the family of the instrument it records.
+    connect(m_session, &acquire::RunSession::started, m_recorder,
+            [this] { m_recorder->setFamilyCode(familyCode()); });
+}
+
+bool MainDialog::curveRunFlag() const
+{
+    return m_session->running();
+}
+
 void MainDialog::setUpRecording()
 {
     m_recorder->setJournalFolder(defaultJournalFolder());
-    // A device identification (and a run start) begins a new recorded run, laid out by family.
-    connect(this, &MainDialog::recordedRunCleared, m_recorder,
-            [this] { m_recorder->setFamilyCode(familyCode()); });
 
     const DataFolder folder = dataFolder();
     if (folder.fallback) {
@@ -44,19 +63,7 @@ DataFolder MainDialog::dataFolder() const
 SaveOutcome MainDialog::saveRecordedRun()
 {
     m_recorder->setFamilyCode(familyCode());
-    const SaveOutcome outcome = m_recorder->saveRun(dataFolder());
-    noteRunSaved(outcome);
-    return outcome;
-}
-
-void MainDialog::saveInterruptedRun()
-{
-    if (!m_link->curveRunFlag() || m_recorder->rowCount() == 0)
-        return;
-    noteRunInterrupted();
-    const SaveOutcome outcome = saveRecordedRun();
-    qCInfo(lcApp).noquote() << "run ended without a stop:" << outcome.labelText();
-    ui->label_left_tips->setText(outcome.labelText());
+    return m_recorder->saveRun(dataFolder());
 }
 
 void MainDialog::onAct1Clicked_Slot()

@@ -11,8 +11,6 @@
 
 using namespace QtCharts;
 
-bool manualView = false;
-
 ChartView::ChartView(QChart *chart, QWidget *parent) : QChartView(parent)
 {
     setMouseTracking(false);
@@ -34,7 +32,7 @@ void ChartView::mousePressEvent(QMouseEvent *event)
         lastX = qRound(event->localPos().x());
         leftPressed = true;
     } else if (event->button() == Qt::RightButton) {
-        manualView = false;
+        m_manual = false;
     }
 }
 
@@ -62,12 +60,12 @@ void ChartView::mouseMoveEvent(QMouseEvent *event)
     } else {
         chart()->scroll(-dx, 0);
     }
-    manualView = true;
+    m_manual = true;
 }
 
 void ChartView::wheelEvent(QWheelEvent *event)
 {
-    manualView = true;
+    m_manual = true;
     const int x = qRound(event->position().x());
     const int delta = event->angleDelta().y();
     const qreal width = chart()->geometry().width();

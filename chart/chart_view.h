@@ -12,9 +12,6 @@ namespace QtCharts {
 class QDateTimeAxis;
 }
 
-// Raised by any pan or zoom, cleared by a right click; the live chart's follow reads it.
-extern bool manualView;
-
 class ChartView : public QtCharts::QChartView
 {
     Q_OBJECT
@@ -26,6 +23,11 @@ public:
     // axis is moved directly.
     using WindowHandler = std::function<void(const QDateTime &min, const QDateTime &max)>;
     void setWindowHandler(WindowHandler handler) { m_windowHandler = std::move(handler); }
+
+    // Raised by any pan or zoom, cleared by a right click: the live chart's follow leaves a
+    // window the user chose alone.
+    bool isManual() const { return m_manual; }
+    void setManual(bool manual) { m_manual = manual; }
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -40,6 +42,7 @@ private:
     int lastX = 0;
     bool leftPressed = false;
     bool ctrlHeld = false;
+    bool m_manual = false;
     WindowHandler m_windowHandler;
 
     QtCharts::QDateTimeAxis *timeAxis() const;

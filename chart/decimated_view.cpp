@@ -13,7 +13,7 @@ qint64 firstRowAtOrAfter(const SampleStore &store, qint64 t, qint64 from)
     qint64 hi = store.size();
     while (lo < hi) {
         const qint64 mid = lo + (hi - lo) / 2;
-        if (store.time(mid) < t)
+        if (store.order(mid) < t)
             lo = mid + 1;
         else
             hi = mid;
@@ -42,7 +42,7 @@ ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, int colu
 namespace {
 QPointF pointAt(const SampleStore &store, Quantity q, qint64 row)
 {
-    return {double(store.time(row)), double(store.value(row, q))};
+    return {double(store.order(row)), double(store.value(row, q))};
 }
 } // namespace
 
@@ -70,8 +70,8 @@ void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid, int
             const MinMaxPyramid::Extent e = pyramid.extent(store, slot, first, end - 1);
             const double from = out.isEmpty() ? double(store.value(first, q)) : out.last().y();
             const bool lowFirst = qAbs(from - e.min) <= qAbs(from - e.max);
-            const double x0 = double(store.time(first));
-            const double x1 = double(store.time(end - 1));
+            const double x0 = double(store.order(first));
+            const double x1 = double(store.order(end - 1));
             out.append({x0, double(lowFirst ? e.min : e.max)});
             if (e.max > e.min)
                 out.append({x1, double(lowFirst ? e.max : e.min)});

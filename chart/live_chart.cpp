@@ -57,10 +57,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     m_view = new ChartView(m_chart);
     m_view->setRenderHint(QPainter::Antialiasing);
 
-    connect(&m_recorder, &Recorder::rowRecorded, this, [this] {
-        if (!m_inSample)
-            scheduleRefresh();
-    });
+    connect(&m_recorder, &Recorder::rowRecorded, this, &LiveChart::onRowRecorded);
     connect(&m_recorder, &Recorder::cleared, this, &LiveChart::onRecorderCleared);
     m_view->setWindowHandler(
         [this](const QDateTime &min, const QDateTime &max) { showWindow(min, max); });

@@ -1,7 +1,8 @@
 #pragma once
-// The display page's real-time chart: eight curves over wall-clock time, one sample a second into
-// the run's sample store, value axes that grow past readings, a time axis that follows the clock
-// (accumulated or scrolling), four sets of curves, user axis ranges and a picture export.
+// The display page's real-time chart: eight curves over the run's time line (the clock at the
+// run's start, then steadily on), drawn from the recorder's store as rows are recorded, value axes
+// that grow past readings, a time axis that follows the run (accumulated or scrolling), four sets
+// of curves, user axis ranges and a picture export. It reads the store; it never records.
 //
 // The samples live once, in the recorder's store. Each shown series holds only what its plot can
 // show: the decimated view of the visible time range, recomputed when the range, the plot's
@@ -10,7 +11,6 @@
 #include "chart_view.h"
 #include "curve_styles.h"
 #include "decimated_view.h"
-#include "sampling_rule.h"
 #include "user_range.h"
 
 #include <QDateTime>
@@ -28,9 +28,6 @@ class QLineSeries;
 class QSplineSeries;
 class QXYSeries;
 } // namespace QtCharts
-namespace proto {
-struct LiveValues;
-}
 
 class QPushButton;
 class Recorder;
@@ -86,12 +83,13 @@ public:
     // The buttons that show which view is active; they get the active/inactive styles.
     void setViewButtons(QPushButton *eleCap, QPushButton *cpuNtc, QPushButton *mos);
 
-    // The tick: samples when the rule says so. Returns whether a sample was taken.
-    bool tick(const TickState &state, const proto::LiveValues &live);
-    // One sample: a recorded row, grown axes, the time axis followed, the view refreshed.
-    void sample(const SampleValues &values);
     // A new run or device: the time axis shows min … max and remembers them.
     void reanchor(qint64 minSecs, qint64 maxSecs);
+    // A new run: the 10 s window from now on the recorder's time line.
+    void restartWindow();
+    // While held, recorded rows only grow the axes; the release follows them once. For loading
+    // many rows at a time, where following each would cost a redraw per row.
+    void holdFollow(bool hold);
     void toggleView(View view);
     void RangChang_slot();
     // The current axis range an identified model asks for (unless the user fixed one).
@@ -143,6 +141,8 @@ private:
     QPair<QDateTime, QDateTime> followedWindow() const;
     void fillSeries(qint64 t0, qint64 t1, bool layoutFollows);
     void onRecorderCleared();
+    void onRowRecorded(qint64 row);
+    void follow();
     void scheduleRefresh();
 
     Recorder &m_recorder;
@@ -168,5 +168,7 @@ private:
     bool m_inSample = false;
     bool m_movingWindow = false;
     bool m_refreshQueued = false;
+    bool m_followHeld = false;
+    bool m_followBehind = false;
     QVector<QPointF> m_points;
 };

@@ -4,7 +4,6 @@
 
 #include "chart_log.h"
 #include "chart_view.h"
-#include "clock.h"
 #include "recorder.h"
 
 #include <QChart>
@@ -14,32 +13,42 @@
 
 using namespace QtCharts;
 
-bool LiveChart::tick(const TickState &state, const proto::LiveValues &live)
+// A recorded row grows the axes and moves the time axis with the run; the chart only follows the
+// table, it never decides what is recorded.
+void LiveChart::onRowRecorded(qint64 row)
 {
-    if (!shouldSample(state))
-        return false;
-    sample(sampleValuesOf(live));
-    return true;
+    m_inSample = true; // axis changes refresh the view once, below
+    growAxes(m_recorder.store().row(row));
+    m_inSample = false;
+    if (m_followHeld)
+        m_followBehind = true;
+    else
+        follow();
 }
 
-void LiveChart::sample(const SampleValues &values)
+void LiveChart::holdFollow(bool hold)
 {
-    // The axis changes below would each refresh the view; one refresh at the end suffices.
-    m_inSample = true;
-    m_recorder.record(Clock::now(), values);
-    growAxes(values);
+    m_followHeld = hold;
+    if (!hold && m_followBehind) {
+        m_followBehind = false;
+        follow();
+    }
+}
+
+void LiveChart::follow()
+{
     const QPair<QDateTime, QDateTime> window = followedWindow();
-    m_inSample = false;
     if (window.first.isValid())
         showWindow(window.first, window.second);
     else
         refreshVisible();
-    qCDebug(lcChart) << "record_data";
 }
 
 QPair<QDateTime, QDateTime> LiveChart::followedWindow() const
 {
-    const QDateTime now = Clock::now();
+    // The run's own time line: a clock stepped back or forward moves neither the window nor the
+    // samples in it.
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_recorder.timelineNow());
     if (m_displayMode == Scrolling) {
         const qint64 nowSecs = now.toSecsSinceEpoch();
         if (nowSecs <= m_anchorMaxSecs)
@@ -50,9 +59,15 @@ QPair<QDateTime, QDateTime> LiveChart::followedWindow() const
         const qint64 tickMs = 10000 / qMax(1, m_timeAxis->tickCount());
         return {end.addSecs(-10).addMSecs(tickMs), end.addMSecs(tickMs)};
     }
-    if (m_recorder.store().size() > 10 && !manualView)
+    if (m_recorder.store().size() > 10 && !m_view->isManual())
         return {QDateTime::fromSecsSinceEpoch(m_anchorMinSecs), now.addSecs(1)};
     return {};
+}
+
+void LiveChart::restartWindow()
+{
+    const qint64 nowSecs = m_recorder.timelineNow() / 1000;
+    reanchor(nowSecs, nowSecs + 10);
 }
 
 void LiveChart::reanchor(qint64 minSecs, qint64 maxSecs)

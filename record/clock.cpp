@@ -1,9 +1,17 @@
 #include "clock.h"
 
+#include <QElapsedTimer>
+
 namespace {
 Clock::Source &source()
 {
     static Clock::Source s;
+    return s;
+}
+
+Clock::SteadySource &steadySource()
+{
+    static Clock::SteadySource s;
     return s;
 }
 } // namespace
@@ -17,4 +25,19 @@ QDateTime Clock::now()
 void Clock::setSource(Source s)
 {
     source() = std::move(s);
+}
+
+qint64 Clock::steadyMs()
+{
+    const Clock::SteadySource &s = steadySource();
+    if (s)
+        return s();
+    QElapsedTimer timer;
+    timer.start();
+    return timer.msecsSinceReference();
+}
+
+void Clock::setSteadySource(SteadySource s)
+{
+    steadySource() = std::move(s);
 }

@@ -1,5 +1,6 @@
 #include "recorder.h"
 
+#include "clock.h"
 #include "csv_format.h"
 #include "journal.h"
 #include "live_values.h"
@@ -15,11 +16,32 @@ Recorder::Recorder(QObject *parent) : QObject(parent) {}
 
 Recorder::~Recorder() = default;
 
-void Recorder::record(const QDateTime &when, const SampleValues &values)
+void Recorder::record(const Sample &sample)
 {
-    m_store.append(when.toMSecsSinceEpoch(), values);
+    if (m_store.isEmpty())
+        m_timelineOffset = sample.wallMs - sample.steadyMs;
+    qint64 order = sample.steadyMs + m_timelineOffset;
+    if (!m_store.isEmpty())
+        order = qMax(order, m_store.order(m_store.size() - 1));
+    m_store.append(order, sample.wallMs, sample.values);
     journalNewRows();
     emit rowRecorded(m_store.size() - 1);
+}
+
+void Recorder::record(const QDateTime &when, const SampleValues &values)
+{
+    Sample sample;
+    sample.steadyMs = Clock::steadyMs();
+    sample.wallMs = when.toMSecsSinceEpoch();
+    sample.values = values;
+    record(sample);
+}
+
+qint64 Recorder::timelineNow() const
+{
+    if (m_store.isEmpty())
+        return Clock::now().toMSecsSinceEpoch();
+    return Clock::steadyMs() + m_timelineOffset;
 }
 
 void Recorder::clear()
@@ -53,10 +75,13 @@ QString Recorder::journalPath() const
 
 SaveOutcome Recorder::saveRun(const DataFolder &folder)
 {
+    if (!m_store.isEmpty() && !hasUnsavedRows())
+        return m_lastSave;
     SaveOutcome outcome = saveDataDeal(folder).autoSave(m_store, m_familyCode);
     if (outcome.written()) {
         dropJournal();
         m_savedRows = m_journaledRows = m_store.size();
+        m_lastSave = outcome;
     }
     return outcome;
 }

@@ -1,10 +1,14 @@
 #pragma once
-// The recorded run: one row per chart sample, kept in the sample store that the chart draws from.
-// The chart tick calls record(); a run start and a device identification call clear(); the stop
-// step calls saveRun(). Rows not yet in a data file also go to a journal on disk (journal.h), so
-// a crash loses nothing; the next start turns it into a data file (journal_recovery.h).
+// The recorded run: one row per sample of the acquisition, kept in the sample store that the
+// chart draws from. The run session clears it when a run begins and saves it when the run ends.
+// Rows not yet in a data file also go to a journal on disk (journal.h), so a crash loses nothing;
+// the next start turns it into a data file (journal_recovery.h).
+//
+// A row's place on the chart is its steady time shifted so that the run's first row sits at its
+// wall-clock stamp: the chart's time line starts at the clock and then only moves forward.
 
 #include "data_folder.h"
+#include "sample.h"
 #include "sample_store.h"
 #include "save_data_deal.h"
 
@@ -31,8 +35,16 @@ public:
     const SampleStore &store() const { return m_store; }
     qint64 rowCount() const { return m_store.size(); }
 
+    void record(const Sample &sample);
+    // A row stamped `when` on the wall clock and now on the steady clock (tests, benchmarks).
     void record(const QDateTime &when, const SampleValues &values);
     void clear();
+
+    // Now on the rows' time line: the clock while the table is empty, else steadily on from the
+    // first row, whatever the wall clock does meanwhile.
+    qint64 timelineNow() const;
+    // Rows that no data file holds yet.
+    bool hasUnsavedRows() const { return m_savedRows < m_store.size(); }
 
     // The family decides the journal's later data-file layout. Rows are journaled only for a
     // known family and once a journal folder is set (the program sets defaultJournalFolder()).
@@ -42,7 +54,8 @@ public:
     QString journalPath() const; // empty while no journal is open
 
     // The stop step's automatic save of the whole table. Once written, the rows need no journal;
-    // on failure the journal and the table stay, so "Export data" can still save them.
+    // on failure the journal and the table stay, so "Export data" can still save them. A table
+    // that is already in a data file is not written again: the answer is that file's.
     SaveOutcome saveRun(const DataFolder &folder);
 
 signals:
@@ -57,7 +70,9 @@ private:
     std::unique_ptr<Journal> m_journal;
     QString m_journalFolder;
     quint8 m_familyCode = 0;
+    qint64 m_timelineOffset = 0; // row order = steady time + offset
     qint64 m_savedRows = 0;     // rows [0, m_savedRows) are in a data file
+    SaveOutcome m_lastSave;
     qint64 m_journaledRows = 0; // rows [m_savedRows, m_journaledRows) are in the journal
     bool m_journalFailed = false;
 };

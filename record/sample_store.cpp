@@ -1,12 +1,13 @@
 #include "sample_store.h"
 
-void SampleStore::append(qint64 msecsSinceEpoch, const SampleValues &values)
+void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &values)
 {
     const qint64 slot = m_size & (kChunkRows - 1);
     if (slot == 0)
         m_chunks.push_back(std::make_unique<Chunk>());
     Chunk &chunk = *m_chunks.back();
-    chunk.times[slot] = msecsSinceEpoch;
+    chunk.times[slot] = wallMs;
+    chunk.orders[slot] = orderMs;
     for (int q = 0; q < kQuantityCount; ++q)
         chunk.values[q][slot] = values[q];
     ++m_size;
@@ -24,6 +25,12 @@ qint64 SampleStore::time(qint64 row) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
     return m_chunks[row >> kChunkBits]->times[row & (kChunkRows - 1)];
+}
+
+qint64 SampleStore::order(qint64 row) const
+{
+    Q_ASSERT(row >= 0 && row < m_size);
+    return m_chunks[row >> kChunkBits]->orders[row & (kChunkRows - 1)];
 }
 
 float SampleStore::value(qint64 row, Quantity q) const

@@ -1,7 +1,10 @@
 #pragma once
 // Every sample of the current run at full resolution: the recorded table and the chart's source.
 // Columns live in fixed-size chunks so that a week-long run neither copies itself on growth nor
-// keeps a doubled vector capacity: about 48 bytes per row (8 for the time, 4 per quantity).
+// keeps a doubled vector capacity: about 56 bytes per row (8 for each of the two times, 4 per
+// quantity). Each row has two times: the wall-clock stamp the data files show, and a position on
+// a line that only grows, which orders the rows and places them on the chart, so that a clock
+// stepped back or forward never reorders a run.
 
 #include <QtGlobal>
 
@@ -32,12 +35,19 @@ public:
     static constexpr int kChunkBits = 12;
     static constexpr int kChunkRows = 1 << kChunkBits;
 
-    void append(qint64 msecsSinceEpoch, const SampleValues &values);
+    // orderMs must not decrease from row to row; wallMs is whatever the clock said.
+    void append(qint64 orderMs, qint64 wallMs, const SampleValues &values);
+    // A row whose wall-clock stamp also orders it (files read back, tests).
+    void append(qint64 msecsSinceEpoch, const SampleValues &values)
+    {
+        append(msecsSinceEpoch, msecsSinceEpoch, values);
+    }
     void clear();
 
     qint64 size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
-    qint64 time(qint64 row) const;
+    qint64 time(qint64 row) const;  // wall clock, ms since the epoch
+    qint64 order(qint64 row) const; // the ordering time, ms
     float value(qint64 row, Quantity q) const;
     SampleValues row(qint64 row) const;
 
@@ -51,6 +61,7 @@ private:
     struct Chunk
     {
         std::array<qint64, kChunkRows> times;
+        std::array<qint64, kChunkRows> orders;
         std::array<std::array<float, kChunkRows>, kQuantityCount> values;
     };
     std::vector<std::unique_ptr<Chunk>> m_chunks;

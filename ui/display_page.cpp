@@ -81,8 +81,9 @@ bool isBatteryMode(quint8 workMode)
 } // namespace
 
 DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
-                                             proto::LinkState *link, QObject *parent)
-    : QObject(parent), m_page(page), m_sender(sender), m_link(link),
+                                             const proto::LinkState *link,
+                                             acquire::RunSession *session, QObject *parent)
+    : QObject(parent), m_page(page), m_sender(sender), m_link(link), m_session(session),
       m_container(widget<QWidget>("widget")), m_run(widget<QPushButton>("disp_Btn_Run")),
       m_status(widget<QLabel>("label_left_tips")), m_popup(std::make_unique<CDPopTips>())
 {
@@ -106,6 +107,15 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
     new PageStretcher(page, kPageDesignSize, kStretchRules, kChartShrink);
     new CaptionFitter(page, kLiveLabels);
     new AccessibleNamer(page, kDisplayPageNames);
+
+    connect(m_session, &acquire::RunSession::loadChanged, this,
+            &DisplayPageController::refreshRunButton);
+    connect(m_session, &acquire::RunSession::finished, this, &DisplayPageController::showRunEnd);
+    connect(m_session, &acquire::RunSession::stateChanged, this,
+            [this](acquire::RunSession::State state) {
+                if (state == acquire::RunSession::State::Idle && !m_session->loadOn())
+                    showStopped();
+            });
 }
 
 DisplayPageController::~DisplayPageController() = default;
@@ -167,33 +177,31 @@ void DisplayPageController::finishInput(QLineEdit *edit)
     edit->clearFocus();
 }
 
-bool DisplayPageController::toggleRun()
+void DisplayPageController::toggleRun()
 {
-    const bool wasRunning = m_link->deviceRunning;
-    m_link->deviceRunning = !wasRunning;
-    const quint8 address = m_link->bus.currentAddress;
-    if (wasRunning) {
-        const auto frame = proto::byteCommand(address, proto::CmdRunStop, 0);
-        send(frame.data(), int(frame.size()));
-        if (m_saveRun) {
-            m_status->setText(m_saveRun());
-        } else {
-            qCWarning(lcUi) << "run stopped, but no recorder is connected: nothing saved";
-            m_status->setText(tr("未保存数据：没有记录器"));
-        }
+    const bool wasOn = m_session->loadOn();
+    m_session->requestLoad(!wasOn);
+    const auto frame =
+        proto::byteCommand(m_link->bus.currentAddress, proto::CmdRunStop, wasOn ? 0 : 1);
+    send(frame.data(), int(frame.size()));
+    if (wasOn) {
+        m_session->finish(acquire::RunSession::End::Stopped); // the status line follows
         showStopped();
     } else {
-        const auto frame = proto::byteCommand(address, proto::CmdRunStop, 1);
-        send(frame.data(), int(frame.size()));
+        m_session->start();
         m_run->setText(batteryMode() ? trDialog("停止") : trDialog("停止放电"));
-        emit runStarted();
         if (batteryMode())
             m_run->setText(trDialog("单击停止"));
         else
             m_run->setToolTip(trDialog("单击停止放电"));
     }
-    qCDebug(lcUi) << "m_CurveRunFlag" << (wasRunning ? "false" : "true");
-    return !wasRunning;
+    qCDebug(lcUi) << "m_CurveRunFlag" << (wasOn ? "false" : "true");
+}
+
+// Every end of a run tells where its rows went, or why they did not.
+void DisplayPageController::showRunEnd(const SaveOutcome &outcome)
+{
+    m_status->setText(outcome.labelText());
 }
 
 void DisplayPageController::showStopped()
@@ -213,7 +221,7 @@ void DisplayPageController::refreshRunButton()
     if (m_run->geometry().contains(pointer))
         return;
     const bool battery = batteryMode();
-    if (m_link->deviceRunning)
+    if (m_session->loadOn())
         m_run->setText(battery ? trDialog("停止") : trDialog("停止放电"));
     else
         m_run->setText(battery ? trDialog("开始") : trDialog("开始放电"));

@@ -3,10 +3,11 @@
 // the load, opens the axis-range panel and answers the battery-test question. Works on the
 // widgets of the main dialog's form, found by object name below the page.
 
+#include "run_session.h"
+
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 
 class CDPopTips;
@@ -25,17 +26,12 @@ class DisplayPageController : public QObject
 {
     Q_OBJECT
 public:
-    // `page` is page_disp of the main dialog's form; `link` holds the instrument's live values,
-    // its run state and the bus address. Both outlive the page controller.
-    DisplayPageController(QWidget *page, FrameSender *sender, proto::LinkState *link,
-                          QObject *parent = nullptr);
+    // `page` is page_disp of the main dialog's form; `link` holds the instrument's live values and
+    // the bus address; `session` is the run the run button starts and stops, whose ends (and the
+    // saves they make) the status line tells. All outlive the page controller.
+    DisplayPageController(QWidget *page, FrameSender *sender, const proto::LinkState *link,
+                          acquire::RunSession *session, QObject *parent = nullptr);
     ~DisplayPageController() override;
-
-    // Writes the recorded run to a data file when a run stops; answers what label_left_tips shows:
-    // "Data_Path:" and the path or "No data.", or why the save failed. Without a saver a stop
-    // writes nothing and the status line says so.
-    using RunSaver = std::function<QString()>;
-    void setRunSaver(RunSaver saver) { m_saveRun = std::move(saver); }
 
     // The axis-range panel the range button shows and hides; the page owns an empty stand-in
     // until one is given. The panel becomes a child of the chart container.
@@ -47,35 +43,32 @@ public:
     // The editingFinished of one of the six inputs. Sends only for Return/Enter: when the input
     // has lost the focus already, it only gives the field back to the refresh.
     void finishInput(QLineEdit *edit);
-    // The run button: flips the run state, sends 0x25, and on a stop saves the recorded run.
-    // Answers the new run flag.
-    bool toggleRun();
+    // The run button: asks the instrument to switch its load (0x25); a start begins a new run,
+    // a stop ends the run, which saves it.
+    void toggleRun();
     void toggleRangePanel();
     void sendPopupAnswer(qint16 answer);
-    // Run button text every 500 ms, unless the pointer rests on the button.
+    // Run button text from the run's load state, unless the pointer rests on the button.
     void refreshRunButton();
     // The battery-test popup follows the instrument's question.
     void followPopup(const proto::LiveValues &live);
     // Shows the button texts of a stopped run (after a stop or a lost device).
     void showStopped();
 
-signals:
-    // A run starts: the chart restarts its time window, the recorded run and the series empty.
-    void runStarted();
-
 private:
     template <typename T> T *widget(const char *name) const;
     void send(const unsigned char *data, int length);
     bool batteryMode() const;
     void placePopup();
+    void showRunEnd(const SaveOutcome &outcome);
 
     QWidget *m_page;
     FrameSender *m_sender;
-    proto::LinkState *m_link;
+    const proto::LinkState *m_link;
+    acquire::RunSession *m_session;
     QWidget *m_container;
     QPushButton *m_run;
     QLabel *m_status;
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;
-    RunSaver m_saveRun;
 };

@@ -33,7 +33,7 @@ bool DeviceLink::open()
 {
     const QString serial = lastSerialNumber();
     m_device = hid::backend().open(kVendorId, kProductId, serial); // closes the old handle
-    m_measurementCount = 0;
+    m_measured = m_lastStepMeasured = false;
     qCDebug(lcUsb) << "当前设备:" << serial;
     if (!m_device) {
         qCDebug(lcUsb) << "USB设备打开失败" << hid::backend().lastOpenError();
@@ -81,6 +81,7 @@ void DeviceLink::pollTick()
 
 int DeviceLink::readStep()
 {
+    m_lastStepMeasured = false;
     if (!m_device)
         return 0;
     m_device->setNonBlocking(true);
@@ -94,7 +95,7 @@ int DeviceLink::readStep()
             continue; // a short report carries nothing the parser may take
         if (proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64) ==
             proto::ReportKind::Measurement)
-            ++m_measurementCount;
+            m_measured = m_lastStepMeasured = true;
         ++taken;
     }
     if (taken == 0)

@@ -84,10 +84,10 @@ public:
     quint8 familyCode() const { return m_familyCode; }
     QString modelWord() const { return m_modelWord; }
 
-    // The run state the run button stands for: set when a device opens, cleared on disconnect
-    // and by the run/stop button; the chart tick samples by it.
-    bool curveRunFlag() const { return m_curveRunFlag; }
-    void setCurveRunFlag(bool running) { m_curveRunFlag = running; }
+    // Whether a measurement report arrived since the handle opened, and in the last read step:
+    // before the first one the live values are only zeros.
+    bool measured() const { return m_measured; }
+    bool lastStepMeasured() const { return m_lastStepMeasured; }
 
 signals:
     void reportsApplied();
@@ -109,5 +109,6 @@ private:
     quint32 m_tickCounter = 0;
     quint32 m_measurementCount = 0;
     bool m_scanBusy = false;
-    bool m_curveRunFlag = false;
+    bool m_measured = false;
+    bool m_lastStepMeasured = false;
 };

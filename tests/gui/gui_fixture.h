@@ -2,11 +2,14 @@
 // Shared set-up of the GUI tests: an own working directory, the simulated instrument installed
 // behind the HID seam, fast bus scans, and helpers to read what went out.
 
+#include "acquisition.h"
 #include "device_link.h"
 #include "main_dialog.h"
 #include "my_thread.h"
+#include "run_session.h"
 #include "simulated_bus.h"
 
+#include "../support/fake_clock.h"
 #include "../support/temp_workdir.h"
 
 #include <QAbstractButton>

@@ -57,38 +57,43 @@ void typeName(QFileDialog *dialog, const QString &path)
 class ChartRig : public GuiFixture
 {
 public:
-    explicit ChartRig(const QString &demo) : GuiFixture(demo)
-    {
-        Clock::setSource([this] { return now; });
-    }
-    ~ChartRig() { Clock::setSource({}); }
+    explicit ChartRig(const QString &demo) : GuiFixture(demo) {}
 
     MainDialog &openIdentified()
     {
         open();
         if (!waitForScanEnd())
             qFatal("no bus scan");
-        dialog->chartTickTimer()->stop(); // the test steps the tick itself
+        dialog->acquisition().timer()->stop(); // the test steps the cycle itself
         return *dialog;
     }
     LiveChart &chart() const { return dialog->liveChart(); }
     qint64 rows() const { return dialog->recorder().rowCount(); }
-    // One 500 ms tick of the chart timer.
+    // One 500 ms cycle of the acquisition.
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i) {
-            now = now.addMSecs(500);
-            dialog->record_data();
+            clock.advance(500);
+            dialog->acquisition().step();
         }
     }
-    qint64 lastSampleSecs() const { return dialog->recorder().store().time(rows() - 1) / 1000; }
+    // Cycles until `n` rows are recorded; the instrument's replies come in their own time.
+    qint64 tickUntil(qint64 n)
+    {
+        for (int i = 0; i < 200 && rows() < n; ++i) {
+            tick();
+            QTest::qWait(2);
+        }
+        return rows();
+    }
+    qint64 lastSampleSecs() const { return dialog->recorder().store().order(rows() - 1) / 1000; }
     QPair<qint64, qint64> window() const
     {
         return {chart().timeAxis()->min().toSecsSinceEpoch(),
                 chart().timeAxis()->max().toSecsSinceEpoch()};
     }
 
-    QDateTime now = QDateTime::currentDateTime();
+    FakeClock clock;
 };
 
 } // namespace
@@ -100,6 +105,8 @@ private slots:
     void nv05SamplesOnceIdentified();
     void hk07SamplesOnlyWhileRunning();
     void accumulatedAndScrollingFromTheMenu();
+    void clockStepsKeepTheLiveWindow_data();
+    void clockStepsKeepTheLiveWindow();
     void viewButtons();
     void curvePanelStoresAndAppliesAtOnce();
     void axisRangePanel();
@@ -112,18 +119,21 @@ void TestChartGui::nv05SamplesOnceIdentified()
     ChartRig rig("NV05");
     rig.openIdentified();
     QCOMPARE(rig.rows(), qint64(0)); // identification cleared the run
-    rig.tick(4);
-    QCOMPARE(rig.rows(), qint64(2)); // one sample a second, on odd ticks
-    const SampleValues last = rig.dialog->recorder().store().row(1);
-    QCOMPARE(last[0], rig.dialog->link().live().voltage);
+    // One sample a second, on odd ticks, and none before the instrument's first report, so the
+    // first row holds real readings rather than zeros.
+    QCOMPARE(rig.tickUntil(2), qint64(2));
+    const SampleStore &store = rig.dialog->recorder().store();
+    QVERIFY(store.row(0)[0] > 1.0f);
+    QCOMPARE(store.row(1)[0], rig.dialog->link().live().voltage);
 
-    // Nothing while a bus scan runs; the scan's end re-anchors and clears.
+    // Nothing while a bus scan runs; a scan that finds the same instrument leaves the run alone.
+    const auto window = rig.window();
     rig.dialog->startBusScan();
     rig.tick(4);
     QCOMPARE(rig.rows(), qint64(2));
     QVERIFY(rig.waitForScanEnd());
-    QCOMPARE(rig.rows(), qint64(0));
-    QCOMPARE(rig.window().second - rig.window().first, qint64(10));
+    QCOMPARE(rig.rows(), qint64(2));
+    QCOMPARE(rig.window(), window);
 }
 
 void TestChartGui::hk07SamplesOnlyWhileRunning()
@@ -139,7 +149,6 @@ void TestChartGui::hk07SamplesOnlyWhileRunning()
     for (int i = 0; i < 50 && !rig.dialog->link().state().deviceRunning; ++i) {
         rig.tick();
         QTest::qWait(10);
-        rig.dialog->readStep();
     }
     QVERIFY(rig.dialog->link().state().deviceRunning);
     const qint64 before = rig.rows();
@@ -157,11 +166,11 @@ void TestChartGui::accumulatedAndScrollingFromTheMenu()
 {
     ChartRig rig("NV05");
     rig.openIdentified();
-    const qint64 anchor = rig.dialog->anchorMinSecs();
+    const qint64 anchor = rig.chart().anchorMinSecs();
     QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
-    rig.tick(20); // ten points: the re-anchored window stays
+    QCOMPARE(rig.tickUntil(10), qint64(10)); // ten points: the re-anchored window stays
     QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
-    rig.tick(2); // the eleventh point
+    QCOMPARE(rig.tickUntil(11), qint64(11));
     QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
 
     QMetaObject::invokeMethod(rig.dialog.get(), "onAct5Clicked_Slot");
@@ -171,6 +180,54 @@ void TestChartGui::accumulatedAndScrollingFromTheMenu()
     QMetaObject::invokeMethod(rig.dialog.get(), "onAct4Clicked_Slot");
     rig.tick(2);
     QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
+}
+
+void TestChartGui::clockStepsKeepTheLiveWindow_data()
+{
+    QTest::addColumn<bool>("scrolling");
+    QTest::addColumn<qint64>("stepMs");
+    QTest::newRow("accumulated, back an hour") << false << qint64(-3600000);
+    QTest::newRow("scrolling, back an hour") << true << qint64(-3600000);
+    QTest::newRow("accumulated, forward a day") << false << qint64(86400000);
+    QTest::newRow("scrolling, forward a day") << true << qint64(86400000);
+}
+
+// The clock stepped during a run (NTP, a user setting the time): the chart keeps showing the live
+// samples, and the data file keeps the clock's own stamps.
+void TestChartGui::clockStepsKeepTheLiveWindow()
+{
+    QFETCH(bool, scrolling);
+    QFETCH(qint64, stepMs);
+    ChartRig rig("NV05");
+    Setting().write("save_path", rig.workDir.file("Data"));
+    rig.openIdentified();
+    if (scrolling)
+        QMetaObject::invokeMethod(rig.dialog.get(), "onAct5Clicked_Slot");
+    QCOMPARE(rig.tickUntil(12), qint64(12));
+    const SampleStore &store = rig.dialog->recorder().store();
+    const qint64 wallBefore = store.time(11);
+    rig.clock.stepWall(stepMs);
+    QCOMPARE(rig.tickUntil(15), qint64(15));
+    QCOMPARE(store.time(12) - wallBefore, stepMs + 1000);
+    const auto window = rig.window();
+    for (qint64 r = 12; r < 15; ++r) {
+        QVERIFY(store.order(r) / 1000 >= window.first);
+        QVERIFY(store.order(r) / 1000 <= window.second);
+    }
+    const QXYSeries *voltage = rig.chart().series(0);
+    QVERIFY(voltage->count() > 0);
+    QCOMPARE(qint64(voltage->at(voltage->count() - 1).x()), store.order(14));
+
+    rig.dialog->close(); // saves the run
+    QDir data(rig.workDir.file("Data"));
+    const QStringList files = data.entryList({"LoadData_*.csv"}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QFile file(data.filePath(files.first()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n').mid(4);
+    for (int r : {11, 12})
+        QCOMPARE(lines.value(r).section(',', 0, 0),
+                 QDateTime::fromMSecsSinceEpoch(store.time(r)).toString("yyyy-MM-dd_hh:mm:ss"));
 }
 
 void TestChartGui::viewButtons()
@@ -336,16 +393,18 @@ void TestChartGui::screenshots()
     rig.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(2);
     rig.bus->instrument(1)->start();
     // An hour of the simulated instrument, one sample a second.
+    rig.chart().holdFollow(true);
     for (int i = 0; i < 3600; ++i) {
         rig.bus->advance(1.0);
-        rig.now = rig.now.addSecs(1);
-        rig.chart().sample(sampleValuesOf(*rig.bus->readings(1)));
+        rig.clock.advance(1000);
+        rig.dialog->recorder().record(rig.clock.wall, sampleValuesOf(*rig.bus->readings(1)));
     }
+    rig.chart().holdFollow(false);
     const char *views[] = {nullptr, "disp_btn_dp_dm", "disp_btn_cc1_cc2", "disp_btn_temp"};
     for (const char *button : views) {
         if (button)
             rig.click(button);
-        rig.chart().sample(sampleValuesOf(*rig.bus->readings(1)));
+        rig.dialog->recorder().record(rig.clock.wall, sampleValuesOf(*rig.bus->readings(1)));
         QApplication::processEvents();
         dialog.grab().save(folder + QString("/chart_%1.png").arg(button ? button : "default"));
     }

@@ -8,6 +8,7 @@
 #include "cd_pop_tips.h"
 #include "clock.h"
 #include "display_page.h"
+#include "live_chart.h"
 #include "page_geometry.h"
 #include "recorder.h"
 #include "setting.h"
@@ -201,22 +202,20 @@ private slots:
         GuiFixture f;
         Setting().write("save_path", f.workDir.path() + "/runs");
         QVERIFY(QDir().mkpath(f.workDir.path() + "/runs"));
-        QDateTime now = QDateTime::currentDateTime();
-        Clock::setSource([&now] { return now; });
-        auto restoreClock = qScopeGuard([] { Clock::setSource({}); });
+        FakeClock clock;
         MainDialog &d = openDisplay(f);
-        d.chartTickTimer()->stop(); // the test steps the chart tick itself
+        d.acquisition().timer()->stop(); // the test steps the cycle itself
         // Chart ticks until `rows` samples are recorded; a report read meanwhile may say the run
         // has not begun yet, so some ticks may pass without a sample.
         auto tickUntil = [&](qint64 rows) {
             for (int i = 0; i < 400 && d.recorder().rowCount() < rows; ++i) {
-                now = now.addMSecs(500);
-                d.record_data();
+                clock.advance(500);
+                d.acquisition().step();
                 QTest::qWait(5);
             }
         };
-        QSignalSpy restarted(&d, &MainDialog::chartWindowRestarted);
-        QSignalSpy cleared(&d, &MainDialog::recordedRunCleared);
+        QSignalSpy restarted(&d.runSession(), &acquire::RunSession::started);
+        QSignalSpy cleared(&d.recorder(), &Recorder::cleared);
         auto *run = f.w<QPushButton>("disp_Btn_Run");
         QCursor::setPos(d.mapToGlobal(QPoint(2, 2))); // pointer away from the button
         auto runFrame = [&f] { return f.framesWithCode(0x25).value(0).left(10).toHex(); };
@@ -229,15 +228,15 @@ private slots:
         QVERIFY(d.curveRunFlag());
         QCOMPARE(cleared.size(), 1);
         QCOMPARE(restarted.size(), 1);
-        QCOMPARE(restarted.first().at(0).toLongLong(), now.toSecsSinceEpoch());
-        QCOMPARE(restarted.first().at(1).toLongLong(), now.toSecsSinceEpoch() + 10);
+        QCOMPARE(d.liveChart().anchorMinSecs(), clock.wall.toSecsSinceEpoch());
+        QCOMPARE(d.liveChart().anchorMaxSecs(), clock.wall.toSecsSinceEpoch() + 10);
         QCOMPARE(d.recorder().rowCount(), qint64(0));
         tickUntil(12);
         QCOMPARE(d.recorder().rowCount(), qint64(12));
         // The instrument runs: its reports keep the state, the refresh keeps the text.
         QTRY_VERIFY(d.link().live().current > 0.5f);
         QVERIFY(d.link().state().deviceRunning);
-        d.refreshRunButton();
+        d.acquisition().step();
         QCOMPARE(run->text(), QString("停止放电"));
 
         f.bus->clearWrittenReports();
@@ -276,7 +275,7 @@ private slots:
         QCursor::setPos(run->mapToGlobal(run->rect().center()));
         f.click("disp_Btn_Run");
         QCOMPARE(run->text(), QString("单击停止"));
-        d.refreshRunButton(); // the pointer rests on the button: its text stays
+        d.acquisition().step(); // the pointer rests on the button: its text stays
         QCOMPARE(run->text(), QString("单击停止"));
         // The instrument asks first; answering "clear and start" makes it run.
         QTRY_VERIFY(popupOf(d)->isVisible());

@@ -74,11 +74,11 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
                                  ? dialog.link().modelWord() + "-addr1"
                                  : dialog.link().serialString();
     const QString base = "gui/" + identity;
-    QTRY_VERIFY_WITH_TIMEOUT(sub.payloadsOn(base + "/reading").size() >= 3, 10000);
     f.click("tbtn3");
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.link().state().deviceRunning, 10000);
     QTest::qWait(1200); // connected and idle: no run event yet
     QCOMPARE(sub.payloadsOn(base + "/run").size(), 0);
+    QCOMPARE(sub.payloadsOn(base + "/reading").size(), 0); // and no samples while idle
     f.click("disp_Btn_Run");
     QTRY_VERIFY_WITH_TIMEOUT(dialog.link().state().deviceRunning, 10000);
     const int before = sub.payloadsOn(base + "/reading").size();

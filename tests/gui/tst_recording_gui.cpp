@@ -16,6 +16,9 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <csignal>
+#include <sys/types.h>
+
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -69,6 +72,27 @@ QString timeText(qint64 ms)
     return QDateTime::fromMSecsSinceEpoch(ms).toString("yyyy-MM-dd_hh:mm:ss");
 }
 
+// The real program against the simulated NV05, which records without a run start, in `dir`.
+bool startProgram(QProcess &program, const TempWorkDir &dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_DATA_HOME", dir.file("xdg-data"));
+    env.insert("XDG_CONFIG_HOME", dir.file("xdg-config"));
+    env.insert("QT_LOGGING_RULES", "record.info=true;acquire.info=true");
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(USB_TESTER_PATH, {"--demo=NV05"});
+    return program.waitForStarted();
+}
+
+qint64 journalRows(const QString &path)
+{
+    JournalContent content;
+    QString error;
+    return readJournal(path, &content, &error) ? content.rows.size() : qint64(-1);
+}
+
 QStringList filesUnder(const QString &folder, const QString &pattern)
 {
     QStringList found;
@@ -89,6 +113,8 @@ private slots:
     void killedRunIsRecovered();
     void interruptedRunIsSaved_data();
     void interruptedRunIsSaved();
+    void terminationSignalSavesTheRun_data();
+    void terminationSignalSavesTheRun();
 };
 
 // A run's files as the user meets them. A stop after fewer than ten samples writes nothing, and
@@ -101,12 +127,10 @@ void TestRecordingGui::runStopAndExport()
     GuiFixture f;
     const QString data = f.workDir.file("Data");
     Setting().write("save_path", data);
-    QDateTime now = QDateTime::currentDateTime();
-    Clock::setSource([&now] { return now; });
-    auto restoreClock = qScopeGuard([] { Clock::setSource({}); });
+    FakeClock clock;
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
-    dialog.chartTickTimer()->stop(); // the test steps the chart tick itself
+    dialog.acquisition().timer()->stop(); // the test steps the cycle itself
     f.click("tbtn3");
     QCursor::setPos(dialog.mapToGlobal(QPoint(2, 2))); // the run button keeps its text
     QVector<SampleValues> reported;
@@ -115,8 +139,8 @@ void TestRecordingGui::runStopAndExport()
             [&] { reported.append(sampleValuesOf(dialog.link().live())); });
     // A run of `rows` samples: start, chart ticks while reports keep arriving, stop.
     auto tick = [&] {
-        now = now.addMSecs(500);
-        dialog.record_data();
+        clock.advance(500);
+        dialog.acquisition().step();
         QTest::qWait(5);
     };
     // A run of `rows` samples. The button starts or stops by the instrument's last report, so
@@ -187,37 +211,60 @@ void TestRecordingGui::runStopAndExport()
 
 void TestRecordingGui::interruptedRunIsSaved_data()
 {
-    QTest::addColumn<bool>("unplug");
-    QTest::newRow("instrument unplugged") << true;
-    QTest::newRow("window closed") << false;
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("instrument unplugged") << "unplug" << true;
+    QTest::newRow("window closed") << "close" << true;
+    QTest::newRow("search finds no instrument") << "search-gone" << true;
+    QTest::newRow("search finds the same instrument") << "search-same" << false;
 }
 
-// A run that ends without the stop button is saved as a stop would save it: an unplugged
-// instrument's rows would otherwise be cleared by the next identification, and a closed window's
-// with the window.
+// A run that ends without the stop button is saved as a stop would save it, once, and the status
+// line says where; a bus search that finds the same instrument leaves the run recording.
 void TestRecordingGui::interruptedRunIsSaved()
 {
-    QFETCH(bool, unplug);
+    QFETCH(QString, end);
+    QFETCH(bool, saved);
     GuiFixture f("NV05"); // charted once identified, no run start needed
     const QString data = f.workDir.file("Data");
     Setting().write("save_path", data);
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
-    dialog.chartTickTimer()->stop();
-    for (int i = 0; i < 400 && dialog.recorder().rowCount() < 12; ++i) {
-        dialog.record_data();
-        QTest::qWait(5);
-    }
-    QCOMPARE(dialog.recorder().rowCount(), qint64(12));
-    if (unplug)
+    dialog.acquisition().timer()->stop();
+    auto stepUntil = [&](qint64 rows) {
+        for (int i = 0; i < 400 && dialog.recorder().rowCount() < rows; ++i) {
+            dialog.acquisition().step();
+            QTest::qWait(5);
+        }
+        return dialog.recorder().rowCount();
+    };
+    QCOMPARE(stepUntil(12), qint64(12));
+    if (end == "unplug") {
         f.bus->unplug();
-    else
+    } else if (end == "close") {
         dialog.close();
+    } else {
+        if (end == "search-gone")
+            f.bus->setFaults({/*lostReplyRate=*/1.0});
+        f.click("btn_search");
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.scanBusy(), 8000);
+    }
+    if (!saved) {
+        QVERIFY(dialog.runSession().running());
+        QCOMPARE(stepUntil(14), qint64(14)); // the same run goes on
+        QVERIFY(filesUnder(data, "*.csv").isEmpty());
+        return;
+    }
     QTRY_COMPARE_WITH_TIMEOUT(filesUnder(data, "*.csv").size(), 1, 5000);
     const QString file = filesUnder(data, "*.csv").first();
     QCOMPARE(f.text("label_left_tips"), "Data_Path:" + file);
     QCOMPARE(csvRows(file).size(), 12);
     QVERIFY(filesUnder(defaultJournalFolder(), "*.journal").isEmpty());
+    QVERIFY(!dialog.runSession().running());
+    // The run button follows the ended run; pressing it begins a new run, never a second save.
+    QVERIFY(!f.w<QAbstractButton>("disp_Btn_Run")->text().contains("停止"));
+    f.click("disp_Btn_Run");
+    QCOMPARE(filesUnder(data, "*.csv").size(), 1);
 }
 
 // A journal left by a dead instance becomes a data file at start-up, and the status line says
@@ -249,22 +296,7 @@ void TestRecordingGui::killedRunIsRecovered()
 {
     TempWorkDir dir;
     Setting().write("save_path", dir.file("Data"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", dir.file("xdg-data"));
-    env.insert("XDG_CONFIG_HOME", dir.file("xdg-config"));
-    env.insert("QT_LOGGING_RULES", "record.info=true");
-    auto start = [&](QProcess &program) {
-        program.setProcessEnvironment(env);
-        program.setWorkingDirectory(dir.path());
-        program.start(USB_TESTER_PATH, {"--demo=NV05"});
-        return program.waitForStarted();
-    };
-    auto journalRows = [](const QString &path) {
-        JournalContent content;
-        QString error;
-        return readJournal(path, &content, &error) ? content.rows.size() : qint64(-1);
-    };
+    auto start = [&](QProcess &program) { return startProgram(program, dir); };
 
     QProcess first, second, third;
     QVERIFY(start(first));
@@ -310,6 +342,39 @@ void TestRecordingGui::killedRunIsRecovered()
     const QDateTime last = QDateTime::fromString(rows.last()[0], "yyyy-MM-dd_hh:mm:ss");
     QVERIFY2(last.toSecsSinceEpoch() >= killMs / 1000 - 2,
              qPrintable(rows.last()[0] + " vs kill at " + timeText(killMs)));
+}
+
+void TestRecordingGui::terminationSignalSavesTheRun_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// Ended from outside while recording, the real program saves the run as a stop would, removes its
+// journal, says where, and exits with status 0.
+void TestRecordingGui::terminationSignalSavesTheRun()
+{
+    QFETCH(int, signalNumber);
+    TempWorkDir dir;
+    Setting().write("save_path", dir.file("Data"));
+    QProcess program;
+    QVERIFY(startProgram(program, dir));
+    QTRY_COMPARE_WITH_TIMEOUT(filesUnder(dir.path(), "*.journal").size(), 1, 15000);
+    const QString journal = filesUnder(dir.path(), "*.journal").first();
+    QTRY_VERIFY_WITH_TIMEOUT(journalRows(journal) >= 12, 40000);
+    const qint64 journaled = journalRows(journal);
+
+    QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QStringList files = filesUnder(dir.file("Data"), "LoadData_*.csv");
+    QCOMPARE(files.size(), 1);
+    QVERIFY(csvRows(files.first()).size() >= journaled);
+    QVERIFY(!QFile::exists(journal));
+    QVERIFY2(program.readAllStandardError().contains(files.first().toUtf8()),
+             "the saved file is not named in the log");
 }
 
 QTEST_MAIN(TestRecordingGui)

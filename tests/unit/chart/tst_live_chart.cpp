@@ -7,6 +7,7 @@
 #include "live_chart.h"
 #include "recorder.h"
 
+#include "../../support/fake_clock.h"
 #include "../../support/temp_workdir.h"
 
 #include <QApplication>
@@ -29,21 +30,18 @@ struct Rig
 {
     Rig()
     {
-        Clock::setSource([this] { return now; });
         chart.view()->resize(961, 621);
         chart.view()->show();
         chart.setViewButtons(&eleCap, &cpuNtc, &mos);
         chart.reanchor(kStart.toSecsSinceEpoch(), kStart.addSecs(10).toSecsSinceEpoch());
-        manualView = false;
     }
-    ~Rig() { Clock::setSource({}); }
 
     void sample(float value = 1, Quantity q = Quantity::Voltage)
     {
-        now = now.addSecs(1);
+        clock.advance(1000);
         SampleValues v{};
         v[size_t(q)] = value;
-        chart.sample(v);
+        recorder.record(clock.wall, v);
     }
     QPair<qint64, qint64> window() const
     {
@@ -59,7 +57,7 @@ struct Rig
     }
 
     TempWorkDir dir;
-    QDateTime now = kStart;
+    FakeClock clock{kStart};
     std::array<UserRange, 8> ranges{};
     Recorder recorder;
     LiveChart chart{recorder, [this](int slot) { return ranges[size_t(slot)]; }};
@@ -222,7 +220,7 @@ void TestLiveChart::accumulatedFollowAndPan()
         rig.sample();
     QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
     rig.sample(); // the eleventh point
-    QCOMPARE(rig.window(), qMakePair(anchor, rig.now.toSecsSinceEpoch() + 1));
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.clock.wall.toSecsSinceEpoch() + 1));
 
     // A left drag pans by exactly the mouse's movement and freezes the window.
     QWidget *viewport = rig.chart.view()->viewport();
@@ -235,7 +233,7 @@ void TestLiveChart::accumulatedFollowAndPan()
     QMouseEvent move(QEvent::MouseMove, from + QPointF(50, 0), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
-    QVERIFY(manualView);
+    QVERIFY(rig.chart.view()->isManual());
     const qint64 expectedMin = anchor * 1000 - qint64(50 * spanMs / plotWidth);
     QVERIFY(qAbs(rig.chart.timeAxis()->min().toMSecsSinceEpoch() - expectedMin) <= 1);
     const auto frozen = rig.window();
@@ -247,9 +245,9 @@ void TestLiveChart::accumulatedFollowAndPan()
     QMouseEvent right(QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton,
                       Qt::NoModifier);
     QApplication::sendEvent(viewport, &right);
-    QVERIFY(!manualView);
+    QVERIFY(!rig.chart.view()->isManual());
     rig.sample();
-    QCOMPARE(rig.window(), qMakePair(anchor, rig.now.toSecsSinceEpoch() + 1));
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.clock.wall.toSecsSinceEpoch() + 1));
 }
 
 void TestLiveChart::scrollingFollow()
@@ -262,14 +260,14 @@ void TestLiveChart::scrollingFollow()
     QCOMPARE(rig.window(), qMakePair(anchor, anchor + 10));
     for (int i = 0; i < 3; ++i) {
         rig.sample();
-        const qint64 now = rig.now.toSecsSinceEpoch();
+        const qint64 now = rig.clock.wall.toSecsSinceEpoch();
         QCOMPARE(rig.window(), qMakePair(now - 9, now + 1));
     }
     // Pan and zoom last only until the next sample.
-    manualView = true;
+    rig.chart.view()->setManual(true);
     rig.chart.showWindow(kStart, kStart.addSecs(5));
     rig.sample();
-    QCOMPARE(rig.window().second, rig.now.toSecsSinceEpoch() + 1);
+    QCOMPARE(rig.window().second, rig.clock.wall.toSecsSinceEpoch() + 1);
 }
 
 void TestLiveChart::wheelZoom()
@@ -285,17 +283,17 @@ void TestLiveChart::wheelZoom()
     };
     const qint64 t = kStart.toSecsSinceEpoch();
     wheel(width / 2, 120);
-    QVERIFY(manualView);
+    QVERIFY(rig.chart.view()->isManual());
     QCOMPARE(rig.window(), qMakePair(t + 1, t + 8));
     wheel(0, -120);
     QCOMPARE(rig.window(), qMakePair(t + 1, t + 11));
 
     // With Control held the wheel changes no range but still marks the view as the user's.
-    manualView = false;
+    rig.chart.view()->setManual(false);
     QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
     QApplication::sendEvent(view, &ctrl);
     wheel(width / 2, 120);
-    QVERIFY(manualView);
+    QVERIFY(rig.chart.view()->isManual());
     QCOMPARE(rig.window(), qMakePair(t + 1, t + 11));
 }
 
@@ -309,12 +307,14 @@ void TestLiveChart::seriesHoldOnlyWhatThePlotShows()
 
     // A day of samples: the series hold a few points per pixel column and draw straight lines.
     const int plotWidth = int(rig.chart.chart()->plotArea().width());
+    rig.chart.holdFollow(true);
     for (int i = 0; i < 86400; ++i) {
         SampleValues v{};
         v[0] = float(i % 7);
-        rig.recorder.record(rig.now, v);
-        rig.now = rig.now.addSecs(1);
+        rig.recorder.record(rig.clock.wall, v);
+        rig.clock.advance(1000);
     }
+    rig.chart.holdFollow(false);
     rig.sample(3);
     QVERIFY(qobject_cast<QLineSeries *>(rig.chart.series(0)));
     QVERIFY(rig.chart.series(0)->count() <= 2 * plotWidth + 2);

@@ -1,7 +1,7 @@
 #pragma once
-// When the 500 ms chart tick takes a sample: on odd ticks only (one sample a second), never during
-// a bus scan; an NV05-family instrument (family 4) always, an HK07-family one (family 1) only while
-// a run is active on both sides.
+// When the 500 ms acquisition tick takes a sample: on odd ticks only (one sample a second), never
+// during a bus scan; an NV05-family instrument (family 4) always, an HK07-family one (family 1)
+// only while a run is active on both sides (the program's run and the instrument's load).
 
 #include <QtGlobal>
 

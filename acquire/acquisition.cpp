@@ -1,0 +1,82 @@
+#include "acquisition.h"
+
+#include "acquire_log.h"
+#include "clock.h"
+#include "device_link.h"
+#include "recorder.h"
+#include "run_session.h"
+#include "sampling_rule.h"
+
+#include <QTimer>
+
+namespace acquire {
+
+Acquisition::Acquisition(DeviceLink &link, RunSession &session, QObject *parent)
+    : QObject(parent), m_link(link), m_session(session), m_timer(new QTimer(this))
+{
+    qRegisterMetaType<Sample>();
+    m_timer->setInterval(kPeriodMs);
+    connect(m_timer, &QTimer::timeout, this, &Acquisition::step);
+}
+
+void Acquisition::start()
+{
+    m_timer->start();
+}
+
+void Acquisition::step()
+{
+    m_link.readStep(); // the pages redraw through reportsApplied
+    if (m_link.lastStepMeasured())
+        m_session.noteLoadReported(m_link.state().deviceRunning);
+    m_link.pollTick();
+    const TickState state{m_link.tickCounter(), m_session.running(), m_session.loadOn(),
+                          m_link.familyCode(), m_link.scanBusy()};
+    if (m_link.measured() && shouldSample(state)) {
+        Sample sample;
+        sample.steadyMs = Clock::steadyMs();
+        sample.wallMs = Clock::now().toMSecsSinceEpoch();
+        sample.values = sampleValuesOf(m_link.live());
+        sample.workMode = m_link.live().workMode;
+        sample.loadOn = m_session.loadOn();
+        emit sampled(sample);
+    }
+    emit stepped();
+}
+
+Acquisition::Identity Acquisition::currentIdentity() const
+{
+    const proto::BusState &bus = m_link.state().bus;
+    return {m_link.serialString(), m_link.modelWord(), bus.currentAddress, bus.foundAddresses};
+}
+
+void Acquisition::deviceOpened()
+{
+    m_identified = false;
+}
+
+void Acquisition::scanEnded()
+{
+    const Identity now = currentIdentity();
+    const bool found = !now.found.empty();
+    if (m_identified && found && now == m_identity) {
+        qCDebug(lcAcquire) << "bus scan found the same instrument; the run goes on";
+        return;
+    }
+    if (!found)
+        m_session.noteLoadReported(false); // nobody answers: no load to claim
+    m_session.finish(RunSession::End::InstrumentGone);
+    m_identity = now;
+    m_identified = found;
+    if (found)
+        m_session.start();
+}
+
+void Acquisition::deviceLost()
+{
+    m_identified = false;
+    m_session.noteLoadReported(false);
+    m_session.finish(RunSession::End::Unplugged);
+}
+
+} // namespace acquire

@@ -1,0 +1,64 @@
+#include "run_session.h"
+
+#include "acquire_log.h"
+#include "recorder.h"
+
+namespace acquire {
+
+RunSession::RunSession(Recorder &recorder, QObject *parent) : QObject(parent), m_recorder(recorder)
+{
+    qRegisterMetaType<SaveOutcome>();
+}
+
+void RunSession::start()
+{
+    if (running() && m_recorder.hasUnsavedRows())
+        finish(End::NewRun);
+    m_recorder.clear();
+    setState(State::Running);
+    emit started();
+}
+
+std::optional<SaveOutcome> RunSession::finish(End why)
+{
+    if (!running())
+        return std::nullopt;
+    // An empty run that ends by itself has nothing to tell; a stop says "No data."
+    if (why != End::Stopped && m_recorder.rowCount() == 0) {
+        setState(State::Idle);
+        return std::nullopt;
+    }
+    setState(State::Saving);
+    SaveOutcome outcome;
+    if (m_saver) {
+        outcome = m_saver();
+    } else {
+        outcome.result = SaveOutcome::Result::Failed;
+        outcome.reason = QStringLiteral("no data folder to save to");
+    }
+    setState(State::Idle);
+    qCInfo(lcAcquire).noquote() << "run ended" << QVariant::fromValue(why).toString() << ":"
+                                << outcome.labelText();
+    if (!outcome.written() && !outcome.reason.isEmpty())
+        qCWarning(lcAcquire).noquote() << "run not saved:" << outcome.reason;
+    emit finished(outcome, why);
+    return outcome;
+}
+
+void RunSession::setState(State state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+void RunSession::setLoad(bool on)
+{
+    if (on == m_loadOn)
+        return;
+    m_loadOn = on;
+    emit loadChanged(on);
+}
+
+} // namespace acquire

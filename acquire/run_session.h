@@ -1,0 +1,83 @@
+#pragma once
+// The run: the one place that says whether a run is being recorded, and whether the instrument's
+// load is on. Pages and the chart read it and follow its signals; only the acquisition and the
+// user's run button (through start/finish and the load requests) change it.
+//
+// Nothing clears a recorded run without saving it: a new run saves a running run's unsaved rows
+// first, and a run ends (stop, unplug, another instrument, window closed, signal, session end)
+// only through finish(), which saves it once. A run that has been saved is not saved again.
+
+#include "save_data_deal.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+class Recorder;
+Q_DECLARE_METATYPE(SaveOutcome)
+
+namespace acquire {
+
+class RunSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State
+    {
+        Idle,
+        Running,
+        Saving
+    };
+    enum class End
+    {
+        Stopped,         // the run button
+        NewRun,          // a new run began while this one ran
+        Unplugged,       // the instrument's cable went
+        InstrumentGone,  // a bus scan found another instrument, or none
+        WindowClosed,
+        Signal,          // SIGTERM, SIGINT, SIGHUP
+        SessionEnded     // the desktop session is ending
+    };
+    Q_ENUM(End)
+
+    // The save a finished run gets: the recorded run's data file, or why not.
+    using Saver = std::function<SaveOutcome()>;
+
+    explicit RunSession(Recorder &recorder, QObject *parent = nullptr);
+
+    void setSaver(Saver saver) { m_saver = std::move(saver); }
+
+    State state() const { return m_state; }
+    bool running() const { return m_state == State::Running; }
+    // The instrument's load as it last reported it, or as the user last asked for it.
+    bool loadOn() const { return m_loadOn; }
+
+    // A new run: a running run with unsaved rows is finished (saved) first; then the recorded
+    // table empties and started() lets the chart begin a new window.
+    void start();
+    // Ends a running run and saves it. Nothing (no outcome) when no run is running, or when an
+    // empty run ends other than by the run button.
+    std::optional<SaveOutcome> finish(End why);
+
+    void noteLoadReported(bool on) { setLoad(on); }
+    void requestLoad(bool on) { setLoad(on); }
+
+signals:
+    void stateChanged(acquire::RunSession::State state);
+    void loadChanged(bool on);
+    void started();
+    // After every finish that saved or tried to: what the status line and the log tell.
+    void finished(const SaveOutcome &outcome, acquire::RunSession::End why);
+
+private:
+    void setState(State state);
+    void setLoad(bool on);
+
+    Recorder &m_recorder;
+    Saver m_saver;
+    State m_state = State::Idle;
+    bool m_loadOn = false;
+};
+
+} // namespace acquire
