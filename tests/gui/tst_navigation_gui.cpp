@@ -240,7 +240,9 @@ private slots:
         };
         auto [menu, checked] = languageMenu();
         QCOMPARE(menu->objectName(), QString("language_menu"));
-        QCOMPARE(menu->actions().size(), 2);
+        // The two languages, a separator, then the lab link's settings.
+        QCOMPARE(menu->actions().size(), 4);
+        QCOMPARE(menu->actions().at(3)->objectName(), QString("lablink_action"));
         QCOMPARE(checked, QStringList{"简体中文"});
         menu->actions().at(1)->trigger();
         menu->close();
