@@ -1,6 +1,7 @@
 #include "crash_notice.h"
 #include "command_line.h"
 #include "crash_reporter.h"
+#include "link_settings.h"
 #include "main_dialog.h"
 #include "run_session.h"
 #include "run_viewer.h"
@@ -116,9 +117,17 @@ int main(int argc, char *argv[])
         hid::setBackend(simulator.get());
     }
 
+    lablink::LinkSettings labLink = lablink::loadLinkSettings();
+    QString labLinkError;
+    if (!lablink::settingsFromArguments(app.arguments(), &labLink, &labLinkError)) {
+        std::fprintf(stderr, "usb-tester: %s\n", qPrintable(labLinkError));
+        return 2;
+    }
+
     int result = 0;
     {
         MainDialog dialog;
+        dialog.startLabLink(labLink);
         // Ended from outside (kill, logout, shutdown) or by the desktop session: the running run
         // is saved as a stop saves it, and the program ends normally.
         using End = acquire::RunSession::End;

@@ -100,6 +100,7 @@ MainDialog::MainDialog(QWidget *parent)
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
     setUpRecording();
+    setUpLabLink();
     m_acquisition->start();
 }
 

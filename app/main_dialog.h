@@ -33,6 +33,11 @@ class Recorder;
 class USBThread;
 class customcoordinates;
 class my_thread;
+struct Sample;
+namespace lablink {
+class Publisher;
+struct LinkSettings;
+}
 
 class MainDialog : public QDialog
 {
@@ -70,6 +75,12 @@ public:
     // The save every end of a run makes: the recorded run's data file in the data folder, or why
     // not.
     SaveOutcome saveRecordedRun();
+
+    // The lab link: off until started with enabled settings (the settings file's, or the
+    // command line's); the title bar menu's dialog changes and restarts it.
+    void startLabLink(const lablink::LinkSettings &settings);
+    lablink::Publisher &labLink() const;
+    void openLabLinkDialog();
 
 signals:
     // A device family picks the chart's current axis range.
@@ -174,6 +185,10 @@ private:
     void setUpDisplayPage();
     void setUpRecording();
     DataFolder dataFolder() const;
+    void setUpLabLink();
+    void publishSample(const Sample &sample);
+    void publishRunEvent(int kind, const QString &path = QString());
+    QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
@@ -201,6 +216,9 @@ private:
     LiveChart *m_liveChart = nullptr;
     customcoordinates *m_axisRangePanel = nullptr;
     QPointer<CurvePanel> m_curvePanel;
+
+    lablink::Publisher *m_labLink = nullptr;
+    bool m_labLinkConnected = false;
 
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;

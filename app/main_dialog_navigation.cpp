@@ -299,6 +299,8 @@ void MainDialog::on_btnMenu_Menu_clicked()
     menu->addSeparator();
     menu->addAction(QIcon(":/sys/rs/rs/folder.png"), tr("打开记录的数据..."), this,
                     [this] { review::showRunViewer(this); });
+    menu->addAction(tr("实验室联网…"), this, &MainDialog::openLabLinkDialog)
+        ->setObjectName("lablink_action");
     menu->popup(QCursor::pos());
 }
 

@@ -8,6 +8,14 @@
         <translation>Open recorded runs...</translation>
     </message>
     <message>
+        <source>实验室联网…</source>
+        <translation>Lab link…</translation>
+    </message>
+    <message>
+        <source>实验室联网: %1</source>
+        <translation>Lab link: %1</translation>
+    </message>
+    <message>
         <source>01 界面显示风格</source>
         <translation>01 Language Style</translation>
     </message>
@@ -1826,6 +1834,84 @@
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LabLinkDialog</name>
+    <message>
+        <source>实验室联网</source>
+        <translation>Lab link</translation>
+    </message>
+    <message>
+        <source>发布到MQTT服务器</source>
+        <translation>Publish to an MQTT broker</translation>
+    </message>
+    <message>
+        <source>服务器:</source>
+        <translation>Broker:</translation>
+    </message>
+    <message>
+        <source>端口:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>使用TLS加密</source>
+        <translation>Use TLS</translation>
+    </message>
+    <message>
+        <source>CA证书文件:</source>
+        <translation>CA file:</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>用户名:</source>
+        <translation>User name:</translation>
+    </message>
+    <message>
+        <source>密码:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>主题前缀:</source>
+        <translation>Topic prefix:</translation>
+    </message>
+    <message>
+        <source>密码只保存在本机的设置文件中。</source>
+        <translation>The password is kept only in this computer&apos;s settings file.</translation>
+    </message>
+    <message>
+        <source>测试连接</source>
+        <translation>Test connection</translation>
+    </message>
+</context>
+<context>
+    <name>lablink::LabLinkDialog</name>
+    <message>
+        <source>CA证书文件</source>
+        <translation>CA file</translation>
+    </message>
+    <message>
+        <source>证书 (*.pem *.crt);;所有文件 (*)</source>
+        <translation>Certificates (*.pem *.crt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>正在连接……</source>
+        <translation>Connecting…</translation>
+    </message>
+    <message>
+        <source>连接成功</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>连接失败: %1</source>
+        <translation>Connection failed: %1</translation>
+    </message>
+    <message>
+        <source>设置未保存: %1</source>
+        <translation>Settings not saved: %1</translation>
     </message>
 </context>
 </TS>

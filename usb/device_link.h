@@ -66,6 +66,8 @@ public:
     // once and, if a settings reply was among them, settingsReplyArrived(). Returns the number of
     // full reports taken.
     int readStep();
+    // Measurement reports taken since the last open: none yet means LiveValues holds no reading.
+    quint32 measurementCount() const { return m_measurementCount; }
     // One read of the bus scan (an address reply, or whatever else arrived, parsed the same way).
     void readScanReply();
 
@@ -105,6 +107,7 @@ private:
     quint8 m_familyCode = NoFamily;
     quint8 m_pollMode = NormalPoll;
     quint32 m_tickCounter = 0;
+    quint32 m_measurementCount = 0;
     bool m_scanBusy = false;
     bool m_measured = false;
     bool m_lastStepMeasured = false;

@@ -240,10 +240,12 @@ private slots:
         };
         auto [menu, checked] = languageMenu();
         QCOMPARE(menu->objectName(), QString("language_menu"));
-        // The two languages, then a separator and the recorded runs' window.
-        QCOMPARE(menu->actions().size(), 4);
+        // The two languages, then a separator, the recorded runs' window and the lab link's
+        // settings.
+        QCOMPARE(menu->actions().size(), 5);
         QVERIFY(menu->actions().at(2)->isSeparator());
         QCOMPARE(menu->actions().at(3)->text(), QString("打开记录的数据..."));
+        QCOMPARE(menu->actions().at(4)->objectName(), QString("lablink_action"));
         QCOMPARE(checked, QStringList{"简体中文"});
         menu->actions().at(1)->trigger();
         menu->close();

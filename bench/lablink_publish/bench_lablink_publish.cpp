@@ -1,0 +1,178 @@
+// Prints the lab link's figures; never fails on timing. Starts its own mosquitto on a free port.
+//   1. The caller's (GUI thread's) cost of handing one sample to a connected publisher: p50,
+//      p99, max over 20,000 samples.
+//   2. 100 publishers (simulated instruments) at 2 samples a second from one process, for
+//      LABLINK_BENCH_SECONDS (default 60), then at least 90 s with the broker gone: resident
+//      memory over time, readings dropped, queue lengths.
+
+#include "publisher.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace lablink;
+
+namespace {
+
+long residentKb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+int freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+std::unique_ptr<QProcess> startBroker(const QTemporaryDir &dir, int port)
+{
+    QFile conf(dir.filePath("mosquitto.conf"));
+    conf.open(QIODevice::WriteOnly);
+    conf.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n"
+                              "log_dest none\n%2")
+                   .arg(port)
+                   .arg(geteuid() == 0 ? "user root\n" : "")
+                   .toUtf8());
+    conf.close();
+    auto broker = std::make_unique<QProcess>();
+    broker->start("mosquitto", {"-c", conf.fileName()});
+    broker->waitForStarted();
+    for (int i = 0; i < 100; ++i) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (probe.waitForConnected(100))
+            break;
+        QThread::msleep(50);
+    }
+    return broker;
+}
+
+Reading sample(int n)
+{
+    Reading r;
+    r.time = QDateTime::currentDateTime();
+    for (int i = 0; i < kQuantityCount; ++i)
+        r.values[size_t(i)] = float(n + i) * 0.125f;
+    r.running = true;
+    return r;
+}
+
+void waitConnected(const std::vector<std::unique_ptr<Publisher>> &publishers)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 30000) {
+        QCoreApplication::processEvents();
+        if (std::all_of(publishers.begin(), publishers.end(),
+                        [](const auto &p) { return p->isConnected(); }))
+            return;
+        QThread::msleep(20);
+    }
+    std::printf("not all publishers connected\n");
+}
+
+// Every publisher gets a sample each 500 ms for the given time; prints memory every tenth.
+void drive(std::vector<std::unique_ptr<Publisher>> &publishers, int seconds, const char *phase)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int n = 0;
+    const qint64 end = qint64(seconds) * 1000;
+    while (clock.elapsed() < end) {
+        for (auto &p : publishers)
+            p->publishReading(sample(n));
+        ++n;
+        QCoreApplication::processEvents(); // the publishers' status reports, as a window takes them
+        if (n % (seconds * 2 / 10 > 0 ? seconds * 2 / 10 : 1) == 0) {
+            quint64 dropped = 0;
+            int queued = 0;
+            for (auto &p : publishers)
+                dropped += p->droppedReadings(), queued += p->queuedReadings();
+            std::printf("%-12s t=%4llds rss=%6ld kB queued=%6d dropped=%8llu\n", phase,
+                        clock.elapsed() / 1000, residentKb(), queued, (unsigned long long)dropped);
+            std::fflush(stdout);
+        }
+        QThread::msleep(quint64(std::max<qint64>(0, qint64(n) * 500 - clock.elapsed())));
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const int port = freePort();
+    auto broker = startBroker(dir, port);
+    LinkSettings settings;
+    settings.enabled = true;
+    settings.host = "127.0.0.1";
+    settings.port = port;
+    settings.prefix = "bench";
+
+    {
+        Publisher one;
+        one.start(settings, "cost");
+        QElapsedTimer waited;
+        waited.start();
+        while (!one.isConnected() && waited.elapsed() < 10000)
+            QThread::msleep(10);
+        std::vector<double> ms;
+        constexpr int kSamples = 20000;
+        ms.reserve(kSamples);
+        for (int n = 0; n < kSamples; ++n) {
+            QElapsedTimer t;
+            t.start();
+            one.publishReading(sample(n)); // the sample's time stamp included, as the dialog does
+            ms.push_back(t.nsecsElapsed() / 1e6);
+            if (n % 100 == 0)
+                QThread::msleep(1); // let the publisher drain, as between real samples
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("caller cost per sample (ms): p50 %.4f  p99 %.4f  max %.4f  (%d samples)\n",
+                    ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), kSamples);
+    }
+
+    const int seconds = qEnvironmentVariableIntValue("LABLINK_BENCH_SECONDS") > 0
+                            ? qEnvironmentVariableIntValue("LABLINK_BENCH_SECONDS")
+                            : 60;
+    std::vector<std::unique_ptr<Publisher>> publishers;
+    const long before = residentKb();
+    for (int i = 0; i < 100; ++i) {
+        publishers.push_back(std::make_unique<Publisher>());
+        publishers.back()->start(settings, QStringLiteral("SIM%1").arg(i, 3, 10, QChar('0')));
+    }
+    waitConnected(publishers);
+    std::printf("100 publishers: rss before %ld kB, connected %ld kB\n", before, residentKb());
+    drive(publishers, seconds, "broker up");
+    broker->terminate();
+    broker->waitForFinished();
+    // Long enough for every queue to reach its bound (120 readings = 60 s) and stay there.
+    drive(publishers, std::max(seconds, 90), "broker gone");
+    std::printf("bound: %d readings x 100 publishers queued at most\n",
+                Publisher::kReadingCapacity);
+    publishers.clear();
+    return 0;
+}

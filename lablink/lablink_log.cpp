@@ -1,0 +1,3 @@
+#include "lablink_log.h"
+
+Q_LOGGING_CATEGORY(lcLabLink, "lablink")

@@ -1,0 +1,159 @@
+#include "link_settings.h"
+
+#include "setting.h"
+
+#include <QFile>
+#include <QUrl>
+
+namespace lablink {
+
+namespace {
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+bool restrictToOwner(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.exists() && !file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    file.close();
+    if (!file.setPermissions(kOwnerOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LinkSettings loadLinkSettings()
+{
+    const Setting file;
+    LinkSettings s;
+    s.enabled = file.read("mqtt_enabled") == QLatin1String("true");
+    s.host = file.read("mqtt_host");
+    s.tls = file.read("mqtt_tls") == QLatin1String("true");
+    bool ok = false;
+    const int port = file.read("mqtt_port").toInt(&ok);
+    s.port = ok && port > 0 && port < 65536
+                 ? port
+                 : (s.tls ? LinkSettings::kTlsPort : LinkSettings::kPlainPort);
+    s.caFile = file.read("mqtt_ca_file");
+    s.user = file.read("mqtt_user");
+    s.password = file.read("mqtt_password");
+    const QString prefix = file.read("mqtt_prefix");
+    if (!prefix.isEmpty())
+        s.prefix = prefix;
+    return s;
+}
+
+bool saveLinkSettings(const LinkSettings &s, QString *error)
+{
+    // The file holds a password from now on: only its owner may read it, before it is written.
+    if (!restrictToOwner(Setting::filePath(), error))
+        return false;
+    Setting file;
+    file.write("mqtt_enabled", s.enabled ? "true" : "false");
+    file.write("mqtt_host", s.host);
+    file.write("mqtt_port", QString::number(s.port));
+    file.write("mqtt_tls", s.tls ? "true" : "false");
+    file.write("mqtt_ca_file", s.caFile);
+    file.write("mqtt_user", s.user);
+    file.write("mqtt_password", s.password);
+    file.write("mqtt_prefix", s.prefix);
+    // The settings file is rewritten through a new file: check the result kept the restriction.
+    return restrictToOwner(Setting::filePath(), error);
+}
+
+bool parseBrokerUrl(const QString &text, LinkSettings *settings, QString *error)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("mqtt") && scheme != QLatin1String("mqtts"))) {
+        *error =
+            QStringLiteral("expected mqtt://[user[:password]@]host[:port][/prefix] or mqtts://…");
+        return false;
+    }
+    if (url.host().isEmpty()) {
+        *error = QStringLiteral("no broker host in the URL");
+        return false;
+    }
+    if (url.hasQuery() || url.hasFragment()) {
+        *error = QStringLiteral("the URL takes no '?' or '#' part");
+        return false;
+    }
+    LinkSettings s = *settings;
+    s.enabled = true;
+    s.tls = scheme == QLatin1String("mqtts");
+    s.host = url.host();
+    s.port = url.port(s.tls ? LinkSettings::kTlsPort : LinkSettings::kPlainPort);
+    if (s.port <= 0) {
+        *error = QStringLiteral("bad port in the URL");
+        return false;
+    }
+    s.user = url.userName(QUrl::FullyDecoded);
+    s.password = url.password(QUrl::FullyDecoded);
+    const QString path = url.path(QUrl::FullyDecoded);
+    QString prefix = path.mid(path.startsWith('/') ? 1 : 0);
+    while (prefix.endsWith('/'))
+        prefix.chop(1);
+    if (!prefix.isEmpty()) // without one the settings file's prefix stays
+        s.prefix = prefix;
+    if (prefix.contains('+') || prefix.contains('#')) {
+        *error = QStringLiteral("the topic prefix may not contain '+' or '#'");
+        return false;
+    }
+    if (!s.tls)
+        s.caFile.clear();
+    *settings = s;
+    return true;
+}
+
+bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings *settings,
+                        QString *error)
+{
+    LinkSettings s = *settings;
+    if (!url.isEmpty() && !parseBrokerUrl(url, &s, error))
+        return false;
+    if (!caFile.isEmpty()) {
+        if (!s.tls) {
+            *error = QStringLiteral("--mqtt-ca needs an mqtts:// broker");
+            return false;
+        }
+        s.caFile = caFile;
+    }
+    *settings = s;
+    return true;
+}
+
+const char *const kBrokerOptionsHelp =
+    "  --mqtt mqtt://[user[:password]@]host[:port][/prefix]\n"
+    "                     publish readings and run events to this MQTT broker (mqtts:// for\n"
+    "                     TLS), over the settings file's choice. A password given here is\n"
+    "                     visible to other users of this computer: prefer the settings file.\n"
+    "  --mqtt-ca FILE     the certificate authority that signed the mqtts:// broker's "
+    "certificate\n";
+
+bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error)
+{
+    QString values[2];
+    const QString names[2] = {QStringLiteral("--mqtt"), QStringLiteral("--mqtt-ca")};
+    for (int i = 1; i < arguments.size(); ++i) {
+        for (int n = 0; n < 2; ++n) {
+            if (arguments[i] == names[n]) {
+                if (i + 1 >= arguments.size()) {
+                    *error = names[n] + QStringLiteral(" needs a value");
+                    return false;
+                }
+                values[n] = arguments[++i];
+            } else if (arguments[i].startsWith(names[n] + '=')) {
+                values[n] = arguments[i].mid(names[n].size() + 1);
+            }
+        }
+    }
+    return applyBrokerOptions(values[0], values[1], settings, error);
+}
+
+} // namespace lablink

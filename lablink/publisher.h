@@ -1,0 +1,63 @@
+#pragma once
+// The lab link's publisher: readings and run events go to an MQTT broker from a thread of its
+// own. The slots only queue, so the caller's thread never waits on the network. Both queues are
+// bounded: while the broker is away the oldest readings are dropped and counted; run events are
+// kept until the broker acknowledges them (up to kEventCapacity, then the oldest go, counted).
+
+#include "link_settings.h"
+#include "reading.h"
+
+#include <QObject>
+
+#include <memory>
+#include <thread>
+
+namespace lablink {
+
+class MqttSession;
+
+class Publisher : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kReadingCapacity = 120; // a minute of samples
+    static constexpr int kEventCapacity = 256;
+
+    explicit Publisher(QObject *parent = nullptr);
+    ~Publisher() override; // stops
+
+    // Connects (and reconnects, with growing pauses) to the broker until stop(). The identity
+    // names the instrument in the topics; see payloads.h.
+    void start(const LinkSettings &settings, const QString &identity);
+    // Marks the link "offline", delivers what it can within a second and disconnects.
+    void stop();
+    bool isStarted() const { return m_worker.joinable(); }
+    // A newly identified instrument: the link reconnects under the new name.
+    void setIdentity(const QString &identity);
+
+    QString statusText() const;
+    bool isConnected() const;
+    quint64 droppedReadings() const;
+    quint64 droppedEvents() const;
+    int queuedReadings() const;
+    int queuedEvents() const;
+
+public slots:
+    void publishReading(const lablink::Reading &reading);
+    void publishRunEvent(const lablink::RunEvent &event);
+
+signals:
+    // On the publisher's own (GUI) thread: the words for the status line.
+    void statusChanged(const QString &text, bool connected);
+
+private:
+    struct Shared;
+    void run(LinkSettings settings);
+    void sendDueEvents(MqttSession &session, const QByteArray &topic);
+    void report(const QString &text, bool connected);
+
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_worker;
+};
+
+} // namespace lablink
