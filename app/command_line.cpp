@@ -22,6 +22,17 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     const QCommandLineOption verbose("verbose",
                                      QStringLiteral("Prints the debug log to standard error."));
     parser.addOption(verbose);
+    // The lab link's broker, over the settings file's; main() reads the values with the lab link's
+    // own parsing.
+    parser.addOption(QCommandLineOption(
+        "mqtt",
+        QStringLiteral("Publishes readings and run events to this MQTT broker "
+                       "(mqtt://[user[:password]@]host[:port][/prefix], mqtts:// for TLS), over "
+                       "the settings file's choice. A password given here is visible to other "
+                       "users of this computer: prefer the settings file."),
+        "URL"));
+    parser.addOption(QCommandLineOption(
+        "mqtt-ca", QStringLiteral("The certificate authority of an mqtts:// broker."), "FILE"));
     parser.addPositionalArgument(
         "FILE", QStringLiteral("Recorded runs (data files or journals) to open in the viewer."),
         "[FILE...]");

@@ -128,14 +128,6 @@ bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings 
     return true;
 }
 
-const char *const kBrokerOptionsHelp =
-    "  --mqtt mqtt://[user[:password]@]host[:port][/prefix]\n"
-    "                     publish readings and run events to this MQTT broker (mqtts:// for\n"
-    "                     TLS), over the settings file's choice. A password given here is\n"
-    "                     visible to other users of this computer: prefer the settings file.\n"
-    "  --mqtt-ca FILE     the certificate authority that signed the mqtts:// broker's "
-    "certificate\n";
-
 bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error)
 {
     QString values[2];

@@ -40,7 +40,4 @@ bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings 
 // "--mqtt-ca=FILE"; other arguments are left alone.
 bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error);
 
-// The options' lines for --help.
-extern const char *const kBrokerOptionsHelp;
-
 } // namespace lablink
