@@ -1,6 +1,5 @@
 #include "display_page.h"
 
-#include "accessible_names.h"
 #include "caption_fit.h"
 #include "cd_pop_tips.h"
 #include "codes.h"
@@ -90,7 +89,6 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
     m_popup->hide();
     // The question never keeps the program alive once its main window is closed.
     m_popup->setAttribute(Qt::WA_QuitOnClose, false);
-    new AccessibleNamer(m_popup.get(), kPopupNames);
 
     // Before the first reading the values show zeros in the formats the readings will have.
     const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
@@ -106,7 +104,6 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
     setRangePanel(nullptr);
     new PageStretcher(page, kPageDesignSize, kStretchRules, kChartShrink);
     new CaptionFitter(page, kLiveLabels);
-    new AccessibleNamer(page, kDisplayPageNames);
 
     connect(m_session, &acquire::RunSession::loadChanged, this,
             &DisplayPageController::refreshRunButton);

@@ -328,10 +328,9 @@ void TestResources::catalogueHoldsEveryMessage()
         ++perContext[m.context];
         keys.insert(m.context + QChar(0) + m.source);
     }
-    const QMap<QString, int> expected{{"MainDialog", 220},
-                                      {"AccessibleNames", 37},
+    const QMap<QString, int> expected{{"MainDialog", 232},
                                       {"DisplayPageController", 1},
-                                      {"CDPopTips", 8},
+                                      {"CDPopTips", 9},
                                       {"ChartView", 1},
                                       {"CurvePanel", 13},
                                       {"DeviceInfoUI", 11},
