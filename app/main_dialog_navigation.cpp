@@ -6,7 +6,6 @@
 #include "bus_device_list.h"
 #include "device_link.h"
 #include "firmware_page.h"
-#include "frames.h"
 #include "glyphs.h"
 #include "home_tiles.h"
 #include "icon_helper.h"
@@ -77,24 +76,22 @@ void MainDialog::prepareUpgradeProgress()
     m_firmwarePage->prepareProgress();
 }
 
-void MainDialog::sendSettingsRequest()
-{
-    const auto frame = proto::settingsPageRequest(m_link->currentAddress());
-    m_link->sendReport(frame.data(), int(frame.size()));
-}
-
 void MainDialog::buttonClicked()
 {
     auto *button = qobject_cast<QAbstractButton *>(sender());
     if (!button)
         return;
-    const QString text = button->text();
-    qCDebug(lcApp) << text;
-
-    const ModeRow *found = modeRowForTileText(text);
-    if (!found)
+    // The tile is known by its place in its grid, never by its (translated) text.
+    const Tile *tile = nullptr;
+    if (const int i = m_homeButtons.indexOf(qobject_cast<QToolButton *>(button)); i >= 0)
+        tile = &homeTiles().tiles[i];
+    else if (const int j = m_nv05Buttons.indexOf(qobject_cast<QToolButton *>(button)); j >= 0)
+        tile = &nv05Tiles().tiles[j];
+    if (!tile)
         return;
-    const ModeRow &row = *found;
+    const Tile &row = *tile;
+    const QString text = tr(row.name);
+    qCDebug(lcApp) << text;
     switch (row.action) {
     case TileAction::Display:
     case TileAction::ChartOnly:
@@ -127,7 +124,8 @@ void MainDialog::buttonClicked()
             ui->NV05_settings_labTitle->setText(text);
             applyReturnGlyph(ui->NV05_settings_btnReturn);
         }
-        sendSettingsRequest();
+        m_commands.requestSettings();
+        m_commands.enterSettingsPage();
         break;
     case TileAction::Six:
         ui->disp_stackedWidget->setCurrentIndex(SixPage);
@@ -135,8 +133,8 @@ void MainDialog::buttonClicked()
         applyReturnGlyph(ui->six_btnReturn);
         break;
     }
-    if (row.code >= 0)
-        sendCommand(quint8(row.code));
+    if (row.mode)
+        m_commands.chooseWorkMode(*row.mode);
 }
 
 void MainDialog::hideModeWidgets()
@@ -183,7 +181,7 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
             ui->labTitle->setText(tr("电能表主界面"));
         applyHomeGlyph();
     }
-    sendCommand(0x45);
+    m_commands.returnHome();
 }
 
 void MainDialog::on_disp_btnReturn_clicked()
@@ -210,7 +208,7 @@ void MainDialog::on_four_btnReturn_clicked()
     ui->disp_stackedWidget->setCurrentIndex(HomePage);
     ui->labTitle->setText(tr("测试仪主界面"));
     applyHomeGlyph();
-    sendCommand(0x45);
+    m_commands.returnHome();
 }
 
 void MainDialog::on_five_btnReturn_clicked()
@@ -225,7 +223,7 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
         ui->labTitle->setText(tr("NV05主界面"));
         applyHomeGlyph();
     }
-    sendCommand(0x45);
+    m_commands.returnHome();
 }
 
 void MainDialog::on_disp_btnUpgrade_clicked()
@@ -244,8 +242,8 @@ void MainDialog::on_disp_btnSysSet_clicked()
         ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
     ui->settings_labTitle->setText("仪表参数设置");
     applyReturnGlyph(ui->settings_btnReturn);
-    sendSettingsRequest();
-    sendCommand(0x46);
+    m_commands.requestSettings();
+    m_commands.enterSettingsPage();
 }
 
 void MainDialog::on_disp_btn_title_clicked()

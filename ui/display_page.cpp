@@ -2,10 +2,7 @@
 
 #include "caption_fit.h"
 #include "cd_pop_tips.h"
-#include "codes.h"
 #include "display_texts.h"
-#include "frame_sender.h"
-#include "frames.h"
 #include "page_geometry.h"
 #include "pages_log.h"
 #include "report_parser.h"
@@ -37,15 +34,15 @@ struct InputRule
 {
     const char *name;
     InputKind kind;
-    quint8 code;
+    void (usb::InstrumentCommands::*sendNumber)(float); // for InputKind::Float
 };
 const InputRule kInputs[] = {
-    {"lineEdit_value", InputKind::Float, proto::CmdSetPoint},
-    {"lineEdit_value_zero_v", InputKind::Float, proto::CmdDischargeStopVoltage},
-    {"lineEdit_value_full_v", InputKind::Float, proto::CmdChargeStopVoltage},
-    {"lineEdit_value_full_a", InputKind::Float, proto::CmdChargeStopCurrent},
-    {"lineEdit_value_lilitime_h", InputKind::Hours, proto::CmdTimeLimit},
-    {"lineEdit_value_limitime_m", InputKind::Minutes, proto::CmdTimeLimit},
+    {"lineEdit_value", InputKind::Float, &usb::InstrumentCommands::setPoint},
+    {"lineEdit_value_zero_v", InputKind::Float, &usb::InstrumentCommands::dischargeStopVoltage},
+    {"lineEdit_value_full_v", InputKind::Float, &usb::InstrumentCommands::chargeStopVoltage},
+    {"lineEdit_value_full_a", InputKind::Float, &usb::InstrumentCommands::chargeStopCurrent},
+    {"lineEdit_value_lilitime_h", InputKind::Hours, nullptr},
+    {"lineEdit_value_limitime_m", InputKind::Minutes, nullptr},
 };
 
 // The page's live labels: the refresh writes them, so caption fitting leaves them alone.
@@ -82,9 +79,11 @@ bool isBatteryMode(quint8 workMode)
 DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
                                              const proto::LinkState *link,
                                              acquire::RunSession *session, QObject *parent)
-    : QObject(parent), m_page(page), m_sender(sender), m_link(link), m_session(session),
-      m_container(widget<QWidget>("widget")), m_run(widget<QPushButton>("disp_Btn_Run")),
-      m_status(widget<QLabel>("label_left_tips")), m_popup(std::make_unique<CDPopTips>())
+    : QObject(parent), m_page(page),
+      m_commands(sender, [link] { return link->bus.currentAddress; }), m_link(link),
+      m_session(session), m_container(widget<QWidget>("widget")),
+      m_run(widget<QPushButton>("disp_Btn_Run")), m_status(widget<QLabel>("label_left_tips")),
+      m_popup(std::make_unique<CDPopTips>())
 {
     m_popup->hide();
     // The question never keeps the program alive once its main window is closed.
@@ -125,12 +124,6 @@ template <typename T> T *DisplayPageController::widget(const char *name) const
     return w;
 }
 
-void DisplayPageController::send(const unsigned char *data, int length)
-{
-    if (m_sender && m_sender->deviceOpen())
-        m_sender->sendReport(data, length);
-}
-
 bool DisplayPageController::batteryMode() const
 {
     return isBatteryMode(m_link->live.workMode);
@@ -148,21 +141,19 @@ void DisplayPageController::finishInput(QLineEdit *edit)
     // Leaving the field is not a request to send; only Return/Enter is.
     if (edit->hasFocus()) {
         const QString text = edit->text();
-        if (rule->code == proto::CmdSetPoint)
-            qCDebug(lcUi) << "恒值槽函数";
-        std::optional<proto::CommandFrame> frame;
-        const quint8 address = m_link->bus.currentAddress;
+        bool sent = false;
         if (rule->kind == InputKind::Float) {
-            if (const auto value = proto::parseThreshold(text))
-                frame = proto::floatCommand(address, rule->code, *value);
+            if (const auto value = proto::parseThreshold(text)) {
+                (m_commands.*rule->sendNumber)(*value);
+                sent = true;
+            }
         } else if (const auto value = proto::parseTimeNumber(text)) {
-            frame = proto::timeLimitCommand(
-                address, unsigned(*value),
-                rule->kind == InputKind::Hours ? proto::TimeUnit::Hours : proto::TimeUnit::Minutes);
+            m_commands.timeLimit(unsigned(*value), rule->kind == InputKind::Hours
+                                                       ? proto::TimeUnit::Hours
+                                                       : proto::TimeUnit::Minutes);
+            sent = true;
         }
-        if (frame) {
-            send(frame->data(), int(frame->size()));
-        } else {
+        if (!sent) {
             edit->clearFocus(); // the message box takes the focus; this edit is done with
             QMessageBox::information(
                 m_page->window(), trDialog("提示"),
@@ -178,9 +169,7 @@ void DisplayPageController::toggleRun()
 {
     const bool wasOn = m_session->loadOn();
     m_session->requestLoad(!wasOn);
-    const auto frame =
-        proto::byteCommand(m_link->bus.currentAddress, proto::CmdRunStop, wasOn ? 0 : 1);
-    send(frame.data(), int(frame.size()));
+    m_commands.runLoad(!wasOn);
     if (wasOn) {
         m_session->finish(acquire::RunSession::End::Stopped); // the status line follows
         showStopped();
@@ -258,9 +247,7 @@ void DisplayPageController::toggleRangePanel()
 
 void DisplayPageController::sendPopupAnswer(qint16 answer)
 {
-    const auto frame = proto::byteCommand(m_link->bus.currentAddress, proto::CmdPopupAnswer,
-                                          quint8(answer & 0xFF));
-    send(frame.data(), int(frame.size()));
+    m_commands.answerPopup(quint8(answer & 0xFF));
     qCDebug(lcUi) << "弹窗界面的数据下发成功" << answer;
 }
 
