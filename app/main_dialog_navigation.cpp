@@ -5,6 +5,7 @@
 
 #include "bus_device_list.h"
 #include "device_link.h"
+#include "display_page.h"
 #include "firmware_page.h"
 #include "glyphs.h"
 #include "home_tiles.h"
@@ -103,9 +104,7 @@ void MainDialog::buttonClicked()
         } else {
             ui->label_cons->setText(tr(row.caption));
             ui->label_unit->setText(tr(row.unit));
-            const bool battery = row.run == RunTexts::Battery;
-            ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
-            ui->disp_Btn_Run->setToolTip(battery ? tr("开始/停止") : tr("开始放电/停止放电"));
+            m_displayPage->showModeChosen(row.run == RunTexts::Battery);
         }
         break;
     case TileAction::Upgrade:

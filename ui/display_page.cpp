@@ -74,6 +74,25 @@ bool isBatteryMode(quint8 workMode)
 {
     return workMode == 7 || workMode == 8;
 }
+
+// The run button's texts, one rule for every place that shows them: a battery mode starts and
+// stops a test, the others a discharge.
+const char *runText(bool battery, bool on)
+{
+    if (battery)
+        return on ? QT_TRANSLATE_NOOP("MainDialog", "停止")
+                  : QT_TRANSLATE_NOOP("MainDialog", "开始");
+    return on ? QT_TRANSLATE_NOOP("MainDialog", "停止放电")
+              : QT_TRANSLATE_NOOP("MainDialog", "开始放电");
+}
+const char *runTip(bool battery, bool on)
+{
+    if (battery)
+        return on ? QT_TRANSLATE_NOOP("MainDialog", "单击停止")
+                  : QT_TRANSLATE_NOOP("MainDialog", "单击开始");
+    return on ? QT_TRANSLATE_NOOP("MainDialog", "单击停止放电")
+              : QT_TRANSLATE_NOOP("MainDialog", "单击开始放电");
+}
 } // namespace
 
 DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
@@ -175,11 +194,7 @@ void DisplayPageController::toggleRun()
         showStopped();
     } else {
         m_session->start();
-        m_run->setText(batteryMode() ? trDialog("停止") : trDialog("停止放电"));
-        if (batteryMode())
-            m_run->setText(trDialog("单击停止"));
-        else
-            m_run->setToolTip(trDialog("单击停止放电"));
+        showRunning();
     }
     qCDebug(lcUi) << "m_CurveRunFlag" << (wasOn ? "false" : "true");
 }
@@ -192,13 +207,29 @@ void DisplayPageController::showRunEnd(const SaveOutcome &outcome)
 
 void DisplayPageController::showStopped()
 {
-    if (batteryMode()) {
-        m_run->setText(trDialog("开始"));
-        m_run->setToolTip(trDialog("单击开始"));
-    } else {
-        m_run->setText(trDialog("开始放电"));
-        m_run->setToolTip(trDialog("单击开始放电"));
-    }
+    showRunState(false);
+}
+
+void DisplayPageController::showRunState(bool on)
+{
+    m_run->setText(trDialog(runText(batteryMode(), on)));
+    m_run->setToolTip(trDialog(runTip(batteryMode(), on)));
+}
+
+void DisplayPageController::showRunning()
+{
+    // Under the pointer that just started it, a battery test's button tells how to stop it; the
+    // refresh shows "stop" once the pointer leaves.
+    if (batteryMode())
+        m_run->setText(trDialog(runTip(true, true)));
+    else
+        showRunState(true);
+}
+
+void DisplayPageController::showModeChosen(bool battery)
+{
+    m_run->setText(trDialog(runText(battery, false)));
+    m_run->setToolTip(battery ? trDialog("开始/停止") : trDialog("开始放电/停止放电"));
 }
 
 void DisplayPageController::refreshRunButton()
@@ -206,11 +237,7 @@ void DisplayPageController::refreshRunButton()
     const QPoint pointer = m_container->mapFromGlobal(QCursor::pos());
     if (m_run->geometry().contains(pointer))
         return;
-    const bool battery = batteryMode();
-    if (m_session->loadOn())
-        m_run->setText(battery ? trDialog("停止") : trDialog("停止放电"));
-    else
-        m_run->setText(battery ? trDialog("开始") : trDialog("开始放电"));
+    m_run->setText(trDialog(runText(batteryMode(), m_session->loadOn())));
 }
 
 void DisplayPageController::setRangePanel(QWidget *panel)

@@ -55,11 +55,15 @@ public:
     void followPopup(const proto::LiveValues &live);
     // Shows the button texts of a stopped run (after a stop or a lost device).
     void showStopped();
+    // The run button of a work mode just chosen on the home page.
+    void showModeChosen(bool battery);
 
 private:
     template <typename T> T *widget(const char *name) const;
     bool batteryMode() const;
     void placePopup();
+    void showRunState(bool on);
+    void showRunning();
     void showRunEnd(const SaveOutcome &outcome);
 
     QWidget *m_page;
