@@ -161,6 +161,7 @@ private:
     void showStartTips();
     void prepareUpgradeProgress();
     void goHomeAfterReturn(bool sixPage);
+    void openSettingsPage(const QString &title);
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void buildAcquisition();

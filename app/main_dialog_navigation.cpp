@@ -114,17 +114,7 @@ void MainDialog::buttonClicked()
         prepareUpgradeProgress();
         break;
     case TileAction::Settings:
-        if (familyCode() == 1) {
-            ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
-            ui->settings_labTitle->setText(text);
-            applyReturnGlyph(ui->settings_btnReturn);
-        } else if (familyCode() == 4) {
-            ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
-            ui->NV05_settings_labTitle->setText(text);
-            applyReturnGlyph(ui->NV05_settings_btnReturn);
-        }
-        m_commands.requestSettings();
-        m_commands.enterSettingsPage();
+        openSettingsPage(text);
         break;
     case TileAction::Six:
         ui->disp_stackedWidget->setCurrentIndex(SixPage);
@@ -235,12 +225,19 @@ void MainDialog::on_disp_btnUpgrade_clicked()
 
 void MainDialog::on_disp_btnSysSet_clicked()
 {
-    if (familyCode() == 1)
-        ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
-    else if (familyCode() == 4)
-        ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
-    ui->settings_labTitle->setText("仪表参数设置");
-    applyReturnGlyph(ui->settings_btnReturn);
+    openSettingsPage(tr("仪表参数设置"));
+}
+
+// The settings page of the instrument's family, from its home tile or the display page's
+// shortcut: the page, its title and return glyph, and the instrument told and asked.
+void MainDialog::openSettingsPage(const QString &title)
+{
+    const bool nv05 = familyCode() == DeviceLink::Nv05Family;
+    if (nv05 || familyCode() == DeviceLink::Hk07Family) {
+        ui->disp_stackedWidget->setCurrentIndex(nv05 ? Nv05SettingsPage : SettingsPage);
+        (nv05 ? ui->NV05_settings_labTitle : ui->settings_labTitle)->setText(title);
+        applyReturnGlyph(nv05 ? ui->NV05_settings_btnReturn : ui->settings_btnReturn);
+    }
     m_commands.requestSettings();
     m_commands.enterSettingsPage();
 }
