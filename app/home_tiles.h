@@ -2,7 +2,11 @@
 // The two home grids' tiles and what each tile does: data the navigation of the main dialog
 // works from. Tile names are translated in the main dialog's context.
 
+#include "instrument_commands.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace home {
 
@@ -17,22 +21,6 @@ enum Page
     Nv05HomePage = 7,
     Nv05SettingsPage = 9
 };
-
-struct Tile
-{
-    const char *name;
-    ushort glyph; // icon-font glyph, or 0 for a picture
-    int image;    // number of the tile picture
-    const char *background;
-};
-
-struct TileTable
-{
-    const Tile *tiles;
-    int count;
-};
-TileTable homeTiles();
-TileTable nv05Tiles();
 
 // What a home tile does.
 enum class TileAction
@@ -50,18 +38,28 @@ enum class RunTexts
     None
 };
 
-struct ModeRow
+// A home tile: its look and what clicking it does. The tile itself says which work mode it
+// picks; its (translated) text only labels it.
+struct Tile
 {
     const char *name;
+    ushort glyph; // icon-font glyph, or 0 for a picture
+    int image;    // number of the tile picture
+    const char *background;
     TileAction action;
-    const char *caption;
+    const char *caption; // the set-point caption and unit of a display tile
     const char *unit;
     RunTexts run;
-    int code; // -1: no command
+    std::optional<usb::WorkMode> mode; // the mode the instrument is told, if any
 };
 
-// The row of the tile whose (translated) text this is, or nullptr.
-const ModeRow *modeRowForTileText(const QString &text);
+struct TileTable
+{
+    const Tile *tiles;
+    int count;
+};
+TileTable homeTiles();
+TileTable nv05Tiles();
 
 QString tileStyle(const char *background);
 

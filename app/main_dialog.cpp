@@ -33,7 +33,8 @@
 Q_LOGGING_CATEGORY(lcApp, "app")
 
 MainDialog::MainDialog(QWidget *parent)
-    : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this))
+    : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this)),
+      m_commands(m_link, [this] { return m_link->currentAddress(); })
 {
     m_resizeRegion = 8;
     setMouseTracking(true);

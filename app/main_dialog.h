@@ -4,6 +4,7 @@
 // Its implementation is split by concern over main_dialog_*.cpp.
 
 #include "device_link.h"
+#include "instrument_commands.h"
 #include "recorder.h"
 
 #include <QDialog>
@@ -70,7 +71,6 @@ public:
     DisplayPageController *displayPage() const { return m_displayPage; }
 
     void sendReport(const unsigned char *data, int length);
-    void sendCommand(quint8 code);
 
     // The save every end of a run makes: the recorded run's data file in the data folder, or why
     // not.
@@ -172,7 +172,7 @@ private:
     void showStartTips();
     void prepareUpgradeProgress();
     void goHomeAfterReturn(bool sixPage);
-    void sendSettingsRequest();
+    void openSettingsPage(const QString &title);
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void buildAcquisition();
@@ -205,6 +205,7 @@ private:
     FirmwarePage *m_firmwarePage = nullptr;
 
     DeviceLink *m_link = nullptr;
+    usb::InstrumentCommands m_commands;
 
     // bus scan
     BusDeviceList *m_devices = nullptr;

@@ -49,10 +49,6 @@ void MainDialog::sendReport(const unsigned char *data, int length)
     m_link->sendReport(data, length);
 }
 
-void MainDialog::sendCommand(quint8 code)
-{
-    m_link->sendCommand(code);
-}
 
 void MainDialog::usbdisconnect()
 {

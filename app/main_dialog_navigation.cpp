@@ -5,8 +5,8 @@
 
 #include "bus_device_list.h"
 #include "device_link.h"
+#include "display_page.h"
 #include "firmware_page.h"
-#include "frames.h"
 #include "glyphs.h"
 #include "home_tiles.h"
 #include "icon_helper.h"
@@ -78,24 +78,22 @@ void MainDialog::prepareUpgradeProgress()
     m_firmwarePage->prepareProgress();
 }
 
-void MainDialog::sendSettingsRequest()
-{
-    const auto frame = proto::settingsPageRequest(m_link->currentAddress());
-    m_link->sendReport(frame.data(), int(frame.size()));
-}
-
 void MainDialog::buttonClicked()
 {
     auto *button = qobject_cast<QAbstractButton *>(sender());
     if (!button)
         return;
-    const QString text = button->text();
-    qCDebug(lcApp) << text;
-
-    const ModeRow *found = modeRowForTileText(text);
-    if (!found)
+    // The tile is known by its place in its grid, never by its (translated) text.
+    const Tile *tile = nullptr;
+    if (const int i = m_homeButtons.indexOf(qobject_cast<QToolButton *>(button)); i >= 0)
+        tile = &homeTiles().tiles[i];
+    else if (const int j = m_nv05Buttons.indexOf(qobject_cast<QToolButton *>(button)); j >= 0)
+        tile = &nv05Tiles().tiles[j];
+    if (!tile)
         return;
-    const ModeRow &row = *found;
+    const Tile &row = *tile;
+    const QString text = tr(row.name);
+    qCDebug(lcApp) << text;
     switch (row.action) {
     case TileAction::Display:
     case TileAction::ChartOnly:
@@ -107,9 +105,7 @@ void MainDialog::buttonClicked()
         } else {
             ui->label_cons->setText(tr(row.caption));
             ui->label_unit->setText(tr(row.unit));
-            const bool battery = row.run == RunTexts::Battery;
-            ui->disp_Btn_Run->setText(battery ? tr("开始") : tr("开始放电"));
-            ui->disp_Btn_Run->setToolTip(battery ? tr("开始/停止") : tr("开始放电/停止放电"));
+            m_displayPage->showModeChosen(row.run == RunTexts::Battery);
         }
         break;
     case TileAction::Upgrade:
@@ -119,16 +115,7 @@ void MainDialog::buttonClicked()
         prepareUpgradeProgress();
         break;
     case TileAction::Settings:
-        if (familyCode() == 1) {
-            ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
-            ui->settings_labTitle->setText(text);
-            applyReturnGlyph(ui->settings_btnReturn);
-        } else if (familyCode() == 4) {
-            ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
-            ui->NV05_settings_labTitle->setText(text);
-            applyReturnGlyph(ui->NV05_settings_btnReturn);
-        }
-        sendSettingsRequest();
+        openSettingsPage(text);
         break;
     case TileAction::Six:
         ui->disp_stackedWidget->setCurrentIndex(SixPage);
@@ -136,8 +123,8 @@ void MainDialog::buttonClicked()
         applyReturnGlyph(ui->six_btnReturn);
         break;
     }
-    if (row.code >= 0)
-        sendCommand(quint8(row.code));
+    if (row.mode)
+        m_commands.chooseWorkMode(*row.mode);
 }
 
 void MainDialog::hideModeWidgets()
@@ -184,7 +171,7 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
             ui->labTitle->setText(tr("电能表主界面"));
         applyHomeGlyph();
     }
-    sendCommand(0x45);
+    m_commands.returnHome();
 }
 
 void MainDialog::on_disp_btnReturn_clicked()
@@ -211,7 +198,7 @@ void MainDialog::on_four_btnReturn_clicked()
     ui->disp_stackedWidget->setCurrentIndex(HomePage);
     ui->labTitle->setText(tr("测试仪主界面"));
     applyHomeGlyph();
-    sendCommand(0x45);
+    m_commands.returnHome();
 }
 
 void MainDialog::on_five_btnReturn_clicked()
@@ -226,7 +213,7 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
         ui->labTitle->setText(tr("NV05主界面"));
         applyHomeGlyph();
     }
-    sendCommand(0x45);
+    m_commands.returnHome();
 }
 
 void MainDialog::on_disp_btnUpgrade_clicked()
@@ -239,14 +226,21 @@ void MainDialog::on_disp_btnUpgrade_clicked()
 
 void MainDialog::on_disp_btnSysSet_clicked()
 {
-    if (familyCode() == 1)
-        ui->disp_stackedWidget->setCurrentIndex(SettingsPage);
-    else if (familyCode() == 4)
-        ui->disp_stackedWidget->setCurrentIndex(Nv05SettingsPage);
-    ui->settings_labTitle->setText("仪表参数设置");
-    applyReturnGlyph(ui->settings_btnReturn);
-    sendSettingsRequest();
-    sendCommand(0x46);
+    openSettingsPage(tr("仪表参数设置"));
+}
+
+// The settings page of the instrument's family, from its home tile or the display page's
+// shortcut: the page, its title and return glyph, and the instrument told and asked.
+void MainDialog::openSettingsPage(const QString &title)
+{
+    const bool nv05 = familyCode() == DeviceLink::Nv05Family;
+    if (nv05 || familyCode() == DeviceLink::Hk07Family) {
+        ui->disp_stackedWidget->setCurrentIndex(nv05 ? Nv05SettingsPage : SettingsPage);
+        (nv05 ? ui->NV05_settings_labTitle : ui->settings_labTitle)->setText(title);
+        applyReturnGlyph(nv05 ? ui->NV05_settings_btnReturn : ui->settings_btnReturn);
+    }
+    m_commands.requestSettings();
+    m_commands.enterSettingsPage();
 }
 
 void MainDialog::on_disp_btn_title_clicked()

@@ -16,6 +16,54 @@
         <translation>Lab link: %1</translation>
     </message>
     <message>
+        <source>电压 (V)</source>
+        <translation>Voltage (V)</translation>
+    </message>
+    <message>
+        <source>电流 (A)</source>
+        <translation>Current (A)</translation>
+    </message>
+    <message>
+        <source>功率 (W)</source>
+        <translation>Power (W)</translation>
+    </message>
+    <message>
+        <source>电阻 (Ω)</source>
+        <translation>Resistance (Ω)</translation>
+    </message>
+    <message>
+        <source>电量 (Wh)</source>
+        <translation>Energy (Wh)</translation>
+    </message>
+    <message>
+        <source>容量 (mAh)</source>
+        <translation>Capacity (mAh)</translation>
+    </message>
+    <message>
+        <source>CPU温度 (℃)</source>
+        <translation>CPU temperature (℃)</translation>
+    </message>
+    <message>
+        <source>探头温度 (℃)</source>
+        <translation>Probe temperature (℃)</translation>
+    </message>
+    <message>
+        <source>放电管温度 (℃)</source>
+        <translation>MOS temperature (℃)</translation>
+    </message>
+    <message>
+        <source>风扇转速 (转/分)</source>
+        <translation>Fan speed (RPM)</translation>
+    </message>
+    <message>
+        <source>限时放电小时</source>
+        <translation>Discharge time hours</translation>
+    </message>
+    <message>
+        <source>限时放电分钟</source>
+        <translation>Discharge time minutes</translation>
+    </message>
+    <message>
         <source>01 界面显示风格</source>
         <translation>01 Language Style</translation>
     </message>
@@ -902,158 +950,11 @@
     </message>
 </context>
 <context>
-    <name>AccessibleNames</name>
-    <message>
-        <source>菜单</source>
-        <translation>Menu</translation>
-    </message>
-    <message>
-        <source>最小化</source>
-        <translation>Minimise</translation>
-    </message>
-    <message>
-        <source>最大化</source>
-        <translation>Maximise</translation>
-    </message>
-    <message>
-        <source>关闭</source>
-        <translation>Close</translation>
-    </message>
-    <message>
-        <source>返回主页</source>
-        <translation>Return home</translation>
-    </message>
-    <message>
-        <source>仪表设置</source>
-        <translation>Settings</translation>
-    </message>
-    <message>
-        <source>固件升级</source>
-        <translation>Upgrade</translation>
-    </message>
-    <message>
-        <source>运行/停止</source>
-        <translation>Run/Stop</translation>
-    </message>
-    <message>
-        <source>图表菜单</source>
-        <translation>Chart menu</translation>
-    </message>
-    <message>
-        <source>图表标题</source>
-        <translation>Chart title</translation>
-    </message>
-    <message>
-        <source>温度曲线</source>
-        <translation>Temperature curves</translation>
-    </message>
-    <message>
-        <source>电量/容量曲线</source>
-        <translation>Energy and capacity curves</translation>
-    </message>
-    <message>
-        <source>CPU/NTC温度曲线</source>
-        <translation>CPU and NTC temperature curves</translation>
-    </message>
-    <message>
-        <source>自定义曲线范围</source>
-        <translation>Custom scope</translation>
-    </message>
-    <message>
-        <source>设定值</source>
-        <translation>Set-point</translation>
-    </message>
-    <message>
-        <source>电池放完电压</source>
-        <translation>Cut-off voltage</translation>
-    </message>
-    <message>
-        <source>限时放电小时</source>
-        <translation>Discharge time hours</translation>
-    </message>
-    <message>
-        <source>限时放电分钟</source>
-        <translation>Discharge time minutes</translation>
-    </message>
-    <message>
-        <source>电池充满电压</source>
-        <translation>Full-charge voltage</translation>
-    </message>
-    <message>
-        <source>电池充满电流</source>
-        <translation>Full-charge current</translation>
-    </message>
-    <message>
-        <source>电压</source>
-        <translation>Voltage</translation>
-    </message>
-    <message>
-        <source>电流</source>
-        <translation>Current</translation>
-    </message>
-    <message>
-        <source>功率</source>
-        <translation>Power</translation>
-    </message>
-    <message>
-        <source>电阻</source>
-        <translation>Resistance</translation>
-    </message>
-    <message>
-        <source>电量</source>
-        <translation>Energy</translation>
-    </message>
-    <message>
-        <source>容量</source>
-        <translation>Capacity</translation>
-    </message>
-    <message>
-        <source>CPU温度</source>
-        <translation>CPU temperature</translation>
-    </message>
-    <message>
-        <source>探头温度</source>
-        <translation>Probe temperature</translation>
-    </message>
-    <message>
-        <source>放电管温度</source>
-        <translation>MOS temperature</translation>
-    </message>
-    <message>
-        <source>风扇转速</source>
-        <translation>Fan speed</translation>
-    </message>
-    <message>
-        <source>数据文件</source>
-        <translation>Data file</translation>
-    </message>
-    <message>
-        <source>返回</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>继续上一轮放电</source>
-        <translation>Continue to previous cycle</translation>
-    </message>
-    <message>
-        <source>清除数据并开始新一轮放电</source>
-        <translation>Clear data for a new cycle</translation>
-    </message>
-    <message>
-        <source>确认</source>
-        <translation>OK</translation>
-    </message>
+    <name>CDPopTips</name>
     <message>
         <source>倒计时</source>
         <translation>Countdown</translation>
     </message>
-    <message>
-        <source>电池设置警告</source>
-        <translation>Battery settings warning</translation>
-    </message>
-</context>
-<context>
-    <name>CDPopTips</name>
     <message>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:10pt; color:#ff0000;&quot;&gt;警告：在开始运行之前，必须正确设置被测电池的充满电压值与放完电压值，否则会有损坏电池或电池爆炸的风险。&lt;/span&gt;&lt;/p&gt;&lt;p&gt;&lt;span style=&quot; font-size:10pt; color:#ff0000;&quot;&gt;Waring:Before operation,the full charge voltage value and discharge voltage value of the tested battery must be set correctly,otherwise there will be a risk of battery damage or battery explosion.&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:10pt; color:#ff0000;&quot;&gt;警告：在开始运行之前，必须正确设置被测电池的充满电压值与放完电压值，否则会有损坏电池或电池爆炸的风险。&lt;/span&gt;&lt;/p&gt;&lt;p&gt;&lt;span style=&quot; font-size:10pt; color:#ff0000;&quot;&gt;Waring:Before operation,the full charge voltage value and discharge voltage value of the tested battery must be set correctly,otherwise there will be a risk of battery damage or battery explosion.&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>

@@ -15,6 +15,7 @@ const char *const kDesignFont = "captionFitFont";
 const char *const kFitTip = "captionFitTip";
 const char *const kFitSource = "captionFitSource"; // the full text of an elided caption
 const char *const kFitShown = "captionFitShown";   // what was shown instead
+const char *const kFitName = "captionFitName";
 
 QFont designFont(QWidget *w)
 {
@@ -31,6 +32,16 @@ void setFitTip(QWidget *w, const QString &tip)
     if (w->toolTip().isEmpty() || w->toolTip() == w->property(kFitTip).toString()) {
         w->setToolTip(tip);
         w->setProperty(kFitTip, tip);
+    }
+}
+
+// A control whose caption no longer shows in full is named by the full caption; a name set by
+// fitting is replaced on the next fit, one the form set is left alone.
+void setFitName(QWidget *w, const QString &name)
+{
+    if (w->accessibleName().isEmpty() || w->accessibleName() == w->property(kFitName).toString()) {
+        w->setAccessibleName(name);
+        w->setProperty(kFitName, name);
     }
 }
 
@@ -158,6 +169,9 @@ void fitLabel(QLabel *label)
     label->setProperty(kFitSource, text);
     label->setProperty(kFitShown, shown);
     setFitTip(label, font != design || !fits ? text : QString());
+    setFitName(label, fits ? QString() : text);
+    if (label->buddy())
+        setFitName(label->buddy(), fits ? QString() : text);
 }
 
 void fitRichLabel(QLabel *label)
@@ -203,6 +217,9 @@ void fitButton(QAbstractButton *button)
         button->setProperty(kFitSource, text);
         button->setProperty(kFitShown, QString());
         setFitTip(button, text);
+        setFitName(button, text);
+    } else {
+        setFitName(button, QString());
     }
 }
 

@@ -1,9 +1,7 @@
 #include "display_page.h"
 
-#include "accessible_names.h"
 #include "caption_fit.h"
 #include "cd_pop_tips.h"
-#include "codes.h"
 #include "display_texts.h"
 #include "frame_sender.h"
 #include "frames.h"
@@ -39,15 +37,15 @@ struct InputRule
 {
     const char *name;
     InputKind kind;
-    quint8 code;
+    void (usb::InstrumentCommands::*sendNumber)(float); // for InputKind::Float
 };
 const InputRule kInputs[] = {
-    {"lineEdit_value", InputKind::Float, proto::CmdSetPoint},
-    {"lineEdit_value_zero_v", InputKind::Float, proto::CmdDischargeStopVoltage},
-    {"lineEdit_value_full_v", InputKind::Float, proto::CmdChargeStopVoltage},
-    {"lineEdit_value_full_a", InputKind::Float, proto::CmdChargeStopCurrent},
-    {"lineEdit_value_lilitime_h", InputKind::Hours, proto::CmdTimeLimit},
-    {"lineEdit_value_limitime_m", InputKind::Minutes, proto::CmdTimeLimit},
+    {"lineEdit_value", InputKind::Float, &usb::InstrumentCommands::setPoint},
+    {"lineEdit_value_zero_v", InputKind::Float, &usb::InstrumentCommands::dischargeStopVoltage},
+    {"lineEdit_value_full_v", InputKind::Float, &usb::InstrumentCommands::chargeStopVoltage},
+    {"lineEdit_value_full_a", InputKind::Float, &usb::InstrumentCommands::chargeStopCurrent},
+    {"lineEdit_value_lilitime_h", InputKind::Hours, nullptr},
+    {"lineEdit_value_limitime_m", InputKind::Minutes, nullptr},
 };
 
 // The page's live labels: the refresh writes them, so caption fitting leaves them alone.
@@ -79,19 +77,39 @@ bool isBatteryMode(quint8 workMode)
 {
     return workMode == 7 || workMode == 8;
 }
+
+// The run button's texts, one rule for every place that shows them: a battery mode starts and
+// stops a test, the others a discharge.
+const char *runText(bool battery, bool on)
+{
+    if (battery)
+        return on ? QT_TRANSLATE_NOOP("MainDialog", "停止")
+                  : QT_TRANSLATE_NOOP("MainDialog", "开始");
+    return on ? QT_TRANSLATE_NOOP("MainDialog", "停止放电")
+              : QT_TRANSLATE_NOOP("MainDialog", "开始放电");
+}
+const char *runTip(bool battery, bool on)
+{
+    if (battery)
+        return on ? QT_TRANSLATE_NOOP("MainDialog", "单击停止")
+                  : QT_TRANSLATE_NOOP("MainDialog", "单击开始");
+    return on ? QT_TRANSLATE_NOOP("MainDialog", "单击停止放电")
+              : QT_TRANSLATE_NOOP("MainDialog", "单击开始放电");
+}
 } // namespace
 
 DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
                                              const proto::LinkState *link,
                                              acquire::RunSession *session, QObject *parent)
-    : QObject(parent), m_page(page), m_sender(sender), m_link(link), m_session(session),
-      m_container(widget<QWidget>("widget")), m_run(widget<QPushButton>("disp_Btn_Run")),
-      m_status(widget<QLabel>("label_left_tips")), m_popup(std::make_unique<CDPopTips>())
+    : QObject(parent), m_page(page),
+      m_commands(sender, [link] { return link->bus.currentAddress; }), m_link(link),
+      m_session(session), m_container(widget<QWidget>("widget")),
+      m_run(widget<QPushButton>("disp_Btn_Run")), m_status(widget<QLabel>("label_left_tips")),
+      m_popup(std::make_unique<CDPopTips>())
 {
     m_popup->hide();
     // The question never keeps the program alive once its main window is closed.
     m_popup->setAttribute(Qt::WA_QuitOnClose, false);
-    new AccessibleNamer(m_popup.get(), kPopupNames);
 
     // Before the first reading the values show zeros in the formats the readings will have.
     const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
@@ -107,7 +125,6 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
     setRangePanel(nullptr);
     new PageStretcher(page, kPageDesignSize, kStretchRules, kChartShrink);
     new CaptionFitter(page, kLiveLabels);
-    new AccessibleNamer(page, kDisplayPageNames);
 
     connect(m_session, &acquire::RunSession::loadChanged, this,
             &DisplayPageController::refreshRunButton);
@@ -127,12 +144,6 @@ template <typename T> T *DisplayPageController::widget(const char *name) const
     if (!w)
         qFatal("display page: the form has no %s", name);
     return w;
-}
-
-void DisplayPageController::send(const unsigned char *data, int length)
-{
-    if (m_sender && m_sender->deviceOpen())
-        m_sender->sendReport(data, length);
 }
 
 bool DisplayPageController::batteryMode() const
@@ -155,21 +166,19 @@ void DisplayPageController::finishInput(QLineEdit *edit)
     // Leaving the field is not a request to send; only Return/Enter is.
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
-        if (rule->code == proto::CmdSetPoint)
-            qCDebug(lcUi) << "恒值槽函数";
-        std::optional<proto::CommandFrame> frame;
-        const quint8 address = m_link->bus.currentAddress;
+        bool sent = false;
         if (rule->kind == InputKind::Float) {
-            if (const auto value = proto::parseThreshold(text))
-                frame = proto::floatCommand(address, rule->code, *value);
+            if (const auto value = proto::parseThreshold(text)) {
+                (m_commands.*rule->sendNumber)(*value);
+                sent = true;
+            }
         } else if (const auto value = proto::parseTimeNumber(text)) {
-            frame = proto::timeLimitCommand(
-                address, unsigned(*value),
-                rule->kind == InputKind::Hours ? proto::TimeUnit::Hours : proto::TimeUnit::Minutes);
+            m_commands.timeLimit(unsigned(*value), rule->kind == InputKind::Hours
+                                                       ? proto::TimeUnit::Hours
+                                                       : proto::TimeUnit::Minutes);
+            sent = true;
         }
-        if (frame) {
-            send(frame->data(), int(frame->size()));
-        } else {
+        if (!sent) {
             edit->clearFocus(); // the message box takes the focus; this edit is done with
             QMessageBox::information(
                 m_page->window(), trDialog("提示"),
@@ -185,19 +194,13 @@ void DisplayPageController::toggleRun()
 {
     const bool wasOn = m_session->loadOn();
     m_session->requestLoad(!wasOn);
-    const auto frame =
-        proto::byteCommand(m_link->bus.currentAddress, proto::CmdRunStop, wasOn ? 0 : 1);
-    send(frame.data(), int(frame.size()));
+    m_commands.runLoad(!wasOn);
     if (wasOn) {
         m_session->finish(acquire::RunSession::End::Stopped); // the status line follows
         showStopped();
     } else {
         m_session->start();
-        m_run->setText(batteryMode() ? trDialog("停止") : trDialog("停止放电"));
-        if (batteryMode())
-            m_run->setText(trDialog("单击停止"));
-        else
-            m_run->setToolTip(trDialog("单击停止放电"));
+        showRunning();
     }
     qCDebug(lcUi) << "m_CurveRunFlag" << (wasOn ? "false" : "true");
 }
@@ -210,13 +213,29 @@ void DisplayPageController::showRunEnd(const SaveOutcome &outcome)
 
 void DisplayPageController::showStopped()
 {
-    if (batteryMode()) {
-        m_run->setText(trDialog("开始"));
-        m_run->setToolTip(trDialog("单击开始"));
-    } else {
-        m_run->setText(trDialog("开始放电"));
-        m_run->setToolTip(trDialog("单击开始放电"));
-    }
+    showRunState(false);
+}
+
+void DisplayPageController::showRunState(bool on)
+{
+    m_run->setText(trDialog(runText(batteryMode(), on)));
+    m_run->setToolTip(trDialog(runTip(batteryMode(), on)));
+}
+
+void DisplayPageController::showRunning()
+{
+    // Under the pointer that just started it, a battery test's button tells how to stop it; the
+    // refresh shows "stop" once the pointer leaves.
+    if (batteryMode())
+        m_run->setText(trDialog(runTip(true, true)));
+    else
+        showRunState(true);
+}
+
+void DisplayPageController::showModeChosen(bool battery)
+{
+    m_run->setText(trDialog(runText(battery, false)));
+    m_run->setToolTip(battery ? trDialog("开始/停止") : trDialog("开始放电/停止放电"));
 }
 
 void DisplayPageController::refreshRunButton()
@@ -224,11 +243,7 @@ void DisplayPageController::refreshRunButton()
     const QPoint pointer = m_container->mapFromGlobal(QCursor::pos());
     if (m_run->geometry().contains(pointer))
         return;
-    const bool battery = batteryMode();
-    if (m_session->loadOn())
-        m_run->setText(battery ? trDialog("停止") : trDialog("停止放电"));
-    else
-        m_run->setText(battery ? trDialog("开始") : trDialog("开始放电"));
+    m_run->setText(trDialog(runText(batteryMode(), m_session->loadOn())));
 }
 
 void DisplayPageController::setRangePanel(QWidget *panel)
@@ -265,9 +280,7 @@ void DisplayPageController::toggleRangePanel()
 
 void DisplayPageController::sendPopupAnswer(qint16 answer)
 {
-    const auto frame = proto::byteCommand(m_link->bus.currentAddress, proto::CmdPopupAnswer,
-                                          quint8(answer & 0xFF));
-    send(frame.data(), int(frame.size()));
+    m_commands.answerPopup(quint8(answer & 0xFF));
     qCDebug(lcUi) << "弹窗界面的数据下发成功" << answer;
 }
 

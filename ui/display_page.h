@@ -3,6 +3,7 @@
 // the load, opens the axis-range panel and answers the battery-test question. Works on the
 // widgets of the main dialog's form, found by object name below the page.
 
+#include "instrument_commands.h"
 #include "run_session.h"
 
 #include <QObject>
@@ -43,7 +44,7 @@ public:
     // The editingFinished of one of the six inputs. Sends only for Return/Enter: when the input
     // has lost the focus already, it only gives the field back to the refresh.
     void finishInput(QLineEdit *edit);
-    // The run button: asks the instrument to switch its load (0x25); a start begins a new run,
+    // The run button: asks the instrument to switch its load; a start begins a new run,
     // a stop ends the run, which saves it.
     void toggleRun();
     void toggleRangePanel();
@@ -54,16 +55,19 @@ public:
     void followPopup(const proto::LiveValues &live);
     // Shows the button texts of a stopped run (after a stop or a lost device).
     void showStopped();
+    // The run button of a work mode just chosen on the home page.
+    void showModeChosen(bool battery);
 
 private:
     template <typename T> T *widget(const char *name) const;
-    void send(const unsigned char *data, int length);
     bool batteryMode() const;
     void placePopup();
+    void showRunState(bool on);
+    void showRunning();
     void showRunEnd(const SaveOutcome &outcome);
 
     QWidget *m_page;
-    FrameSender *m_sender;
+    usb::InstrumentCommands m_commands;
     const proto::LinkState *m_link;
     acquire::RunSession *m_session;
     QWidget *m_container;

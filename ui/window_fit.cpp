@@ -1,6 +1,5 @@
 #include "window_fit.h"
 
-#include "accessible_names.h"
 #include "page_geometry.h"
 
 #include <QFont>
@@ -74,8 +73,6 @@ void adaptMainWindow(QWidget *dialog)
         if (QWidget *home = stack->findChild<QWidget *>("NV05_page_1"))
             new PageStretcher(home, kPageDesignSize, kNv05HomeRules);
     }
-    if (QWidget *title = dialog->findChild<QWidget *>("widgetTitle"))
-        new AccessibleNamer(title, kTitleBarNames);
 
     dialog->setMinimumSize(kSmallestWindow);
     // A screen too small for the design size gets a window as large as it allows: the page

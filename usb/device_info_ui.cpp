@@ -126,6 +126,10 @@ void DeviceInfoUI::showValues()
     for (const auto &value : values)
         if (!value.second->isNull())
             value.first->setText(*value.second);
+    // The tick shows a picture only; it is named by the instrument it selects, so that every
+    // row's tick has a name of its own.
+    ui->btn_Tick->setAccessibleName(
+        QStringList{m_indexText, m_model, m_serial}.join(' ').simplified());
 }
 
 void DeviceInfoUI::setModel(const QString &model)

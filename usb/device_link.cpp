@@ -59,12 +59,6 @@ void DeviceLink::sendReport(const unsigned char *data, int length)
     qCDebug(lcUsb) << "send_data res:" << result;
 }
 
-void DeviceLink::sendCommand(quint8 code)
-{
-    const auto frame = proto::commandFrame(m_state.bus.currentAddress, code);
-    sendReport(frame.data(), int(frame.size()));
-}
-
 void DeviceLink::pollTick()
 {
     m_tickCounter = proto::nextTickCounter(m_tickCounter);

@@ -50,7 +50,6 @@ public:
     bool deviceOpen() const override { return m_device != nullptr; }
     void sendReport(const unsigned char *data, int length) override;
     // A command frame with an empty payload to the current bus address.
-    void sendCommand(quint8 code);
 
     // The poll cycle: counts the tick and sends the request that pollMode selects, unless no
     // handle is open or a bus scan runs.

@@ -14,7 +14,6 @@
 #include "setting.h"
 #include "window_fit.h"
 
-#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -28,7 +27,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QTranslator>
 
 namespace {
 // Opens the display page of the constant-current tile (or another tile).
@@ -487,47 +485,6 @@ private slots:
         QWidget *grid = f.w("home_grid_widget");
         QTRY_COMPARE(grid->geometry(),
                      QRect(35 + extra.width() / 2, 120 + extra.height() / 2, 922, 460));
-    }
-
-    void accessibleNamesInBothLanguages()
-    {
-        GuiFixture f;
-        MainDialog &d = openDisplay(f);
-        QList<QWidget *> controls;
-        for (const char *root : {"page_disp", "widgetTitle"}) {
-            for (QAbstractButton *b : f.w(root)->findChildren<QAbstractButton *>())
-                controls << b;
-            for (QLineEdit *e : f.w(root)->findChildren<QLineEdit *>())
-                controls << e;
-        }
-        for (QAbstractButton *b : popupOf(d)->findChildren<QAbstractButton *>())
-            controls << b;
-        QVERIFY(controls.size() >= 24);
-        for (QWidget *w : controls) {
-            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
-            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
-        }
-        auto nameOf = [](QWidget *w) {
-            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-        };
-        QCOMPARE(nameOf(f.w("disp_Btn_Run")), QString("运行/停止"));
-
-        QTranslator english;
-        QVERIFY(english.load(":/Language/lib_en.qm"));
-        QApplication::installTranslator(&english);
-        const std::pair<QWidget *, const char *> names[] = {
-            {f.w("disp_Btn_Run"), "Run/Stop"},
-            {f.w("disp_btnReturn"), "Return home"},
-            {f.w("disp_btnSysSet"), "Settings"},
-            {f.w("disp_btnUpgrade"), "Upgrade"},
-            {f.w("lineEdit_value"), "Set-point"},
-            {f.w("btnMenu_Close"), "Close"},
-            {popupOf(d)->findChild<QWidget *>("Btn1"), "Cancel"},
-            {popupOf(d)->findChild<QWidget *>("Btnok"), "OK"}};
-        for (const auto &n : names)
-            QTRY_COMPARE(nameOf(n.first), QString(n.second));
-        QApplication::removeTranslator(&english);
-        QTRY_COMPARE(nameOf(f.w("disp_Btn_Run")), QString("运行/停止"));
     }
 
     void captionsFitTheirRectangles()

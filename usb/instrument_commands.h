@@ -1,0 +1,57 @@
+#pragma once
+// What the program asks of the instrument, by name. This is the one place that turns a request
+// into a command code and a frame; pages and navigation never see a code.
+
+#include "frames.h"
+
+#include <QtGlobal>
+
+#include <functional>
+
+class FrameSender;
+
+namespace usb {
+
+// The work modes the home tiles pick.
+enum class WorkMode
+{
+    ConstantCurrent,
+    ConstantVoltage,
+    ConstantResistance,
+    ConstantPower,
+    InternalResistance,
+    PowerSourceTest,
+    CableTest,
+    ChargeDischargeCharge,
+    ChargeDischargeChargeDischargeCharge,
+    CycleTest,
+    Developing,
+    ChartDisplay
+};
+
+class InstrumentCommands
+{
+public:
+    // `busAddress` gives the address of the instrument in use at the time of each send.
+    InstrumentCommands(FrameSender *sender, std::function<quint8()> busAddress);
+
+    void runLoad(bool on);
+    void chooseWorkMode(WorkMode mode);
+    void returnHome();
+    void enterSettingsPage();
+    void requestSettings();
+    void setPoint(float value);
+    void dischargeStopVoltage(float volts);
+    void chargeStopVoltage(float volts);
+    void chargeStopCurrent(float amps);
+    void timeLimit(unsigned number, proto::TimeUnit unit);
+    void answerPopup(quint8 answer);
+
+private:
+    template <size_t N> void send(const std::array<uint8_t, N> &frame);
+
+    FrameSender *m_sender;
+    std::function<quint8()> m_busAddress;
+};
+
+} // namespace usb
