@@ -28,7 +28,7 @@ void Acquisition::step()
 {
     m_link.readStep(); // the pages redraw through reportsApplied
     if (m_link.lastStepMeasured())
-        m_session.noteLoadReported(m_link.state().deviceRunning);
+        m_session.setLoadOn(m_link.state().deviceRunning);
     m_link.pollTick();
     const TickState state{m_link.tickCounter(), m_session.running(), m_session.loadOn(),
                           m_link.familyCode(), m_link.scanBusy()};
@@ -64,7 +64,7 @@ void Acquisition::scanEnded()
         return;
     }
     if (!found)
-        m_session.noteLoadReported(false); // nobody answers: no load to claim
+        m_session.setLoadOn(false); // nobody answers: no load to claim
     m_session.finish(RunSession::End::InstrumentGone);
     m_identity = now;
     m_identified = found;
@@ -75,7 +75,7 @@ void Acquisition::scanEnded()
 void Acquisition::deviceLost()
 {
     m_identified = false;
-    m_session.noteLoadReported(false);
+    m_session.setLoadOn(false);
     m_session.finish(RunSession::End::Unplugged);
 }
 

@@ -53,7 +53,7 @@ void RunSession::setState(State state)
     emit stateChanged(state);
 }
 
-void RunSession::setLoad(bool on)
+void RunSession::setLoadOn(bool on)
 {
     if (on == m_loadOn)
         return;

@@ -60,8 +60,8 @@ public:
     // empty run ends other than by the run button.
     std::optional<SaveOutcome> finish(End why);
 
-    void noteLoadReported(bool on) { setLoad(on); }
-    void requestLoad(bool on) { setLoad(on); }
+    // The load as the instrument reported it or the user asked for it.
+    void setLoadOn(bool on);
 
 signals:
     void stateChanged(acquire::RunSession::State state);
@@ -72,7 +72,6 @@ signals:
 
 private:
     void setState(State state);
-    void setLoad(bool on);
 
     Recorder &m_recorder;
     Saver m_saver;

@@ -14,10 +14,10 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     const QCommandLineOption demo(
         "demo",
         QStringLiteral(
-            "Talks to a simulated instrument instead of USB hardware; =SPEC, if given, "
+            "Talks to a simulated instrument instead of USB hardware; =SETUP, if given, "
             "chooses the model and bus addresses, e.g. NV05 or HK07:2,5 (default HK07 at "
             "address 1)."),
-        "SPEC");
+        "SETUP");
     parser.addOption(demo);
     const QCommandLineOption verbose("verbose",
                                      QStringLiteral("Prints the debug log to standard error."));
@@ -63,7 +63,7 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         return result;
     }
     result.demo = parser.isSet(demo);
-    result.demoSpec = parser.value(demo);
+    result.demoSetup = parser.value(demo);
     result.verbose = parser.isSet(verbose);
     result.runFiles = parser.positionalArguments();
     return result;

@@ -11,8 +11,8 @@ struct CommandLine
     bool run = true;   // false: print `text` and exit with exitCode
     int exitCode = 0;  // 0 after --help or --version, 2 after a wrong command line
     QString text;      // help or version for standard output, or error and usage for stderr
-    bool demo = false; // --demo[=SPEC]: the simulated instrument instead of USB hardware
-    QString demoSpec;  // empty: the default instrument
+    bool demo = false; // --demo[=SETUP]: the simulated instrument instead of USB hardware
+    QString demoSetup;  // empty: the default instrument
     bool verbose = false;
     QStringList runFiles; // recorded runs to open in the viewer
 };

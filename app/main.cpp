@@ -105,11 +105,11 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<sim::SimulatedBus> simulator;
     if (commandLine.demo) {
-        const QString &demoSpec = commandLine.demoSpec;
+        const QString &demoSetup = commandLine.demoSetup;
         sim::BusConfig config;
         QString error;
-        if (!sim::parseDemoOption(demoSpec, config, &error)) {
-            std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n", qPrintable(demoSpec),
+        if (!sim::parseDemoOption(demoSetup, config, &error)) {
+            std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n", qPrintable(demoSetup),
                          qPrintable(error));
             return 2;
         }

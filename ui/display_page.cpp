@@ -193,7 +193,7 @@ void DisplayPageController::finishInput(QLineEdit *edit)
 void DisplayPageController::toggleRun()
 {
     const bool wasOn = m_session->loadOn();
-    m_session->requestLoad(!wasOn);
+    m_session->setLoadOn(!wasOn);
     m_commands.runLoad(!wasOn);
     if (wasOn) {
         m_session->finish(acquire::RunSession::End::Stopped); // the status line follows
