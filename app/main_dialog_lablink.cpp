@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 
 #include "acquisition.h"
+#include "display_page.h"
 #include "lab_link_dialog.h"
 #include "payloads.h"
 #include "publisher.h"
@@ -24,7 +25,8 @@ void MainDialog::setUpLabLink()
                 if (connected == m_labLinkConnected)
                     return;
                 m_labLinkConnected = connected;
-                ui->label_left_tips->setText(tr("实验室联网: %1").arg(text));
+                m_displayPage->statusLine().show(
+                    [text] { return tr("实验室联网: %1").arg(text); });
             });
     connect(m_acquisition, &acquire::Acquisition::sampled, this, &MainDialog::publishSample);
     connect(m_session, &RunSession::started, this,
