@@ -27,9 +27,14 @@ namespace ui {
 void setCatalogueText(QWidget *widget, const char *context, const char *source,
                       const char *disambiguation)
 {
-    widget->setProperty(kContext, QByteArray(context));
-    widget->setProperty(kSource, QByteArray(source));
-    widget->setProperty(kDisambiguation, QByteArray(disambiguation));
+    // The refresh shows the same title twice a second: keep what is kept already.
+    const QByteArray kept = widget->property(kSource).toByteArray();
+    if (kept != source || widget->property(kContext).toByteArray() != context ||
+        widget->property(kDisambiguation).toByteArray() != QByteArray(disambiguation)) {
+        widget->setProperty(kContext, QByteArray(context));
+        widget->setProperty(kSource, QByteArray(source));
+        widget->setProperty(kDisambiguation, QByteArray(disambiguation));
+    }
     show(widget);
 }
 
