@@ -23,14 +23,15 @@ const char *const kLookups[][2] = {
     {"MainDialog", "数据文件夹: %1"}, {"FirmwarePage", "固件升级"},
     {"DeviceInfoUI", "连接"},        {"MainDialog", "no such text"},
 };
-constexpr int kBatches = 31;
+constexpr int kRounds = 9; // the two set-ups take turns, so that a busy moment hits both
+constexpr int kBatchesPerRound = 5;
 constexpr int kPerBatch = 20000;
 
-double medianNanosPerLookup()
+// Adds the cost per lookup of each of a round's batches to `perLookup`.
+void measure(std::vector<double> &perLookup)
 {
-    std::vector<double> perLookup;
     int sink = 0;
-    for (int b = 0; b < kBatches; ++b) {
+    for (int b = 0; b < kBatchesPerRound; ++b) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < kPerBatch; ++i) {
@@ -39,10 +40,14 @@ double medianNanosPerLookup()
         }
         perLookup.push_back(double(timer.nsecsElapsed()) / kPerBatch);
     }
-    std::nth_element(perLookup.begin(), perLookup.begin() + kBatches / 2, perLookup.end());
     if (sink == 42)
         std::puts("");
-    return perLookup[kBatches / 2];
+}
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
 }
 
 // The reference: the catalogues the language uses, installed as they are.
@@ -70,20 +75,21 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::pair<InterfaceLanguage::Language, const char *> languages[] = {
         {InterfaceLanguage::Chinese, "Chinese"}, {InterfaceLanguage::English, "English"}};
-    std::printf("ns per tr(), median of %d batches of %d\n", kBatches, kPerBatch);
+    std::printf("ns per tr(), median of %d batches of %d\n", kRounds * kBatchesPerRound,
+                kPerBatch);
     for (const auto &[language, name] : languages) {
-        double program = 0;
-        {
-            InterfaceLanguage installed(language);
-            program = medianNanosPerLookup();
-        }
-        double bare = 0;
-        {
+        std::vector<double> program, bare;
+        for (int round = 0; round < kRounds; ++round) {
+            {
+                InterfaceLanguage installed(language);
+                measure(program);
+            }
             const auto installed = bareCatalogues(language);
-            bare = medianNanosPerLookup();
+            measure(bare);
         }
+        const double p = median(program), b = median(bare);
         std::printf("%-8s interface language %7.1f ns   bare QTranslator %7.1f ns   ratio %.2f\n",
-                    name, program, bare, program / bare);
+                    name, p, b, p / b);
     }
     return 0;
 }
