@@ -17,8 +17,8 @@ InterfaceLanguage::InterfaceLanguage(Language language, QObject *parent)
     if (!m_programLoaded)
         qCWarning(lcApp) << "translation not loaded: :/Language/lib_en.qm";
     const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
-    m_qtLoaded = m_qtCatalogue.load(QLocale(QLocale::Chinese, QLocale::China),
-                                    QStringLiteral("qt"), QStringLiteral("_"), folder);
+    m_qtLoaded = m_qtCatalogue.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"),
+                                    QStringLiteral("_"), folder);
     if (!m_qtLoaded)
         qCWarning(lcApp) << "Qt's own Chinese translations not found in" << folder
                          << "(Debian package qttranslations5-l10n)";

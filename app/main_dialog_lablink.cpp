@@ -25,8 +25,7 @@ void MainDialog::setUpLabLink()
                 if (connected == m_labLinkConnected)
                     return;
                 m_labLinkConnected = connected;
-                m_displayPage->statusLine().show(
-                    [text] { return tr("实验室联网: %1").arg(text); });
+                m_displayPage->statusLine().show([text] { return tr("实验室联网: %1").arg(text); });
             });
     connect(m_acquisition, &acquire::Acquisition::sampled, this, &MainDialog::publishSample);
     connect(m_session, &RunSession::started, this,

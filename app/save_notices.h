@@ -17,4 +17,5 @@ class StatusLine;
 // A cancelled file choice (no path) leaves the status line as it is.
 void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome);
 
-void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine, const QVector<RecoveredRun> &runs);
+void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
+                           const QVector<RecoveredRun> &runs);

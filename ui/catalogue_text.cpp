@@ -16,9 +16,10 @@ void show(QWidget *widget)
         return;
     const QByteArray context = widget->property(kContext).toByteArray();
     const QByteArray disambiguation = widget->property(kDisambiguation).toByteArray();
-    widget->setProperty("text", QCoreApplication::translate(
-                                    context.constData(), source.constData(),
-                                    disambiguation.isEmpty() ? nullptr : disambiguation.constData()));
+    widget->setProperty("text", QCoreApplication::translate(context.constData(), source.constData(),
+                                                            disambiguation.isEmpty()
+                                                                ? nullptr
+                                                                : disambiguation.constData()));
 }
 } // namespace
 

@@ -91,7 +91,7 @@ private:
     ui::StatusLine m_statusLine;
     const char *m_runTip = nullptr; // the catalogue source of the run button's tool tip
     std::optional<QString> m_chartTitle;
-    QString m_deviceTitle;          // null until an instrument is chosen
+    QString m_deviceTitle;               // null until an instrument is chosen
     QHash<QLineEdit *, QString> m_typed; // what the user is typing and has not finished
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;

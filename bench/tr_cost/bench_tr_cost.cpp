@@ -18,10 +18,9 @@
 namespace {
 // Texts the program looks up at run time: tiles, run button, status line, a miss.
 const char *const kLookups[][2] = {
-    {"MainDialog", "恒电流模式"},    {"MainDialog", "开始放电"},
-    {"MainDialog", "停止放电"},      {"MainDialog", "测试仪主界面"},
-    {"MainDialog", "数据文件夹: %1"}, {"FirmwarePage", "固件升级"},
-    {"DeviceInfoUI", "连接"},        {"MainDialog", "no such text"},
+    {"MainDialog", "恒电流模式"},   {"MainDialog", "开始放电"},       {"MainDialog", "停止放电"},
+    {"MainDialog", "测试仪主界面"}, {"MainDialog", "数据文件夹: %1"}, {"FirmwarePage", "固件升级"},
+    {"DeviceInfoUI", "连接"},       {"MainDialog", "no such text"},
 };
 constexpr int kRounds = 9; // the two set-ups take turns, so that a busy moment hits both
 constexpr int kBatchesPerRound = 5;
@@ -75,8 +74,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::pair<InterfaceLanguage::Language, const char *> languages[] = {
         {InterfaceLanguage::Chinese, "Chinese"}, {InterfaceLanguage::English, "English"}};
-    std::printf("ns per tr(), median of %d batches of %d\n", kRounds * kBatchesPerRound,
-                kPerBatch);
+    std::printf("ns per tr(), median of %d batches of %d\n", kRounds * kBatchesPerRound, kPerBatch);
     for (const auto &[language, name] : languages) {
         std::vector<double> program, bare;
         for (int round = 0; round < kRounds; ++round) {

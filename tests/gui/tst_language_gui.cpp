@@ -166,7 +166,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&d));
         QVERIFY(f.waitForScanEnd());
         f.click("tbtn3");
-        d.acquisition().timer()->stop(); // nothing changes but what the test does
+        d.acquisition().timer()->stop();              // nothing changes but what the test does
         QCursor::setPos(d.mapToGlobal(QPoint(2, 2))); // pointer away from the run button
         setChartTitle(f, "Cell 7, 2 A");
 
@@ -180,10 +180,9 @@ private slots:
         QCOMPARE(d.recorder().rowCount(), qint64(10));
 
         // What the instrument sent, and what the user typed, as shown now.
-        const char *const received[] = {"disp_label_VOL",    "disp_label_CUR",
-                                        "disp_label_CAP",    "disp_label_CPU_VALUE",
-                                        "disp_labDevTiT",    "upgrade_label_devvalue",
-                                        "label_model_value", "label_serial_value"};
+        const char *const received[] = {
+            "disp_label_VOL", "disp_label_CUR",         "disp_label_CAP",    "disp_label_CPU_VALUE",
+            "disp_labDevTiT", "upgrade_label_devvalue", "label_model_value", "label_serial_value"};
         QStringList before;
         for (const char *name : received)
             before << shown(anyWindowsWidget(name));
