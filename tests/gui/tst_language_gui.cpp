@@ -244,6 +244,11 @@ private slots:
         QCOMPARE(f.w<QToolButton>("NV05_tbtn3")->text(), QString("Chart Display"));
         QCOMPARE(f.dialog->findChild<QTreeWidget *>("device_treeWidget")->headerItem()->text(0),
                  QString("Devices"));
+        f.click("disp_btn_menu"); // the chart's menu: its own context's "Export image"
+        auto *chartMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(chartMenu);
+        QCOMPARE(chartMenu->actions().at(1)->text(), QString("Export image (.png)"));
+        chartMenu->close();
         f.click("tbtn4"); // a tile opens its page by what it is, not by its text
         QCOMPARE(f.text("disp_labTitle"), QString("Constant Voltage"));
 
