@@ -37,7 +37,8 @@ public:
         InstrumentGone,  // a bus scan found another instrument, or none
         WindowClosed,
         Signal,          // SIGTERM, SIGINT, SIGHUP
-        SessionEnded     // the desktop session is ending
+        SessionEnded,    // the desktop session is ending
+        InstrumentStopped // the instrument switched its load off (the headless bench's stop)
     };
     Q_ENUM(End)
 

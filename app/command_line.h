@@ -14,6 +14,9 @@ struct CommandLine
     bool demo = false; // --demo[=SETUP]: the simulated instrument instead of USB hardware
     QString demoSetup;  // empty: the default instrument
     bool verbose = false;
+    bool headless = false; // --headless: no window; runs follow the instrument's load
+    QString mqttUrl;       // --mqtt URL: the lab link's broker, over the settings file's
+    QString mqttCa;        // --mqtt-ca FILE
     QStringList runFiles; // recorded runs to open in the viewer
 };
 

@@ -187,9 +187,6 @@ private:
     void setUpRecording();
     DataFolder dataFolder() const;
     void setUpLabLink();
-    void publishSample(const Sample &sample);
-    void publishRunEvent(int kind, const QString &path = QString());
-    QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
