@@ -50,8 +50,10 @@ void AcquisitionFeed::publishSample(const Sample &sample)
 
 void AcquisitionFeed::publishRunEvent(int kind, const QString &path)
 {
-    if (m_publisher.isStarted())
-        m_publisher.publishRunEvent({RunEvent::Kind(kind), QDateTime::currentDateTime(), path});
+    if (!m_publisher.isStarted())
+        return;
+    m_publisher.setIdentity(identityOf(m_link));
+    m_publisher.publishRunEvent({RunEvent::Kind(kind), QDateTime::currentDateTime(), path});
 }
 
 } // namespace lablink
