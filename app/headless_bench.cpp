@@ -77,7 +77,8 @@ void HeadlessBench::deviceArrived(const QString &name)
 {
     qCInfo(lcApp).noquote() << "instrument connected:" << name;
     if (!m_link->open()) {
-        qCWarning(lcApp).noquote() << "instrument cannot be opened:" << hid::backend().lastOpenError();
+        qCWarning(lcApp).noquote()
+            << "instrument cannot be opened:" << hid::backend().lastOpenError();
         return;
     }
     m_acquisition->deviceOpened();

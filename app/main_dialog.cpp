@@ -5,6 +5,7 @@
 #include "acquisition.h"
 #include "bus_scan.h"
 #include "device_link.h"
+#include "device_list_view.h"
 #include "firmware_page.h"
 #include "glyphs.h"
 #include "header_icon.h"
@@ -15,7 +16,6 @@
 #include "setting.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
-#include "device_list_view.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 

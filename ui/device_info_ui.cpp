@@ -1,7 +1,7 @@
 #include "device_info_ui.h"
 
-#include "ui_DeviceInfoUI.h"
 #include "pages_log.h"
+#include "ui_DeviceInfoUI.h"
 
 #include <QCoreApplication>
 
@@ -74,8 +74,8 @@ void DeviceInfoUI::showStateText()
     if (!m_stateSet)
         return;
     const char *const texts[] = {QT_TRANSLATE_NOOP("DeviceInfoUI", "空闲"),
-                                  QT_TRANSLATE_NOOP("DeviceInfoUI", "错误"),
-                                  QT_TRANSLATE_NOOP("DeviceInfoUI", "连接")};
+                                 QT_TRANSLATE_NOOP("DeviceInfoUI", "错误"),
+                                 QT_TRANSLATE_NOOP("DeviceInfoUI", "连接")};
     ui->label_connect_type->setText(trItem(texts[m_state]));
 }
 

@@ -26,8 +26,8 @@ class DeviceListView : public QObject
     Q_OBJECT
 public:
     using Entry = QPair<DeviceInfoUI *, quint8>; // item, bus address
-    DeviceListView(usb::BusScan &scan, const DeviceLink &link, QTreeWidget *tree,
-                   QLabel *searching, QObject *parent = nullptr);
+    DeviceListView(usb::BusScan &scan, const DeviceLink &link, QTreeWidget *tree, QLabel *searching,
+                   QObject *parent = nullptr);
 
     const QVector<Entry> &entries() const { return m_entries; }
 

@@ -133,8 +133,8 @@ void TestHeadlessBench::runsFollowTheInstrument()
         QVERIFY2(row[0] > previousTime, qPrintable(row[0])); // one row a second, in order
         previousTime = row[0];
         const double volts = row[1].toDouble(), amps = row[2].toDouble();
-        QVERIFY2(volts > 3.0 && volts < 4.3, qPrintable(row.join(',')));     // a Li-ion cell
-        QVERIFY2(qAbs(amps - 2.0) < 0.05, qPrintable(row.join(',')));        // the set current
+        QVERIFY2(volts > 3.0 && volts < 4.3, qPrintable(row.join(','))); // a Li-ion cell
+        QVERIFY2(qAbs(amps - 2.0) < 0.05, qPrintable(row.join(',')));    // the set current
         QVERIFY2(qAbs(row[3].toDouble() - volts * amps) < 0.05, qPrintable(row.join(',')));
     }
 }
