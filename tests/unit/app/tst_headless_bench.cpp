@@ -7,22 +7,12 @@
 #include "journal.h"
 #include "temp_workdir.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
 
 #include <signal.h>
 
 namespace {
-
-QStringList filesUnder(const QString &folder, const QString &pattern)
-{
-    QStringList found;
-    QDirIterator it(folder, {pattern}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
-}
 
 // The bench in `dir`, its data folder "Data" there, its log read back from standard error.
 class Bench
