@@ -160,7 +160,6 @@ public:
     void hideModeWidgets();
     void identifyModel();
     void startBusScan();
-    void busScanEnded();
 
 private:
     void initForm();
@@ -176,6 +175,7 @@ private:
     void openSettingsPage(const QString &title);
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
+    void busScanEnded();
     void buildAcquisition();
     void buildChart();
     QString deviceTitle(const QString &tail) const;
