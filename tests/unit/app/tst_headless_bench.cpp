@@ -4,7 +4,10 @@
 
 #include "broker_fixture.h"
 #include "data_file_rows.h"
+#include "headless_bench.h"
 #include "journal.h"
+#include "link_settings.h"
+#include "simulated_bus.h"
 #include "temp_workdir.h"
 
 #include <QProcess>
@@ -14,16 +17,32 @@
 
 namespace {
 
+// Rows in the one journal of a running run below `folder`; 0 without exactly one.
+qint64 journaledRows(const QString &folder)
+{
+    const QStringList journals = filesUnder(folder, "*.journal");
+    JournalContent content;
+    QString error;
+    if (journals.size() != 1 || !readJournal(journals.first(), &content, &error))
+        return 0;
+    return content.rows.size();
+}
+
+// Runs are saved in "Data" in the working directory `dir`.
+void writeSettings(const TempWorkDir &dir)
+{
+    QFile ini(dir.file("usb-hid.ini"));
+    ini.open(QIODevice::WriteOnly);
+    ini.write("[General]\nsave_path=" + dir.file("Data").toUtf8() + "\n");
+}
+
 // The bench in `dir`, its data folder "Data" there, its log read back from standard error.
 class Bench
 {
 public:
     Bench(const TempWorkDir &dir, const QStringList &arguments) : m_dir(dir)
     {
-        QFile ini(dir.file("usb-hid.ini"));
-        ini.open(QIODevice::WriteOnly);
-        ini.write("[General]\nsave_path=" + dir.file("Data").toUtf8() + "\n");
-        ini.close();
+        writeSettings(dir);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", dir.file("xdg-data"));
         env.insert("XDG_CONFIG_HOME", dir.file("xdg-config"));
@@ -48,15 +67,6 @@ public:
     void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
     QProcess &process() { return m_process; }
     QStringList dataFiles() const { return filesUnder(m_dir.file("Data"), "*.csv"); }
-    qint64 journaledRows() const
-    {
-        const QStringList journals = filesUnder(m_dir.file("xdg-data"), "*.journal");
-        JournalContent content;
-        QString error;
-        if (journals.size() != 1 || !readJournal(journals.first(), &content, &error))
-            return 0;
-        return content.rows.size();
-    }
 
 private:
     const TempWorkDir &m_dir;
@@ -71,9 +81,11 @@ class TestHeadlessBench : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QLoggingCategory::setFilterRules("*.debug=false"); }
     void runsFollowTheInstrument_data();
     void runsFollowTheInstrument();
     void lastWillWhenKilled();
+    void unplugSavesAndReplugRecordsAgain();
 };
 
 void TestHeadlessBench::runsFollowTheInstrument_data()
@@ -97,7 +109,7 @@ void TestHeadlessBench::runsFollowTheInstrument()
     QTRY_VERIFY_WITH_TIMEOUT(bench.log().contains("run started"), 15000);
     QVERIFY(bench.dataFiles().isEmpty());
     if (signalMidRun) {
-        QTRY_VERIFY_WITH_TIMEOUT(bench.journaledRows() >= 11, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
         bench.signal(SIGTERM);
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(bench.log().contains("run saved"), 30000);
@@ -148,6 +160,32 @@ void TestHeadlessBench::lastWillWhenKilled()
     QVERIFY(bench.process().waitForFinished());
     QTRY_COMPARE_WITH_TIMEOUT(retainedMessage(broker.port(), base + "/status"),
                               QByteArray("offline"), 10000);
+}
+
+// In this process, so that the simulated cable can be pulled: the run is saved, and after the
+// cable is back the bus is scanned again and the still running load records a new run.
+void TestHeadlessBench::unplugSavesAndReplugRecordsAgain()
+{
+    TempWorkDir dir;
+    writeSettings(dir);
+    qputenv("XDG_DATA_HOME", dir.file("xdg-data").toUtf8());
+    sim::BusConfig config;
+    QVERIFY(sim::parseDemoOption("HK07;run=1,600,2", config));
+    sim::SimulatedBus bus(config);
+    hid::setBackend(&bus);
+    {
+        HeadlessBench bench;
+        bench.start(lablink::LinkSettings{});
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
+        bus.unplug();
+        QTRY_COMPARE_WITH_TIMEOUT(filesUnder(dir.file("Data"), "*.csv").size(), 1, 10000);
+        bus.plug();
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
+        bench.finish(acquire::RunSession::End::Signal);
+    }
+    hid::setBackend(nullptr);
+    QCOMPARE(filesUnder(dir.file("Data"), "*.csv").size(), 2);
+    QVERIFY(filesUnder(dir.file("xdg-data"), "*.journal").isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestHeadlessBench)
