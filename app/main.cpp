@@ -98,7 +98,7 @@ void applyVerbosity(const CommandLine &commandLine)
 
 // Help, version and the headless bench need no display: answered before a QApplication exists.
 // Anything else is parsed again once Qt has taken its own options (-platform, -style, ...).
-bool answeredWithoutDisplay(int argc, char *argv[], int *status)
+bool ranWithoutDisplay(int argc, char *argv[], int *status)
 {
     int count = argc;
     QCoreApplication core(count, argv); // the parser's help text needs one
@@ -134,7 +134,7 @@ int main(int argc, char *argv[])
     // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     int status = 0;
-    if (answeredWithoutDisplay(argc, argv, &status))
+    if (ranWithoutDisplay(argc, argv, &status))
         return status;
     QApplication app(argc, argv);
     const CommandLine commandLine =
