@@ -23,9 +23,7 @@ class RunSession;
 class QAbstractButton;
 class QTimer;
 class QToolButton;
-class BusDeviceList;
 class CurvePanel;
-class DeviceInfoUI;
 class DisplayPageController;
 class FirmwarePage;
 class InterfaceLanguage;
@@ -33,8 +31,14 @@ class LiveChart;
 class Recorder;
 class USBThread;
 class customcoordinates;
-class my_thread;
 struct Sample;
+namespace ui {
+class DeviceInfoUI;
+class DeviceListView;
+} // namespace ui
+namespace usb {
+class BusScan;
+}
 namespace lablink {
 class Publisher;
 struct LinkSettings;
@@ -57,7 +61,7 @@ public:
     bool curveRunFlag() const;
     bool deviceOpen() const { return m_link->deviceOpen(); }
     QString modelWord() const { return m_link->modelWord(); }
-    const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
+    const QVector<QPair<ui::DeviceInfoUI *, quint8>> &deviceList() const;
     // The run's recorded table (also the chart's samples), the chart and its two panels.
     Recorder &recorder() const { return *m_recorder; }
     LiveChart &liveChart() const { return *m_liveChart; }
@@ -151,10 +155,6 @@ public slots:
 
     // bus scan
     void on_btn_search_clicked();
-    void ThreadSendData_Slot(qint16 addr);
-    void ThreadRecvData_Slot();
-    void ThreadShowData_Slot();
-    void TickShow_Slot(DeviceInfoUI *device_ptr);
 
 public:
     void hideModeWidgets();
@@ -176,6 +176,7 @@ private:
     void openSettingsPage(const char *title);
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
+    void busScanEnded();
     void buildAcquisition();
     void buildChart();
     QString deviceTitle(const QString &tail) const;
@@ -187,9 +188,6 @@ private:
     void setUpRecording();
     DataFolder dataFolder() const;
     void setUpLabLink();
-    void publishSample(const Sample &sample);
-    void publishRunEvent(int kind, const QString &path = QString());
-    QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
@@ -202,7 +200,6 @@ private:
 
     // timers and threads
     QTimer *upgradeTimer = nullptr;
-    my_thread *m_scanThread = nullptr;
     USBThread *m_usbThread = nullptr;
     FirmwarePage *m_firmwarePage = nullptr;
 
@@ -210,7 +207,8 @@ private:
     usb::InstrumentCommands m_commands;
 
     // bus scan
-    BusDeviceList *m_devices = nullptr;
+    usb::BusScan *m_busScan = nullptr;
+    ui::DeviceListView *m_devices = nullptr;
 
     DisplayPageController *m_displayPage = nullptr;
     Recorder *m_recorder = nullptr;

@@ -4,12 +4,11 @@
 #include "main_dialog.h"
 
 #include "acquisition.h"
-#include "bus_device_list.h"
-#include "device_info_ui.h"
+#include "bus_scan.h"
 #include "device_link.h"
+#include "device_list_view.h"
 #include "live_chart.h"
 #include "firmware_page.h"
-#include "my_thread.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -108,7 +107,7 @@ void MainDialog::identifyModel()
 
 // ---- bus scan: the device list does the work ---------------------------------------------------
 
-const QVector<QPair<DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
+const QVector<QPair<ui::DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
 {
     return m_devices->entries();
 }
@@ -120,26 +119,14 @@ void MainDialog::on_btn_search_clicked()
 
 void MainDialog::startBusScan()
 {
-    m_devices->beginScan();
-    if (!m_scanThread->isRunning())
-        m_scanThread->start();
+    m_busScan->begin();
     showStartTips();
 }
 
-void MainDialog::ThreadSendData_Slot(qint16 addr)
+// The device list has its items; the device title follows once the model is known.
+void MainDialog::busScanEnded()
 {
-    m_devices->probe(addr);
-}
-
-void MainDialog::ThreadRecvData_Slot()
-{
-    m_devices->readReply();
-}
-
-void MainDialog::ThreadShowData_Slot()
-{
-    identifyModel(); // first: the items and the device title show the model word
-    m_devices->endScan();
+    identifyModel();
     m_acquisition->scanEnded(); // the same instrument keeps its run; another one begins a new run
     showStartTips();
 }
@@ -147,11 +134,6 @@ void MainDialog::ThreadShowData_Slot()
 QString MainDialog::deviceTitle(const QString &tail) const
 {
     return QString("%1%2%3%4").arg(QString(), " | ", m_link->modelWord() + " ", tail);
-}
-
-void MainDialog::TickShow_Slot(DeviceInfoUI *device_ptr)
-{
-    m_devices->select(device_ptr);
 }
 
 // ---- firmware upgrade ------------------------------------------------------------------------

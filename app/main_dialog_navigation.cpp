@@ -6,9 +6,9 @@
 
 #include "main_dialog.h"
 
-#include "bus_device_list.h"
 #include "catalogue_text.h"
 #include "device_link.h"
+#include "device_list_view.h"
 #include "display_page.h"
 #include "firmware_page.h"
 #include "glyphs.h"
