@@ -167,12 +167,13 @@ private:
     void retextHomeGrids();
     void applyTitleGlyphs();
     void refreshTexts();
+    void showPermissionText();
     void switchLanguage(int language);
     void showUpgradeConnection(bool connected);
     void showStartTips();
     void prepareUpgradeProgress();
     void goHomeAfterReturn(bool sixPage);
-    void openSettingsPage(const QString &title);
+    void openSettingsPage(const char *title);
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void busScanEnded();
@@ -190,6 +191,7 @@ private:
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
+    QString m_permissionProblem; // null while the instrument could be opened
 
     // frame
     int m_resizeRegion = 8;

@@ -55,7 +55,7 @@ void MainDialog::on_disp_btn_temp_clicked()
 
 void MainDialog::onAct2Clicked_Slot()
 {
-    showExportOutcome(ui->label_left_tips,
+    showExportOutcome(m_displayPage->statusLine(),
                       m_liveChart->exportImage(this, ui->disp_btn_title->text(), modelWord()));
 }
 

@@ -3,6 +3,7 @@
 
 #include "main_dialog.h"
 
+#include "catalogue_text.h"
 #include "device_link.h"
 #include "display_page.h"
 #include "display_texts.h"
@@ -17,6 +18,12 @@
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 namespace {
+// Titles, captions and units are kept by their source, so that a language switch shows them again.
+void showCatalogueText(QWidget *label, const char *source)
+{
+    ui::setCatalogueText(label, "MainDialog", source);
+}
+
 // The user's own typing wins over the instrument's echo.
 void setUnlessFocused(QLineEdit *edit, const QString &text)
 {
@@ -35,8 +42,8 @@ void MainDialog::refreshDisplay()
     QFont unitFont = ui->disp_label_WH->font();
     unitFont.setPointSize(t.energyUnitPointSize);
     ui->disp_label_WH->setFont(unitFont);
-    ui->disp_label_WH->setText(tr(t.energyUnit));
-    ui->disp_label_mAh->setText(tr(t.capacityUnit));
+    showCatalogueText(ui->disp_label_WH, t.energyUnit);
+    showCatalogueText(ui->disp_label_mAh, t.capacityUnit);
 
     qCDebug(lcApp) << "测试1" << t.voltage << "测试2" << t.current << "测试3" << t.power << "测试4"
                    << t.resistance << "测试5" << t.energy << "测试6" << t.capacity << "测试7"
@@ -55,12 +62,12 @@ void MainDialog::refreshDisplay()
     ui->disp_label_FANS_VALUE->setText(t.fanSpeed);
 
     if (t.titleLabel == DisplayTexts::TitleLabel::Display)
-        ui->disp_labTitle->setText(tr(t.title));
+        showCatalogueText(ui->disp_labTitle, t.title);
     else if (t.titleLabel == DisplayTexts::TitleLabel::Six)
-        ui->six_labTitle->setText(tr(t.title));
+        showCatalogueText(ui->six_labTitle, t.title);
     if (t.caption) {
-        ui->label_cons->setText(tr(t.caption));
-        ui->label_unit->setText(tr(t.unit));
+        showCatalogueText(ui->label_cons, t.caption);
+        showCatalogueText(ui->label_unit, t.unit);
     }
 
     qCDebug(lcApp) << "测试11" << t.setPoint << "测试12" << t.tempCalibration << "测试13"

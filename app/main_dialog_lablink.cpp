@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 
 #include "acquisition_feed.h"
+#include "display_page.h"
 #include "lab_link_dialog.h"
 #include "publisher.h"
 #include "ui_MainDialog.h"
@@ -21,7 +22,7 @@ void MainDialog::setUpLabLink()
                 if (connected == m_labLinkConnected)
                     return;
                 m_labLinkConnected = connected;
-                ui->label_left_tips->setText(tr("实验室联网: %1").arg(text));
+                m_displayPage->statusLine().show([text] { return tr("实验室联网: %1").arg(text); });
             });
     new lablink::AcquisitionFeed(*m_labLink, *m_link, *m_acquisition, *m_session, this);
 }

@@ -1,8 +1,12 @@
 // Page navigation: the two home grids, return buttons, display-page shortcuts, the chart title
 // prompt, the chart and language menus, and switching the language at run time.
 
+// Titles are shown as catalogue texts kept by their source: a language switch shows each again
+// in its own context.
+
 #include "main_dialog.h"
 
+#include "catalogue_text.h"
 #include "device_link.h"
 #include "device_list_view.h"
 #include "display_page.h"
@@ -11,7 +15,6 @@
 #include "home_tiles.h"
 #include "icon_helper.h"
 #include "interface_language.h"
-#include "run_time_texts.h"
 #include "run_viewer.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
@@ -25,6 +28,13 @@
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 using namespace home;
+
+namespace {
+void setTitle(QWidget *label, const char *source)
+{
+    ui::setCatalogueText(label, "MainDialog", source);
+}
+} // namespace
 
 void MainDialog::buildHomeGrids()
 {
@@ -92,34 +102,33 @@ void MainDialog::buttonClicked()
     if (!tile)
         return;
     const Tile &row = *tile;
-    const QString text = tr(row.name);
-    qCDebug(lcApp) << text;
+    qCDebug(lcApp) << row.name;
     switch (row.action) {
     case TileAction::Display:
     case TileAction::ChartOnly:
         ui->disp_stackedWidget->setCurrentIndex(DisplayPage);
-        ui->disp_labTitle->setText(text);
+        setTitle(ui->disp_labTitle, row.name);
         applyReturnGlyph(ui->disp_btnReturn);
         if (row.action == TileAction::ChartOnly) {
             hideModeWidgets();
         } else {
-            ui->label_cons->setText(tr(row.caption));
-            ui->label_unit->setText(tr(row.unit));
+            setTitle(ui->label_cons, row.caption);
+            setTitle(ui->label_unit, row.unit);
             m_displayPage->showModeChosen(row.run == RunTexts::Battery);
         }
         break;
     case TileAction::Upgrade:
         ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-        m_firmwarePage->titleLabel()->setText(text);
+        setTitle(m_firmwarePage->titleLabel(), row.name);
         applyReturnGlyph(m_firmwarePage->returnButton());
         prepareUpgradeProgress();
         break;
     case TileAction::Settings:
-        openSettingsPage(text);
+        openSettingsPage(row.name);
         break;
     case TileAction::Six:
         ui->disp_stackedWidget->setCurrentIndex(SixPage);
-        ui->six_labTitle->setText(text);
+        setTitle(ui->six_labTitle, row.name);
         applyReturnGlyph(ui->six_btnReturn);
         break;
     }
@@ -163,12 +172,12 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
         return;
     if (familyCode() == 1) {
         ui->disp_stackedWidget->setCurrentIndex(HomePage);
-        ui->labTitle->setText(tr("测试仪主界面"));
+        setTitle(ui->labTitle, QT_TR_NOOP("测试仪主界面"));
         applyHomeGlyph();
     } else if (familyCode() == 4) {
         ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
         if (!sixPage)
-            ui->labTitle->setText(tr("电能表主界面"));
+            setTitle(ui->labTitle, QT_TR_NOOP("电能表主界面"));
         applyHomeGlyph();
     }
     m_commands.returnHome();
@@ -196,7 +205,7 @@ void MainDialog::on_four_btnReturn_clicked()
     if (ui->disp_stackedWidget->currentIndex() == HomePage)
         return;
     ui->disp_stackedWidget->setCurrentIndex(HomePage);
-    ui->labTitle->setText(tr("测试仪主界面"));
+    setTitle(ui->labTitle, QT_TR_NOOP("测试仪主界面"));
     applyHomeGlyph();
     m_commands.returnHome();
 }
@@ -210,7 +219,7 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
 {
     if (ui->disp_stackedWidget->currentIndex() != HomePage) {
         ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
-        ui->labTitle->setText(tr("NV05主界面"));
+        setTitle(ui->labTitle, QT_TR_NOOP("NV05主界面"));
         applyHomeGlyph();
     }
     m_commands.returnHome();
@@ -219,24 +228,24 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
 void MainDialog::on_disp_btnUpgrade_clicked()
 {
     ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-    m_firmwarePage->titleLabel()->setText("固件升级");
+    setTitle(m_firmwarePage->titleLabel(), QT_TR_NOOP("固件升级"));
     applyReturnGlyph(m_firmwarePage->returnButton());
     prepareUpgradeProgress();
 }
 
 void MainDialog::on_disp_btnSysSet_clicked()
 {
-    openSettingsPage(tr("仪表参数设置"));
+    openSettingsPage(QT_TR_NOOP("仪表参数设置"));
 }
 
 // The settings page of the instrument's family, from its home tile or the display page's
 // shortcut: the page, its title and return glyph, and the instrument told and asked.
-void MainDialog::openSettingsPage(const QString &title)
+void MainDialog::openSettingsPage(const char *title)
 {
     const bool nv05 = familyCode() == DeviceLink::Nv05Family;
     if (nv05 || familyCode() == DeviceLink::Hk07Family) {
         ui->disp_stackedWidget->setCurrentIndex(nv05 ? Nv05SettingsPage : SettingsPage);
-        (nv05 ? ui->NV05_settings_labTitle : ui->settings_labTitle)->setText(title);
+        setTitle(nv05 ? ui->NV05_settings_labTitle : ui->settings_labTitle, title);
         applyReturnGlyph(nv05 ? ui->NV05_settings_btnReturn : ui->settings_btnReturn);
     }
     m_commands.requestSettings();
@@ -249,7 +258,7 @@ void MainDialog::on_disp_btn_title_clicked()
     const QString title = QInputDialog::getText(this, tr("标题变更对话框"), tr("请输入标题:"),
                                                 QLineEdit::Normal, ui->disp_btn_title->text(), &ok);
     if (ok)
-        ui->disp_btn_title->setText(title);
+        m_displayPage->setChartTitle(title);
 }
 
 // Both menus are built afresh at each click, in the language now in use, and shown at the
@@ -312,21 +321,19 @@ void MainDialog::onS_Act2Clicked_Slot()
 
 void MainDialog::switchLanguage(int language)
 {
-    const auto wanted = InterfaceLanguage::Language(language);
-    if (wanted == m_language->current())
-        return;
-    // What was set at run time (device title, the user's chart title, readings, hints) is taken
-    // before the form's retranslation and given back after it.
-    const RunTimeTexts runTimeTexts(this, [this] { ui->retranslateUi(this); });
-    m_language->use(wanted);
-    refreshTexts();
-    runTimeTexts.restore([this](const QString &text) { return m_language->carried(text); });
+    // Every window re-renders its own texts in its language change, before this returns.
+    m_language->use(InterfaceLanguage::Language(language));
 }
 
+// What the form's retranslation put back to its form values, shown again from what the dialog
+// knows; the pages do the same for their own texts right after.
 void MainDialog::refreshTexts()
 {
-    ui->retranslateUi(this);
+    ui::showCatalogueTexts(this);
     retextHomeGrids();
+    showStartTips();
+    showPermissionText();
+    refreshDisplay();
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
     applyHomeGlyph();
     const QList<QAbstractButton *> returns = {ui->disp_btnReturn, ui->settings_btnReturn,

@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 
 #include "acquisition.h"
+#include "display_page.h"
 #include "journal.h"
 #include "journal_recovery.h"
 #include "run_saving.h"
@@ -46,9 +47,10 @@ void MainDialog::setUpRecording()
     if (folder.fallback) {
         qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
                                 << folder.path;
-        ui->label_left_tips->setText(tr("数据文件夹: %1").arg(folder.path));
+        m_displayPage->statusLine().show(
+            [path = folder.path] { return tr("数据文件夹: %1").arg(path); });
     }
-    announceRecoveredRuns(this, ui->label_left_tips,
+    announceRecoveredRuns(this, m_displayPage->statusLine(),
                           recoverJournals(defaultJournalFolder(), folder));
 }
 
@@ -80,7 +82,7 @@ void MainDialog::onAct1Clicked_Slot()
         return;
     const bool written = m_recorder->exportRun(file, familyCode(), &error);
     showExportOutcome(
-        ui->label_left_tips,
+        m_displayPage->statusLine(),
         {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
     if (!written) {
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;

@@ -1,6 +1,7 @@
 #include "display_page.h"
 
 #include "caption_fit.h"
+#include "catalogue_text.h"
 #include "cd_pop_tips.h"
 #include "display_texts.h"
 #include "frame_sender.h"
@@ -11,8 +12,10 @@
 #include "report_parser.h"
 #include "settings_values.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -104,7 +107,7 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
     : QObject(parent), m_page(page),
       m_commands(sender, [link] { return link->bus.currentAddress; }), m_link(link),
       m_session(session), m_container(widget<QWidget>("widget")),
-      m_run(widget<QPushButton>("disp_Btn_Run")), m_status(widget<QLabel>("label_left_tips")),
+      m_run(widget<QPushButton>("disp_Btn_Run")), m_statusLine(widget<QLabel>("label_left_tips")),
       m_popup(std::make_unique<CDPopTips>())
 {
     m_popup->hide();
@@ -121,6 +124,14 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
         {"disp_label_FANT_VALUE", zero.mosTemp}, {"disp_label_FANS_VALUE", zero.fanSpeed}};
     for (const auto &p : placeholders)
         widget<QLabel>(p.first)->setText(p.second);
+
+    for (const InputRule &input : kInputs) {
+        QLineEdit *edit = widget<QLineEdit>(input.name);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, edit](const QString &text) { m_typed.insert(edit, text); });
+    }
+    // The page's language change comes after the main dialog's form was retranslated.
+    m_page->installEventFilter(this);
 
     setRangePanel(nullptr);
     new PageStretcher(page, kPageDesignSize, kStretchRules, kChartShrink);
@@ -163,6 +174,7 @@ void DisplayPageController::finishInput(QLineEdit *edit)
     const InputEnd end = howInputEnded(edit);
     if (end == InputEnd::Interrupted)
         return;
+    m_typed.remove(edit);
     // Leaving the field is not a request to send; only Return/Enter is.
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
@@ -208,7 +220,7 @@ void DisplayPageController::toggleRun()
 // Every end of a run tells where its rows went, or why they did not.
 void DisplayPageController::showRunEnd(const SaveOutcome &outcome)
 {
-    m_status->setText(outcome.labelText());
+    m_statusLine.show([outcome] { return outcome.labelText(); });
 }
 
 void DisplayPageController::showStopped()
@@ -218,8 +230,19 @@ void DisplayPageController::showStopped()
 
 void DisplayPageController::showRunState(bool on)
 {
-    m_run->setText(trDialog(runText(batteryMode(), on)));
-    m_run->setToolTip(trDialog(runTip(batteryMode(), on)));
+    showRunText(runText(batteryMode(), on));
+    showRunTip(runTip(batteryMode(), on));
+}
+
+void DisplayPageController::showRunText(const char *text)
+{
+    ui::setCatalogueText(m_run, "MainDialog", text);
+}
+
+void DisplayPageController::showRunTip(const char *tip)
+{
+    m_runTip = tip;
+    m_run->setToolTip(trDialog(tip));
 }
 
 void DisplayPageController::showRunning()
@@ -227,15 +250,16 @@ void DisplayPageController::showRunning()
     // Under the pointer that just started it, a battery test's button tells how to stop it; the
     // refresh shows "stop" once the pointer leaves.
     if (batteryMode())
-        m_run->setText(trDialog(runTip(true, true)));
+        showRunText(runTip(true, true));
     else
         showRunState(true);
 }
 
 void DisplayPageController::showModeChosen(bool battery)
 {
-    m_run->setText(trDialog(runText(battery, false)));
-    m_run->setToolTip(battery ? trDialog("开始/停止") : trDialog("开始放电/停止放电"));
+    showRunText(runText(battery, false));
+    showRunTip(battery ? QT_TRANSLATE_NOOP("MainDialog", "开始/停止")
+                       : QT_TRANSLATE_NOOP("MainDialog", "开始放电/停止放电"));
 }
 
 void DisplayPageController::refreshRunButton()
@@ -243,7 +267,53 @@ void DisplayPageController::refreshRunButton()
     const QPoint pointer = m_container->mapFromGlobal(QCursor::pos());
     if (m_run->geometry().contains(pointer))
         return;
-    m_run->setText(trDialog(runText(batteryMode(), m_session->loadOn())));
+    showRunText(runText(batteryMode(), m_session->loadOn()));
+}
+
+void DisplayPageController::setChartTitle(const QString &title)
+{
+    m_chartTitle = title;
+    widget<QAbstractButton>("disp_btn_title")->setText(title);
+}
+
+void DisplayPageController::showDeviceTitle(const QString &title)
+{
+    m_deviceTitle = title;
+    widget<QLabel>("disp_labDevTiT")->setText(title);
+}
+
+bool DisplayPageController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_page && event->type() == QEvent::LanguageChange)
+        retranslate();
+    return QObject::eventFilter(watched, event);
+}
+
+void DisplayPageController::retranslate()
+{
+    ui::showCatalogueTexts(m_page); // titles, captions, units and the run button
+    if (m_runTip)
+        m_run->setToolTip(trDialog(m_runTip));
+    m_statusLine.retranslate();
+    if (m_chartTitle)
+        widget<QAbstractButton>("disp_btn_title")->setText(*m_chartTitle);
+    if (!m_deviceTitle.isNull())
+        widget<QLabel>("disp_labDevTiT")->setText(m_deviceTitle);
+    giveTypingBack();
+}
+
+// A field the user is still typing in keeps the typing; the others show the instrument's values
+// again at the next refresh.
+void DisplayPageController::giveTypingBack()
+{
+    for (auto it = m_typed.begin(); it != m_typed.end();) {
+        if (heldByUser(it.key())) {
+            it.key()->setText(it.value());
+            ++it;
+        } else {
+            it = m_typed.erase(it);
+        }
+    }
 }
 
 void DisplayPageController::setRangePanel(QWidget *panel)

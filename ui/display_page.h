@@ -5,11 +5,14 @@
 
 #include "instrument_commands.h"
 #include "run_session.h"
+#include "status_line.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class CDPopTips;
 class FrameSender;
@@ -57,6 +60,14 @@ public:
     void showStopped();
     // The run button of a work mode just chosen on the home page.
     void showModeChosen(bool battery);
+    // The line under the chart: where a run was saved, or why not, and other news.
+    ui::StatusLine &statusLine() { return m_statusLine; }
+    // The chart title the user chose, and the instrument's title over the page.
+    void setChartTitle(const QString &title);
+    void showDeviceTitle(const QString &title);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     template <typename T> T *widget(const char *name) const;
@@ -65,6 +76,11 @@ private:
     void showRunState(bool on);
     void showRunning();
     void showRunEnd(const SaveOutcome &outcome);
+    void showRunText(const char *text);
+    void showRunTip(const char *tip);
+    // After a language switch, the page's texts come back from what it knows, not from the form.
+    void retranslate();
+    void giveTypingBack();
 
     QWidget *m_page;
     usb::InstrumentCommands m_commands;
@@ -72,7 +88,11 @@ private:
     acquire::RunSession *m_session;
     QWidget *m_container;
     QPushButton *m_run;
-    QLabel *m_status;
+    ui::StatusLine m_statusLine;
+    const char *m_runTip = nullptr; // the catalogue source of the run button's tool tip
+    std::optional<QString> m_chartTitle;
+    QString m_deviceTitle;               // null until an instrument is chosen
+    QHash<QLineEdit *, QString> m_typed; // what the user is typing and has not finished
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;
 };
