@@ -101,7 +101,8 @@ int main(int argc, char *argv[])
         std::printf("display page, recording:    %6.2f %% of one core (%d s, %d rows, %d chart "
                     "paints)\n",
                     chart, seconds, rows - rowsBefore, painted.paints);
-        std::printf("recording chart page over idle home page: %.2f\n", home > 0 ? chart / home : 0);
+        std::printf("recording chart page over idle home page: %.2f\n",
+                    home > 0 ? chart / home : 0);
         dialog.findChild<QAbstractButton *>("disp_Btn_Run")->click(); // stop and save the run
         runEventLoop(1000);
     }

@@ -143,7 +143,7 @@ int main(int argc, char *argv[])
             std::fflush(stdout);
         }
     }
-    std::printf("median of %d over the link's limit: alone %.3f, beside a busy process %.3f\n", runs,
-                median(alone), median(busy));
+    std::printf("median of %d over the link's limit: alone %.3f, beside a busy process %.3f\n",
+                runs, median(alone), median(busy));
     return 0;
 }
