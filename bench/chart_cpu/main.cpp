@@ -3,7 +3,6 @@
 // simulated instrument, offscreen, with the program's own event loop.
 
 #include "main_dialog.h"
-#include "my_thread.h"
 #include "recorder.h"
 #include "setting.h"
 #include "simulated_bus.h"
