@@ -38,6 +38,11 @@ MainDialog::MainDialog(QWidget *parent)
 {
     m_resizeRegion = 8;
     setMouseTracking(true);
+    // Set while the dialog is still empty: changing them later re-creates the window and restyles
+    // every widget in it.
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    setAttribute(Qt::WA_TranslucentBackground);
 
     // The upgrade page exists before the form connects slots by name, so that its return button
     // reaches on_upgrade_btnReturn_clicked like every other page's.
@@ -113,9 +118,6 @@ void MainDialog::initForm()
     m_language = new InterfaceLanguage(InterfaceLanguage::stored(), this);
     ui->retranslateUi(this);
 
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
-    setAttribute(Qt::WA_TranslucentBackground);
     // Hover over the outer border must reach the dialog through the panels that cover it.
     ui->main_widget->setMouseTracking(true);
     ui->top_widget->setMouseTracking(true);

@@ -14,6 +14,10 @@
 #include <mutex>
 #include <thread>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 namespace sim {
 
 using Clock = std::chrono::steady_clock;
@@ -31,6 +35,38 @@ struct HandleState
 {
     std::deque<QueuedReport> queue;
     bool dead = false;
+};
+
+// A real device's report wakes its reader by interrupt, on time. The simulated link wakes the
+// reader with a timed wait instead, which the thread's timer slack (50 us by default on Linux)
+// would make late on every report: while the link's pace is modelled, the wait is made precise.
+class PreciseWake
+{
+public:
+    explicit PreciseWake(bool on)
+    {
+#ifdef __linux__
+        if (on) {
+            m_saved = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+            if (m_saved > 1)
+                prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+        }
+#else
+        Q_UNUSED(on)
+#endif
+    }
+    ~PreciseWake()
+    {
+#ifdef __linux__
+        if (m_saved > 1)
+            prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(m_saved), 0, 0, 0);
+#endif
+    }
+    PreciseWake(const PreciseWake &) = delete;
+    PreciseWake &operator=(const PreciseWake &) = delete;
+
+private:
+    long m_saved = -1;
 };
 
 bool isUpgradeEntry(const uint8_t *r)
@@ -238,6 +274,7 @@ public:
             unlimited ? Clock::time_point::max()
                       : Clock::now() + std::chrono::milliseconds(milliseconds);
         std::unique_lock<std::mutex> lock(m_core->mutex);
+        const PreciseWake precise(m_core->config.fullSpeedLink && milliseconds != 0);
         for (;;) {
             if (m_state->dead)
                 return -1;

@@ -227,7 +227,17 @@ CaptionFitter::CaptionFitter(QWidget *root, const QStringList &skip)
     : QObject(root), m_root(root), m_skip(skip)
 {
     root->installEventFilter(this);
-    fitAll();
+    fitWhenShown();
+}
+
+// Fitting measures text in every caption's font: a page that is not on screen (the display page
+// at start-up) is fitted just before it first paints, not while the window is being built.
+void CaptionFitter::fitWhenShown()
+{
+    if (m_root->isVisible())
+        fitAll();
+    else
+        m_pending = true;
 }
 
 void CaptionFitter::fitAll()
@@ -245,10 +255,14 @@ void CaptionFitter::fitAll()
 
 bool CaptionFitter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched != m_root)
+        return false;
+    if (event->type() == QEvent::Show && m_pending)
+        fitAll();
     // The new texts are written after the language change is announced: fit once they are in.
-    if (watched == m_root && event->type() == QEvent::LanguageChange && !m_pending) {
+    if (event->type() == QEvent::LanguageChange && !m_pending) {
         m_pending = true;
-        QTimer::singleShot(0, this, &CaptionFitter::fitAll);
+        QTimer::singleShot(0, this, &CaptionFitter::fitWhenShown);
     }
-    return QObject::eventFilter(watched, event);
+    return false;
 }

@@ -29,8 +29,9 @@ CaptionFit captionFit(int textWidth, int available);
 // overhang; the visible glyphs may not.
 bool textFits(const QFont &font, const QString &text, int available, Qt::Alignment alignment);
 
-// Fits every plain-text label and text button below `root` now, and again after each language
-// change (once the new texts are in). Labels named in `skip` (live values) are left alone.
+// Fits every plain-text label and text button below `root` when it is first shown (at once if it
+// is on screen already), and again after each language change once the new texts are in; a root
+// off screen then waits for its next showing. Labels named in `skip` (live values) are left alone.
 class CaptionFitter : public QObject
 {
 public:
@@ -41,6 +42,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void fitWhenShown();
+
     QWidget *m_root;
     QStringList m_skip;
     bool m_pending = false;

@@ -37,10 +37,12 @@ FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::Firmwa
     ui->setupUi(this);
     ui->upgrade_pushButton_openfile->setIcon(QIcon(":/sys/rs/rs/folder.png"));
 
+    // Runs on whichever thread hands the transfer a reply: a short write ends it before the
+    // next packet is counted, whoever shows the box.
     m_transfer = new UpgradeTransfer(
         [this](const unsigned char *packet, int length) {
-            if (m_watcher)
-                m_watcher->writeReport(packet, length);
+            if (m_watcher && !m_watcher->writeReport(packet, length))
+                m_transfer->writeFailed();
         },
         this);
     connect(m_transfer, &UpgradeTransfer::logCleared, ui->upgrade_text_log, &QTextBrowser::clear);
@@ -66,6 +68,8 @@ FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::Firmwa
 
 FirmwarePage::~FirmwarePage()
 {
+    if (m_watcher)
+        m_watcher->setReportHandler({});
     delete ui;
 }
 
@@ -74,6 +78,12 @@ void FirmwarePage::attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *
     m_watcher = watcher;
     m_upgradeTimer = upgradeTimer;
     m_link = link;
+    // Acknowledgements are answered on the watcher thread, where they are read; every other
+    // reply reaches handleReport through the dialog, in the order read.
+    UpgradeTransfer *transfer = m_transfer;
+    watcher->setReportHandler([transfer](const unsigned char *report, int length) {
+        return transfer->answerAcknowledgement(report, length);
+    });
 }
 
 void FirmwarePage::setLoaderEntryWaitMs(int ms)

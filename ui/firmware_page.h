@@ -24,9 +24,9 @@ public:
     explicit FirmwarePage(QWidget *parent = nullptr);
     ~FirmwarePage() override;
 
-    // The watcher carries the packets and says whether it holds the device; `upgradeTimer` gives
-    // the 100 ms ticks (its timeout must reach tick()); the link's poll cycle sends the
-    // upgrade-entry frame.
+    // The watcher carries the packets, hands over the loader's replies on its own thread and says
+    // whether it holds the device; `upgradeTimer` gives the 100 ms ticks (its timeout must reach
+    // tick()); the link's poll cycle sends the upgrade-entry frame.
     void attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *link);
 
     UpgradeTransfer &transfer() { return *m_transfer; }

@@ -12,20 +12,59 @@ UpgradeTransfer::UpgradeTransfer(Writer writer, QObject *parent)
     : QObject(parent), m_writer(std::move(writer)),
       m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
+    qRegisterMetaType<UpgradeTransfer::State>("UpgradeTransfer::State"); // queued to the page
 }
 
 void UpgradeTransfer::setClock(MsClock clock)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     m_clock = std::move(clock);
 }
 
 bool UpgradeTransfer::setImage(const QByteArray &image)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_active || m_state == State::EnteringLoader)
         return false;
     m_image = image;
     setState(State::Idle);
     return true;
+}
+
+QByteArray UpgradeTransfer::image() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_image;
+}
+
+UpgradeTransfer::State UpgradeTransfer::state() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_state;
+}
+
+bool UpgradeTransfer::isActive() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_active;
+}
+
+int UpgradeTransfer::packetIndex() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_packetIndex;
+}
+
+int UpgradeTransfer::bytesLeft() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_bytesLeft;
+}
+
+int UpgradeTransfer::timeoutTicks() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_timeoutTicks;
 }
 
 void UpgradeTransfer::setState(State state)
@@ -53,6 +92,7 @@ void UpgradeTransfer::end(State state)
 
 void UpgradeTransfer::enterLoader()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_active || m_image.isEmpty())
         return;
     // The bar goes back to 0 but keeps its text until the first packet has gone out.
@@ -64,6 +104,7 @@ void UpgradeTransfer::enterLoader()
 
 void UpgradeTransfer::begin()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_state != State::EnteringLoader)
         return;
     m_timeoutTicks = 0;
@@ -89,25 +130,31 @@ void UpgradeTransfer::write(const unsigned char *packet)
     m_writer(packet, 64);
 }
 
-void UpgradeTransfer::handleReport(const uint8_t *report, int length)
+namespace {
+// The reply is classified from a copy: the caller's buffer may be reused meanwhile.
+proto::UpgradeReplyInfo classify(const uint8_t *report, int length)
 {
-    if (!m_active)
-        return;
-    // The reply is classified from a copy: the caller's buffer may be reused meanwhile.
     uint8_t copy[64] = {};
     const int n = std::clamp(length, 0, 64);
     if (report)
         std::copy_n(report, n, copy);
-    const proto::UpgradeReplyInfo reply = proto::classifyUpgradeReply(copy, n);
+    return proto::classifyUpgradeReply(copy, n);
+}
+} // namespace
+
+void UpgradeTransfer::handleReport(const uint8_t *report, int length)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (!m_active)
+        return;
+    const proto::UpgradeReplyInfo reply = classify(report, length);
 
     switch (reply.kind) {
     case proto::UpgradeReply::HandshakeAccepted:
         handshakeAccepted();
         break;
     case proto::UpgradeReply::PacketReceived:
-        m_timeoutTicks = 0;
-        if (reply.packetIndex == m_packetIndex - 1)
-            sendNextPacket();
+        acknowledged(reply.packetIndex);
         break;
     case proto::UpgradeReply::AllReceived:
         allReceived();
@@ -124,6 +171,25 @@ void UpgradeTransfer::handleReport(const uint8_t *report, int length)
     case proto::UpgradeReply::Ignored:
         break;
     }
+}
+
+bool UpgradeTransfer::answerAcknowledgement(const uint8_t *report, int length)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (!m_active)
+        return false;
+    const proto::UpgradeReplyInfo reply = classify(report, length);
+    if (reply.kind != proto::UpgradeReply::PacketReceived)
+        return false;
+    acknowledged(reply.packetIndex);
+    return true;
+}
+
+void UpgradeTransfer::acknowledged(int index)
+{
+    m_timeoutTicks = 0;
+    if (index == m_packetIndex - 1)
+        sendNextPacket();
 }
 
 void UpgradeTransfer::handshakeAccepted()
@@ -183,6 +249,7 @@ void UpgradeTransfer::programmed()
 
 void UpgradeTransfer::tick()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (!m_active)
         return;
     ++m_timeoutTicks;
@@ -193,12 +260,14 @@ void UpgradeTransfer::tick()
 
 void UpgradeTransfer::writeFailed()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_active)
         end(State::WriteFailed);
 }
 
 void UpgradeTransfer::deviceLost()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_active)
         end(State::DeviceLost);
 }

@@ -3,6 +3,10 @@
 // acknowledgement, and follows the loader's replies and a 100 ms tick to the end (programmed,
 // failed, timed out, a failed write or the instrument unplugged). The upgrade page only shows what
 // this reports.
+//
+// Acknowledgements are answered on the thread that reads them, which writes the next packet at
+// once: the pace of a transfer owes nothing to the GUI thread. Every call may come from any
+// thread; signals emitted on the reading thread reach the page queued.
 
 #include <QByteArray>
 #include <QObject>
@@ -10,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 class UpgradeTransfer : public QObject
 {
@@ -42,13 +47,13 @@ public:
     void setClock(MsClock clock);
     // The image to send, exactly as read from the file. Refused while an upgrade is active.
     bool setImage(const QByteArray &image);
-    const QByteArray &image() const { return m_image; }
+    QByteArray image() const;
 
-    State state() const { return m_state; }
-    bool isActive() const { return m_active; }
-    int packetIndex() const { return m_packetIndex; }
-    int bytesLeft() const { return m_bytesLeft; }
-    int timeoutTicks() const { return m_timeoutTicks; }
+    State state() const;
+    bool isActive() const;
+    int packetIndex() const;
+    int bytesLeft() const;
+    int timeoutTicks() const;
 
     // The instrument is being switched to its loader (the page sends the entry frame and waits).
     void enterLoader();
@@ -56,6 +61,10 @@ public:
     void begin();
     // One 64-byte input report from the watcher; ignored while no upgrade is active.
     void handleReport(const uint8_t *report, int length);
+    // On the thread that reads the replies: an acknowledgement during an upgrade is handled at
+    // once (true). Anything else is left to handleReport (false), so that the page sees the
+    // transfer's steps in the order they were read.
+    bool answerAcknowledgement(const uint8_t *report, int length);
     // The 100 ms tick.
     void tick();
     // The link could not write a whole packet.
@@ -88,7 +97,10 @@ private:
     void programmed();
     void showProgress(double percent, bool programmed);
     void write(const unsigned char *packet);
+    void acknowledged(int index);
 
+    // Recursive: a failed write reports itself through writeFailed() before write() returns.
+    mutable std::recursive_mutex m_mutex;
     Writer m_writer;
     MsClock m_clock;
     QByteArray m_image;

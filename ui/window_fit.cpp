@@ -23,20 +23,6 @@ const QVector<PageStretcher::Rule> kNv05HomeRules = {
     {"NV05_grid_widget", Stretch::Centre},
 };
 
-void makeStackScroll(QStackedWidget *stack)
-{
-    QWidget *holder = stack->parentWidget();
-    if (!holder || !holder->layout())
-        return;
-    auto *scroll = new QScrollArea(holder);
-    scroll->setObjectName("disp_scrollArea");
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setStyleSheet("QScrollArea#disp_scrollArea{background:transparent;border:none;}");
-    scroll->viewport()->setAutoFillBackground(false);
-    delete holder->layout()->replaceWidget(stack, scroll);
-    scroll->setWidget(stack); // the stack keeps its minimum size: below it, the page scrolls
-}
 // The room a page needs: down to its lowest widget as designed. A page that leaves the bottom of
 // the design empty does not scroll for that empty band.
 int designedContentHeight(const QWidget *page)
@@ -54,8 +40,10 @@ int designedContentHeight(const QWidget *page)
 
 void adaptMainWindow(QWidget *dialog)
 {
+    // The form holds the stack in its scroll area: its viewport must not paint over the frame.
+    if (auto *scroll = dialog->findChild<QScrollArea *>("disp_scrollArea"))
+        scroll->viewport()->setAutoFillBackground(false);
     if (auto *stack = dialog->findChild<QStackedWidget *>("disp_stackedWidget")) {
-        makeStackScroll(stack);
         // Only the display page, whose chart can be shorter, lets the stack be less tall.
         QWidget *display = stack->findChild<QWidget *>("page_disp");
         QHash<const QWidget *, int> needed;

@@ -18,9 +18,6 @@ constexpr qint64 OpenRetryMs = 500;
 // packets do not queue behind a long read, longer when idle so that a connected, quiet program
 // costs next to nothing.
 constexpr qint64 BusyAfterWriteMs = 1000;
-// How long the watcher leaves the handle to the GUI thread after handing over a report while
-// busy: far longer than the GUI thread needs to answer an acknowledgement with the next packet.
-constexpr int HandOverMs = 5;
 
 } // namespace
 
@@ -92,10 +89,10 @@ bool USBThread::tryOpen()
     return true;
 }
 
-void USBThread::writeReport(const unsigned char *data, int length)
+bool USBThread::writeReport(const unsigned char *data, int length)
 {
     if (!m_open.load())
-        return;
+        return true;
 
     unsigned char report[ReportSize] = {};
     report[0] = ReportId;
@@ -117,17 +114,24 @@ void USBThread::writeReport(const unsigned char *data, int length)
             result = m_device->write(report, ReportSize);
             written = true;
         }
-        m_writesDone.fetch_add(1);
     }
     m_writerDone.notify_all();
 
     if (!written)
-        return;
+        return true;
     qCDebug(lcUsb) << "write res:" << result;
     if (result < ReportSize) {
         qCDebug(lcUsb) << "short write, res:" << result;
         emit usb_send_error();
+        return false;
     }
+    return true;
+}
+
+void USBThread::setReportHandler(ReportHandler handler)
+{
+    std::lock_guard<std::mutex> lock(m_handlerMutex);
+    m_handler = std::move(handler);
 }
 
 void USBThread::requestStop()
@@ -204,13 +208,10 @@ void USBThread::serviceOpenDevice()
     }
 
     // A report is handed over as its own copy: the buffer is reused by the next read.
-    if (!report.isEmpty()) {
-        const quint64 writesBefore = m_writesDone.load();
+    if (!report.isEmpty() && !handOver(report)) {
         emit new_data(report, ReportSize);
         // The receiver's copy is now the one that ends the bytes' life, on the receiver's thread.
         report = QByteArray();
-        if (m_handOver.load() && busy())
-            awaitAnswer(writesBefore);
     }
 
     const qint64 now = m_clock.elapsed();
@@ -222,14 +223,13 @@ void USBThread::serviceOpenDevice()
         emit usb_disconnect();
 }
 
-// During an upgrade every acknowledgement is answered with the next packet at once. Reading on
-// would hold the handle for a whole slice while that packet waits, so the next read starts only
-// once the GUI thread has written (or after a short while, if nothing comes).
-void USBThread::awaitAnswer(quint64 writesBefore)
+// The handler answers on this thread, between two reads: an acknowledgement's next packet goes
+// out without waiting for any other thread to be scheduled.
+bool USBThread::handOver(const QByteArray &report)
 {
-    std::unique_lock<std::mutex> lock(m_ioMutex);
-    m_writerDone.wait_for(lock, std::chrono::milliseconds(HandOverMs),
-                          [&] { return m_writesDone.load() != writesBefore || m_stop.load(); });
+    std::lock_guard<std::mutex> lock(m_handlerMutex);
+    return m_handler &&
+           m_handler(reinterpret_cast<const unsigned char *>(report.constData()), report.size());
 }
 
 void USBThread::sleepUntilNextAttempt()

@@ -1,7 +1,7 @@
 #pragma once
 // The connection watcher: a thread with its own handle to the instrument. It notices the device
-// arriving and leaving, hands every input report to the GUI thread, and carries the firmware
-// upgrade's outgoing reports.
+// arriving and leaving, hands every input report to its report handler (on this thread) or else to
+// the GUI thread, and carries the firmware upgrade's outgoing reports.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -31,8 +32,15 @@ public:
     bool tryOpen();
 
     // Sends one 64-byte report: 0x55, then the first 63 bytes of `data`, zero-padded. Dropped
-    // silently while no device is open; a short write raises usb_send_error.
-    void writeReport(const unsigned char *data, int length);
+    // silently while no device is open (its loss is reported by usb_disconnect); a short write
+    // raises usb_send_error and returns false.
+    bool writeReport(const unsigned char *data, int length);
+
+    // Sees every input report first, on the watcher thread, and may answer it at once with
+    // writeReport. Returns true when the report was its own: no new_data is emitted for it.
+    // Replacing or clearing the handler waits for a call in progress.
+    using ReportHandler = std::function<bool(const unsigned char *report, int length)>;
+    void setReportHandler(ReportHandler handler);
 
     // Asks the loop to end; it does so within one wait slice (at most about 100 ms).
     void requestStop();
@@ -42,9 +50,6 @@ public:
     // How long one read may wait for a report: `busyMs` within a second of a write (an upgrade
     // is writing), `idleMs` otherwise. Defaults 2 and 50; benchmarks compare other values.
     void setReadSlices(int busyMs, int idleMs);
-    // After handing over a report while busy, give the GUI thread the handle first for a moment,
-    // so that the packet it sends in answer does not queue behind the next read. Default on.
-    void setHandOver(bool on) { m_handOver.store(on); }
 
     static constexpr int ReportSize = 64;
     static constexpr quint8 ReportId = 0x55;
@@ -62,7 +67,7 @@ private:
     bool openDevice(QString *product, QString *serial);
     void serviceOpenDevice();
     void sleepUntilNextAttempt();
-    void awaitAnswer(quint64 writesBefore);
+    bool handOver(const QByteArray &report);
     void abandonDevice();
     bool busy() const;
     int readWaitSliceMs() const;
@@ -76,6 +81,9 @@ private:
     std::atomic<int> m_writersWaiting{0};
     std::unique_ptr<hid::Device> m_device;
 
+    std::mutex m_handlerMutex; // held while the handler runs
+    ReportHandler m_handler;
+
     // Lets requestStop wake the closed-state sleep at once.
     std::mutex m_sleepMutex;
     std::condition_variable m_wake;
@@ -88,10 +96,8 @@ private:
     QElapsedTimer m_clock;
     qint64 m_lastAttemptMs = 0; // watcher thread (and tryOpen before start) only
     std::atomic<qint64> m_lastWriteMs{-1000000};
-    std::atomic<quint64> m_writesDone{0};
     std::atomic<int> m_busySliceMs{2};
     std::atomic<int> m_idleSliceMs{50};
-    std::atomic<bool> m_handOver{true};
     unsigned char m_input[ReportSize] = {};
     const bool m_spin; // USB_TESTER_WATCHER_SPIN=1: old back-to-back non-blocking reads
 };

@@ -383,6 +383,37 @@ private slots:
         QVERIFY2(elapsed < 600, qPrintable(QString::number(elapsed)));
     }
 
+    // The handler answers on the watcher thread: the ping-pong runs while the test thread
+    // neither runs its event loop nor writes. What the handler declines still reaches new_data.
+    void handlerAnswersWithoutTheReceiversThread()
+    {
+        USBThread watcher;
+        Recorder recorder(&watcher);
+        QVERIFY(watcher.tryOpen());
+        const int rounds = 20;
+        std::atomic<int> answered{0};
+        watcher.setReportHandler([&](const unsigned char *report, int length) {
+            if (length != USBThread::ReportSize || report[3] != 0x05)
+                return false; // not a measurement reply
+            if (answered.fetch_add(1) + 1 < rounds)
+                writeFrame(watcher, MeasurementRequest);
+            else
+                writeFrame(watcher, SettingsRequest); // its reply is declined
+            return true;
+        });
+        watcher.start();
+        writeFrame(watcher, MeasurementRequest);
+        QElapsedTimer clock;
+        clock.start();
+        while (answered.load() < rounds && clock.elapsed() < 5000)
+            QThread::msleep(5); // no events processed here
+        QCOMPARE(answered.load(), rounds);
+        QTRY_COMPARE(recorder.reports.size(), 1);
+        QCOMPARE(recorder.reports.first().left(4).toHex(), QByteArray("aa050103"));
+        watcher.setReportHandler({});
+        stopAndJoin(watcher);
+    }
+
     void stopEndsTheThreadQuickly_data()
     {
         QTest::addColumn<bool>("plugged");
