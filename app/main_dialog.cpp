@@ -52,7 +52,6 @@ MainDialog::MainDialog(QWidget *parent)
     ui->page_2->attach(m_link, busAddress);
     connect(m_link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
-    ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     review::acceptRunFileDrops(this);
     ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");
     setUpDisplayPage();
@@ -67,7 +66,7 @@ MainDialog::MainDialog(QWidget *parent)
     buildHomeGrids();
     IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
-    IconHelper::shared().applyGlyph(ui->disp_btnReturn, QChar(glyph::Return), 16);
+    IconHelper::shared().applyGlyph(m_displayPage->returnButton(), QChar(glyph::Return), 16);
     // Both settings pages can be entered by the display page's shortcut, which glyphs only one.
     IconHelper::shared().applyGlyph(ui->settings_btnReturn, QChar(glyph::Return), 16);
     IconHelper::shared().applyGlyph(ui->NV05_settings_btnReturn, QChar(glyph::Return), 16);
@@ -77,7 +76,7 @@ MainDialog::MainDialog(QWidget *parent)
 
     m_devices = new BusDeviceList(*m_link, ui->device_treeWidget, ui->label_searching, this);
     connect(m_devices, &BusDeviceList::currentDeviceChanged, this,
-            [this](const QString &number) { ui->disp_labDevTiT->setText(deviceTitle(number)); });
+            [this](const QString &number) { m_displayPage->setDeviceTitle(deviceTitle(number)); });
     m_scanThread = new my_thread(this);
     connect(m_scanThread, &my_thread::ThreadSendData_Signal, this,
             &MainDialog::ThreadSendData_Slot);

@@ -26,7 +26,6 @@ class QToolButton;
 class BusDeviceList;
 class CurvePanel;
 class DeviceInfoUI;
-class DisplayPageController;
 class FirmwarePage;
 class InterfaceLanguage;
 class LiveChart;
@@ -35,10 +34,13 @@ class USBThread;
 class customcoordinates;
 class my_thread;
 struct Sample;
+namespace ui {
+class DisplayPage;
+}
 namespace lablink {
 class Publisher;
 struct LinkSettings;
-}
+} // namespace lablink
 
 class MainDialog : public QDialog
 {
@@ -66,9 +68,9 @@ public:
     // The acquisition (its 500 ms cycle; tests stop its timer and step it themselves) and the run.
     acquire::Acquisition &acquisition() const { return *m_acquisition; }
     acquire::RunSession &runSession() const { return *m_session; }
-    // The display page's controller: the chart gives it the axis-range panel, the recorder the
-    // saving of a stopped run.
-    DisplayPageController *displayPage() const { return m_displayPage; }
+    // The display page: the chart gives it the axis-range panel, the recorder the saving of a
+    // stopped run.
+    ui::DisplayPage *displayPage() const { return m_displayPage; }
 
     void sendReport(const unsigned char *data, int length);
 
@@ -104,17 +106,12 @@ public slots:
 
     // navigation
     void buttonClicked();
-    void on_disp_btnReturn_clicked();
     void on_upgrade_btnReturn_clicked();
     void on_settings_btnReturn_clicked();
     void on_four_btnReturn_clicked();
     void on_five_btnReturn_clicked();
     void on_six_btnReturn_clicked();
     void on_NV05_settings_btnReturn_clicked();
-    void on_disp_btnUpgrade_clicked();
-    void on_disp_btnSysSet_clicked();
-    void on_disp_btn_title_clicked();
-    void on_disp_btn_menu_clicked();
     void onS_Act1Clicked_Slot();
     void onS_Act2Clicked_Slot();
     void onAct1Clicked_Slot();
@@ -124,10 +121,6 @@ public slots:
     void onAct5Clicked_Slot();
 
     // live chart
-    void RangChang_slot();
-    void on_disp_btn_dp_dm_clicked();
-    void on_disp_btn_cc1_cc2_clicked();
-    void on_disp_btn_temp_clicked();
 
     // USB link
     void usbconnect(const QString &dev_str);
@@ -138,17 +131,6 @@ public slots:
     void refreshSettingsPage();
     void mytimer_timeout();
 
-    // display page
-    void on_lineEdit_value_editingFinished();
-    void on_lineEdit_value_zero_v_editingFinished();
-    void on_lineEdit_value_full_v_editingFinished();
-    void on_lineEdit_value_full_a_editingFinished();
-    void on_lineEdit_value_lilitime_h_editingFinished();
-    void on_lineEdit_value_limitime_m_editingFinished();
-    void on_disp_Btn_Run_clicked();
-    void on_disp_btn_RangCustom_clicked();
-    void CDPopTipsSendData_Slot(qint16 data);
-
     // bus scan
     void on_btn_search_clicked();
     void ThreadSendData_Slot(qint16 addr);
@@ -157,7 +139,6 @@ public slots:
     void TickShow_Slot(DeviceInfoUI *device_ptr);
 
 public:
-    void hideModeWidgets();
     void identifyModel();
     void startBusScan();
 
@@ -173,6 +154,8 @@ private:
     void prepareUpgradeProgress();
     void goHomeAfterReturn(bool sixPage);
     void openSettingsPage(const QString &title);
+    void openUpgradePage();
+    void showChartMenu();
     void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void buildAcquisition();
@@ -210,7 +193,7 @@ private:
     // bus scan
     BusDeviceList *m_devices = nullptr;
 
-    DisplayPageController *m_displayPage = nullptr;
+    ui::DisplayPage *m_displayPage = nullptr;
     Recorder *m_recorder = nullptr;
     acquire::RunSession *m_session = nullptr;
     acquire::Acquisition *m_acquisition = nullptr;

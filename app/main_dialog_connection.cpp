@@ -7,8 +7,8 @@
 #include "bus_device_list.h"
 #include "device_info_ui.h"
 #include "device_link.h"
-#include "live_chart.h"
 #include "firmware_page.h"
+#include "live_chart.h"
 #include "my_thread.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
@@ -48,7 +48,6 @@ void MainDialog::sendReport(const unsigned char *data, int length)
 {
     m_link->sendReport(data, length);
 }
-
 
 void MainDialog::usbdisconnect()
 {
@@ -90,12 +89,7 @@ void MainDialog::identifyModel()
         break;
     case DeviceLink::Hk07Family: {
         const bool hk09 = m_link->state().hk09;
-        const QList<QWidget *> fullChargeWidgets = {
-            ui->label_full_v,     ui->lineEdit_value_full_v, ui->label_unit_full_v,
-            ui->label_full_a,     ui->label_full_a_less,     ui->lineEdit_value_full_a,
-            ui->label_unit_full_a};
-        for (QWidget *w : fullChargeWidgets)
-            w->setVisible(!hk09);
+        m_displayPage->setFullChargeShown(!hk09);
         emit currentAxisRangeChosen(hk09 ? 0.0 : -25.0, 25.0);
         if (ui->disp_stackedWidget->currentIndex() == 8)
             ui->disp_stackedWidget->setCurrentIndex(0);

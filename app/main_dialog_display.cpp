@@ -1,82 +1,42 @@
-// The read step's redraw: after the link applied the waiting reports, every live text of the
-// display and settings pages is drawn once from LiveValues.
+// The display page wired to the link and the run, and the read step's redraw: after the link
+// applied the waiting reports, the pages show LiveValues once.
 
 #include "main_dialog.h"
 
+#include "acquisition.h"
 #include "device_link.h"
 #include "display_page.h"
 #include "display_texts.h"
-#include "input_confirm.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
 #include "ui_MainDialog.h"
+#include "window_fit.h"
 
-#include <QLineEdit>
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcApp)
-
-namespace {
-// The user's own typing wins over the instrument's echo.
-void setUnlessFocused(QLineEdit *edit, const QString &text)
+void MainDialog::setUpDisplayPage()
 {
-    if (!heldByUser(edit))
-        edit->setText(text);
+    m_displayPage = ui->page_disp;
+    m_displayPage->attach(m_link, &m_link->state(), m_session);
+    // The run button's text follows the run at the acquisition's pace.
+    connect(m_acquisition, &acquire::Acquisition::stepped, m_displayPage,
+            &ui::DisplayPage::refreshRunButton);
+    connect(m_displayPage, &ui::DisplayPage::homeRequested, this,
+            [this] { goHomeAfterReturn(false); });
+    connect(m_displayPage, &ui::DisplayPage::settingsRequested, this,
+            [this] { openSettingsPage(tr("仪表参数设置")); });
+    connect(m_displayPage, &ui::DisplayPage::upgradeRequested, this, &MainDialog::openUpgradePage);
+    connect(m_displayPage, &ui::DisplayPage::chartMenuRequested, this, &MainDialog::showChartMenu);
+    adaptMainWindow(this);
 }
-} // namespace
 
 void MainDialog::refreshDisplay()
 {
     const proto::LiveValues &v = m_link->live();
     const quint8 familyCode = m_link->familyCode();
-    m_displayPage->followPopup(v);
+    m_displayPage->showLive(v, familyCode);
 
     const DisplayTexts t = displayTexts(v, familyCode);
-    QFont unitFont = ui->disp_label_WH->font();
-    unitFont.setPointSize(t.energyUnitPointSize);
-    ui->disp_label_WH->setFont(unitFont);
-    ui->disp_label_WH->setText(tr(t.energyUnit));
-    ui->disp_label_mAh->setText(tr(t.capacityUnit));
-
-    qCDebug(lcApp) << "测试1" << t.voltage << "测试2" << t.current << "测试3" << t.power << "测试4"
-                   << t.resistance << "测试5" << t.energy << "测试6" << t.capacity << "测试7"
-                   << t.cpuTemp << "测试8" << t.ntcTemp << "测试9" << t.mosTemp << "测试10"
-                   << v.fanSpeed;
-
-    ui->disp_label_VOL->setText(t.voltage);
-    ui->disp_label_CUR->setText(t.current);
-    ui->disp_label_POW->setText(t.power);
-    ui->disp_label_RES->setText(t.resistance);
-    ui->disp_label_ELE->setText(t.energy);
-    ui->disp_label_CAP->setText(t.capacity);
-    ui->disp_label_CPU_VALUE->setText(t.cpuTemp);
-    ui->disp_label_NTC_VALUE->setText(t.ntcTemp);
-    ui->disp_label_FANT_VALUE->setText(t.mosTemp);
-    ui->disp_label_FANS_VALUE->setText(t.fanSpeed);
-
-    if (t.titleLabel == DisplayTexts::TitleLabel::Display)
-        ui->disp_labTitle->setText(tr(t.title));
-    else if (t.titleLabel == DisplayTexts::TitleLabel::Six)
+    if (t.titleLabel == DisplayTexts::TitleLabel::Six)
         ui->six_labTitle->setText(tr(t.title));
-    if (t.caption) {
-        ui->label_cons->setText(tr(t.caption));
-        ui->label_unit->setText(tr(t.unit));
-    }
-
-    qCDebug(lcApp) << "测试11" << t.setPoint << "测试12" << t.tempCalibration << "测试13"
-                   << t.voltCalibration << "测试14" << t.currCalibration << "测试15"
-                   << t.dischargeStopVoltage << "测试16" << t.chargeStopVoltage << "测试17"
-                   << t.chargeStopCurrent << "测试18" << t.overCurrentLimit << "测试19"
-                   << t.overPowerLimit << "测试20" << t.probeOverTemp << "测试21" << t.mosOverTemp
-                   << "测试22" << t.limitHours << "测试23" << t.limitMinutes;
-
-    setUnlessFocused(ui->lineEdit_value, t.setPoint);
-    setUnlessFocused(ui->lineEdit_value_full_a, t.chargeStopCurrent);
-    setUnlessFocused(ui->lineEdit_value_full_v, t.chargeStopVoltage);
-    setUnlessFocused(ui->lineEdit_value_lilitime_h, t.limitHours);
-    setUnlessFocused(ui->lineEdit_value_limitime_m, t.limitMinutes);
-    setUnlessFocused(ui->lineEdit_value_zero_v, t.dischargeStopVoltage);
-
     if (familyCode == DeviceLink::Hk07Family) {
         ui->settings_lab_voltvalue->setText(t.voltage);
         ui->settings_lab_currvalue->setText(t.current);

@@ -24,7 +24,7 @@ void MainDialog::setUpLabLink()
                 if (connected == m_labLinkConnected)
                     return;
                 m_labLinkConnected = connected;
-                ui->label_left_tips->setText(tr("实验室联网: %1").arg(text));
+                m_displayPage->statusLine()->setText(tr("实验室联网: %1").arg(text));
             });
     connect(m_acquisition, &acquire::Acquisition::sampled, this, &MainDialog::publishSample);
     connect(m_session, &RunSession::started, this,

@@ -18,7 +18,6 @@
 
 #include <QActionGroup>
 #include <QCursor>
-#include <QInputDialog>
 #include <QLoggingCategory>
 #include <QMenu>
 
@@ -98,15 +97,12 @@ void MainDialog::buttonClicked()
     case TileAction::Display:
     case TileAction::ChartOnly:
         ui->disp_stackedWidget->setCurrentIndex(DisplayPage);
-        ui->disp_labTitle->setText(text);
-        applyReturnGlyph(ui->disp_btnReturn);
-        if (row.action == TileAction::ChartOnly) {
-            hideModeWidgets();
-        } else {
-            ui->label_cons->setText(tr(row.caption));
-            ui->label_unit->setText(tr(row.unit));
-            m_displayPage->showModeChosen(row.run == RunTexts::Battery);
-        }
+        applyReturnGlyph(m_displayPage->returnButton());
+        if (row.action == TileAction::ChartOnly)
+            m_displayPage->showChartOnly(text);
+        else
+            m_displayPage->showModeChosen(text, tr(row.caption), tr(row.unit),
+                                          row.run == RunTexts::Battery);
         break;
     case TileAction::Upgrade:
         ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
@@ -127,35 +123,6 @@ void MainDialog::buttonClicked()
         m_commands.chooseWorkMode(*row.mode);
 }
 
-void MainDialog::hideModeWidgets()
-{
-    const QList<QWidget *> widgets = {ui->widgetConsValue,
-                                      ui->disp_Btn_Run,
-                                      ui->label_zero_v,
-                                      ui->lineEdit_value_zero_v,
-                                      ui->label_unit_zero_v,
-                                      ui->label_limitime,
-                                      ui->lineEdit_value_lilitime_h,
-                                      ui->label_limitime_colon,
-                                      ui->lineEdit_value_limitime_m,
-                                      ui->label_full_v,
-                                      ui->lineEdit_value_full_v,
-                                      ui->label_unit_full_v,
-                                      ui->label_full_a,
-                                      ui->label_full_a_less,
-                                      ui->lineEdit_value_full_a,
-                                      ui->label_unit_full_a,
-                                      ui->disp_btn_temp,
-                                      ui->disp_label_DP,
-                                      ui->disp_label_FANT_VALUE,
-                                      ui->disp_label_DP_V,
-                                      ui->disp_label_DM,
-                                      ui->disp_label_FANS_VALUE,
-                                      ui->disp_label_DM_V};
-    for (QWidget *w : widgets)
-        w->hide();
-}
-
 // The return buttons of the display, upgrade, settings and six pages.
 void MainDialog::goHomeAfterReturn(bool sixPage)
 {
@@ -174,10 +141,6 @@ void MainDialog::goHomeAfterReturn(bool sixPage)
     m_commands.returnHome();
 }
 
-void MainDialog::on_disp_btnReturn_clicked()
-{
-    goHomeAfterReturn(false);
-}
 void MainDialog::on_upgrade_btnReturn_clicked()
 {
     goHomeAfterReturn(false);
@@ -216,17 +179,12 @@ void MainDialog::on_NV05_settings_btnReturn_clicked()
     m_commands.returnHome();
 }
 
-void MainDialog::on_disp_btnUpgrade_clicked()
+void MainDialog::openUpgradePage()
 {
     ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
     m_firmwarePage->titleLabel()->setText("固件升级");
     applyReturnGlyph(m_firmwarePage->returnButton());
     prepareUpgradeProgress();
-}
-
-void MainDialog::on_disp_btnSysSet_clicked()
-{
-    openSettingsPage(tr("仪表参数设置"));
 }
 
 // The settings page of the instrument's family, from its home tile or the display page's
@@ -243,19 +201,10 @@ void MainDialog::openSettingsPage(const QString &title)
     m_commands.enterSettingsPage();
 }
 
-void MainDialog::on_disp_btn_title_clicked()
-{
-    bool ok = false;
-    const QString title = QInputDialog::getText(this, tr("标题变更对话框"), tr("请输入标题:"),
-                                                QLineEdit::Normal, ui->disp_btn_title->text(), &ok);
-    if (ok)
-        ui->disp_btn_title->setText(title);
-}
-
 // Both menus are built afresh at each click, in the language now in use, and shown at the
 // pointer. They are not set on their buttons: a button with a menu opens that old menu itself
 // and never calls its click slot again.
-void MainDialog::on_disp_btn_menu_clicked()
+void MainDialog::showChartMenu()
 {
     auto *menu = new QMenu(this);
     menu->setObjectName("chart_menu");
@@ -317,7 +266,10 @@ void MainDialog::switchLanguage(int language)
         return;
     // What was set at run time (device title, the user's chart title, readings, hints) is taken
     // before the form's retranslation and given back after it.
-    const RunTimeTexts runTimeTexts(this, [this] { ui->retranslateUi(this); });
+    const RunTimeTexts runTimeTexts(this, [this] {
+        ui->retranslateUi(this);
+        m_displayPage->retranslate();
+    });
     m_language->use(wanted);
     refreshTexts();
     runTimeTexts.restore([this](const QString &text) { return m_language->carried(text); });
@@ -326,12 +278,16 @@ void MainDialog::switchLanguage(int language)
 void MainDialog::refreshTexts()
 {
     ui->retranslateUi(this);
+    m_displayPage->retranslate();
     retextHomeGrids();
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
     applyHomeGlyph();
-    const QList<QAbstractButton *> returns = {ui->disp_btnReturn, ui->settings_btnReturn,
-                                              ui->four_btnReturn, ui->five_btnReturn,
-                                              ui->six_btnReturn,  m_firmwarePage->returnButton()};
+    const QList<QAbstractButton *> returns = {m_displayPage->returnButton(),
+                                              ui->settings_btnReturn,
+                                              ui->four_btnReturn,
+                                              ui->five_btnReturn,
+                                              ui->six_btnReturn,
+                                              m_firmwarePage->returnButton()};
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
     applyTitleGlyphs();

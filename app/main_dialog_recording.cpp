@@ -46,9 +46,9 @@ void MainDialog::setUpRecording()
     if (folder.fallback) {
         qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
                                 << folder.path;
-        ui->label_left_tips->setText(tr("数据文件夹: %1").arg(folder.path));
+        m_displayPage->statusLine()->setText(tr("数据文件夹: %1").arg(folder.path));
     }
-    announceRecoveredRuns(this, ui->label_left_tips,
+    announceRecoveredRuns(this, m_displayPage->statusLine(),
                           recoverJournals(defaultJournalFolder(), folder));
 }
 
@@ -81,7 +81,7 @@ void MainDialog::onAct1Clicked_Slot()
         return;
     const bool written = m_recorder->exportRun(file, familyCode(), &error);
     showExportOutcome(
-        ui->label_left_tips,
+        m_displayPage->statusLine(),
         {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
     if (!written) {
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;

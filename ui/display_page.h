@@ -1,78 +1,107 @@
 #pragma once
-// What the user does on the display page: sends set-points and battery limits, starts and stops
-// the load, opens the axis-range panel and answers the battery-test question. Works on the
-// widgets of the main dialog's form, found by object name below the page.
+// The display page: the live values in large labels, the work mode's title, set-point and battery
+// limits, the run button, the chart's frame and the status line. It shows the instrument's values
+// through one call, sends what the user types or clicks as named commands, and starts and stops
+// the run. The main dialog's form creates it in its page stack; attach() gives it the link and run.
 
 #include "instrument_commands.h"
 #include "run_session.h"
 
-#include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <memory>
 
 class CDPopTips;
 class FrameSender;
+class LiveChart;
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QWidget;
 
 namespace proto {
 struct LinkState;
 struct LiveValues;
 } // namespace proto
 
-class DisplayPageController : public QObject
+namespace ui {
+namespace Ui {
+class DisplayPage;
+}
+
+class DisplayPage : public QWidget
 {
     Q_OBJECT
 public:
-    // `page` is page_disp of the main dialog's form; `link` holds the instrument's live values and
-    // the bus address; `session` is the run the run button starts and stops, whose ends (and the
-    // saves they make) the status line tells. All outlive the page controller.
-    DisplayPageController(QWidget *page, FrameSender *sender, const proto::LinkState *link,
-                          acquire::RunSession *session, QObject *parent = nullptr);
-    ~DisplayPageController() override;
+    explicit DisplayPage(QWidget *parent = nullptr);
+    ~DisplayPage() override;
+
+    // `sender` takes the frames; `link` holds the instrument's live values and the bus address;
+    // `session` is the run the run button starts and stops, whose ends (and the saves they make)
+    // the status line tells. All outlive the page.
+    void attach(FrameSender *sender, const proto::LinkState *link, acquire::RunSession *session);
+
+    // The latest readings and settings of an instrument of `familyCode`: every value label, the
+    // mode's title, caption and unit, the inputs the user is not typing in, and the battery-test
+    // question.
+    void showLive(const proto::LiveValues &live, quint8 familyCode);
+
+    // A work mode chosen on the home page: its title, set-point caption and unit, run button.
+    void showModeChosen(const QString &title, const QString &caption, const QString &unit,
+                        bool battery);
+    // A tile that only shows the chart: no set-point, limits, run button or MOS values.
+    void showChartOnly(const QString &title);
+    // The HK09 has no full-charge limits.
+    void setFullChargeShown(bool shown);
+    void setDeviceTitle(const QString &title);
+    // Its glyph follows the language's font, which the main dialog's icon helper gives.
+    QAbstractButton *returnButton() const;
+    // The title the user gave the chart, for its picture.
+    QString chartTitle() const;
+    // Where the save path, the lab link's state and export outcomes are told.
+    QLabel *statusLine() const;
+    // The chart's frame, over which its panels open; showChart() puts the chart in it.
+    QWidget *chartArea() const;
+    void showChart(LiveChart &chart);
 
     // The axis-range panel the range button shows and hides; the page owns an empty stand-in
-    // until one is given. The panel becomes a child of the chart container.
+    // until one is given. The panel becomes a child of the chart's frame.
     void setRangePanel(QWidget *panel);
     QWidget *rangePanel() const { return m_rangePanel; }
-
     CDPopTips *popup() const { return m_popup.get(); }
 
-    // The editingFinished of one of the six inputs. Sends only for Return/Enter: when the input
-    // has lost the focus already, it only gives the field back to the refresh.
-    void finishInput(QLineEdit *edit);
-    // The run button: asks the instrument to switch its load; a start begins a new run,
-    // a stop ends the run, which saves it.
-    void toggleRun();
-    void toggleRangePanel();
-    void sendPopupAnswer(qint16 answer);
     // Run button text from the run's load state, unless the pointer rests on the button.
     void refreshRunButton();
-    // The battery-test popup follows the instrument's question.
-    void followPopup(const proto::LiveValues &live);
-    // Shows the button texts of a stopped run (after a stop or a lost device).
-    void showStopped();
-    // The run button of a work mode just chosen on the home page.
-    void showModeChosen(bool battery);
+    // The form's texts in the language now in use. The main dialog's language switch calls it
+    // where it retranslates its own form, so that the texts set at run time are carried over.
+    void retranslate();
+
+signals:
+    void homeRequested();
+    void settingsRequested();
+    void upgradeRequested();
+    void chartMenuRequested();
 
 private:
-    template <typename T> T *widget(const char *name) const;
+    void connectControls();
+    void finishInput(QLineEdit *edit);
+    void toggleRun();
+    void toggleRangePanel();
+    void askChartTitle();
+    void sendPopupAnswer(qint16 answer);
+    void followPopup(const proto::LiveValues &live);
     bool batteryMode() const;
     void placePopup();
     void showRunState(bool on);
+    void showStopped();
     void showRunning();
     void showRunEnd(const SaveOutcome &outcome);
 
-    QWidget *m_page;
-    usb::InstrumentCommands m_commands;
-    const proto::LinkState *m_link;
-    acquire::RunSession *m_session;
-    QWidget *m_container;
-    QPushButton *m_run;
-    QLabel *m_status;
+    std::unique_ptr<Ui::DisplayPage> m_ui;
+    std::unique_ptr<usb::InstrumentCommands> m_commands;
+    const proto::LinkState *m_link = nullptr;
+    acquire::RunSession *m_session = nullptr;
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;
 };
+} // namespace ui
