@@ -12,6 +12,7 @@
 #include "icon_helper.h"
 #include "interface_language.h"
 #include "my_thread.h"
+#include "page_navigator.h"
 #include "run_session.h"
 #include "run_viewer.h"
 #include "setting.h"
@@ -62,14 +63,8 @@ MainDialog::MainDialog(QWidget *parent)
 
     connect(m_link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
 
-    applyHomeGlyph();
-    buildHomeGrids();
-    IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
+    m_navigator = new app::PageNavigator(*ui, *m_displayPage, *m_firmwarePage, *m_link, this);
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
-    IconHelper::shared().applyGlyph(m_displayPage->returnButton(), QChar(glyph::Return), 16);
-    // Both settings pages can be entered by the display page's shortcut, which glyphs only one.
-    IconHelper::shared().applyGlyph(ui->settings_btnReturn, QChar(glyph::Return), 16);
-    IconHelper::shared().applyGlyph(ui->NV05_settings_btnReturn, QChar(glyph::Return), 16);
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
     buildChart();

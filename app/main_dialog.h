@@ -37,6 +37,10 @@ struct Sample;
 namespace ui {
 class DisplayPage;
 }
+namespace app {
+class PageNavigator;
+}
+class SettingsPageBase;
 namespace lablink {
 class Publisher;
 struct LinkSettings;
@@ -105,13 +109,6 @@ public slots:
     void on_btnMenu_Menu_clicked();
 
     // navigation
-    void buttonClicked();
-    void on_upgrade_btnReturn_clicked();
-    void on_settings_btnReturn_clicked();
-    void on_four_btnReturn_clicked();
-    void on_five_btnReturn_clicked();
-    void on_six_btnReturn_clicked();
-    void on_NV05_settings_btnReturn_clicked();
     void onS_Act1Clicked_Slot();
     void onS_Act2Clicked_Slot();
     void onAct1Clicked_Slot();
@@ -144,28 +141,21 @@ public:
 
 private:
     void initForm();
-    void buildHomeGrids();
-    void retextHomeGrids();
     void applyTitleGlyphs();
     void refreshTexts();
     void switchLanguage(int language);
     void showUpgradeConnection(bool connected);
     void showStartTips();
-    void prepareUpgradeProgress();
-    void goHomeAfterReturn(bool sixPage);
-    void openSettingsPage(const QString &title);
-    void openUpgradePage();
     void showChartMenu();
-    void applyReturnGlyph(QAbstractButton *button);
     void openDevice();
     void buildAcquisition();
     void buildChart();
     QString deviceTitle(const QString &tail) const;
     void explainOpenFailure();
     void showPermissionHint(const QString &reason);
-    void applyHomeGlyph();
     void stopWorkers();
     void setUpDisplayPage();
+    SettingsPageBase *settingsPage() const;
     void setUpRecording();
     DataFolder dataFolder() const;
     void setUpLabLink();
@@ -194,6 +184,7 @@ private:
     BusDeviceList *m_devices = nullptr;
 
     ui::DisplayPage *m_displayPage = nullptr;
+    app::PageNavigator *m_navigator = nullptr;
     Recorder *m_recorder = nullptr;
     acquire::RunSession *m_session = nullptr;
     acquire::Acquisition *m_acquisition = nullptr;
@@ -203,7 +194,4 @@ private:
 
     lablink::Publisher *m_labLink = nullptr;
     bool m_labLinkConnected = false;
-
-    QVector<QToolButton *> m_homeButtons;
-    QVector<QToolButton *> m_nv05Buttons;
 };

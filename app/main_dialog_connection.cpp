@@ -10,6 +10,7 @@
 #include "firmware_page.h"
 #include "live_chart.h"
 #include "my_thread.h"
+#include "page_navigator.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -26,7 +27,7 @@ void MainDialog::usbconnect(const QString &dev_str)
     qCDebug(lcApp) << "设备已连接";
     qCDebug(lcApp) << "设备名称:" << dev_str;
     m_firmwarePage->showDeviceName(dev_str);
-    if (ui->disp_stackedWidget->currentIndex() == 1)
+    if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteConnected(dev_str);
     showUpgradeConnection(true);
     ui->Start_label_permission->clear();
@@ -51,7 +52,7 @@ void MainDialog::sendReport(const unsigned char *data, int length)
 
 void MainDialog::usbdisconnect()
 {
-    if (ui->disp_stackedWidget->currentIndex() == 1)
+    if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteDisconnected();
     showUpgradeConnection(false);
     showStartTips();
@@ -84,15 +85,13 @@ void MainDialog::identifyModel()
 {
     switch (m_link->identifyModel()) {
     case DeviceLink::Nv05Family:
-        if (ui->disp_stackedWidget->currentIndex() == 8)
-            ui->disp_stackedWidget->setCurrentIndex(7);
+        m_navigator->leaveStartPage();
         break;
     case DeviceLink::Hk07Family: {
         const bool hk09 = m_link->state().hk09;
         m_displayPage->setFullChargeShown(!hk09);
         emit currentAxisRangeChosen(hk09 ? 0.0 : -25.0, 25.0);
-        if (ui->disp_stackedWidget->currentIndex() == 8)
-            ui->disp_stackedWidget->setCurrentIndex(0);
+        m_navigator->leaveStartPage();
         break;
     }
     case DeviceLink::NoFamily:

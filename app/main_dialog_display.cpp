@@ -7,6 +7,7 @@
 #include "device_link.h"
 #include "display_page.h"
 #include "display_texts.h"
+#include "page_navigator.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
 #include "ui_MainDialog.h"
@@ -19,11 +20,6 @@ void MainDialog::setUpDisplayPage()
     // The run button's text follows the run at the acquisition's pace.
     connect(m_acquisition, &acquire::Acquisition::stepped, m_displayPage,
             &ui::DisplayPage::refreshRunButton);
-    connect(m_displayPage, &ui::DisplayPage::homeRequested, this,
-            [this] { goHomeAfterReturn(false); });
-    connect(m_displayPage, &ui::DisplayPage::settingsRequested, this,
-            [this] { openSettingsPage(tr("仪表参数设置")); });
-    connect(m_displayPage, &ui::DisplayPage::upgradeRequested, this, &MainDialog::openUpgradePage);
     connect(m_displayPage, &ui::DisplayPage::chartMenuRequested, this, &MainDialog::showChartMenu);
     adaptMainWindow(this);
 }
@@ -35,26 +31,26 @@ void MainDialog::refreshDisplay()
     m_displayPage->showLive(v, familyCode);
 
     const DisplayTexts t = displayTexts(v, familyCode);
-    if (t.titleLabel == DisplayTexts::TitleLabel::Six)
-        ui->six_labTitle->setText(tr(t.title));
-    if (familyCode == DeviceLink::Hk07Family) {
-        ui->settings_lab_voltvalue->setText(t.voltage);
-        ui->settings_lab_currvalue->setText(t.current);
-        ui->settings_lab_tempvalue->setText(t.ntcTemp);
-    } else if (familyCode == DeviceLink::Nv05Family) {
-        ui->NV05_settings_lab_voltvalue->setText(t.voltage);
-        ui->NV05_settings_lab_currvalue->setText(t.current);
-        ui->NV05_settings_lab_tempvalue->setText(t.ntcTemp);
-    }
+    m_navigator->showModeTitle(t);
+    if (SettingsPageBase *page = settingsPage())
+        page->showReadings(t);
 }
 
 // A settings reply refreshes the page of the device's family.
 void MainDialog::refreshSettingsPage()
 {
-    const quint8 family = m_link->familyCode();
-    const DisplayTexts t = displayTexts(m_link->live(), family);
-    if (family == DeviceLink::Hk07Family)
-        ui->page_settings->refreshFromReply(m_link->live(), t);
-    else if (family == DeviceLink::Nv05Family)
-        ui->page_2->refreshFromReply(m_link->live(), t);
+    if (SettingsPageBase *page = settingsPage())
+        page->refreshFromReply(m_link->live(), displayTexts(m_link->live(), m_link->familyCode()));
+}
+
+SettingsPageBase *MainDialog::settingsPage() const
+{
+    switch (m_link->familyCode()) {
+    case DeviceLink::Hk07Family:
+        return ui->page_settings;
+    case DeviceLink::Nv05Family:
+        return ui->page_2;
+    default:
+        return nullptr;
+    }
 }

@@ -89,6 +89,18 @@ void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styl
     }
     for (int i = 0; i < editCount; ++i)
         m_edits.push_back({part<QLineEdit>(edits[i].name), edits[i]});
+    m_voltage = part<QLabel>(p + "_lab_voltvalue");
+    m_current = part<QLabel>(p + "_lab_currvalue");
+    m_temperature = part<QLabel>(p + "_lab_tempvalue");
+}
+
+void SettingsPageBase::showReadings(const DisplayTexts &t)
+{
+    if (!m_voltage)
+        return; // not attached yet
+    m_voltage->setText(t.voltage);
+    m_current->setText(t.current);
+    m_temperature->setText(t.ntcTemp);
 }
 
 // ---- sliders -----------------------------------------------------------------------------------

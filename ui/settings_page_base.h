@@ -53,6 +53,8 @@ public:
     // Shows a settings reply: the style highlight and the labels always, every other control
     // only while the user is not holding it (keyboard focus, or a slider being dragged).
     void refreshFromReply(const proto::LiveValues &v, const DisplayTexts &t);
+    // The live voltage, current and probe temperature the page shows beside its calibrations.
+    void showReadings(const DisplayTexts &t);
 
     // Style sheets of the display-style buttons.
     static const char *const kSelectedStyle;
@@ -112,6 +114,9 @@ private:
 
     std::unique_ptr<usb::InstrumentCommands> m_commands; // none until attached
     QList<QPushButton *> m_styleButtons;
+    QLabel *m_voltage = nullptr;
+    QLabel *m_current = nullptr;
+    QLabel *m_temperature = nullptr;
     std::vector<SliderBinding> m_sliders;
     std::vector<EditBinding> m_edits;
     QHash<const QComboBox *, int> m_comboReplies; // each box's index in the last reply
