@@ -73,25 +73,24 @@ MainDialog::MainDialog(QWidget *parent)
     connect(m_devices, &BusDeviceList::currentDeviceChanged, this,
             [this](const QString &number) { m_displayPage->setDeviceTitle(deviceTitle(number)); });
     m_scanThread = new my_thread(this);
-    connect(m_scanThread, &my_thread::ThreadSendData_Signal, this,
-            &MainDialog::ThreadSendData_Slot);
-    connect(m_scanThread, &my_thread::ThreadRecvData_Signal, this,
-            &MainDialog::ThreadRecvData_Slot);
-    connect(m_scanThread, &my_thread::ThreadShowData_Signal, this,
-            &MainDialog::ThreadShowData_Slot);
+    connect(m_scanThread, &my_thread::ThreadSendData_Signal, m_devices, &BusDeviceList::probe);
+    connect(m_scanThread, &my_thread::ThreadRecvData_Signal, m_devices, &BusDeviceList::readReply);
+    connect(m_scanThread, &my_thread::ThreadShowData_Signal, this, &MainDialog::scanEnded);
+    connect(ui->btn_search, &QPushButton::clicked, this, &MainDialog::startBusScan);
 
     m_usbThread = new USBThread(this);
-    connect(m_usbThread, &USBThread::new_data, this, &MainDialog::usbreceivedata);
+    // The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
+    connect(m_usbThread, &USBThread::new_data, m_firmwarePage, &FirmwarePage::handleReport);
     connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::usbconnect);
     connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
-    connect(m_usbThread, &USBThread::usb_send_error, this, &MainDialog::usbsenderror);
+    connect(m_usbThread, &USBThread::usb_send_error, m_firmwarePage, &FirmwarePage::writeFailed);
     m_usbThread->setDeviceIds(m_link->vendorId(), m_link->productId());
     if (!m_usbThread->tryOpen())
         explainOpenFailure();
     m_usbThread->start();
 
     upgradeTimer = new QTimer(this);
-    connect(upgradeTimer, &QTimer::timeout, this, &MainDialog::mytimer_timeout);
+    connect(upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
     setUpRecording();
@@ -119,6 +118,10 @@ void MainDialog::initForm()
     ui->top_widget->setMouseTracking(true);
 
     applyTitleGlyphs();
+    connect(ui->btnMenu_Min, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(ui->btnMenu_Max, &QPushButton::clicked, this, &MainDialog::toggleMaximised);
+    connect(ui->btnMenu_Close, &QPushButton::clicked, this, &MainDialog::closeFromTitleBar);
+    connect(ui->btnMenu_Menu, &QPushButton::clicked, this, &MainDialog::showTitleMenu);
 
     ui->widgetTitle->installEventFilter(this);
     ui->widgetTitle->setProperty("form", "title");
@@ -168,7 +171,7 @@ void MainDialog::stopWorkers()
         m_scanThread->wait();
 }
 
-void MainDialog::on_btnMenu_Close_clicked()
+void MainDialog::closeFromTitleBar()
 {
     stopWorkers();
     close();

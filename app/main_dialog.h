@@ -102,44 +102,32 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 public slots:
-    // title bar
-    void on_btnMenu_Min_clicked();
-    void on_btnMenu_Max_clicked();
-    void on_btnMenu_Close_clicked();
-    void on_btnMenu_Menu_clicked();
-
-    // navigation
+    // the title bar menu's languages
     void onS_Act1Clicked_Slot();
     void onS_Act2Clicked_Slot();
+    // the chart menu
     void onAct1Clicked_Slot();
     void onAct2Clicked_Slot();
     void onAct3Clicked_Slot();
     void onAct4Clicked_Slot();
     void onAct5Clicked_Slot();
 
-    // live chart
-
-    // USB link
-    void usbconnect(const QString &dev_str);
-    void usbdisconnect();
-    void usbreceivedata(const QByteArray &report, unsigned int length);
-    void usbsenderror();
-    void refreshDisplay();
-    void refreshSettingsPage();
-    void mytimer_timeout();
-
-    // bus scan
-    void on_btn_search_clicked();
-    void ThreadSendData_Slot(qint16 addr);
-    void ThreadRecvData_Slot();
-    void ThreadShowData_Slot();
-    void TickShow_Slot(DeviceInfoUI *device_ptr);
-
 public:
     void identifyModel();
     void startBusScan();
 
 private:
+    // title bar
+    void toggleMaximised();
+    void closeFromTitleBar();
+    void showTitleMenu();
+    // the link and the bus scan
+    void usbconnect(const QString &dev_str);
+    void usbdisconnect();
+    void refreshDisplay();
+    void refreshSettingsPage();
+    void scanEnded();
+
     void initForm();
     void applyTitleGlyphs();
     void refreshTexts();

@@ -106,11 +106,6 @@ const QVector<QPair<DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
     return m_devices->entries();
 }
 
-void MainDialog::on_btn_search_clicked()
-{
-    startBusScan();
-}
-
 void MainDialog::startBusScan()
 {
     m_devices->beginScan();
@@ -119,17 +114,7 @@ void MainDialog::startBusScan()
     showStartTips();
 }
 
-void MainDialog::ThreadSendData_Slot(qint16 addr)
-{
-    m_devices->probe(addr);
-}
-
-void MainDialog::ThreadRecvData_Slot()
-{
-    m_devices->readReply();
-}
-
-void MainDialog::ThreadShowData_Slot()
+void MainDialog::scanEnded()
 {
     identifyModel(); // first: the items and the device title show the model word
     m_devices->endScan();
@@ -140,28 +125,4 @@ void MainDialog::ThreadShowData_Slot()
 QString MainDialog::deviceTitle(const QString &tail) const
 {
     return QString("%1%2%3%4").arg(QString(), " | ", m_link->modelWord() + " ", tail);
-}
-
-void MainDialog::TickShow_Slot(DeviceInfoUI *device_ptr)
-{
-    m_devices->select(device_ptr);
-}
-
-// ---- firmware upgrade ------------------------------------------------------------------------
-// The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
-
-void MainDialog::usbreceivedata(const QByteArray &report, unsigned int length)
-{
-    Q_UNUSED(length) // a report is always 64 bytes
-    m_firmwarePage->handleReport(report);
-}
-
-void MainDialog::mytimer_timeout()
-{
-    m_firmwarePage->tick();
-}
-
-void MainDialog::usbsenderror()
-{
-    m_firmwarePage->writeFailed();
 }

@@ -49,12 +49,7 @@ Qt::CursorShape cursorFor(frame::Region region)
 }
 } // namespace
 
-void MainDialog::on_btnMenu_Min_clicked()
-{
-    showMinimized();
-}
-
-void MainDialog::on_btnMenu_Max_clicked()
+void MainDialog::toggleMaximised()
 {
     MaximiseState &state = maximiseState();
     if (!state.saved) {
@@ -74,7 +69,7 @@ void MainDialog::on_btnMenu_Max_clicked()
 bool MainDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->widgetTitle && event->type() == QEvent::MouseButtonDblClick) {
-        on_btnMenu_Max_clicked();
+        toggleMaximised();
         qCDebug(lcApp) << "双击事件：+";
         return true;
     }

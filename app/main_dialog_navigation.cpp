@@ -41,7 +41,7 @@ void MainDialog::showChartMenu()
     menu->popup(QCursor::pos());
 }
 
-void MainDialog::on_btnMenu_Menu_clicked()
+void MainDialog::showTitleMenu()
 {
     auto *menu = new QMenu(this);
     menu->setObjectName("language_menu");
