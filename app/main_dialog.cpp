@@ -7,6 +7,7 @@
 #include "device_info_ui.h"
 #include "device_link.h"
 #include "firmware_page.h"
+#include "frameless_frame.h"
 #include "glyphs.h"
 #include "header_icon.h"
 #include "icon_helper.h"
@@ -37,9 +38,6 @@ MainDialog::MainDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this)),
       m_commands(m_link, [this] { return m_link->currentAddress(); })
 {
-    m_resizeRegion = 8;
-    setMouseTracking(true);
-
     // The upgrade page exists before the form connects slots by name, so that its return button
     // reaches on_upgrade_btnReturn_clicked like every other page's.
     m_firmwarePage = new FirmwarePage(this);
@@ -119,11 +117,11 @@ void MainDialog::initForm()
 
     applyTitleGlyphs();
     connect(ui->btnMenu_Min, &QPushButton::clicked, this, &QWidget::showMinimized);
-    connect(ui->btnMenu_Max, &QPushButton::clicked, this, &MainDialog::toggleMaximised);
+    auto *frame = new app::FramelessFrame(this, ui->widgetTitle);
+    connect(ui->btnMenu_Max, &QPushButton::clicked, frame, &app::FramelessFrame::toggleMaximised);
     connect(ui->btnMenu_Close, &QPushButton::clicked, this, &MainDialog::closeFromTitleBar);
     connect(ui->btnMenu_Menu, &QPushButton::clicked, this, &MainDialog::showTitleMenu);
 
-    ui->widgetTitle->installEventFilter(this);
     ui->widgetTitle->setProperty("form", "title");
 
     // Return belongs to the field it is typed in: no button of the dialog acts on it.

@@ -93,13 +93,8 @@ signals:
     void currentAxisRangeChosen(double minimum, double maximum);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 public slots:
     // the title bar menu's languages
@@ -118,7 +113,6 @@ public:
 
 private:
     // title bar
-    void toggleMaximised();
     void closeFromTitleBar();
     void showTitleMenu();
     // the link and the bus scan
@@ -153,11 +147,6 @@ private:
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
-
-    // frame
-    int m_resizeRegion = 8;
-    bool m_mousePressed = false;
-    QPoint m_dragOffset;
 
     // timers and threads
     QTimer *upgradeTimer = nullptr;
