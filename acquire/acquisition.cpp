@@ -27,8 +27,12 @@ void Acquisition::start()
 void Acquisition::step()
 {
     m_link.readStep(); // the pages redraw through reportsApplied
-    if (m_link.lastStepMeasured())
+    if (m_link.lastStepMeasured()) {
+        const bool wasOn = m_session.loadOn();
         m_session.setLoadOn(m_link.state().deviceRunning);
+        if (m_runsFollowLoad && m_session.loadOn() != wasOn)
+            followLoad(m_session.loadOn());
+    }
     m_link.pollTick();
     const TickState state{m_link.tickCounter(), m_session.running(), m_session.loadOn(),
                           m_link.familyCode(), m_link.scanBusy()};
@@ -68,8 +72,16 @@ void Acquisition::scanEnded()
     m_session.finish(RunSession::End::InstrumentGone);
     m_identity = now;
     m_identified = found;
-    if (found)
+    if (found && (!m_runsFollowLoad || m_session.loadOn()))
         m_session.start();
+}
+
+void Acquisition::followLoad(bool on)
+{
+    if (on)
+        m_session.start();
+    else
+        m_session.finish(RunSession::End::InstrumentStopped);
 }
 
 void Acquisition::deviceLost()

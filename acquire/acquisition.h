@@ -31,6 +31,11 @@ public:
     QTimer *timer() const { return m_timer; }
     void start();
 
+    // Runs begin and end with the instrument's load (the headless bench): reported on starts a
+    // run, reported off finishes it. Otherwise (the window) a run begins when the bus scan finds
+    // an instrument and ends by the user's stop.
+    void setRunsFollowLoad(bool follow) { m_runsFollowLoad = follow; }
+
     // One cycle: take the waiting reports, send the next poll request, and sample when the rule
     // says so and the instrument has reported at least once.
     void step();
@@ -62,12 +67,14 @@ private:
         }
     };
     Identity currentIdentity() const;
+    void followLoad(bool on);
 
     DeviceLink &m_link;
     RunSession &m_session;
     QTimer *m_timer;
     Identity m_identity;
     bool m_identified = false;
+    bool m_runsFollowLoad = false;
 };
 
 } // namespace acquire

@@ -31,13 +31,14 @@ public:
     };
     enum class End
     {
-        Stopped,         // the run button
-        NewRun,          // a new run began while this one ran
-        Unplugged,       // the instrument's cable went
-        InstrumentGone,  // a bus scan found another instrument, or none
+        Stopped,        // the run button
+        NewRun,         // a new run began while this one ran
+        Unplugged,      // the instrument's cable went
+        InstrumentGone, // a bus scan found another instrument, or none
         WindowClosed,
-        Signal,          // SIGTERM, SIGINT, SIGHUP
-        SessionEnded     // the desktop session is ending
+        Signal,           // SIGTERM, SIGINT, SIGHUP
+        SessionEnded,     // the desktop session is ending
+        InstrumentStopped // the instrument switched its load off (the headless bench's stop)
     };
     Q_ENUM(End)
 

@@ -22,17 +22,26 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     const QCommandLineOption verbose("verbose",
                                      QStringLiteral("Prints the debug log to standard error."));
     parser.addOption(verbose);
-    // The lab link's broker, over the settings file's; main() reads the values with the lab link's
-    // own parsing.
-    parser.addOption(QCommandLineOption(
+    const QCommandLineOption headless(
+        "headless",
+        QStringLiteral("Runs without a window, for a computer beside a bench: records the runs the "
+                       "instrument starts and stops, saves them as the window would, publishes "
+                       "to the lab link when a broker is set, and logs to standard error. "
+                       "SIGTERM, SIGINT or SIGHUP save a running run and end it."));
+    parser.addOption(headless);
+    // The lab link's broker, over the settings file's; main() checks the values with the lab
+    // link's own grammar.
+    const QCommandLineOption mqtt(
         "mqtt",
         QStringLiteral("Publishes readings and run events to this MQTT broker "
                        "(mqtt://[user[:password]@]host[:port][/prefix], mqtts:// for TLS), over "
                        "the settings file's choice. A password given here is visible to other "
                        "users of this computer: prefer the settings file."),
-        "URL"));
-    parser.addOption(QCommandLineOption(
-        "mqtt-ca", QStringLiteral("The certificate authority of an mqtts:// broker."), "FILE"));
+        "URL");
+    parser.addOption(mqtt);
+    const QCommandLineOption mqttCa(
+        "mqtt-ca", QStringLiteral("The certificate authority of an mqtts:// broker."), "FILE");
+    parser.addOption(mqttCa);
     parser.addPositionalArgument(
         "FILE", QStringLiteral("Recorded runs (data files or journals) to open in the viewer."),
         "[FILE...]");
@@ -65,6 +74,9 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     result.demo = parser.isSet(demo);
     result.demoSetup = parser.value(demo);
     result.verbose = parser.isSet(verbose);
+    result.headless = parser.isSet(headless);
+    result.mqttUrl = parser.value(mqtt);
+    result.mqttCa = parser.value(mqttCa);
     result.runFiles = parser.positionalArguments();
     return result;
 }

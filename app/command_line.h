@@ -12,9 +12,12 @@ struct CommandLine
     int exitCode = 0;  // 0 after --help or --version, 2 after a wrong command line
     QString text;      // help or version for standard output, or error and usage for stderr
     bool demo = false; // --demo[=SETUP]: the simulated instrument instead of USB hardware
-    QString demoSetup;  // empty: the default instrument
+    QString demoSetup; // empty: the default instrument
     bool verbose = false;
-    QStringList runFiles; // recorded runs to open in the viewer
+    bool headless = false; // --headless: no window; runs follow the instrument's load
+    QString mqttUrl;       // --mqtt URL: the lab link's broker, over the settings file's
+    QString mqttCa;        // --mqtt-ca FILE
+    QStringList runFiles;  // recorded runs to open in the viewer
 };
 
 // arguments: as QCoreApplication::arguments() gives them, the program's name first.

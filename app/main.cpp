@@ -1,6 +1,7 @@
 #include "crash_notice.h"
 #include "command_line.h"
 #include "crash_reporter.h"
+#include "headless_bench.h"
 #include "link_settings.h"
 #include "main_dialog.h"
 #include "run_session.h"
@@ -61,14 +62,61 @@ private:
     bool m_done = false;
 };
 
-// Help and version need no display: answered before the application object exists. Anything
-// else is parsed once Qt has taken its own options (-platform, -style, ...).
-bool answeredWithoutDisplay(int argc, char *argv[], int *status)
+// The simulated instrument of --demo=SETUP as the HID backend; false after a bad SETUP (told).
+bool installSimulator(const CommandLine &commandLine, std::unique_ptr<sim::SimulatedBus> *simulator)
+{
+    if (!commandLine.demo)
+        return true;
+    sim::BusConfig config;
+    QString error;
+    if (!sim::parseDemoOption(commandLine.demoSetup, config, &error)) {
+        std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n",
+                     qPrintable(commandLine.demoSetup), qPrintable(error));
+        return false;
+    }
+    *simulator = std::make_unique<sim::SimulatedBus>(config);
+    hid::setBackend(simulator->get());
+    return true;
+}
+
+// The lab link's settings: the settings file's, with the command line's broker over them.
+bool labLinkSettings(const CommandLine &commandLine, lablink::LinkSettings *settings)
+{
+    *settings = lablink::loadLinkSettings();
+    QString error;
+    if (lablink::applyBrokerOptions(commandLine.mqttUrl, commandLine.mqttCa, settings, &error))
+        return true;
+    std::fprintf(stderr, "usb-tester: %s\n", qPrintable(error));
+    return false;
+}
+
+void applyVerbosity(const CommandLine &commandLine)
+{
+    if (commandLine.verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true\nqt.*.debug=false"));
+}
+
+// Help, version and the headless bench need no display: answered before a QApplication exists.
+// Anything else is parsed again once Qt has taken its own options (-platform, -style, ...).
+bool ranWithoutDisplay(int argc, char *argv[], int *status)
 {
     int count = argc;
-    const QCoreApplication core(count, argv); // the parser's help text needs one
+    QCoreApplication core(count, argv); // the parser's help text needs one
     const CommandLine early =
         parseCommandLine(core.arguments(), QStringLiteral(USB_TESTER_VERSION));
+    if (early.run && early.headless) {
+        core.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
+        applyVerbosity(early);
+        if (!early.runFiles.isEmpty())
+            std::fputs("usb-tester: --headless opens no recorded runs; files ignored\n", stderr);
+        std::unique_ptr<sim::SimulatedBus> simulator;
+        lablink::LinkSettings labLink;
+        *status = 2;
+        if (installSimulator(early, &simulator) && labLinkSettings(early, &labLink))
+            *status = runHeadlessBench(labLink);
+        hid::setBackend(nullptr);
+        return true;
+    }
     if (early.run || early.exitCode != 0)
         return false;
     std::fputs(qPrintable(early.text), stdout);
@@ -86,7 +134,7 @@ int main(int argc, char *argv[])
     // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     int status = 0;
-    if (answeredWithoutDisplay(argc, argv, &status))
+    if (ranWithoutDisplay(argc, argv, &status))
         return status;
     QApplication app(argc, argv);
     const CommandLine commandLine =
@@ -95,8 +143,7 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(commandLine.text), commandLine.exitCode == 0 ? stdout : stderr);
         return commandLine.exitCode;
     }
-    if (commandLine.verbose)
-        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true\nqt.*.debug=false"));
+    applyVerbosity(commandLine);
     app.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
     applyStyleSheet(app);
@@ -104,25 +151,9 @@ int main(int argc, char *argv[])
     app.setFont(QFont("Microsoft Yahei", 9));
 
     std::unique_ptr<sim::SimulatedBus> simulator;
-    if (commandLine.demo) {
-        const QString &demoSetup = commandLine.demoSetup;
-        sim::BusConfig config;
-        QString error;
-        if (!sim::parseDemoOption(demoSetup, config, &error)) {
-            std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n", qPrintable(demoSetup),
-                         qPrintable(error));
-            return 2;
-        }
-        simulator = std::make_unique<sim::SimulatedBus>(config);
-        hid::setBackend(simulator.get());
-    }
-
-    lablink::LinkSettings labLink = lablink::loadLinkSettings();
-    QString labLinkError;
-    if (!lablink::settingsFromArguments(app.arguments(), &labLink, &labLinkError)) {
-        std::fprintf(stderr, "usb-tester: %s\n", qPrintable(labLinkError));
+    lablink::LinkSettings labLink;
+    if (!installSimulator(commandLine, &simulator) || !labLinkSettings(commandLine, &labLink))
         return 2;
-    }
 
     int result = 0;
     {

@@ -3,16 +3,15 @@
 #include "main_dialog.h"
 
 #include "acquisition.h"
-#include "bus_device_list.h"
-#include "device_info_ui.h"
+#include "bus_scan.h"
 #include "device_link.h"
+#include "device_list_view.h"
 #include "firmware_page.h"
 #include "frameless_frame.h"
 #include "glyphs.h"
 #include "header_icon.h"
 #include "icon_helper.h"
 #include "interface_language.h"
-#include "my_thread.h"
 #include "page_navigator.h"
 #include "run_session.h"
 #include "run_viewer.h"
@@ -67,13 +66,12 @@ MainDialog::MainDialog(QWidget *parent)
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
     buildChart();
 
-    m_devices = new BusDeviceList(*m_link, ui->device_treeWidget, ui->label_searching, this);
-    connect(m_devices, &BusDeviceList::currentDeviceChanged, this,
+    m_busScan = new usb::BusScan(*m_link, this);
+    m_devices = new ui::DeviceListView(*m_busScan, *m_link, ui->device_treeWidget,
+                                       ui->label_searching, this);
+    connect(m_busScan, &usb::BusScan::ended, this, &MainDialog::busScanEnded);
+    connect(m_busScan, &usb::BusScan::currentDeviceChanged, this,
             [this](const QString &number) { m_displayPage->setDeviceTitle(deviceTitle(number)); });
-    m_scanThread = new my_thread(this);
-    connect(m_scanThread, &my_thread::ThreadSendData_Signal, m_devices, &BusDeviceList::probe);
-    connect(m_scanThread, &my_thread::ThreadRecvData_Signal, m_devices, &BusDeviceList::readReply);
-    connect(m_scanThread, &my_thread::ThreadShowData_Signal, this, &MainDialog::scanEnded);
     connect(ui->btn_search, &QPushButton::clicked, this, &MainDialog::startBusScan);
 
     m_usbThread = new USBThread(this);
@@ -165,8 +163,8 @@ void MainDialog::stopWorkers()
         m_usbThread->wait();
     }
     // A bus scan lasts at most a few seconds; its signals must not outlive the dialog.
-    if (m_scanThread && m_scanThread->isRunning())
-        m_scanThread->wait();
+    if (m_busScan)
+        m_busScan->waitForEnd();
 }
 
 void MainDialog::closeFromTitleBar()

@@ -23,19 +23,21 @@ class RunSession;
 class QAbstractButton;
 class QTimer;
 class QToolButton;
-class BusDeviceList;
 class CurvePanel;
-class DeviceInfoUI;
 class FirmwarePage;
 class InterfaceLanguage;
 class LiveChart;
 class Recorder;
 class USBThread;
 class customcoordinates;
-class my_thread;
 struct Sample;
 namespace ui {
+class DeviceInfoUI;
+class DeviceListView;
 class DisplayPage;
+} // namespace ui
+namespace usb {
+class BusScan;
 }
 namespace app {
 class PageNavigator;
@@ -63,7 +65,7 @@ public:
     bool curveRunFlag() const;
     bool deviceOpen() const { return m_link->deviceOpen(); }
     QString modelWord() const { return m_link->modelWord(); }
-    const QVector<QPair<DeviceInfoUI *, quint8>> &deviceList() const;
+    const QVector<QPair<ui::DeviceInfoUI *, quint8>> &deviceList() const;
     // The run's recorded table (also the chart's samples), the chart and its two panels.
     Recorder &recorder() const { return *m_recorder; }
     LiveChart &liveChart() const { return *m_liveChart; }
@@ -120,7 +122,6 @@ private:
     void usbdisconnect();
     void refreshDisplay();
     void refreshSettingsPage();
-    void scanEnded();
 
     void initForm();
     void applyTitleGlyphs();
@@ -130,6 +131,7 @@ private:
     void showStartTips();
     void showChartMenu();
     void openDevice();
+    void busScanEnded();
     void buildAcquisition();
     void buildChart();
     QString deviceTitle(const QString &tail) const;
@@ -141,16 +143,12 @@ private:
     void setUpRecording();
     DataFolder dataFolder() const;
     void setUpLabLink();
-    void publishSample(const Sample &sample);
-    void publishRunEvent(int kind, const QString &path = QString());
-    QString labLinkIdentity() const;
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
 
     // timers and threads
     QTimer *upgradeTimer = nullptr;
-    my_thread *m_scanThread = nullptr;
     USBThread *m_usbThread = nullptr;
     FirmwarePage *m_firmwarePage = nullptr;
 
@@ -158,7 +156,8 @@ private:
     usb::InstrumentCommands m_commands;
 
     // bus scan
-    BusDeviceList *m_devices = nullptr;
+    usb::BusScan *m_busScan = nullptr;
+    ui::DeviceListView *m_devices = nullptr;
 
     ui::DisplayPage *m_displayPage = nullptr;
     app::PageNavigator *m_navigator = nullptr;

@@ -4,12 +4,11 @@
 #include "main_dialog.h"
 
 #include "acquisition.h"
-#include "bus_device_list.h"
-#include "device_info_ui.h"
+#include "bus_scan.h"
 #include "device_link.h"
+#include "device_list_view.h"
 #include "firmware_page.h"
 #include "live_chart.h"
-#include "my_thread.h"
 #include "page_navigator.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
@@ -101,23 +100,21 @@ void MainDialog::identifyModel()
 
 // ---- bus scan: the device list does the work ---------------------------------------------------
 
-const QVector<QPair<DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
+const QVector<QPair<ui::DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
 {
     return m_devices->entries();
 }
 
 void MainDialog::startBusScan()
 {
-    m_devices->beginScan();
-    if (!m_scanThread->isRunning())
-        m_scanThread->start();
+    m_busScan->begin();
     showStartTips();
 }
 
-void MainDialog::scanEnded()
+// The device list has its items; the device title follows once the model is known.
+void MainDialog::busScanEnded()
 {
-    identifyModel(); // first: the items and the device title show the model word
-    m_devices->endScan();
+    identifyModel();
     m_acquisition->scanEnded(); // the same instrument keeps its run; another one begins a new run
     showStartTips();
 }

@@ -3,7 +3,7 @@
 
 #include "main_dialog.h"
 
-#include "bus_device_list.h"
+#include "device_list_view.h"
 #include "display_page.h"
 #include "interface_language.h"
 #include "page_navigator.h"

@@ -6,12 +6,12 @@
 #include "acquisition.h"
 #include "journal.h"
 #include "journal_recovery.h"
+#include "run_saving.h"
 #include "run_session.h"
 #include "save_notices.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMessageBox>
@@ -54,13 +54,12 @@ void MainDialog::setUpRecording()
 
 DataFolder MainDialog::dataFolder() const
 {
-    return resolveDataFolder(Setting().read("save_path"), QCoreApplication::applicationDirPath());
+    return acquire::programDataFolder();
 }
 
 SaveOutcome MainDialog::saveRecordedRun()
 {
-    m_recorder->setFamilyCode(familyCode());
-    return m_recorder->saveRun(dataFolder());
+    return acquire::saveRecordedRun(*m_recorder, familyCode());
 }
 
 void MainDialog::onAct1Clicked_Slot()

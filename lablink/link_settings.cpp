@@ -128,24 +128,4 @@ bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings 
     return true;
 }
 
-bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error)
-{
-    QString values[2];
-    const QString names[2] = {QStringLiteral("--mqtt"), QStringLiteral("--mqtt-ca")};
-    for (int i = 1; i < arguments.size(); ++i) {
-        for (int n = 0; n < 2; ++n) {
-            if (arguments[i] == names[n]) {
-                if (i + 1 >= arguments.size()) {
-                    *error = names[n] + QStringLiteral(" needs a value");
-                    return false;
-                }
-                values[n] = arguments[++i];
-            } else if (arguments[i].startsWith(names[n] + '=')) {
-                values[n] = arguments[i].mid(names[n].size() + 1);
-            }
-        }
-    }
-    return applyBrokerOptions(values[0], values[1], settings, error);
-}
-
 } // namespace lablink

@@ -36,8 +36,4 @@ bool parseBrokerUrl(const QString &url, LinkSettings *settings, QString *error);
 bool applyBrokerOptions(const QString &url, const QString &caFile, LinkSettings *settings,
                         QString *error);
 
-// The same from the program's arguments: "--mqtt URL" or "--mqtt=URL", "--mqtt-ca FILE" or
-// "--mqtt-ca=FILE"; other arguments are left alone.
-bool settingsFromArguments(const QStringList &arguments, LinkSettings *settings, QString *error);
-
 } // namespace lablink

@@ -27,7 +27,8 @@ for path in ./usr/bin/usb-tester ./usr/lib/udev/rules.d/70-usb-tester.rules \
     ./usr/share/icons/hicolor/48x48/apps/usb-tester.png ./usr/share/icons/hicolor/64x64/apps/usb-tester.png \
     ./usr/share/icons/hicolor/256x256/apps/usb-tester.png ./usr/share/icons/hicolor/scalable/apps/usb-tester.svg \
     ./usr/share/man/man1/usb-tester.1.gz ./usr/share/doc/usb-tester/copyright \
-    ./usr/share/doc/usb-tester/changelog.gz ./usr/share/metainfo/invalid.talmir.usb_tester.metainfo.xml; do
+    ./usr/share/doc/usb-tester/changelog.gz ./usr/share/metainfo/invalid.talmir.usb_tester.metainfo.xml \
+    ./usr/lib/systemd/user/usb-tester-headless.service; do
     grep -q " $path\$" "$work/contents.txt" || fail "missing $path"
 done
 grep -q ' \./etc/' "$work/contents.txt" && fail "files under /etc"

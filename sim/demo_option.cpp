@@ -155,6 +155,18 @@ bool parseDemoOption(const QString &text, BusConfig &out, QString *error)
             if (!readNumber(value, -40, 80, number))
                 return bad();
             common.ambient = number;
+        } else if (key == "run") {
+            // START,SECONDS[,AMPS]: the load switched on at START and off SECONDS later.
+            const QStringList numbers = value.split(',');
+            double start = 0, seconds = 0, amps = common.knobAmps;
+            if (numbers.size() < 2 || numbers.size() > 3 ||
+                !readNumber(numbers[0], 0, 1e7, start) ||
+                !readNumber(numbers[1], 0, 1e7, seconds) ||
+                (numbers.size() == 3 && !readNumber(numbers[2], 0, 1000, amps)))
+                return bad();
+            common.knobStartAt = start;
+            common.knobRunSeconds = seconds;
+            common.knobAmps = amps;
         } else if (key == "probe") {
             if (!readBool(value, flag))
                 return bad();

@@ -23,9 +23,12 @@
 //   capacity=<mAh>  ri=<ohm>  cells=<n>  soc=<percent>       the battery
 //   supply=<V> (implies source=bench)  limit=<A>             the bench supply
 //   ambient=<deg C>  probe=<0|1>
+//   run=<start>,<seconds>[,<A>]  someone switches the load on at <start> simulated seconds
+//                    (constant current, default 1 A) and off <seconds> later
 //
 // Examples: ""  (HK07 at 1);  "NV05";  "HK09:2,5" (addresses 2 and 5, 2 is the master);
-//           "HK07;speed=10;capacity=2600";  "MR310:1+HK07:3+supply=12+limit=3".
+//           "HK07;speed=10;capacity=2600";  "MR310:1+HK07:3+supply=12+limit=3";
+//           "HK07;run=5,60,2" (a one-minute run at 2 A, five seconds in).
 
 #include "sim_config.h"
 

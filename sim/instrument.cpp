@@ -376,8 +376,26 @@ void Instrument::advance(double seconds)
     }
 }
 
+void Instrument::stepKnob(double dt)
+{
+    m_clock += dt;
+    if (m_config.knobStartAt < 0)
+        return;
+    if (!m_knobTurned && m_clock >= m_config.knobStartAt) {
+        m_knobTurned = true;
+        m_settings.setPoints[ModeConstantCurrent] = float(m_config.knobAmps);
+        setWorkMode(ModeConstantCurrent);
+        start();
+        m_knobRun = m_running;
+    } else if (m_knobRun && (!m_running || m_runSeconds >= m_config.knobRunSeconds)) {
+        m_knobRun = false;
+        stop(StopReason::User);
+    }
+}
+
 void Instrument::step(double dt)
 {
+    stepKnob(dt);
     stepPopup(dt);
     if (m_running)
         operate(dt);

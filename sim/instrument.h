@@ -122,6 +122,7 @@ private:
     void nextPhase();
     void checkProtections();
     void stepThermal(double dt);
+    void stepKnob(double dt);
 
     InstrumentConfig m_config;
     bool m_nv05;
@@ -146,6 +147,10 @@ private:
     double m_fanRpm = 0;
     int m_phase = 0;
     bool m_interruptedSequence = false; // a battery-mode run stopped half-way can be continued
+
+    double m_clock = 0;        // simulated seconds since the bus came up
+    bool m_knobTurned = false; // the scripted start happened
+    bool m_knobRun = false;    // the run going on is the scripted one
 
     uint8_t m_popupCountdown = 0;
     uint8_t m_popupType = 0;

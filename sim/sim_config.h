@@ -40,6 +40,12 @@ struct InstrumentConfig
     // Ratings of the load itself; 0 picks the model's own.
     double maxCurrent = 0;
     double maxPower = 0;
+    // Someone at the bench: the load is switched on `knobStartAt` simulated seconds after the bus
+    // comes up (in constant current, `knobAmps`) and off again after `knobRunSeconds`. Negative:
+    // nobody touches the knob.
+    double knobStartAt = -1;
+    double knobRunSeconds = 0;
+    double knobAmps = 1.0;
 };
 
 struct BusConfig

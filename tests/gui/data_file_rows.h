@@ -1,6 +1,8 @@
 #pragma once
-// The data rows of a CSV file the program wrote (after the four header lines), split into cells.
+// The files the program wrote below a folder, and the data rows of a CSV file (after the four
+// header lines), split into cells.
 
+#include <QDirIterator>
 #include <QFile>
 #include <QStringList>
 #include <QVector>
@@ -15,4 +17,13 @@ inline QVector<QStringList> csvRows(const QString &path)
     for (const QString &line : lines.mid(4))
         rows.append(line.split(','));
     return rows;
+}
+
+inline QStringList filesUnder(const QString &folder, const QString &pattern)
+{
+    QStringList found;
+    QDirIterator it(folder, {pattern}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
 }

@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(f.page(), 0);
         QCOMPARE(d.familyCode(), quint8(1));
         QCOMPARE(d.deviceList().size(), 1);
-        DeviceInfoUI *item = d.deviceList().first().first;
+        ui::DeviceInfoUI *item = d.deviceList().first().first;
         QCOMPARE(d.deviceList().first().second, quint8(1));
         QVERIFY(item->isTicked());
         QCOMPARE(item->state(), quint8(2));
@@ -141,7 +141,7 @@ private slots:
         }
         QVERIFY(d.deviceList().isEmpty());
         QCOMPARE(tree->topLevelItemCount(), 0); // no card, let alone a connected one
-        QVERIFY(f.dialog->findChildren<DeviceInfoUI *>().isEmpty());
+        QVERIFY(f.dialog->findChildren<ui::DeviceInfoUI *>().isEmpty());
         const QString tips = f.text("Tips_label");
         QVERIFY2(tips.contains("没有仪表应答"), qPrintable(tips));
         // A language switch carries this run-time text into the other language and back.
@@ -272,8 +272,8 @@ private slots:
         MainDialog &d = f.open();
         QVERIFY(f.waitForScanEnd());
         QCOMPARE(d.deviceList().size(), 2);
-        DeviceInfoUI *master = d.deviceList()[0].first;
-        DeviceInfoUI *slave = d.deviceList()[1].first;
+        ui::DeviceInfoUI *master = d.deviceList()[0].first;
+        ui::DeviceInfoUI *slave = d.deviceList()[1].first;
         QCOMPARE(master->findChild<QLabel *>("label_index_value")->text(), QString("主:2"));
         QCOMPARE(slave->findChild<QLabel *>("label_index_value")->text(), QString("从:3"));
         QCOMPARE(slave->state(), quint8(0));

@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(f.text("disp_labDevTiT"), deviceTitle);
         QCOMPARE(f.text("upgrade_label_devvalue"), deviceName);
         QCOMPARE(f.w<QAbstractButton>("disp_btn_title")->text(), QString("Cell 7, 2 A"));
-        DeviceInfoUI *item = f.dialog->deviceList().first().first;
+        ui::DeviceInfoUI *item = f.dialog->deviceList().first().first;
         QCOMPARE(item->findChild<QLabel *>("label_connect_type")->text(), QString("Connect"));
         QCOMPARE(item->findChild<QLabel *>("label_index_value")->text(), QString("M:1"));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));

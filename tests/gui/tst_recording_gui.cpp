@@ -9,7 +9,6 @@
 #include "journal.h"
 #include "setting.h"
 
-#include <QDirIterator>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -82,15 +81,6 @@ qint64 journalRows(const QString &path)
     JournalContent content;
     QString error;
     return readJournal(path, &content, &error) ? content.rows.size() : qint64(-1);
-}
-
-QStringList filesUnder(const QString &folder, const QString &pattern)
-{
-    QStringList found;
-    QDirIterator it(folder, {pattern}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
 }
 
 // Opens the dialog on an NV05, which records once identified, and steps the chart tick until

@@ -103,20 +103,6 @@ void TestLabLinkTexts::caOptionNeedsTls()
     QVERIFY(applyBrokerOptions("mqtts://h", "/tmp/ca.pem", &settings, &error));
     QCOMPARE(settings.caFile, QString("/tmp/ca.pem"));
     QVERIFY(settings.tls);
-    // From the program's arguments, in both spellings; without them the file's values stand.
-    LinkSettings fromFile;
-    fromFile.host = "file-host";
-    QVERIFY(settingsFromArguments({"usb-tester", "--demo"}, &fromFile, &error));
-    QCOMPARE(fromFile.host, QString("file-host"));
-    QVERIFY(!fromFile.enabled);
-    QVERIFY(settingsFromArguments(
-        {"usb-tester", "--mqtt-ca=/ca.pem", "--demo", "--mqtt", "mqtts://lab:9000/x"}, &fromFile,
-        &error));
-    QCOMPARE(fromFile.host, QString("lab"));
-    QCOMPARE(fromFile.caFile, QString("/ca.pem"));
-    QVERIFY(fromFile.enabled);
-    QVERIFY(!settingsFromArguments({"usb-tester", "--mqtt"}, &fromFile, &error));
-    QVERIFY(error.contains("needs a value"));
 }
 
 void TestLabLinkTexts::topicsNameTheInstrument_data()

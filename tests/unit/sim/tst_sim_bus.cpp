@@ -491,6 +491,8 @@ void TstSimBus::demoOptionRefusesBadInput_data()
     QTest::newRow("bad number") << "capacity=lots";
     QTest::newRow("empty part") << "HK07;;speed=2";
     QTest::newRow("blank in maker") << "maker=A B";
+    QTest::newRow("run without its length") << "run=5";
+    QTest::newRow("run at no time") << "run=soon,60";
 }
 
 void TstSimBus::demoOptionRefusesBadInput()

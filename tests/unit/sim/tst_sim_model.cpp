@@ -4,6 +4,7 @@
 #include "sim_link.h"
 
 #include <codes.h>
+#include <demo_option.h>
 #include <instrument.h>
 
 #include <cmath>
@@ -22,6 +23,7 @@ private slots:
     void loadModesHoldTheirSetPoint();
     void dischargeStopVoltageStopsTheRun();
     void timeLimitStopsTheRun();
+    void knobStartsAndStopsTheRun();
     void protectionsStopTheLoad_data();
     void protectionsStopTheLoad();
     void transistorHeatsAndFanFollows();
@@ -152,6 +154,25 @@ void TstSimModel::timeLimitStopsTheRun()
     QVERIFY(!link.state.deviceRunning);
     QCOMPARE(bus.instrument(1)->lastStopReason(), sim::StopReason::TimeLimit);
     QVERIFY(std::fabs(link.state.live.capacity - 1000.0f * 120 / 3600) < 1.0f);
+}
+
+// The bench's own hand: --demo="...;run=2,3,1.5" switches the load on and off without a command.
+void TstSimModel::knobStartsAndStopsTheRun()
+{
+    sim::BusConfig config;
+    QVERIFY(sim::parseDemoOption("HK07;speed=0;run=2,3,1.5", config));
+    SimulatedBus bus(config);
+    SimLink link(bus);
+    bus.advance(1.5);
+    link.measure();
+    QVERIFY(!link.state.deviceRunning);
+    bus.advance(1.0);
+    QVERIFY(std::fabs(link.measure().current - 1.5f) < 0.01f);
+    QVERIFY(link.state.deviceRunning);
+    bus.advance(3.0);
+    link.measure();
+    QVERIFY(!link.state.deviceRunning);
+    QCOMPARE(bus.instrument(1)->lastStopReason(), sim::StopReason::User);
 }
 
 void TstSimModel::protectionsStopTheLoad_data()

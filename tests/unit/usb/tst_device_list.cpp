@@ -11,6 +11,8 @@
 #include <QTranslator>
 #include <QtTest>
 
+using ui::DeviceInfoUI;
+
 namespace {
 
 // Answers DeviceInfoUI's texts in English and remembers every source text it was asked for.

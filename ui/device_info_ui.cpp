@@ -1,12 +1,22 @@
 #include "device_info_ui.h"
 
+#include "pages_log.h"
 #include "ui_DeviceInfoUI.h"
-#include "usb_log.h"
+
+#include <QCoreApplication>
 
 #include <QEvent>
 #include <QMouseEvent>
 
+namespace ui {
+
 namespace {
+
+// The item's texts, in the catalogue context its form uses.
+QString trItem(const char *text)
+{
+    return QCoreApplication::translate("DeviceInfoUI", text);
+}
 
 const char *const TickStyle = "QPushButton{border-image: url(:/sys/rs/rs/img/Tick.png);} "
                               "QToolTip{background-color: rgb(84, 84, 84);}";
@@ -63,13 +73,15 @@ void DeviceInfoUI::showStateText()
 {
     if (!m_stateSet)
         return;
-    const char *const texts[] = {QT_TR_NOOP("空闲"), QT_TR_NOOP("错误"), QT_TR_NOOP("连接")};
-    ui->label_connect_type->setText(tr(texts[m_state]));
+    const char *const texts[] = {QT_TRANSLATE_NOOP("DeviceInfoUI", "空闲"),
+                                 QT_TRANSLATE_NOOP("DeviceInfoUI", "错误"),
+                                 QT_TRANSLATE_NOOP("DeviceInfoUI", "连接")};
+    ui->label_connect_type->setText(trItem(texts[m_state]));
 }
 
 void DeviceInfoUI::showTickToolTip()
 {
-    ui->btn_Tick->setToolTip(m_ticked ? tr("点击图标移出设备") : tr("点击图标添加设备"));
+    ui->btn_Tick->setToolTip(m_ticked ? trItem("点击图标移出设备") : trItem("点击图标添加设备"));
 }
 
 void DeviceInfoUI::markTicked()
@@ -98,7 +110,7 @@ void DeviceInfoUI::on_btn_Tick_clicked()
 void DeviceInfoUI::mouseReleaseEvent(QMouseEvent *event)
 {
     // Releases on the button never arrive here: the button takes them.
-    qCDebug(lcUsb) << "鼠标单击";
+    qCDebug(lcUi) << "鼠标单击";
     on_btn_Tick_clicked();
     event->accept();
 }
@@ -106,7 +118,7 @@ void DeviceInfoUI::mouseReleaseEvent(QMouseEvent *event)
 void DeviceInfoUI::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
-        qCDebug(lcUsb) << "语言改变了";
+        qCDebug(lcUi) << "语言改变了";
         ui->retranslateUi(this);
         // The form's texts are placeholders: what this item shows comes back in the new language.
         showStateText();
@@ -163,3 +175,5 @@ void DeviceInfoUI::setSerial(const QString &serial)
     m_serial = kept(serial.left(6));
     showValues();
 }
+
+} // namespace ui

@@ -1,9 +1,8 @@
-#include "bus_device_list.h"
+#include "device_list_view.h"
 
+#include "bus_scan.h"
 #include "device_info_ui.h"
 #include "device_link.h"
-#include "frames.h"
-#include "usb_log.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -11,6 +10,8 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+
+namespace ui {
 
 namespace {
 // The list's texts belong to the main dialog's catalogue.
@@ -20,24 +21,23 @@ QString trDialog(const char *text)
 }
 } // namespace
 
-BusDeviceList::BusDeviceList(DeviceLink &link, QTreeWidget *tree, QLabel *searching,
-                             QObject *parent)
-    : QObject(parent), m_link(link), m_tree(tree), m_searching(searching)
+DeviceListView::DeviceListView(usb::BusScan &scan, const DeviceLink &link, QTreeWidget *tree,
+                               QLabel *searching, QObject *parent)
+    : QObject(parent), m_scan(scan), m_link(link), m_tree(tree), m_searching(searching)
 {
+    connect(&scan, &usb::BusScan::began, this, &DeviceListView::showSearching);
+    connect(&scan, &usb::BusScan::ended, this, &DeviceListView::showFound);
 }
 
-void BusDeviceList::clear()
+void DeviceListView::clear()
 {
     m_tree->clear();
     m_entries.clear();
 }
 
-void BusDeviceList::beginScan()
+void DeviceListView::showSearching()
 {
-    m_link.setScanBusy(true);
     clear();
-    m_link.state().bus.foundAddresses.clear();
-
     if (m_movie)
         m_movie->deleteLater();
     m_movie = new QMovie(":/sys/rs/rs/img/searching.gif", QByteArray(), this);
@@ -47,24 +47,12 @@ void BusDeviceList::beginScan()
     m_movie->start();
 }
 
-void BusDeviceList::probe(qint16 address)
-{
-    const auto frame = proto::addressRequest(quint8(address));
-    m_link.sendReport(frame.data(), int(frame.size()));
-    qCDebug(lcUsb) << "设备地址：" << address;
-}
-
-void BusDeviceList::readReply()
-{
-    m_link.readScanReply();
-}
-
-QString BusDeviceList::indexText(quint8 address, bool master)
+QString DeviceListView::indexText(quint8 address, bool master)
 {
     return trDialog(master ? "主:%1" : "从:%1").arg(address / 2 + 1);
 }
 
-DeviceInfoUI *BusDeviceList::addItem(quint8 address, bool master)
+DeviceInfoUI *DeviceListView::addItem(quint8 address, bool master)
 {
     const QStringList words = m_link.productString().split(' ', Qt::KeepEmptyParts);
     auto *item = new DeviceInfoUI;
@@ -82,49 +70,35 @@ DeviceInfoUI *BusDeviceList::addItem(quint8 address, bool master)
                                    [address](const Entry &e) { return e.second == address; });
     if (!known)
         m_entries.append({item, address});
-    connect(item, &DeviceInfoUI::TickShow_Signal, this, &BusDeviceList::select);
+    connect(item, &DeviceInfoUI::TickShow_Signal, this, &DeviceListView::select);
     return item;
 }
 
-void BusDeviceList::endScan()
+void DeviceListView::showFound()
 {
-    const proto::BusState &bus = m_link.state().bus;
-    const quint8 master = bus.masterAddress;
-    // No item for an instrument that did not answer: an empty list says nothing was found.
-    if (bus.foundAddresses.empty()) {
-        qCWarning(lcUsb) << "bus scan: no instrument answered";
-    } else {
-        DeviceInfoUI *masterItem = addItem(master, true);
-        masterItem->setState(DeviceInfoUI::Connected);
-        masterItem->markTicked();
-        emit currentDeviceChanged(QString::number(master / 2 + 1));
-        qCDebug(lcUsb) << "master" << master << "instruments:" << bus.foundAddresses.size();
+    for (const usb::BusScan::Instrument &found : m_scan.instruments()) {
+        DeviceInfoUI *item = addItem(found.address, found.master);
+        item->setState(found.master ? DeviceInfoUI::Connected : DeviceInfoUI::Idle);
+        if (found.master)
+            item->markTicked();
     }
-    for (quint8 address : bus.foundAddresses)
-        if (address != master)
-            addItem(address, false)->setState(DeviceInfoUI::Idle);
-
-    m_link.setScanBusy(false);
     if (m_movie)
         m_movie->stop();
     m_searching->clear();
     m_searching->setToolTip(QString());
 }
 
-void BusDeviceList::select(DeviceInfoUI *item)
+void DeviceListView::select(DeviceInfoUI *item)
 {
-    proto::BusState &bus = m_link.state().bus;
     if (!item->isTicked()) {
-        bus.currentAddress = 0;
         item->setState(DeviceInfoUI::Idle);
-        emit currentDeviceChanged("Null");
+        m_scan.deselect();
         return;
     }
     for (const Entry &entry : qAsConst(m_entries)) {
         if (entry.first == item) {
             item->setState(DeviceInfoUI::Connected);
-            bus.currentAddress = entry.second;
-            emit currentDeviceChanged(QString::number(entry.second));
+            m_scan.select(entry.second);
         } else {
             entry.first->markUnticked();
             entry.first->setState(DeviceInfoUI::Idle);
@@ -132,15 +106,17 @@ void BusDeviceList::select(DeviceInfoUI *item)
     }
 }
 
-void BusDeviceList::markLost()
+void DeviceListView::markLost()
 {
     if (!m_entries.isEmpty())
         m_entries.first().first->setState(DeviceInfoUI::Error);
 }
 
-void BusDeviceList::retranslate()
+void DeviceListView::retranslate()
 {
     const quint8 master = m_link.state().bus.masterAddress;
     for (const Entry &entry : qAsConst(m_entries))
         entry.first->setIndexText(indexText(entry.second, entry.second == master));
 }
+
+} // namespace ui

@@ -7,6 +7,9 @@ namespace Ui {
 class DeviceInfoUI;
 }
 
+namespace ui {
+
+// Its texts keep the form's catalogue context, "DeviceInfoUI".
 class DeviceInfoUI : public QWidget
 {
     Q_OBJECT
@@ -60,3 +63,5 @@ private:
     // language change, which retranslates the whole form, can put them back.
     QString m_model, m_version, m_manufacturer, m_indexText, m_serial;
 };
+
+} // namespace ui

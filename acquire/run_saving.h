@@ -1,0 +1,18 @@
+#pragma once
+// Where and how a finished run is saved, the same with or without the window: the data folder
+// (the one the user last saved to, else the program's), and the save that names the data file,
+// writes it durably and ends the run's journal.
+
+#include "data_folder.h"
+#include "save_data_deal.h"
+
+class Recorder;
+
+namespace acquire {
+
+DataFolder programDataFolder();
+
+// The recorded run laid out for `familyCode`, saved into programDataFolder(); or why not.
+SaveOutcome saveRecordedRun(Recorder &recorder, quint8 familyCode);
+
+} // namespace acquire

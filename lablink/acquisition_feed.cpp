@@ -1,0 +1,59 @@
+#include "acquisition_feed.h"
+
+#include "acquisition.h"
+#include "device_link.h"
+#include "payloads.h"
+#include "publisher.h"
+#include "run_session.h"
+
+namespace lablink {
+
+QString identityOf(const DeviceLink &link)
+{
+    return instrumentIdentity(link.serialString(), link.modelWord(), link.currentAddress());
+}
+
+AcquisitionFeed::AcquisitionFeed(Publisher &publisher, const DeviceLink &link,
+                                 const acquire::Acquisition &acquisition,
+                                 const acquire::RunSession &session, QObject *parent)
+    : QObject(parent), m_publisher(publisher), m_link(link)
+{
+    using acquire::RunSession;
+    connect(&acquisition, &acquire::Acquisition::sampled, this, &AcquisitionFeed::publishSample);
+    connect(&session, &RunSession::started, this, [this] { publishRunEvent(RunEvent::Started); });
+    // A run ends stopped (the run button, a new run, the instrument's own stop) or interrupted
+    // (unplugged, another instrument, closed, a signal); then, if it was written, where its data
+    // file went.
+    connect(&session, &RunSession::finished, this,
+            [this](const SaveOutcome &outcome, RunSession::End why) {
+                const bool stopped = why == RunSession::End::Stopped ||
+                                     why == RunSession::End::NewRun ||
+                                     why == RunSession::End::InstrumentStopped;
+                publishRunEvent(stopped ? RunEvent::Stopped : RunEvent::Interrupted);
+                if (outcome.written())
+                    publishRunEvent(RunEvent::Saved, outcome.path);
+            });
+}
+
+void AcquisitionFeed::publishSample(const Sample &sample)
+{
+    if (!m_publisher.isStarted())
+        return;
+    m_publisher.setIdentity(identityOf(m_link));
+    Reading reading;
+    reading.time = QDateTime::fromMSecsSinceEpoch(sample.wallMs);
+    std::copy(sample.values.begin(), sample.values.end(), reading.values.begin());
+    reading.workMode = sample.workMode;
+    reading.running = sample.loadOn;
+    m_publisher.publishReading(reading);
+}
+
+void AcquisitionFeed::publishRunEvent(int kind, const QString &path)
+{
+    if (!m_publisher.isStarted())
+        return;
+    m_publisher.setIdentity(identityOf(m_link));
+    m_publisher.publishRunEvent({RunEvent::Kind(kind), QDateTime::currentDateTime(), path});
+}
+
+} // namespace lablink

@@ -1,0 +1,192 @@
+// The real program with --headless against the simulated instrument, as a child process: the
+// runs the instrument starts and stops become data files, a signal mid-run saves the run and
+// ends normally, and a killed bench leaves its last will on the lab link's broker.
+
+#include "broker_fixture.h"
+#include "data_file_rows.h"
+#include "headless_bench.h"
+#include "journal.h"
+#include "link_settings.h"
+#include "simulated_bus.h"
+#include "temp_workdir.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <signal.h>
+
+namespace {
+
+// Rows in the one journal of a running run below `folder`; 0 without exactly one.
+qint64 journaledRows(const QString &folder)
+{
+    const QStringList journals = filesUnder(folder, "*.journal");
+    JournalContent content;
+    QString error;
+    if (journals.size() != 1 || !readJournal(journals.first(), &content, &error))
+        return 0;
+    return content.rows.size();
+}
+
+// Runs are saved in "Data" in the working directory `dir`.
+void writeSettings(const TempWorkDir &dir)
+{
+    QFile ini(dir.file("usb-hid.ini"));
+    ini.open(QIODevice::WriteOnly);
+    ini.write("[General]\nsave_path=" + dir.file("Data").toUtf8() + "\n");
+}
+
+// The bench in `dir`, its data folder "Data" there, its log read back from standard error.
+class Bench
+{
+public:
+    Bench(const TempWorkDir &dir, const QStringList &arguments) : m_dir(dir)
+    {
+        writeSettings(dir);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.file("xdg-data"));
+        env.insert("XDG_CONFIG_HOME", dir.file("xdg-config"));
+        env.remove("DISPLAY"); // no window may be needed
+        env.remove("QT_QPA_PLATFORM");
+        m_process.setProcessEnvironment(env);
+        m_process.setWorkingDirectory(dir.path());
+        m_process.start(USB_TESTER, QStringList{"--headless"} + arguments);
+    }
+    ~Bench()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    QString log()
+    {
+        m_log += QString::fromUtf8(m_process.readAllStandardError());
+        return m_log;
+    }
+    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
+    QProcess &process() { return m_process; }
+    QStringList dataFiles() const { return filesUnder(m_dir.file("Data"), "*.csv"); }
+
+private:
+    const TempWorkDir &m_dir;
+    QProcess m_process;
+    QString m_log;
+};
+
+} // namespace
+
+class TestHeadlessBench : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLoggingCategory::setFilterRules("*.debug=false"); }
+    void runsFollowTheInstrument_data();
+    void runsFollowTheInstrument();
+    void lastWillWhenKilled();
+    void unplugSavesAndReplugRecordsAgain();
+};
+
+void TestHeadlessBench::runsFollowTheInstrument_data()
+{
+    QTest::addColumn<QString>("demo");
+    QTest::addColumn<bool>("signalMidRun");
+    QTest::addColumn<QString>("end");
+    // The load goes on three simulated seconds in, at 2 A, and off again after 13 seconds.
+    QTest::newRow("the instrument stops") << "HK07;run=3,13,2" << false << "InstrumentStopped";
+    QTest::newRow("SIGTERM mid-run") << "HK07;run=3,600,2" << true << "Signal";
+}
+
+void TestHeadlessBench::runsFollowTheInstrument()
+{
+    QFETCH(QString, demo);
+    QFETCH(bool, signalMidRun);
+    QFETCH(QString, end);
+    TempWorkDir dir;
+    Bench bench(dir, {"--demo=" + demo});
+    QVERIFY(bench.process().waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(bench.log().contains("run started"), 15000);
+    QVERIFY(bench.dataFiles().isEmpty());
+    if (signalMidRun) {
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
+        bench.signal(SIGTERM);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(bench.log().contains("run saved"), 30000);
+        bench.signal(SIGTERM);
+    }
+    QVERIFY(bench.process().waitForFinished(10000));
+    QCOMPARE(bench.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bench.process().exitCode(), 0);
+    QVERIFY2(bench.log().contains("run ended " + end), qPrintable(bench.log()));
+
+    // One complete data file, and no journal left to recover.
+    const QStringList files = bench.dataFiles();
+    QCOMPARE(files.size(), 1);
+    QVERIFY(filesUnder(dir.file("xdg-data"), "*.journal").isEmpty());
+    QFile file(files.first());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().split('\n').value(3).contains("VOLTAGE(V)"));
+    const QVector<QStringList> rows = csvRows(files.first());
+    QVERIFY2(rows.size() >= 10 && rows.size() <= 16, qPrintable(QString::number(rows.size())));
+    QString previousTime;
+    for (const QStringList &row : rows) {
+        QCOMPARE(row.size(), 11);
+        QVERIFY2(row[0] > previousTime, qPrintable(row[0])); // one row a second, in order
+        previousTime = row[0];
+        const double volts = row[1].toDouble(), amps = row[2].toDouble();
+        QVERIFY2(volts > 3.0 && volts < 4.3, qPrintable(row.join(','))); // a Li-ion cell
+        QVERIFY2(qAbs(amps - 2.0) < 0.05, qPrintable(row.join(',')));    // the set current
+        QVERIFY2(qAbs(row[3].toDouble() - volts * amps) < 0.05, qPrintable(row.join(',')));
+    }
+}
+
+void TestHeadlessBench::lastWillWhenKilled()
+{
+    Broker broker;
+    QVERIFY(broker.start());
+    const QString base = "lab/A1B2C3D4E5";
+    Subscriber runs(broker.port(), base + "/run");
+    QVERIFY(runs.waitReady());
+    TempWorkDir dir;
+    Bench bench(dir, {"--demo=HK07;run=2,600", "--mqtt",
+                      QString("mqtt://127.0.0.1:%1/lab").arg(broker.port())});
+    QVERIFY(bench.process().waitForStarted());
+    QTRY_VERIFY2_WITH_TIMEOUT(!runs.payloadsOn(base + "/run").isEmpty(), qPrintable(bench.log()),
+                              20000);
+    QVERIFY(runs.payloadsOn(base + "/run").first().contains("started"));
+    QCOMPARE(retainedMessage(broker.port(), base + "/status"), QByteArray("online"));
+    bench.process().kill();
+    QVERIFY(bench.process().waitForFinished());
+    QTRY_COMPARE_WITH_TIMEOUT(retainedMessage(broker.port(), base + "/status"),
+                              QByteArray("offline"), 10000);
+}
+
+// In this process, so that the simulated cable can be pulled: the run is saved, and after the
+// cable is back the bus is scanned again and the still running load records a new run.
+void TestHeadlessBench::unplugSavesAndReplugRecordsAgain()
+{
+    TempWorkDir dir;
+    writeSettings(dir);
+    qputenv("XDG_DATA_HOME", dir.file("xdg-data").toUtf8());
+    sim::BusConfig config;
+    QVERIFY(sim::parseDemoOption("HK07;run=1,600,2", config));
+    sim::SimulatedBus bus(config);
+    hid::setBackend(&bus);
+    {
+        HeadlessBench bench;
+        bench.start(lablink::LinkSettings{});
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
+        bus.unplug();
+        QTRY_COMPARE_WITH_TIMEOUT(filesUnder(dir.file("Data"), "*.csv").size(), 1, 10000);
+        bus.plug();
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
+        bench.finish(acquire::RunSession::End::Signal);
+    }
+    hid::setBackend(nullptr);
+    QCOMPARE(filesUnder(dir.file("Data"), "*.csv").size(), 2);
+    QVERIFY(filesUnder(dir.file("xdg-data"), "*.journal").isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestHeadlessBench)
+#include "tst_headless_bench.moc"

@@ -1,0 +1,89 @@
+#include "bus_scan.h"
+
+#include "device_link.h"
+#include "frames.h"
+#include "my_thread.h"
+#include "usb_log.h"
+
+namespace usb {
+
+BusScan::BusScan(DeviceLink &link, QObject *parent)
+    : QObject(parent), m_link(link), m_pacing(new my_thread(this))
+{
+    connect(m_pacing, &my_thread::ThreadSendData_Signal, this, &BusScan::probe);
+    connect(m_pacing, &my_thread::ThreadRecvData_Signal, this, &BusScan::readReply);
+    connect(m_pacing, &my_thread::ThreadShowData_Signal, this, &BusScan::end);
+}
+
+BusScan::~BusScan()
+{
+    waitForEnd();
+}
+
+void BusScan::begin()
+{
+    m_link.setScanBusy(true);
+    m_instruments.clear();
+    m_link.state().bus.foundAddresses.clear();
+    emit began();
+    if (!m_pacing->isRunning())
+        m_pacing->start();
+}
+
+bool BusScan::running() const
+{
+    return m_pacing->isRunning();
+}
+
+void BusScan::waitForEnd()
+{
+    if (m_pacing->isRunning())
+        m_pacing->wait();
+}
+
+void BusScan::probe(qint16 address)
+{
+    const auto frame = proto::addressRequest(quint8(address));
+    m_link.sendReport(frame.data(), int(frame.size()));
+    qCDebug(lcUsb) << "设备地址：" << address;
+}
+
+void BusScan::readReply()
+{
+    m_link.readScanReply();
+}
+
+void BusScan::end()
+{
+    const proto::BusState &bus = m_link.state().bus;
+    const quint8 master = bus.masterAddress;
+    m_instruments.clear();
+    // Nobody listed when nobody answered: an empty list says nothing was found.
+    if (bus.foundAddresses.empty()) {
+        qCWarning(lcUsb) << "bus scan: no instrument answered";
+    } else {
+        m_instruments.append({master, true});
+        qCDebug(lcUsb) << "master" << master << "instruments:" << bus.foundAddresses.size();
+    }
+    for (quint8 address : bus.foundAddresses)
+        if (address != master)
+            m_instruments.append({address, false});
+    m_link.setScanBusy(false);
+    emit ended();
+    if (!m_instruments.isEmpty())
+        emit currentDeviceChanged(QString::number(master / 2 + 1));
+}
+
+void BusScan::select(quint8 address)
+{
+    m_link.state().bus.currentAddress = address;
+    emit currentDeviceChanged(QString::number(address));
+}
+
+void BusScan::deselect()
+{
+    m_link.state().bus.currentAddress = 0;
+    emit currentDeviceChanged(QStringLiteral("Null"));
+}
+
+} // namespace usb
