@@ -1,15 +1,11 @@
 #pragma once
 // The interface language: the program's own English catalogue (Chinese is the source language)
-// and Qt's own catalogue for the standard dialogs' buttons, switched together. Every lookup is
-// remembered, so a text already on screen can be carried into the other language.
+// and Qt's own Chinese catalogue for the standard dialogs' buttons, installed as plain
+// translators. A switch swaps them; every window then re-renders its texts in its own
+// changeEvent(QEvent::LanguageChange).
 
-#include <QHash>
 #include <QObject>
-#include <QPair>
 #include <QTranslator>
-
-#include <memory>
-#include <mutex>
 
 class InterfaceLanguage : public QObject
 {
@@ -29,19 +25,17 @@ public:
     static Language stored();
 
     Language current() const { return m_current; }
-    // Switches both catalogues; false when `language` is already in use.
+    // Swaps the catalogues and has every window re-rendered before it returns; false when
+    // `language` is already in use.
     bool use(Language language);
-    // `shown`, a text shown before the last switch, in the language now in use; unchanged when
-    // it is no text of the catalogue (numbers, names, texts the user typed).
-    QString carried(const QString &shown) const;
 
 private:
-    class Catalogue;
+    void install();
+    void remove();
 
-    void installQtCatalogue();
-
-    std::unique_ptr<Catalogue> m_catalogue;
-    std::unique_ptr<QTranslator> m_qtCatalogue;
+    QTranslator m_programCatalogue; // English
+    QTranslator m_qtCatalogue;      // Chinese
+    bool m_programLoaded = false;
+    bool m_qtLoaded = false;
     Language m_current = Chinese;
-    Language m_previous = Chinese;
 };

@@ -71,7 +71,7 @@ MainDialog::MainDialog(QWidget *parent)
                                        ui->label_searching, this);
     connect(m_busScan, &usb::BusScan::ended, this, &MainDialog::busScanEnded);
     connect(m_busScan, &usb::BusScan::currentDeviceChanged, this,
-            [this](const QString &number) { m_displayPage->setDeviceTitle(deviceTitle(number)); });
+            [this](const QString &number) { m_displayPage->showDeviceTitle(deviceTitle(number)); });
     connect(ui->btn_search, &QPushButton::clicked, this, &MainDialog::startBusScan);
 
     m_usbThread = new USBThread(this);
@@ -148,12 +148,20 @@ void MainDialog::explainOpenFailure()
 void MainDialog::showPermissionHint(const QString &reason)
 {
     qCWarning(lcApp).noquote() << "USB instrument present but not accessible:" << reason;
+    m_permissionProblem = reason;
+    showPermissionText();
+}
+
+void MainDialog::showPermissionText()
+{
+    if (m_permissionProblem.isNull())
+        return;
     ui->Start_label_permission->setText(
         tr("已找到设备，但当前用户无权打开它（%1）。"
            "请用 sudo cmake --install build 安装 udev 规则，然后重新插拔设备。\n"
            "The instrument was found but this user may not open it (%1). "
            "Install the udev rule with 'sudo cmake --install build', then unplug and replug it.")
-            .arg(reason));
+            .arg(m_permissionProblem));
 }
 
 void MainDialog::stopWorkers()
@@ -183,9 +191,12 @@ void MainDialog::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
+// Runs before the pages' own language changes, which then put back what they show.
 void MainDialog::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange)
-        qCDebug(lcApp) << "语言改变了";
+    if (event->type() == QEvent::LanguageChange && m_language) {
+        ui->retranslateUi(this);
+        refreshTexts();
+    }
     QDialog::changeEvent(event);
 }

@@ -126,6 +126,7 @@ private:
     void initForm();
     void applyTitleGlyphs();
     void refreshTexts();
+    void showPermissionText();
     void switchLanguage(int language);
     void showUpgradeConnection(bool connected);
     void showStartTips();
@@ -146,6 +147,7 @@ private:
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
+    QString m_permissionProblem; // null while the instrument could be opened
 
     // timers and threads
     QTimer *upgradeTimer = nullptr;

@@ -21,7 +21,7 @@ void MainDialog::setUpLabLink()
                 if (connected == m_labLinkConnected)
                     return;
                 m_labLinkConnected = connected;
-                m_displayPage->statusLine()->setText(tr("实验室联网: %1").arg(text));
+                m_displayPage->statusLine().show([text] { return tr("实验室联网: %1").arg(text); });
             });
     new lablink::AcquisitionFeed(*m_labLink, *m_link, *m_acquisition, *m_session, this);
 }

@@ -3,11 +3,11 @@
 
 #include "main_dialog.h"
 
+#include "catalogue_text.h"
 #include "device_list_view.h"
 #include "display_page.h"
 #include "interface_language.h"
 #include "page_navigator.h"
-#include "run_time_texts.h"
 #include "run_viewer.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
@@ -79,25 +79,19 @@ void MainDialog::onS_Act2Clicked_Slot()
 
 void MainDialog::switchLanguage(int language)
 {
-    const auto wanted = InterfaceLanguage::Language(language);
-    if (wanted == m_language->current())
-        return;
-    // What was set at run time (device title, the user's chart title, readings, hints) is taken
-    // before the form's retranslation and given back after it.
-    const RunTimeTexts runTimeTexts(this, [this] {
-        ui->retranslateUi(this);
-        m_displayPage->retranslate();
-    });
-    m_language->use(wanted);
-    refreshTexts();
-    runTimeTexts.restore([this](const QString &text) { return m_language->carried(text); });
+    // Every window re-renders its own texts in its language change, before this returns.
+    m_language->use(InterfaceLanguage::Language(language));
 }
 
+// What the form's retranslation put back to its form values, shown again from what the dialog
+// knows; the pages do the same for their own texts right after.
 void MainDialog::refreshTexts()
 {
-    ui->retranslateUi(this);
-    m_displayPage->retranslate();
+    ui::showCatalogueTexts(this);
     m_navigator->retranslate();
+    showStartTips();
+    showPermissionText();
+    refreshDisplay();
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
     applyTitleGlyphs();
     m_devices->retranslate(); // the items keep their own state, not their master/slave captions

@@ -46,7 +46,8 @@ void MainDialog::setUpRecording()
     if (folder.fallback) {
         qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
                                 << folder.path;
-        m_displayPage->statusLine()->setText(tr("数据文件夹: %1").arg(folder.path));
+        m_displayPage->statusLine().show(
+            [path = folder.path] { return tr("数据文件夹: %1").arg(path); });
     }
     announceRecoveredRuns(this, m_displayPage->statusLine(),
                           recoverJournals(defaultJournalFolder(), folder));

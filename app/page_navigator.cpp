@@ -1,5 +1,6 @@
 #include "page_navigator.h"
 
+#include "catalogue_text.h"
 #include "device_link.h"
 #include "display_page.h"
 #include "display_texts.h"
@@ -22,6 +23,12 @@ namespace {
 QString trDialog(const char *text)
 {
     return QCoreApplication::translate("MainDialog", text);
+}
+
+// Titles are kept by their source, so that a language switch shows each again in its context.
+void setTitle(QWidget *label, const char *source)
+{
+    ui::setCatalogueText(label, "MainDialog", source);
 }
 } // namespace
 
@@ -48,7 +55,7 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
     connect(&display, &ui::DisplayPage::homeRequested, this,
             [this] { returnClicked(Return::FamilyHome); });
     connect(&display, &ui::DisplayPage::settingsRequested, this,
-            [this] { openSettingsPage(trDialog("仪表参数设置")); });
+            [this] { openSettingsPage(QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置")); });
     connect(&display, &ui::DisplayPage::upgradeRequested, this, &PageNavigator::openUpgradePage);
 
     applyHomeGlyph();
@@ -125,31 +132,30 @@ void PageNavigator::tileClicked(QToolButton *button)
         tile = &nv05Tiles().tiles[j];
     if (!tile)
         return;
-    const QString text = trDialog(tile->name);
-    qCDebug(lcApp) << text;
+    qCDebug(lcApp) << tile->name;
     switch (tile->action) {
     case TileAction::Display:
     case TileAction::ChartOnly:
         m_form.disp_stackedWidget->setCurrentIndex(DisplayPage);
         applyReturnGlyph(m_display.returnButton());
         if (tile->action == TileAction::ChartOnly)
-            m_display.showChartOnly(text);
+            m_display.showChartOnly(tile->name);
         else
-            m_display.showModeChosen(text, trDialog(tile->caption), trDialog(tile->unit),
+            m_display.showModeChosen(tile->name, tile->caption, tile->unit,
                                      tile->run == RunTexts::Battery);
         break;
     case TileAction::Upgrade:
         m_form.disp_stackedWidget->setCurrentIndex(UpgradePage);
-        m_firmware.titleLabel()->setText(text);
+        setTitle(m_firmware.titleLabel(), tile->name);
         applyReturnGlyph(m_firmware.returnButton());
         m_firmware.prepareProgress();
         break;
     case TileAction::Settings:
-        openSettingsPage(text);
+        openSettingsPage(tile->name);
         break;
     case TileAction::Six:
         m_form.disp_stackedWidget->setCurrentIndex(SixPage);
-        m_form.six_labTitle->setText(text);
+        setTitle(m_form.six_labTitle, tile->name);
         applyReturnGlyph(m_form.six_btnReturn);
         break;
     }
@@ -188,24 +194,24 @@ void PageNavigator::goHome(const Home &home, bool keepTitle)
 {
     m_form.disp_stackedWidget->setCurrentIndex(home.page);
     if (!keepTitle)
-        m_form.labTitle->setText(trDialog(home.title));
+        setTitle(m_form.labTitle, home.title);
     applyHomeGlyph();
 }
 
 void PageNavigator::openUpgradePage()
 {
     m_form.disp_stackedWidget->setCurrentIndex(UpgradePage);
-    m_firmware.titleLabel()->setText("固件升级");
+    setTitle(m_firmware.titleLabel(), QT_TRANSLATE_NOOP("MainDialog", "固件升级"));
     applyReturnGlyph(m_firmware.returnButton());
     m_firmware.prepareProgress();
 }
 
-void PageNavigator::openSettingsPage(const QString &title)
+void PageNavigator::openSettingsPage(const char *title)
 {
     const bool nv05 = m_link.familyCode() == DeviceLink::Nv05Family;
     if (nv05 || m_link.familyCode() == DeviceLink::Hk07Family) {
         m_form.disp_stackedWidget->setCurrentIndex(nv05 ? Nv05SettingsPage : SettingsPage);
-        (nv05 ? m_form.NV05_settings_labTitle : m_form.settings_labTitle)->setText(title);
+        setTitle(nv05 ? m_form.NV05_settings_labTitle : m_form.settings_labTitle, title);
         applyReturnGlyph(nv05 ? m_form.NV05_settings_btnReturn : m_form.settings_btnReturn);
     }
     m_commands.requestSettings();
@@ -223,7 +229,7 @@ void PageNavigator::leaveStartPage()
 void PageNavigator::showModeTitle(const DisplayTexts &texts)
 {
     if (texts.titleLabel == DisplayTexts::TitleLabel::Six)
-        m_form.six_labTitle->setText(trDialog(texts.title));
+        setTitle(m_form.six_labTitle, texts.title);
 }
 
 void PageNavigator::applyReturnGlyph(QAbstractButton *button)

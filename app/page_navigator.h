@@ -36,8 +36,9 @@ public:
 
     home::Page currentPage() const;
     // The settings page of the instrument's family, from its home tile or the display page's
-    // shortcut: the page, its title and return glyph, and the instrument told and asked.
-    void openSettingsPage(const QString &title);
+    // shortcut: the page, its title (a catalogue source) and return glyph, and the instrument told
+    // and asked.
+    void openSettingsPage(const char *title);
     void openUpgradePage();
     // A model was identified: the start page gives way to the family's home page.
     void leaveStartPage();

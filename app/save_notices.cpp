@@ -1,30 +1,36 @@
 #include "save_notices.h"
 
+#include "status_line.h"
+
 #include <QCoreApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
-void showExportOutcome(QLabel *statusLine, const SaveOutcome &outcome)
+void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome)
 {
     if (!outcome.path.isEmpty())
-        statusLine->setText(outcome.labelText());
+        statusLine.show([outcome] { return outcome.labelText(); });
 }
 
-void announceRecoveredRuns(QWidget *window, QLabel *statusLine, const QVector<RecoveredRun> &runs)
+void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
+                           const QVector<RecoveredRun> &runs)
 {
     QStringList lines;
     for (const RecoveredRun &run : runs) {
-        QString line;
-        if (run.save.written())
-            line = QCoreApplication::translate("MainDialog", "已恢复中断的记录: %1")
-                       .arg(run.save.path);
-        else if (run.save.result == SaveOutcome::Result::Failed)
-            line = run.save.labelText();
+        const SaveOutcome save = run.save;
+        const auto say = [save]() -> QString {
+            if (save.written())
+                return QCoreApplication::translate("MainDialog", "已恢复中断的记录: %1")
+                    .arg(save.path);
+            if (save.result == SaveOutcome::Result::Failed)
+                return save.labelText();
+            return QString();
+        };
+        const QString line = say();
         if (line.isEmpty())
             continue;
-        statusLine->setText(line);
+        statusLine.show(say);
         lines.append(line);
     }
     if (lines.isEmpty())

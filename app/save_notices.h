@@ -9,10 +9,13 @@
 
 #include <QVector>
 
-class QLabel;
 class QWidget;
+namespace ui {
+class StatusLine;
+}
 
 // A cancelled file choice (no path) leaves the status line as it is.
-void showExportOutcome(QLabel *statusLine, const SaveOutcome &outcome);
+void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome);
 
-void announceRecoveredRuns(QWidget *window, QLabel *statusLine, const QVector<RecoveredRun> &runs);
+void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
+                           const QVector<RecoveredRun> &runs);

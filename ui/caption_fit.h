@@ -48,7 +48,7 @@ private:
 
 void fitLabel(QLabel *label);
 // The full caption behind what a fitted widget shows (an elided or emptied caption); any other
-// text as it is. A language switch carries the full caption, never the fitter's shortened copy.
+// text as it is. A refit starts from the full caption, never from the fitter's shortened copy.
 QString captionSource(const QWidget *w, const QString &shown);
 // A word-wrapped rich-text label whose lines overflow its height is drawn narrower (down to
 // kMinStretch) so that more fits on each line; the text itself is left as it is.

@@ -69,7 +69,14 @@ void CDPopTips::setChoiceHighlight(int type, int choice)
 
 void CDPopTips::setCountdown(int seconds)
 {
-    ui->lab_count->setText(QString::number(seconds));
+    m_countdown = seconds;
+    showCountdown();
+}
+
+void CDPopTips::showCountdown()
+{
+    if (m_countdown >= 0)
+        ui->lab_count->setText(QString::number(m_countdown));
 }
 
 void CDPopTips::on_Btn1_clicked()
@@ -96,9 +103,8 @@ void CDPopTips::on_Btnok_clicked()
 void CDPopTips::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
-        const QString count = ui->lab_count->text();
         ui->retranslateUi(this);
-        ui->lab_count->setText(count);
+        showCountdown(); // the instrument's number, not the form's
         setWindowTitle(tr("Tips"));
     }
     QWidget::changeEvent(event);

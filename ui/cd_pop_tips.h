@@ -38,5 +38,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void showCountdown();
+
+    int m_countdown = -1; // seconds left; none before the instrument asked
     Ui::CDPopTips *ui;
 };

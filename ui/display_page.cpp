@@ -1,6 +1,7 @@
 #include "display_page.h"
 
 #include "caption_fit.h"
+#include "catalogue_text.h"
 #include "cd_pop_tips.h"
 #include "display_texts.h"
 #include "frame_sender.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,10 +129,11 @@ const char *runTip(bool battery, bool on)
 namespace ui {
 
 DisplayPage::DisplayPage(QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()),
+    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()), m_statusLine(nullptr),
       m_popup(std::make_unique<CDPopTips>())
 {
     m_ui->setupUi(this);
+    m_statusLine = ui::StatusLine(m_ui->label_left_tips);
     m_ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     m_popup->hide();
     // The question never keeps the program alive once its main window is closed.
@@ -170,6 +173,8 @@ void DisplayPage::connectControls()
     for (const InputRule &rule : kInputs) {
         QLineEdit *edit = m_ui.get()->*rule.edit;
         connect(edit, &QLineEdit::editingFinished, this, [this, edit] { finishInput(edit); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, edit](const QString &text) { m_typed.insert(edit, text); });
     }
     connect(m_ui->disp_Btn_Run, &QPushButton::clicked, this, &DisplayPage::toggleRun);
     connect(m_ui->disp_btn_RangCustom, &QPushButton::clicked, this, &DisplayPage::toggleRangePanel);
@@ -184,21 +189,22 @@ void DisplayPage::connectControls()
 
 void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
 {
+    m_family = familyCode;
     followPopup(live);
     const DisplayTexts t = displayTexts(live, familyCode);
     QFont unitFont = m_ui->disp_label_WH->font();
     unitFont.setPointSize(t.energyUnitPointSize);
     m_ui->disp_label_WH->setFont(unitFont);
-    m_ui->disp_label_WH->setText(trDialog(t.energyUnit));
-    m_ui->disp_label_mAh->setText(trDialog(t.capacityUnit));
+    ui::setCatalogueText(m_ui->disp_label_WH, "MainDialog", t.energyUnit);
+    ui::setCatalogueText(m_ui->disp_label_mAh, "MainDialog", t.capacityUnit);
     for (const ValueLabel &v : kValues)
         (m_ui.get()->*v.label)->setText(t.*v.shown);
 
     if (t.titleLabel == DisplayTexts::TitleLabel::Display)
-        m_ui->disp_labTitle->setText(trDialog(t.title));
+        ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", t.title);
     if (t.caption) {
-        m_ui->label_cons->setText(trDialog(t.caption));
-        m_ui->label_unit->setText(trDialog(t.unit));
+        ui::setCatalogueText(m_ui->label_cons, "MainDialog", t.caption);
+        ui::setCatalogueText(m_ui->label_unit, "MainDialog", t.unit);
     }
     // The user's own typing wins over the instrument's echo.
     for (const InputRule &rule : kInputs) {
@@ -208,19 +214,31 @@ void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
     }
 }
 
-void DisplayPage::showModeChosen(const QString &title, const QString &caption, const QString &unit,
+void DisplayPage::showModeChosen(const char *title, const char *caption, const char *unit,
                                  bool battery)
 {
-    m_ui->disp_labTitle->setText(title);
-    m_ui->label_cons->setText(caption);
-    m_ui->label_unit->setText(unit);
-    m_ui->disp_Btn_Run->setText(trDialog(runText(battery, false)));
-    m_ui->disp_Btn_Run->setToolTip(battery ? trDialog("开始/停止") : trDialog("开始放电/停止放电"));
+    ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", title);
+    ui::setCatalogueText(m_ui->label_cons, "MainDialog", caption);
+    ui::setCatalogueText(m_ui->label_unit, "MainDialog", unit);
+    showRunText(runText(battery, false));
+    showRunTip(battery ? QT_TRANSLATE_NOOP("MainDialog", "开始/停止")
+                       : QT_TRANSLATE_NOOP("MainDialog", "开始放电/停止放电"));
 }
 
-void DisplayPage::showChartOnly(const QString &title)
+void DisplayPage::showRunText(const char *text)
 {
-    m_ui->disp_labTitle->setText(title);
+    ui::setCatalogueText(m_ui->disp_Btn_Run, "MainDialog", text);
+}
+
+void DisplayPage::showRunTip(const char *tip)
+{
+    m_runTip = tip;
+    m_ui->disp_Btn_Run->setToolTip(trDialog(tip));
+}
+
+void DisplayPage::showChartOnly(const char *title)
+{
+    ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", title);
     const QList<QWidget *> widgets = {m_ui->widgetConsValue,
                                       m_ui->disp_Btn_Run,
                                       m_ui->label_zero_v,
@@ -257,19 +275,21 @@ QAbstractButton *DisplayPage::returnButton() const
     return m_ui->disp_btnReturn;
 }
 
-void DisplayPage::setDeviceTitle(const QString &title)
+void DisplayPage::showDeviceTitle(const QString &title)
 {
+    m_deviceTitle = title;
     m_ui->disp_labDevTiT->setText(title);
+}
+
+void DisplayPage::setChartTitle(const QString &title)
+{
+    m_chartTitle = title;
+    m_ui->disp_btn_title->setText(title);
 }
 
 QString DisplayPage::chartTitle() const
 {
     return m_ui->disp_btn_title->text();
-}
-
-QLabel *DisplayPage::statusLine() const
-{
-    return m_ui->label_left_tips;
 }
 
 QWidget *DisplayPage::chartArea() const
@@ -297,7 +317,7 @@ void DisplayPage::askChartTitle()
         QInputDialog::getText(window(), trDialog("标题变更对话框"), trDialog("请输入标题:"),
                               QLineEdit::Normal, m_ui->disp_btn_title->text(), &ok);
     if (ok)
-        m_ui->disp_btn_title->setText(title);
+        setChartTitle(title);
 }
 
 bool DisplayPage::batteryMode() const
@@ -317,6 +337,7 @@ void DisplayPage::finishInput(QLineEdit *edit)
     const InputEnd end = howInputEnded(edit);
     if (end == InputEnd::Interrupted)
         return;
+    m_typed.remove(edit);
     // Leaving the field is not a request to send; only Return/Enter is.
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
@@ -364,7 +385,7 @@ void DisplayPage::toggleRun()
 // Every end of a run tells where its rows went, or why they did not.
 void DisplayPage::showRunEnd(const SaveOutcome &outcome)
 {
-    m_ui->label_left_tips->setText(outcome.labelText());
+    m_statusLine.show([outcome] { return outcome.labelText(); });
 }
 
 void DisplayPage::showStopped()
@@ -374,8 +395,8 @@ void DisplayPage::showStopped()
 
 void DisplayPage::showRunState(bool on)
 {
-    m_ui->disp_Btn_Run->setText(trDialog(runText(batteryMode(), on)));
-    m_ui->disp_Btn_Run->setToolTip(trDialog(runTip(batteryMode(), on)));
+    showRunText(runText(batteryMode(), on));
+    showRunTip(runTip(batteryMode(), on));
 }
 
 void DisplayPage::showRunning()
@@ -383,7 +404,7 @@ void DisplayPage::showRunning()
     // Under the pointer that just started it, a battery test's button tells how to stop it; the
     // refresh shows "stop" once the pointer leaves.
     if (batteryMode())
-        m_ui->disp_Btn_Run->setText(trDialog(runTip(true, true)));
+        showRunText(runTip(true, true));
     else
         showRunState(true);
 }
@@ -395,7 +416,7 @@ void DisplayPage::refreshRunButton()
     const QPoint pointer = m_ui->widget->mapFromGlobal(QCursor::pos());
     if (m_ui->disp_Btn_Run->geometry().contains(pointer))
         return;
-    m_ui->disp_Btn_Run->setText(trDialog(runText(batteryMode(), m_session->loadOn())));
+    showRunText(runText(batteryMode(), m_session->loadOn()));
 }
 
 void DisplayPage::setRangePanel(QWidget *panel)
@@ -466,12 +487,41 @@ void DisplayPage::placePopup()
     m_popup->move(r.topLeft());
 }
 
+void DisplayPage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
 void DisplayPage::retranslate()
 {
     m_ui->retranslateUi(this);
-    // The form's run button text is the stopped discharge's; the run's own state wins.
-    if (m_session)
-        m_ui->disp_Btn_Run->setText(trDialog(runText(batteryMode(), m_session->loadOn())));
+    if (m_link)
+        showLive(m_link->live, m_family); // the readings the form's texts replaced
+    ui::showCatalogueTexts(this);         // titles, captions, units and the run button
+    if (m_runTip)
+        m_ui->disp_Btn_Run->setToolTip(trDialog(m_runTip));
+    m_statusLine.retranslate();
+    if (m_chartTitle)
+        m_ui->disp_btn_title->setText(*m_chartTitle);
+    if (!m_deviceTitle.isNull())
+        m_ui->disp_labDevTiT->setText(m_deviceTitle);
+    giveTypingBack();
+}
+
+// A field the user is still typing in keeps the typing; the others show the instrument's values
+// again at the next refresh.
+void DisplayPage::giveTypingBack()
+{
+    for (auto it = m_typed.begin(); it != m_typed.end();) {
+        if (heldByUser(it.key())) {
+            it.key()->setText(it.value());
+            ++it;
+        } else {
+            it = m_typed.erase(it);
+        }
+    }
 }
 
 } // namespace ui

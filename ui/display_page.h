@@ -6,11 +6,14 @@
 
 #include "instrument_commands.h"
 #include "run_session.h"
+#include "status_line.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class CDPopTips;
 class FrameSender;
@@ -46,20 +49,22 @@ public:
     // question.
     void showLive(const proto::LiveValues &live, quint8 familyCode);
 
-    // A work mode chosen on the home page: its title, set-point caption and unit, run button.
-    void showModeChosen(const QString &title, const QString &caption, const QString &unit,
-                        bool battery);
+    // A work mode chosen on the home page: its title, set-point caption and unit (catalogue
+    // sources of the main dialog's context), and the run button.
+    void showModeChosen(const char *title, const char *caption, const char *unit, bool battery);
     // A tile that only shows the chart: no set-point, limits, run button or MOS values.
-    void showChartOnly(const QString &title);
+    void showChartOnly(const char *title);
     // The HK09 has no full-charge limits.
     void setFullChargeShown(bool shown);
-    void setDeviceTitle(const QString &title);
+    // The instrument's title over the page, and the chart title the user chose.
+    void showDeviceTitle(const QString &title);
+    void setChartTitle(const QString &title);
     // Its glyph follows the language's font, which the main dialog's icon helper gives.
     QAbstractButton *returnButton() const;
     // The title the user gave the chart, for its picture.
     QString chartTitle() const;
-    // Where the save path, the lab link's state and export outcomes are told.
-    QLabel *statusLine() const;
+    // The line under the chart: where a run was saved, or why not, and other news.
+    ui::StatusLine &statusLine() { return m_statusLine; }
     // The chart's frame, over which its panels open; showChart() puts the chart in it.
     QWidget *chartArea() const;
     void showChart(LiveChart &chart);
@@ -72,17 +77,21 @@ public:
 
     // Run button text from the run's load state, unless the pointer rests on the button.
     void refreshRunButton();
-    // The form's texts in the language now in use. The main dialog's language switch calls it
-    // where it retranslates its own form, so that the texts set at run time are carried over.
-    void retranslate();
-
 signals:
     void homeRequested();
     void settingsRequested();
     void upgradeRequested();
     void chartMenuRequested();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    // After a language switch, the page's texts come back from what it knows, not from the form.
+    void retranslate();
+    void giveTypingBack();
+    void showRunText(const char *text);
+    void showRunTip(const char *tip);
     void connectControls();
     void finishInput(QLineEdit *edit);
     void toggleRun();
@@ -101,6 +110,12 @@ private:
     std::unique_ptr<usb::InstrumentCommands> m_commands;
     const proto::LinkState *m_link = nullptr;
     acquire::RunSession *m_session = nullptr;
+    quint8 m_family = 0;
+    ui::StatusLine m_statusLine;
+    const char *m_runTip = nullptr; // the catalogue source of the run button's tool tip
+    std::optional<QString> m_chartTitle;
+    QString m_deviceTitle;               // null until an instrument is chosen
+    QHash<QLineEdit *, QString> m_typed; // what the user is typing and has not finished
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;
 };

@@ -1,5 +1,6 @@
 #include "firmware_page.h"
 
+#include "catalogue_text.h"
 #include "device_link.h"
 #include "pages_log.h"
 #include "setting.h"
@@ -297,6 +298,7 @@ void FirmwarePage::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
+        ui::showCatalogueTexts(this); // the title the page was opened with
         setStartText(m_startText);
     }
     QWidget::changeEvent(event);

@@ -1,9 +1,6 @@
-// Home tiles, return buttons, shortcuts, menus and the language switch, clicked as a user would.
+// Home tiles, return buttons, shortcuts and menus, clicked as a user would.
 
 #include "gui_fixture.h"
-
-#include "device_info_ui.h"
-#include "setting.h"
 
 #include <QDialogButtonBox>
 #include <QInputDialog>
@@ -12,7 +9,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace {
 struct TileCase
@@ -214,93 +210,6 @@ private slots:
         QCOMPARE(f.w<QWidget>("disp_btn_menu")->styleSheet() +
                      f.w<QWidget>("btnMenu_Menu")->styleSheet(),
                  styles);
-    }
-
-    void switchingToEnglishAndBack()
-    {
-        GuiFixture f;
-        f.open();
-        QVERIFY(f.waitForScanEnd());
-        QCOMPARE(Setting().read("Language"), QString()); // a first run
-        // Texts set at run time, by the scan, the watcher and the user.
-        f.w<QAbstractButton>("disp_btn_title")->setText("Cell 7, 2 A");
-        const QString deviceTitle = f.text("disp_labDevTiT");
-        const QString deviceName = f.text("upgrade_label_devvalue");
-        QVERIFY(deviceTitle.contains("HK07") && deviceName.contains("HK07"));
-
-        // The menu marks the language in use.
-        auto languageMenu = [&f] {
-            f.click("btnMenu_Menu");
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            QStringList checked;
-            for (QAction *a : menu->actions())
-                if (a->isChecked())
-                    checked << a->text();
-            return std::make_pair(menu, checked);
-        };
-        auto [menu, checked] = languageMenu();
-        QCOMPARE(menu->objectName(), QString("language_menu"));
-        // The two languages, then a separator, the recorded runs' window and the lab link's
-        // settings.
-        QCOMPARE(menu->actions().size(), 5);
-        QVERIFY(menu->actions().at(2)->isSeparator());
-        QCOMPARE(menu->actions().at(3)->text(), QString("打开记录的数据..."));
-        QCOMPARE(menu->actions().at(4)->objectName(), QString("lablink_action"));
-        QCOMPARE(checked, QStringList{"简体中文"});
-        menu->actions().at(1)->trigger();
-        menu->close();
-        QCOMPARE(Setting().read("Language"), QString("English"));
-        std::tie(menu, checked) = languageMenu();
-        QCOMPARE(checked, QStringList{"English"});
-        QCOMPARE(menu->actions().at(3)->text(), QString("Open recorded runs..."));
-        menu->close();
-
-        QCoreApplication::processEvents(); // the widgets' own language-change events
-        QCOMPARE(f.text("disp_labDevTiT"), deviceTitle);
-        QCOMPARE(f.text("upgrade_label_devvalue"), deviceName);
-        QCOMPARE(f.w<QAbstractButton>("disp_btn_title")->text(), QString("Cell 7, 2 A"));
-        ui::DeviceInfoUI *item = f.dialog->deviceList().first().first;
-        QCOMPARE(item->findChild<QLabel *>("label_connect_type")->text(), QString("Connect"));
-        QCOMPARE(item->findChild<QLabel *>("label_index_value")->text(), QString("M:1"));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
-        f.click("disp_btn_menu");
-        auto *chartMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QCOMPARE(chartMenu->actions().first()->text(), QString("Export data (.csv)"));
-        chartMenu->close();
-        QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("Constant Current"));
-        QCOMPARE(f.w<QToolButton>("NV05_tbtn3")->text(), QString("Chart Display"));
-        QCOMPARE(f.dialog->findChild<QTreeWidget *>("device_treeWidget")->headerItem()->text(0),
-                 QString("Devices"));
-        QCOMPARE(f.text("title_text_label"), QString("TALMIR Lumerin System APP V1.0.8"));
-        QCOMPARE(f.w<QAbstractButton>("btnMenu_Close")->text(), QString(QChar(0xF00D)));
-        QCOMPARE(f.dialog->deviceList().first().first->state(), quint8(2));
-        // The tiles still work: their names follow the language.
-        clickAllTiles(f, kHk07Tiles, int(std::size(kHk07Tiles)), 0);
-        QCOMPARE(f.text("labTitle"), QString("Home Menu"));
-        f.click("tbtn4");
-        QCOMPARE(f.text("disp_labTitle"), QString("Constant Voltage"));
-        f.click("disp_btnReturn");
-
-        // Choosing English again changes nothing visible; Chinese goes back.
-        f.dialog->onS_Act2Clicked_Slot();
-        QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("Constant Current"));
-        f.dialog->onS_Act1Clicked_Slot();
-        QCOMPARE(Setting().read("Language"), QString("Chinese"));
-        QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("恒电流模式"));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
-        QCOMPARE(f.w<QAbstractButton>("disp_btn_title")->text(), QString("Cell 7, 2 A"));
-        clickAllTiles(f, kHk07Tiles, 3, 0);
-    }
-
-    void startsInEnglishWhenStored()
-    {
-        GuiFixture f(QString(), false);
-        Setting().write("language", "English");
-        f.open();
-        QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));
-        QCOMPARE(f.w<QToolButton>("tbtn1")->text(), QString("Firmware update"));
-        QCOMPARE(f.dialog->windowTitle(), QString("TALMIR USB TESTER"));
-        f.dialog->onS_Act1Clicked_Slot(); // leave the application untranslated for later tests
     }
 };
 

@@ -97,6 +97,26 @@ private slots:
         QCOMPARE(Setting().read("missing"), QString());
     }
 
+    // The file is read once, yet a value written by one part is read by another at once, and a
+    // change made to the file by someone else (another instance of the program) is seen.
+    void settingsReadOnceYetCurrent()
+    {
+        TempWorkDir dir;
+        Setting recorder;
+        const Setting viewer;
+        QCOMPARE(viewer.read("save_path"), QString());
+        recorder.write("save_path", "/data/a");
+        QCOMPARE(viewer.read("save_path"), QString("/data/a"));
+        {
+            QSettings other(Setting::filePath(), QSettings::IniFormat);
+            other.setValue("save_path", "/data/elsewhere");
+        }
+        QCOMPARE(viewer.read("Save_Path"), QString("/data/elsewhere"));
+        recorder.write("save_path", "/data/a");
+        QCOMPARE(QSettings(Setting::filePath(), QSettings::IniFormat).value("save_path").toString(),
+                 QString("/data/a"));
+    }
+
     // A "usb-hid.ini" in the working directory is used as it is; without one, the settings live
     // in the user's config location and are the same from every working directory.
     void settingsFileLocation()

@@ -1,0 +1,19 @@
+#include "status_line.h"
+
+#include <QLabel>
+
+namespace ui {
+
+void StatusLine::show(std::function<QString()> say)
+{
+    m_say = std::move(say);
+    retranslate();
+}
+
+void StatusLine::retranslate()
+{
+    if (m_say)
+        m_label->setText(m_say());
+}
+
+} // namespace ui
