@@ -19,6 +19,7 @@ enum Page
     SettingsPage = 3,
     SixPage = 6,
     Nv05HomePage = 7,
+    StartPage = 8,
     Nv05SettingsPage = 9
 };
 

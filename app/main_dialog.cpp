@@ -6,12 +6,13 @@
 #include "bus_scan.h"
 #include "device_link.h"
 #include "device_list_view.h"
-#include "display_page.h"
 #include "firmware_page.h"
+#include "frameless_frame.h"
 #include "glyphs.h"
 #include "header_icon.h"
 #include "icon_helper.h"
 #include "interface_language.h"
+#include "page_navigator.h"
 #include "run_session.h"
 #include "run_viewer.h"
 #include "setting.h"
@@ -36,8 +37,6 @@ MainDialog::MainDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this)),
       m_commands(m_link, [this] { return m_link->currentAddress(); })
 {
-    m_resizeRegion = 8;
-    setMouseTracking(true);
     // Set while the dialog is still empty: changing them later re-creates the window and restyles
     // every widget in it.
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
@@ -57,7 +56,6 @@ MainDialog::MainDialog(QWidget *parent)
     ui->page_2->attach(m_link, busAddress);
     connect(m_link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
-    ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     review::acceptRunFileDrops(this);
     ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");
     setUpDisplayPage();
@@ -68,14 +66,8 @@ MainDialog::MainDialog(QWidget *parent)
 
     connect(m_link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
 
-    applyHomeGlyph();
-    buildHomeGrids();
-    IconHelper::shared().applyGlyph(ui->NV05_btnReturn, QChar(glyph::Home), 16);
+    m_navigator = new app::PageNavigator(*ui, *m_displayPage, *m_firmwarePage, *m_link, this);
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
-    IconHelper::shared().applyGlyph(ui->disp_btnReturn, QChar(glyph::Return), 16);
-    // Both settings pages can be entered by the display page's shortcut, which glyphs only one.
-    IconHelper::shared().applyGlyph(ui->settings_btnReturn, QChar(glyph::Return), 16);
-    IconHelper::shared().applyGlyph(ui->NV05_settings_btnReturn, QChar(glyph::Return), 16);
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
     buildChart();
@@ -86,19 +78,21 @@ MainDialog::MainDialog(QWidget *parent)
     connect(m_busScan, &usb::BusScan::ended, this, &MainDialog::busScanEnded);
     connect(m_busScan, &usb::BusScan::currentDeviceChanged, this,
             [this](const QString &number) { m_displayPage->showDeviceTitle(deviceTitle(number)); });
+    connect(ui->btn_search, &QPushButton::clicked, this, &MainDialog::startBusScan);
 
     m_usbThread = new USBThread(this);
-    connect(m_usbThread, &USBThread::new_data, this, &MainDialog::usbreceivedata);
+    // The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
+    connect(m_usbThread, &USBThread::new_data, m_firmwarePage, &FirmwarePage::handleReport);
     connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::usbconnect);
     connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
-    connect(m_usbThread, &USBThread::usb_send_error, this, &MainDialog::usbsenderror);
+    connect(m_usbThread, &USBThread::usb_send_error, m_firmwarePage, &FirmwarePage::writeFailed);
     m_usbThread->setDeviceIds(m_link->vendorId(), m_link->productId());
     if (!m_usbThread->tryOpen())
         explainOpenFailure();
     m_usbThread->start();
 
     upgradeTimer = new QTimer(this);
-    connect(upgradeTimer, &QTimer::timeout, this, &MainDialog::mytimer_timeout);
+    connect(upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
     setUpRecording();
@@ -123,8 +117,12 @@ void MainDialog::initForm()
     ui->top_widget->setMouseTracking(true);
 
     applyTitleGlyphs();
+    connect(ui->btnMenu_Min, &QPushButton::clicked, this, &QWidget::showMinimized);
+    auto *frame = new app::FramelessFrame(this, ui->widgetTitle);
+    connect(ui->btnMenu_Max, &QPushButton::clicked, frame, &app::FramelessFrame::toggleMaximised);
+    connect(ui->btnMenu_Close, &QPushButton::clicked, this, &MainDialog::closeFromTitleBar);
+    connect(ui->btnMenu_Menu, &QPushButton::clicked, this, &MainDialog::showTitleMenu);
 
-    ui->widgetTitle->installEventFilter(this);
     ui->widgetTitle->setProperty("form", "title");
 
     // Return belongs to the field it is typed in: no button of the dialog acts on it.
@@ -180,7 +178,7 @@ void MainDialog::stopWorkers()
         m_busScan->waitForEnd();
 }
 
-void MainDialog::on_btnMenu_Close_clicked()
+void MainDialog::closeFromTitleBar()
 {
     stopWorkers();
     close();

@@ -24,7 +24,6 @@ class QAbstractButton;
 class QTimer;
 class QToolButton;
 class CurvePanel;
-class DisplayPageController;
 class FirmwarePage;
 class InterfaceLanguage;
 class LiveChart;
@@ -35,14 +34,19 @@ struct Sample;
 namespace ui {
 class DeviceInfoUI;
 class DeviceListView;
+class DisplayPage;
 } // namespace ui
 namespace usb {
 class BusScan;
 }
+namespace app {
+class PageNavigator;
+}
+class SettingsPageBase;
 namespace lablink {
 class Publisher;
 struct LinkSettings;
-}
+} // namespace lablink
 
 class MainDialog : public QDialog
 {
@@ -70,9 +74,9 @@ public:
     // The acquisition (its 500 ms cycle; tests stop its timer and step it themselves) and the run.
     acquire::Acquisition &acquisition() const { return *m_acquisition; }
     acquire::RunSession &runSession() const { return *m_session; }
-    // The display page's controller: the chart gives it the axis-range panel, the recorder the
-    // saving of a stopped run.
-    DisplayPageController *displayPage() const { return m_displayPage; }
+    // The display page: the chart gives it the axis-range panel, the recorder the saving of a
+    // stopped run.
+    ui::DisplayPage *displayPage() const { return m_displayPage; }
 
     void sendReport(const unsigned char *data, int length);
 
@@ -91,90 +95,42 @@ signals:
     void currentAxisRangeChosen(double minimum, double maximum);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 public slots:
-    // title bar
-    void on_btnMenu_Min_clicked();
-    void on_btnMenu_Max_clicked();
-    void on_btnMenu_Close_clicked();
-    void on_btnMenu_Menu_clicked();
-
-    // navigation
-    void buttonClicked();
-    void on_disp_btnReturn_clicked();
-    void on_upgrade_btnReturn_clicked();
-    void on_settings_btnReturn_clicked();
-    void on_four_btnReturn_clicked();
-    void on_five_btnReturn_clicked();
-    void on_six_btnReturn_clicked();
-    void on_NV05_settings_btnReturn_clicked();
-    void on_disp_btnUpgrade_clicked();
-    void on_disp_btnSysSet_clicked();
-    void on_disp_btn_title_clicked();
-    void on_disp_btn_menu_clicked();
+    // the title bar menu's languages
     void onS_Act1Clicked_Slot();
     void onS_Act2Clicked_Slot();
+    // the chart menu
     void onAct1Clicked_Slot();
     void onAct2Clicked_Slot();
     void onAct3Clicked_Slot();
     void onAct4Clicked_Slot();
     void onAct5Clicked_Slot();
 
-    // live chart
-    void RangChang_slot();
-    void on_disp_btn_dp_dm_clicked();
-    void on_disp_btn_cc1_cc2_clicked();
-    void on_disp_btn_temp_clicked();
-
-    // USB link
-    void usbconnect(const QString &dev_str);
-    void usbdisconnect();
-    void usbreceivedata(const QByteArray &report, unsigned int length);
-    void usbsenderror();
-    void refreshDisplay();
-    void refreshSettingsPage();
-    void mytimer_timeout();
-
-    // display page
-    void on_lineEdit_value_editingFinished();
-    void on_lineEdit_value_zero_v_editingFinished();
-    void on_lineEdit_value_full_v_editingFinished();
-    void on_lineEdit_value_full_a_editingFinished();
-    void on_lineEdit_value_lilitime_h_editingFinished();
-    void on_lineEdit_value_limitime_m_editingFinished();
-    void on_disp_Btn_Run_clicked();
-    void on_disp_btn_RangCustom_clicked();
-    void CDPopTipsSendData_Slot(qint16 data);
-
-    // bus scan
-    void on_btn_search_clicked();
-
 public:
-    void hideModeWidgets();
     void identifyModel();
     void startBusScan();
 
 private:
+    // title bar
+    void closeFromTitleBar();
+    void showTitleMenu();
+    // the link and the bus scan
+    void usbconnect(const QString &dev_str);
+    void usbdisconnect();
+    void refreshDisplay();
+    void refreshSettingsPage();
+
     void initForm();
-    void buildHomeGrids();
-    void retextHomeGrids();
     void applyTitleGlyphs();
     void refreshTexts();
     void showPermissionText();
     void switchLanguage(int language);
     void showUpgradeConnection(bool connected);
     void showStartTips();
-    void prepareUpgradeProgress();
-    void goHomeAfterReturn(bool sixPage);
-    void openSettingsPage(const char *title);
-    void applyReturnGlyph(QAbstractButton *button);
+    void showChartMenu();
     void openDevice();
     void busScanEnded();
     void buildAcquisition();
@@ -182,9 +138,9 @@ private:
     QString deviceTitle(const QString &tail) const;
     void explainOpenFailure();
     void showPermissionHint(const QString &reason);
-    void applyHomeGlyph();
     void stopWorkers();
     void setUpDisplayPage();
+    SettingsPageBase *settingsPage() const;
     void setUpRecording();
     DataFolder dataFolder() const;
     void setUpLabLink();
@@ -192,11 +148,6 @@ private:
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
     QString m_permissionProblem; // null while the instrument could be opened
-
-    // frame
-    int m_resizeRegion = 8;
-    bool m_mousePressed = false;
-    QPoint m_dragOffset;
 
     // timers and threads
     QTimer *upgradeTimer = nullptr;
@@ -210,7 +161,8 @@ private:
     usb::BusScan *m_busScan = nullptr;
     ui::DeviceListView *m_devices = nullptr;
 
-    DisplayPageController *m_displayPage = nullptr;
+    ui::DisplayPage *m_displayPage = nullptr;
+    app::PageNavigator *m_navigator = nullptr;
     Recorder *m_recorder = nullptr;
     acquire::RunSession *m_session = nullptr;
     acquire::Acquisition *m_acquisition = nullptr;
@@ -220,7 +172,4 @@ private:
 
     lablink::Publisher *m_labLink = nullptr;
     bool m_labLinkConnected = false;
-
-    QVector<QToolButton *> m_homeButtons;
-    QVector<QToolButton *> m_nv05Buttons;
 };

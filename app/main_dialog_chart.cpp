@@ -4,28 +4,26 @@
 #include "main_dialog.h"
 
 #include "curve_panel.h"
-#include "run_session.h"
 #include "custom_coordinates.h"
 #include "display_page.h"
 #include "live_chart.h"
 #include "recorder.h"
+#include "run_session.h"
 #include "save_notices.h"
 #include "ui_MainDialog.h"
 
 void MainDialog::buildChart()
 {
-    m_axisRangePanel = new customcoordinates(ui->widget);
+    m_axisRangePanel = new customcoordinates(m_displayPage->chartArea());
     m_axisRangePanel->setObjectName("customcoordinates");
     m_axisRangePanel->hide();
-    connect(m_axisRangePanel, &customcoordinates::RangChang_signal, this,
-            &MainDialog::RangChang_slot);
     m_displayPage->setRangePanel(m_axisRangePanel); // its button shows and hides the panel
 
     m_liveChart = new LiveChart(
         *m_recorder, [this](int slot) { return m_axisRangePanel->range(slot); }, this);
-    m_liveChart->setViewButtons(ui->disp_btn_dp_dm, ui->disp_btn_cc1_cc2, ui->disp_btn_temp);
-    m_liveChart->view()->setObjectName("disp_chartView");
-    ui->disap_gridLayout->addWidget(m_liveChart->view());
+    m_displayPage->showChart(*m_liveChart);
+    connect(m_axisRangePanel, &customcoordinates::RangChang_signal, m_liveChart,
+            &LiveChart::RangChang_slot);
 
     // The chart reads the recorder's store; a new run starts a new window.
     connect(m_session, &acquire::RunSession::started, m_liveChart, &LiveChart::restartWindow);
@@ -33,35 +31,15 @@ void MainDialog::buildChart()
             &LiveChart::setCurrentAxisRange);
 }
 
-void MainDialog::RangChang_slot()
-{
-    m_liveChart->RangChang_slot();
-}
-
-void MainDialog::on_disp_btn_dp_dm_clicked()
-{
-    m_liveChart->toggleView(LiveChart::View::EleCap);
-}
-
-void MainDialog::on_disp_btn_cc1_cc2_clicked()
-{
-    m_liveChart->toggleView(LiveChart::View::CpuNtc);
-}
-
-void MainDialog::on_disp_btn_temp_clicked()
-{
-    m_liveChart->toggleView(LiveChart::View::Mos);
-}
-
 void MainDialog::onAct2Clicked_Slot()
 {
     showExportOutcome(m_displayPage->statusLine(),
-                      m_liveChart->exportImage(this, ui->disp_btn_title->text(), modelWord()));
+                      m_liveChart->exportImage(this, m_displayPage->chartTitle(), modelWord()));
 }
 
 void MainDialog::onAct3Clicked_Slot()
 {
-    CurvePanel::openOver(m_curvePanel, *m_liveChart, this, ui->widget);
+    CurvePanel::openOver(m_curvePanel, *m_liveChart, this, m_displayPage->chartArea());
 }
 
 void MainDialog::onAct4Clicked_Slot()

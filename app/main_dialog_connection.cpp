@@ -7,8 +7,9 @@
 #include "bus_scan.h"
 #include "device_link.h"
 #include "device_list_view.h"
-#include "live_chart.h"
 #include "firmware_page.h"
+#include "live_chart.h"
+#include "page_navigator.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -25,7 +26,7 @@ void MainDialog::usbconnect(const QString &dev_str)
     qCDebug(lcApp) << "设备已连接";
     qCDebug(lcApp) << "设备名称:" << dev_str;
     m_firmwarePage->showDeviceName(dev_str);
-    if (ui->disp_stackedWidget->currentIndex() == 1)
+    if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteConnected(dev_str);
     showUpgradeConnection(true);
     ui->Start_label_permission->clear();
@@ -48,10 +49,9 @@ void MainDialog::sendReport(const unsigned char *data, int length)
     m_link->sendReport(data, length);
 }
 
-
 void MainDialog::usbdisconnect()
 {
-    if (ui->disp_stackedWidget->currentIndex() == 1)
+    if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteDisconnected();
     showUpgradeConnection(false);
     showStartTips();
@@ -84,20 +84,13 @@ void MainDialog::identifyModel()
 {
     switch (m_link->identifyModel()) {
     case DeviceLink::Nv05Family:
-        if (ui->disp_stackedWidget->currentIndex() == 8)
-            ui->disp_stackedWidget->setCurrentIndex(7);
+        m_navigator->leaveStartPage();
         break;
     case DeviceLink::Hk07Family: {
         const bool hk09 = m_link->state().hk09;
-        const QList<QWidget *> fullChargeWidgets = {
-            ui->label_full_v,     ui->lineEdit_value_full_v, ui->label_unit_full_v,
-            ui->label_full_a,     ui->label_full_a_less,     ui->lineEdit_value_full_a,
-            ui->label_unit_full_a};
-        for (QWidget *w : fullChargeWidgets)
-            w->setVisible(!hk09);
+        m_displayPage->setFullChargeShown(!hk09);
         emit currentAxisRangeChosen(hk09 ? 0.0 : -25.0, 25.0);
-        if (ui->disp_stackedWidget->currentIndex() == 8)
-            ui->disp_stackedWidget->setCurrentIndex(0);
+        m_navigator->leaveStartPage();
         break;
     }
     case DeviceLink::NoFamily:
@@ -110,11 +103,6 @@ void MainDialog::identifyModel()
 const QVector<QPair<ui::DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
 {
     return m_devices->entries();
-}
-
-void MainDialog::on_btn_search_clicked()
-{
-    startBusScan();
 }
 
 void MainDialog::startBusScan()
@@ -134,23 +122,4 @@ void MainDialog::busScanEnded()
 QString MainDialog::deviceTitle(const QString &tail) const
 {
     return QString("%1%2%3%4").arg(QString(), " | ", m_link->modelWord() + " ", tail);
-}
-
-// ---- firmware upgrade ------------------------------------------------------------------------
-// The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
-
-void MainDialog::usbreceivedata(const QByteArray &report, unsigned int length)
-{
-    Q_UNUSED(length) // a report is always 64 bytes
-    m_firmwarePage->handleReport(report);
-}
-
-void MainDialog::mytimer_timeout()
-{
-    m_firmwarePage->tick();
-}
-
-void MainDialog::usbsenderror()
-{
-    m_firmwarePage->writeFailed();
 }

@@ -4,7 +4,6 @@
 #include "main_dialog.h"
 
 #include "acquisition_feed.h"
-#include "display_page.h"
 #include "lab_link_dialog.h"
 #include "publisher.h"
 #include "ui_MainDialog.h"

@@ -1,270 +1,28 @@
-// Page navigation: the two home grids, return buttons, display-page shortcuts, the chart title
-// prompt, the chart and language menus, and switching the language at run time.
-
-// Titles are shown as catalogue texts kept by their source: a language switch shows each again
-// in its own context.
+// The chart and title bar menus, and switching the language at run time. Which page shows is the
+// page navigator's.
 
 #include "main_dialog.h"
 
 #include "catalogue_text.h"
-#include "device_link.h"
 #include "device_list_view.h"
 #include "display_page.h"
-#include "firmware_page.h"
-#include "glyphs.h"
-#include "home_tiles.h"
-#include "icon_helper.h"
 #include "interface_language.h"
+#include "page_navigator.h"
 #include "run_viewer.h"
 #include "setting.h"
 #include "ui_MainDialog.h"
 
 #include <QActionGroup>
 #include <QCursor>
-#include <QInputDialog>
 #include <QLoggingCategory>
 #include <QMenu>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
-using namespace home;
-
-namespace {
-void setTitle(QWidget *label, const char *source)
-{
-    ui::setCatalogueText(label, "MainDialog", source);
-}
-} // namespace
-
-void MainDialog::buildHomeGrids()
-{
-    auto build = [this](const QString &prefix, const Tile *tiles, int count,
-                        QVector<QToolButton *> &buttons) {
-        for (int i = 0; i < count; ++i) {
-            auto *button = findChild<QToolButton *>(prefix + QString::number(i + 1));
-            if (!button)
-                continue;
-            const Tile &tile = tiles[i];
-            const QPixmap picture =
-                tile.glyph
-                    ? IconHelper::shared().glyphPixmap("#FEFEFE", QChar(tile.glyph), 50, 100, 70)
-                    : QPixmap(QString(":/sys/rs/rs/img/%1.png").arg(tile.image, 2, 10, QChar('0')));
-            button->setIcon(QIcon(picture));
-            button->setStyleSheet(tileStyle(tile.background));
-            connect(button, &QToolButton::clicked, this, &MainDialog::buttonClicked);
-            buttons.append(button);
-        }
-    };
-    build("tbtn", homeTiles().tiles, homeTiles().count, m_homeButtons);
-    build("NV05_tbtn", nv05Tiles().tiles, nv05Tiles().count, m_nv05Buttons);
-    retextHomeGrids();
-}
-
-void MainDialog::retextHomeGrids()
-{
-    auto retext = [this](const Tile *tiles, const QVector<QToolButton *> &buttons) {
-        for (int i = 0; i < buttons.size(); ++i) {
-            buttons[i]->setText(tr(tiles[i].name));
-            buttons[i]->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-            buttons[i]->setIconSize(QSize(100, 70));
-        }
-    };
-    retext(homeTiles().tiles, m_homeButtons);
-    retext(nv05Tiles().tiles, m_nv05Buttons);
-}
-
-void MainDialog::applyReturnGlyph(QAbstractButton *button)
-{
-    IconHelper::shared().applyGlyph(button, QChar(glyph::Return), 16);
-}
-
-void MainDialog::applyHomeGlyph()
-{
-    IconHelper::shared().applyGlyph(ui->btnReturn, QChar(glyph::Home), 16);
-}
-
-void MainDialog::prepareUpgradeProgress()
-{
-    m_firmwarePage->prepareProgress();
-}
-
-void MainDialog::buttonClicked()
-{
-    auto *button = qobject_cast<QAbstractButton *>(sender());
-    if (!button)
-        return;
-    // The tile is known by its place in its grid, never by its (translated) text.
-    const Tile *tile = nullptr;
-    if (const int i = m_homeButtons.indexOf(qobject_cast<QToolButton *>(button)); i >= 0)
-        tile = &homeTiles().tiles[i];
-    else if (const int j = m_nv05Buttons.indexOf(qobject_cast<QToolButton *>(button)); j >= 0)
-        tile = &nv05Tiles().tiles[j];
-    if (!tile)
-        return;
-    const Tile &row = *tile;
-    qCDebug(lcApp) << row.name;
-    switch (row.action) {
-    case TileAction::Display:
-    case TileAction::ChartOnly:
-        ui->disp_stackedWidget->setCurrentIndex(DisplayPage);
-        setTitle(ui->disp_labTitle, row.name);
-        applyReturnGlyph(ui->disp_btnReturn);
-        if (row.action == TileAction::ChartOnly) {
-            hideModeWidgets();
-        } else {
-            setTitle(ui->label_cons, row.caption);
-            setTitle(ui->label_unit, row.unit);
-            m_displayPage->showModeChosen(row.run == RunTexts::Battery);
-        }
-        break;
-    case TileAction::Upgrade:
-        ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-        setTitle(m_firmwarePage->titleLabel(), row.name);
-        applyReturnGlyph(m_firmwarePage->returnButton());
-        prepareUpgradeProgress();
-        break;
-    case TileAction::Settings:
-        openSettingsPage(row.name);
-        break;
-    case TileAction::Six:
-        ui->disp_stackedWidget->setCurrentIndex(SixPage);
-        setTitle(ui->six_labTitle, row.name);
-        applyReturnGlyph(ui->six_btnReturn);
-        break;
-    }
-    if (row.mode)
-        m_commands.chooseWorkMode(*row.mode);
-}
-
-void MainDialog::hideModeWidgets()
-{
-    const QList<QWidget *> widgets = {ui->widgetConsValue,
-                                      ui->disp_Btn_Run,
-                                      ui->label_zero_v,
-                                      ui->lineEdit_value_zero_v,
-                                      ui->label_unit_zero_v,
-                                      ui->label_limitime,
-                                      ui->lineEdit_value_lilitime_h,
-                                      ui->label_limitime_colon,
-                                      ui->lineEdit_value_limitime_m,
-                                      ui->label_full_v,
-                                      ui->lineEdit_value_full_v,
-                                      ui->label_unit_full_v,
-                                      ui->label_full_a,
-                                      ui->label_full_a_less,
-                                      ui->lineEdit_value_full_a,
-                                      ui->label_unit_full_a,
-                                      ui->disp_btn_temp,
-                                      ui->disp_label_DP,
-                                      ui->disp_label_FANT_VALUE,
-                                      ui->disp_label_DP_V,
-                                      ui->disp_label_DM,
-                                      ui->disp_label_FANS_VALUE,
-                                      ui->disp_label_DM_V};
-    for (QWidget *w : widgets)
-        w->hide();
-}
-
-// The return buttons of the display, upgrade, settings and six pages.
-void MainDialog::goHomeAfterReturn(bool sixPage)
-{
-    if (ui->disp_stackedWidget->currentIndex() == HomePage)
-        return;
-    if (familyCode() == 1) {
-        ui->disp_stackedWidget->setCurrentIndex(HomePage);
-        setTitle(ui->labTitle, QT_TR_NOOP("测试仪主界面"));
-        applyHomeGlyph();
-    } else if (familyCode() == 4) {
-        ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
-        if (!sixPage)
-            setTitle(ui->labTitle, QT_TR_NOOP("电能表主界面"));
-        applyHomeGlyph();
-    }
-    m_commands.returnHome();
-}
-
-void MainDialog::on_disp_btnReturn_clicked()
-{
-    goHomeAfterReturn(false);
-}
-void MainDialog::on_upgrade_btnReturn_clicked()
-{
-    goHomeAfterReturn(false);
-}
-void MainDialog::on_settings_btnReturn_clicked()
-{
-    goHomeAfterReturn(false);
-}
-void MainDialog::on_six_btnReturn_clicked()
-{
-    goHomeAfterReturn(true);
-}
-
-void MainDialog::on_four_btnReturn_clicked()
-{
-    if (ui->disp_stackedWidget->currentIndex() == HomePage)
-        return;
-    ui->disp_stackedWidget->setCurrentIndex(HomePage);
-    setTitle(ui->labTitle, QT_TR_NOOP("测试仪主界面"));
-    applyHomeGlyph();
-    m_commands.returnHome();
-}
-
-void MainDialog::on_five_btnReturn_clicked()
-{
-    on_four_btnReturn_clicked();
-}
-
-void MainDialog::on_NV05_settings_btnReturn_clicked()
-{
-    if (ui->disp_stackedWidget->currentIndex() != HomePage) {
-        ui->disp_stackedWidget->setCurrentIndex(Nv05HomePage);
-        setTitle(ui->labTitle, QT_TR_NOOP("NV05主界面"));
-        applyHomeGlyph();
-    }
-    m_commands.returnHome();
-}
-
-void MainDialog::on_disp_btnUpgrade_clicked()
-{
-    ui->disp_stackedWidget->setCurrentIndex(UpgradePage);
-    setTitle(m_firmwarePage->titleLabel(), QT_TR_NOOP("固件升级"));
-    applyReturnGlyph(m_firmwarePage->returnButton());
-    prepareUpgradeProgress();
-}
-
-void MainDialog::on_disp_btnSysSet_clicked()
-{
-    openSettingsPage(QT_TR_NOOP("仪表参数设置"));
-}
-
-// The settings page of the instrument's family, from its home tile or the display page's
-// shortcut: the page, its title and return glyph, and the instrument told and asked.
-void MainDialog::openSettingsPage(const char *title)
-{
-    const bool nv05 = familyCode() == DeviceLink::Nv05Family;
-    if (nv05 || familyCode() == DeviceLink::Hk07Family) {
-        ui->disp_stackedWidget->setCurrentIndex(nv05 ? Nv05SettingsPage : SettingsPage);
-        setTitle(nv05 ? ui->NV05_settings_labTitle : ui->settings_labTitle, title);
-        applyReturnGlyph(nv05 ? ui->NV05_settings_btnReturn : ui->settings_btnReturn);
-    }
-    m_commands.requestSettings();
-    m_commands.enterSettingsPage();
-}
-
-void MainDialog::on_disp_btn_title_clicked()
-{
-    bool ok = false;
-    const QString title = QInputDialog::getText(this, tr("标题变更对话框"), tr("请输入标题:"),
-                                                QLineEdit::Normal, ui->disp_btn_title->text(), &ok);
-    if (ok)
-        m_displayPage->setChartTitle(title);
-}
-
 // Both menus are built afresh at each click, in the language now in use, and shown at the
 // pointer. They are not set on their buttons: a button with a menu opens that old menu itself
 // and never calls its click slot again.
-void MainDialog::on_disp_btn_menu_clicked()
+void MainDialog::showChartMenu()
 {
     auto *menu = new QMenu(this);
     menu->setObjectName("chart_menu");
@@ -283,7 +41,7 @@ void MainDialog::on_disp_btn_menu_clicked()
     menu->popup(QCursor::pos());
 }
 
-void MainDialog::on_btnMenu_Menu_clicked()
+void MainDialog::showTitleMenu()
 {
     auto *menu = new QMenu(this);
     menu->setObjectName("language_menu");
@@ -330,17 +88,11 @@ void MainDialog::switchLanguage(int language)
 void MainDialog::refreshTexts()
 {
     ui::showCatalogueTexts(this);
-    retextHomeGrids();
+    m_navigator->retranslate();
     showStartTips();
     showPermissionText();
     refreshDisplay();
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
-    applyHomeGlyph();
-    const QList<QAbstractButton *> returns = {ui->disp_btnReturn, ui->settings_btnReturn,
-                                              ui->four_btnReturn, ui->five_btnReturn,
-                                              ui->six_btnReturn,  m_firmwarePage->returnButton()};
-    for (QAbstractButton *b : returns)
-        applyReturnGlyph(b);
     applyTitleGlyphs();
     m_devices->retranslate(); // the items keep their own state, not their master/slave captions
 }

@@ -4,7 +4,6 @@
 #include "main_dialog.h"
 
 #include "acquisition.h"
-#include "display_page.h"
 #include "journal.h"
 #include "journal_recovery.h"
 #include "run_saving.h"

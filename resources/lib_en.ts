@@ -1815,4 +1815,272 @@
         <translation>Settings not saved: %1</translation>
     </message>
 </context>
+<context>
+    <name>ui::DisplayPage</name>
+    <message>
+        <source>返回主页</source>
+        <translation>Return</translation>
+    </message>
+    <message>
+        <source>恒电流模式</source>
+        <translation>Constant Current</translation>
+    </message>
+    <message>
+        <source>1 | HK07 000</source>
+        <translation>1 | HK07 000</translation>
+    </message>
+    <message>
+        <source>仪表设置</source>
+        <translation>SysSet</translation>
+    </message>
+    <message>
+        <source>仪表设置快捷键</source>
+        <translation>Device settings shortcut keys</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <translation>Firmware update</translation>
+    </message>
+    <message>
+        <source>系统升级快捷键</source>
+        <translation>System upgrade shortcut key</translation>
+    </message>
+    <message>
+        <source>主页</source>
+        <translation>Main</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <comment>caption under the upgrade shortcut</comment>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>电压:</source>
+        <translation>Volt:</translation>
+    </message>
+    <message>
+        <source>电压 (V)</source>
+        <translation>Voltage (V)</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>电流:</source>
+        <translation>Curr:</translation>
+    </message>
+    <message>
+        <source>电流 (A)</source>
+        <translation>Current (A)</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>功率:</source>
+        <translation>Powe:</translation>
+    </message>
+    <message>
+        <source>功率 (W)</source>
+        <translation>Power (W)</translation>
+    </message>
+    <message>
+        <source>W</source>
+        <translation>W</translation>
+    </message>
+    <message>
+        <source>电阻:</source>
+        <translation>Res:</translation>
+    </message>
+    <message>
+        <source>电阻 (Ω)</source>
+        <translation>Resistance (Ω)</translation>
+    </message>
+    <message>
+        <source>Ω</source>
+        <translation>Ω</translation>
+    </message>
+    <message>
+        <source>电量:</source>
+        <translation>Ele:</translation>
+    </message>
+    <message>
+        <source>电量 (Wh)</source>
+        <translation>Energy (Wh)</translation>
+    </message>
+    <message>
+        <source>wh</source>
+        <translation>wh</translation>
+    </message>
+    <message>
+        <source>容量:</source>
+        <translation>Cap:</translation>
+    </message>
+    <message>
+        <source>容量 (mAh)</source>
+        <translation>Capacity (mAh)</translation>
+    </message>
+    <message>
+        <source>mAh</source>
+        <translation>mAh</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>CPU:</source>
+        <translation>CPU:</translation>
+    </message>
+    <message>
+        <source>CPU温度 (℃)</source>
+        <translation>CPU temperature (℃)</translation>
+    </message>
+    <message>
+        <source>000.0</source>
+        <translation>000.0</translation>
+    </message>
+    <message>
+        <source>℃</source>
+        <translation>℃</translation>
+    </message>
+    <message>
+        <source>NTC:</source>
+        <translation>NTC:</translation>
+    </message>
+    <message>
+        <source>探头温度 (℃)</source>
+        <translation>Probe temperature (℃)</translation>
+    </message>
+    <message>
+        <source>放电管温度:</source>
+        <translation>      MOS.T:</translation>
+    </message>
+    <message>
+        <source>放电管温度 (℃)</source>
+        <translation>MOS temperature (℃)</translation>
+    </message>
+    <message>
+        <source>风扇转速:</source>
+        <translation>      Fan.S:</translation>
+    </message>
+    <message>
+        <source>风扇转速 (转/分)</source>
+        <translation>Fan speed (RPM)</translation>
+    </message>
+    <message>
+        <source>0000</source>
+        <translation>0000</translation>
+    </message>
+    <message>
+        <source>转/分</source>
+        <translation>RPM</translation>
+    </message>
+    <message>
+        <source>菜单</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>开始放电</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>开始放电/停止放电</source>
+        <translation>OFF/ON</translation>
+    </message>
+    <message>
+        <source>Simple Real-Time Chart</source>
+        <translation>Simple Real-Time Chart</translation>
+    </message>
+    <message>
+        <source>单击修改标题</source>
+        <translation>Click to modify the Title</translation>
+    </message>
+    <message>
+        <source>MOS_T</source>
+        <translation>MOS_T</translation>
+    </message>
+    <message>
+        <source>CPU温度曲线</source>
+        <translation>CPU temperature curve</translation>
+    </message>
+    <message>
+        <source>ELE/CAP</source>
+        <translation>ELE/CAP</translation>
+    </message>
+    <message>
+        <source>DP/DM曲线</source>
+        <translation>DP/DM Curve</translation>
+    </message>
+    <message>
+        <source>CPU/NTC</source>
+        <translation>CPU/NTC</translation>
+    </message>
+    <message>
+        <source>CC1/CC2曲线</source>
+        <translation>CC1/CC2 Curve</translation>
+    </message>
+    <message>
+        <source>自定义曲线范围</source>
+        <translation>Custom Scope</translation>
+    </message>
+    <message>
+        <source>测量小数值时让曲线更明显</source>
+        <translation>Make the curve more pronounced when measuring small values</translation>
+    </message>
+    <message>
+        <source>Is:</source>
+        <translation>Is:</translation>
+    </message>
+    <message>
+        <source>00.0000</source>
+        <translation>00.0000</translation>
+    </message>
+    <message>
+        <source>单击可设置</source>
+        <translation>Click to set</translation>
+    </message>
+    <message>
+        <source>电池放完电压:</source>
+        <translation>Cut_Off Volt:</translation>
+    </message>
+    <message>
+        <source>限时放电时间:</source>
+        <translation>DischargeTime:</translation>
+    </message>
+    <message>
+        <source>限时放电小时</source>
+        <translation>Discharge time hours</translation>
+    </message>
+    <message>
+        <source>00</source>
+        <translation>00</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>限时放电分钟</source>
+        <translation>Discharge time minutes</translation>
+    </message>
+    <message>
+        <source>电池充满电压:</source>
+        <translation>Full.U:</translation>
+    </message>
+    <message>
+        <source>电池充满电流:</source>
+        <translation>Full.I:</translation>
+    </message>
+    <message>
+        <source>&lt;</source>
+        <translation>&lt;</translation>
+    </message>
+    <message>
+        <source>00.00</source>
+        <translation>00.00</translation>
+    </message>
+</context>
 </TS>

@@ -5,23 +5,22 @@
 #include "cd_pop_tips.h"
 #include "display_texts.h"
 #include "frame_sender.h"
-#include "frames.h"
 #include "input_confirm.h"
+#include "live_chart.h"
 #include "page_geometry.h"
 #include "pages_log.h"
 #include "report_parser.h"
 #include "settings_values.h"
+#include "ui_DisplayPage.h"
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include <optional>
 
 namespace {
 // The page's texts are the main dialog's, so they share its catalogue context.
@@ -36,19 +35,45 @@ enum class InputKind
     Hours,
     Minutes
 };
+// One row per input: what it sends when confirmed, and which reading it shows otherwise.
 struct InputRule
 {
-    const char *name;
+    QLineEdit *ui::Ui::DisplayPage::*edit;
     InputKind kind;
     void (usb::InstrumentCommands::*sendNumber)(float); // for InputKind::Float
+    QString DisplayTexts::*shown;
 };
+using Form = ui::Ui::DisplayPage;
+using Commands = usb::InstrumentCommands;
 const InputRule kInputs[] = {
-    {"lineEdit_value", InputKind::Float, &usb::InstrumentCommands::setPoint},
-    {"lineEdit_value_zero_v", InputKind::Float, &usb::InstrumentCommands::dischargeStopVoltage},
-    {"lineEdit_value_full_v", InputKind::Float, &usb::InstrumentCommands::chargeStopVoltage},
-    {"lineEdit_value_full_a", InputKind::Float, &usb::InstrumentCommands::chargeStopCurrent},
-    {"lineEdit_value_lilitime_h", InputKind::Hours, nullptr},
-    {"lineEdit_value_limitime_m", InputKind::Minutes, nullptr},
+    {&Form::lineEdit_value, InputKind::Float, &Commands::setPoint, &DisplayTexts::setPoint},
+    {&Form::lineEdit_value_zero_v, InputKind::Float, &Commands::dischargeStopVoltage,
+     &DisplayTexts::dischargeStopVoltage},
+    {&Form::lineEdit_value_full_v, InputKind::Float, &Commands::chargeStopVoltage,
+     &DisplayTexts::chargeStopVoltage},
+    {&Form::lineEdit_value_full_a, InputKind::Float, &Commands::chargeStopCurrent,
+     &DisplayTexts::chargeStopCurrent},
+    {&Form::lineEdit_value_lilitime_h, InputKind::Hours, nullptr, &DisplayTexts::limitHours},
+    {&Form::lineEdit_value_limitime_m, InputKind::Minutes, nullptr, &DisplayTexts::limitMinutes},
+};
+
+// The value labels and the reading each shows.
+struct ValueLabel
+{
+    QLabel *ui::Ui::DisplayPage::*label;
+    QString DisplayTexts::*shown;
+};
+const ValueLabel kValues[] = {
+    {&Form::disp_label_VOL, &DisplayTexts::voltage},
+    {&Form::disp_label_CUR, &DisplayTexts::current},
+    {&Form::disp_label_POW, &DisplayTexts::power},
+    {&Form::disp_label_RES, &DisplayTexts::resistance},
+    {&Form::disp_label_ELE, &DisplayTexts::energy},
+    {&Form::disp_label_CAP, &DisplayTexts::capacity},
+    {&Form::disp_label_CPU_VALUE, &DisplayTexts::cpuTemp},
+    {&Form::disp_label_NTC_VALUE, &DisplayTexts::ntcTemp},
+    {&Form::disp_label_FANT_VALUE, &DisplayTexts::mosTemp},
+    {&Form::disp_label_FANS_VALUE, &DisplayTexts::fanSpeed},
 };
 
 // The page's live labels: the refresh writes them, so caption fitting leaves them alone.
@@ -101,45 +126,41 @@ const char *runTip(bool battery, bool on)
 }
 } // namespace
 
-DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
-                                             const proto::LinkState *link,
-                                             acquire::RunSession *session, QObject *parent)
-    : QObject(parent), m_page(page),
-      m_commands(sender, [link] { return link->bus.currentAddress; }), m_link(link),
-      m_session(session), m_container(widget<QWidget>("widget")),
-      m_run(widget<QPushButton>("disp_Btn_Run")), m_statusLine(widget<QLabel>("label_left_tips")),
+namespace ui {
+
+DisplayPage::DisplayPage(QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()), m_statusLine(nullptr),
       m_popup(std::make_unique<CDPopTips>())
 {
+    m_ui->setupUi(this);
+    m_statusLine = ui::StatusLine(m_ui->label_left_tips);
+    m_ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     m_popup->hide();
     // The question never keeps the program alive once its main window is closed.
     m_popup->setAttribute(Qt::WA_QuitOnClose, false);
 
     // Before the first reading the values show zeros in the formats the readings will have.
     const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
-    const std::pair<const char *, QString> placeholders[] = {
-        {"disp_label_VOL", zero.voltage},        {"disp_label_CUR", zero.current},
-        {"disp_label_POW", zero.power},          {"disp_label_RES", zero.resistance},
-        {"disp_label_ELE", zero.energy},         {"disp_label_CAP", zero.capacity},
-        {"disp_label_CPU_VALUE", zero.cpuTemp},  {"disp_label_NTC_VALUE", zero.ntcTemp},
-        {"disp_label_FANT_VALUE", zero.mosTemp}, {"disp_label_FANS_VALUE", zero.fanSpeed}};
-    for (const auto &p : placeholders)
-        widget<QLabel>(p.first)->setText(p.second);
-
-    for (const InputRule &input : kInputs) {
-        QLineEdit *edit = widget<QLineEdit>(input.name);
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, edit](const QString &text) { m_typed.insert(edit, text); });
-    }
-    // The page's language change comes after the main dialog's form was retranslated.
-    m_page->installEventFilter(this);
+    for (const ValueLabel &v : kValues)
+        (m_ui.get()->*v.label)->setText(zero.*v.shown);
 
     setRangePanel(nullptr);
-    new PageStretcher(page, kPageDesignSize, kStretchRules, kChartShrink);
-    new CaptionFitter(page, kLiveLabels);
+    new PageStretcher(this, kPageDesignSize, kStretchRules, kChartShrink);
+    new CaptionFitter(this, kLiveLabels);
+    connectControls();
+}
 
-    connect(m_session, &acquire::RunSession::loadChanged, this,
-            &DisplayPageController::refreshRunButton);
-    connect(m_session, &acquire::RunSession::finished, this, &DisplayPageController::showRunEnd);
+DisplayPage::~DisplayPage() = default;
+
+void DisplayPage::attach(FrameSender *sender, const proto::LinkState *link,
+                         acquire::RunSession *session)
+{
+    m_link = link;
+    m_session = session;
+    m_commands = std::make_unique<usb::InstrumentCommands>(
+        sender, [link] { return link->bus.currentAddress; });
+    connect(m_session, &acquire::RunSession::loadChanged, this, &DisplayPage::refreshRunButton);
+    connect(m_session, &acquire::RunSession::finished, this, &DisplayPage::showRunEnd);
     connect(m_session, &acquire::RunSession::stateChanged, this,
             [this](acquire::RunSession::State state) {
                 if (state == acquire::RunSession::State::Idle && !m_session->loadOn())
@@ -147,29 +168,171 @@ DisplayPageController::DisplayPageController(QWidget *page, FrameSender *sender,
             });
 }
 
-DisplayPageController::~DisplayPageController() = default;
-
-template <typename T> T *DisplayPageController::widget(const char *name) const
+void DisplayPage::connectControls()
 {
-    T *w = m_page->findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("display page: the form has no %s", name);
-    return w;
+    for (const InputRule &rule : kInputs) {
+        QLineEdit *edit = m_ui.get()->*rule.edit;
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit] { finishInput(edit); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, edit](const QString &text) { m_typed.insert(edit, text); });
+    }
+    connect(m_ui->disp_Btn_Run, &QPushButton::clicked, this, &DisplayPage::toggleRun);
+    connect(m_ui->disp_btn_RangCustom, &QPushButton::clicked, this, &DisplayPage::toggleRangePanel);
+    connect(m_ui->disp_btn_title, &QPushButton::clicked, this, &DisplayPage::askChartTitle);
+    connect(m_ui->disp_btnReturn, &QPushButton::clicked, this, &DisplayPage::homeRequested);
+    connect(m_ui->disp_btnSysSet, &QPushButton::clicked, this, &DisplayPage::settingsRequested);
+    connect(m_ui->disp_btnUpgrade, &QPushButton::clicked, this, &DisplayPage::upgradeRequested);
+    connect(m_ui->disp_btn_menu, &QPushButton::clicked, this, &DisplayPage::chartMenuRequested);
+    connect(m_popup.get(), &CDPopTips::CDPopTipsSendData_Signal, this,
+            &DisplayPage::sendPopupAnswer);
 }
 
-bool DisplayPageController::batteryMode() const
+void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
 {
-    return isBatteryMode(m_link->live.workMode);
+    m_family = familyCode;
+    followPopup(live);
+    const DisplayTexts t = displayTexts(live, familyCode);
+    QFont unitFont = m_ui->disp_label_WH->font();
+    unitFont.setPointSize(t.energyUnitPointSize);
+    m_ui->disp_label_WH->setFont(unitFont);
+    ui::setCatalogueText(m_ui->disp_label_WH, "MainDialog", t.energyUnit);
+    ui::setCatalogueText(m_ui->disp_label_mAh, "MainDialog", t.capacityUnit);
+    for (const ValueLabel &v : kValues)
+        (m_ui.get()->*v.label)->setText(t.*v.shown);
+
+    if (t.titleLabel == DisplayTexts::TitleLabel::Display)
+        ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", t.title);
+    if (t.caption) {
+        ui::setCatalogueText(m_ui->label_cons, "MainDialog", t.caption);
+        ui::setCatalogueText(m_ui->label_unit, "MainDialog", t.unit);
+    }
+    // The user's own typing wins over the instrument's echo.
+    for (const InputRule &rule : kInputs) {
+        QLineEdit *edit = m_ui.get()->*rule.edit;
+        if (!heldByUser(edit))
+            edit->setText(t.*rule.shown);
+    }
 }
 
-void DisplayPageController::finishInput(QLineEdit *edit)
+void DisplayPage::showModeChosen(const char *title, const char *caption, const char *unit,
+                                 bool battery)
+{
+    ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", title);
+    ui::setCatalogueText(m_ui->label_cons, "MainDialog", caption);
+    ui::setCatalogueText(m_ui->label_unit, "MainDialog", unit);
+    showRunText(runText(battery, false));
+    showRunTip(battery ? QT_TRANSLATE_NOOP("MainDialog", "开始/停止")
+                       : QT_TRANSLATE_NOOP("MainDialog", "开始放电/停止放电"));
+}
+
+void DisplayPage::showRunText(const char *text)
+{
+    ui::setCatalogueText(m_ui->disp_Btn_Run, "MainDialog", text);
+}
+
+void DisplayPage::showRunTip(const char *tip)
+{
+    m_runTip = tip;
+    m_ui->disp_Btn_Run->setToolTip(trDialog(tip));
+}
+
+void DisplayPage::showChartOnly(const char *title)
+{
+    ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", title);
+    const QList<QWidget *> widgets = {m_ui->widgetConsValue,
+                                      m_ui->disp_Btn_Run,
+                                      m_ui->label_zero_v,
+                                      m_ui->lineEdit_value_zero_v,
+                                      m_ui->label_unit_zero_v,
+                                      m_ui->label_limitime,
+                                      m_ui->lineEdit_value_lilitime_h,
+                                      m_ui->label_limitime_colon,
+                                      m_ui->lineEdit_value_limitime_m,
+                                      m_ui->disp_btn_temp,
+                                      m_ui->disp_label_DP,
+                                      m_ui->disp_label_FANT_VALUE,
+                                      m_ui->disp_label_DP_V,
+                                      m_ui->disp_label_DM,
+                                      m_ui->disp_label_FANS_VALUE,
+                                      m_ui->disp_label_DM_V};
+    for (QWidget *w : widgets)
+        w->hide();
+    setFullChargeShown(false);
+}
+
+void DisplayPage::setFullChargeShown(bool shown)
+{
+    const QList<QWidget *> widgets = {m_ui->label_full_v,      m_ui->lineEdit_value_full_v,
+                                      m_ui->label_unit_full_v, m_ui->label_full_a,
+                                      m_ui->label_full_a_less, m_ui->lineEdit_value_full_a,
+                                      m_ui->label_unit_full_a};
+    for (QWidget *w : widgets)
+        w->setVisible(shown);
+}
+
+QAbstractButton *DisplayPage::returnButton() const
+{
+    return m_ui->disp_btnReturn;
+}
+
+void DisplayPage::showDeviceTitle(const QString &title)
+{
+    m_deviceTitle = title;
+    m_ui->disp_labDevTiT->setText(title);
+}
+
+void DisplayPage::setChartTitle(const QString &title)
+{
+    m_chartTitle = title;
+    m_ui->disp_btn_title->setText(title);
+}
+
+QString DisplayPage::chartTitle() const
+{
+    return m_ui->disp_btn_title->text();
+}
+
+QWidget *DisplayPage::chartArea() const
+{
+    return m_ui->widget;
+}
+
+void DisplayPage::showChart(LiveChart &chart)
+{
+    chart.setViewButtons(m_ui->disp_btn_dp_dm, m_ui->disp_btn_cc1_cc2, m_ui->disp_btn_temp);
+    chart.view()->setObjectName("disp_chartView");
+    m_ui->disap_gridLayout->addWidget(chart.view());
+    connect(m_ui->disp_btn_dp_dm, &QPushButton::clicked, &chart,
+            [&chart] { chart.toggleView(LiveChart::View::EleCap); });
+    connect(m_ui->disp_btn_cc1_cc2, &QPushButton::clicked, &chart,
+            [&chart] { chart.toggleView(LiveChart::View::CpuNtc); });
+    connect(m_ui->disp_btn_temp, &QPushButton::clicked, &chart,
+            [&chart] { chart.toggleView(LiveChart::View::Mos); });
+}
+
+void DisplayPage::askChartTitle()
+{
+    bool ok = false;
+    const QString title =
+        QInputDialog::getText(window(), trDialog("标题变更对话框"), trDialog("请输入标题:"),
+                              QLineEdit::Normal, m_ui->disp_btn_title->text(), &ok);
+    if (ok)
+        setChartTitle(title);
+}
+
+bool DisplayPage::batteryMode() const
+{
+    return m_link && isBatteryMode(m_link->live.workMode);
+}
+
+void DisplayPage::finishInput(QLineEdit *edit)
 {
     const InputRule *rule = nullptr;
     for (const InputRule &r : kInputs) {
-        if (edit && edit->objectName() == QLatin1String(r.name))
+        if (m_ui.get()->*r.edit == edit)
             rule = &r;
     }
-    if (!rule)
+    if (!rule || !m_commands)
         return;
     const InputEnd end = howInputEnded(edit);
     if (end == InputEnd::Interrupted)
@@ -181,19 +344,19 @@ void DisplayPageController::finishInput(QLineEdit *edit)
         bool sent = false;
         if (rule->kind == InputKind::Float) {
             if (const auto value = proto::parseThreshold(text)) {
-                (m_commands.*rule->sendNumber)(*value);
+                (m_commands.get()->*rule->sendNumber)(*value);
                 sent = true;
             }
         } else if (const auto value = proto::parseTimeNumber(text)) {
-            m_commands.timeLimit(unsigned(*value), rule->kind == InputKind::Hours
-                                                       ? proto::TimeUnit::Hours
-                                                       : proto::TimeUnit::Minutes);
+            m_commands->timeLimit(unsigned(*value), rule->kind == InputKind::Hours
+                                                        ? proto::TimeUnit::Hours
+                                                        : proto::TimeUnit::Minutes);
             sent = true;
         }
         if (!sent) {
             edit->clearFocus(); // the message box takes the focus; this edit is done with
             QMessageBox::information(
-                m_page->window(), trDialog("提示"),
+                window(), trDialog("提示"),
                 trDialog("<font color='red'>文本框含有非法字符，请重新输入！</font>"),
                 QMessageBox::Ok);
         }
@@ -202,11 +365,13 @@ void DisplayPageController::finishInput(QLineEdit *edit)
     edit->clearFocus();
 }
 
-void DisplayPageController::toggleRun()
+void DisplayPage::toggleRun()
 {
+    if (!m_session)
+        return;
     const bool wasOn = m_session->loadOn();
     m_session->setLoadOn(!wasOn);
-    m_commands.runLoad(!wasOn);
+    m_commands->runLoad(!wasOn);
     if (wasOn) {
         m_session->finish(acquire::RunSession::End::Stopped); // the status line follows
         showStopped();
@@ -218,34 +383,23 @@ void DisplayPageController::toggleRun()
 }
 
 // Every end of a run tells where its rows went, or why they did not.
-void DisplayPageController::showRunEnd(const SaveOutcome &outcome)
+void DisplayPage::showRunEnd(const SaveOutcome &outcome)
 {
     m_statusLine.show([outcome] { return outcome.labelText(); });
 }
 
-void DisplayPageController::showStopped()
+void DisplayPage::showStopped()
 {
     showRunState(false);
 }
 
-void DisplayPageController::showRunState(bool on)
+void DisplayPage::showRunState(bool on)
 {
     showRunText(runText(batteryMode(), on));
     showRunTip(runTip(batteryMode(), on));
 }
 
-void DisplayPageController::showRunText(const char *text)
-{
-    ui::setCatalogueText(m_run, "MainDialog", text);
-}
-
-void DisplayPageController::showRunTip(const char *tip)
-{
-    m_runTip = tip;
-    m_run->setToolTip(trDialog(tip));
-}
-
-void DisplayPageController::showRunning()
+void DisplayPage::showRunning()
 {
     // Under the pointer that just started it, a battery test's button tells how to stop it; the
     // refresh shows "stop" once the pointer leaves.
@@ -255,68 +409,17 @@ void DisplayPageController::showRunning()
         showRunState(true);
 }
 
-void DisplayPageController::showModeChosen(bool battery)
+void DisplayPage::refreshRunButton()
 {
-    showRunText(runText(battery, false));
-    showRunTip(battery ? QT_TRANSLATE_NOOP("MainDialog", "开始/停止")
-                       : QT_TRANSLATE_NOOP("MainDialog", "开始放电/停止放电"));
-}
-
-void DisplayPageController::refreshRunButton()
-{
-    const QPoint pointer = m_container->mapFromGlobal(QCursor::pos());
-    if (m_run->geometry().contains(pointer))
+    if (!m_session)
+        return;
+    const QPoint pointer = m_ui->widget->mapFromGlobal(QCursor::pos());
+    if (m_ui->disp_Btn_Run->geometry().contains(pointer))
         return;
     showRunText(runText(batteryMode(), m_session->loadOn()));
 }
 
-void DisplayPageController::setChartTitle(const QString &title)
-{
-    m_chartTitle = title;
-    widget<QAbstractButton>("disp_btn_title")->setText(title);
-}
-
-void DisplayPageController::showDeviceTitle(const QString &title)
-{
-    m_deviceTitle = title;
-    widget<QLabel>("disp_labDevTiT")->setText(title);
-}
-
-bool DisplayPageController::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_page && event->type() == QEvent::LanguageChange)
-        retranslate();
-    return QObject::eventFilter(watched, event);
-}
-
-void DisplayPageController::retranslate()
-{
-    ui::showCatalogueTexts(m_page); // titles, captions, units and the run button
-    if (m_runTip)
-        m_run->setToolTip(trDialog(m_runTip));
-    m_statusLine.retranslate();
-    if (m_chartTitle)
-        widget<QAbstractButton>("disp_btn_title")->setText(*m_chartTitle);
-    if (!m_deviceTitle.isNull())
-        widget<QLabel>("disp_labDevTiT")->setText(m_deviceTitle);
-    giveTypingBack();
-}
-
-// A field the user is still typing in keeps the typing; the others show the instrument's values
-// again at the next refresh.
-void DisplayPageController::giveTypingBack()
-{
-    for (auto it = m_typed.begin(); it != m_typed.end();) {
-        if (heldByUser(it.key())) {
-            it.key()->setText(it.value());
-            ++it;
-        } else {
-            it = m_typed.erase(it);
-        }
-    }
-}
-
-void DisplayPageController::setRangePanel(QWidget *panel)
+void DisplayPage::setRangePanel(QWidget *panel)
 {
     if (!panel) {
         // Stand-in of the axis-range panel's size until the chart supplies the real one.
@@ -327,12 +430,12 @@ void DisplayPageController::setRangePanel(QWidget *panel)
     if (m_rangePanel && m_rangePanel != panel &&
         m_rangePanel->objectName() == QLatin1String("customcoordinates_placeholder"))
         m_rangePanel->deleteLater();
-    panel->setParent(m_container);
+    panel->setParent(m_ui->widget);
     panel->hide();
     m_rangePanel = panel;
 }
 
-void DisplayPageController::toggleRangePanel()
+void DisplayPage::toggleRangePanel()
 {
     if (!m_rangePanel)
         return;
@@ -340,7 +443,7 @@ void DisplayPageController::toggleRangePanel()
         m_rangePanel->hide();
         return;
     }
-    const QPoint centre = rangePanelOffset(m_container->size(), m_rangePanel->size());
+    const QPoint centre = rangePanelOffset(m_ui->widget->size(), m_rangePanel->size());
     qCDebug(lcUi) << "X:" << centre.x();
     qCDebug(lcUi) << "Y:" << centre.y();
     m_rangePanel->setGeometry(rangePanelRect(centre));
@@ -348,13 +451,15 @@ void DisplayPageController::toggleRangePanel()
     m_rangePanel->raise();
 }
 
-void DisplayPageController::sendPopupAnswer(qint16 answer)
+void DisplayPage::sendPopupAnswer(qint16 answer)
 {
-    m_commands.answerPopup(quint8(answer & 0xFF));
+    if (!m_commands)
+        return;
+    m_commands->answerPopup(quint8(answer & 0xFF));
     qCDebug(lcUi) << "弹窗界面的数据下发成功" << answer;
 }
 
-void DisplayPageController::followPopup(const proto::LiveValues &live)
+void DisplayPage::followPopup(const proto::LiveValues &live)
 {
     const bool asking =
         live.popupCountdown != 0 && live.popupType != 0 && isBatteryMode(live.workMode);
@@ -373,11 +478,50 @@ void DisplayPageController::followPopup(const proto::LiveValues &live)
     m_popup->setCountdown(live.popupCountdown);
 }
 
-void DisplayPageController::placePopup()
+void DisplayPage::placePopup()
 {
     // Over the middle of the main window, where the user is looking.
-    const QRect window = m_page->window()->frameGeometry();
+    const QRect frame = window()->frameGeometry();
     QRect r = m_popup->frameGeometry();
-    r.moveCenter(window.center());
+    r.moveCenter(frame.center());
     m_popup->move(r.topLeft());
 }
+
+void DisplayPage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void DisplayPage::retranslate()
+{
+    m_ui->retranslateUi(this);
+    if (m_link)
+        showLive(m_link->live, m_family); // the readings the form's texts replaced
+    ui::showCatalogueTexts(this);         // titles, captions, units and the run button
+    if (m_runTip)
+        m_ui->disp_Btn_Run->setToolTip(trDialog(m_runTip));
+    m_statusLine.retranslate();
+    if (m_chartTitle)
+        m_ui->disp_btn_title->setText(*m_chartTitle);
+    if (!m_deviceTitle.isNull())
+        m_ui->disp_labDevTiT->setText(m_deviceTitle);
+    giveTypingBack();
+}
+
+// A field the user is still typing in keeps the typing; the others show the instrument's values
+// again at the next refresh.
+void DisplayPage::giveTypingBack()
+{
+    for (auto it = m_typed.begin(); it != m_typed.end();) {
+        if (heldByUser(it.key())) {
+            it.key()->setText(it.value());
+            ++it;
+        } else {
+            it = m_typed.erase(it);
+        }
+    }
+}
+
+} // namespace ui

@@ -1,93 +1,116 @@
 #pragma once
-// What the user does on the display page: sends set-points and battery limits, starts and stops
-// the load, opens the axis-range panel and answers the battery-test question. Works on the
-// widgets of the main dialog's form, found by object name below the page.
+// The display page: the live values in large labels, the work mode's title, set-point and battery
+// limits, the run button, the chart's frame and the status line. It shows the instrument's values
+// through one call, sends what the user types or clicks as named commands, and starts and stops
+// the run. The main dialog's form creates it in its page stack; attach() gives it the link and run.
 
 #include "instrument_commands.h"
 #include "run_session.h"
 #include "status_line.h"
 
 #include <QHash>
-#include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <memory>
 #include <optional>
 
 class CDPopTips;
 class FrameSender;
+class LiveChart;
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QWidget;
 
 namespace proto {
 struct LinkState;
 struct LiveValues;
 } // namespace proto
 
-class DisplayPageController : public QObject
+namespace ui {
+namespace Ui {
+class DisplayPage;
+}
+
+class DisplayPage : public QWidget
 {
     Q_OBJECT
 public:
-    // `page` is page_disp of the main dialog's form; `link` holds the instrument's live values and
-    // the bus address; `session` is the run the run button starts and stops, whose ends (and the
-    // saves they make) the status line tells. All outlive the page controller.
-    DisplayPageController(QWidget *page, FrameSender *sender, const proto::LinkState *link,
-                          acquire::RunSession *session, QObject *parent = nullptr);
-    ~DisplayPageController() override;
+    explicit DisplayPage(QWidget *parent = nullptr);
+    ~DisplayPage() override;
 
-    // The axis-range panel the range button shows and hides; the page owns an empty stand-in
-    // until one is given. The panel becomes a child of the chart container.
-    void setRangePanel(QWidget *panel);
-    QWidget *rangePanel() const { return m_rangePanel; }
+    // `sender` takes the frames; `link` holds the instrument's live values and the bus address;
+    // `session` is the run the run button starts and stops, whose ends (and the saves they make)
+    // the status line tells. All outlive the page.
+    void attach(FrameSender *sender, const proto::LinkState *link, acquire::RunSession *session);
 
-    CDPopTips *popup() const { return m_popup.get(); }
+    // The latest readings and settings of an instrument of `familyCode`: every value label, the
+    // mode's title, caption and unit, the inputs the user is not typing in, and the battery-test
+    // question.
+    void showLive(const proto::LiveValues &live, quint8 familyCode);
 
-    // The editingFinished of one of the six inputs. Sends only for Return/Enter: when the input
-    // has lost the focus already, it only gives the field back to the refresh.
-    void finishInput(QLineEdit *edit);
-    // The run button: asks the instrument to switch its load; a start begins a new run,
-    // a stop ends the run, which saves it.
-    void toggleRun();
-    void toggleRangePanel();
-    void sendPopupAnswer(qint16 answer);
-    // Run button text from the run's load state, unless the pointer rests on the button.
-    void refreshRunButton();
-    // The battery-test popup follows the instrument's question.
-    void followPopup(const proto::LiveValues &live);
-    // Shows the button texts of a stopped run (after a stop or a lost device).
-    void showStopped();
-    // The run button of a work mode just chosen on the home page.
-    void showModeChosen(bool battery);
+    // A work mode chosen on the home page: its title, set-point caption and unit (catalogue
+    // sources of the main dialog's context), and the run button.
+    void showModeChosen(const char *title, const char *caption, const char *unit, bool battery);
+    // A tile that only shows the chart: no set-point, limits, run button or MOS values.
+    void showChartOnly(const char *title);
+    // The HK09 has no full-charge limits.
+    void setFullChargeShown(bool shown);
+    // The instrument's title over the page, and the chart title the user chose.
+    void showDeviceTitle(const QString &title);
+    void setChartTitle(const QString &title);
+    // Its glyph follows the language's font, which the main dialog's icon helper gives.
+    QAbstractButton *returnButton() const;
+    // The title the user gave the chart, for its picture.
+    QString chartTitle() const;
     // The line under the chart: where a run was saved, or why not, and other news.
     ui::StatusLine &statusLine() { return m_statusLine; }
-    // The chart title the user chose, and the instrument's title over the page.
-    void setChartTitle(const QString &title);
-    void showDeviceTitle(const QString &title);
+    // The chart's frame, over which its panels open; showChart() puts the chart in it.
+    QWidget *chartArea() const;
+    void showChart(LiveChart &chart);
+
+    // The axis-range panel the range button shows and hides; the page owns an empty stand-in
+    // until one is given. The panel becomes a child of the chart's frame.
+    void setRangePanel(QWidget *panel);
+    QWidget *rangePanel() const { return m_rangePanel; }
+    CDPopTips *popup() const { return m_popup.get(); }
+
+    // Run button text from the run's load state, unless the pointer rests on the button.
+    void refreshRunButton();
+signals:
+    void homeRequested();
+    void settingsRequested();
+    void upgradeRequested();
+    void chartMenuRequested();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-    template <typename T> T *widget(const char *name) const;
-    bool batteryMode() const;
-    void placePopup();
-    void showRunState(bool on);
-    void showRunning();
-    void showRunEnd(const SaveOutcome &outcome);
-    void showRunText(const char *text);
-    void showRunTip(const char *tip);
     // After a language switch, the page's texts come back from what it knows, not from the form.
     void retranslate();
     void giveTypingBack();
+    void showRunText(const char *text);
+    void showRunTip(const char *tip);
+    void connectControls();
+    void finishInput(QLineEdit *edit);
+    void toggleRun();
+    void toggleRangePanel();
+    void askChartTitle();
+    void sendPopupAnswer(qint16 answer);
+    void followPopup(const proto::LiveValues &live);
+    bool batteryMode() const;
+    void placePopup();
+    void showRunState(bool on);
+    void showStopped();
+    void showRunning();
+    void showRunEnd(const SaveOutcome &outcome);
 
-    QWidget *m_page;
-    usb::InstrumentCommands m_commands;
-    const proto::LinkState *m_link;
-    acquire::RunSession *m_session;
-    QWidget *m_container;
-    QPushButton *m_run;
+    std::unique_ptr<Ui::DisplayPage> m_ui;
+    std::unique_ptr<usb::InstrumentCommands> m_commands;
+    const proto::LinkState *m_link = nullptr;
+    acquire::RunSession *m_session = nullptr;
+    quint8 m_family = 0;
     ui::StatusLine m_statusLine;
     const char *m_runTip = nullptr; // the catalogue source of the run button's tool tip
     std::optional<QString> m_chartTitle;
@@ -96,3 +119,4 @@ private:
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;
 };
+} // namespace ui

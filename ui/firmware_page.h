@@ -46,7 +46,7 @@ public:
     // Checks and takes the image in a .bin file, as the Browse button does after its dialog.
     void loadImage(const QString &path);
 
-    // What the dialog's slots hand over.
+    // The watcher's replies and write failures, and the upgrade timer's ticks.
     void handleReport(const QByteArray &report);
     void tick();
     void writeFailed();

@@ -1,7 +1,5 @@
 #include "settings_page_base.h"
 
-#include "codes.h"
-#include "frame_sender.h"
 #include "input_confirm.h"
 #include "pages_log.h"
 #include "settings_values.h"
@@ -31,26 +29,29 @@ const char *const SettingsPageBase::kNotSelectedStyle =
 namespace {
 
 // The six sliders both families have, named alike: <prefix>_slider_<suffix>.
+using Commands = usb::InstrumentCommands;
 struct CommonSlider
 {
     const char *suffix;
-    const char *label; // <prefix>_<label>
-    quint8 code;
-    uint8_t LiveValues::*level; // brightness and standby sliders
-    float LiveValues::*factor;  // calibration sliders
+    const char *label;                     // <prefix>_<label>
+    void (Commands::*sendLevel)(unsigned); // brightness and standby sliders
+    uint8_t LiveValues::*level;
+    void (Commands::*sendFactor)(float); // calibration sliders
+    float LiveValues::*factor;
 };
 
 const CommonSlider kCommonSliders[] = {
-    {"worklight", "label_worklight", proto::CmdWorkBrightness, &LiveValues::workBrightness,
+    {"worklight", "label_worklight", &Commands::workBrightness, &LiveValues::workBrightness,
+     nullptr, nullptr},
+    {"standlight", "label_standlight", &Commands::standbyBrightness, &LiveValues::standbyBrightness,
+     nullptr, nullptr},
+    {"standtime", "label_standtime", &Commands::standbyTime, &LiveValues::standbyTime, nullptr,
      nullptr},
-    {"standlight", "label_standlight", proto::CmdStandbyBrightness, &LiveValues::standbyBrightness,
-     nullptr},
-    {"standtime", "label_standtime", proto::CmdStandbyTime, &LiveValues::standbyTime, nullptr},
-    {"voltcali", "lab_califact_voltvalue", proto::CmdVoltCalibration, nullptr,
+    {"voltcali", "lab_califact_voltvalue", nullptr, nullptr, &Commands::voltageCalibration,
      &LiveValues::voltCalibration},
-    {"currcali", "lab_califact_currvalue", proto::CmdCurrCalibration, nullptr,
+    {"currcali", "lab_califact_currvalue", nullptr, nullptr, &Commands::currentCalibration,
      &LiveValues::currCalibration},
-    {"tempcali", "lab_califact_tempvalue", proto::CmdTempCalibration, nullptr,
+    {"tempcali", "lab_califact_tempvalue", nullptr, nullptr, &Commands::temperatureCalibration,
      &LiveValues::tempCalibration},
 };
 
@@ -58,10 +59,11 @@ const CommonSlider kCommonSliders[] = {
 
 SettingsPageBase::SettingsPageBase(QWidget *parent) : QWidget(parent) {}
 
+SettingsPageBase::~SettingsPageBase() = default;
+
 void SettingsPageBase::attach(FrameSender *sender, std::function<quint8()> busAddress)
 {
-    m_sender = sender;
-    m_busAddress = std::move(busAddress);
+    m_commands = std::make_unique<usb::InstrumentCommands>(sender, std::move(busAddress));
     resolveParts();
     // Over a scrolling page the wheel belongs to the page until the user picks a control: a
     // wheel that rolls onto a control must not change it.
@@ -81,23 +83,24 @@ void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styl
     for (const CommonSlider &c : kCommonSliders) {
         auto *slider = part<QSlider>(p + "_slider_" + c.suffix);
         auto *label = part<QLabel>(p + "_" + c.label);
-        m_sliders.push_back({slider, label, c.code, c.factor != nullptr, false});
+        m_sliders.push_back({slider, label, c.sendLevel, c.sendFactor, false});
         slider->setFocusPolicy(Qt::StrongFocus);
         slider->installEventFilter(this);
     }
     for (int i = 0; i < editCount; ++i)
         m_edits.push_back({part<QLineEdit>(edits[i].name), edits[i]});
+    m_voltage = part<QLabel>(p + "_lab_voltvalue");
+    m_current = part<QLabel>(p + "_lab_currvalue");
+    m_temperature = part<QLabel>(p + "_lab_tempvalue");
 }
 
-quint8 SettingsPageBase::address() const
+void SettingsPageBase::showReadings(const DisplayTexts &t)
 {
-    return m_busAddress ? m_busAddress() : quint8(1);
-}
-
-void SettingsPageBase::send(const proto::CommandFrame &frame)
-{
-    if (m_sender && m_sender->deviceOpen())
-        m_sender->sendReport(frame.data(), int(frame.size()));
+    if (!m_voltage)
+        return; // not attached yet
+    m_voltage->setText(t.voltage);
+    m_current->setText(t.current);
+    m_temperature->setText(t.ntcTemp);
 }
 
 // ---- sliders -----------------------------------------------------------------------------------
@@ -128,7 +131,7 @@ bool SettingsPageBase::pointerOnSlider(const QSlider *slider) const
 bool SettingsPageBase::sliderChanged(const char *suffix, int value)
 {
     SliderBinding &b = binding(suffix);
-    if (!b.calibration)
+    if (!b.sendFactor)
         b.label->setText(QString::number(value));
     if (m_refreshing)
         return false;
@@ -147,12 +150,13 @@ bool SettingsPageBase::sliderChanged(const char *suffix, int value)
 void SettingsPageBase::acceptSliderValue(SliderBinding &b)
 {
     const int value = b.slider->value();
-    if (b.calibration) {
+    if (b.sendFactor) {
         const float factor = proto::calibrationFactor(value);
         b.label->setText(proto::calibrationText(factor));
-        send(proto::floatCommand(address(), b.code, factor));
-    } else {
-        send(proto::integerCommand(address(), b.code, uint32_t(value)));
+        if (m_commands)
+            (m_commands.get()->*b.sendFactor)(factor);
+    } else if (m_commands) {
+        (m_commands.get()->*b.sendLevel)(unsigned(value));
     }
 }
 
@@ -190,12 +194,14 @@ void SettingsPageBase::highlightStyle(int selected)
 void SettingsPageBase::styleChosen(int style)
 {
     highlightStyle(style - 1);
-    send(proto::byteCommand(address(), proto::CmdDisplayStyle, uint8_t(style)));
+    if (m_commands)
+        m_commands->displayStyle(quint8(style));
 }
 
-void SettingsPageBase::oneShot(quint8 code)
+void SettingsPageBase::oneShot(void (usb::InstrumentCommands::*command)())
 {
-    send(proto::commandFrame(address(), code));
+    if (m_commands)
+        (m_commands.get()->*command)();
 }
 
 void SettingsPageBase::showInvalidInput()
@@ -221,13 +227,16 @@ void SettingsPageBase::editFinished(const char *name)
         return;
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
-        if (spec.code == proto::CmdTimeLimit) {
-            if (const auto number = proto::parseTimeNumber(text))
-                send(proto::timeLimitCommand(address(), unsigned(*number), spec.unit));
-            else
+        if (!spec.sendNumber) {
+            if (const auto number = proto::parseTimeNumber(text)) {
+                if (m_commands)
+                    m_commands->timeLimit(unsigned(*number), spec.unit);
+            } else {
                 showInvalidInput();
+            }
         } else if (const auto value = proto::parseThreshold(text)) {
-            send(proto::floatCommand(address(), spec.code, *value));
+            if (m_commands)
+                (m_commands.get()->*spec.sendNumber)(*value);
         } else {
             showInvalidInput();
         }
@@ -235,12 +244,14 @@ void SettingsPageBase::editFinished(const char *name)
     edit->clearFocus(); // lets the refresh show the instrument's value again
 }
 
-void SettingsPageBase::comboChanged(QComboBox *combo, int index, quint8 code)
+void SettingsPageBase::comboChanged(QComboBox *combo, int index,
+                                    void (usb::InstrumentCommands::*sendIndex)(unsigned))
 {
     if (m_refreshing)
         return;
     if (combo->hasFocus() && index >= 0) {
-        send(proto::integerCommand(address(), code, uint32_t(index)));
+        if (m_commands)
+            (m_commands.get()->*sendIndex)(unsigned(index));
         qCDebug(lcUi) << "I'm coming:" << index;
     } else if (m_comboReplies.contains(combo)) {
         // Not the user's choice and not sent: the box goes back to what the instrument holds.

@@ -12,12 +12,14 @@
 
 #include "display_texts.h"
 #include "frames.h"
+#include "instrument_commands.h"
 #include "live_values.h"
 
 #include <QHash>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class FrameSender;
@@ -27,12 +29,12 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 
-// A line edit of a settings page: its command and which reply text it shows.
+// A line edit of a settings page: the command it sends and which reply text it shows.
 struct SettingsEditSpec
 {
     const char *name;
-    quint8 code;                  // threshold command, or the time-limit command
-    proto::TimeUnit unit;         // for the time-limit command only
+    void (usb::InstrumentCommands::*sendNumber)(float); // null: the time limit, in `unit`
+    proto::TimeUnit unit;
     QString DisplayTexts::*shown; // the reply's text for it
 };
 
@@ -41,6 +43,7 @@ class SettingsPageBase : public QWidget
     Q_OBJECT
 public:
     explicit SettingsPageBase(QWidget *parent = nullptr);
+    ~SettingsPageBase() override;
 
     // Called once the form has created the page's children: resolves them, connects the slots by
     // name and sets the link frames go out through. `busAddress` gives the address every frame
@@ -50,6 +53,8 @@ public:
     // Shows a settings reply: the style highlight and the labels always, every other control
     // only while the user is not holding it (keyboard focus, or a slider being dragged).
     void refreshFromReply(const proto::LiveValues &v, const DisplayTexts &t);
+    // The live voltage, current and probe temperature the page shows beside its calibrations.
+    void showReadings(const DisplayTexts &t);
 
     // Style sheets of the display-style buttons.
     static const char *const kSelectedStyle;
@@ -77,8 +82,9 @@ protected:
     bool sliderChanged(const char *suffix, int value); // true: the user's change went out
     void styleChosen(int style);                       // 1-based, as sent
     void editFinished(const char *name);
-    void comboChanged(QComboBox *combo, int index, quint8 code);
-    void oneShot(quint8 code);
+    void comboChanged(QComboBox *combo, int index,
+                      void (usb::InstrumentCommands::*sendIndex)(unsigned));
+    void oneShot(void (usb::InstrumentCommands::*command)());
 
     void setComboFromReply(QComboBox *combo, int index);
 
@@ -89,8 +95,8 @@ private:
     {
         QSlider *slider;
         QLabel *label; // value label, or the factor label of a calibration slider
-        quint8 code;
-        bool calibration;     // value / 1000 sent as a float
+        void (usb::InstrumentCommands::*sendLevel)(unsigned);
+        void (usb::InstrumentCommands::*sendFactor)(float); // calibration: value / 1000
         bool keyboardPending; // stepped by keyboard (or dragged off), not yet sent
     };
     struct EditBinding
@@ -104,13 +110,13 @@ private:
     void acceptSliderValue(SliderBinding &b);
     void setSliderFromReply(SliderBinding &b, int value);
     void highlightStyle(int selected);
-    void send(const proto::CommandFrame &frame);
-    quint8 address() const;
     void showInvalidInput();
 
-    FrameSender *m_sender = nullptr;
-    std::function<quint8()> m_busAddress;
+    std::unique_ptr<usb::InstrumentCommands> m_commands; // none until attached
     QList<QPushButton *> m_styleButtons;
+    QLabel *m_voltage = nullptr;
+    QLabel *m_current = nullptr;
+    QLabel *m_temperature = nullptr;
     std::vector<SliderBinding> m_sliders;
     std::vector<EditBinding> m_edits;
     QHash<const QComboBox *, int> m_comboReplies; // each box's index in the last reply

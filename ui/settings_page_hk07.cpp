@@ -1,24 +1,28 @@
 #include "settings_page_hk07.h"
 
-#include "codes.h"
 #include "pages_log.h"
 
 using namespace proto;
 
 namespace {
+using Commands = usb::InstrumentCommands;
 const SettingsEditSpec kEdits[] = {
-    {"settings_edit_voltzero", CmdDischargeStopVoltage, TimeUnit::Hours,
+    {"settings_edit_voltzero", &Commands::dischargeStopVoltage, TimeUnit::Hours,
      &DisplayTexts::dischargeStopVoltage},
-    {"settings_edit_voltfull", CmdChargeStopVoltage, TimeUnit::Hours,
+    {"settings_edit_voltfull", &Commands::chargeStopVoltage, TimeUnit::Hours,
      &DisplayTexts::chargeStopVoltage},
-    {"settings_edit_currfull", CmdChargeStopCurrent, TimeUnit::Hours,
+    {"settings_edit_currfull", &Commands::chargeStopCurrent, TimeUnit::Hours,
      &DisplayTexts::chargeStopCurrent},
-    {"settings_edit_currover", CmdOverCurrent, TimeUnit::Hours, &DisplayTexts::overCurrentLimit},
-    {"settings_edit_poweover", CmdOverPower, TimeUnit::Hours, &DisplayTexts::overPowerLimit},
-    {"settings_edit_ntcover", CmdProbeOverTemp, TimeUnit::Hours, &DisplayTexts::probeOverTemp},
-    {"settings_edit_mosover", CmdMosOverTemp, TimeUnit::Hours, &DisplayTexts::mosOverTemp},
-    {"settings_edit_timeh", CmdTimeLimit, TimeUnit::Hours, &DisplayTexts::limitHours},
-    {"settings_edit_timem", CmdTimeLimit, TimeUnit::Minutes, &DisplayTexts::limitMinutes},
+    {"settings_edit_currover", &Commands::overCurrentLimit, TimeUnit::Hours,
+     &DisplayTexts::overCurrentLimit},
+    {"settings_edit_poweover", &Commands::overPowerLimit, TimeUnit::Hours,
+     &DisplayTexts::overPowerLimit},
+    {"settings_edit_ntcover", &Commands::probeOverTemperature, TimeUnit::Hours,
+     &DisplayTexts::probeOverTemp},
+    {"settings_edit_mosover", &Commands::mosOverTemperature, TimeUnit::Hours,
+     &DisplayTexts::mosOverTemp},
+    {"settings_edit_timeh", nullptr, TimeUnit::Hours, &DisplayTexts::limitHours},
+    {"settings_edit_timem", nullptr, TimeUnit::Minutes, &DisplayTexts::limitMinutes},
 };
 } // namespace
 
@@ -113,13 +117,13 @@ void SettingsPageHk07::on_settings_edit_timem_editingFinished()
 
 void SettingsPageHk07::on_settings_btn_clearcurrent_clicked()
 {
-    oneShot(CmdClearNoLoadCurrent);
+    oneShot(&Commands::clearNoLoadCurrent);
 }
 void SettingsPageHk07::on_settings_btn_factory_reset_clicked()
 {
-    oneShot(CmdFactoryReset);
+    oneShot(&Commands::factoryReset);
 }
 void SettingsPageHk07::on_settings_btn_datazero_clicked()
 {
-    oneShot(CmdClearAccumulated);
+    oneShot(&Commands::clearAccumulated);
 }

@@ -1,6 +1,5 @@
 #include "settings_page_nv05.h"
 
-#include "codes.h"
 #include "pages_log.h"
 #include "settings_values.h"
 
@@ -9,14 +8,17 @@
 using namespace proto;
 
 namespace {
-// The meters reuse the battery-limit codes for their prompts.
+using Commands = usb::InstrumentCommands;
+// The meters reuse the battery-limit commands for their prompts.
 const SettingsEditSpec kEdits[] = {
-    {"NV05_settings_edit_lowvolt", CmdDischargeStopVoltage, TimeUnit::Hours,
+    {"NV05_settings_edit_lowvolt", &Commands::dischargeStopVoltage, TimeUnit::Hours,
      &DisplayTexts::dischargeStopVoltage},
-    {"NV05_settings_edit_overvolt", CmdChargeStopVoltage, TimeUnit::Hours,
+    {"NV05_settings_edit_overvolt", &Commands::chargeStopVoltage, TimeUnit::Hours,
      &DisplayTexts::chargeStopVoltage},
-    {"NV05_settings_edit_overpower", CmdOverPower, TimeUnit::Hours, &DisplayTexts::overPowerLimit},
-    {"NV05_settings_edit_ntcover", CmdProbeOverTemp, TimeUnit::Hours, &DisplayTexts::probeOverTemp},
+    {"NV05_settings_edit_overpower", &Commands::overPowerLimit, TimeUnit::Hours,
+     &DisplayTexts::overPowerLimit},
+    {"NV05_settings_edit_ntcover", &Commands::probeOverTemperature, TimeUnit::Hours,
+     &DisplayTexts::probeOverTemp},
 };
 } // namespace
 
@@ -62,7 +64,7 @@ void SettingsPageNv05::on_NV05_settings_slider_standtime_valueChanged(int value)
 }
 void SettingsPageNv05::on_NV05_setting_comboBox_currentIndexChanged(int index)
 {
-    comboChanged(m_shunt, index, CmdShuntSize);
+    comboChanged(m_shunt, index, &Commands::shuntSize);
 }
 void SettingsPageNv05::on_NV05_settings_slider_tempcali_valueChanged(int value)
 {
@@ -96,13 +98,13 @@ void SettingsPageNv05::on_NV05_settings_edit_ntcover_editingFinished()
 
 void SettingsPageNv05::on_NV05_settings_btn_clearcurrent_clicked()
 {
-    oneShot(CmdClearNoLoadCurrent);
+    oneShot(&Commands::clearNoLoadCurrent);
 }
 void SettingsPageNv05::on_NV05_settings_btn_datazero_clicked()
 {
-    oneShot(CmdClearAccumulated);
+    oneShot(&Commands::clearAccumulated);
 }
 void SettingsPageNv05::on_NV05_settings_btn_factory_reset_clicked()
 {
-    oneShot(CmdFactoryReset);
+    oneShot(&Commands::factoryReset);
 }

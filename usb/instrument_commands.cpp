@@ -1,6 +1,5 @@
 #include "instrument_commands.h"
 
-#include "codes.h"
 #include "frame_sender.h"
 
 namespace usb {
@@ -57,17 +56,17 @@ void InstrumentCommands::runLoad(bool on)
 
 void InstrumentCommands::chooseWorkMode(WorkMode mode)
 {
-    send(proto::commandFrame(m_busAddress(), modeCode(mode)));
+    sendCode(modeCode(mode));
 }
 
 void InstrumentCommands::returnHome()
 {
-    send(proto::commandFrame(m_busAddress(), proto::CmdReturnHome));
+    sendCode(proto::CmdReturnHome);
 }
 
 void InstrumentCommands::enterSettingsPage()
 {
-    send(proto::commandFrame(m_busAddress(), proto::CmdSettingsPageOpened));
+    sendCode(proto::CmdSettingsPageOpened);
 }
 
 void InstrumentCommands::requestSettings()
@@ -77,22 +76,22 @@ void InstrumentCommands::requestSettings()
 
 void InstrumentCommands::setPoint(float value)
 {
-    send(proto::floatCommand(m_busAddress(), proto::CmdSetPoint, value));
+    sendFloat(proto::CmdSetPoint, value);
 }
 
 void InstrumentCommands::dischargeStopVoltage(float volts)
 {
-    send(proto::floatCommand(m_busAddress(), proto::CmdDischargeStopVoltage, volts));
+    sendFloat(proto::CmdDischargeStopVoltage, volts);
 }
 
 void InstrumentCommands::chargeStopVoltage(float volts)
 {
-    send(proto::floatCommand(m_busAddress(), proto::CmdChargeStopVoltage, volts));
+    sendFloat(proto::CmdChargeStopVoltage, volts);
 }
 
 void InstrumentCommands::chargeStopCurrent(float amps)
 {
-    send(proto::floatCommand(m_busAddress(), proto::CmdChargeStopCurrent, amps));
+    sendFloat(proto::CmdChargeStopCurrent, amps);
 }
 
 void InstrumentCommands::timeLimit(unsigned number, proto::TimeUnit unit)
@@ -103,6 +102,96 @@ void InstrumentCommands::timeLimit(unsigned number, proto::TimeUnit unit)
 void InstrumentCommands::answerPopup(quint8 answer)
 {
     send(proto::byteCommand(m_busAddress(), proto::CmdPopupAnswer, answer));
+}
+
+void InstrumentCommands::sendInteger(proto::Command code, unsigned value)
+{
+    send(proto::integerCommand(m_busAddress(), code, uint32_t(value)));
+}
+
+void InstrumentCommands::sendFloat(proto::Command code, float value)
+{
+    send(proto::floatCommand(m_busAddress(), code, value));
+}
+
+void InstrumentCommands::sendCode(proto::Command code)
+{
+    send(proto::commandFrame(m_busAddress(), code));
+}
+
+void InstrumentCommands::displayStyle(quint8 style)
+{
+    send(proto::byteCommand(m_busAddress(), proto::CmdDisplayStyle, style));
+}
+
+void InstrumentCommands::workBrightness(unsigned level)
+{
+    sendInteger(proto::CmdWorkBrightness, level);
+}
+
+void InstrumentCommands::standbyBrightness(unsigned level)
+{
+    sendInteger(proto::CmdStandbyBrightness, level);
+}
+
+void InstrumentCommands::standbyTime(unsigned level)
+{
+    sendInteger(proto::CmdStandbyTime, level);
+}
+
+void InstrumentCommands::temperatureCalibration(float factor)
+{
+    sendFloat(proto::CmdTempCalibration, factor);
+}
+
+void InstrumentCommands::voltageCalibration(float factor)
+{
+    sendFloat(proto::CmdVoltCalibration, factor);
+}
+
+void InstrumentCommands::currentCalibration(float factor)
+{
+    sendFloat(proto::CmdCurrCalibration, factor);
+}
+
+void InstrumentCommands::overCurrentLimit(float amps)
+{
+    sendFloat(proto::CmdOverCurrent, amps);
+}
+
+void InstrumentCommands::overPowerLimit(float watts)
+{
+    sendFloat(proto::CmdOverPower, watts);
+}
+
+void InstrumentCommands::probeOverTemperature(float celsius)
+{
+    sendFloat(proto::CmdProbeOverTemp, celsius);
+}
+
+void InstrumentCommands::mosOverTemperature(float celsius)
+{
+    sendFloat(proto::CmdMosOverTemp, celsius);
+}
+
+void InstrumentCommands::shuntSize(unsigned index)
+{
+    sendInteger(proto::CmdShuntSize, index);
+}
+
+void InstrumentCommands::clearNoLoadCurrent()
+{
+    sendCode(proto::CmdClearNoLoadCurrent);
+}
+
+void InstrumentCommands::clearAccumulated()
+{
+    sendCode(proto::CmdClearAccumulated);
+}
+
+void InstrumentCommands::factoryReset()
+{
+    sendCode(proto::CmdFactoryReset);
 }
 
 } // namespace usb

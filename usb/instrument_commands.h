@@ -2,6 +2,7 @@
 // What the program asks of the instrument, by name. This is the one place that turns a request
 // into a command code and a frame; pages and navigation never see a code.
 
+#include "codes.h"
 #include "frames.h"
 
 #include <QtGlobal>
@@ -47,7 +48,27 @@ public:
     void timeLimit(unsigned number, proto::TimeUnit unit);
     void answerPopup(quint8 answer);
 
+    // The instrument's own settings.
+    void displayStyle(quint8 style); // 1-based, as the style buttons count
+    void workBrightness(unsigned level);
+    void standbyBrightness(unsigned level);
+    void standbyTime(unsigned level);
+    void temperatureCalibration(float factor);
+    void voltageCalibration(float factor);
+    void currentCalibration(float factor);
+    void overCurrentLimit(float amps);
+    void overPowerLimit(float watts);
+    void probeOverTemperature(float celsius);
+    void mosOverTemperature(float celsius);
+    void shuntSize(unsigned index);
+    void clearNoLoadCurrent();
+    void clearAccumulated();
+    void factoryReset();
+
 private:
+    void sendInteger(proto::Command code, unsigned value);
+    void sendFloat(proto::Command code, float value);
+    void sendCode(proto::Command code);
     template <size_t N> void send(const std::array<uint8_t, N> &frame);
 
     FrameSender *m_sender;

@@ -121,11 +121,11 @@ private slots:
         }
         // At the home page the return buttons send nothing.
         f.bus->clearWrittenReports();
-        f.dialog->on_disp_btnReturn_clicked();
-        f.dialog->on_four_btnReturn_clicked();
+        f.click("disp_btnReturn");
+        f.click("four_btnReturn");
         QVERIFY(f.framesWithCode(0x45).isEmpty());
         // ... except the NV05 settings return, which sends 0x45 and stays.
-        f.dialog->on_NV05_settings_btnReturn_clicked();
+        f.click("NV05_settings_btnReturn");
         QCOMPARE(f.page(), 0);
         QCOMPARE(f.framesWithCode(0x45).size(), 1);
     }

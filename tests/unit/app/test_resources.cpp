@@ -334,6 +334,7 @@ void TestResources::catalogueHoldsEveryMessage()
     }
     const QMap<QString, int> expected{{"MainDialog", 236},
                                       {"DisplayPageController", 1},
+                                      {"ui::DisplayPage", 66},
                                       {"CDPopTips", 9},
                                       {"ChartView", 1},
                                       {"CurvePanel", 13},
