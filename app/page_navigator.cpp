@@ -43,7 +43,6 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
 
     const std::pair<QAbstractButton *, Return> returns[] = {
         {display.returnButton(), Return::FamilyHome},
-        {firmware.returnButton(), Return::FamilyHome},
         {form.settings_btnReturn, Return::FamilyHome},
         {form.six_btnReturn, Return::FamilyHomeKeepingMeterTitle},
         {form.four_btnReturn, Return::TesterHome},
@@ -52,6 +51,8 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
     for (const auto &r : returns)
         connect(r.first, &QAbstractButton::clicked, this,
                 [this, rule = r.second] { returnClicked(rule); });
+    connect(&firmware, &FirmwarePage::returnRequested, this,
+            [this] { returnClicked(Return::FamilyHome); });
     connect(&display, &ui::DisplayPage::homeRequested, this,
             [this] { returnClicked(Return::FamilyHome); });
     connect(&display, &ui::DisplayPage::settingsRequested, this,

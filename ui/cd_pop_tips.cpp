@@ -31,7 +31,6 @@ CDPopTips::CDPopTips(QWidget *parent) : QWidget(parent), ui(new Ui::CDPopTips)
 {
     ui->setupUi(this);
     setWindowTitle(tr("Tips"));
-    fitRichLabel(ui->lab_Tips);
 }
 
 CDPopTips::~CDPopTips()
@@ -100,10 +99,26 @@ void CDPopTips::on_Btnok_clicked()
     emit CDPopTipsSendData_Signal(5);
 }
 
+// The question is fitted to its box when it is about to be seen, in the language then in use:
+// trying font stretches costs a font match each, which start-up need not wait for.
+void CDPopTips::showEvent(QShowEvent *event)
+{
+    if (!m_tipsFitted) {
+        fitRichLabel(ui->lab_Tips);
+        m_tipsFitted = true;
+    }
+    QWidget::showEvent(event);
+}
+
 void CDPopTips::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
+        m_tipsFitted = false;
+        if (isVisible()) {
+            fitRichLabel(ui->lab_Tips);
+            m_tipsFitted = true;
+        }
         showCountdown(); // the instrument's number, not the form's
         setWindowTitle(tr("Tips"));
     }

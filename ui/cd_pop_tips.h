@@ -36,10 +36,12 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void showCountdown();
 
+    bool m_tipsFitted = false;
     int m_countdown = -1; // seconds left; none before the instrument asked
     Ui::CDPopTips *ui;
 };

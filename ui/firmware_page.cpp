@@ -32,11 +32,8 @@ QString sizeText(qint64 bytes)
 }
 } // namespace
 
-FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::FirmwarePage)
+FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent)
 {
-    ui->setupUi(this);
-    ui->upgrade_pushButton_openfile->setIcon(QIcon(":/sys/rs/rs/folder.png"));
-
     // Runs on whichever thread hands the transfer a reply: a short write ends it before the
     // next packet is counted, whoever shows the box.
     m_transfer = new UpgradeTransfer(
@@ -45,15 +42,19 @@ FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::Firmwa
                 m_transfer->writeFailed();
         },
         this);
-    connect(m_transfer, &UpgradeTransfer::logCleared, ui->upgrade_text_log, &QTextBrowser::clear);
-    connect(m_transfer, &UpgradeTransfer::logLine, ui->upgrade_text_log, &QTextBrowser::append);
+    connect(m_transfer, &UpgradeTransfer::logCleared, this, [this] {
+        m_pendingLog.clear();
+        if (ui)
+            ui->upgrade_text_log->clear();
+    });
+    connect(m_transfer, &UpgradeTransfer::logLine, this, &FirmwarePage::log);
     connect(m_transfer, &UpgradeTransfer::progressChanged, this, &FirmwarePage::showProgress);
     m_barTimer = new QTimer(this);
     m_barTimer->setSingleShot(true);
     connect(m_barTimer, &QTimer::timeout, this, &FirmwarePage::paintProgress);
     m_sinceBarPainted.start();
     connect(m_transfer, &UpgradeTransfer::activeChanged, this, [this](bool active) {
-        ui->upgrade_pushButton_openfile->setEnabled(!active);
+        form().upgrade_pushButton_openfile->setEnabled(!active);
         if (!m_upgradeTimer)
             return;
         if (active) {
@@ -64,6 +65,46 @@ FirmwarePage::FirmwarePage(QWidget *parent) : QWidget(parent), ui(new Ui::Firmwa
             m_upgradeTimer->stop();
     });
     connect(m_transfer, &UpgradeTransfer::stateChanged, this, &FirmwarePage::showState);
+}
+
+Ui::FirmwarePage &FirmwarePage::form()
+{
+    if (ui)
+        return *ui;
+    ui = new Ui::FirmwarePage;
+    ui->setupUi(this);
+    ui->upgrade_pushButton_openfile->setIcon(QIcon(":/sys/rs/rs/folder.png"));
+    ui->upgrade_pushButton_openfile->setEnabled(!m_transfer->isActive());
+    connect(ui->upgrade_btnReturn, &QAbstractButton::clicked, this, &FirmwarePage::returnRequested);
+    if (!m_deviceName.isNull())
+        ui->upgrade_label_devvalue->setText(m_deviceName);
+    if (m_connected)
+        ui->upgrade_label_connect->setStyleSheet(*m_connected ? kConnectedStyle
+                                                              : kDisconnectedStyle);
+    for (const QString &line : qAsConst(m_pendingLog))
+        ui->upgrade_text_log->append(line);
+    m_pendingLog.clear();
+    // Built inside a page being shown, its widgets would otherwise wait for the next event loop.
+    if (isVisible()) {
+        for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide))
+                child->show();
+    }
+    return *ui;
+}
+
+void FirmwarePage::showEvent(QShowEvent *event)
+{
+    form();
+    QWidget::showEvent(event);
+}
+
+void FirmwarePage::log(const QString &line)
+{
+    if (ui)
+        ui->upgrade_text_log->append(line);
+    else
+        m_pendingLog << line;
 }
 
 FirmwarePage::~FirmwarePage()
@@ -91,14 +132,14 @@ void FirmwarePage::setLoaderEntryWaitMs(int ms)
     loaderEntryWaitMs = std::max(0, ms);
 }
 
-QLabel *FirmwarePage::titleLabel() const
+QLabel *FirmwarePage::titleLabel()
 {
-    return ui->upgrade_labTitle;
+    return form().upgrade_labTitle;
 }
 
-QAbstractButton *FirmwarePage::returnButton() const
+QAbstractButton *FirmwarePage::returnButton()
 {
-    return ui->upgrade_btnReturn;
+    return form().upgrade_btnReturn;
 }
 
 // The bar follows the transfer at most ten times a second: a repaint per step of its text would
@@ -119,9 +160,10 @@ void FirmwarePage::paintProgress()
 {
     m_barTimer->stop();
     m_sinceBarPainted.restart();
-    ui->upgrade_progressBar_fw->setValue(m_barValue);
+    QProgressBar *bar = form().upgrade_progressBar_fw;
+    bar->setValue(m_barValue);
     if (!m_barText.isEmpty())
-        ui->upgrade_progressBar_fw->setFormat(m_barText);
+        bar->setFormat(m_barText);
     m_barText.clear();
 }
 
@@ -133,7 +175,7 @@ void FirmwarePage::prepareProgress()
         return;
     m_barTimer->stop();
     m_barText.clear();
-    QProgressBar *bar = ui->upgrade_progressBar_fw;
+    QProgressBar *bar = form().upgrade_progressBar_fw;
     bar->setRange(0, 100);
     bar->setValue(0);
     bar->setOrientation(Qt::Horizontal);
@@ -144,23 +186,27 @@ void FirmwarePage::prepareProgress()
 
 void FirmwarePage::showDeviceName(const QString &name)
 {
-    ui->upgrade_label_devvalue->setText(name);
+    m_deviceName = name;
+    if (ui)
+        ui->upgrade_label_devvalue->setText(name);
 }
 
 void FirmwarePage::noteConnected(const QString &name)
 {
-    ui->upgrade_text_log->append(tr("设备已连接"));
-    ui->upgrade_text_log->append(tr("设备名称:") + name);
+    log(tr("设备已连接"));
+    log(tr("设备名称:") + name);
 }
 
 void FirmwarePage::noteDisconnected()
 {
-    ui->upgrade_text_log->append(tr("设备已断开"));
+    log(tr("设备已断开"));
 }
 
 void FirmwarePage::showConnection(bool connected)
 {
-    ui->upgrade_label_connect->setStyleSheet(connected ? kConnectedStyle : kDisconnectedStyle);
+    m_connected = connected;
+    if (ui)
+        ui->upgrade_label_connect->setStyleSheet(connected ? kConnectedStyle : kDisconnectedStyle);
     if (!connected)
         m_transfer->deviceLost(); // its failure box at once, not after the time-out
 }
@@ -169,7 +215,7 @@ void FirmwarePage::on_upgrade_pushButton_openfile_clicked()
 {
     if (m_transfer->isActive())
         return; // the image of a running upgrade stays as it is
-    ui->upgrade_text_log->append(tr("打开文件..."));
+    log(tr("打开文件..."));
     const QString lastFilePath = Setting().read("file_path");
     const QString name =
         QFileDialog::getOpenFileName(this, tr("打开固件文件"), lastFilePath, tr("BIN文件(*.bin)"));
@@ -200,11 +246,11 @@ void FirmwarePage::loadImage(const QString &name)
         refuseFile(tr("error"), tr("打开文件失败"), tr("打开文件失败"));
         return;
     }
-    ui->upgrade_lineEdit_filename->setText(name);
+    form().upgrade_lineEdit_filename->setText(name);
     Setting().write("file_path", name);
     ui->upgrade_label_fwsizevalue->setText(sizeText(image.size()));
     setStartText(QStringLiteral("开始下载"));
-    ui->upgrade_text_log->append(QStringLiteral("读取文件完成..."));
+    log(QStringLiteral("读取文件完成..."));
     prepareProgress();
     file.close();
     if (m_watcher && m_watcher->isDeviceOpen())
@@ -214,7 +260,7 @@ void FirmwarePage::loadImage(const QString &name)
 void FirmwarePage::refuseFile(const QString &title, const QString &box, const QString &logLine)
 {
     warn(title, box);
-    ui->upgrade_text_log->append(logLine);
+    log(logLine);
 }
 
 void FirmwarePage::on_upgrade_pushButton_start_clicked()
@@ -260,14 +306,15 @@ void FirmwarePage::writeFailed()
 void FirmwarePage::showState(UpgradeTransfer::State state)
 {
     using State = UpgradeTransfer::State;
+    Ui::FirmwarePage &page = form();
     switch (state) {
     case State::EnteringLoader:
-        ui->upgrade_pushButton_start->setEnabled(false);
-        ui->upgrade_pushButton_openfile->setEnabled(false); // back once the upgrade has ended
+        page.upgrade_pushButton_start->setEnabled(false);
+        page.upgrade_pushButton_openfile->setEnabled(false); // back once the upgrade has ended
         break;
     case State::WaitingForHandshake:
         setStartText(QStringLiteral("正在下载"));
-        ui->upgrade_pushButton_start->setEnabled(false);
+        page.upgrade_pushButton_start->setEnabled(false);
         break;
     case State::Finished:
         setStartText(QString());
@@ -291,7 +338,7 @@ void FirmwarePage::showState(UpgradeTransfer::State state)
 void FirmwarePage::setStartText(const QString &fixedText)
 {
     m_startText = fixedText;
-    ui->upgrade_pushButton_start->setText(fixedText.isEmpty() ? tr("开始下载") : fixedText);
+    form().upgrade_pushButton_start->setText(fixedText.isEmpty() ? tr("开始下载") : fixedText);
 }
 
 // Modal for the user, yet the transfer's replies and ticks carry on behind it, and whoever closes
@@ -306,7 +353,8 @@ void FirmwarePage::warn(const QString &title, const QString &text)
 
 void FirmwarePage::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange) {
+    // A form not yet built is built in the language then in use.
+    if (event->type() == QEvent::LanguageChange && ui) {
         ui->retranslateUi(this);
         ui::showCatalogueTexts(this); // the title the page was opened with
         setStartText(m_startText);

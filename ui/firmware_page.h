@@ -4,8 +4,11 @@
 
 #include "upgrade_transfer.h"
 
+#include <optional>
+
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 namespace Ui {
@@ -30,8 +33,10 @@ public:
     void attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *link);
 
     UpgradeTransfer &transfer() { return *m_transfer; }
-    QLabel *titleLabel() const;
-    QAbstractButton *returnButton() const;
+    // The form is built when the page is first shown or one of its widgets is asked for: the
+    // window's first paint does not wait for a page it does not show.
+    QLabel *titleLabel();
+    QAbstractButton *returnButton();
 
     // Entering the page before any transfer, or with a new image: the bar back to 0 with the
     // text "loading". After a transfer the bar keeps showing where it ended.
@@ -58,10 +63,16 @@ public slots:
     void on_upgrade_pushButton_openfile_clicked();
     void on_upgrade_pushButton_start_clicked();
 
+signals:
+    void returnRequested();
+
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    Ui::FirmwarePage &form();
+    void log(const QString &line);
     void showState(UpgradeTransfer::State state);
     void showProgress(int value, const QString &text);
     void paintProgress();
@@ -70,7 +81,11 @@ private:
     void setStartText(const QString &fixedText);
     void waitForLoader();
 
-    Ui::FirmwarePage *ui;
+    Ui::FirmwarePage *ui = nullptr; // null until first needed
+    // What the form shows once built, kept while it is not.
+    QString m_deviceName;
+    std::optional<bool> m_connected;
+    QStringList m_pendingLog;
     UpgradeTransfer *m_transfer = nullptr;
     QPointer<USBThread> m_watcher;
     QPointer<QTimer> m_upgradeTimer;

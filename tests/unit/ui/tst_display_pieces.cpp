@@ -118,7 +118,8 @@ private slots:
         }
         auto *tips = popup.findChild<QLabel *>("lab_Tips");
         QCOMPARE(tips->text(), QString::fromUtf8(kBatteryWarningHtml));
-        // All of the warning fits its label, drawn narrower if need be.
+        // Once the popup is seen, all of the warning fits its label, drawn narrower if need be.
+        popup.show();
         QTextDocument warning;
         warning.setDocumentMargin(0);
         warning.setDefaultFont(tips->font());
