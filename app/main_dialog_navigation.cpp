@@ -1,15 +1,16 @@
-// The chart and title bar menus, and switching the language at run time. Which page shows is the
-// page navigator's.
+// The title bar menu and switching the language at run time. Which page shows is the page
+// navigator's.
 
 #include "main_dialog.h"
 
 #include "catalogue_text.h"
 #include "device_list_view.h"
-#include "display_page.h"
 #include "interface_language.h"
+#include "lab_link_wiring.h"
 #include "page_navigator.h"
 #include "run_viewer.h"
 #include "setting.h"
+#include "start_hints.h"
 #include "ui_MainDialog.h"
 
 #include <QActionGroup>
@@ -19,28 +20,9 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
-// Both menus are built afresh at each click, in the language now in use, and shown at the
-// pointer. They are not set on their buttons: a button with a menu opens that old menu itself
-// and never calls its click slot again.
-void MainDialog::showChartMenu()
-{
-    auto *menu = new QMenu(this);
-    menu->setObjectName("chart_menu");
-    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
-    menu->addAction(QIcon(":/sys/rs/rs/ExportData.png"), tr("导出数据(.csv)"), this,
-                    &MainDialog::onAct1Clicked_Slot);
-    menu->addAction(QIcon(":/sys/rs/rs/ExportImage.png"), tr("导出图片(.png)"), this,
-                    &MainDialog::onAct2Clicked_Slot);
-    menu->addAction(QIcon(":/sys/rs/rs/MoreSettings.png"), tr("曲线设置"), this,
-                    &MainDialog::onAct3Clicked_Slot);
-    menu->addAction(QIcon(":/sys/rs/rs/AccuGrpDisp.png"), tr("累计图显"), this,
-                    &MainDialog::onAct4Clicked_Slot);
-    menu->addAction(QIcon(":/sys/rs/rs/ScrollDisp.png"), tr("滚动图显"), this,
-                    &MainDialog::onAct5Clicked_Slot);
-    menu->addAction(tr("开发中..."));
-    menu->popup(QCursor::pos());
-}
-
+// The menu is built afresh at each click, in the language now in use, and shown at the pointer.
+// It is not set on its button: a button with a menu opens that old menu itself and never calls
+// its click slot again.
 void MainDialog::showTitleMenu()
 {
     auto *menu = new QMenu(this);
@@ -60,7 +42,7 @@ void MainDialog::showTitleMenu()
     menu->addSeparator();
     menu->addAction(QIcon(":/sys/rs/rs/folder.png"), tr("打开记录的数据..."), this,
                     [this] { review::showRunViewer(this); });
-    menu->addAction(tr("实验室联网…"), this, &MainDialog::openLabLinkDialog)
+    menu->addAction(tr("实验室联网…"), this, [this] { m_labLink->openDialog(this); })
         ->setObjectName("lablink_action");
     menu->popup(QCursor::pos());
 }
@@ -89,8 +71,7 @@ void MainDialog::refreshTexts()
 {
     ui::showCatalogueTexts(this);
     m_navigator->retranslate();
-    showStartTips();
-    showPermissionText();
+    m_startHints->retranslate();
     refreshDisplay();
     ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
     applyTitleGlyphs();

@@ -1,5 +1,5 @@
-// The recorded run in the main dialog: its journal, the save when a run stops, "Export data" of
-// the chart menu, and, at start-up, the runs an earlier crash left in journals.
+// The recorded run in the main dialog: its journal, the save when a run stops, and, at start-up,
+// the runs an earlier crash left in journals.
 
 #include "main_dialog.h"
 
@@ -9,12 +9,9 @@
 #include "run_saving.h"
 #include "run_session.h"
 #include "save_notices.h"
-#include "setting.h"
 #include "ui_MainDialog.h"
 
-#include <QFileDialog>
 #include <QLoggingCategory>
-#include <QMessageBox>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
@@ -42,7 +39,7 @@ void MainDialog::setUpRecording()
 {
     m_recorder->setJournalFolder(defaultJournalFolder());
 
-    const DataFolder folder = dataFolder();
+    const DataFolder folder = acquire::programDataFolder();
     if (folder.fallback) {
         qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
                                 << folder.path;
@@ -53,39 +50,7 @@ void MainDialog::setUpRecording()
                           recoverJournals(defaultJournalFolder(), folder));
 }
 
-DataFolder MainDialog::dataFolder() const
-{
-    return acquire::programDataFolder();
-}
-
 SaveOutcome MainDialog::saveRecordedRun()
 {
     return acquire::saveRecordedRun(*m_recorder, familyCode());
-}
-
-void MainDialog::onAct1Clicked_Slot()
-{
-    if (m_recorder->rowCount() < saveDataDeal::kMinimumRows) {
-        QMessageBox::information(this, tr("提示信息"),
-                                 tr("<font color='red'>数据太少了吧，请记录至少十条数据。</font>"),
-                                 QMessageBox::Ok);
-        return;
-    }
-    const DataFolder folder = dataFolder();
-    QString error;
-    if (!makeDataFolder(folder, &error))
-        qCWarning(lcApp).noquote() << "data folder:" << error;
-    const QString file =
-        QFileDialog::getSaveFileName(this, tr("Excel file"), folder.path, tr("Files (*.csv)"));
-    if (file.isEmpty())
-        return;
-    const bool written = m_recorder->exportRun(file, familyCode(), &error);
-    showExportOutcome(
-        m_displayPage->statusLine(),
-        {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
-    if (!written) {
-        qCWarning(lcApp).noquote() << "export not saved:" << file << error;
-        return;
-    }
-    Setting().write("save_path", savePathOf(file));
 }

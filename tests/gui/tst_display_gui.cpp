@@ -286,8 +286,8 @@ private slots:
         QVERIFY(d.curveRunFlag());
         QCOMPARE(cleared.size(), 1);
         QCOMPARE(restarted.size(), 1);
-        QCOMPARE(d.liveChart().anchorMinSecs(), clock.wall.toSecsSinceEpoch());
-        QCOMPARE(d.liveChart().anchorMaxSecs(), clock.wall.toSecsSinceEpoch() + 10);
+        QCOMPARE(d.chartPage().liveChart().anchorMinSecs(), clock.wall.toSecsSinceEpoch());
+        QCOMPARE(d.chartPage().liveChart().anchorMaxSecs(), clock.wall.toSecsSinceEpoch() + 10);
         QCOMPARE(d.recorder().rowCount(), qint64(0));
         tickUntil(12);
         QCOMPARE(d.recorder().rowCount(), qint64(12));
