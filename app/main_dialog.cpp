@@ -4,6 +4,7 @@
 
 #include "acquisition.h"
 #include "bus_scan.h"
+#include "catalogue_text.h"
 #include "chart_page.h"
 #include "device_link.h"
 #include "device_list_view.h"
@@ -22,6 +23,7 @@
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
 #include "start_hints.h"
+#include "title_menu.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -104,6 +106,7 @@ MainDialog::MainDialog(QWidget *parent)
     setUpRecording();
     m_labLink = new app::LabLinkWiring(*m_link, *m_acquisition, *m_session,
                                        m_displayPage->statusLine(), this);
+    new app::TitleMenu(*ui->btnMenu_Menu, *m_language, *m_labLink, this);
     m_acquisition->start();
 }
 
@@ -128,7 +131,6 @@ void MainDialog::initForm()
     auto *frame = new app::FramelessFrame(this, ui->widgetTitle);
     connect(ui->btnMenu_Max, &QPushButton::clicked, frame, &app::FramelessFrame::toggleMaximised);
     connect(ui->btnMenu_Close, &QPushButton::clicked, this, &MainDialog::closeFromTitleBar);
-    connect(ui->btnMenu_Menu, &QPushButton::clicked, this, &MainDialog::showTitleMenu);
 
     ui->widgetTitle->setProperty("form", "title");
 
@@ -193,4 +195,17 @@ void MainDialog::changeEvent(QEvent *event)
         refreshTexts();
     }
     QDialog::changeEvent(event);
+}
+
+// What the form's retranslation put back to its form values, shown again from what the dialog
+// knows; the pages do the same for their own texts right after.
+void MainDialog::refreshTexts()
+{
+    ui::showCatalogueTexts(this);
+    m_navigator->retranslate();
+    m_startHints->retranslate();
+    refreshDisplay();
+    ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
+    applyTitleGlyphs();
+    m_devices->retranslate(); // the items keep their own state, not their master/slave captions
 }

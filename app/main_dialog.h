@@ -85,11 +85,6 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-public slots:
-    // the title bar menu's languages
-    void onS_Act1Clicked_Slot();
-    void onS_Act2Clicked_Slot();
-
 public:
     void identifyModel();
     void startBusScan();
@@ -97,7 +92,6 @@ public:
 private:
     // title bar
     void closeFromTitleBar();
-    void showTitleMenu();
     // the link and the bus scan
     void usbconnect(const QString &dev_str);
     void usbdisconnect();
@@ -107,7 +101,6 @@ private:
     void initForm();
     void applyTitleGlyphs();
     void refreshTexts();
-    void switchLanguage(int language);
     void showUpgradeConnection(bool connected);
     void openDevice();
     void busScanEnded();

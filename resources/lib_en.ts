@@ -4,14 +4,6 @@
 <context>
     <name>MainDialog</name>
     <message>
-        <source>打开记录的数据...</source>
-        <translation>Open recorded runs...</translation>
-    </message>
-    <message>
-        <source>实验室联网…</source>
-        <translation>Lab link…</translation>
-    </message>
-    <message>
         <source>电量 (Wh)</source>
         <translation>Energy (Wh)</translation>
     </message>
@@ -551,10 +543,6 @@
     <message>
         <source>ENGLISH</source>
         <translation>ENGLISH</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>English</translation>
     </message>
     <message>
         <source>Files (*.csv)</source>
@@ -1579,6 +1567,25 @@
     <message>
         <source>已找到设备，但无法识别其型号。</source>
         <translation>Device found, but its model is not one this program knows.</translation>
+    </message>
+</context>
+<context>
+    <name>app::TitleMenu</name>
+    <message>
+        <source>简体中文</source>
+        <translation>简体中文</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>打开记录的数据...</source>
+        <translation>Open recorded runs...</translation>
+    </message>
+    <message>
+        <source>实验室联网…</source>
+        <translation>Lab link…</translation>
     </message>
 </context>
 <context>

@@ -68,6 +68,17 @@ public:
     QString text(const char *label) const { return w<QLabel>(label)->text(); }
     int page() const { return w<QStackedWidget>("disp_stackedWidget")->currentIndex(); }
     void click(const char *button) const { w<QAbstractButton>(button)->click(); }
+    // Opens the title bar menu and clicks the language `name` ("language_chinese" or
+    // "language_english").
+    void chooseLanguage(const char *name) const
+    {
+        click("btnMenu_Menu");
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->findChild<QAction *>(name))
+            qFatal("no language %s in the title bar menu", name);
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->findChild<QAction *>(name)).center());
+    }
     // Opens the display page's chart menu and clicks its entry `text` (as shown in Chinese).
     void chooseFromChartMenu(const QString &text) const
     {
