@@ -19,6 +19,7 @@
 #include "page_navigator.h"
 #include "run_session.h"
 #include "run_viewer.h"
+#include "save_notices.h"
 #include "setting.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
@@ -103,7 +104,7 @@ MainDialog::MainDialog(QWidget *parent)
     connect(upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
-    setUpRecording();
+    prepareRecording(this, *m_recorder, m_displayPage->statusLine());
     m_labLink = new app::LabLinkWiring(*m_link, *m_acquisition, *m_session,
                                        m_displayPage->statusLine(), this);
     new app::TitleMenu(*ui->btnMenu_Menu, *m_language, *m_labLink, this);

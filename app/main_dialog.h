@@ -74,10 +74,6 @@ public:
 
     void sendReport(const unsigned char *data, int length);
 
-    // The save every end of a run makes: the recorded run's data file in the data folder, or why
-    // not.
-    SaveOutcome saveRecordedRun();
-
     // The lab link: its publisher, status and settings dialog.
     app::LabLinkWiring &labLink() const { return *m_labLink; }
 
@@ -110,7 +106,6 @@ private:
     void stopWorkers();
     void setUpDisplayPage();
     SettingsPageBase *settingsPage() const;
-    void setUpRecording();
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
