@@ -9,8 +9,6 @@
 
 #include <QDialog>
 #include <QPair>
-#include <QPointer>
-#include <QRect>
 #include <QVector>
 
 namespace Ui {
@@ -20,14 +18,11 @@ namespace acquire {
 class Acquisition;
 class RunSession;
 } // namespace acquire
-class QAbstractButton;
 class QTimer;
-class QToolButton;
 class FirmwarePage;
 class InterfaceLanguage;
 class Recorder;
 class USBThread;
-struct Sample;
 namespace ui {
 class DeviceInfoUI;
 class DeviceListView;
@@ -38,9 +33,9 @@ class BusScan;
 }
 namespace app {
 class ChartPage;
-class StartHints;
 class LabLinkWiring;
 class PageNavigator;
+class StartHints;
 } // namespace app
 class SettingsPageBase;
 
@@ -68,8 +63,7 @@ public:
     // The acquisition (its 500 ms cycle; tests stop its timer and step it themselves) and the run.
     acquire::Acquisition &acquisition() const { return *m_acquisition; }
     acquire::RunSession &runSession() const { return *m_session; }
-    // The display page: the chart gives it the axis-range panel, the recorder the saving of a
-    // stopped run.
+    // The display page: live values, the run button, the chart's frame and the status line.
     ui::DisplayPage *displayPage() const { return m_displayPage; }
 
     void sendReport(const unsigned char *data, int length);
