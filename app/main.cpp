@@ -2,6 +2,7 @@
 #include "command_line.h"
 #include "crash_reporter.h"
 #include "headless_bench.h"
+#include "lab_link_wiring.h"
 #include "link_settings.h"
 #include "main_dialog.h"
 #include "run_session.h"
@@ -158,7 +159,7 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         MainDialog dialog;
-        dialog.startLabLink(labLink);
+        dialog.labLink().start(labLink);
         // Ended from outside (kill, logout, shutdown) or by the desktop session: the running run
         // is saved as a stop saves it, and the program ends normally.
         using End = acquire::RunSession::End;

@@ -4,20 +4,27 @@
 
 #include "acquisition.h"
 #include "bus_scan.h"
+#include "catalogue_text.h"
+#include "chart_page.h"
 #include "device_link.h"
 #include "device_list_view.h"
+#include "display_page.h"
 #include "firmware_page.h"
 #include "frameless_frame.h"
 #include "glyphs.h"
 #include "header_icon.h"
 #include "icon_helper.h"
 #include "interface_language.h"
+#include "lab_link_wiring.h"
 #include "page_navigator.h"
 #include "run_session.h"
 #include "run_viewer.h"
+#include "save_notices.h"
 #include "setting.h"
 #include "settings_page_hk07.h"
 #include "settings_page_nv05.h"
+#include "start_hints.h"
+#include "title_menu.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -70,11 +77,13 @@ MainDialog::MainDialog(QWidget *parent)
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
 
     std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
-    buildChart();
+    m_chartPage = new app::ChartPage(*m_displayPage, *m_recorder, *m_session, *m_link, this);
 
     m_busScan = new usb::BusScan(*m_link, this);
     m_devices = new ui::DeviceListView(*m_busScan, *m_link, ui->device_treeWidget,
                                        ui->label_searching, this);
+    m_startHints = new app::StartHints(*ui->Tips_label, *ui->Start_label_permission, *m_link,
+                                       *m_devices, this);
     connect(m_busScan, &usb::BusScan::ended, this, &MainDialog::busScanEnded);
     connect(m_busScan, &usb::BusScan::currentDeviceChanged, this,
             [this](const QString &number) { m_displayPage->showDeviceTitle(deviceTitle(number)); });
@@ -95,8 +104,10 @@ MainDialog::MainDialog(QWidget *parent)
     connect(upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
     m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
 
-    setUpRecording();
-    setUpLabLink();
+    prepareRecording(this, *m_recorder, m_displayPage->statusLine());
+    m_labLink = new app::LabLinkWiring(*m_link, *m_acquisition, *m_session,
+                                       m_displayPage->statusLine(), this);
+    new app::TitleMenu(*ui->btnMenu_Menu, *m_language, *m_labLink, this);
     m_acquisition->start();
 }
 
@@ -121,7 +132,6 @@ void MainDialog::initForm()
     auto *frame = new app::FramelessFrame(this, ui->widgetTitle);
     connect(ui->btnMenu_Max, &QPushButton::clicked, frame, &app::FramelessFrame::toggleMaximised);
     connect(ui->btnMenu_Close, &QPushButton::clicked, this, &MainDialog::closeFromTitleBar);
-    connect(ui->btnMenu_Menu, &QPushButton::clicked, this, &MainDialog::showTitleMenu);
 
     ui->widgetTitle->setProperty("form", "title");
 
@@ -144,27 +154,11 @@ void MainDialog::applyTitleGlyphs()
 void MainDialog::explainOpenFailure()
 {
     const hid::Backend &hidBackend = hid::backend();
-    if (hidBackend.lastOpenDeniedPermission())
-        showPermissionHint(hidBackend.lastOpenError());
-}
-
-void MainDialog::showPermissionHint(const QString &reason)
-{
-    qCWarning(lcApp).noquote() << "USB instrument present but not accessible:" << reason;
-    m_permissionProblem = reason;
-    showPermissionText();
-}
-
-void MainDialog::showPermissionText()
-{
-    if (m_permissionProblem.isNull())
+    if (!hidBackend.lastOpenDeniedPermission())
         return;
-    ui->Start_label_permission->setText(
-        tr("已找到设备，但当前用户无权打开它（%1）。"
-           "请用 sudo cmake --install build 安装 udev 规则，然后重新插拔设备。\n"
-           "The instrument was found but this user may not open it (%1). "
-           "Install the udev rule with 'sudo cmake --install build', then unplug and replug it.")
-            .arg(m_permissionProblem));
+    qCWarning(lcApp).noquote() << "USB instrument present but not accessible:"
+                               << hidBackend.lastOpenError();
+    m_startHints->showPermissionProblem(hidBackend.lastOpenError());
 }
 
 void MainDialog::stopWorkers()
@@ -202,4 +196,17 @@ void MainDialog::changeEvent(QEvent *event)
         refreshTexts();
     }
     QDialog::changeEvent(event);
+}
+
+// What the form's retranslation put back to its form values, shown again from what the dialog
+// knows; the pages do the same for their own texts right after.
+void MainDialog::refreshTexts()
+{
+    ui::showCatalogueTexts(this);
+    m_navigator->retranslate();
+    m_startHints->retranslate();
+    refreshDisplay();
+    ui->device_treeWidget->setHeaderLabels({tr("设备列表")});
+    applyTitleGlyphs();
+    m_devices->retranslate(); // the items keep their own state, not their master/slave captions
 }

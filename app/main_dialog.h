@@ -9,8 +9,6 @@
 
 #include <QDialog>
 #include <QPair>
-#include <QPointer>
-#include <QRect>
 #include <QVector>
 
 namespace Ui {
@@ -20,17 +18,11 @@ namespace acquire {
 class Acquisition;
 class RunSession;
 } // namespace acquire
-class QAbstractButton;
 class QTimer;
-class QToolButton;
-class CurvePanel;
 class FirmwarePage;
 class InterfaceLanguage;
-class LiveChart;
 class Recorder;
 class USBThread;
-class customcoordinates;
-struct Sample;
 namespace ui {
 class DeviceInfoUI;
 class DeviceListView;
@@ -40,13 +32,12 @@ namespace usb {
 class BusScan;
 }
 namespace app {
+class ChartPage;
+class LabLinkWiring;
 class PageNavigator;
-}
+class StartHints;
+} // namespace app
 class SettingsPageBase;
-namespace lablink {
-class Publisher;
-struct LinkSettings;
-} // namespace lablink
 
 class MainDialog : public QDialog
 {
@@ -66,48 +57,23 @@ public:
     bool deviceOpen() const { return m_link->deviceOpen(); }
     QString modelWord() const { return m_link->modelWord(); }
     const QVector<QPair<ui::DeviceInfoUI *, quint8>> &deviceList() const;
-    // The run's recorded table (also the chart's samples), the chart and its two panels.
+    // The run's recorded table (also the chart's samples), and the chart with its panels.
     Recorder &recorder() const { return *m_recorder; }
-    LiveChart &liveChart() const { return *m_liveChart; }
-    customcoordinates *axisRangePanel() const { return m_axisRangePanel; }
-    CurvePanel *curvePanel() const;
+    app::ChartPage &chartPage() const { return *m_chartPage; }
     // The acquisition (its 500 ms cycle; tests stop its timer and step it themselves) and the run.
     acquire::Acquisition &acquisition() const { return *m_acquisition; }
     acquire::RunSession &runSession() const { return *m_session; }
-    // The display page: the chart gives it the axis-range panel, the recorder the saving of a
-    // stopped run.
+    // The display page: live values, the run button, the chart's frame and the status line.
     ui::DisplayPage *displayPage() const { return m_displayPage; }
 
     void sendReport(const unsigned char *data, int length);
 
-    // The save every end of a run makes: the recorded run's data file in the data folder, or why
-    // not.
-    SaveOutcome saveRecordedRun();
-
-    // The lab link: off until started with enabled settings (the settings file's, or the
-    // command line's); the title bar menu's dialog changes and restarts it.
-    void startLabLink(const lablink::LinkSettings &settings);
-    lablink::Publisher &labLink() const;
-    void openLabLinkDialog();
-
-signals:
-    // A device family picks the chart's current axis range.
-    void currentAxisRangeChosen(double minimum, double maximum);
+    // The lab link: its publisher, status and settings dialog.
+    app::LabLinkWiring &labLink() const { return *m_labLink; }
 
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-
-public slots:
-    // the title bar menu's languages
-    void onS_Act1Clicked_Slot();
-    void onS_Act2Clicked_Slot();
-    // the chart menu
-    void onAct1Clicked_Slot();
-    void onAct2Clicked_Slot();
-    void onAct3Clicked_Slot();
-    void onAct4Clicked_Slot();
-    void onAct5Clicked_Slot();
 
 public:
     void identifyModel();
@@ -116,7 +82,6 @@ public:
 private:
     // title bar
     void closeFromTitleBar();
-    void showTitleMenu();
     // the link and the bus scan
     void usbconnect(const QString &dev_str);
     void usbdisconnect();
@@ -126,28 +91,18 @@ private:
     void initForm();
     void applyTitleGlyphs();
     void refreshTexts();
-    void showPermissionText();
-    void switchLanguage(int language);
     void showUpgradeConnection(bool connected);
-    void showStartTips();
-    void showChartMenu();
     void openDevice();
     void busScanEnded();
     void buildAcquisition();
-    void buildChart();
     QString deviceTitle(const QString &tail) const;
     void explainOpenFailure();
-    void showPermissionHint(const QString &reason);
     void stopWorkers();
     void setUpDisplayPage();
     SettingsPageBase *settingsPage() const;
-    void setUpRecording();
-    DataFolder dataFolder() const;
-    void setUpLabLink();
 
     Ui::MainDialog *ui;
     InterfaceLanguage *m_language = nullptr;
-    QString m_permissionProblem; // null while the instrument could be opened
 
     // timers and threads
     QTimer *upgradeTimer = nullptr;
@@ -160,16 +115,14 @@ private:
     // bus scan
     usb::BusScan *m_busScan = nullptr;
     ui::DeviceListView *m_devices = nullptr;
+    app::StartHints *m_startHints = nullptr;
 
     ui::DisplayPage *m_displayPage = nullptr;
     app::PageNavigator *m_navigator = nullptr;
     Recorder *m_recorder = nullptr;
     acquire::RunSession *m_session = nullptr;
     acquire::Acquisition *m_acquisition = nullptr;
-    LiveChart *m_liveChart = nullptr;
-    customcoordinates *m_axisRangePanel = nullptr;
-    QPointer<CurvePanel> m_curvePanel;
+    app::ChartPage *m_chartPage = nullptr;
 
-    lablink::Publisher *m_labLink = nullptr;
-    bool m_labLinkConnected = false;
+    app::LabLinkWiring *m_labLink = nullptr;
 };

@@ -5,11 +5,13 @@
 
 #include "acquisition.h"
 #include "bus_scan.h"
+#include "chart_page.h"
 #include "device_link.h"
 #include "device_list_view.h"
 #include "firmware_page.h"
 #include "live_chart.h"
 #include "page_navigator.h"
+#include "start_hints.h"
 #include "ui_MainDialog.h"
 #include "usb_thread.h"
 
@@ -29,7 +31,7 @@ void MainDialog::usbconnect(const QString &dev_str)
     if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteConnected(dev_str);
     showUpgradeConnection(true);
-    ui->Start_label_permission->clear();
+    m_startHints->clearPermission();
     openDevice();
 }
 
@@ -54,7 +56,7 @@ void MainDialog::usbdisconnect()
     if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteDisconnected();
     showUpgradeConnection(false);
-    showStartTips();
+    m_startHints->showTips();
     m_devices->markLost();
     m_acquisition->deviceLost(); // a running run is saved; the status line tells where
 }
@@ -66,20 +68,6 @@ void MainDialog::showUpgradeConnection(bool connected)
     m_firmwarePage->showConnection(connected);
 }
 
-// The start page asks for the cable until an instrument is open, then says that it was found
-// and the bus is being scanned, and after the scan what kept it from being identified.
-void MainDialog::showStartTips()
-{
-    QString tips = tr("请使用数据线将设备的HID口与电脑相连接！");
-    if (m_link->deviceOpen() && m_link->scanBusy())
-        tips = tr("已找到设备，正在扫描总线上的仪表……");
-    else if (m_link->deviceOpen() && deviceList().isEmpty())
-        tips = tr("已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。");
-    else if (m_link->deviceOpen() && m_link->familyCode() == DeviceLink::NoFamily)
-        tips = tr("已找到设备，但无法识别其型号。");
-    ui->Tips_label->setText(tips);
-}
-
 void MainDialog::identifyModel()
 {
     switch (m_link->identifyModel()) {
@@ -89,7 +77,7 @@ void MainDialog::identifyModel()
     case DeviceLink::Hk07Family: {
         const bool hk09 = m_link->state().hk09;
         m_displayPage->setFullChargeShown(!hk09);
-        emit currentAxisRangeChosen(hk09 ? 0.0 : -25.0, 25.0);
+        m_chartPage->liveChart().setCurrentAxisRange(hk09 ? 0.0 : -25.0, 25.0);
         m_navigator->leaveStartPage();
         break;
     }
@@ -108,7 +96,7 @@ const QVector<QPair<ui::DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
 void MainDialog::startBusScan()
 {
     m_busScan->begin();
-    showStartTips();
+    m_startHints->showTips();
 }
 
 // The device list has its items; the device title follows once the model is known.
@@ -116,7 +104,7 @@ void MainDialog::busScanEnded()
 {
     identifyModel();
     m_acquisition->scanEnded(); // the same instrument keeps its run; another one begins a new run
-    showStartTips();
+    m_startHints->showTips();
 }
 
 QString MainDialog::deviceTitle(const QString &tail) const

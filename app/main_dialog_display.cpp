@@ -20,7 +20,6 @@ void MainDialog::setUpDisplayPage()
     // The run button's text follows the run at the acquisition's pace.
     connect(m_acquisition, &acquire::Acquisition::stepped, m_displayPage,
             &ui::DisplayPage::refreshRunButton);
-    connect(m_displayPage, &ui::DisplayPage::chartMenuRequested, this, &MainDialog::showChartMenu);
     adaptMainWindow(this);
 }
 

@@ -1,25 +1,14 @@
-// The recorded run in the main dialog: its journal, the save when a run stops, "Export data" of
-// the chart menu, and, at start-up, the runs an earlier crash left in journals.
+// The data path in the main dialog: the acquisition, the run and its recorder, and the save when
+// a run stops.
 
 #include "main_dialog.h"
 
 #include "acquisition.h"
-#include "journal.h"
-#include "journal_recovery.h"
 #include "run_saving.h"
 #include "run_session.h"
-#include "save_notices.h"
-#include "setting.h"
-#include "ui_MainDialog.h"
-
-#include <QFileDialog>
-#include <QLoggingCategory>
-#include <QMessageBox>
-
-Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 // The data path: the acquisition's samples go to the recorder; the run session clears it when a
-// run begins and saves it through saveRecordedRun() when the run ends, however it ends.
+// run begins and saves it into the data folder when the run ends, however it ends.
 void MainDialog::buildAcquisition()
 {
     m_recorder = new Recorder(this);
@@ -27,7 +16,7 @@ void MainDialog::buildAcquisition()
     m_acquisition = new acquire::Acquisition(*m_link, *m_session, this);
     connect(m_acquisition, &acquire::Acquisition::sampled, m_recorder,
             qOverload<const Sample &>(&Recorder::record));
-    m_session->setSaver([this] { return saveRecordedRun(); });
+    m_session->setSaver([this] { return acquire::saveRecordedRun(*m_recorder, familyCode()); });
     // A new run is laid out by the family of the instrument it records.
     connect(m_session, &acquire::RunSession::started, m_recorder,
             [this] { m_recorder->setFamilyCode(familyCode()); });
@@ -36,56 +25,4 @@ void MainDialog::buildAcquisition()
 bool MainDialog::curveRunFlag() const
 {
     return m_session->running();
-}
-
-void MainDialog::setUpRecording()
-{
-    m_recorder->setJournalFolder(defaultJournalFolder());
-
-    const DataFolder folder = dataFolder();
-    if (folder.fallback) {
-        qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
-                                << folder.path;
-        m_displayPage->statusLine().show(
-            [path = folder.path] { return tr("数据文件夹: %1").arg(path); });
-    }
-    announceRecoveredRuns(this, m_displayPage->statusLine(),
-                          recoverJournals(defaultJournalFolder(), folder));
-}
-
-DataFolder MainDialog::dataFolder() const
-{
-    return acquire::programDataFolder();
-}
-
-SaveOutcome MainDialog::saveRecordedRun()
-{
-    return acquire::saveRecordedRun(*m_recorder, familyCode());
-}
-
-void MainDialog::onAct1Clicked_Slot()
-{
-    if (m_recorder->rowCount() < saveDataDeal::kMinimumRows) {
-        QMessageBox::information(this, tr("提示信息"),
-                                 tr("<font color='red'>数据太少了吧，请记录至少十条数据。</font>"),
-                                 QMessageBox::Ok);
-        return;
-    }
-    const DataFolder folder = dataFolder();
-    QString error;
-    if (!makeDataFolder(folder, &error))
-        qCWarning(lcApp).noquote() << "data folder:" << error;
-    const QString file =
-        QFileDialog::getSaveFileName(this, tr("Excel file"), folder.path, tr("Files (*.csv)"));
-    if (file.isEmpty())
-        return;
-    const bool written = m_recorder->exportRun(file, familyCode(), &error);
-    showExportOutcome(
-        m_displayPage->statusLine(),
-        {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
-    if (!written) {
-        qCWarning(lcApp).noquote() << "export not saved:" << file << error;
-        return;
-    }
-    Setting().write("save_path", savePathOf(file));
 }

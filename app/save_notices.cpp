@@ -1,11 +1,17 @@
 #include "save_notices.h"
 
+#include "journal.h"
+#include "recorder.h"
+#include "run_saving.h"
 #include "status_line.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome)
 {
@@ -46,4 +52,18 @@ void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
         box->setWindowModality(Qt::NonModal);
         box->show();
     });
+}
+
+void prepareRecording(QWidget *window, Recorder &recorder, ui::StatusLine &statusLine)
+{
+    recorder.setJournalFolder(defaultJournalFolder());
+    const DataFolder folder = acquire::programDataFolder();
+    if (folder.fallback) {
+        qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
+                                << folder.path;
+        statusLine.show([path = folder.path] {
+            return QCoreApplication::translate("MainDialog", "数据文件夹: %1").arg(path);
+        });
+    }
+    announceRecoveredRuns(window, statusLine, recoverJournals(defaultJournalFolder(), folder));
 }

@@ -2,7 +2,8 @@
 // Where the main dialog tells how a save went. Exports of the chart menu (CSV and picture) are
 // told alike on the status line, and the newest export's outcome replaces an older one. Runs
 // recovered at start-up are told on the status line and, because the program starts on the home
-// page, in a box over the window as well.
+// page, in a box over the window as well; so is a data folder other than the one beside the
+// program.
 
 #include "journal_recovery.h"
 #include "save_data_deal.h"
@@ -10,6 +11,7 @@
 #include <QVector>
 
 class QWidget;
+class Recorder;
 namespace ui {
 class StatusLine;
 }
@@ -19,3 +21,7 @@ void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome);
 
 void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
                            const QVector<RecoveredRun> &runs);
+
+// At start-up: the recorder's journal in the journal folder, the data folder told on the status
+// line when it is not the one beside the program, and the runs an earlier crash left announced.
+void prepareRecording(QWidget *window, Recorder &recorder, ui::StatusLine &statusLine);

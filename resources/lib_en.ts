@@ -4,64 +4,12 @@
 <context>
     <name>MainDialog</name>
     <message>
-        <source>打开记录的数据...</source>
-        <translation>Open recorded runs...</translation>
-    </message>
-    <message>
-        <source>实验室联网…</source>
-        <translation>Lab link…</translation>
-    </message>
-    <message>
-        <source>实验室联网: %1</source>
-        <translation>Lab link: %1</translation>
-    </message>
-    <message>
-        <source>电压 (V)</source>
-        <translation>Voltage (V)</translation>
-    </message>
-    <message>
-        <source>电流 (A)</source>
-        <translation>Current (A)</translation>
-    </message>
-    <message>
-        <source>功率 (W)</source>
-        <translation>Power (W)</translation>
-    </message>
-    <message>
-        <source>电阻 (Ω)</source>
-        <translation>Resistance (Ω)</translation>
-    </message>
-    <message>
         <source>电量 (Wh)</source>
         <translation>Energy (Wh)</translation>
     </message>
     <message>
         <source>容量 (mAh)</source>
         <translation>Capacity (mAh)</translation>
-    </message>
-    <message>
-        <source>CPU温度 (℃)</source>
-        <translation>CPU temperature (℃)</translation>
-    </message>
-    <message>
-        <source>探头温度 (℃)</source>
-        <translation>Probe temperature (℃)</translation>
-    </message>
-    <message>
-        <source>放电管温度 (℃)</source>
-        <translation>MOS temperature (℃)</translation>
-    </message>
-    <message>
-        <source>风扇转速 (转/分)</source>
-        <translation>Fan speed (RPM)</translation>
-    </message>
-    <message>
-        <source>限时放电小时</source>
-        <translation>Discharge time hours</translation>
-    </message>
-    <message>
-        <source>限时放电分钟</source>
-        <translation>Discharge time minutes</translation>
     </message>
     <message>
         <source>01 界面显示风格</source>
@@ -116,10 +64,6 @@
         <translation>Other setting</translation>
     </message>
     <message>
-        <source>&lt;font color=&apos;red&apos;&gt;数据太少了吧，请记录至少十条数据。&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;red&apos;&gt;There is too little data, please record at least ten pieces of data.&lt;/font&gt;</translation>
-    </message>
-    <message>
         <source>&lt;font color=&apos;red&apos;&gt;文本框含有非法字符，请重新输入！&lt;/font&gt;</source>
         <translation>&lt;font color=&apos;red&apos;&gt;The text box contains illegal characters, please re-enter!&lt;/font&gt;</translation>
     </message>
@@ -134,18 +78,6 @@
     <message>
         <source>BIN文件(*.bin)</source>
         <translation>BIN file (*.bin)</translation>
-    </message>
-    <message>
-        <source>CC1/CC2曲线</source>
-        <translation>CC1/CC2 Curve</translation>
-    </message>
-    <message>
-        <source>CPU温度曲线</source>
-        <translation>CPU temperature curve</translation>
-    </message>
-    <message>
-        <source>DP/DM曲线</source>
-        <translation>DP/DM Curve</translation>
     </message>
     <message>
         <source>NV05/NV15/NV17主页菜单</source>
@@ -204,14 +136,6 @@
         <translation>Setting</translation>
     </message>
     <message>
-        <source>仪表设置</source>
-        <translation>SysSet</translation>
-    </message>
-    <message>
-        <source>仪表设置快捷键</source>
-        <translation>Device settings shortcut keys</translation>
-    </message>
-    <message>
         <source>传输完成...</source>
         <translation>Transfer complete...</translation>
     </message>
@@ -264,22 +188,6 @@
         <translation>Close</translation>
     </message>
     <message>
-        <source>功率:</source>
-        <translation>Powe:</translation>
-    </message>
-    <message>
-        <source>升级日志：</source>
-        <translation>Log:</translation>
-    </message>
-    <message>
-        <source>协议触发</source>
-        <translation>Protocol trigger</translation>
-    </message>
-    <message>
-        <source>单击修改标题</source>
-        <translation>Click to modify the Title</translation>
-    </message>
-    <message>
         <source>单击停止</source>
         <translation>Click to stop</translation>
     </message>
@@ -288,20 +196,12 @@
         <translation>Click to stop discharging</translation>
     </message>
     <message>
-        <source>单击可设置</source>
-        <translation>Click to set</translation>
-    </message>
-    <message>
         <source>单击开始</source>
         <translation>Click to start</translation>
     </message>
     <message>
         <source>单击开始放电</source>
         <translation>Click to start discharging</translation>
-    </message>
-    <message>
-        <source>固件信息</source>
-        <translation>Firmware information</translation>
     </message>
     <message>
         <source>固件升级</source>
@@ -313,32 +213,12 @@
         <translation>Upgrade</translation>
     </message>
     <message>
-        <source>固件大小：</source>
-        <translation>File size:</translation>
-    </message>
-    <message>
         <source>固件是空的</source>
         <translation>Firmware is empty</translation>
     </message>
     <message>
         <source>固件过大,请选择正确的固件</source>
         <translation>The firmware is too large, please select the correct firmware</translation>
-    </message>
-    <message>
-        <source>容量:</source>
-        <translation>Cap:</translation>
-    </message>
-    <message>
-        <source>导出图片(.png)</source>
-        <translation>Export image (.png)</translation>
-    </message>
-    <message>
-        <source>导出数据(.csv)</source>
-        <translation>Export data (.csv)</translation>
-    </message>
-    <message>
-        <source>开发中...</source>
-        <translation>Developing...</translation>
     </message>
     <message>
         <source>开始</source>
@@ -377,10 +257,6 @@
         <translation>Current current:</translation>
     </message>
     <message>
-        <source>快充协议自动检测</source>
-        <translation>Protocol detector</translation>
-    </message>
-    <message>
         <source>恒功率模式</source>
         <translation>Constant Power</translation>
     </message>
@@ -403,10 +279,6 @@
     <message>
         <source>打开固件文件</source>
         <translation>Open firmware file</translation>
-    </message>
-    <message>
-        <source>打开固件：</source>
-        <translation>Open file:</translation>
     </message>
     <message>
         <source>打开文件...</source>
@@ -441,10 +313,6 @@
         <translation>D_Cutoff Volt:</translation>
     </message>
     <message>
-        <source>放电管温度:</source>
-        <translation>      MOS.T:</translation>
-    </message>
-    <message>
         <source>数据图表展示</source>
         <translation>Chart Display</translation>
     </message>
@@ -455,10 +323,6 @@
     <message>
         <source>曲线宽度</source>
         <translation>Curve width</translation>
-    </message>
-    <message>
-        <source>曲线设置</source>
-        <translation>Curve Settings</translation>
     </message>
     <message>
         <source>曲线颜色</source>
@@ -479,10 +343,6 @@
     <message>
         <source>最小化</source>
         <translation>Minimize</translation>
-    </message>
-    <message>
-        <source>本地升级</source>
-        <translation>Local upgrade</translation>
     </message>
     <message>
         <source>本次下载结束</source>
@@ -521,48 +381,12 @@
         <translation>Home Menu</translation>
     </message>
     <message>
-        <source>测量小数值时让曲线更明显</source>
-        <translation>Make the curve more pronounced when measuring small values</translation>
-    </message>
-    <message>
-        <source>浏览</source>
-        <translation>Browse</translation>
-    </message>
-    <message>
-        <source>滚动图显</source>
-        <translation>Scroll display</translation>
-    </message>
-    <message>
         <source>点击搜索总线设备</source>
         <translation>Click to search for bus devices</translation>
     </message>
     <message>
         <source>烧写完成...</source>
         <translation>Burning completed...</translation>
-    </message>
-    <message>
-        <source>电压:</source>
-        <translation>Volt:</translation>
-    </message>
-    <message>
-        <source>电池充满电压:</source>
-        <translation>Full.U:</translation>
-    </message>
-    <message>
-        <source>电池充满电流:</source>
-        <translation>Full.I:</translation>
-    </message>
-    <message>
-        <source>电池容量</source>
-        <translation>Battery capacity</translation>
-    </message>
-    <message>
-        <source>电池放完电压:</source>
-        <translation>Cut_Off Volt:</translation>
-    </message>
-    <message>
-        <source>电流:</source>
-        <translation>Curr:</translation>
     </message>
     <message>
         <source>电流清零</source>
@@ -573,14 +397,6 @@
         <translation>Meter Main</translation>
     </message>
     <message>
-        <source>电量:</source>
-        <translation>Ele:</translation>
-    </message>
-    <message>
-        <source>电阻:</source>
-        <translation>Res:</translation>
-    </message>
-    <message>
         <source>确定</source>
         <translation>OK</translation>
     </message>
@@ -589,32 +405,8 @@
         <translation>Empty firmware</translation>
     </message>
     <message>
-        <source>系统升级快捷键</source>
-        <translation>System upgrade shortcut key</translation>
-    </message>
-    <message>
-        <source>系统设置</source>
-        <translation>System settings</translation>
-    </message>
-    <message>
-        <source>累计图显</source>
-        <translation>All Display</translation>
-    </message>
-    <message>
         <source>背景颜色风格：</source>
         <translation>ChartTheme:</translation>
-    </message>
-    <message>
-        <source>自定义曲线范围</source>
-        <translation>Custom Scope</translation>
-    </message>
-    <message>
-        <source>菜单</source>
-        <translation>Menu</translation>
-    </message>
-    <message>
-        <source>设备信息</source>
-        <translation>Device information</translation>
     </message>
     <message>
         <source>设备列表</source>
@@ -622,10 +414,6 @@
     </message>
     <message>
         <source>设备名称:</source>
-        <translation>Device name:</translation>
-    </message>
-    <message>
-        <source>设备名称：</source>
         <translation>Device name:</translation>
     </message>
     <message>
@@ -649,10 +437,6 @@
         <translation>Please enter a title:</translation>
     </message>
     <message>
-        <source>转/分</source>
-        <translation>RPM</translation>
-    </message>
-    <message>
         <source>过功自动提示：</source>
         <translation>OPP:</translation>
     </message>
@@ -669,10 +453,6 @@
         <translation>Error</translation>
     </message>
     <message>
-        <source>限时放电时间:</source>
-        <translation>DischargeTime:</translation>
-    </message>
-    <message>
         <source>限时放电分钟数</source>
         <translation>Discharge time limit, minutes</translation>
     </message>
@@ -681,56 +461,20 @@
         <translation>Discharge time limit, hours</translation>
     </message>
     <message>
-        <source>项目</source>
-        <translation>Project</translation>
-    </message>
-    <message>
-        <source>风扇转速:</source>
-        <translation>      Fan.S:</translation>
-    </message>
-    <message>
         <source>：</source>
         <translation>:</translation>
-    </message>
-    <message>
-        <source>...</source>
-        <translation>...</translation>
     </message>
     <message>
         <source>0</source>
         <translation>0</translation>
     </message>
     <message>
-        <source>0.00000</source>
-        <translation>0.00000</translation>
-    </message>
-    <message>
         <source>00</source>
         <translation>00</translation>
     </message>
     <message>
-        <source>00.00</source>
-        <translation>00.00</translation>
-    </message>
-    <message>
-        <source>00.0000</source>
-        <translation>00.0000</translation>
-    </message>
-    <message>
-        <source>000.0</source>
-        <translation>000.0</translation>
-    </message>
-    <message>
-        <source>0000</source>
-        <translation>0000</translation>
-    </message>
-    <message>
         <source>1</source>
         <translation>1</translation>
-    </message>
-    <message>
-        <source>1 | HK07 000</source>
-        <translation>1 | HK07 000</translation>
     </message>
     <message>
         <source>1.000</source>
@@ -773,10 +517,6 @@
         <translation>600A</translation>
     </message>
     <message>
-        <source>&lt;</source>
-        <translation>&lt;</translation>
-    </message>
-    <message>
         <source>A</source>
         <translation>A</translation>
     </message>
@@ -787,14 +527,6 @@
     <message>
         <source>CAP</source>
         <translation>CAP</translation>
-    </message>
-    <message>
-        <source>CPU/NTC</source>
-        <translation>CPU/NTC</translation>
-    </message>
-    <message>
-        <source>CPU:</source>
-        <translation>CPU:</translation>
     </message>
     <message>
         <source>CPU_Temp</source>
@@ -809,20 +541,8 @@
         <translation>ELE</translation>
     </message>
     <message>
-        <source>ELE/CAP</source>
-        <translation>ELE/CAP</translation>
-    </message>
-    <message>
         <source>ENGLISH</source>
         <translation>ENGLISH</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>English</translation>
-    </message>
-    <message>
-        <source>Excel file</source>
-        <translation>Excel file</translation>
     </message>
     <message>
         <source>Files (*.csv)</source>
@@ -845,16 +565,8 @@
         <translation>MOS_Temp</translation>
     </message>
     <message>
-        <source>NTC:</source>
-        <translation>NTC:</translation>
-    </message>
-    <message>
         <source>NTC_Temp</source>
         <translation>NTC_Temp</translation>
-    </message>
-    <message>
-        <source>Other</source>
-        <translation>Other</translation>
     </message>
     <message>
         <source>POWER</source>
@@ -871,14 +583,6 @@
     <message>
         <source>Save File</source>
         <translation>Save File</translation>
-    </message>
-    <message>
-        <source>Simple Real-Time Chart</source>
-        <translation>Simple Real-Time Chart</translation>
-    </message>
-    <message>
-        <source>Tips:Hello!</source>
-        <translation>Tips:Hello!</translation>
     </message>
     <message>
         <source>V</source>
@@ -935,18 +639,6 @@
     <message>
         <source>已恢复中断的记录: %1</source>
         <translation>Recovered an interrupted recording: %1</translation>
-    </message>
-    <message>
-        <source>已找到设备，正在扫描总线上的仪表……</source>
-        <translation>Device found, scanning its bus for instruments…</translation>
-    </message>
-    <message>
-        <source>已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。</source>
-        <translation>Device found, but no instrument on its bus answered. Check the instrument, then click the search button to try again.</translation>
-    </message>
-    <message>
-        <source>已找到设备，但无法识别其型号。</source>
-        <translation>Device found, but its model is not one this program knows.</translation>
     </message>
 </context>
 <context>
@@ -1095,13 +787,6 @@
     <message>
         <source>none</source>
         <translation>none</translation>
-    </message>
-</context>
-<context>
-    <name>DisplayPageController</name>
-    <message>
-        <source>未保存数据：没有记录器</source>
-        <translation>Not saved: no recorder is connected</translation>
     </message>
 </context>
 <context>
@@ -1813,6 +1498,94 @@
     <message>
         <source>设置未保存: %1</source>
         <translation>Settings not saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>app::ChartPage</name>
+    <message>
+        <source>导出数据(.csv)</source>
+        <translation>Export data (.csv)</translation>
+    </message>
+    <message>
+        <source>导出图片(.png)</source>
+        <translation>Export image (.png)</translation>
+    </message>
+    <message>
+        <source>曲线设置</source>
+        <translation>Curve Settings</translation>
+    </message>
+    <message>
+        <source>累计图显</source>
+        <translation>All Display</translation>
+    </message>
+    <message>
+        <source>滚动图显</source>
+        <translation>Scroll display</translation>
+    </message>
+    <message>
+        <source>开发中...</source>
+        <translation>Developing...</translation>
+    </message>
+    <message>
+        <source>提示信息</source>
+        <translation>Prompt information</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;red&apos;&gt;数据太少了吧，请记录至少十条数据。&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;red&apos;&gt;There is too little data, please record at least ten pieces of data.&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>Excel file</source>
+        <translation>Excel file</translation>
+    </message>
+    <message>
+        <source>Files (*.csv)</source>
+        <translation>Files (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>app::LabLinkWiring</name>
+    <message>
+        <source>实验室联网: %1</source>
+        <translation>Lab link: %1</translation>
+    </message>
+</context>
+<context>
+    <name>app::StartHints</name>
+    <message>
+        <source>请使用数据线将设备的HID口与电脑相连接！</source>
+        <translation>Please connect the HID to the computer!</translation>
+    </message>
+    <message>
+        <source>已找到设备，正在扫描总线上的仪表……</source>
+        <translation>Device found, scanning its bus for instruments…</translation>
+    </message>
+    <message>
+        <source>已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。</source>
+        <translation>Device found, but no instrument on its bus answered. Check the instrument, then click the search button to try again.</translation>
+    </message>
+    <message>
+        <source>已找到设备，但无法识别其型号。</source>
+        <translation>Device found, but its model is not one this program knows.</translation>
+    </message>
+</context>
+<context>
+    <name>app::TitleMenu</name>
+    <message>
+        <source>简体中文</source>
+        <translation>简体中文</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>打开记录的数据...</source>
+        <translation>Open recorded runs...</translation>
+    </message>
+    <message>
+        <source>实验室联网…</source>
+        <translation>Lab link…</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 // behind the HID seam, fast bus scans, and helpers to read what went out.
 
 #include "acquisition.h"
+#include "chart_page.h"
 #include "device_link.h"
 #include "main_dialog.h"
 #include "my_thread.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTest>
@@ -66,6 +68,31 @@ public:
     QString text(const char *label) const { return w<QLabel>(label)->text(); }
     int page() const { return w<QStackedWidget>("disp_stackedWidget")->currentIndex(); }
     void click(const char *button) const { w<QAbstractButton>(button)->click(); }
+    // Opens the title bar menu and clicks the language `name` ("language_chinese" or
+    // "language_english").
+    void chooseLanguage(const char *name) const
+    {
+        click("btnMenu_Menu");
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->findChild<QAction *>(name))
+            qFatal("no language %s in the title bar menu", name);
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->findChild<QAction *>(name)).center());
+    }
+    // Opens the display page's chart menu and clicks its entry `text` (as shown in Chinese).
+    void chooseFromChartMenu(const QString &text) const
+    {
+        click("disp_btn_menu");
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            qFatal("no chart menu");
+        for (QAction *action : menu->actions())
+            if (action->text() == text) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return;
+            }
+        qFatal("no chart menu entry %s", qPrintable(text));
+    }
 
     // Command/request frames written since the last clear (byte 0 = 0x55 frames only).
     QVector<QByteArray> frames() const

@@ -144,7 +144,7 @@ private slots:
     void everyPageReadsWhatItShowsInBothLanguages()
     {
         GuiFixture f;
-        MainDialog &d = f.open();
+        f.open();
         QVERIFY(f.waitForScanEnd());
         f.click("tbtn3");
         // Live values arrive: each reads as its value, described by what it measures.
@@ -179,7 +179,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
 
-        d.onS_Act2Clicked_Slot(); // the title bar menu's "English"
+        f.chooseLanguage("language_english");
         QTRY_COMPARE(nameOf(f.w("btnMenu_Min")), QString("Minimize"));
         QCOMPARE(nameOf(f.w("btnMenu_Max")), QString("Maximize"));
         QCOMPARE(nameOf(f.w("disp_Btn_Run")), f.w<QAbstractButton>("disp_Btn_Run")->text());
@@ -191,7 +191,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
 
-        d.onS_Act1Clicked_Slot();
+        f.chooseLanguage("language_chinese");
         QTRY_COMPARE(nameOf(f.w("btnMenu_Min")), QString("最小化"));
         QCOMPARE(accessible(f.w("disp_label_VOL"))->text(QAccessible::Description),
                  QString("电压 (V)"));

@@ -68,7 +68,7 @@ public:
         dialog->acquisition().timer()->stop(); // the test steps the cycle itself
         return *dialog;
     }
-    LiveChart &chart() const { return dialog->liveChart(); }
+    LiveChart &chart() const { return dialog->chartPage().liveChart(); }
     qint64 rows() const { return dialog->recorder().rowCount(); }
     // One 500 ms cycle of the acquisition.
     void tick(int count = 1)
@@ -176,11 +176,11 @@ void TestChartGui::accumulatedAndScrollingFromTheMenu()
     QCOMPARE(rig.tickUntil(11), qint64(11));
     QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
 
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct5Clicked_Slot");
+    rig.chooseFromChartMenu("滚动图显");
     rig.tick(2);
     const qint64 now = rig.lastSampleSecs();
     QCOMPARE(rig.window(), qMakePair(now - 9, now + 1));
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct4Clicked_Slot");
+    rig.chooseFromChartMenu("累计图显");
     rig.tick(2);
     QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
 }
@@ -205,7 +205,7 @@ void TestChartGui::clockStepsKeepTheLiveWindow()
     Setting().write("save_path", rig.workDir.file("Data"));
     rig.openIdentified();
     if (scrolling)
-        QMetaObject::invokeMethod(rig.dialog.get(), "onAct5Clicked_Slot");
+        rig.chooseFromChartMenu("滚动图显");
     QCOMPARE(rig.tickUntil(12), qint64(12));
     const SampleStore &store = rig.dialog->recorder().store();
     const qint64 wallBefore = store.time(11);
@@ -260,8 +260,8 @@ void TestChartGui::curvePanelStoresAndAppliesAtOnce()
     rig.openIdentified();
     QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
 
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct3Clicked_Slot");
-    CurvePanel *panel = rig.dialog->curvePanel();
+    rig.chooseFromChartMenu("曲线设置");
+    CurvePanel *panel = rig.dialog->chartPage().curvePanel();
     QVERIFY(panel && !panel->isHidden());
     QCOMPARE(panel->findChild<QComboBox *>("curve_width_1")->currentText(), QString("1.5"));
     QCOMPARE(panel->findChild<QComboBox *>("curve_width_2")->currentText(), QString("0.5"));
@@ -298,9 +298,9 @@ void TestChartGui::curvePanelStoresAndAppliesAtOnce()
     QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
 
     // A second use replaces the open panel; OK hides it.
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct3Clicked_Slot");
+    rig.chooseFromChartMenu("曲线设置");
     QTRY_COMPARE(rig.dialog->findChildren<CurvePanel *>().size(), 1);
-    panel = rig.dialog->curvePanel();
+    panel = rig.dialog->chartPage().curvePanel();
     QCOMPARE(panel->findChild<QComboBox *>("curve_theme")->currentText(), QString("Dark"));
     panel->findChild<QPushButton *>("curve_ok")->click();
     QVERIFY(panel->isHidden());
@@ -310,7 +310,7 @@ void TestChartGui::axisRangePanel()
 {
     ChartRig rig("NV05");
     rig.openIdentified();
-    customcoordinates *panel = rig.dialog->axisRangePanel();
+    customcoordinates *panel = rig.dialog->chartPage().axisRangePanel();
     QCOMPARE(panel->parentWidget(), rig.w("widget"));
     QVERIFY(panel->isHidden());
     // A fresh settings file: every bound 0.00 (row 8: 0.0), every row off.
@@ -347,9 +347,10 @@ void TestChartGui::axisRangePanel()
     // What was stored comes back in a new window.
     rig.dialog.reset();
     rig.openIdentified();
-    QCOMPARE(rig.dialog->axisRangePanel()->findChild<QLineEdit *>("edit_CPU_Max")->text(),
-             QString("45.0"));
-    QCOMPARE(rig.dialog->axisRangePanel()->range(1).max, 3.5f);
+    QCOMPARE(
+        rig.dialog->chartPage().axisRangePanel()->findChild<QLineEdit *>("edit_CPU_Max")->text(),
+        QString("45.0"));
+    QCOMPARE(rig.dialog->chartPage().axisRangePanel()->range(1).max, 3.5f);
 }
 
 // Each row: a bound typed over the applied 2.00 … 12.00 of the enabled voltage row, then Return.
@@ -393,7 +394,7 @@ void TestChartGui::axisRangePanelShowsWhatItApplies()
     Setting().write("Vbus_Min_Value", "2.00");
     Setting().write("Vbus_Max_Value", "12.00");
     rig.openIdentified();
-    customcoordinates *panel = rig.dialog->axisRangePanel();
+    customcoordinates *panel = rig.dialog->chartPage().axisRangePanel();
     rig.click("disp_btn_RangCustom");
     auto *edit = panel->findChild<QLineEdit *>(field);
     QCOMPARE(edit->text(), before);
@@ -428,13 +429,13 @@ void TestChartGui::pictureExport()
     rig.tick(6);
     const QString path = rig.workDir.file("picture.png");
     answerNextModal<QFileDialog>([path](QFileDialog *d) { typeName(d, path); });
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
+    rig.chooseFromChartMenu("导出图片(.png)");
     QImage image(path);
     QVERIFY(!image.isNull());
     QCOMPARE(image.size(), rig.chart().view()->size() + QSize(0, 50));
 
     answerNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
+    rig.chooseFromChartMenu("导出图片(.png)");
     QCOMPARE(QDir(rig.workDir.path()).entryList({"*.png"}).size(), 1);
 
     // A typed name without a suffix still gets a PNG picture.
@@ -443,7 +444,7 @@ void TestChartGui::pictureExport()
         d->setDefaultSuffix(QString());
         typeName(d, bare);
     });
-    QMetaObject::invokeMethod(rig.dialog.get(), "onAct2Clicked_Slot");
+    rig.chooseFromChartMenu("导出图片(.png)");
     QCOMPARE(QImage(bare, "PNG").height(), image.height());
 }
 
@@ -484,10 +485,10 @@ void TestChartGui::screenshots()
         QApplication::processEvents();
         rig.chart().view()->grab().save(folder + "/theme_" + theme + ".png");
     }
-    QMetaObject::invokeMethod(&dialog, "onAct3Clicked_Slot");
+    rig.chooseFromChartMenu("曲线设置");
     QApplication::processEvents();
     rig.w("widget")->grab().save(folder + "/curve_panel.png");
-    rig.dialog->curvePanel()->hide();
+    rig.dialog->chartPage().curvePanel()->hide();
     rig.click("disp_btn_RangCustom");
     QApplication::processEvents();
     rig.w("widget")->grab().save(folder + "/axis_range_panel.png");

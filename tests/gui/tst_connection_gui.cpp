@@ -65,10 +65,10 @@ private slots:
         const QString hint = f.text("Start_label_permission");
         QVERIFY2(hint.contains("udev") && hint.contains("/dev/hidraw7"), qPrintable(hint));
         QTRY_VERIFY(locked.opens >= 2); // the watcher keeps trying
-        d.onS_Act2Clicked_Slot();       // a language switch keeps the hint
+        f.chooseLanguage("language_english"); // a language switch keeps the hint
         QCOMPARE(f.text("Start_label_permission"), hint);
         QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));
-        d.onS_Act1Clicked_Slot();
+        f.chooseLanguage("language_chinese");
         f.dialog.reset();
         hid::setBackend(f.bus.get());
     }
@@ -145,10 +145,10 @@ private slots:
         const QString tips = f.text("Tips_label");
         QVERIFY2(tips.contains("没有仪表应答"), qPrintable(tips));
         // A language switch carries this run-time text into the other language and back.
-        d.onS_Act2Clicked_Slot();
+        f.chooseLanguage("language_english");
         QVERIFY2(f.text("Tips_label").startsWith("Device found, but no instrument"),
                  qPrintable(f.text("Tips_label")));
-        d.onS_Act1Clicked_Slot();
+        f.chooseLanguage("language_chinese");
         QCOMPARE(f.text("Tips_label"), tips);
     }
 

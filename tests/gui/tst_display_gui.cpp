@@ -286,8 +286,8 @@ private slots:
         QVERIFY(d.curveRunFlag());
         QCOMPARE(cleared.size(), 1);
         QCOMPARE(restarted.size(), 1);
-        QCOMPARE(d.liveChart().anchorMinSecs(), clock.wall.toSecsSinceEpoch());
-        QCOMPARE(d.liveChart().anchorMaxSecs(), clock.wall.toSecsSinceEpoch() + 10);
+        QCOMPARE(d.chartPage().liveChart().anchorMinSecs(), clock.wall.toSecsSinceEpoch());
+        QCOMPARE(d.chartPage().liveChart().anchorMaxSecs(), clock.wall.toSecsSinceEpoch() + 10);
         QCOMPARE(d.recorder().rowCount(), qint64(0));
         tickUntil(12);
         QCOMPARE(d.recorder().rowCount(), qint64(12));
@@ -490,7 +490,7 @@ private slots:
     void captionsFitTheirRectangles()
     {
         GuiFixture f;
-        MainDialog &d = openDisplay(f);
+        openDisplay(f);
         // The first label whose visible text sticks out of its rectangle, if any.
         auto misfit = [&f]() -> QString {
             for (QLabel *label : f.w("page_disp")->findChildren<QLabel *>()) {
@@ -511,13 +511,13 @@ private slots:
                          qPrintable(a->objectName() + " / " + b->objectName()));
         // The return arrow is a glyph drawn at its own size, whatever the language.
         const QFont arrow = f.w("disp_btnReturn")->font();
-        d.onS_Act2Clicked_Slot(); // the title bar menu's "English"
+        f.chooseLanguage("language_english");
         QTRY_COMPARE(f.text("label_zero_v"), QString("Cut_Off Volt:"));
         QTRY_COMPARE(misfit(), QString());
         // The upgrade shortcut's caption is whole, and comes back whole in Chinese.
         QCOMPARE(f.text("disp_label_tip_2"), QString("Upgrade"));
         QCOMPARE(f.w("disp_btnReturn")->font(), arrow);
-        d.onS_Act1Clicked_Slot();
+        f.chooseLanguage("language_chinese");
         QTRY_COMPARE(f.text("disp_label_tip_2"), QString("固件升级"));
         QTRY_COMPARE(misfit(), QString());
         QCOMPARE(f.w("disp_btnReturn")->font(), arrow);

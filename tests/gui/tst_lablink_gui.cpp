@@ -5,6 +5,7 @@
 #include "../unit/lablink/broker_fixture.h"
 #include "gui_fixture.h"
 #include "lab_link_dialog.h"
+#include "lab_link_wiring.h"
 #include "link_settings.h"
 #include "publisher.h"
 #include "recorder.h"
@@ -66,8 +67,8 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     settings.host = "127.0.0.1";
     settings.port = broker.port();
     settings.prefix = "gui";
-    dialog.startLabLink(settings);
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.labLink().isConnected(), 10000);
+    dialog.labLink().start(settings);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.labLink().publisher().isConnected(), 10000);
     QTRY_VERIFY(f.text("label_left_tips").contains(QString::number(broker.port())));
 
     const QString identity = dialog.link().serialString().isEmpty()
@@ -121,7 +122,7 @@ void TestLabLinkGui::settingsDialogTestsAndStarts()
     QVERIFY(broker.start());
     GuiFixture f;
     MainDialog &dialog = f.open();
-    QVERIFY(!dialog.labLink().isStarted()); // off by default
+    QVERIFY(!dialog.labLink().publisher().isStarted()); // off by default
 
     // The test button reports the broker's answer in words.
     {
@@ -159,7 +160,7 @@ void TestLabLinkGui::settingsDialogTestsAndStarts()
     QTRY_VERIFY((menu = dialog.findChild<QMenu *>("language_menu")) != nullptr);
     menu->findChild<QAction *>("lablink_action")->trigger();
     QVERIFY(filled);
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.labLink().isConnected(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.labLink().publisher().isConnected(), 10000);
     const LinkSettings saved = loadLinkSettings();
     QVERIFY(saved.enabled);
     QCOMPARE(saved.port, broker.port());

@@ -158,7 +158,7 @@ void TestRecordingGui::runStopAndExport()
             startFolder = files->directory().absolutePath();
             chooseFile(files, file);
         });
-        dialog.onAct1Clicked_Slot();
+        f.chooseFromChartMenu("导出数据(.csv)");
         return startFolder;
     };
 
@@ -168,7 +168,7 @@ void TestRecordingGui::runStopAndExport()
         note = box->windowTitle() + "|" + box->text();
         box->button(QMessageBox::Ok)->click();
     });
-    dialog.onAct1Clicked_Slot();
+    f.chooseFromChartMenu("导出数据(.csv)");
     QCOMPARE(note, "提示信息|<font color='red'>数据太少了吧，请记录至少十条数据。</font>");
     QVERIFY(!QFileInfo::exists(data));
 
@@ -289,11 +289,11 @@ void TestRecordingGui::interruptedRunIsSaved()
 
 void TestRecordingGui::exportsToldAlike_data()
 {
-    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("data") << "onAct1Clicked_Slot"
+    QTest::newRow("data") << "导出数据(.csv)"
                           << "csv";
-    QTest::newRow("picture") << "onAct2Clicked_Slot"
+    QTest::newRow("picture") << "导出图片(.png)"
                              << "png";
 }
 
@@ -301,14 +301,14 @@ void TestRecordingGui::exportsToldAlike_data()
 // not; a later success replaces the failure.
 void TestRecordingGui::exportsToldAlike()
 {
-    QFETCH(QString, slot);
+    QFETCH(QString, entry);
     QFETCH(QString, suffix);
     GuiFixture f("NV05"); // recorded once identified
-    MainDialog &dialog = openAndRecord(f, 12);
+    openAndRecord(f, 12);
     const auto exportTo = [&](const QString &file) {
         const QPointer<QTimer> answering =
             whenModal<QFileDialog>([file](QFileDialog *files) { chooseFile(files, file); });
-        QMetaObject::invokeMethod(&dialog, slot.toLatin1().constData());
+        f.chooseFromChartMenu(entry);
         // Done before the next export, whose dialog it must not answer.
         (void)QTest::qWaitFor([&answering] { return answering.isNull(); }, 5000);
         return f.text("label_left_tips");

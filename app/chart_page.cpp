@@ -1,0 +1,107 @@
+// The chart's construction, its menu and the two exports.
+
+#include "chart_page.h"
+
+#include "curve_panel.h"
+#include "custom_coordinates.h"
+#include "device_link.h"
+#include "display_page.h"
+#include "live_chart.h"
+#include "recorder.h"
+#include "run_saving.h"
+#include "run_session.h"
+#include "save_notices.h"
+#include "setting.h"
+
+#include <QCursor>
+#include <QFileDialog>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMessageBox>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+namespace app {
+
+ChartPage::ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSession &session,
+                     DeviceLink &link, QWidget *window)
+    : QObject(window), m_page(page), m_recorder(recorder), m_link(link), m_window(window)
+{
+    m_axisRangePanel = new customcoordinates(m_page.chartArea());
+    m_axisRangePanel->setObjectName("customcoordinates");
+    m_axisRangePanel->hide();
+    m_page.setRangePanel(m_axisRangePanel); // its button shows and hides the panel
+
+    m_liveChart = new LiveChart(
+        m_recorder, [this](int slot) { return m_axisRangePanel->range(slot); }, this);
+    m_page.showChart(*m_liveChart);
+    connect(m_axisRangePanel, &customcoordinates::RangChang_signal, m_liveChart,
+            &LiveChart::RangChang_slot);
+
+    // The chart reads the recorder's store; a new run starts a new window.
+    connect(&session, &acquire::RunSession::started, m_liveChart, &LiveChart::restartWindow);
+    connect(&m_page, &ui::DisplayPage::chartMenuRequested, this, &ChartPage::showMenu);
+}
+
+// The menu is built afresh at each click, in the language now in use, and shown at the pointer.
+// It is not set on its button: a button with a menu opens that old menu itself and never signals
+// its click again.
+void ChartPage::showMenu()
+{
+    auto *menu = new QMenu(m_window);
+    menu->setObjectName("chart_menu");
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    menu->addAction(QIcon(":/sys/rs/rs/ExportData.png"), tr("导出数据(.csv)"), this,
+                    &ChartPage::exportData);
+    menu->addAction(QIcon(":/sys/rs/rs/ExportImage.png"), tr("导出图片(.png)"), this,
+                    &ChartPage::exportPicture);
+    menu->addAction(QIcon(":/sys/rs/rs/MoreSettings.png"), tr("曲线设置"), this, [this] {
+        CurvePanel::openOver(m_curvePanel, *m_liveChart, m_window, m_page.chartArea());
+    });
+    menu->addAction(QIcon(":/sys/rs/rs/AccuGrpDisp.png"), tr("累计图显"), this,
+                    [this] { m_liveChart->setDisplayMode(LiveChart::Accumulated); });
+    menu->addAction(QIcon(":/sys/rs/rs/ScrollDisp.png"), tr("滚动图显"), this,
+                    [this] { m_liveChart->setDisplayMode(LiveChart::Scrolling); });
+    menu->addAction(tr("开发中..."));
+    menu->popup(QCursor::pos());
+}
+
+void ChartPage::exportData()
+{
+    if (m_recorder.rowCount() < saveDataDeal::kMinimumRows) {
+        QMessageBox::information(m_window, tr("提示信息"),
+                                 tr("<font color='red'>数据太少了吧，请记录至少十条数据。</font>"),
+                                 QMessageBox::Ok);
+        return;
+    }
+    const DataFolder folder = acquire::programDataFolder();
+    QString error;
+    if (!makeDataFolder(folder, &error))
+        qCWarning(lcApp).noquote() << "data folder:" << error;
+    const QString file =
+        QFileDialog::getSaveFileName(m_window, tr("Excel file"), folder.path, tr("Files (*.csv)"));
+    if (file.isEmpty())
+        return;
+    const bool written = m_recorder.exportRun(file, m_link.familyCode(), &error);
+    showExportOutcome(
+        m_page.statusLine(),
+        {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
+    if (!written) {
+        qCWarning(lcApp).noquote() << "export not saved:" << file << error;
+        return;
+    }
+    Setting().write("save_path", savePathOf(file));
+}
+
+CurvePanel *ChartPage::curvePanel() const
+{
+    return m_curvePanel;
+}
+
+void ChartPage::exportPicture()
+{
+    showExportOutcome(m_page.statusLine(),
+                      m_liveChart->exportImage(m_window, m_page.chartTitle(), m_link.modelWord()));
+}
+
+} // namespace app
