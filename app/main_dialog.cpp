@@ -50,8 +50,7 @@ MainDialog::MainDialog(QWidget *parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     setAttribute(Qt::WA_TranslucentBackground);
 
-    // The upgrade page exists before the form connects slots by name, so that its return button
-    // reaches on_upgrade_btnReturn_clicked like every other page's.
+    // The upgrade page's own form is built when the page is first shown.
     m_firmwarePage = new FirmwarePage(this);
     ui->setupUi(this);
     ui->page_upgrade->layout()->addWidget(m_firmwarePage);

@@ -35,6 +35,7 @@ void StartHints::showPermissionProblem(const QString &reason)
 
 void StartHints::clearPermission()
 {
+    m_permissionProblem = QString(); // or a language switch would show it again
     m_permission.clear();
 }
 

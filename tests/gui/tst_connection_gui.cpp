@@ -69,8 +69,14 @@ private slots:
         QCOMPARE(f.text("Start_label_permission"), hint);
         QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));
         f.chooseLanguage("language_chinese");
+        hid::setBackend(f.bus.get()); // access granted: the instrument opens
+        f.bus->plug();
+        QTRY_VERIFY_WITH_TIMEOUT(d.deviceOpen(), 3000);
+        QVERIFY(f.text("Start_label_permission").isEmpty());
+        f.chooseLanguage("language_english"); // and the hint stays gone
+        QVERIFY(f.text("Start_label_permission").isEmpty());
+        f.chooseLanguage("language_chinese");
         f.dialog.reset();
-        hid::setBackend(f.bus.get());
     }
 
     void plugInFindsScansAndShowsLiveValues()
