@@ -75,7 +75,7 @@ void SettingsPageBase::attach(FrameSender *sender, std::function<quint8()> busAd
 }
 
 void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styles,
-                                     const SettingsEditSpec *edits, int editCount)
+                                     const SettingsEditRow *edits, int editCount)
 {
     const QString p = QString::fromLatin1(prefix);
     for (const QString &name : styles)
@@ -221,22 +221,22 @@ void SettingsPageBase::editFinished(const char *name)
     if (it == m_edits.end())
         return;
     QLineEdit *edit = it->edit;
-    const SettingsEditSpec &spec = it->spec;
+    const SettingsEditRow &row = it->row;
     const InputEnd end = howInputEnded(edit);
     if (end == InputEnd::Interrupted)
         return;
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
-        if (!spec.sendNumber) {
+        if (!row.sendNumber) {
             if (const auto number = proto::parseTimeNumber(text)) {
                 if (m_commands)
-                    m_commands->timeLimit(unsigned(*number), spec.unit);
+                    m_commands->timeLimit(unsigned(*number), row.unit);
             } else {
                 showInvalidInput();
             }
         } else if (const auto value = proto::parseThreshold(text)) {
             if (m_commands)
-                (m_commands.get()->*spec.sendNumber)(*value);
+                (m_commands.get()->*row.sendNumber)(*value);
         } else {
             showInvalidInput();
         }
@@ -280,7 +280,7 @@ void SettingsPageBase::refreshFromReply(const LiveValues &v, const DisplayTexts 
     }
     for (const EditBinding &e : m_edits)
         if (!heldByUser(e.edit))
-            e.edit->setText(t.*e.spec.shown);
+            e.edit->setText(t.*e.row.shown);
     refreshOwn(v, t);
 }
 

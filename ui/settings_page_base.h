@@ -30,7 +30,7 @@ class QPushButton;
 class QSlider;
 
 // A line edit of a settings page: the command it sends and which reply text it shows.
-struct SettingsEditSpec
+struct SettingsEditRow
 {
     const char *name;
     void (usb::InstrumentCommands::*sendNumber)(float); // null: the time limit, in `unit`
@@ -63,7 +63,7 @@ public:
 protected:
     // `prefix`: the object-name prefix of the page's controls ("settings", "NV05_settings");
     // `styles`: the display-style buttons in order of their style numbers 1, 2, ...
-    void resolveCommon(const char *prefix, const QStringList &styles, const SettingsEditSpec *edits,
+    void resolveCommon(const char *prefix, const QStringList &styles, const SettingsEditRow *edits,
                        int editCount);
     virtual void resolveParts() = 0;
     // The family's own controls in a settings reply.
@@ -102,7 +102,7 @@ private:
     struct EditBinding
     {
         QLineEdit *edit;
-        SettingsEditSpec spec;
+        SettingsEditRow row;
     };
     SliderBinding *binding(QSlider *slider);
     SliderBinding &binding(const char *suffix);

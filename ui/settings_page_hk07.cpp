@@ -6,7 +6,7 @@ using namespace proto;
 
 namespace {
 using Commands = usb::InstrumentCommands;
-const SettingsEditSpec kEdits[] = {
+const SettingsEditRow kEdits[] = {
     {"settings_edit_voltzero", &Commands::dischargeStopVoltage, TimeUnit::Hours,
      &DisplayTexts::dischargeStopVoltage},
     {"settings_edit_voltfull", &Commands::chargeStopVoltage, TimeUnit::Hours,

@@ -10,7 +10,7 @@ using namespace proto;
 namespace {
 using Commands = usb::InstrumentCommands;
 // The meters reuse the battery-limit commands for their prompts.
-const SettingsEditSpec kEdits[] = {
+const SettingsEditRow kEdits[] = {
     {"NV05_settings_edit_lowvolt", &Commands::dischargeStopVoltage, TimeUnit::Hours,
      &DisplayTexts::dischargeStopVoltage},
     {"NV05_settings_edit_overvolt", &Commands::chargeStopVoltage, TimeUnit::Hours,
