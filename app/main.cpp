@@ -1,6 +1,7 @@
 #include "crash_notice.h"
 #include "command_line.h"
 #include "crash_reporter.h"
+#include "first_paint_probe.h"
 #include "headless_bench.h"
 #include "lab_link_wiring.h"
 #include "link_settings.h"
@@ -39,29 +40,6 @@ void applyStyleSheet(QApplication &app)
     app.setStyleSheet(text);
     file.close();
 }
-
-// For the start-up benchmark: USB_TESTER_QUIT_AFTER_PAINT=1 prints the time from main() to the
-// window's first paint and quits.
-class FirstPaintProbe : public QObject
-{
-public:
-    explicit FirstPaintProbe(const QElapsedTimer &sinceMain) : m_sinceMain(sinceMain) {}
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
-            std::printf("first-paint-ms %.1f epoch-ms %lld\n", m_sinceMain.nsecsElapsed() / 1e6,
-                        QDateTime::currentMSecsSinceEpoch());
-            std::fflush(stdout);
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    const QElapsedTimer &m_sinceMain;
-    bool m_done = false;
-};
 
 // The simulated instrument of --demo=SETUP as the HID backend; false after a bad SETUP (told).
 bool installSimulator(const CommandLine &commandLine, std::unique_ptr<sim::SimulatedBus> *simulator)
