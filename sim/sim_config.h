@@ -57,7 +57,11 @@ struct BusConfig
     quint64 seed = 1;
     double timeScale = 1.0;     // simulated seconds per wall second; 0 = manual clock (advance())
     int replyLatencyMs = 2;     // wall-clock delay before a reply becomes readable
-    bool fullSpeedLink = false; // one 64-byte report per 1 ms frame in each direction
+    // Paces reports as a full-speed interrupt link does: transfers move only in the host's 1 ms
+    // frames, one 64-byte report per frame each way; a write goes out in the next frame and its
+    // reply is polled in the frame after (replyLatencyMs does not apply). A host that answers a
+    // reply within its frame loses no time; one that answers later loses a whole frame.
+    bool fullSpeedLink = false;
     bool plugged = true;
     // How many of the most recent written reports the bus keeps for writtenReports(): none by
     // default, so a long demo run does not grow; tests that read the wire ask for some.

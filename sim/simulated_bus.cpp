@@ -97,6 +97,8 @@ struct BusCore
     double physicsAt = 0;     // simulated time the models have reached
     Clock::time_point nextOutSlot = wallStart;
     Clock::time_point nextInSlot = wallStart;
+    Clock::time_point lastReplyReadyAt; // of the last reply a reader took, for answerDelays()
+    std::deque<double> answerDelays;    // µs from a reply being readable to the next write
 
     explicit BusCore(const BusConfig &c) : config(c), faultRng(c.seed * 0x2545F4914F6CDD1Dull + 7)
     {
@@ -134,6 +136,24 @@ struct BusCore
             deliver(r);
     }
 
+    // The first frame boundary at or after t; frames count from the bus's start.
+    Clock::time_point frameAtOrAfter(Clock::time_point t) const
+    {
+        const auto frames = (t - wallStart + kLinkFrame - Clock::duration(1)) / kLinkFrame;
+        return wallStart + frames * kLinkFrame;
+    }
+
+    // How long the host took from a reply becoming readable to its next write.
+    void noteAnswerDelay(Clock::time_point now)
+    {
+        if (lastReplyReadyAt == Clock::time_point())
+            return;
+        answerDelays.push_back(std::chrono::duration<double, std::micro>(now - lastReplyReadyAt).count());
+        if (answerDelays.size() > 65536)
+            answerDelays.pop_front();
+        lastReplyReadyAt = Clock::time_point();
+    }
+
     // Wall time at which the loader's next own reply falls due (max when never).
     Clock::time_point loaderDueWall() const
     {
@@ -167,7 +187,8 @@ struct BusCore
         const Clock::time_point now = Clock::now();
         Clock::time_point ready = now + std::chrono::milliseconds(config.replyLatencyMs);
         if (config.fullSpeedLink) {
-            ready = std::max(ready, nextInSlot);
+            // Polled in the frame after the one that carried the command.
+            ready = std::max(frameAtOrAfter(now + Clock::duration(1)), nextInSlot);
             nextInSlot = ready + kLinkFrame;
         }
         handles.erase(
@@ -249,7 +270,9 @@ public:
                 m_core->received(report);
                 return int(n);
             }
-            slot = std::max(Clock::now(), m_core->nextOutSlot);
+            const Clock::time_point now = Clock::now();
+            m_core->noteAnswerDelay(now);
+            slot = std::max(m_core->frameAtOrAfter(now), m_core->nextOutSlot);
             m_core->nextOutSlot = slot + kLinkFrame;
         }
         std::this_thread::sleep_until(slot); // the host controller's next frame
@@ -283,6 +306,7 @@ public:
             auto &queue = m_state->queue;
             if (!queue.empty() && queue.front().readyAt <= now) {
                 const Report report = queue.front().bytes;
+                m_core->lastReplyReadyAt = queue.front().readyAt;
                 queue.pop_front();
                 size_t n = std::min(length, report.size());
                 if (m_core->faults.shortReads)
@@ -490,6 +514,12 @@ SimulatedBus::Faults SimulatedBus::faults() const
 {
     std::lock_guard<std::mutex> lock(m_core->mutex);
     return m_core->faults;
+}
+
+QVector<double> SimulatedBus::answerDelays() const
+{
+    std::lock_guard<std::mutex> lock(m_core->mutex);
+    return QVector<double>(m_core->answerDelays.begin(), m_core->answerDelays.end());
 }
 
 QByteArray SimulatedBus::loaderImage() const

@@ -79,6 +79,9 @@ public:
 
     // The firmware image the loader has received so far (kept after programming).
     QByteArray loaderImage() const;
+    // Microseconds from each reply becoming readable to the host's next write (the latest 65,536),
+    // on a full-speed link: how much of its frame the host spends answering.
+    QVector<double> answerDelays() const;
     bool inLoader() const;
     // Simulated seconds the loader takes to program a received image (default 2).
     void setProgrammingSeconds(double seconds);

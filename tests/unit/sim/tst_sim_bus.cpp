@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -271,6 +272,18 @@ void TstSimBus::fullSpeedLinkPacesWrites()
     while (!link.read(50).isEmpty())
         ++count;
     QCOMPARE(count, 40);
+
+    // A command and its reply take two frames however quickly the host answers, and the bus
+    // tells how long the host took to answer each reply.
+    timer.restart();
+    for (int i = 0; i < 20; ++i) {
+        link.send(proto::settingsPageRequest(1));
+        QVERIFY(!link.read(50).isEmpty());
+    }
+    QVERIFY2(timer.elapsed() >= 39, qPrintable(QString::number(timer.elapsed())));
+    const QVector<double> delays = bus.answerDelays();
+    QVERIFY(delays.size() >= 20);
+    QVERIFY(std::all_of(delays.end() - 19, delays.end(), [](double us) { return us >= 0; }));
 }
 
 void TstSimBus::sameSeedSameBytes()
