@@ -362,9 +362,12 @@ void TestLiveChart::backdropLooksAsTheChartsOwn_data()
     QTest::addColumn<int>("theme");
     QTest::addColumn<int>("margin");
     QTest::addColumn<int>("roundness");
-    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0;
-    QTest::newRow("gradient, shadow showing") << int(QChart::ChartThemeBlueCerulean) << 20 << 0;
-    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8;
+    QTest::addColumn<bool>("legendBox");
+    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0 << false;
+    QTest::newRow("gradient, shadow showing")
+        << int(QChart::ChartThemeBlueCerulean) << 20 << 0 << false;
+    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8 << false;
+    QTest::newRow("light, legend box") << int(QChart::ChartThemeLight) << 0 << 0 << true;
 }
 
 // The framed background shows what the chart's own background with its drop shadow shows, and a
@@ -374,6 +377,7 @@ void TestLiveChart::backdropLooksAsTheChartsOwn()
     QFETCH(int, theme);
     QFETCH(int, margin);
     QFETCH(int, roundness);
+    QFETCH(bool, legendBox);
     const QSize size(320, 200);
     auto picture = [&](bool ownBackdrop) {
         QGraphicsScene scene;
@@ -382,7 +386,10 @@ void TestLiveChart::backdropLooksAsTheChartsOwn()
         chart->setTheme(QChart::ChartTheme(theme));
         chart->layout()->setContentsMargins(margin, margin, margin, margin);
         chart->setBackgroundRoundness(roundness);
-        chart->legend()->setVisible(false);
+        chart->legend()->setVisible(legendBox);
+        chart->legend()->setBackgroundVisible(legendBox);
+        chart->legend()->setAutoFillBackground(legendBox);
+        chart->legend()->setColor(QColor(222, 233, 251));
         chart->resize(size);
         if (ownBackdrop)
             new ChartBackdrop(chart);
