@@ -1,7 +1,11 @@
 #include "axis_layer.h"
 
+#include <QAbstractAxis>
+#include <QChart>
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
+#include <QLegend>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QTextDocument>
 
@@ -27,8 +31,8 @@ uint qHash(const AxisLayer::LineKey &key, uint seed)
     return qHashBits(&key, sizeof(key), seed);
 }
 
-AxisLayer::AxisLayer(QGraphicsItem *chart, QGraphicsItem *legend)
-    : QGraphicsObject(chart), m_chart(chart), m_legend(legend)
+AxisLayer::AxisLayer(QtCharts::QChart *chart)
+    : QGraphicsObject(chart), m_chart(chart), m_legend(chart->legend())
 {
     setZValue(kAxisZ);
     setAcceptedMouseButtons(Qt::NoButton);
@@ -54,15 +58,39 @@ template <typename Visit> void AxisLayer::walk(QGraphicsItem *parent, const Visi
     }
 }
 
+void AxisLayer::follow(QObject *source, bool contentsOnly)
+{
+    if (m_followed.contains(source))
+        return;
+    m_followed.append(source);
+    const QMetaMethod repaint = metaObject()->method(metaObject()->indexOfSlot("repaintAll()"));
+    const QMetaObject *meta = source->metaObject();
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod signal = meta->method(i);
+        if (signal.methodType() != QMetaMethod::Signal || signal.name() == "destroyed" ||
+            signal.name() == "objectNameChanged")
+            continue;
+        if (contentsOnly && signal.name() != "contentsChanged")
+            continue;
+        connect(source, signal, this, repaint);
+    }
+}
+
 void AxisLayer::adopt()
 {
     m_adoptQueued = false;
-    walk(m_chart, [](QGraphicsItem *item, int) {
+    m_followed.removeAll(nullptr);
+    const QList<QtCharts::QAbstractAxis *> axes = m_chart->axes();
+    for (QtCharts::QAbstractAxis *axis : axes)
+        follow(axis, false);
+    walk(m_chart, [this](QGraphicsItem *item, int type) {
         if (item->data(kAdoptedKey).isValid())
             return;
         item->setData(kAdoptedKey, true);
         item->setOpacity(0);
         item->setCacheMode(QGraphicsItem::NoCache);
+        if (type == QGraphicsTextItem::Type)
+            follow(static_cast<QGraphicsTextItem *>(item)->document(), true);
     });
     for (auto it = m_labels.begin(); it != m_labels.end();) {
         if (it->item.isNull())

@@ -18,15 +18,20 @@
 class QGraphicsLineItem;
 class QGraphicsTextItem;
 
+namespace QtCharts {
+class QChart;
+}
+
 class AxisLayer : public QGraphicsObject
 {
     Q_OBJECT
 public:
-    // Draws for the items under `chart`, except those under `legend`.
-    AxisLayer(QGraphicsItem *chart, QGraphicsItem *legend);
+    // Draws for the items under `chart` except its legend's.
+    explicit AxisLayer(QtCharts::QChart *chart);
 
-    // Takes over the line and text items not yet taken over. The library creates them when an
-    // axis gets more ticks or labels; a repaint that meets new ones asks for this itself.
+    // Takes over the line and text items not yet taken over, and follows the changes of every
+    // axis. The library creates items when an axis gets more ticks or labels; a repaint that
+    // meets new ones asks for this itself.
     void adopt();
     // How many items this layer draws for.
     int adoptedCount() const;
@@ -71,8 +76,14 @@ private:
                                  const QPointF &end);
     void queueAdopt();
 
-    QGraphicsItem *m_chart;
+    // A transparent item's own update is dropped by the scene, so the layer repaints on any
+    // change of an axis or a label's text.
+    void follow(QObject *source, bool contentsOnly);
+    Q_SLOT void repaintAll() { update(); }
+
+    QtCharts::QChart *m_chart;
     QGraphicsItem *m_legend;
+    QVector<QPointer<QObject>> m_followed;
     QHash<QGraphicsTextItem *, Label> m_labels;
     QHash<LineKey, LinePixels> m_linePixels;
     bool m_adoptQueued = false;

@@ -54,7 +54,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     m_chart->setAutoFillBackground(true);
 
     buildAxes();
-    m_axisLayer = new AxisLayer(m_chart, legend);
+    m_axisLayer = new AxisLayer(m_chart);
     m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
     for (int slot = 0; slot < kPlotSlots; ++slot)
         m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,
