@@ -183,7 +183,8 @@ const AxisLayer::LinePixels &AxisLayer::linePixels(const LineKey &key, const QPe
 }
 
 // As the text item draws itself: its document's text at the document margin, in its font and
-// colour; the laid-out text is kept until the document changes.
+// colour, cut off at its bounds. The pixels are drawn alone with room around them, at the same
+// sub-pixel offset, and copied to whole pixels, which gives the same picture.
 void AxisLayer::paintLabel(QPainter *painter, const QTransform &device, QGraphicsTextItem *item)
 {
     QTextDocument *document = item->document();
@@ -197,15 +198,51 @@ void AxisLayer::paintLabel(QPainter *painter, const QTransform &device, QGraphic
             label.text = QStaticText(plain);
             label.text.setTextFormat(Qt::PlainText);
             label.text.prepare(QTransform(), label.font);
+            label.pixmap = QPixmap();
         }
         label.item = item;
         label.revision = document->revision();
     }
     if (label.plain.isEmpty())
         return;
+    if (device.type() > QTransform::TxTranslate) {
+        painter->setWorldTransform(device);
+        drawLabel(painter, label, item);
+        return;
+    }
+    const QPointF origin(device.dx(), device.dy());
+    const QPointF whole(std::floor(origin.x()), std::floor(origin.y()));
+    const QPointF fraction = origin - whole;
+    const QRgb colour = item->defaultTextColor().rgba();
+    const QRectF bounds = item->boundingRect();
+    const int hints = int(painter->renderHints());
+    constexpr int kRoom = 4; // for glyphs reaching past their advance
+    if (label.pixmap.isNull() || label.fraction != fraction || label.colour != colour ||
+        label.bounds != bounds || label.hints != hints) {
+        const QSize size = bounds.toAlignedRect().size() + QSize(2 * kRoom + 1, 2 * kRoom + 1);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter alone(&image);
+            alone.setRenderHints(painter->renderHints());
+            alone.translate(QPointF(kRoom, kRoom) + fraction - bounds.toAlignedRect().topLeft());
+            drawLabel(&alone, label, item);
+        }
+        label.pixmap = QPixmap::fromImage(image);
+        label.fraction = fraction;
+        label.colour = colour;
+        label.bounds = bounds;
+        label.hints = hints;
+    }
+    painter->resetTransform();
+    painter->drawPixmap(whole.toPoint() + bounds.toAlignedRect().topLeft() - QPoint(kRoom, kRoom),
+                        label.pixmap);
+}
+
+void AxisLayer::drawLabel(QPainter *painter, const Label &label, const QGraphicsTextItem *item)
+{
     // The document lays its text out from the margin rounded to whole pixels.
-    const qreal margin = qRound(document->documentMargin());
-    painter->setWorldTransform(device);
+    const qreal margin = qRound(item->document()->documentMargin());
     painter->setFont(label.font);
     painter->setPen(item->defaultTextColor());
     // The item cuts its text off at its bounds, which the library sets to the text's width.

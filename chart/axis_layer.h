@@ -3,10 +3,10 @@
 // order the chart's own items would. The charts library keeps them as one graphics item each:
 // every repaint drew each label through a rich-text document and stroked each line's outline just
 // to learn its bounds, most of a tick once the curves and the background were cheap. Here a label
-// keeps its laid-out text until it changes, and a line's pixels are kept per pen, extent and
-// sub-pixel offset, so a repaint mostly copies them. The library's items stay in place, laid out
-// and updated by the library, but fully transparent, so the scene skips them. The legend keeps
-// drawing its own.
+// keeps its pixels until its text, colour or sub-pixel offset changes, and a line's pixels are
+// kept per pen, extent and sub-pixel offset, so a repaint mostly copies them. The library's items
+// stay in place, laid out and updated by the library, but fully transparent, so the scene skips
+// them. The legend keeps drawing its own.
 
 #include <QFont>
 #include <QGraphicsObject>
@@ -62,6 +62,13 @@ private:
         QFont font;
         int revision = -1;
         QStaticText text;
+        // The text drawn alone, as last placed: where its origin fell within a pixel, in which
+        // colour, cut off where.
+        QPixmap pixmap;
+        QPointF fraction;
+        QRgb colour = 0;
+        QRectF bounds;
+        int hints = 0;
     };
     struct LinePixels
     {
@@ -72,6 +79,7 @@ private:
     template <typename Visit> void walk(QGraphicsItem *parent, const Visit &visit) const;
     void paintLine(QPainter *painter, const QTransform &device, const QGraphicsLineItem *item);
     void paintLabel(QPainter *painter, const QTransform &device, QGraphicsTextItem *item);
+    static void drawLabel(QPainter *painter, const Label &label, const QGraphicsTextItem *item);
     const LinePixels &linePixels(const LineKey &key, const QPen &pen, const QPointF &start,
                                  const QPointF &end);
     void queueAdopt();
