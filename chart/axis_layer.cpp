@@ -16,7 +16,6 @@ namespace {
 constexpr qreal kAxisZ = 3;
 // Marks a library item this layer draws for.
 constexpr int kAdoptedKey = 0x41584c; // "AXL"
-
 } // namespace
 
 bool AxisLayer::LineKey::operator==(const LineKey &o) const
@@ -36,7 +35,6 @@ AxisLayer::AxisLayer(QtCharts::QChart *chart)
 {
     setZValue(kAxisZ);
     setAcceptedMouseButtons(Qt::NoButton);
-    setFlag(ItemHasNoContents, false);
 }
 
 QRectF AxisLayer::boundingRect() const
