@@ -35,11 +35,14 @@ AxisLayer::AxisLayer(QtCharts::QChart *chart)
 {
     setZValue(kAxisZ);
     setAcceptedMouseButtons(Qt::NoButton);
+    connect(chart, &QGraphicsWidget::geometryChanged, this, &AxisLayer::followChart);
+    followChart();
 }
 
-QRectF AxisLayer::boundingRect() const
+void AxisLayer::followChart()
 {
-    return m_chart->boundingRect();
+    prepareGeometryChange();
+    m_bounds = m_chart->boundingRect();
 }
 
 // Depth first, in stacking order, as the scene paints; hidden subtrees and the legend skipped.

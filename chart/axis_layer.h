@@ -36,7 +36,7 @@ public:
     // How many items this layer draws for.
     int adoptedCount() const;
 
-    QRectF boundingRect() const override;
+    QRectF boundingRect() const override { return m_bounds; }
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
                QWidget *widget = nullptr) override;
 
@@ -83,6 +83,7 @@ private:
     const LinePixels &linePixels(const LineKey &key, const QPen &pen, const QPointF &start,
                                  const QPointF &end);
     void queueAdopt();
+    void followChart();
 
     // A transparent item's own update is dropped by the scene, so the layer repaints on any
     // change of an axis or a label's text.
@@ -91,6 +92,7 @@ private:
 
     QtCharts::QChart *m_chart;
     QGraphicsItem *m_legend;
+    QRectF m_bounds;
     QVector<QPointer<QObject>> m_followed;
     QHash<QGraphicsTextItem *, Label> m_labels;
     QHash<LineKey, LinePixels> m_linePixels;
