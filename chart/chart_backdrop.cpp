@@ -5,7 +5,9 @@
 #include <QGraphicsLayout>
 #include <QGraphicsPathItem>
 #include <QGraphicsScene>
+#include <QLegend>
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
 
 using namespace QtCharts;
 
@@ -37,7 +39,12 @@ ChartBackdrop::ChartBackdrop(QChart *chart) : QGraphicsObject(chart), m_chart(ch
 {
     setZValue(kBackdropZ);
     setAcceptedMouseButtons(Qt::NoButton);
+    QLegend *legend = chart->legend();
+    m_legendBox = legend->isBackgroundVisible();
+    m_legendFill = legend->autoFillBackground();
     connect(chart, &QGraphicsWidget::geometryChanged, this, &ChartBackdrop::follow);
+    connect(legend, &QGraphicsWidget::geometryChanged, this, &ChartBackdrop::follow);
+    connect(legend, &QGraphicsWidget::visibleChanged, this, &ChartBackdrop::follow);
     refresh();
 }
 
@@ -49,17 +56,50 @@ QRectF ChartBackdrop::backgroundRect() const
     return m_chart->rect().adjusted(left, top, -right, -bottom);
 }
 
+QRectF ChartBackdrop::legendRect() const
+{
+    const QLegend *legend = m_chart->legend();
+    if (!(m_legendBox || m_legendFill) || !legend->isVisible() || legend->parentItem() != m_chart)
+        return {};
+    return legend->geometry();
+}
+
 void ChartBackdrop::follow()
 {
-    if (backgroundRect() != m_background)
+    if (backgroundRect() != m_background || legendRect() != m_legend)
         refresh();
+}
+
+void ChartBackdrop::paintLegendBox(QImage &image, const QPointF &imageOrigin)
+{
+    // As the scene draws it: the widget's fill, then the legend's box with its own brush, pen and
+    // roundness. The legend shows its box for that moment only.
+    QLegend *legend = m_chart->legend();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(m_legend.topLeft() - imageOrigin);
+    QStyleOptionGraphicsItem option;
+    option.rect = legend->boundingRect().toAlignedRect();
+    option.exposedRect = legend->boundingRect();
+    if (m_legendFill)
+        painter.fillRect(option.rect, legend->palette().window());
+    const QSignalBlocker quiet(legend);
+    legend->setBackgroundVisible(true);
+    legend->paint(&painter, &option, nullptr);
+    legend->setBackgroundVisible(false);
 }
 
 void ChartBackdrop::refresh()
 {
     m_chart->setBackgroundVisible(false);
+    if (m_legendBox || m_legendFill) {
+        const QSignalBlocker quiet(m_chart->legend());
+        m_chart->legend()->setBackgroundVisible(false);
+        m_chart->legend()->setAutoFillBackground(false);
+    }
     prepareGeometryChange();
     m_background = backgroundRect();
+    m_legend = legendRect();
     m_pieces = {};
     m_bounds = QRectF();
     if (m_background.isEmpty())
@@ -76,6 +116,8 @@ void ChartBackdrop::refresh()
     shape.addRoundedRect(m_background, roundness, roundness);
     QImage image =
         framedBackground(shape, m_chart->backgroundBrush(), m_chart->backgroundPen(), bounds);
+    if (!m_legend.isEmpty())
+        paintLegendBox(image, bounds.topLeft());
     ++m_renderCount;
 
     // The middle is copied without blending when nothing in it is see-through; the bands around

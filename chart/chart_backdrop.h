@@ -4,6 +4,7 @@
 // graphics effect that blurs the whole background again on every repaint, and its background
 // fills its gradient anew each time; together they were most of a tick's cost. The pixmaps come
 // from the same effect (blur radius 10, offset 5, 5, its default colour) over the same shape.
+// The legend's box, which never moves on a tick, is drawn into them too.
 
 #include <QGraphicsObject>
 #include <QPixmap>
@@ -43,9 +44,16 @@ private:
 
     void follow();
     QRectF backgroundRect() const;
+    // The legend's box in chart coordinates, or empty when it shows none.
+    QRectF legendRect() const;
+    void paintLegendBox(QImage &image, const QPointF &imageOrigin);
 
     QtCharts::QChart *m_chart;
     QRectF m_background;
+    QRectF m_legend;
+    // Whether the legend showed its box, and filled its background, when we took them over.
+    bool m_legendBox = false;
+    bool m_legendFill = false;
     QRectF m_bounds;
     // The background itself, then the shadow bands above, below, left and right of it.
     std::array<Piece, 5> m_pieces;

@@ -6,15 +6,13 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QWheelEvent>
 
 using namespace QtCharts;
 
-ChartView::ChartView(QChart *chart, QWidget *parent) : QChartView(parent)
+ChartView::ChartView(QChart *chart, QWidget *parent) : DragZoomView(parent)
 {
     setMouseTracking(false);
-    setCursor(Qt::PointingHandCursor);
     setAccessibleName(tr("实时曲线"));
     setChart(chart);
 }
@@ -23,38 +21,17 @@ void ChartView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange)
         setAccessibleName(tr("实时曲线"));
-    QChartView::changeEvent(event);
+    DragZoomView::changeEvent(event);
 }
 
-void ChartView::mousePressEvent(QMouseEvent *event)
+void ChartView::dragBy(int dx)
 {
-    if (event->button() == Qt::LeftButton) {
-        lastX = qRound(event->localPos().x());
-        leftPressed = true;
-    } else if (event->button() == Qt::RightButton) {
-        m_manual = false;
-    }
-}
-
-void ChartView::mouseReleaseEvent(QMouseEvent *)
-{
-    leftPressed = false;
-}
-
-void ChartView::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!leftPressed)
-        return;
-    const int x = qRound(event->localPos().x());
-    const int dx = x - lastX;
-    lastX = x;
     QDateTimeAxis *axis = timeAxis();
     const qreal plotWidth = chart()->plotArea().width();
     if (m_windowHandler && axis && plotWidth > 0) {
-        // The same move as scrolling the chart by -dx pixels.
         const qint64 min = axis->min().toMSecsSinceEpoch();
         const qint64 max = axis->max().toMSecsSinceEpoch();
-        const auto shift = qint64(-dx * double(max - min) / plotWidth);
+        const qint64 shift = dragShift(min, max, dx, plotWidth);
         moveWindow(QDateTime::fromMSecsSinceEpoch(min + shift),
                    QDateTime::fromMSecsSinceEpoch(max + shift));
     } else {
@@ -63,7 +40,7 @@ void ChartView::mouseMoveEvent(QMouseEvent *event)
     m_manual = true;
 }
 
-void ChartView::wheelEvent(QWheelEvent *event)
+void ChartView::wheelStep(QWheelEvent *event)
 {
     m_manual = true;
     const int x = qRound(event->position().x());

@@ -1,10 +1,11 @@
 #pragma once
 // The live chart's view: a left drag pans the time axis, the wheel zooms it around the mouse, a
-// right click gives the time axis back to the automatic follow. The base view's own mouse and
-// key handling never runs.
+// right click gives the time axis back to the automatic follow. The base view's own key handling
+// never runs.
+
+#include "drag_zoom_view.h"
 
 #include <QDateTime>
-#include <QtCharts/QChartView>
 
 #include <functional>
 
@@ -12,7 +13,7 @@ namespace QtCharts {
 class QDateTimeAxis;
 }
 
-class ChartView : public QtCharts::QChartView
+class ChartView : public DragZoomView
 {
     Q_OBJECT
 public:
@@ -30,17 +31,14 @@ public:
     void setManual(bool manual) { m_manual = manual; }
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
+    void dragBy(int dx) override;
+    void wheelStep(QWheelEvent *event) override;
+    void rightClicked() override { m_manual = false; }
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
-    int lastX = 0;
-    bool leftPressed = false;
     bool ctrlHeld = false;
     bool m_manual = false;
     WindowHandler m_windowHandler;

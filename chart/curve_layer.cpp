@@ -3,7 +3,6 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
-#include <QGraphicsLineItem>
 #include <QPainter>
 #include <QValueAxis>
 #include <QXYSeries>
@@ -84,16 +83,4 @@ void CurveLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWid
         painter->drawLines(m_lines);
     }
     painter->restore();
-}
-
-void cacheLineItems(QGraphicsItem *root)
-{
-    for (QGraphicsItem *child : root->childItems()) {
-        if (child->type() == QGraphicsLineItem::Type) {
-            if (child->cacheMode() == QGraphicsItem::NoCache)
-                child->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-        } else {
-            cacheLineItems(child);
-        }
-    }
 }

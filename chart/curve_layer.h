@@ -52,7 +52,3 @@ private:
     std::array<Curve, kCurves> m_curves;
     QVector<QLineF> m_lines; // reused between paints
 };
-
-// Grid lines and axis ticks keep their pixels between repaints: they rarely move, but drawing
-// them antialiased took a third of a repaint. Marks the line items under `root` not yet marked.
-void cacheLineItems(QGraphicsItem *root);

@@ -3,6 +3,7 @@
 #include "live_chart.h"
 
 #include "axis_labels.h"
+#include "axis_layer.h"
 #include "chart_backdrop.h"
 #include "chart_log.h"
 #include "chart_view.h"
@@ -53,6 +54,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     m_chart->setAutoFillBackground(true);
 
     buildAxes();
+    m_axisLayer = new AxisLayer(m_chart);
     m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
     for (int slot = 0; slot < kPlotSlots; ++slot)
         m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,

@@ -30,6 +30,7 @@ class QSplineSeries;
 class QXYSeries;
 } // namespace QtCharts
 
+class AxisLayer;
 class ChartBackdrop;
 class CurveLayer;
 class QPushButton;
@@ -160,6 +161,7 @@ private:
     QPointer<ChartView> m_view;
     ChartBackdrop *m_backdrop = nullptr; // owned by the chart
     CurveLayer *m_curveLayer = nullptr;  // owned by the chart
+    AxisLayer *m_axisLayer = nullptr;    // owned by the chart
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
     std::array<QtCharts::QCategoryAxis *, 3> m_valueAxes{};
     std::array<Slot, kPlotSlots> m_slots;

@@ -138,5 +138,4 @@ void LiveChart::fillSeries(qint64 t0, qint64 t1)
         else
             series(slot)->replace(m_points);
     }
-    cacheLineItems(m_chart);
 }

@@ -3,16 +3,14 @@
 #include "run_chart.h"
 #include "wheel_zoom.h"
 
-#include <QMouseEvent>
 #include <QWheelEvent>
 
 namespace review {
 
 RunChartView::RunChartView(RunChart *chart, QWidget *parent)
-    : QChartView(chart->chart(), parent), m_runChart(chart)
+    : DragZoomView(chart->chart(), parent), m_runChart(chart)
 {
     setRenderHint(QPainter::Antialiasing, false);
-    setCursor(Qt::PointingHandCursor);
     setAccessibleName(tr("记录曲线"));
 }
 
@@ -20,39 +18,26 @@ void RunChartView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange)
         setAccessibleName(tr("记录曲线"));
-    QChartView::changeEvent(event);
+    DragZoomView::changeEvent(event);
 }
 
-void RunChartView::mousePressEvent(QMouseEvent *event)
+void RunChartView::rightClicked()
 {
-    if (event->button() == Qt::LeftButton) {
-        m_lastX = qRound(event->localPos().x());
-        m_dragging = true;
-    } else if (event->button() == Qt::RightButton) {
-        m_runChart->showWhole();
-    }
+    m_runChart->showWhole();
 }
 
-void RunChartView::mouseReleaseEvent(QMouseEvent *)
-{
-    m_dragging = false;
-}
-
-void RunChartView::mouseMoveEvent(QMouseEvent *event)
+void RunChartView::dragBy(int dx)
 {
     const qreal plotWidth = chart()->plotArea().width();
-    if (!m_dragging || plotWidth <= 0)
+    if (plotWidth <= 0)
         return;
-    const int x = qRound(event->localPos().x());
-    const int dx = x - m_lastX;
-    m_lastX = x;
     const qint64 t0 = m_runChart->windowStart();
     const qint64 t1 = m_runChart->windowEnd();
-    const auto shift = qint64(-dx * double(t1 - t0) / plotWidth);
+    const qint64 shift = dragShift(t0, t1, dx, plotWidth);
     m_runChart->setWindow(t0 + shift, t1 + shift);
 }
 
-void RunChartView::wheelEvent(QWheelEvent *event)
+void RunChartView::wheelStep(QWheelEvent *event)
 {
     const QRectF plot = chart()->plotArea();
     if (plot.width() <= 0)

@@ -2,29 +2,26 @@
 // The comparison chart's view, handled like the live chart's: a left drag pans the time axis,
 // the wheel zooms it around the mouse, a right click shows the runs whole again.
 
-#include <QtCharts/QChartView>
+#include "drag_zoom_view.h"
 
 namespace review {
 
 class RunChart;
 
-class RunChartView : public QtCharts::QChartView
+class RunChartView : public DragZoomView
 {
     Q_OBJECT
 public:
     explicit RunChartView(RunChart *chart, QWidget *parent = nullptr);
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
+    void dragBy(int dx) override;
+    void wheelStep(QWheelEvent *event) override;
+    void rightClicked() override;
     void changeEvent(QEvent *event) override;
 
 private:
     RunChart *m_runChart;
-    int m_lastX = 0;
-    bool m_dragging = false;
 };
 
 } // namespace review

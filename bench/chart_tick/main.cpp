@@ -6,6 +6,8 @@
 // points per pixel column, and each ratio ours/theirs is printed.
 //
 //   bench_chart_tick [max-samples=1000000] [compare-max=10000000]
+//
+// CHART_BENCH_PICTURE=/tmp/chart-%1.png saves our chart as built and after the timed steps.
 
 #include "chart_view.h"
 #include "clock.h"
@@ -198,7 +200,8 @@ public:
 class OurChart : public Contender
 {
 public:
-    explicit OurChart(qint64 samples) : m_chart(m_recorder, {}), m_image(kViewSize, kImageFormat)
+    explicit OurChart(qint64 samples)
+        : m_chart(m_recorder, {}), m_image(kViewSize, kImageFormat), m_samples(samples)
     {
         const QDateTime start = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
         g_now = start;
@@ -217,10 +220,10 @@ public:
         m_recorder.record(g_now, valuesAt(samples));
         QApplication::processEvents();
         paintInto(view, m_image);
-        const QString picture = qEnvironmentVariable("CHART_BENCH_PICTURE"); // to check the look
-        if (!picture.isEmpty())
-            m_image.save(picture.arg(samples));
+        savePicture(QString::number(samples));
     }
+    // The last picture, after every timed tick, zoom and pan.
+    ~OurChart() override { savePicture(QString::number(m_samples) + "-last"); }
     void tick(qint64 i) override
     {
         m_chart.view()->setManual(false);
@@ -255,9 +258,18 @@ public:
     }
 
 private:
+    // To check the look: CHART_BENCH_PICTURE is a file name with %1 for the run length.
+    void savePicture(const QString &name) const
+    {
+        const QString picture = qEnvironmentVariable("CHART_BENCH_PICTURE");
+        if (!picture.isEmpty())
+            m_image.save(picture.arg(name));
+    }
+
     Recorder m_recorder;
     LiveChart m_chart;
     QImage m_image;
+    qint64 m_samples;
 };
 
 // The floor: the same three curves as antialiased polylines of two points per pixel column (the

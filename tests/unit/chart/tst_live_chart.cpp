@@ -2,6 +2,7 @@
 // pan and wheel zoom through the view, the decimated series and the captioned picture.
 
 #include "axis_labels.h"
+#include "axis_layer.h"
 #include "chart_backdrop.h"
 #include "chart_view.h"
 #include "clock.h"
@@ -93,6 +94,8 @@ private slots:
     void backdropLooksAsTheChartsOwn();
     void curveLayerDrawsAsTheLineSeries_data();
     void curveLayerDrawsAsTheLineSeries();
+    void axisLayerDrawsAsTheAxes_data();
+    void axisLayerDrawsAsTheAxes();
 };
 
 void TestLiveChart::growth_data()
@@ -362,9 +365,12 @@ void TestLiveChart::backdropLooksAsTheChartsOwn_data()
     QTest::addColumn<int>("theme");
     QTest::addColumn<int>("margin");
     QTest::addColumn<int>("roundness");
-    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0;
-    QTest::newRow("gradient, shadow showing") << int(QChart::ChartThemeBlueCerulean) << 20 << 0;
-    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8;
+    QTest::addColumn<bool>("legendBox");
+    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0 << false;
+    QTest::newRow("gradient, shadow showing")
+        << int(QChart::ChartThemeBlueCerulean) << 20 << 0 << false;
+    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8 << false;
+    QTest::newRow("light, legend box") << int(QChart::ChartThemeLight) << 0 << 0 << true;
 }
 
 // The framed background shows what the chart's own background with its drop shadow shows, and a
@@ -374,6 +380,7 @@ void TestLiveChart::backdropLooksAsTheChartsOwn()
     QFETCH(int, theme);
     QFETCH(int, margin);
     QFETCH(int, roundness);
+    QFETCH(bool, legendBox);
     const QSize size(320, 200);
     auto picture = [&](bool ownBackdrop) {
         QGraphicsScene scene;
@@ -382,7 +389,10 @@ void TestLiveChart::backdropLooksAsTheChartsOwn()
         chart->setTheme(QChart::ChartTheme(theme));
         chart->layout()->setContentsMargins(margin, margin, margin, margin);
         chart->setBackgroundRoundness(roundness);
-        chart->legend()->setVisible(false);
+        chart->legend()->setVisible(legendBox);
+        chart->legend()->setBackgroundVisible(legendBox);
+        chart->legend()->setAutoFillBackground(legendBox);
+        chart->legend()->setColor(QColor(222, 233, 251));
         chart->resize(size);
         if (ownBackdrop)
             new ChartBackdrop(chart);
@@ -482,6 +492,102 @@ void TestLiveChart::curveLayerDrawsAsTheLineSeries()
     // Identical but for a few pixels where a wide pen meets the plot area's edge.
     QVERIFY2(differing <= 20, qPrintable(QString("%1 pixels differ").arg(differing)));
     QVERIFY(inked > 500);
+}
+
+enum class AxisChange
+{
+    None,
+    ZoomAcrossTickSpacing,
+    LongerLabels,
+    LineColour,
+    TimeLabelsHidden
+};
+
+void TestLiveChart::axisLayerDrawsAsTheAxes_data()
+{
+    QTest::addColumn<int>("changeIndex");
+    QTest::newRow("as built") << int(AxisChange::None);
+    QTest::newRow("zoomed from 300 s to 25 s") << int(AxisChange::ZoomAcrossTickSpacing);
+    QTest::newRow("value axis grown, wider labels") << int(AxisChange::LongerLabels);
+    QTest::newRow("axis line recoloured") << int(AxisChange::LineColour);
+    QTest::newRow("time labels hidden") << int(AxisChange::TimeLabelsHidden);
+}
+
+// The axis layer draws what the chart's own axis items draw, after a change too.
+void TestLiveChart::axisLayerDrawsAsTheAxes()
+{
+    QFETCH(int, changeIndex);
+    const auto change = AxisChange(changeIndex);
+    const QSize size(640, 480);
+    struct Picture
+    {
+        QGraphicsScene scene;
+        QChart *chart = new QChart;
+        QDateTimeAxis *time = new QDateTimeAxis;
+        QCategoryAxis *left = new QCategoryAxis;
+        QCategoryAxis *right = new QCategoryAxis;
+        AxisLayer *layer = nullptr;
+    };
+    auto build = [&](Picture &p, bool layer) {
+        p.scene.addItem(p.chart);
+        p.chart->resize(size);
+        p.time->setFormat("hh:mm:ss");
+        p.time->setTickCount(5);
+        p.time->setRange(kStart, kStart.addSecs(300));
+        p.chart->addAxis(p.time, Qt::AlignBottom);
+        for (QCategoryAxis *axis : {p.left, p.right}) {
+            axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+            setDefaultAxisRange(axis, axis == p.left ? "V" : "A", 2, -25, 25);
+            p.chart->addAxis(axis, axis == p.left ? Qt::AlignLeft : Qt::AlignRight);
+        }
+        if (layer)
+            p.layer = new AxisLayer(p.chart);
+    };
+    auto render = [&](Picture &p) {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        p.scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+        return image;
+    };
+    auto apply = [&](Picture &p) {
+        switch (change) {
+        case AxisChange::None:
+            break;
+        case AxisChange::ZoomAcrossTickSpacing:
+            p.time->setRange(kStart.addSecs(100), kStart.addSecs(125));
+            break;
+        case AxisChange::LongerLabels:
+            growAxis(p.left, "V", 10, 2, 1500);
+            break;
+        case AxisChange::LineColour:
+            p.left->setLinePenColor(Qt::red);
+            break;
+        case AxisChange::TimeLabelsHidden:
+            p.time->setLabelsVisible(false);
+            break;
+        }
+    };
+    Picture theirs, ours;
+    build(theirs, false);
+    build(ours, true);
+    render(ours); // meets the axes' items and takes them over
+    QApplication::processEvents();
+    render(ours); // draws them, keeping their texts and lines
+    apply(theirs);
+    apply(ours);
+    QApplication::processEvents();
+    render(ours); // items the change created are taken over after the first repaint
+    QApplication::processEvents();
+    QVERIFY(ours.layer->adoptedCount() > 30); // the axes are ours to draw, not the scene's
+    const QImage a = render(theirs);
+    const QImage b = render(ours);
+    int differing = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y);
+    QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
 }
 
 QTEST_MAIN(TestLiveChart)
