@@ -6,6 +6,7 @@
 #include "recorder.h"
 #include "setting.h"
 #include "simulated_bus.h"
+#include "temp_workdir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -68,8 +69,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
 
-    QTemporaryDir folder;
-    QDir::setCurrent(folder.path()); // the settings file and the recorded files land here
+    const TempWorkDir folder; // the settings file and the recorded files land here, not the user's
     Setting().write("save_path", folder.path() + "/Data");
 
     sim::BusConfig config;

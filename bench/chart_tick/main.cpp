@@ -13,6 +13,7 @@
 #include "clock.h"
 #include "live_chart.h"
 #include "recorder.h"
+#include "temp_workdir.h"
 
 #include <QApplication>
 #include <QDateTimeAxis>
@@ -459,8 +460,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const qint64 maxSamples = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const qint64 compareMax = argc > 2 ? QByteArray(argv[2]).toLongLong() : 10000000;
-    QTemporaryDir work; // the chart reads its styles from the settings file in the working folder
-    QDir::setCurrent(work.path());
+    const TempWorkDir work; // the chart's styles come from a settings file of its own, not the user's
     Clock::setSource([] { return g_now; });
     // The benchmark's time passes on both clocks alike.
     Clock::setSteadySource([] { return g_now.toMSecsSinceEpoch(); });

@@ -11,6 +11,7 @@
 #include "my_thread.h"
 #include "simulated_bus.h"
 #include "usb_thread.h"
+#include "temp_workdir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -124,8 +125,7 @@ int main(int argc, char *argv[])
     const int packets = argc > 1 ? std::max(2, atoi(argv[1])) : 5000;
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
 
-    QTemporaryDir folder;
-    QDir::setCurrent(folder.path()); // the settings file of the run lands here
+    const TempWorkDir folder; // the settings file of the run lands here, not in the user's
     my_thread::setPacing(60, 25);
     FirmwarePage::setLoaderEntryWaitMs(200); // not part of the transfer time
 
