@@ -11,6 +11,7 @@ exe="$(cd "$build" && pwd)/app/usb-tester"
 ticks=$(getconf CLK_TCK)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+: >"$work/usb-hid.ini" # the program's settings file for the run, not the user's
 
 measure() {
     local label=$1; shift

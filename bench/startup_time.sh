@@ -11,6 +11,7 @@ exe="$(cd "$build" && pwd)/app/usb-tester"
 empty="$(cd "$build" && pwd)/bench/empty_window/bench_empty_window"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+: >"$work/usb-hid.ini" # the program's settings file for the run, not the user's
 cd "$work"
 inner=(); outer=(); empty_inner=(); empty_outer=()
 # Prints "<main() to paint ms> <exec to paint ms>" for one run of the given command.
