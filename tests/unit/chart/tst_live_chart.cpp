@@ -34,6 +34,38 @@ using View = LiveChart::View;
 
 namespace {
 
+// A scene drawn as the view would, on white.
+QImage rendered(QGraphicsScene &scene, QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+    return image;
+}
+
+struct Difference
+{
+    int pixels = 0;       // how many pixels differ at all
+    int worstChannel = 0; // the largest difference of one colour channel
+};
+
+Difference difference(const QImage &a, const QImage &b)
+{
+    Difference d;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            d.pixels += p != q;
+            d.worstChannel = std::max({d.worstChannel, qAbs(qRed(p) - qRed(q)),
+                                       qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return d;
+}
+
 const QDateTime kStart = QDateTime::fromSecsSinceEpoch(1714568400); // 2024-05-01
 
 struct Rig
@@ -398,24 +430,11 @@ void TestLiveChart::backdropLooksAsTheChartsOwn()
             new ChartBackdrop(chart);
         else
             chart->setDropShadowEnabled(true);
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
-        return image;
+        return rendered(scene, size);
     };
     const QImage theirs = picture(false);
     const QImage ours = picture(true);
-    int worst = 0;
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            const QRgb a = theirs.pixel(x, y);
-            const QRgb b = ours.pixel(x, y);
-            worst = std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
-                              qAbs(qBlue(a) - qBlue(b))});
-        }
-    }
+    const int worst = difference(theirs, ours).worstChannel;
     QVERIFY2(worst <= 2, qPrintable(QString("largest channel difference %1").arg(worst)));
     // With a margin the shadow shows right of and below the background.
     if (margin > 0)
@@ -472,23 +491,15 @@ void TestLiveChart::curveLayerDrawsAsTheLineSeries()
         } else {
             series->replace(points);
         }
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
-        return image;
+        return rendered(scene, size);
     };
     const QImage theirs = picture(false);
     const QImage ours = picture(true);
-    int differing = 0;
+    const int differing = difference(theirs, ours).pixels;
     int inked = 0;
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            differing += theirs.pixel(x, y) != ours.pixel(x, y);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
             inked += qBlue(ours.pixel(x, y)) > qRed(ours.pixel(x, y)) + 60; // the curve's blue
-        }
-    }
     // Identical but for a few pixels where a wide pen meets the plot area's edge.
     QVERIFY2(differing <= 20, qPrintable(QString("%1 pixels differ").arg(differing)));
     QVERIFY(inked > 500);
@@ -543,14 +554,7 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
         if (layer)
             p.layer = new AxisLayer(p.chart);
     };
-    auto render = [&](Picture &p) {
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        p.scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
-        return image;
-    };
+    auto render = [&](Picture &p) { return rendered(p.scene, size); };
     auto apply = [&](Picture &p) {
         switch (change) {
         case AxisChange::None:
@@ -583,10 +587,7 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
     QVERIFY(ours.layer->adoptedCount() > 30); // the axes are ours to draw, not the scene's
     const QImage a = render(theirs);
     const QImage b = render(ours);
-    int differing = 0;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            differing += a.pixel(x, y) != b.pixel(x, y);
+    const int differing = difference(a, b).pixels;
     QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
 }
 
