@@ -129,16 +129,11 @@ const char *runTip(bool battery, bool on)
 namespace ui {
 
 DisplayPage::DisplayPage(QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()), m_statusLine(nullptr),
-      m_popup(std::make_unique<CDPopTips>())
+    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()), m_statusLine(nullptr)
 {
     m_ui->setupUi(this);
     m_statusLine = ui::StatusLine(m_ui->label_left_tips);
     m_ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
-    m_popup->hide();
-    // The question never keeps the program alive once its main window is closed.
-    m_popup->setAttribute(Qt::WA_QuitOnClose, false);
-
     // Before the first reading the values show zeros in the formats the readings will have.
     const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
     for (const ValueLabel &v : kValues)
@@ -183,8 +178,26 @@ void DisplayPage::connectControls()
     connect(m_ui->disp_btnSysSet, &QPushButton::clicked, this, &DisplayPage::settingsRequested);
     connect(m_ui->disp_btnUpgrade, &QPushButton::clicked, this, &DisplayPage::upgradeRequested);
     connect(m_ui->disp_btn_menu, &QPushButton::clicked, this, &DisplayPage::chartMenuRequested);
-    connect(m_popup.get(), &CDPopTips::CDPopTipsSendData_Signal, this,
-            &DisplayPage::sendPopupAnswer);
+    connect(m_ui->disp_btn_dp_dm, &QPushButton::clicked, this,
+            [this] { emit chartViewToggled(LiveChart::View::EleCap); });
+    connect(m_ui->disp_btn_cc1_cc2, &QPushButton::clicked, this,
+            [this] { emit chartViewToggled(LiveChart::View::CpuNtc); });
+    connect(m_ui->disp_btn_temp, &QPushButton::clicked, this,
+            [this] { emit chartViewToggled(LiveChart::View::Mos); });
+}
+
+// Built when the instrument first asks: its rich text costs more than the rest of the page.
+CDPopTips *DisplayPage::popup()
+{
+    if (!m_popup) {
+        m_popup = std::make_unique<CDPopTips>();
+        m_popup->hide();
+        // The question never keeps the program alive once its main window is closed.
+        m_popup->setAttribute(Qt::WA_QuitOnClose, false);
+        connect(m_popup.get(), &CDPopTips::CDPopTipsSendData_Signal, this,
+                &DisplayPage::sendPopupAnswer);
+    }
+    return m_popup.get();
 }
 
 void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
@@ -302,12 +315,6 @@ void DisplayPage::showChart(LiveChart &chart)
     chart.setViewButtons(m_ui->disp_btn_dp_dm, m_ui->disp_btn_cc1_cc2, m_ui->disp_btn_temp);
     chart.view()->setObjectName("disp_chartView");
     m_ui->disap_gridLayout->addWidget(chart.view());
-    connect(m_ui->disp_btn_dp_dm, &QPushButton::clicked, &chart,
-            [&chart] { chart.toggleView(LiveChart::View::EleCap); });
-    connect(m_ui->disp_btn_cc1_cc2, &QPushButton::clicked, &chart,
-            [&chart] { chart.toggleView(LiveChart::View::CpuNtc); });
-    connect(m_ui->disp_btn_temp, &QPushButton::clicked, &chart,
-            [&chart] { chart.toggleView(LiveChart::View::Mos); });
 }
 
 void DisplayPage::askChartTitle()
@@ -464,18 +471,19 @@ void DisplayPage::followPopup(const proto::LiveValues &live)
     const bool asking =
         live.popupCountdown != 0 && live.popupType != 0 && isBatteryMode(live.workMode);
     if (!asking) {
-        if (!m_popup->isHidden())
+        if (m_popup && !m_popup->isHidden())
             m_popup->hide();
         return;
     }
-    if (m_popup->isHidden()) {
-        m_popup->setPopupType(live.popupType);
+    CDPopTips *question = popup();
+    if (question->isHidden()) {
+        question->setPopupType(live.popupType);
         placePopup();
-        m_popup->show();
-        m_popup->raise();
+        question->show();
+        question->raise();
     }
-    m_popup->setChoiceHighlight(live.popupType, live.popupChoice);
-    m_popup->setCountdown(live.popupCountdown);
+    question->setChoiceHighlight(live.popupType, live.popupChoice);
+    question->setCountdown(live.popupCountdown);
 }
 
 void DisplayPage::placePopup()

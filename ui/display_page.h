@@ -5,6 +5,7 @@
 // the run. The main dialog's form creates it in its page stack; attach() gives it the link and run.
 
 #include "instrument_commands.h"
+#include "live_chart.h"
 #include "run_session.h"
 #include "status_line.h"
 
@@ -17,7 +18,6 @@
 
 class CDPopTips;
 class FrameSender;
-class LiveChart;
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
@@ -73,7 +73,8 @@ public:
     // until one is given. The panel becomes a child of the chart's frame.
     void setRangePanel(QWidget *panel);
     QWidget *rangePanel() const { return m_rangePanel; }
-    CDPopTips *popup() const { return m_popup.get(); }
+    // The battery-test question, built on first use.
+    CDPopTips *popup();
 
     // Run button text from the run's load state, unless the pointer rests on the button.
     void refreshRunButton();
@@ -82,6 +83,8 @@ signals:
     void settingsRequested();
     void upgradeRequested();
     void chartMenuRequested();
+    // One of the chart's three view buttons, whether or not the chart is built yet.
+    void chartViewToggled(LiveChart::View view);
 
 protected:
     void changeEvent(QEvent *event) override;
