@@ -128,9 +128,25 @@ const char *runTip(bool battery, bool on)
 
 namespace ui {
 
-DisplayPage::DisplayPage(QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()), m_statusLine(nullptr)
+DisplayPage::DisplayPage(QWidget *parent) : QWidget(parent), m_statusLine(nullptr)
 {
+    if (parent)
+        build();
+}
+
+// A form creates a stack's pages without a parent and moves them into the stack afterwards,
+// which restyles every widget of a page a second time; this page builds its contents once it is
+// in its place.
+bool DisplayPage::event(QEvent *event)
+{
+    if (event->type() == QEvent::ParentChange && !m_ui && parentWidget())
+        build();
+    return QWidget::event(event);
+}
+
+void DisplayPage::build()
+{
+    m_ui = std::make_unique<Ui::DisplayPage>();
     m_ui->setupUi(this);
     m_statusLine = ui::StatusLine(m_ui->label_left_tips);
     m_ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));

@@ -87,9 +87,11 @@ signals:
     void chartViewToggled(LiveChart::View view);
 
 protected:
+    bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
+    void build();
     // After a language switch, the page's texts come back from what it knows, not from the form.
     void retranslate();
     void giveTypingBack();
