@@ -10,6 +10,7 @@
 #include "ui_MainDialog.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
@@ -92,16 +93,40 @@ void PageNavigator::buildGrid(const QString &prefix, TileTable table,
             m_form.disp_stackedWidget->findChild<QToolButton *>(prefix + QString::number(i + 1));
         if (!button)
             continue;
+        connect(button, &QToolButton::clicked, this, [this, button] { tileClicked(button); });
+        buttons.append(button);
+    }
+    if (buttons.isEmpty())
+        return;
+    // Pictures and colours when the grid's page is first shown: neither home page shows at the
+    // start.
+    QWidget *page = buttons.first();
+    while (page->parentWidget() && page->parentWidget() != m_form.disp_stackedWidget)
+        page = page->parentWidget();
+    m_onFirstShow.insert(page, [table, &buttons] { paintTiles(table, buttons); });
+    page->installEventFilter(this);
+}
+
+void PageNavigator::paintTiles(TileTable table, const QVector<QToolButton *> &buttons)
+{
+    for (int i = 0; i < buttons.size(); ++i) {
         const Tile &tile = table.tiles[i];
         const QPixmap picture =
             tile.glyph
                 ? IconHelper::shared().glyphPixmap("#FEFEFE", QChar(tile.glyph), 50, 100, 70)
                 : QPixmap(QString(":/sys/rs/rs/img/%1.png").arg(tile.image, 2, 10, QChar('0')));
-        button->setIcon(QIcon(picture));
-        button->setStyleSheet(tileStyle(tile.background));
-        connect(button, &QToolButton::clicked, this, [this, button] { tileClicked(button); });
-        buttons.append(button);
+        buttons[i]->setIcon(QIcon(picture));
+        buttons[i]->setStyleSheet(tileStyle(tile.background));
     }
+}
+
+bool PageNavigator::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && m_onFirstShow.contains(watched)) {
+        watched->removeEventFilter(this);
+        m_onFirstShow.take(watched)();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PageNavigator::retextGrids()
