@@ -34,6 +34,14 @@ ChartPage::ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSess
     connect(&m_page, &ui::DisplayPage::chartViewToggled, this,
             [this](LiveChart::View view) { liveChart().toggleView(view); });
     m_page.installEventFilter(this);
+    // The page fits its captions at its first show too, with a filter it installs when it builds
+    // its contents: the chart's panels must exist by then, so this filter goes before it.
+    connect(&m_page, &ui::DisplayPage::contentsBuilt, this, [this] {
+        if (m_liveChart)
+            return;
+        m_page.removeEventFilter(this);
+        m_page.installEventFilter(this);
+    });
 }
 
 bool ChartPage::eventFilter(QObject *watched, QEvent *event)

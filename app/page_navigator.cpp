@@ -42,8 +42,8 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
     buildGrid("NV05_tbtn", nv05Tiles(), m_nv05Buttons);
     retextGrids();
 
+    // The display page's return button says so through homeRequested, below.
     const std::pair<QAbstractButton *, Return> returns[] = {
-        {display.returnButton(), Return::FamilyHome},
         {form.settings_btnReturn, Return::FamilyHome},
         {form.six_btnReturn, Return::FamilyHomeKeepingMeterTitle},
         {form.four_btnReturn, Return::TesterHome},
@@ -62,7 +62,9 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
 
     applyHomeGlyph();
     IconHelper::shared().applyGlyph(form.NV05_btnReturn, QChar(glyph::Home), 16);
-    applyReturnGlyph(display.returnButton());
+    // The display page builds its contents when first shown.
+    connect(&display, &ui::DisplayPage::contentsBuilt, this,
+            [this] { applyReturnGlyph(m_display.returnButton()); });
     // Both settings pages can be entered by the display page's shortcut, which glyphs only one.
     applyReturnGlyph(form.settings_btnReturn);
     applyReturnGlyph(form.NV05_settings_btnReturn);
@@ -271,9 +273,11 @@ void PageNavigator::applyHomeGlyph()
 void PageNavigator::applyAllGlyphs()
 {
     applyHomeGlyph();
-    const QList<QAbstractButton *> returns = {m_display.returnButton(), m_form.settings_btnReturn,
-                                              m_form.four_btnReturn,    m_form.five_btnReturn,
-                                              m_form.six_btnReturn,     m_firmware.returnButton()};
+    QList<QAbstractButton *> returns = {m_form.settings_btnReturn, m_form.four_btnReturn,
+                                        m_form.five_btnReturn, m_form.six_btnReturn,
+                                        m_firmware.returnButton()};
+    if (m_display.hasContents())
+        returns.append(m_display.returnButton());
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
 }

@@ -235,14 +235,17 @@ void TestChartGui::clockStepsKeepTheLiveWindow()
 }
 
 // A run recorded while the display page was never shown is drawn whole once it is: the window
-// from the run's start to its last row, every row a point, the axes grown past its readings.
+// from the run's start to its last row, every row a point, the axes grown past its readings; the
+// page shows the newest reading and the instrument's title.
 void TestChartGui::runRecordedUnseenIsDrawnWhole()
 {
     ChartRig rig("NV05;supply=24");
+    rig.displayPageAtOpen = false;
     rig.openIdentified();
     QCOMPARE(rig.tickUntil(30), qint64(30));
     QVERIFY(!rig.w("page_disp")->isVisible());
     QVERIFY(!rig.dialog->findChild<QWidget *>("disp_chartView")); // not built while unseen
+    QVERIFY(!rig.dialog->findChild<QWidget *>("disp_label_VOL"));
 
     rig.w<QStackedWidget>("disp_stackedWidget")->setCurrentWidget(rig.w("page_disp"));
     QTRY_VERIFY(rig.w("disp_chartView")->isVisible());
@@ -259,6 +262,8 @@ void TestChartGui::runRecordedUnseenIsDrawnWhole()
         peak = qMax(peak, store.row(r)[0]);
     QVERIFY(peak > 20.0f); // past the voltage axis' first top
     QVERIFY(rig.chart().valueAxis(0)->max() >= peak);
+    QVERIFY(qAbs(rig.text("disp_label_VOL").toDouble() - rig.dialog->link().live().voltage) < 0.01);
+    QVERIFY(!rig.text("disp_labDevTiT").isEmpty());
 }
 
 void TestChartGui::viewButtons()
