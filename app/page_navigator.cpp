@@ -274,8 +274,10 @@ void PageNavigator::applyAllGlyphs()
 {
     applyHomeGlyph();
     QList<QAbstractButton *> returns = {m_form.settings_btnReturn, m_form.four_btnReturn,
-                                        m_form.five_btnReturn, m_form.six_btnReturn,
-                                        m_firmware.returnButton()};
+                                        m_form.five_btnReturn, m_form.six_btnReturn};
+    // Pages not built yet get their glyph when they are first opened.
+    if (m_firmware.hasForm())
+        returns.append(m_firmware.returnButton());
     if (m_display.hasContents())
         returns.append(m_display.returnButton());
     for (QAbstractButton *b : returns)
