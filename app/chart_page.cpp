@@ -14,6 +14,7 @@
 #include "setting.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -27,6 +28,32 @@ ChartPage::ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSess
                      DeviceLink &link, QWidget *window)
     : QObject(window), m_page(page), m_recorder(recorder), m_link(link), m_window(window)
 {
+    // A new run starts a new window.
+    connect(&session, &acquire::RunSession::started, this, &ChartPage::runStarted);
+    connect(&m_page, &ui::DisplayPage::chartMenuRequested, this, &ChartPage::showMenu);
+    connect(&m_page, &ui::DisplayPage::chartViewToggled, this,
+            [this](LiveChart::View view) { liveChart().toggleView(view); });
+    m_page.installEventFilter(this);
+    // The page fits its captions at its first show too, with a filter it installs when it builds
+    // its contents: the chart's panels must exist by then, so this filter goes before it.
+    connect(&m_page, &ui::DisplayPage::contentsBuilt, this, [this] {
+        if (m_liveChart)
+            return;
+        m_page.removeEventFilter(this);
+        m_page.installEventFilter(this);
+    });
+}
+
+bool ChartPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == &m_page && event->type() == QEvent::Show && !m_liveChart)
+        build();
+    return QObject::eventFilter(watched, event);
+}
+
+void ChartPage::build()
+{
+    m_page.removeEventFilter(this);
     m_axisRangePanel = new customcoordinates(m_page.chartArea());
     m_axisRangePanel->setObjectName("customcoordinates");
     m_axisRangePanel->hide();
@@ -38,9 +65,43 @@ ChartPage::ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSess
     connect(m_axisRangePanel, &customcoordinates::RangChang_signal, m_liveChart,
             &LiveChart::RangChang_slot);
 
-    // The chart reads the recorder's store; a new run starts a new window.
-    connect(&session, &acquire::RunSession::started, m_liveChart, &LiveChart::restartWindow);
-    connect(&m_page, &ui::DisplayPage::chartMenuRequested, this, &ChartPage::showMenu);
+    if (m_currentRange)
+        m_liveChart->setCurrentAxisRange(m_currentRange->first, m_currentRange->second);
+    if (m_runStartSecs)
+        m_liveChart->reanchor(*m_runStartSecs, *m_runStartSecs + 10);
+    m_liveChart->takeRecordedRows();
+    if (m_page.isVisible())
+        m_liveChart->view()->show(); // else the layout would show it only after the first paint
+}
+
+LiveChart &ChartPage::liveChart()
+{
+    if (!m_liveChart)
+        build();
+    return *m_liveChart;
+}
+
+customcoordinates *ChartPage::axisRangePanel()
+{
+    if (!m_liveChart)
+        build();
+    return m_axisRangePanel;
+}
+
+void ChartPage::runStarted()
+{
+    if (m_liveChart)
+        m_liveChart->restartWindow();
+    else
+        m_runStartSecs = m_recorder.timelineNow() / 1000;
+}
+
+void ChartPage::setCurrentAxisRange(double minimum, double maximum)
+{
+    if (m_liveChart)
+        m_liveChart->setCurrentAxisRange(minimum, maximum);
+    else
+        m_currentRange = std::make_pair(minimum, maximum);
 }
 
 // The menu is built afresh at each click, in the language now in use, and shown at the pointer.
@@ -56,12 +117,12 @@ void ChartPage::showMenu()
     menu->addAction(QIcon(":/sys/rs/rs/ExportImage.png"), tr("导出图片(.png)"), this,
                     &ChartPage::exportPicture);
     menu->addAction(QIcon(":/sys/rs/rs/MoreSettings.png"), tr("曲线设置"), this, [this] {
-        CurvePanel::openOver(m_curvePanel, *m_liveChart, m_window, m_page.chartArea());
+        CurvePanel::openOver(m_curvePanel, liveChart(), m_window, m_page.chartArea());
     });
     menu->addAction(QIcon(":/sys/rs/rs/AccuGrpDisp.png"), tr("累计图显"), this,
-                    [this] { m_liveChart->setDisplayMode(LiveChart::Accumulated); });
+                    [this] { liveChart().setDisplayMode(LiveChart::Accumulated); });
     menu->addAction(QIcon(":/sys/rs/rs/ScrollDisp.png"), tr("滚动图显"), this,
-                    [this] { m_liveChart->setDisplayMode(LiveChart::Scrolling); });
+                    [this] { liveChart().setDisplayMode(LiveChart::Scrolling); });
     menu->addAction(tr("开发中..."));
     menu->popup(QCursor::pos());
 }
@@ -101,7 +162,7 @@ CurvePanel *ChartPage::curvePanel() const
 void ChartPage::exportPicture()
 {
     showExportOutcome(m_page.statusLine(),
-                      m_liveChart->exportImage(m_window, m_page.chartTitle(), m_link.modelWord()));
+                      liveChart().exportImage(m_window, m_page.chartTitle(), m_link.modelWord()));
 }
 
 } // namespace app

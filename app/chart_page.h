@@ -2,9 +2,16 @@
 // The display page's chart: the live chart over the recorded run, its axis-range and curve
 // panels, and the chart menu with its two exports (the run's data file and the chart's picture)
 // and follow modes. The display page is its frame; the main dialog creates it once.
+//
+// The chart itself is built when the display page is first shown (or first asked for): until
+// then it only notes what it must start from; the rows stay in the recorder, which the chart
+// reads whole once built.
 
 #include <QObject>
 #include <QPointer>
+
+#include <optional>
+#include <utility>
 
 class CurvePanel;
 class DeviceLink;
@@ -29,11 +36,20 @@ public:
     ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSession &session,
               DeviceLink &link, QWidget *window);
 
-    LiveChart &liveChart() const { return *m_liveChart; }
-    customcoordinates *axisRangePanel() const { return m_axisRangePanel; }
+    // Both build the chart if it is not built yet.
+    LiveChart &liveChart();
+    customcoordinates *axisRangePanel();
     CurvePanel *curvePanel() const;
 
+    // The current axis range an identified model asks for; kept until the chart is built.
+    void setCurrentAxisRange(double minimum, double maximum);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void build();
+    void runStarted();
     void showMenu();
     void exportData();
     void exportPicture();
@@ -42,6 +58,9 @@ private:
     Recorder &m_recorder;
     DeviceLink &m_link;
     QWidget *m_window;
+    // What happened before the chart was built, in the seconds of the run's time line.
+    std::optional<qint64> m_runStartSecs;
+    std::optional<std::pair<double, double>> m_currentRange;
     customcoordinates *m_axisRangePanel = nullptr;
     LiveChart *m_liveChart = nullptr;
     QPointer<CurvePanel> m_curvePanel;

@@ -9,7 +9,6 @@
 #include "device_link.h"
 #include "device_list_view.h"
 #include "firmware_page.h"
-#include "live_chart.h"
 #include "page_navigator.h"
 #include "start_hints.h"
 #include "ui_MainDialog.h"
@@ -77,7 +76,7 @@ void MainDialog::identifyModel()
     case DeviceLink::Hk07Family: {
         const bool hk09 = m_link->state().hk09;
         m_displayPage->setFullChargeShown(!hk09);
-        m_chartPage->liveChart().setCurrentAxisRange(hk09 ? 0.0 : -25.0, 25.0);
+        m_chartPage->setCurrentAxisRange(hk09 ? 0.0 : -25.0, 25.0);
         m_navigator->leaveStartPage();
         break;
     }

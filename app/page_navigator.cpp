@@ -10,6 +10,7 @@
 #include "ui_MainDialog.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
@@ -41,8 +42,8 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
     buildGrid("NV05_tbtn", nv05Tiles(), m_nv05Buttons);
     retextGrids();
 
+    // The display page's return button says so through homeRequested, below.
     const std::pair<QAbstractButton *, Return> returns[] = {
-        {display.returnButton(), Return::FamilyHome},
         {form.settings_btnReturn, Return::FamilyHome},
         {form.six_btnReturn, Return::FamilyHomeKeepingMeterTitle},
         {form.four_btnReturn, Return::TesterHome},
@@ -61,7 +62,9 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
 
     applyHomeGlyph();
     IconHelper::shared().applyGlyph(form.NV05_btnReturn, QChar(glyph::Home), 16);
-    applyReturnGlyph(display.returnButton());
+    // The display page builds its contents when first shown.
+    connect(&display, &ui::DisplayPage::contentsBuilt, this,
+            [this] { applyReturnGlyph(m_display.returnButton()); });
     // Both settings pages can be entered by the display page's shortcut, which glyphs only one.
     applyReturnGlyph(form.settings_btnReturn);
     applyReturnGlyph(form.NV05_settings_btnReturn);
@@ -92,16 +95,40 @@ void PageNavigator::buildGrid(const QString &prefix, TileTable table,
             m_form.disp_stackedWidget->findChild<QToolButton *>(prefix + QString::number(i + 1));
         if (!button)
             continue;
+        connect(button, &QToolButton::clicked, this, [this, button] { tileClicked(button); });
+        buttons.append(button);
+    }
+    if (buttons.isEmpty())
+        return;
+    // Pictures and colours when the grid's page is first shown: neither home page shows at the
+    // start.
+    QWidget *page = buttons.first();
+    while (page->parentWidget() && page->parentWidget() != m_form.disp_stackedWidget)
+        page = page->parentWidget();
+    m_onFirstShow.insert(page, [table, &buttons] { paintTiles(table, buttons); });
+    page->installEventFilter(this);
+}
+
+void PageNavigator::paintTiles(TileTable table, const QVector<QToolButton *> &buttons)
+{
+    for (int i = 0; i < buttons.size(); ++i) {
         const Tile &tile = table.tiles[i];
         const QPixmap picture =
             tile.glyph
                 ? IconHelper::shared().glyphPixmap("#FEFEFE", QChar(tile.glyph), 50, 100, 70)
                 : QPixmap(QString(":/sys/rs/rs/img/%1.png").arg(tile.image, 2, 10, QChar('0')));
-        button->setIcon(QIcon(picture));
-        button->setStyleSheet(tileStyle(tile.background));
-        connect(button, &QToolButton::clicked, this, [this, button] { tileClicked(button); });
-        buttons.append(button);
+        buttons[i]->setIcon(QIcon(picture));
+        buttons[i]->setStyleSheet(tileStyle(tile.background));
     }
+}
+
+bool PageNavigator::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && m_onFirstShow.contains(watched)) {
+        watched->removeEventFilter(this);
+        m_onFirstShow.take(watched)();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PageNavigator::retextGrids()
@@ -246,9 +273,13 @@ void PageNavigator::applyHomeGlyph()
 void PageNavigator::applyAllGlyphs()
 {
     applyHomeGlyph();
-    const QList<QAbstractButton *> returns = {m_display.returnButton(), m_form.settings_btnReturn,
-                                              m_form.four_btnReturn,    m_form.five_btnReturn,
-                                              m_form.six_btnReturn,     m_firmware.returnButton()};
+    QList<QAbstractButton *> returns = {m_form.settings_btnReturn, m_form.four_btnReturn,
+                                        m_form.five_btnReturn, m_form.six_btnReturn};
+    // Pages not built yet get their glyph when they are first opened.
+    if (m_firmware.hasForm())
+        returns.append(m_firmware.returnButton());
+    if (m_display.hasContents())
+        returns.append(m_display.returnButton());
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
 }

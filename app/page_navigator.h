@@ -7,9 +7,11 @@
 #include "home_tiles.h"
 #include "instrument_commands.h"
 
+#include <QHash>
 #include <QObject>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 class DeviceLink;
@@ -47,6 +49,9 @@ public:
     // Tile texts and glyphs in the language now in use.
     void retranslate();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // A return button: which home it goes to, and whether it keeps the window title.
     enum class Return
@@ -65,6 +70,7 @@ private:
     static std::optional<Home> homeOf(quint8 familyCode);
 
     void buildGrid(const QString &prefix, home::TileTable table, QVector<QToolButton *> &buttons);
+    static void paintTiles(home::TileTable table, const QVector<QToolButton *> &buttons);
     void retextGrids();
     void tileClicked(QToolButton *button);
     void returnClicked(Return rule);
@@ -80,6 +86,7 @@ private:
     usb::InstrumentCommands m_commands;
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;
+    QHash<QObject *, std::function<void()>> m_onFirstShow; // by page
 };
 
 } // namespace app

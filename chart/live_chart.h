@@ -97,6 +97,9 @@ public:
     // While held, recorded rows only grow the axes; the release follows them once. For loading
     // many rows at a time, where following each would cost a redraw per row.
     void holdFollow(bool hold);
+    // For a chart built after rows were recorded: the axes grow past every row and the time axis
+    // follows the last one, as if the chart had followed each row as it came.
+    void takeRecordedRows();
     void toggleView(View view);
     void RangChang_slot();
     // The current axis range an identified model asks for (unless the user fixed one).
@@ -147,11 +150,11 @@ private:
     void applyViewRanges(View view, bool toggling);
     void growAxes(const SampleValues &values);
     // The window the clock asks for after a sample, or an invalid min if it stays.
-    QPair<QDateTime, QDateTime> followedWindow() const;
+    QPair<QDateTime, QDateTime> followedWindow(qint64 nowMs) const;
     void fillSeries(qint64 t0, qint64 t1);
     void onRecorderCleared();
     void onRowRecorded(qint64 row);
-    void follow();
+    void follow(qint64 nowMs);
     void scheduleRefresh();
 
     Recorder &m_recorder;

@@ -24,7 +24,19 @@ void LiveChart::onRowRecorded(qint64 row)
     if (m_followHeld)
         m_followBehind = true;
     else
-        follow();
+        follow(m_recorder.timelineNow());
+}
+
+void LiveChart::takeRecordedRows()
+{
+    const SampleStore &store = m_recorder.store();
+    if (store.isEmpty())
+        return;
+    m_inSample = true;
+    for (qint64 row = 0; row < store.size(); ++row)
+        growAxes(store.row(row));
+    m_inSample = false;
+    follow(store.order(store.size() - 1));
 }
 
 void LiveChart::holdFollow(bool hold)
@@ -32,24 +44,24 @@ void LiveChart::holdFollow(bool hold)
     m_followHeld = hold;
     if (!hold && m_followBehind) {
         m_followBehind = false;
-        follow();
+        follow(m_recorder.timelineNow());
     }
 }
 
-void LiveChart::follow()
+void LiveChart::follow(qint64 nowMs)
 {
-    const QPair<QDateTime, QDateTime> window = followedWindow();
+    const QPair<QDateTime, QDateTime> window = followedWindow(nowMs);
     if (window.first.isValid())
         showWindow(window.first, window.second);
     else
         refreshVisible();
 }
 
-QPair<QDateTime, QDateTime> LiveChart::followedWindow() const
+QPair<QDateTime, QDateTime> LiveChart::followedWindow(qint64 nowMs) const
 {
     // The run's own time line: a clock stepped back or forward moves neither the window nor the
     // samples in it.
-    const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_recorder.timelineNow());
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(nowMs);
     if (m_displayMode == Scrolling) {
         const qint64 nowSecs = now.toSecsSinceEpoch();
         if (nowSecs <= m_anchorMaxSecs)

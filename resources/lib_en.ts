@@ -12,58 +12,6 @@
         <translation>Capacity (mAh)</translation>
     </message>
     <message>
-        <source>01 界面显示风格</source>
-        <translation>01 Language Style</translation>
-    </message>
-    <message>
-        <source>02 工作屏幕亮度</source>
-        <translation>02 Display Brightness</translation>
-    </message>
-    <message>
-        <source>03 待机屏幕亮度</source>
-        <translation>03 Standby Brightness</translation>
-    </message>
-    <message>
-        <source>04 进入待机时间</source>
-        <translation>04 Enter Standby Time</translation>
-    </message>
-    <message>
-        <source>05 选分流器规格</source>
-        <translation>05 Diverter size</translation>
-    </message>
-    <message>
-        <source>05 限时放电时间</source>
-        <translation>05 Limit Time Discharge</translation>
-    </message>
-    <message>
-        <source>06 参考电压校准</source>
-        <translation>06 Voltage Calibrate Ref</translation>
-    </message>
-    <message>
-        <source>07 参考电流校准</source>
-        <translation>07 Current Calibrate Ref</translation>
-    </message>
-    <message>
-        <source>08 外部温度校准</source>
-        <translation>08 Ext_temp Calibration</translation>
-    </message>
-    <message>
-        <source>09 空载电流清零</source>
-        <translation>06 Zero No-load Current</translation>
-    </message>
-    <message>
-        <source>10 累计数据清零</source>
-        <translation>10 Zero All Data</translation>
-    </message>
-    <message>
-        <source>11 恢复出厂设置</source>
-        <translation>11 Default Setting</translation>
-    </message>
-    <message>
-        <source>12 其他参数设置</source>
-        <translation>Other setting</translation>
-    </message>
-    <message>
         <source>&lt;font color=&apos;red&apos;&gt;文本框含有非法字符，请重新输入！&lt;/font&gt;</source>
         <translation>&lt;font color=&apos;red&apos;&gt;The text box contains illegal characters, please re-enter!&lt;/font&gt;</translation>
     </message>
@@ -88,32 +36,12 @@
         <translation>NV05 Main</translation>
     </message>
     <message>
-        <source>EN-Curve</source>
-        <translation>EN-B</translation>
-    </message>
-    <message>
-        <source>EN-Numbe</source>
-        <translation>EN-A</translation>
-    </message>
-    <message>
-        <source>MOS管过温门限：</source>
-        <translation>Over_Temp MOS:</translation>
-    </message>
-    <message>
         <source>下拉菜单</source>
         <translation>Drop-down menu</translation>
     </message>
     <message>
         <source>下载烧写过程耗时</source>
         <translation>The download burning process takes time</translation>
-    </message>
-    <message>
-        <source>中文数字</source>
-        <translation>CN-A</translation>
-    </message>
-    <message>
-        <source>中文曲线</source>
-        <translation>CN-B</translation>
     </message>
     <message>
         <source>主:%1</source>
@@ -144,10 +72,6 @@
         <translation>Transmission time</translation>
     </message>
     <message>
-        <source>低压自动提示：</source>
-        <translation>LVP:</translation>
-    </message>
-    <message>
         <source>停止</source>
         <translation>Stop</translation>
     </message>
@@ -166,22 +90,6 @@
     <message>
         <source>充放电循环测试</source>
         <translation>CDxn Tester</translation>
-    </message>
-    <message>
-        <source>充放过功门限：</source>
-        <translation>Over Power:</translation>
-    </message>
-    <message>
-        <source>充放过流门限：</source>
-        <translation>FULL.I:</translation>
-    </message>
-    <message>
-        <source>充电停止电压：</source>
-        <translation>C_Cutoff Volt:</translation>
-    </message>
-    <message>
-        <source>充电停止电流：</source>
-        <translation>C_Cutoff Amp:</translation>
     </message>
     <message>
         <source>关闭</source>
@@ -245,18 +153,6 @@
         <translation>OFF/ON</translation>
     </message>
     <message>
-        <source>当前温度：</source>
-        <translation>Current temperature:</translation>
-    </message>
-    <message>
-        <source>当前电压：</source>
-        <translation>Current voltage:</translation>
-    </message>
-    <message>
-        <source>当前电流：</source>
-        <translation>Current current:</translation>
-    </message>
-    <message>
         <source>恒功率模式</source>
         <translation>Constant Power</translation>
     </message>
@@ -273,10 +169,6 @@
         <translation>Constant Resistance</translation>
     </message>
     <message>
-        <source>恢复出厂设置</source>
-        <translation>Restore settings</translation>
-    </message>
-    <message>
         <source>打开固件文件</source>
         <translation>Open firmware file</translation>
     </message>
@@ -287,10 +179,6 @@
     <message>
         <source>打开文件失败</source>
         <translation>Fail to open file</translation>
-    </message>
-    <message>
-        <source>探头过温门限：</source>
-        <translation>Over Ext.Temp:</translation>
     </message>
     <message>
         <source>提示</source>
@@ -309,16 +197,8 @@
         <translation>Search for devices on the bus</translation>
     </message>
     <message>
-        <source>放电停止电压：</source>
-        <translation>D_Cutoff Volt:</translation>
-    </message>
-    <message>
         <source>数据图表展示</source>
         <translation>Chart Display</translation>
-    </message>
-    <message>
-        <source>数据清零</source>
-        <translation>Data clearing</translation>
     </message>
     <message>
         <source>曲线宽度</source>
@@ -353,10 +233,6 @@
         <translation>Title Change Dialog</translation>
     </message>
     <message>
-        <source>校准系数：</source>
-        <translation>Calibration factor:</translation>
-    </message>
-    <message>
         <source>正在扫描总线设备</source>
         <translation>Scanning bus devices</translation>
     </message>
@@ -387,10 +263,6 @@
     <message>
         <source>烧写完成...</source>
         <translation>Burning completed...</translation>
-    </message>
-    <message>
-        <source>电流清零</source>
-        <translation>Current clearing</translation>
     </message>
     <message>
         <source>电能表主界面</source>
@@ -437,28 +309,12 @@
         <translation>Please enter a title:</translation>
     </message>
     <message>
-        <source>过功自动提示：</source>
-        <translation>OPP:</translation>
-    </message>
-    <message>
-        <source>过压自动提示：</source>
-        <translation>OVP:</translation>
-    </message>
-    <message>
         <source>返回主页</source>
         <translation>Return</translation>
     </message>
     <message>
         <source>错误</source>
         <translation>Error</translation>
-    </message>
-    <message>
-        <source>限时放电分钟数</source>
-        <translation>Discharge time limit, minutes</translation>
-    </message>
-    <message>
-        <source>限时放电小时数</source>
-        <translation>Discharge time limit, hours</translation>
     </message>
     <message>
         <source>：</source>
@@ -481,40 +337,8 @@
         <translation>1.000</translation>
     </message>
     <message>
-        <source>1000A</source>
-        <translation>1000A</translation>
-    </message>
-    <message>
-        <source>100A</source>
-        <translation>100A</translation>
-    </message>
-    <message>
-        <source>200A</source>
-        <translation>200A</translation>
-    </message>
-    <message>
-        <source>300A</source>
-        <translation>300A</translation>
-    </message>
-    <message>
-        <source>30A</source>
-        <translation>30A</translation>
-    </message>
-    <message>
-        <source>400A</source>
-        <translation>400A</translation>
-    </message>
-    <message>
-        <source>500A</source>
-        <translation>500A</translation>
-    </message>
-    <message>
         <source>60</source>
         <translation>60</translation>
-    </message>
-    <message>
-        <source>600A</source>
-        <translation>600A</translation>
     </message>
     <message>
         <source>A</source>
@@ -539,10 +363,6 @@
     <message>
         <source>ELE</source>
         <translation>ELE</translation>
-    </message>
-    <message>
-        <source>ENGLISH</source>
-        <translation>ENGLISH</translation>
     </message>
     <message>
         <source>Files (*.csv)</source>
@@ -639,6 +459,312 @@
     <message>
         <source>已恢复中断的记录: %1</source>
         <translation>Recovered an interrupted recording: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsHk07Controls</name>
+    <message>
+        <source>01 界面显示风格</source>
+        <translation>01 Language Style</translation>
+    </message>
+    <message>
+        <source>中文数字</source>
+        <translation>CN-A</translation>
+    </message>
+    <message>
+        <source>中文曲线</source>
+        <translation>CN-B</translation>
+    </message>
+    <message>
+        <source>EN-Numbe</source>
+        <translation>EN-A</translation>
+    </message>
+    <message>
+        <source>EN-Curve</source>
+        <translation>EN-B</translation>
+    </message>
+    <message>
+        <source>02 工作屏幕亮度</source>
+        <translation>02 Display Brightness</translation>
+    </message>
+    <message>
+        <source>03 待机屏幕亮度</source>
+        <translation>03 Standby Brightness</translation>
+    </message>
+    <message>
+        <source>04 进入待机时间</source>
+        <translation>04 Enter Standby Time</translation>
+    </message>
+    <message>
+        <source>05 限时放电时间</source>
+        <translation>05 Limit Time Discharge</translation>
+    </message>
+    <message>
+        <source>限时放电小时数</source>
+        <translation>Discharge time limit, hours</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>限时放电分钟数</source>
+        <translation>Discharge time limit, minutes</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>06 参考电压校准</source>
+        <translation>06 Voltage Calibrate Ref</translation>
+    </message>
+    <message>
+        <source>当前电压：</source>
+        <translation>Current voltage:</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>校准系数：</source>
+        <translation>Calibration factor:</translation>
+    </message>
+    <message>
+        <source>07 参考电流校准</source>
+        <translation>07 Current Calibrate Ref</translation>
+    </message>
+    <message>
+        <source>当前电流：</source>
+        <translation>Current current:</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>08 外部温度校准</source>
+        <translation>08 Ext_temp Calibration</translation>
+    </message>
+    <message>
+        <source>当前温度：</source>
+        <translation>Current temperature:</translation>
+    </message>
+    <message>
+        <source>℃</source>
+        <translation>℃</translation>
+    </message>
+    <message>
+        <source>09 空载电流清零</source>
+        <translation>06 Zero No-load Current</translation>
+    </message>
+    <message>
+        <source>电流清零</source>
+        <translation>Current clearing</translation>
+    </message>
+    <message>
+        <source>10 累计数据清零</source>
+        <translation>10 Zero All Data</translation>
+    </message>
+    <message>
+        <source>数据清零</source>
+        <translation>Data clearing</translation>
+    </message>
+    <message>
+        <source>11 恢复出厂设置</source>
+        <translation>11 Default Setting</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Restore settings</translation>
+    </message>
+    <message>
+        <source>12 其他参数设置</source>
+        <translation>Other setting</translation>
+    </message>
+    <message>
+        <source>放电停止电压：</source>
+        <translation>D_Cutoff Volt:</translation>
+    </message>
+    <message>
+        <source>充电停止电压：</source>
+        <translation>C_Cutoff Volt:</translation>
+    </message>
+    <message>
+        <source>充电停止电流：</source>
+        <translation>C_Cutoff Amp:</translation>
+    </message>
+    <message>
+        <source>充放过流门限：</source>
+        <translation>FULL.I:</translation>
+    </message>
+    <message>
+        <source>充放过功门限：</source>
+        <translation>Over Power:</translation>
+    </message>
+    <message>
+        <source>W</source>
+        <translation>W</translation>
+    </message>
+    <message>
+        <source>探头过温门限：</source>
+        <translation>Over Ext.Temp:</translation>
+    </message>
+    <message>
+        <source>MOS管过温门限：</source>
+        <translation>Over_Temp MOS:</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsNv05Controls</name>
+    <message>
+        <source>01 界面显示风格</source>
+        <translation>01 Language Style</translation>
+    </message>
+    <message>
+        <source>简体中文</source>
+        <translation>简体中文</translation>
+    </message>
+    <message>
+        <source>ENGLISH</source>
+        <translation>ENGLISH</translation>
+    </message>
+    <message>
+        <source>02 工作屏幕亮度</source>
+        <translation>02 Display Brightness</translation>
+    </message>
+    <message>
+        <source>03 待机屏幕亮度</source>
+        <translation>03 Standby Brightness</translation>
+    </message>
+    <message>
+        <source>04 进入待机时间</source>
+        <translation>04 Enter Standby Time</translation>
+    </message>
+    <message>
+        <source>05 选分流器规格</source>
+        <translation>05 Diverter size</translation>
+    </message>
+    <message>
+        <source>30A</source>
+        <translation>30A</translation>
+    </message>
+    <message>
+        <source>100A</source>
+        <translation>100A</translation>
+    </message>
+    <message>
+        <source>200A</source>
+        <translation>200A</translation>
+    </message>
+    <message>
+        <source>300A</source>
+        <translation>300A</translation>
+    </message>
+    <message>
+        <source>400A</source>
+        <translation>400A</translation>
+    </message>
+    <message>
+        <source>500A</source>
+        <translation>500A</translation>
+    </message>
+    <message>
+        <source>600A</source>
+        <translation>600A</translation>
+    </message>
+    <message>
+        <source>1000A</source>
+        <translation>1000A</translation>
+    </message>
+    <message>
+        <source>06 参考电压校准</source>
+        <translation>06 Voltage Calibrate Ref</translation>
+    </message>
+    <message>
+        <source>当前电压：</source>
+        <translation>Current voltage:</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>校准系数：</source>
+        <translation>Calibration factor:</translation>
+    </message>
+    <message>
+        <source>07 参考电流校准</source>
+        <translation>07 Current Calibrate Ref</translation>
+    </message>
+    <message>
+        <source>当前电流：</source>
+        <translation>Current current:</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>08 外部温度校准</source>
+        <translation>08 Ext_temp Calibration</translation>
+    </message>
+    <message>
+        <source>当前温度：</source>
+        <translation>Current temperature:</translation>
+    </message>
+    <message>
+        <source>℃</source>
+        <translation>℃</translation>
+    </message>
+    <message>
+        <source>09 空载电流清零</source>
+        <translation>06 Zero No-load Current</translation>
+    </message>
+    <message>
+        <source>电流清零</source>
+        <translation>Current clearing</translation>
+    </message>
+    <message>
+        <source>10 累计数据清零</source>
+        <translation>10 Zero All Data</translation>
+    </message>
+    <message>
+        <source>数据清零</source>
+        <translation>Data clearing</translation>
+    </message>
+    <message>
+        <source>11 恢复出厂设置</source>
+        <translation>11 Default Setting</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Restore settings</translation>
+    </message>
+    <message>
+        <source>12 其他参数设置</source>
+        <translation>Other setting</translation>
+    </message>
+    <message>
+        <source>低压自动提示：</source>
+        <translation>LVP:</translation>
+    </message>
+    <message>
+        <source>过压自动提示：</source>
+        <translation>OVP:</translation>
+    </message>
+    <message>
+        <source>过功自动提示：</source>
+        <translation>OPP:</translation>
+    </message>
+    <message>
+        <source>W</source>
+        <translation>W</translation>
+    </message>
+    <message>
+        <source>探头过温门限：</source>
+        <translation>Over Ext.Temp:</translation>
     </message>
 </context>
 <context>

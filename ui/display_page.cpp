@@ -128,17 +128,33 @@ const char *runTip(bool battery, bool on)
 
 namespace ui {
 
-DisplayPage::DisplayPage(QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::DisplayPage>()), m_statusLine(nullptr),
-      m_popup(std::make_unique<CDPopTips>())
-{
-    m_ui->setupUi(this);
-    m_statusLine = ui::StatusLine(m_ui->label_left_tips);
-    m_ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
-    m_popup->hide();
-    // The question never keeps the program alive once its main window is closed.
-    m_popup->setAttribute(Qt::WA_QuitOnClose, false);
+DisplayPage::DisplayPage(QWidget *parent) : QWidget(parent), m_statusLine(nullptr) {}
 
+void DisplayPage::setVisible(bool visible)
+{
+    // Before the show, so that the new contents are shown with the page.
+    if (visible)
+        ensureContents();
+    QWidget::setVisible(visible);
+}
+
+void DisplayPage::ensureContents() const
+{
+    if (!m_ui)
+        const_cast<DisplayPage *>(this)->buildContents();
+}
+
+// What was shown while the page had no contents is shown again once it has them, in the order
+// it came.
+void DisplayPage::buildContents()
+{
+    // The form sets the design size; a page built late keeps the place the stack gave it.
+    const QRect placed = geometry();
+    const bool wasPlaced = testAttribute(Qt::WA_Resized);
+    m_ui = std::make_unique<Ui::DisplayPage>();
+    m_ui->setupUi(this);
+    m_statusLine.setLabel(m_ui->label_left_tips);
+    m_ui->disp_btn_menu->setIcon(QIcon(QPixmap(":/sys/rs/rs/menu.png").scaled(200, 200)));
     // Before the first reading the values show zeros in the formats the readings will have.
     const DisplayTexts zero = displayTexts(proto::LiveValues{}, 1);
     for (const ValueLabel &v : kValues)
@@ -148,6 +164,32 @@ DisplayPage::DisplayPage(QWidget *parent)
     new PageStretcher(this, kPageDesignSize, kStretchRules, kChartShrink);
     new CaptionFitter(this, kLiveLabels);
     connectControls();
+    if (wasPlaced)
+        setGeometry(placed);
+
+    if (m_fullChargeShown)
+        setFullChargeShown(*m_fullChargeShown);
+    if (!m_deviceTitle.isNull())
+        m_ui->disp_labDevTiT->setText(m_deviceTitle);
+    if (m_chartTitle)
+        m_ui->disp_btn_title->setText(*m_chartTitle);
+    if (m_titleUnshown)
+        ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", m_titleUnshown);
+    if (m_captionUnshown.first) {
+        ui::setCatalogueText(m_ui->label_cons, "MainDialog", m_captionUnshown.first);
+        ui::setCatalogueText(m_ui->label_unit, "MainDialog", m_captionUnshown.second);
+    }
+    if (m_liveUnshown)
+        showLive(m_liveUnshown->first, m_liveUnshown->second);
+    if (m_runTextUnshown)
+        showRunText(m_runTextUnshown);
+    if (m_runTip)
+        m_ui->disp_Btn_Run->setToolTip(trDialog(m_runTip));
+    m_titleUnshown = nullptr;
+    m_captionUnshown = {};
+    m_liveUnshown.reset();
+    m_runTextUnshown = nullptr;
+    emit contentsBuilt();
 }
 
 DisplayPage::~DisplayPage() = default;
@@ -183,8 +225,26 @@ void DisplayPage::connectControls()
     connect(m_ui->disp_btnSysSet, &QPushButton::clicked, this, &DisplayPage::settingsRequested);
     connect(m_ui->disp_btnUpgrade, &QPushButton::clicked, this, &DisplayPage::upgradeRequested);
     connect(m_ui->disp_btn_menu, &QPushButton::clicked, this, &DisplayPage::chartMenuRequested);
-    connect(m_popup.get(), &CDPopTips::CDPopTipsSendData_Signal, this,
-            &DisplayPage::sendPopupAnswer);
+    connect(m_ui->disp_btn_dp_dm, &QPushButton::clicked, this,
+            [this] { emit chartViewToggled(LiveChart::View::EleCap); });
+    connect(m_ui->disp_btn_cc1_cc2, &QPushButton::clicked, this,
+            [this] { emit chartViewToggled(LiveChart::View::CpuNtc); });
+    connect(m_ui->disp_btn_temp, &QPushButton::clicked, this,
+            [this] { emit chartViewToggled(LiveChart::View::Mos); });
+}
+
+// Built when the instrument first asks: its rich text costs more than the rest of the page.
+CDPopTips *DisplayPage::popup()
+{
+    if (!m_popup) {
+        m_popup = std::make_unique<CDPopTips>();
+        m_popup->hide();
+        // The question never keeps the program alive once its main window is closed.
+        m_popup->setAttribute(Qt::WA_QuitOnClose, false);
+        connect(m_popup.get(), &CDPopTips::CDPopTipsSendData_Signal, this,
+                &DisplayPage::sendPopupAnswer);
+    }
+    return m_popup.get();
 }
 
 void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
@@ -192,6 +252,15 @@ void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
     m_family = familyCode;
     followPopup(live);
     const DisplayTexts t = displayTexts(live, familyCode);
+    if (!m_ui) {
+        // The newest reading holds every value; a title or caption only some readings set.
+        m_liveUnshown = std::make_pair(live, familyCode);
+        if (t.titleLabel == DisplayTexts::TitleLabel::Display)
+            m_titleUnshown = t.title;
+        if (t.caption)
+            m_captionUnshown = {t.caption, t.unit};
+        return;
+    }
     QFont unitFont = m_ui->disp_label_WH->font();
     unitFont.setPointSize(t.energyUnitPointSize);
     m_ui->disp_label_WH->setFont(unitFont);
@@ -217,6 +286,7 @@ void DisplayPage::showLive(const proto::LiveValues &live, quint8 familyCode)
 void DisplayPage::showModeChosen(const char *title, const char *caption, const char *unit,
                                  bool battery)
 {
+    ensureContents();
     ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", title);
     ui::setCatalogueText(m_ui->label_cons, "MainDialog", caption);
     ui::setCatalogueText(m_ui->label_unit, "MainDialog", unit);
@@ -227,17 +297,23 @@ void DisplayPage::showModeChosen(const char *title, const char *caption, const c
 
 void DisplayPage::showRunText(const char *text)
 {
+    if (!m_ui) {
+        m_runTextUnshown = text;
+        return;
+    }
     ui::setCatalogueText(m_ui->disp_Btn_Run, "MainDialog", text);
 }
 
 void DisplayPage::showRunTip(const char *tip)
 {
     m_runTip = tip;
-    m_ui->disp_Btn_Run->setToolTip(trDialog(tip));
+    if (m_ui)
+        m_ui->disp_Btn_Run->setToolTip(trDialog(tip));
 }
 
 void DisplayPage::showChartOnly(const char *title)
 {
+    ensureContents();
     ui::setCatalogueText(m_ui->disp_labTitle, "MainDialog", title);
     const QList<QWidget *> widgets = {m_ui->widgetConsValue,
                                       m_ui->disp_Btn_Run,
@@ -262,6 +338,9 @@ void DisplayPage::showChartOnly(const char *title)
 
 void DisplayPage::setFullChargeShown(bool shown)
 {
+    m_fullChargeShown = shown;
+    if (!m_ui)
+        return;
     const QList<QWidget *> widgets = {m_ui->label_full_v,      m_ui->lineEdit_value_full_v,
                                       m_ui->label_unit_full_v, m_ui->label_full_a,
                                       m_ui->label_full_a_less, m_ui->lineEdit_value_full_a,
@@ -272,42 +351,42 @@ void DisplayPage::setFullChargeShown(bool shown)
 
 QAbstractButton *DisplayPage::returnButton() const
 {
+    ensureContents();
     return m_ui->disp_btnReturn;
 }
 
 void DisplayPage::showDeviceTitle(const QString &title)
 {
     m_deviceTitle = title;
-    m_ui->disp_labDevTiT->setText(title);
+    if (m_ui)
+        m_ui->disp_labDevTiT->setText(title);
 }
 
 void DisplayPage::setChartTitle(const QString &title)
 {
     m_chartTitle = title;
-    m_ui->disp_btn_title->setText(title);
+    if (m_ui)
+        m_ui->disp_btn_title->setText(title);
 }
 
 QString DisplayPage::chartTitle() const
 {
+    ensureContents();
     return m_ui->disp_btn_title->text();
 }
 
 QWidget *DisplayPage::chartArea() const
 {
+    ensureContents();
     return m_ui->widget;
 }
 
 void DisplayPage::showChart(LiveChart &chart)
 {
+    ensureContents();
     chart.setViewButtons(m_ui->disp_btn_dp_dm, m_ui->disp_btn_cc1_cc2, m_ui->disp_btn_temp);
     chart.view()->setObjectName("disp_chartView");
     m_ui->disap_gridLayout->addWidget(chart.view());
-    connect(m_ui->disp_btn_dp_dm, &QPushButton::clicked, &chart,
-            [&chart] { chart.toggleView(LiveChart::View::EleCap); });
-    connect(m_ui->disp_btn_cc1_cc2, &QPushButton::clicked, &chart,
-            [&chart] { chart.toggleView(LiveChart::View::CpuNtc); });
-    connect(m_ui->disp_btn_temp, &QPushButton::clicked, &chart,
-            [&chart] { chart.toggleView(LiveChart::View::Mos); });
 }
 
 void DisplayPage::askChartTitle()
@@ -413,14 +492,15 @@ void DisplayPage::refreshRunButton()
 {
     if (!m_session)
         return;
-    const QPoint pointer = m_ui->widget->mapFromGlobal(QCursor::pos());
-    if (m_ui->disp_Btn_Run->geometry().contains(pointer))
+    const QPoint pointer = m_ui ? m_ui->widget->mapFromGlobal(QCursor::pos()) : QPoint();
+    if (m_ui && m_ui->disp_Btn_Run->geometry().contains(pointer))
         return;
     showRunText(runText(batteryMode(), m_session->loadOn()));
 }
 
 void DisplayPage::setRangePanel(QWidget *panel)
 {
+    ensureContents();
     if (!panel) {
         // Stand-in of the axis-range panel's size until the chart supplies the real one.
         panel = new QWidget;
@@ -464,18 +544,19 @@ void DisplayPage::followPopup(const proto::LiveValues &live)
     const bool asking =
         live.popupCountdown != 0 && live.popupType != 0 && isBatteryMode(live.workMode);
     if (!asking) {
-        if (!m_popup->isHidden())
+        if (m_popup && !m_popup->isHidden())
             m_popup->hide();
         return;
     }
-    if (m_popup->isHidden()) {
-        m_popup->setPopupType(live.popupType);
+    CDPopTips *question = popup();
+    if (question->isHidden()) {
+        question->setPopupType(live.popupType);
         placePopup();
-        m_popup->show();
-        m_popup->raise();
+        question->show();
+        question->raise();
     }
-    m_popup->setChoiceHighlight(live.popupType, live.popupChoice);
-    m_popup->setCountdown(live.popupCountdown);
+    question->setChoiceHighlight(live.popupType, live.popupChoice);
+    question->setCountdown(live.popupCountdown);
 }
 
 void DisplayPage::placePopup()
@@ -489,7 +570,7 @@ void DisplayPage::placePopup()
 
 void DisplayPage::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange && m_ui)
         retranslate();
     QWidget::changeEvent(event);
 }

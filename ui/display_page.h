@@ -5,6 +5,8 @@
 // the run. The main dialog's form creates it in its page stack; attach() gives it the link and run.
 
 #include "instrument_commands.h"
+#include "live_chart.h"
+#include "live_values.h"
 #include "run_session.h"
 #include "status_line.h"
 
@@ -14,17 +16,16 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class CDPopTips;
 class FrameSender;
-class LiveChart;
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
 
 namespace proto {
 struct LinkState;
-struct LiveValues;
 } // namespace proto
 
 namespace ui {
@@ -73,20 +74,31 @@ public:
     // until one is given. The panel becomes a child of the chart's frame.
     void setRangePanel(QWidget *panel);
     QWidget *rangePanel() const { return m_rangePanel; }
-    CDPopTips *popup() const { return m_popup.get(); }
+    // The battery-test question, built on first use.
+    CDPopTips *popup();
 
     // Run button text from the run's load state, unless the pointer rests on the button.
     void refreshRunButton();
+
+    // The page's contents are built when it is first shown, or first asked for.
+    void setVisible(bool visible) override;
+    Q_INVOKABLE void ensureContents() const;
+    bool hasContents() const { return bool(m_ui); }
 signals:
     void homeRequested();
     void settingsRequested();
     void upgradeRequested();
     void chartMenuRequested();
+    // One of the chart's three view buttons, whether or not the chart is built yet.
+    void chartViewToggled(LiveChart::View view);
+    // The contents exist now (the return button, for its glyph).
+    void contentsBuilt();
 
 protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void buildContents();
     // After a language switch, the page's texts come back from what it knows, not from the form.
     void retranslate();
     void giveTypingBack();
@@ -118,5 +130,11 @@ private:
     QHash<QLineEdit *, QString> m_typed; // what the user is typing and has not finished
     std::unique_ptr<CDPopTips> m_popup;
     QPointer<QWidget> m_rangePanel;
+    // Kept while the page has no contents.
+    std::optional<std::pair<proto::LiveValues, quint8>> m_liveUnshown;
+    const char *m_titleUnshown = nullptr;
+    std::pair<const char *, const char *> m_captionUnshown{}; // caption and unit
+    const char *m_runTextUnshown = nullptr;
+    std::optional<bool> m_fullChargeShown;
 };
 } // namespace ui

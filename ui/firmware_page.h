@@ -37,6 +37,7 @@ public:
     // window's first paint does not wait for a page it does not show.
     QLabel *titleLabel();
     QAbstractButton *returnButton();
+    bool hasForm() const { return ui != nullptr; }
 
     // Entering the page before any transfer, or with a new image: the bar back to 0 with the
     // text "loading". After a transfer the bar keeps showing where it ended.

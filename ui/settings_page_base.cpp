@@ -64,6 +64,48 @@ SettingsPageBase::~SettingsPageBase() = default;
 void SettingsPageBase::attach(FrameSender *sender, std::function<quint8()> busAddress)
 {
     m_commands = std::make_unique<usb::InstrumentCommands>(sender, std::move(busAddress));
+    if (m_built)
+        wireControls();
+}
+
+void SettingsPageBase::setVisible(bool visible)
+{
+    // Before the show, so that the new controls are shown with the page.
+    if (visible)
+        buildOnce();
+    QWidget::setVisible(visible);
+}
+
+void SettingsPageBase::buildOnce()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    buildControls(part<QWidget>(bodyName()));
+    if (m_commands)
+        wireControls();
+    if (m_readings)
+        showReadings(*m_readings);
+    if (m_replyUnshown) {
+        const auto reply = *m_replyUnshown;
+        m_replyUnshown.reset();
+        refreshFromReply(reply.first, reply.second);
+    }
+}
+
+void SettingsPageBase::changeEvent(QEvent *event)
+{
+    // The main dialog has shown the readings again by now; the form's texts would hide them.
+    if (event->type() == QEvent::LanguageChange && m_built) {
+        retranslateControls(part<QWidget>(bodyName()));
+        if (m_readings)
+            showReadings(*m_readings);
+    }
+    QWidget::changeEvent(event);
+}
+
+void SettingsPageBase::wireControls()
+{
     resolveParts();
     // Over a scrolling page the wheel belongs to the page until the user picks a control: a
     // wheel that rolls onto a control must not change it.
@@ -96,8 +138,9 @@ void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styl
 
 void SettingsPageBase::showReadings(const DisplayTexts &t)
 {
+    m_readings = t;
     if (!m_voltage)
-        return; // not attached yet
+        return; // not attached or not built yet
     m_voltage->setText(t.voltage);
     m_current->setText(t.current);
     m_temperature->setText(t.ntcTemp);
@@ -265,6 +308,10 @@ void SettingsPageBase::comboChanged(QComboBox *combo, int index,
 
 void SettingsPageBase::refreshFromReply(const LiveValues &v, const DisplayTexts &t)
 {
+    if (!m_voltage) {
+        m_replyUnshown = std::make_pair(v, t);
+        return;
+    }
     const QScopedValueRollback<bool> refreshing(m_refreshing, true);
     if (v.displayStyle >= 1 && v.displayStyle <= m_styleButtons.size())
         highlightStyle(v.displayStyle - 1);

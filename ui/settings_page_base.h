@@ -20,6 +20,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class FrameSender;
@@ -45,10 +47,14 @@ public:
     explicit SettingsPageBase(QWidget *parent = nullptr);
     ~SettingsPageBase() override;
 
-    // Called once the form has created the page's children: resolves them, connects the slots by
-    // name and sets the link frames go out through. `busAddress` gives the address every frame
-    // carries at the moment it is sent.
+    // Sets the link frames go out through. `busAddress` gives the address every frame carries at
+    // the moment it is sent. Once the controls are built, they are resolved and their slots
+    // connected by name.
     void attach(FrameSender *sender, std::function<quint8()> busAddress);
+
+    // The controls below the page's title are built when the page is first shown: until then a
+    // reply or a reading is kept and shown once they are.
+    void setVisible(bool visible) override;
 
     // Shows a settings reply: the style highlight and the labels always, every other control
     // only while the user is not holding it (keyboard focus, or a slider being dragged).
@@ -66,6 +72,13 @@ protected:
     void resolveCommon(const char *prefix, const QStringList &styles, const SettingsEditRow *edits,
                        int editCount);
     virtual void resolveParts() = 0;
+    // Builds the controls' form into `body`, the page's empty widget below its title, and
+    // translates it again after a language switch.
+    virtual void buildControls(QWidget *body) = 0;
+    virtual void retranslateControls(QWidget *body) = 0;
+    // The object name of that widget.
+    virtual const char *bodyName() const = 0;
+    void changeEvent(QEvent *event) override;
     // The family's own controls in a settings reply.
     virtual void refreshOwn(const proto::LiveValues &v, const DisplayTexts &t);
 
@@ -104,6 +117,8 @@ private:
         QLineEdit *edit;
         SettingsEditRow row;
     };
+    void buildOnce();
+    void wireControls();
     SliderBinding *binding(QSlider *slider);
     SliderBinding &binding(const char *suffix);
     bool pointerOnSlider(const QSlider *slider) const;
@@ -121,4 +136,7 @@ private:
     std::vector<EditBinding> m_edits;
     QHash<const QComboBox *, int> m_comboReplies; // each box's index in the last reply
     bool m_refreshing = false; // a settings reply is being shown: nothing is sent
+    bool m_built = false;
+    std::optional<std::pair<proto::LiveValues, DisplayTexts>> m_replyUnshown;
+    std::optional<DisplayTexts> m_readings; // the last shown, again after a language switch
 };

@@ -1,6 +1,7 @@
 #include "settings_page_hk07.h"
 
 #include "pages_log.h"
+#include "ui_SettingsHk07Controls.h"
 
 using namespace proto;
 
@@ -27,6 +28,24 @@ const SettingsEditRow kEdits[] = {
 } // namespace
 
 SettingsPageHk07::SettingsPageHk07(QWidget *parent) : SettingsPageBase(parent) {}
+
+SettingsPageHk07::~SettingsPageHk07() = default;
+
+void SettingsPageHk07::buildControls(QWidget *body)
+{
+    m_controls = std::make_unique<Ui::SettingsHk07Controls>();
+    m_controls->setupUi(body);
+}
+
+void SettingsPageHk07::retranslateControls(QWidget *body)
+{
+    m_controls->retranslateUi(body);
+}
+
+const char *SettingsPageHk07::bodyName() const
+{
+    return "settings_body";
+}
 
 void SettingsPageHk07::resolveParts()
 {

@@ -1,16 +1,24 @@
 #pragma once
 // The HK07 family's settings page (HK07, HK09, MR310, MR820): display style, brightness,
 // standby, timed-discharge limit, calibration, protection thresholds and the one-shot actions.
-// The form (page_settings in MainDialog.ui) creates its controls; this class gives them their
+// The main dialog's form creates the page with its title; the controls' own form
+// (SettingsHk07Controls.ui) is built into it when it is first shown. This class gives them their
 // behaviour.
 
 #include "settings_page_base.h"
+
+#include <memory>
+
+namespace Ui {
+class SettingsHk07Controls;
+}
 
 class SettingsPageHk07 : public SettingsPageBase
 {
     Q_OBJECT
 public:
     explicit SettingsPageHk07(QWidget *parent = nullptr);
+    ~SettingsPageHk07() override;
 
 public slots:
     void on_settings_btn_CN1_clicked();
@@ -38,4 +46,10 @@ public slots:
 
 protected:
     void resolveParts() override;
+    void buildControls(QWidget *body) override;
+    void retranslateControls(QWidget *body) override;
+    const char *bodyName() const override;
+
+private:
+    std::unique_ptr<Ui::SettingsHk07Controls> m_controls;
 };

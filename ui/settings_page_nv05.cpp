@@ -2,6 +2,7 @@
 
 #include "pages_log.h"
 #include "settings_values.h"
+#include "ui_SettingsNv05Controls.h"
 
 #include <QComboBox>
 
@@ -23,6 +24,24 @@ const SettingsEditRow kEdits[] = {
 } // namespace
 
 SettingsPageNv05::SettingsPageNv05(QWidget *parent) : SettingsPageBase(parent) {}
+
+SettingsPageNv05::~SettingsPageNv05() = default;
+
+void SettingsPageNv05::buildControls(QWidget *body)
+{
+    m_controls = std::make_unique<Ui::SettingsNv05Controls>();
+    m_controls->setupUi(body);
+}
+
+void SettingsPageNv05::retranslateControls(QWidget *body)
+{
+    m_controls->retranslateUi(body);
+}
+
+const char *SettingsPageNv05::bodyName() const
+{
+    return "NV05_settings_body";
+}
 
 void SettingsPageNv05::resolveParts()
 {

@@ -1,15 +1,23 @@
 #pragma once
 // The NV05 family's settings page (NV05, NV15, NV17): two display styles, brightness, standby,
 // the shunt size, calibration, four prompt thresholds and the one-shot actions. Same rules as the
-// HK07 family page; the form (page_2 in MainDialog.ui) creates its controls.
+// HK07 family page; its controls' own form (SettingsNv05Controls.ui) is built when it is first
+// shown.
 
 #include "settings_page_base.h"
+
+#include <memory>
+
+namespace Ui {
+class SettingsNv05Controls;
+}
 
 class SettingsPageNv05 : public SettingsPageBase
 {
     Q_OBJECT
 public:
     explicit SettingsPageNv05(QWidget *parent = nullptr);
+    ~SettingsPageNv05() override;
 
 public slots:
     void on_NV05_settings_btn_CN_clicked();
@@ -31,8 +39,12 @@ public slots:
 
 protected:
     void resolveParts() override;
+    void buildControls(QWidget *body) override;
+    void retranslateControls(QWidget *body) override;
+    const char *bodyName() const override;
     void refreshOwn(const proto::LiveValues &v, const DisplayTexts &t) override;
 
 private:
     QComboBox *m_shunt = nullptr;
+    std::unique_ptr<Ui::SettingsNv05Controls> m_controls;
 };

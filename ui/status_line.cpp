@@ -10,9 +10,15 @@ void StatusLine::show(std::function<QString()> say)
     retranslate();
 }
 
+void StatusLine::setLabel(QLabel *label)
+{
+    m_label = label;
+    retranslate();
+}
+
 void StatusLine::retranslate()
 {
-    if (m_say)
+    if (m_say && m_label)
         m_label->setText(m_say());
 }
 

@@ -13,7 +13,9 @@ namespace ui {
 class StatusLine
 {
 public:
+    // Without a label the message is kept until one is set.
     explicit StatusLine(QLabel *label) : m_label(label) {}
+    void setLabel(QLabel *label);
 
     // Shows the message `say` gives, now and again after each language switch.
     void show(std::function<QString()> say);

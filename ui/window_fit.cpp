@@ -10,6 +10,8 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 
+#include <memory>
+
 namespace {
 
 const QVector<PageStretcher::Rule> kHk07HomeRules = {
@@ -46,13 +48,15 @@ void adaptMainWindow(QWidget *dialog)
     if (auto *stack = dialog->findChild<QStackedWidget *>("disp_stackedWidget")) {
         // Only the display page, whose chart can be shorter, lets the stack be less tall.
         QWidget *display = stack->findChild<QWidget *>("page_disp");
-        QHash<const QWidget *, int> needed;
-        for (int i = 0; i < stack->count(); ++i)
-            needed.insert(stack->widget(i), designedContentHeight(stack->widget(i)));
+        // Measured when a page is first shown: some pages build their contents only then.
+        auto needed = std::make_shared<QHash<const QWidget *, int>>();
         auto fitMinimum = [stack, display, needed] {
             const QWidget *page = stack->currentWidget();
-            stack->setMinimumHeight(page == display ? kPageDesignSize.height() - kChartShrink
-                                                    : needed.value(page, kPageDesignSize.height()));
+            if (page && page != display && !needed->contains(page))
+                needed->insert(page, designedContentHeight(page));
+            stack->setMinimumHeight(page == display
+                                        ? kPageDesignSize.height() - kChartShrink
+                                        : needed->value(page, kPageDesignSize.height()));
         };
         QObject::connect(stack, &QStackedWidget::currentChanged, stack, fitMinimum);
         fitMinimum();

@@ -27,6 +27,7 @@
 class GuiFixture
 {
 public:
+    bool displayPageAtOpen = true;
     explicit GuiFixture(const QString &demo = QString(), bool plugged = true)
     {
         sim::BusConfig config;
@@ -55,6 +56,10 @@ public:
     {
         dialog = std::make_unique<MainDialog>();
         dialog->show();
+        // The display page builds its contents when first shown; tests read its widgets from
+        // any page, so they get them at once unless they test that first show.
+        if (displayPageAtOpen)
+            QMetaObject::invokeMethod(dialog->findChild<QWidget *>("page_disp"), "ensureContents");
         return *dialog;
     }
 

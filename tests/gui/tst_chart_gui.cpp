@@ -108,6 +108,7 @@ private slots:
     void accumulatedAndScrollingFromTheMenu();
     void clockStepsKeepTheLiveWindow_data();
     void clockStepsKeepTheLiveWindow();
+    void runRecordedUnseenIsDrawnWhole();
     void viewButtons();
     void curvePanelStoresAndAppliesAtOnce();
     void axisRangePanel();
@@ -231,6 +232,38 @@ void TestChartGui::clockStepsKeepTheLiveWindow()
     for (int r : {11, 12})
         QCOMPARE(lines.value(r).section(',', 0, 0),
                  QDateTime::fromMSecsSinceEpoch(store.time(r)).toString("yyyy-MM-dd_hh:mm:ss"));
+}
+
+// A run recorded while the display page was never shown is drawn whole once it is: the window
+// from the run's start to its last row, every row a point, the axes grown past its readings; the
+// page shows the newest reading and the instrument's title.
+void TestChartGui::runRecordedUnseenIsDrawnWhole()
+{
+    ChartRig rig("NV05;supply=24");
+    rig.displayPageAtOpen = false;
+    rig.openIdentified();
+    QCOMPARE(rig.tickUntil(30), qint64(30));
+    QVERIFY(!rig.w("page_disp")->isVisible());
+    QVERIFY(!rig.dialog->findChild<QWidget *>("disp_chartView")); // not built while unseen
+    QVERIFY(!rig.dialog->findChild<QWidget *>("disp_label_VOL"));
+
+    rig.w<QStackedWidget>("disp_stackedWidget")->setCurrentWidget(rig.w("page_disp"));
+    QTRY_VERIFY(rig.w("disp_chartView")->isVisible());
+    const SampleStore &store = rig.dialog->recorder().store();
+    const qint64 anchor = rig.chart().anchorMinSecs();
+    QVERIFY(anchor <= store.order(0) / 1000 && anchor >= store.order(0) / 1000 - 5);
+    QCOMPARE(rig.window(), qMakePair(anchor, rig.lastSampleSecs() + 1));
+    const QXYSeries *voltage = rig.chart().series(0);
+    QCOMPARE(rig.chart().pointCount(0), 30);
+    QCOMPARE(qint64(voltage->at(0).x()), store.order(0));
+    QCOMPARE(qint64(voltage->at(29).x()), store.order(29));
+    float peak = 0;
+    for (qint64 r = 0; r < store.size(); ++r)
+        peak = qMax(peak, store.row(r)[0]);
+    QVERIFY(peak > 20.0f); // past the voltage axis' first top
+    QVERIFY(rig.chart().valueAxis(0)->max() >= peak);
+    QVERIFY(qAbs(rig.text("disp_label_VOL").toDouble() - rig.dialog->link().live().voltage) < 0.01);
+    QVERIFY(!rig.text("disp_labDevTiT").isEmpty());
 }
 
 void TestChartGui::viewButtons()

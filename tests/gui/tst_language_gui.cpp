@@ -4,6 +4,7 @@
 #include "gui_fixture.h"
 
 #include "clock.h"
+#include "firmware_page.h"
 #include "setting.h"
 
 #include <QInputDialog>
@@ -157,7 +158,9 @@ private slots:
         }
         QCOMPARE(d.recorder().rowCount(), qint64(10));
 
-        // What the instrument sent, and what the user typed, as shown now.
+        // What the instrument sent, and what the user typed, as shown now. The upgrade page's
+        // form is built as a visit builds it.
+        d.findChild<FirmwarePage *>()->titleLabel();
         const char *const received[] = {
             "disp_label_VOL", "disp_label_CUR",         "disp_label_CAP",    "disp_label_CPU_VALUE",
             "disp_labDevTiT", "upgrade_label_devvalue", "label_model_value", "label_serial_value"};

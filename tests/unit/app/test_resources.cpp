@@ -332,7 +332,9 @@ void TestResources::catalogueHoldsEveryMessage()
         ++perContext[m.context];
         keys.insert(m.context + QChar(0) + m.source + QChar(0) + m.comment);
     }
-    const QMap<QString, int> expected{{"MainDialog", 159},
+    const QMap<QString, int> expected{{"MainDialog", 114},
+                                      {"SettingsHk07Controls", 38},
+                                      {"SettingsNv05Controls", 37},
                                       {"app::ChartPage", 10},
                                       {"app::LabLinkWiring", 1},
                                       {"app::StartHints", 4},
@@ -385,10 +387,10 @@ void TestResources::catalogueTrickyEntries_data()
     QTest::newRow("full-width colon") << "MainDialog"
                                       << "："
                                       << ":";
-    QTest::newRow("renumbered item") << "MainDialog"
+    QTest::newRow("renumbered item") << "SettingsHk07Controls"
                                      << "09 空载电流清零"
                                      << "06 Zero No-load Current";
-    QTest::newRow("unnumbered item") << "MainDialog"
+    QTest::newRow("unnumbered item") << "SettingsNv05Controls"
                                      << "12 其他参数设置"
                                      << "Other setting";
     QTest::newRow("running reads ON") << "MainDialog"
@@ -468,6 +470,8 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("context");
     QTest::newRow("main dialog") << "MainDialog.ui" << "MainDialog";
+    QTest::newRow("HK07 settings") << "SettingsHk07Controls.ui" << "SettingsHk07Controls";
+    QTest::newRow("NV05 settings") << "SettingsNv05Controls.ui" << "SettingsNv05Controls";
     QTest::newRow("device item") << "DeviceInfoUI.ui" << "DeviceInfoUI";
     QTest::newRow("battery-test popup") << "CDPopTips.ui" << "CDPopTips";
     QTest::newRow("axis ranges") << "customcoordinates.ui" << "customcoordinates";
