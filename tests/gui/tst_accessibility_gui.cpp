@@ -167,7 +167,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QByteArray(4096, '\x5a'));
         }
-        f.w<FirmwarePage>("FirmwarePage")->loadImage(image);
+        f.dialog->findChild<FirmwarePage *>()->loadImage(image);
         QAccessibleInterface *log = accessible(f.w("upgrade_text_log"));
         QVERIFY2(log->text(QAccessible::Value).contains("读取文件完成..."),
                  qPrintable(log->text(QAccessible::Value)));
