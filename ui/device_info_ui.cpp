@@ -31,7 +31,7 @@ QString kept(const QString &text)
 
 } // namespace
 
-DeviceInfoUI::DeviceInfoUI(QWidget *parent) : QWidget(parent), ui(new Ui::DeviceInfoUI)
+DeviceInfoUI::DeviceInfoUI(QWidget *parent) : QWidget(parent), ui(new ::Ui::DeviceInfoUI)
 {
     ui->setupUi(this);
     // Lets the item's own style sheet paint its rounded dark panel.

@@ -55,7 +55,7 @@ private:
     void showTickToolTip();
     void showValues();
 
-    Ui::DeviceInfoUI *ui;
+    ::Ui::DeviceInfoUI *ui;
     quint8 m_state = Idle;
     bool m_stateSet = false; // until the first setState the form's placeholder stays
     bool m_ticked = false;
