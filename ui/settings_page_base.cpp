@@ -96,8 +96,8 @@ void SettingsPageBase::buildOnce()
 void SettingsPageBase::changeEvent(QEvent *event)
 {
     // The main dialog has shown the readings again by now; the form's texts would hide them.
-    if (event->type() == QEvent::LanguageChange && m_built) {
-        retranslateControls(part<QWidget>(bodyName()));
+    if (event->type() == QEvent::LanguageChange && m_retranslateForm) {
+        m_retranslateForm();
         if (m_readings)
             showReadings(*m_readings);
     }

@@ -72,10 +72,16 @@ protected:
     void resolveCommon(const char *prefix, const QStringList &styles, const SettingsEditRow *edits,
                        int editCount);
     virtual void resolveParts() = 0;
-    // Builds the controls' form into `body`, the page's empty widget below its title, and
-    // translates it again after a language switch.
+    // Builds the controls' form into `body`, the page's empty widget below its title (by calling
+    // buildForm with the family's form).
     virtual void buildControls(QWidget *body) = 0;
-    virtual void retranslateControls(QWidget *body) = 0;
+    // Sets the form up in `body` and keeps it for the language switch.
+    template <class Form> void buildForm(QWidget *body)
+    {
+        auto form = std::make_shared<Form>();
+        form->setupUi(body);
+        m_retranslateForm = [form, body] { form->retranslateUi(body); };
+    }
     // The object name of that widget.
     virtual const char *bodyName() const = 0;
     void changeEvent(QEvent *event) override;
@@ -137,6 +143,7 @@ private:
     QHash<const QComboBox *, int> m_comboReplies; // each box's index in the last reply
     bool m_refreshing = false; // a settings reply is being shown: nothing is sent
     bool m_built = false;
+    std::function<void()> m_retranslateForm; // set by buildForm
     std::optional<std::pair<proto::LiveValues, DisplayTexts>> m_replyUnshown;
     std::optional<DisplayTexts> m_readings; // the last shown, again after a language switch
 };

@@ -29,17 +29,9 @@ const SettingsEditRow kEdits[] = {
 
 SettingsPageHk07::SettingsPageHk07(QWidget *parent) : SettingsPageBase(parent) {}
 
-SettingsPageHk07::~SettingsPageHk07() = default;
-
 void SettingsPageHk07::buildControls(QWidget *body)
 {
-    m_controls = std::make_unique<Ui::SettingsHk07Controls>();
-    m_controls->setupUi(body);
-}
-
-void SettingsPageHk07::retranslateControls(QWidget *body)
-{
-    m_controls->retranslateUi(body);
+    buildForm<Ui::SettingsHk07Controls>(body);
 }
 
 const char *SettingsPageHk07::bodyName() const

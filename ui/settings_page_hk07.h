@@ -7,18 +7,11 @@
 
 #include "settings_page_base.h"
 
-#include <memory>
-
-namespace Ui {
-class SettingsHk07Controls;
-}
-
 class SettingsPageHk07 : public SettingsPageBase
 {
     Q_OBJECT
 public:
     explicit SettingsPageHk07(QWidget *parent = nullptr);
-    ~SettingsPageHk07() override;
 
 public slots:
     void on_settings_btn_CN1_clicked();
@@ -47,9 +40,5 @@ public slots:
 protected:
     void resolveParts() override;
     void buildControls(QWidget *body) override;
-    void retranslateControls(QWidget *body) override;
     const char *bodyName() const override;
-
-private:
-    std::unique_ptr<Ui::SettingsHk07Controls> m_controls;
 };

@@ -25,17 +25,9 @@ const SettingsEditRow kEdits[] = {
 
 SettingsPageNv05::SettingsPageNv05(QWidget *parent) : SettingsPageBase(parent) {}
 
-SettingsPageNv05::~SettingsPageNv05() = default;
-
 void SettingsPageNv05::buildControls(QWidget *body)
 {
-    m_controls = std::make_unique<Ui::SettingsNv05Controls>();
-    m_controls->setupUi(body);
-}
-
-void SettingsPageNv05::retranslateControls(QWidget *body)
-{
-    m_controls->retranslateUi(body);
+    buildForm<Ui::SettingsNv05Controls>(body);
 }
 
 const char *SettingsPageNv05::bodyName() const

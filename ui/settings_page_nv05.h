@@ -6,18 +6,11 @@
 
 #include "settings_page_base.h"
 
-#include <memory>
-
-namespace Ui {
-class SettingsNv05Controls;
-}
-
 class SettingsPageNv05 : public SettingsPageBase
 {
     Q_OBJECT
 public:
     explicit SettingsPageNv05(QWidget *parent = nullptr);
-    ~SettingsPageNv05() override;
 
 public slots:
     void on_NV05_settings_btn_CN_clicked();
@@ -40,11 +33,9 @@ public slots:
 protected:
     void resolveParts() override;
     void buildControls(QWidget *body) override;
-    void retranslateControls(QWidget *body) override;
     const char *bodyName() const override;
     void refreshOwn(const proto::LiveValues &v, const DisplayTexts &t) override;
 
 private:
     QComboBox *m_shunt = nullptr;
-    std::unique_ptr<Ui::SettingsNv05Controls> m_controls;
 };
