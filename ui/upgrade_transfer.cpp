@@ -33,38 +33,32 @@ bool UpgradeTransfer::setImage(const QByteArray &image)
 
 QByteArray UpgradeTransfer::image() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_image;
+    return locked(m_image);
 }
 
 UpgradeTransfer::State UpgradeTransfer::state() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_state;
+    return locked(m_state);
 }
 
 bool UpgradeTransfer::isActive() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_active;
+    return locked(m_active);
 }
 
 int UpgradeTransfer::packetIndex() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_packetIndex;
+    return locked(m_packetIndex);
 }
 
 int UpgradeTransfer::bytesLeft() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_bytesLeft;
+    return locked(m_bytesLeft);
 }
 
 int UpgradeTransfer::timeoutTicks() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_timeoutTicks;
+    return locked(m_timeoutTicks);
 }
 
 void UpgradeTransfer::setState(State state)

@@ -88,6 +88,12 @@ signals:
     void progressChanged(int value, const QString &text);
 
 private:
+    // A member read under the lock, for the getters other threads call.
+    template <typename T> T locked(const T &member) const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        return member;
+    }
     void setState(State state);
     void setActive(bool active);
     void end(State state);
