@@ -14,7 +14,6 @@
 #include "setting.h"
 
 #include <QCursor>
-#include <QEvent>
 #include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -33,27 +32,18 @@ ChartPage::ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSess
     connect(&m_page, &ui::DisplayPage::chartMenuRequested, this, &ChartPage::showMenu);
     connect(&m_page, &ui::DisplayPage::chartViewToggled, this,
             [this](LiveChart::View view) { liveChart().toggleView(view); });
-    m_page.installEventFilter(this);
-    // The page fits its captions at its first show too, with a filter it installs when it builds
-    // its contents: the chart's panels must exist by then, so this filter goes before it.
+    // Built with the page's contents, which come just before its first show: the caption fitting
+    // of that show finds the chart's panels in place.
     connect(&m_page, &ui::DisplayPage::contentsBuilt, this, [this] {
-        if (m_liveChart)
-            return;
-        m_page.removeEventFilter(this);
-        m_page.installEventFilter(this);
+        if (!m_liveChart)
+            build();
     });
-}
-
-bool ChartPage::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == &m_page && event->type() == QEvent::Show && !m_liveChart)
+    if (m_page.hasContents())
         build();
-    return QObject::eventFilter(watched, event);
 }
 
 void ChartPage::build()
 {
-    m_page.removeEventFilter(this);
     m_axisRangePanel = new customcoordinates(m_page.chartArea());
     m_axisRangePanel->setObjectName("customcoordinates");
     m_axisRangePanel->hide();

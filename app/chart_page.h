@@ -3,9 +3,9 @@
 // panels, and the chart menu with its two exports (the run's data file and the chart's picture)
 // and follow modes. The display page is its frame; the main dialog creates it once.
 //
-// The chart itself is built when the display page is first shown (or first asked for): until
-// then it only notes what it must start from; the rows stay in the recorder, which the chart
-// reads whole once built.
+// The chart itself is built with the display page's contents (at its first show, or when either
+// is first asked for): until then it only notes what it must start from; the rows stay in the
+// recorder, which the chart reads whole once built.
 
 #include <QObject>
 #include <QPointer>
@@ -43,9 +43,6 @@ public:
 
     // The current axis range an identified model asks for; kept until the chart is built.
     void setCurrentAxisRange(double minimum, double maximum);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void build();
