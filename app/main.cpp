@@ -5,6 +5,7 @@
 #include "headless_bench.h"
 #include "lab_link_wiring.h"
 #include "link_settings.h"
+#include "local_zone.h"
 #include "main_dialog.h"
 #include "run_session.h"
 #include "run_viewer.h"
@@ -108,6 +109,7 @@ bool ranWithoutDisplay(int argc, char *argv[], int *status)
 int main(int argc, char *argv[])
 {
     crash::installCrashReporter();
+    LocalZonePin localZone; // before any thread starts
     QElapsedTimer sinceMain;
     sinceMain.start();
     // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
@@ -123,6 +125,7 @@ int main(int argc, char *argv[])
         return commandLine.exitCode;
     }
     applyVerbosity(commandLine);
+    localZone.refreshEvery();
     app.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
     applyStyleSheet(app);
