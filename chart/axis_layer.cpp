@@ -2,14 +2,20 @@
 
 #include <QAbstractAxis>
 #include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 #include <QLegend>
+#include <QLocale>
 #include <QMetaMethod>
 #include <QPainter>
 #include <QTextDocument>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 // Where the chart's axes sit: above the backdrop and grid, below the curves.
@@ -120,16 +126,25 @@ void AxisLayer::queueAdopt()
 void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
     const QTransform base = painter->worldTransform();
+    bool timeLabelsDrawn = false;
     walk(m_chart, [&](QGraphicsItem *item, int type) {
         if (!item->data(kAdoptedKey).isValid()) {
             queueAdopt(); // drawn by the scene this time
             return;
         }
-        const QTransform device = item->itemTransform(this) * base;
-        if (type == QGraphicsLineItem::Type)
-            paintLine(painter, device, static_cast<QGraphicsLineItem *>(item));
-        else
-            paintLabel(painter, device, static_cast<QGraphicsTextItem *>(item));
+        if (type == QGraphicsLineItem::Type) {
+            paintLine(painter, item->itemTransform(this) * base,
+                      static_cast<QGraphicsLineItem *>(item));
+            return;
+        }
+        auto *text = static_cast<QGraphicsTextItem *>(item);
+        const QTransform toLayer = item->itemTransform(this);
+        if (!isTimeLabel(text, toLayer.dy())) {
+            paintLabel(painter, toLayer * base, text);
+        } else if (!timeLabelsDrawn) {
+            paintTimeLabels(painter, base, text);
+            timeLabelsDrawn = true;
+        }
     });
     painter->setWorldTransform(base);
 }
@@ -184,71 +199,203 @@ const AxisLayer::LinePixels &AxisLayer::linePixels(const LineKey &key, const QPe
 }
 
 // As the text item draws itself: its document's text at the document margin, in its font and
-// colour, cut off at its bounds. The pixels are drawn alone with room around them, at the same
-// sub-pixel offset, and copied to whole pixels, which gives the same picture.
+// colour, cut off at its bounds.
 void AxisLayer::paintLabel(QPainter *painter, const QTransform &device, QGraphicsTextItem *item)
 {
     QTextDocument *document = item->document();
     Label &label = m_labels[item];
     if (label.item != item || label.revision != document->revision() ||
         label.font != item->font()) {
-        const QString plain = document->toPlainText();
-        if (label.item != item || plain != label.plain || label.font != item->font()) {
-            label.plain = plain;
-            label.font = item->font();
-            label.text = QStaticText(plain);
-            label.text.setTextFormat(Qt::PlainText);
-            label.text.prepare(QTransform(), label.font);
-            label.pixmap = QPixmap();
-        }
+        if (label.item != item)
+            label = Label();
+        setText(label, document->toPlainText(), item->font());
         label.item = item;
         label.revision = document->revision();
     }
+    paintText(painter, device, label,
+              {item->defaultTextColor().rgba(), item->boundingRect(), document->documentMargin()});
+}
+
+void AxisLayer::setText(Label &label, const QString &plain, const QFont &font)
+{
+    if (plain == label.plain && font == label.font)
+        return;
+    label.plain = plain;
+    label.font = font;
+    label.text = QStaticText(plain);
+    label.text.setTextFormat(Qt::PlainText);
+    label.text.prepare(QTransform(), font);
+    label.placed = false;
+    label.pixmap = QPixmap();
+}
+
+// Drawn alike a second time, the pixels are drawn alone with room around them, at the same
+// sub-pixel offset, and from then on copied to whole pixels, which gives the same picture.
+void AxisLayer::paintText(QPainter *painter, const QTransform &device, Label &label,
+                          const LabelLook &look)
+{
     if (label.plain.isEmpty())
         return;
     if (device.type() > QTransform::TxTranslate) {
         painter->setWorldTransform(device);
-        drawLabel(painter, label, item);
+        drawText(painter, label, look);
         return;
     }
     const QPointF origin(device.dx(), device.dy());
     const QPointF whole(std::floor(origin.x()), std::floor(origin.y()));
     const QPointF fraction = origin - whole;
-    const QRgb colour = item->defaultTextColor().rgba();
-    const QRectF bounds = item->boundingRect();
     const int hints = int(painter->renderHints());
+    if (!label.placed || label.fraction != fraction || label.colour != look.colour ||
+        label.bounds != look.bounds || label.hints != hints) {
+        label.placed = true;
+        label.pixmap = QPixmap();
+        label.fraction = fraction;
+        label.colour = look.colour;
+        label.bounds = look.bounds;
+        label.hints = hints;
+        painter->setWorldTransform(device);
+        drawText(painter, label, look);
+        return;
+    }
+    const QRect aligned = look.bounds.toAlignedRect();
     constexpr int kRoom = 4; // for glyphs reaching past their advance
-    if (label.pixmap.isNull() || label.fraction != fraction || label.colour != colour ||
-        label.bounds != bounds || label.hints != hints) {
-        const QSize size = bounds.toAlignedRect().size() + QSize(2 * kRoom + 1, 2 * kRoom + 1);
+    if (label.pixmap.isNull()) {
+        const QSize size = aligned.size() + QSize(2 * kRoom + 1, 2 * kRoom + 1);
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         {
             QPainter alone(&image);
             alone.setRenderHints(painter->renderHints());
-            alone.translate(QPointF(kRoom, kRoom) + fraction - bounds.toAlignedRect().topLeft());
-            drawLabel(&alone, label, item);
+            alone.translate(QPointF(kRoom, kRoom) + fraction - aligned.topLeft());
+            drawText(&alone, label, look);
         }
         label.pixmap = QPixmap::fromImage(image);
-        label.fraction = fraction;
-        label.colour = colour;
-        label.bounds = bounds;
-        label.hints = hints;
     }
     painter->resetTransform();
-    painter->drawPixmap(whole.toPoint() + bounds.toAlignedRect().topLeft() - QPoint(kRoom, kRoom),
-                        label.pixmap);
+    painter->drawPixmap(whole.toPoint() + aligned.topLeft() - QPoint(kRoom, kRoom), label.pixmap);
 }
 
-void AxisLayer::drawLabel(QPainter *painter, const Label &label, const QGraphicsTextItem *item)
+void AxisLayer::drawText(QPainter *painter, const Label &label, const LabelLook &look)
 {
     // The document lays its text out from the margin rounded to whole pixels.
-    const qreal margin = qRound(item->document()->documentMargin());
+    const qreal margin = qRound(look.margin);
     painter->setFont(label.font);
-    painter->setPen(item->defaultTextColor());
+    painter->setPen(QColor::fromRgba(look.colour));
     // The item cuts its text off at its bounds, which the library sets to the text's width.
     painter->save();
-    painter->setClipRect(item->boundingRect(), Qt::IntersectClip);
+    painter->setClipRect(look.bounds, Qt::IntersectClip);
     painter->drawStaticText(QPointF(margin, margin), label.text);
     painter->restore();
+}
+
+void AxisLayer::drawTimeLabels(QtCharts::QDateTimeAxis *axis, const QString &format)
+{
+    m_timeAxis = axis;
+    m_timeFormat = format;
+    // One text of the format's width for every label: the library measures it once and keeps
+    // it, and lays the axis out as for the real labels.
+    m_timePlaceholder =
+        m_chart->locale().toString(QDateTime(QDate(2000, 1, 1), QTime(0, 0)), format);
+    QString quoted = m_timePlaceholder;
+    axis->setFormat('\'' + quoted.replace('\'', QLatin1String("''")) + '\'');
+    update();
+}
+
+// The library's own labels of the time axis, showing the placeholder or a cut-off of it: the only
+// labels in a group below the plot area.
+bool AxisLayer::isTimeLabel(const QGraphicsTextItem *item, qreal top) const
+{
+    const QGraphicsItem *parent = item->parentItem();
+    return m_timeAxis && parent && parent->type() == QGraphicsItemGroup::Type &&
+           top >= m_chart->plotArea().bottom();
+}
+
+namespace {
+// The library's distance from the axis line to its labels, and the text it cuts labels down to.
+constexpr qreal kLabelPadding = 4;
+const QString kEllipsis = QStringLiteral("...");
+
+// The longest start of `text` that fits `maxWidth` followed by an ellipsis, as the library cuts.
+QString cutOff(const QString &text, qreal maxWidth, const std::function<qreal(QString)> &widthOf)
+{
+    for (int n = text.size() - 1; n >= 1; --n) {
+        const QString shorter = text.left(n) + kEllipsis;
+        if (widthOf(shorter) <= maxWidth)
+            return shorter;
+    }
+    return kEllipsis;
+}
+} // namespace
+
+// The labels as the library would make them: the text at each tick of the range, centred under
+// it in whole pixels, cut off to its share of the axis's width, hidden past the axis's ends or
+// where a cut-off label would overlap the one before.
+QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const QFont &font, qreal margin) const
+{
+    QVector<TimeLabel> labels;
+    const int ticks = m_timeAxis->tickCount();
+    const qreal min = qreal(m_timeAxis->min().toMSecsSinceEpoch());
+    const qreal max = qreal(m_timeAxis->max().toMSecsSinceEpoch());
+    if (ticks < 2 || max <= min)
+        return labels;
+    // The chart's layout gives a bottom axis the chart's contents' width, from the plot area's
+    // bottom, in whole pixels.
+    const QRectF grid = m_chart->plotArea();
+    qreal left, top, right, bottom;
+    m_chart->layout()->getContentsMargins(&left, &top, &right, &bottom);
+    const QMargins margins = m_chart->margins();
+    const QRectF contents =
+        m_chart->contentsRect().adjusted(left + margins.left(), 0, -right - margins.right(), 0);
+    const QRectF axis(QRect(int(contents.left()), int(grid.bottom()), int(contents.width()), 0));
+
+    // A label is as wide as its text, with the document's margin rounded to whole pixels.
+    const QFontMetricsF metrics(font);
+    const qreal textMargins = 2 * qRound(margin);
+    const auto widthOf = [&](const QString &text) {
+        return metrics.horizontalAdvance(text) + textMargins;
+    };
+    const qreal maxWidth = axis.width() / ticks - 2 * kLabelPadding;
+    const qreal deltaX = grid.width() / (qreal(ticks) - 1.0);
+    const QLocale locale = m_chart->locale();
+    qreal lastRight = 0;
+    for (int i = 0; i < ticks; ++i) {
+        const qreal value = min + (i * (max - min) / (ticks - 1));
+        QString text = locale.toString(QDateTime::fromMSecsSinceEpoch(qint64(value)), m_timeFormat);
+        if (text.isEmpty())
+            continue;
+        qreal width = widthOf(text);
+        if (width > maxWidth) {
+            text = cutOff(text, maxWidth, widthOf);
+            width = widthOf(text);
+        }
+        const QPoint pos =
+            QPointF(qreal(i) * deltaX + grid.left() - width / 2.0, axis.top() + kLabelPadding)
+                .toPoint();
+        if ((pos.x() < lastRight && text == kEllipsis) || pos.x() < axis.left() - 1.0 ||
+            pos.x() - 1.0 > axis.right())
+            continue;
+        lastRight = width + pos.x();
+        labels.append({text, pos, width});
+    }
+    return labels;
+}
+
+// Where the library's first label is met, so that they stack as its own labels would.
+void AxisLayer::paintTimeLabels(QPainter *painter, const QTransform &base,
+                                const QGraphicsTextItem *first)
+{
+    const QFont font = first->font();
+    const qreal margin = first->document()->documentMargin();
+    const qreal height = first->boundingRect().height(); // one line, as every label
+    const QRgb colour = first->defaultTextColor().rgba();
+    const QTransform group = first->parentItem()->itemTransform(this) * base;
+    const QVector<TimeLabel> labels = timeLabels(font, margin);
+    m_timeLabels.resize(labels.size());
+    for (int i = 0; i < labels.size(); ++i) {
+        const TimeLabel &l = labels[i];
+        Label &label = m_timeLabels[i];
+        setText(label, l.text, font);
+        paintText(painter, QTransform::fromTranslate(l.pos.x(), l.pos.y()) * group, label,
+                  {colour, QRectF(0, 0, l.width, height), margin});
+    }
 }

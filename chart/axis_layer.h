@@ -7,6 +7,12 @@
 // kept per pen, extent and sub-pixel offset, so a repaint mostly copies them. The library's items
 // stay in place, laid out and updated by the library, but fully transparent, so the scene skips
 // them. The legend keeps drawing its own.
+//
+// The time axis's labels change on every zoom, pan and followed sample, and the library lays each
+// one out as rich text three times over. For a date-time axis handed to drawTimeLabels() the
+// library's labels all show one placeholder of the same width, which it measures once and lays the
+// axis out for, and the layer formats, places, cuts off and hides the real texts by the library's
+// own rules.
 
 #include <QFont>
 #include <QGraphicsObject>
@@ -20,6 +26,7 @@ class QGraphicsTextItem;
 
 namespace QtCharts {
 class QChart;
+class QDateTimeAxis;
 }
 
 class AxisLayer : public QGraphicsObject
@@ -35,6 +42,8 @@ public:
     void adopt();
     // How many items this layer draws for.
     int adoptedCount() const;
+    // Draws the labels of `axis`, the chart's one bottom axis, in `format` itself (see above).
+    void drawTimeLabels(QtCharts::QDateTimeAxis *axis, const QString &format);
 
     QRectF boundingRect() const override { return m_bounds; }
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
@@ -55,6 +64,19 @@ public:
     };
 
 private:
+    // How a label's text shows: in a colour, from a margin within its bounds.
+    struct LabelLook
+    {
+        QRgb colour;
+        QRectF bounds;
+        qreal margin;
+    };
+    struct TimeLabel
+    {
+        QString text;
+        QPoint pos;
+        qreal width;
+    };
     struct Label
     {
         QPointer<QGraphicsTextItem> item; // null once the item is gone
@@ -63,7 +85,9 @@ private:
         int revision = -1;
         QStaticText text;
         // The text drawn alone, as last placed: where its origin fell within a pixel, in which
-        // colour, cut off where.
+        // colour, cut off where. Made on the second paint alike: a label that changes on every
+        // zoom is drawn straight.
+        bool placed = false;
         QPixmap pixmap;
         QPointF fraction;
         QRgb colour = 0;
@@ -79,7 +103,14 @@ private:
     template <typename Visit> void walk(QGraphicsItem *parent, const Visit &visit) const;
     void paintLine(QPainter *painter, const QTransform &device, const QGraphicsLineItem *item);
     void paintLabel(QPainter *painter, const QTransform &device, QGraphicsTextItem *item);
-    static void drawLabel(QPainter *painter, const Label &label, const QGraphicsTextItem *item);
+    static void setText(Label &label, const QString &plain, const QFont &font);
+    static void paintText(QPainter *painter, const QTransform &device, Label &label,
+                          const LabelLook &look);
+    static void drawText(QPainter *painter, const Label &label, const LabelLook &look);
+    bool isTimeLabel(const QGraphicsTextItem *item, qreal top) const;
+    QVector<TimeLabel> timeLabels(const QFont &font, qreal margin) const;
+    void paintTimeLabels(QPainter *painter, const QTransform &base,
+                         const QGraphicsTextItem *first);
     const LinePixels &linePixels(const LineKey &key, const QPen &pen, const QPointF &start,
                                  const QPointF &end);
     void queueAdopt();
@@ -95,6 +126,10 @@ private:
     QRectF m_bounds;
     QVector<QPointer<QObject>> m_followed;
     QHash<QGraphicsTextItem *, Label> m_labels;
+    QPointer<QtCharts::QDateTimeAxis> m_timeAxis;
+    QString m_timeFormat;
+    QString m_timePlaceholder;
+    QVector<Label> m_timeLabels;
     QHash<LineKey, LinePixels> m_linePixels;
     bool m_adoptQueued = false;
 };

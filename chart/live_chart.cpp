@@ -55,6 +55,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
 
     buildAxes();
     m_axisLayer = new AxisLayer(m_chart);
+    m_axisLayer->drawTimeLabels(m_timeAxis, QStringLiteral("hh:mm:ss"));
     m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
     for (int slot = 0; slot < kPlotSlots; ++slot)
         m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,

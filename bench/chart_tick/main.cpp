@@ -8,10 +8,13 @@
 //   bench_chart_tick [max-samples=1000000] [compare-max=10000000]
 //
 // CHART_BENCH_PICTURE=/tmp/chart-%1.png saves our chart as built and after the timed steps.
+// For profiling: CHART_BENCH_ROUNDS=N rounds per comparison (21), CHART_BENCH_ONLY=ours times
+// ours alone in the comparisons.
 
 #include "chart_view.h"
 #include "clock.h"
 #include "live_chart.h"
+#include "local_zone.h"
 #include "recorder.h"
 #include "temp_workdir.h"
 
@@ -437,7 +440,11 @@ void compareAt(qint64 samples, int rounds)
     OtherPlot other(samples);
     contenders.push_back(&other);
 #endif
+    if (qgetenv("CHART_BENCH_ONLY") == "ours")
+        contenders.resize(1);
     const std::vector<Result> r = compareInterleaved(contenders, samples, rounds);
+    if (contenders.size() == 1)
+        return;
     std::printf("compare samples=%lld ours tick_ms=%.2f zoom_ms=%.2f pan_ms=%.2f\n",
                 static_cast<long long>(samples), r[0].tickMs, r[0].zoomMs, r[0].panMs);
     printComparison(samples, "bare_polyline", r[1], r[0]);
@@ -454,6 +461,7 @@ void compareAt(qint64 samples, int rounds)
 
 int main(int argc, char **argv)
 {
+    const LocalZonePin localZone; // as the program runs
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -481,8 +489,11 @@ int main(int argc, char **argv)
     }
     // Ours against QCustomPlot and the bare polyline, one size at a time so that only one
     // run of each is in memory.
+    const int rounds = qEnvironmentVariableIsSet("CHART_BENCH_ROUNDS")
+                           ? qEnvironmentVariableIntValue("CHART_BENCH_ROUNDS")
+                           : 21;
     for (qint64 n = 1000; n <= compareMax; n *= 10)
-        compareAt(n, 21);
+        compareAt(n, rounds);
     Clock::setSource({});
     Clock::setSteadySource({});
     return 0;

@@ -511,7 +511,8 @@ enum class AxisChange
     ZoomAcrossTickSpacing,
     LongerLabels,
     LineColour,
-    TimeLabelsHidden
+    TimeLabelsHidden,
+    Narrow
 };
 
 void TestLiveChart::axisLayerDrawsAsTheAxes_data()
@@ -522,9 +523,11 @@ void TestLiveChart::axisLayerDrawsAsTheAxes_data()
     QTest::newRow("value axis grown, wider labels") << int(AxisChange::LongerLabels);
     QTest::newRow("axis line recoloured") << int(AxisChange::LineColour);
     QTest::newRow("time labels hidden") << int(AxisChange::TimeLabelsHidden);
+    QTest::newRow("narrow, time labels cut off") << int(AxisChange::Narrow);
 }
 
-// The axis layer draws what the chart's own axis items draw, after a change too.
+// The axis layer draws what the chart's own axis items draw, after a change too; the time labels
+// it formats and places itself.
 void TestLiveChart::axisLayerDrawsAsTheAxes()
 {
     QFETCH(int, changeIndex);
@@ -551,8 +554,10 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
             setDefaultAxisRange(axis, axis == p.left ? "V" : "A", 2, -25, 25);
             p.chart->addAxis(axis, axis == p.left ? Qt::AlignLeft : Qt::AlignRight);
         }
-        if (layer)
+        if (layer) {
             p.layer = new AxisLayer(p.chart);
+            p.layer->drawTimeLabels(p.time, "hh:mm:ss");
+        }
     };
     auto render = [&](Picture &p) { return rendered(p.scene, size); };
     auto apply = [&](Picture &p) {
@@ -570,6 +575,9 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
             break;
         case AxisChange::TimeLabelsHidden:
             p.time->setLabelsVisible(false);
+            break;
+        case AxisChange::Narrow:
+            p.chart->resize(250, size.height());
             break;
         }
     };
