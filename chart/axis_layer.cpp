@@ -20,6 +20,8 @@
 namespace {
 // Where the chart's axes sit: above the backdrop and grid, below the curves.
 constexpr qreal kAxisZ = 3;
+// The library's stacking level of axis lines, ticks and labels (grid lines are below it).
+constexpr qreal kLibraryAxisZ = 3;
 // Marks a library item this layer draws for.
 constexpr int kAdoptedKey = 0x41584c; // "AXL"
 } // namespace
@@ -126,36 +128,44 @@ void AxisLayer::queueAdopt()
 void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
     const QTransform base = painter->worldTransform();
-    bool timeLabelsDrawn = false;
+    // The time axis, added first, stacks first at each of the library's levels: its grid below
+    // everything else here, its line, ticks and labels first among the axes'.
+    const bool timeAxis = m_timeAxis && m_timeAxis->isVisible();
+    if (timeAxis)
+        paintTimeAxis(painter, base, TimePart::Grid);
+    bool timeAxisDrawn = !timeAxis;
     walk(m_chart, [&](QGraphicsItem *item, int type) {
         if (!item->data(kAdoptedKey).isValid()) {
             queueAdopt(); // drawn by the scene this time
             return;
         }
+        const QGraphicsItem *parent = item->parentItem();
+        const QGraphicsItem *level =
+            parent && parent->type() == QGraphicsItemGroup::Type ? parent : item;
+        if (!timeAxisDrawn && level->zValue() >= kLibraryAxisZ) {
+            paintTimeAxis(painter, base, TimePart::LineTicksLabels);
+            timeAxisDrawn = true;
+        }
+        const QTransform device = item->itemTransform(this) * base;
         if (type == QGraphicsLineItem::Type) {
-            paintLine(painter, item->itemTransform(this) * base,
-                      static_cast<QGraphicsLineItem *>(item));
+            const auto *line = static_cast<QGraphicsLineItem *>(item);
+            paintLine(painter, device, line->line(), line->pen());
             return;
         }
         auto *text = static_cast<QGraphicsTextItem *>(item);
-        const QTransform toLayer = item->itemTransform(this);
-        if (!isTimeLabel(text, toLayer.dy())) {
-            paintLabel(painter, toLayer * base, text);
-        } else if (!timeLabelsDrawn) {
-            paintTimeLabels(painter, base, text);
-            timeLabelsDrawn = true;
-        }
+        if (!isTimeLabel(text, device.dy() - base.dy()))
+            paintLabel(painter, device, text);
     });
+    if (!timeAxisDrawn)
+        paintTimeAxis(painter, base, TimePart::LineTicksLabels);
     painter->setWorldTransform(base);
 }
 
 // As the scene draws a line item kept in device pixels: the line drawn alone into a pixmap at its
 // sub-pixel offset, the pixmap copied to whole pixels.
-void AxisLayer::paintLine(QPainter *painter, const QTransform &device,
-                          const QGraphicsLineItem *item)
+void AxisLayer::paintLine(QPainter *painter, const QTransform &device, const QLineF &line,
+                          const QPen &pen)
 {
-    const QPen pen = item->pen();
-    const QLineF line = item->line();
     if (device.type() > QTransform::TxTranslate || !pen.isSolid() || line.isNull()) {
         painter->setWorldTransform(device);
         painter->setPen(pen);
@@ -288,16 +298,22 @@ void AxisLayer::drawText(QPainter *painter, const Label &label, const LabelLook 
     painter->restore();
 }
 
-void AxisLayer::drawTimeLabels(QtCharts::QDateTimeAxis *axis, const QString &format)
+void AxisLayer::drawTimeAxis(QtCharts::QDateTimeAxis *axis, const QString &format, int ticks)
 {
     m_timeAxis = axis;
     m_timeFormat = format;
-    // One text of the format's width for every label: the library measures it once and keeps
-    // it, and lays the axis out as for the real labels.
+    m_timeTicks = qMax(2, ticks);
+    m_timeGrid = axis->isGridLineVisible();
+    m_timeLine = axis->isLineVisible();
+    // The library keeps a label at each end, for its layout, all showing one text of the format's
+    // width: it measures it once and lays the axis out as for the real labels.
     m_timePlaceholder =
         m_chart->locale().toString(QDateTime(QDate(2000, 1, 1), QTime(0, 0)), format);
     QString quoted = m_timePlaceholder;
     axis->setFormat('\'' + quoted.replace('\'', QLatin1String("''")) + '\'');
+    axis->setTickCount(2);
+    axis->setGridLineVisible(false);
+    axis->setLineVisible(false);
     update();
 }
 
@@ -327,35 +343,44 @@ QString cutOff(const QString &text, qreal maxWidth, const std::function<qreal(QS
 }
 } // namespace
 
-// The labels as the library would make them: the text at each tick of the range, centred under
-// it in whole pixels, cut off to its share of the axis's width, hidden past the axis's ends or
-// where a cut-off label would overlap the one before.
-QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const QFont &font, qreal margin) const
+// As the library's layout places a bottom axis: below the plot area, as wide as the chart's
+// contents, in whole pixels; a tick at each of even steps across the plot area.
+AxisLayer::TimePlace AxisLayer::timePlace() const
 {
-    QVector<TimeLabel> labels;
-    const int ticks = m_timeAxis->tickCount();
-    const qreal min = qreal(m_timeAxis->min().toMSecsSinceEpoch());
-    const qreal max = qreal(m_timeAxis->max().toMSecsSinceEpoch());
-    if (ticks < 2 || max <= min)
-        return labels;
-    // The chart's layout gives a bottom axis the chart's contents' width, from the plot area's
-    // bottom, in whole pixels.
-    const QRectF grid = m_chart->plotArea();
+    TimePlace place;
+    place.grid = m_chart->plotArea();
     qreal left, top, right, bottom;
     m_chart->layout()->getContentsMargins(&left, &top, &right, &bottom);
     const QMargins margins = m_chart->margins();
     const QRectF contents =
         m_chart->contentsRect().adjusted(left + margins.left(), 0, -right - margins.right(), 0);
-    const QRectF axis(QRect(int(contents.left()), int(grid.bottom()), int(contents.width()), 0));
+    place.axis = QRectF(
+        QRect(int(contents.left()), int(place.grid.bottom()), int(contents.width()), 0));
+    const qreal deltaX = place.grid.width() / (qreal(m_timeTicks) - 1.0);
+    for (int i = 0; i < m_timeTicks; ++i)
+        place.ticks.append(qreal(i) * deltaX + place.grid.left());
+    return place;
+}
 
+// The labels as the library would make them: the text at each tick of the range, centred under
+// it in whole pixels, cut off to its share of the axis's width, hidden past the axis's ends or
+// where a cut-off label would overlap the one before.
+QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const TimePlace &place, const QFont &font,
+                                                    qreal margin) const
+{
+    QVector<TimeLabel> labels;
+    const int ticks = place.ticks.size();
+    const qreal min = qreal(m_timeAxis->min().toMSecsSinceEpoch());
+    const qreal max = qreal(m_timeAxis->max().toMSecsSinceEpoch());
+    if (max <= min)
+        return labels;
     // A label is as wide as its text, with the document's margin rounded to whole pixels.
     const QFontMetricsF metrics(font);
     const qreal textMargins = 2 * qRound(margin);
     const auto widthOf = [&](const QString &text) {
         return metrics.horizontalAdvance(text) + textMargins;
     };
-    const qreal maxWidth = axis.width() / ticks - 2 * kLabelPadding;
-    const qreal deltaX = grid.width() / (qreal(ticks) - 1.0);
+    const qreal maxWidth = place.axis.width() / ticks - 2 * kLabelPadding;
     const QLocale locale = m_chart->locale();
     qreal lastRight = 0;
     for (int i = 0; i < ticks; ++i) {
@@ -369,10 +394,9 @@ QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const QFont &font, qreal mar
             width = widthOf(text);
         }
         const QPoint pos =
-            QPointF(qreal(i) * deltaX + grid.left() - width / 2.0, axis.top() + kLabelPadding)
-                .toPoint();
-        if ((pos.x() < lastRight && text == kEllipsis) || pos.x() < axis.left() - 1.0 ||
-            pos.x() - 1.0 > axis.right())
+            QPointF(place.ticks[i] - width / 2.0, place.axis.top() + kLabelPadding).toPoint();
+        if ((pos.x() < lastRight && text == kEllipsis) || pos.x() < place.axis.left() - 1.0 ||
+            pos.x() - 1.0 > place.axis.right())
             continue;
         lastRight = width + pos.x();
         labels.append({text, pos, width});
@@ -380,22 +404,60 @@ QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const QFont &font, qreal mar
     return labels;
 }
 
-// Where the library's first label is met, so that they stack as its own labels would.
-void AxisLayer::paintTimeLabels(QPainter *painter, const QTransform &base,
-                                const QGraphicsTextItem *first)
+// The grid lines, or the axis line, ticks and labels, as the library's items would draw them; a
+// tick and its grid line only inside the plot area.
+void AxisLayer::paintTimeAxis(QPainter *painter, const QTransform &base, TimePart part)
 {
-    const QFont font = first->font();
-    const qreal margin = first->document()->documentMargin();
-    const qreal height = first->boundingRect().height(); // one line, as every label
-    const QRgb colour = first->defaultTextColor().rgba();
-    const QTransform group = first->parentItem()->itemTransform(this) * base;
-    const QVector<TimeLabel> labels = timeLabels(font, margin);
+    const TimePlace place = timePlace();
+    const auto inside = [&](qreal x) { return x >= place.grid.left() && x <= place.grid.right(); };
+    if (part == TimePart::Grid) {
+        if (!m_timeGrid)
+            return;
+        const QPen pen = m_timeAxis->gridLinePen();
+        for (qreal x : place.ticks) {
+            if (inside(x))
+                paintLine(painter, base, QLineF(x, place.grid.top(), x, place.grid.bottom()), pen);
+        }
+        painter->setWorldTransform(base);
+        return;
+    }
+    const qreal top = place.axis.top();
+    if (m_timeLine) {
+        const QPen pen = m_timeAxis->linePen();
+        paintLine(painter, base, QLineF(place.grid.left(), top, place.grid.right(), top), pen);
+        for (qreal x : place.ticks) {
+            if (inside(x))
+                paintLine(painter, base, QLineF(x, top, x, top + kLabelPadding), pen);
+        }
+    }
+    if (m_timeAxis->labelsVisible())
+        paintTimeLabels(painter, base, place);
+    painter->setWorldTransform(base);
+}
+
+void AxisLayer::paintTimeLabels(QPainter *painter, const QTransform &base, const TimePlace &place)
+{
+    // In the library's label font and colour, from its text margin, one line high.
+    const QFont font = m_timeAxis->labelsFont();
+    constexpr qreal kTextMargin = 0.5;
+    const QRgb colour = m_timeAxis->labelsBrush().color().rgba();
+    if (font != m_timeLabelFont || m_timeLabelHeight <= 0) {
+        // One line of text laid out as the library's label items lay theirs out.
+        QTextDocument document;
+        document.setDocumentMargin(kTextMargin);
+        document.setDefaultFont(font);
+        document.setPlainText(m_timePlaceholder);
+        m_timeLabelFont = font;
+        m_timeLabelHeight = document.size().height();
+    }
+    const qreal height = m_timeLabelHeight;
+    const QVector<TimeLabel> labels = timeLabels(place, font, kTextMargin);
     m_timeLabels.resize(labels.size());
     for (int i = 0; i < labels.size(); ++i) {
         const TimeLabel &l = labels[i];
         Label &label = m_timeLabels[i];
         setText(label, l.text, font);
-        paintText(painter, QTransform::fromTranslate(l.pos.x(), l.pos.y()) * group, label,
-                  {colour, QRectF(0, 0, l.width, height), margin});
+        paintText(painter, QTransform::fromTranslate(l.pos.x(), l.pos.y()) * base, label,
+                  {colour, QRectF(0, 0, l.width, height), kTextMargin});
     }
 }

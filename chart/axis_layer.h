@@ -9,10 +9,10 @@
 // them. The legend keeps drawing its own.
 //
 // The time axis's labels change on every zoom, pan and followed sample, and the library lays each
-// one out as rich text three times over. For a date-time axis handed to drawTimeLabels() the
-// library's labels all show one placeholder of the same width, which it measures once and lays the
-// axis out for, and the layer formats, places, cuts off and hides the real texts by the library's
-// own rules.
+// one out as rich text three times over. A date-time axis handed to drawTimeAxis() keeps only a
+// label at each end in the library, both showing one placeholder of the labels' width, which it
+// measures once and lays the axis out for. The layer draws the axis's line, ticks and grid lines
+// and formats, places, cuts off and hides the real labels by the library's own rules.
 
 #include <QFont>
 #include <QGraphicsObject>
@@ -42,8 +42,9 @@ public:
     void adopt();
     // How many items this layer draws for.
     int adoptedCount() const;
-    // Draws the labels of `axis`, the chart's one bottom axis, in `format` itself (see above).
-    void drawTimeLabels(QtCharts::QDateTimeAxis *axis, const QString &format);
+    // Draws `axis`, the chart's one bottom axis and the first added, itself: its line, `ticks`
+    // ticks and grid lines, and labels in `format` (see above).
+    void drawTimeAxis(QtCharts::QDateTimeAxis *axis, const QString &format, int ticks);
 
     QRectF boundingRect() const override { return m_bounds; }
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
@@ -70,6 +71,17 @@ private:
         QRgb colour;
         QRectF bounds;
         qreal margin;
+    };
+    struct TimePlace
+    {
+        QRectF grid;          // the plot area
+        QRectF axis;          // the axis's band, of no height
+        QVector<qreal> ticks; // across
+    };
+    enum class TimePart
+    {
+        Grid,
+        LineTicksLabels
     };
     struct TimeLabel
     {
@@ -101,16 +113,18 @@ private:
     };
 
     template <typename Visit> void walk(QGraphicsItem *parent, const Visit &visit) const;
-    void paintLine(QPainter *painter, const QTransform &device, const QGraphicsLineItem *item);
+    void paintLine(QPainter *painter, const QTransform &device, const QLineF &line,
+                   const QPen &pen);
     void paintLabel(QPainter *painter, const QTransform &device, QGraphicsTextItem *item);
     static void setText(Label &label, const QString &plain, const QFont &font);
     static void paintText(QPainter *painter, const QTransform &device, Label &label,
                           const LabelLook &look);
     static void drawText(QPainter *painter, const Label &label, const LabelLook &look);
     bool isTimeLabel(const QGraphicsTextItem *item, qreal top) const;
-    QVector<TimeLabel> timeLabels(const QFont &font, qreal margin) const;
-    void paintTimeLabels(QPainter *painter, const QTransform &base,
-                         const QGraphicsTextItem *first);
+    TimePlace timePlace() const;
+    QVector<TimeLabel> timeLabels(const TimePlace &place, const QFont &font, qreal margin) const;
+    void paintTimeAxis(QPainter *painter, const QTransform &base, TimePart part);
+    void paintTimeLabels(QPainter *painter, const QTransform &base, const TimePlace &place);
     const LinePixels &linePixels(const LineKey &key, const QPen &pen, const QPointF &start,
                                  const QPointF &end);
     void queueAdopt();
@@ -129,6 +143,11 @@ private:
     QPointer<QtCharts::QDateTimeAxis> m_timeAxis;
     QString m_timeFormat;
     QString m_timePlaceholder;
+    int m_timeTicks = 2;
+    bool m_timeGrid = true;
+    bool m_timeLine = true;
+    QFont m_timeLabelFont;
+    qreal m_timeLabelHeight = 0;
     QVector<Label> m_timeLabels;
     QHash<LineKey, LinePixels> m_linePixels;
     bool m_adoptQueued = false;

@@ -52,6 +52,8 @@ public:
         Accumulated = 1,
         Scrolling = 2
     };
+    // Ticks and grid lines across the time axis, at its ends and between.
+    static constexpr int kTimeTicks = 10;
 
     LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *parent = nullptr);
     ~LiveChart() override;

@@ -69,7 +69,7 @@ QPair<QDateTime, QDateTime> LiveChart::followedWindow(qint64 nowMs) const
         // now − 10 s … now, then one tick (a tenth of the window) later: the newest second stays
         // in view with a second to spare.
         const QDateTime end = QDateTime::fromSecsSinceEpoch(nowSecs);
-        const qint64 tickMs = 10000 / qMax(1, m_timeAxis->tickCount());
+        const qint64 tickMs = 10000 / kTimeTicks;
         return {end.addSecs(-10).addMSecs(tickMs), end.addMSecs(tickMs)};
     }
     if (m_recorder.store().size() > 10 && !m_view->isManual())

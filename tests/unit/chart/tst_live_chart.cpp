@@ -556,7 +556,7 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
         }
         if (layer) {
             p.layer = new AxisLayer(p.chart);
-            p.layer->drawTimeLabels(p.time, "hh:mm:ss");
+            p.layer->drawTimeAxis(p.time, "hh:mm:ss", 5);
         }
     };
     auto render = [&](Picture &p) { return rendered(p.scene, size); };
