@@ -15,6 +15,9 @@ ChartView::ChartView(QChart *chart, QWidget *parent) : DragZoomView(parent)
     setMouseTracking(false);
     setAccessibleName(tr("实时曲线"));
     setChart(chart);
+    // The chart, as large as the view, fills it with its own background on every repaint; the
+    // viewport's fill beneath would never show.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ChartView::changeEvent(QEvent *event)

@@ -466,6 +466,16 @@ void TestChartGui::pictureExport()
     QImage image(path);
     QVERIFY(!image.isNull());
     QCOMPARE(image.size(), rig.chart().view()->size() + QSize(0, 50));
+    // The view's area has no fill of its own beneath the chart: the chart paints every pixel.
+    QWidget *viewport = rig.chart().view()->viewport();
+    QImage under(viewport->size(), QImage::Format_RGB32);
+    under.fill(Qt::magenta);
+    viewport->render(&under);
+    int unpainted = 0;
+    for (int y = 0; y < under.height(); ++y)
+        for (int x = 0; x < under.width(); ++x)
+            unpainted += under.pixel(x, y) == QColor(Qt::magenta).rgb();
+    QCOMPARE(unpainted, 0);
 
     answerNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
     rig.chooseFromChartMenu("导出图片(.png)");
