@@ -146,14 +146,15 @@ void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
             paintTimeAxis(painter, base, TimePart::LineTicksLabels);
             timeAxisDrawn = true;
         }
-        const QTransform device = item->itemTransform(this) * base;
+        const QTransform toLayer = item->itemTransform(this);
+        const QTransform device = toLayer * base;
         if (type == QGraphicsLineItem::Type) {
             const auto *line = static_cast<QGraphicsLineItem *>(item);
             paintLine(painter, device, line->line(), line->pen());
             return;
         }
         auto *text = static_cast<QGraphicsTextItem *>(item);
-        if (!isTimeLabel(text, device.dy() - base.dy()))
+        if (!isTimeLabel(text, toLayer.dy()))
             paintLabel(painter, device, text);
     });
     if (!timeAxisDrawn)

@@ -43,7 +43,7 @@ public:
     // How many items this layer draws for.
     int adoptedCount() const;
     // Draws `axis`, the chart's one bottom axis and the first added, itself: its line, `ticks`
-    // ticks and grid lines, and labels in `format` (see above).
+    // ticks and grid lines, and upright labels in `format` (see above).
     void drawTimeAxis(QtCharts::QDateTimeAxis *axis, const QString &format, int ticks);
 
     QRectF boundingRect() const override { return m_bounds; }
