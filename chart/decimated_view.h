@@ -43,8 +43,40 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
 
 template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qint64 from)
 {
-    qint64 lo = from;
-    qint64 hi = store.size();
+    qint64 below = from;              // a row before t
+    qint64 atOrAfter = store.size() - 1; // a row at or after t
+    if (below > atOrAfter || store.order(below) >= t)
+        return below;
+    if (store.order(atOrAfter) < t)
+        return atOrAfter + 1;
+    // Rows come about evenly in time: start where the times put the row and widen from there in
+    // doubling steps until it is bracketed. A long run then costs a few reads near the row, not
+    // a search through the whole store, whose reads all miss the cache.
+    const double share = double(t - store.order(below)) /
+                         double(store.order(atOrAfter) - store.order(below));
+    const qint64 guess = qBound(below + 1, below + 1 + qint64(share * double(atOrAfter - below - 1)),
+                                atOrAfter);
+    if (store.order(guess) >= t) {
+        atOrAfter = guess;
+        for (qint64 step = 1; guess - step > below; step *= 2) {
+            if (store.order(guess - step) < t) {
+                below = guess - step;
+                break;
+            }
+            atOrAfter = guess - step;
+        }
+    } else {
+        below = guess;
+        for (qint64 step = 1; guess + step < atOrAfter; step *= 2) {
+            if (store.order(guess + step) >= t) {
+                atOrAfter = guess + step;
+                break;
+            }
+            below = guess + step;
+        }
+    }
+    qint64 lo = below + 1;
+    qint64 hi = atOrAfter;
     while (lo < hi) {
         const qint64 mid = lo + (hi - lo) / 2;
         if (store.order(mid) < t)

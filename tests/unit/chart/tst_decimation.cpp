@@ -105,6 +105,17 @@ void TestDecimation::columnsKeepTheEnvelope()
         const qint64 t0 = first - 5000 + qint64(rng.bounded(double(last - first)));
         const qint64 t1 = t0 + 1000 + qint64(rng.bounded(double(last - first + 10000)));
         const ColumnSpans spans = columnSpans(store, t0, t1, columns);
+        // Column starts, and row times themselves, from any earlier row: the first row at or after.
+        QVector<qint64> times{columnStart(t0, t1, columns, 0), columnStart(t0, t1, columns, 1)};
+        const qint64 r = qint64(rng.bounded(int(store.size())));
+        times << store.order(r) - 1 << store.order(r) << store.order(r) + 1;
+        for (qint64 t : times) {
+            const qint64 from = qint64(rng.bounded(int(r + 1)));
+            qint64 expected = from;
+            while (expected < store.size() && store.order(expected) < t)
+                ++expected;
+            QCOMPARE(firstRowAtOrAfter(store, t, from), expected);
+        }
         const int slot = rng.bounded(kPlotSlots);
         const Quantity q = kSlotQuantity[size_t(slot)];
         decimatedPoints(store, pyramid, slot, spans, points);
