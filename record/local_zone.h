@@ -1,7 +1,7 @@
 #pragma once
 // Local time without a file check per conversion. With TZ unset, the C library looks at
-// /etc/localtime again on every local-time conversion, a system call each: the chart's time
-// labels make over a hundred conversions per zoom or pan step, a tenth of its cost. Naming the
+// /etc/localtime again on every local-time conversion, a system call each, and the chart's time
+// labels convert dozens of times on every zoom, pan and followed sample. Naming the
 // zone file in TZ makes the library read it once; the pin reads it again every minute, so a zone
 // changed while the program runs is followed. A TZ the user set is left alone.
 //

@@ -13,6 +13,7 @@ packages=(
     g++-mingw-w64-x86-64-win32 file
     lintian appstream elfutils
     xvfb xauth
+    tzdata # the local-time test reads two zones' files
     libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
