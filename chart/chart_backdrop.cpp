@@ -42,6 +42,7 @@ ChartBackdrop::ChartBackdrop(QChart *chart) : QGraphicsObject(chart), m_chart(ch
     QLegend *legend = chart->legend();
     m_legendBox = legend->isBackgroundVisible();
     m_legendFill = legend->autoFillBackground();
+    m_chartFill = chart->autoFillBackground();
     connect(chart, &QGraphicsWidget::geometryChanged, this, &ChartBackdrop::follow);
     connect(legend, &QGraphicsWidget::geometryChanged, this, &ChartBackdrop::follow);
     connect(legend, &QGraphicsWidget::visibleChanged, this, &ChartBackdrop::follow);
@@ -132,6 +133,9 @@ void ChartBackdrop::refresh()
         QRect(middle.right() + 1, middle.top(), whole.right() - middle.right(), middle.height()),
     };
     const bool opaqueMiddle = roundness <= 0 && m_chart->backgroundBrush().isOpaque();
+    // The chart's own fill would only be painted over where the middle covers all of it.
+    m_chart->setAutoFillBackground(
+        m_chartFill && !(opaqueMiddle && m_background.contains(m_chart->rect())));
     for (size_t i = 0; i < m_pieces.size(); ++i) {
         if (pieces[i].isEmpty())
             continue;

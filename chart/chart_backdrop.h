@@ -54,6 +54,8 @@ private:
     // Whether the legend showed its box, and filled its background, when we took them over.
     bool m_legendBox = false;
     bool m_legendFill = false;
+    bool m_chartFill = false; // the chart fills itself beneath where the backdrop does not
+
     QRectF m_bounds;
     // The background itself, then the shadow bands above, below, left and right of it.
     std::array<Piece, 5> m_pieces;

@@ -50,8 +50,8 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     legend->setMaximumHeight(40);
 
     m_chart->setTheme(chartThemeFromName(Setting().read("ChartTheme")));
-    m_backdrop = new ChartBackdrop(m_chart);
     m_chart->setAutoFillBackground(true);
+    m_backdrop = new ChartBackdrop(m_chart);
 
     buildAxes();
     m_axisLayer = new AxisLayer(m_chart);
