@@ -131,8 +131,9 @@ void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
     // The time axis, added first, stacks first at each of the library's levels: its grid below
     // everything else here, its line, ticks and labels first among the axes'.
     const bool timeAxis = m_timeAxis && m_timeAxis->isVisible();
+    const TimePlace place = timeAxis ? timePlace() : TimePlace();
     if (timeAxis)
-        paintTimeAxis(painter, base, TimePart::Grid);
+        paintTimeAxis(painter, base, place, TimePart::Grid);
     bool timeAxisDrawn = !timeAxis;
     walk(m_chart, [&](QGraphicsItem *item, int type) {
         if (!item->data(kAdoptedKey).isValid()) {
@@ -143,7 +144,7 @@ void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
         const QGraphicsItem *level =
             parent && parent->type() == QGraphicsItemGroup::Type ? parent : item;
         if (!timeAxisDrawn && level->zValue() >= kLibraryAxisZ) {
-            paintTimeAxis(painter, base, TimePart::LineTicksLabels);
+            paintTimeAxis(painter, base, place, TimePart::LineTicksLabels);
             timeAxisDrawn = true;
         }
         const QTransform toLayer = item->itemTransform(this);
@@ -158,7 +159,7 @@ void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
             paintLabel(painter, device, text);
     });
     if (!timeAxisDrawn)
-        paintTimeAxis(painter, base, TimePart::LineTicksLabels);
+        paintTimeAxis(painter, base, place, TimePart::LineTicksLabels);
     painter->setWorldTransform(base);
 }
 
@@ -407,9 +408,9 @@ QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const TimePlace &place, cons
 
 // The grid lines, or the axis line, ticks and labels, as the library's items would draw them; a
 // tick and its grid line only inside the plot area.
-void AxisLayer::paintTimeAxis(QPainter *painter, const QTransform &base, TimePart part)
+void AxisLayer::paintTimeAxis(QPainter *painter, const QTransform &base, const TimePlace &place,
+                              TimePart part)
 {
-    const TimePlace place = timePlace();
     const auto inside = [&](qreal x) { return x >= place.grid.left() && x <= place.grid.right(); };
     if (part == TimePart::Grid) {
         if (!m_timeGrid)

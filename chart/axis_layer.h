@@ -123,7 +123,8 @@ private:
     bool isTimeLabel(const QGraphicsTextItem *item, qreal top) const;
     TimePlace timePlace() const;
     QVector<TimeLabel> timeLabels(const TimePlace &place, const QFont &font, qreal margin) const;
-    void paintTimeAxis(QPainter *painter, const QTransform &base, TimePart part);
+    void paintTimeAxis(QPainter *painter, const QTransform &base, const TimePlace &place,
+                       TimePart part);
     void paintTimeLabels(QPainter *painter, const QTransform &base, const TimePlace &place);
     const LinePixels &linePixels(const LineKey &key, const QPen &pen, const QPointF &start,
                                  const QPointF &end);
