@@ -24,6 +24,21 @@ struct ColumnSpans
     bool dense() const { return visibleRows() > 2 * qint64(columns); }
 };
 
+// Each column's extent of one slot as last worked out. A followed sample on a long run moves a
+// column's edges by a row or none, so a column costs a few raw reads instead of a walk down the
+// pyramid, whose reads all miss the cache once the run is long.
+struct ColumnMemo
+{
+    struct Column
+    {
+        qint64 first = -1;
+        qint64 end = -1;
+        MinMaxPyramid::Extent extent{0, 0};
+    };
+    quint64 generation = 0;
+    QVector<Column> columns;
+};
+
 // First time (ms) of column c; column `columns` starts after t1.
 qint64 columnStart(qint64 t0, qint64 t1, int columns, int c);
 
@@ -36,10 +51,12 @@ template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qi
 template <class Store>
 ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, int columns);
 
-// The points of one slot for the spans, in time order, x in the store's milliseconds.
+// The points of one slot for the spans, in time order, x in the store's milliseconds. `memo`, when
+// given, is kept for the same slot and store from call to call.
 template <class Store>
 void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
-                     const ColumnSpans &spans, QVector<QPointF> &out);
+                     const ColumnSpans &spans, QVector<QPointF> &out,
+                     ColumnMemo *memo = nullptr);
 
 template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qint64 from)
 {
@@ -111,11 +128,65 @@ template <class Store> QPointF pointAt(const Store &store, Quantity q, qint64 ro
 {
     return {double(store.order(row)), double(store.value(row, q))};
 }
+
+// Whether the column only lost and gained a few rows at its ends since it was last worked out.
+constexpr qint64 kFewRows = 8;
+inline bool movedOnLittle(const ColumnMemo::Column &memo, qint64 first, qint64 end)
+{
+    return memo.first <= first && first < memo.end && memo.end <= end &&
+           first - memo.first <= kFewRows && end - memo.end <= kFewRows;
+}
+
+// Asks the memory ahead for what columnExtent() will read.
+template <class Store>
+void prefetchColumn(const Store &store, const MinMaxPyramid &pyramid, int slot, qint64 first,
+                    qint64 end, const ColumnMemo::Column *memo)
+{
+    if (!memo || !movedOnLittle(*memo, first, end)) {
+        pyramid.prefetchEdge(store, slot, first);
+        return;
+    }
+    const Quantity q = kSlotQuantity[size_t(slot)];
+    if (memo->first < first)
+        __builtin_prefetch(&store.value(memo->first, q));
+    if (memo->end < end)
+        __builtin_prefetch(&store.value(memo->end, q));
+}
+
+// The extent of rows first … end - 1: from the column's last extent when it moved on little and
+// the rows it lost were strictly inside that extent, otherwise from the pyramid.
+template <class Store>
+MinMaxPyramid::Extent columnExtent(const Store &store, const MinMaxPyramid &pyramid, int slot,
+                                   qint64 first, qint64 end, ColumnMemo::Column *memo)
+{
+    if (memo && movedOnLittle(*memo, first, end)) {
+        const Quantity q = kSlotQuantity[size_t(slot)];
+        MinMaxPyramid::Extent e = memo->extent;
+        bool kept = true;
+        for (qint64 row = memo->first; row < first && kept; ++row) {
+            const float v = store.value(row, q);
+            kept = v > e.min && v < e.max;
+        }
+        if (kept) {
+            for (qint64 row = memo->end; row < end; ++row) {
+                const float v = store.value(row, q);
+                e.min = qMin(e.min, v);
+                e.max = qMax(e.max, v);
+            }
+            *memo = {first, end, e};
+            return e;
+        }
+    }
+    const MinMaxPyramid::Extent e = pyramid.extent(store, slot, first, end - 1);
+    if (memo)
+        *memo = {first, end, e};
+    return e;
+}
 } // namespace decimation_detail
 
 template <class Store>
 void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
-                     const ColumnSpans &spans, QVector<QPointF> &out)
+                     const ColumnSpans &spans, QVector<QPointF> &out, ColumnMemo *memo)
 {
     using decimation_detail::pointAt;
     const Quantity q = kSlotQuantity[slot];
@@ -126,7 +197,17 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
         for (qint64 row = spans.starts.first(); row < spans.starts.last(); ++row)
             out.append(pointAt(store, q, row));
     } else {
+        if (memo && (memo->generation != store.generation() ||
+                     memo->columns.size() != spans.columns)) {
+            memo->generation = store.generation();
+            memo->columns = QVector<ColumnMemo::Column>(spans.columns);
+        }
+        constexpr int kAhead = 8; // columns whose reads are in flight while one is worked out
         for (int c = 0; c < spans.columns; ++c) {
+            if (c + kAhead < spans.columns)
+                decimation_detail::prefetchColumn(
+                    store, pyramid, slot, spans.starts[c + kAhead], spans.starts[c + kAhead + 1],
+                    memo ? &memo->columns.at(c + kAhead) : nullptr);
             const qint64 first = spans.starts[c];
             const qint64 end = spans.starts[c + 1];
             if (end - first <= 2) {
@@ -136,7 +217,8 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
             }
             // The column's lowest and highest sample cover every pixel its samples would; they
             // are ordered so the line comes in at the extreme nearer to where it was.
-            const MinMaxPyramid::Extent e = pyramid.extent(store, slot, first, end - 1);
+            const MinMaxPyramid::Extent e = decimation_detail::columnExtent(
+                store, pyramid, slot, first, end, memo ? &memo->columns[c] : nullptr);
             const double from = out.isEmpty() ? double(store.value(first, q)) : out.last().y();
             const bool lowFirst = qAbs(from - e.min) <= qAbs(from - e.max);
             const double x0 = double(store.order(first));

@@ -162,6 +162,7 @@ private:
     Recorder &m_recorder;
     UserRangeSource m_userRanges;
     MinMaxPyramid m_pyramid;
+    std::array<ColumnMemo, kPlotSlots> m_columnMemos;
     QtCharts::QChart *m_chart = nullptr;
     QPointer<ChartView> m_view;
     ChartBackdrop *m_backdrop = nullptr; // owned by the chart

@@ -144,7 +144,7 @@ void LiveChart::fillSeries(qint64 t0, qint64 t1)
     for (int slot = 0; slot < kPlotSlots; ++slot) {
         if (!m_slots[size_t(slot)].shown)
             continue;
-        decimatedPoints(store, m_pyramid, slot, spans, m_points);
+        decimatedPoints(store, m_pyramid, slot, spans, m_points, &m_columnMemos[size_t(slot)]);
         if (m_lineMode)
             m_curveLayer->setPoints(slot, m_points);
         else

@@ -33,7 +33,7 @@ qint64 SampleStore::order(qint64 row) const
     return m_chunks[row >> kChunkBits]->orders[row & (kChunkRows - 1)];
 }
 
-float SampleStore::value(qint64 row, Quantity q) const
+const float &SampleStore::value(qint64 row, Quantity q) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
     return m_chunks[row >> kChunkBits]->values[int(q)][row & (kChunkRows - 1)];

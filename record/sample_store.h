@@ -48,7 +48,8 @@ public:
     bool isEmpty() const { return m_size == 0; }
     qint64 time(qint64 row) const;  // wall clock, ms since the epoch
     qint64 order(qint64 row) const; // the ordering time, ms
-    float value(qint64 row, Quantity q) const;
+    // A reference, so that a reader can ask the memory for a row ahead of reading it.
+    const float &value(qint64 row, Quantity q) const;
     SampleValues row(qint64 row) const;
 
     // Changes on every clear, so that derived views (the chart's pyramid) know to rebuild.

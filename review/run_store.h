@@ -31,7 +31,7 @@ public:
     }
     // The time that orders the rows and places them on the chart: the elapsed time, too.
     qint64 order(qint64 row) const { return time(row); }
-    float value(qint64 row, Quantity q) const
+    const float &value(qint64 row, Quantity q) const
     {
         return m_chunks[size_t(row >> kChunkBits)]
             ->values[size_t(q)][size_t(row & (kChunkRows - 1))];

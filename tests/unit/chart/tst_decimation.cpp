@@ -18,6 +18,8 @@ private slots:
     void columnsKeepTheEnvelope_data();
     void columnsKeepTheEnvelope();
     void storeClearRebuilds();
+    void memoFollowsAGrowingRun_data();
+    void memoFollowsAGrowingRun();
 };
 
 namespace {
@@ -179,6 +181,59 @@ void TestDecimation::storeClearRebuilds()
     QCOMPARE(pyramid.rows(), qint64(150));
     QCOMPARE(pyramid.extent(store, 0, 0, 149).max, 1.0f);
     QVERIFY(!pyramid.sync(store));
+}
+
+void TestDecimation::memoFollowsAGrowingRun_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rowsPerTick");
+    QTest::newRow("columns gain a row or none") << 30000 << 700 << 1;
+    QTest::newRow("columns gain several rows") << 30000 << 300 << 37;
+    QTest::newRow("narrow columns") << 3000 << 1000 << 2;
+}
+
+// A memo kept from call to call gives the very points that working every column out afresh gives,
+// as the run grows, when the view jumps, and after the store is cleared and refilled.
+void TestDecimation::memoFollowsAGrowingRun()
+{
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(int, rowsPerTick);
+    QRandomGenerator rng(quint32(rows + columns + rowsPerTick));
+    SampleStore store;
+    fill(store, rng, rows);
+    MinMaxPyramid pyramid;
+    std::array<ColumnMemo, 2> memos;
+    QVector<QPointF> fresh;
+    QVector<QPointF> remembered;
+    for (int tick = 0; tick < 60; ++tick) {
+        if (tick == 40) { // a new run at the very same times
+            QVector<qint64> times;
+            for (qint64 r = 0; r < store.size(); ++r)
+                times.append(store.order(r));
+            store.clear();
+            for (qint64 t : times)
+                store.append(t, SampleValues{{float(rng.bounded(9.0))}});
+        }
+        for (int r = 0; r < rowsPerTick; ++r) {
+            SampleValues v{};
+            for (float &x : v) // often a column's extreme again
+                x = rng.bounded(3) ? 1.0f : float(rng.bounded(2000.0) - 1000.0);
+            store.append(store.order(store.size() - 1) + 1000, v);
+        }
+        pyramid.sync(store);
+        const qint64 last = store.order(store.size() - 1);
+        // Following the whole run; for a few ticks the latest tenth of it.
+        const qint64 t0 = tick >= 20 && tick < 25 ? last - (last - store.order(0)) / 10
+                                                  : store.order(0);
+        const ColumnSpans spans = columnSpans(store, t0, last, columns);
+        for (int slot : {0, 5}) {
+            decimatedPoints(store, pyramid, slot, spans, fresh);
+            decimatedPoints(store, pyramid, slot, spans, remembered, &memos[slot ? 1 : 0]);
+            QCOMPARE(remembered, fresh);
+        }
+    }
 }
 
 QTEST_MAIN(TestDecimation)
