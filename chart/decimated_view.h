@@ -24,19 +24,33 @@ struct ColumnSpans
     bool dense() const { return visibleRows() > 2 * qint64(columns); }
 };
 
-// Each column's extent of one slot as last worked out. A followed sample on a long run moves a
-// column's edges by a row or none, so a column costs a few raw reads instead of a walk down the
-// pyramid, whose reads all miss the cache once the run is long.
-struct ColumnMemo
+// The columns' extents of one slot as last worked out. A followed sample on a long run moves a
+// column's edges by a row or none, and a pan moves the columns by whole pixels, so most columns
+// were there before, give or take a few rows at their ends: they then cost a few raw reads instead
+// of a walk down the pyramid, whose reads all miss the cache once the run is long.
+class ColumnMemo
 {
+public:
     struct Column
     {
-        qint64 first = -1;
-        qint64 end = -1;
-        MinMaxPyramid::Extent extent{0, 0};
+        qint64 first;
+        qint64 end; // rows first … end - 1
+        MinMaxPyramid::Extent extent;
     };
-    quint64 generation = 0;
-    QVector<Column> columns;
+    static constexpr qint64 kFewRows = 8;
+
+    // Starts a pass over the columns, in row order, of a store in `generation`.
+    void begin(quint64 generation);
+    // The column of the last pass that rows first … end - 1 lost and gained at most a few rows
+    // from, at its ends; null if none. `cursor` starts at 0 and follows the pass.
+    const Column *find(qint64 first, qint64 end, int &cursor) const;
+    void add(const Column &column) { m_next.append(column); }
+    void finish() { m_last.swap(m_next); }
+
+private:
+    quint64 m_generation = 0;
+    QVector<Column> m_last; // in row order
+    QVector<Column> m_next;
 };
 
 // First time (ms) of column c; column `columns` starts after t1.
@@ -129,20 +143,12 @@ template <class Store> QPointF pointAt(const Store &store, Quantity q, qint64 ro
     return {double(store.order(row)), double(store.value(row, q))};
 }
 
-// Whether the column only lost and gained a few rows at its ends since it was last worked out.
-constexpr qint64 kFewRows = 8;
-inline bool movedOnLittle(const ColumnMemo::Column &memo, qint64 first, qint64 end)
-{
-    return memo.first <= first && first < memo.end && memo.end <= end &&
-           first - memo.first <= kFewRows && end - memo.end <= kFewRows;
-}
-
 // Asks the memory ahead for what columnExtent() will read.
 template <class Store>
 void prefetchColumn(const Store &store, const MinMaxPyramid &pyramid, int slot, qint64 first,
                     qint64 end, const ColumnMemo::Column *memo)
 {
-    if (!memo || !movedOnLittle(*memo, first, end)) {
+    if (!memo) {
         pyramid.prefetchEdge(store, slot, first);
         return;
     }
@@ -153,13 +159,13 @@ void prefetchColumn(const Store &store, const MinMaxPyramid &pyramid, int slot, 
         __builtin_prefetch(&store.value(memo->end, q));
 }
 
-// The extent of rows first … end - 1: from the column's last extent when it moved on little and
-// the rows it lost were strictly inside that extent, otherwise from the pyramid.
+// The extent of rows first … end - 1: from the column `memo` found when the rows it lost were
+// strictly inside its extent, otherwise from the pyramid.
 template <class Store>
 MinMaxPyramid::Extent columnExtent(const Store &store, const MinMaxPyramid &pyramid, int slot,
-                                   qint64 first, qint64 end, ColumnMemo::Column *memo)
+                                   qint64 first, qint64 end, const ColumnMemo::Column *memo)
 {
-    if (memo && movedOnLittle(*memo, first, end)) {
+    if (memo) {
         const Quantity q = kSlotQuantity[size_t(slot)];
         MinMaxPyramid::Extent e = memo->extent;
         bool kept = true;
@@ -173,14 +179,10 @@ MinMaxPyramid::Extent columnExtent(const Store &store, const MinMaxPyramid &pyra
                 e.min = qMin(e.min, v);
                 e.max = qMax(e.max, v);
             }
-            *memo = {first, end, e};
             return e;
         }
     }
-    const MinMaxPyramid::Extent e = pyramid.extent(store, slot, first, end - 1);
-    if (memo)
-        *memo = {first, end, e};
-    return e;
+    return pyramid.extent(store, slot, first, end - 1);
 }
 } // namespace decimation_detail
 
@@ -197,17 +199,19 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
         for (qint64 row = spans.starts.first(); row < spans.starts.last(); ++row)
             out.append(pointAt(store, q, row));
     } else {
-        if (memo && (memo->generation != store.generation() ||
-                     memo->columns.size() != spans.columns)) {
-            memo->generation = store.generation();
-            memo->columns = QVector<ColumnMemo::Column>(spans.columns);
-        }
+        if (memo)
+            memo->begin(store.generation());
+        int cursor = 0;
+        int cursorAhead = 0;
         constexpr int kAhead = 8; // columns whose reads are in flight while one is worked out
         for (int c = 0; c < spans.columns; ++c) {
-            if (c + kAhead < spans.columns)
+            if (c + kAhead < spans.columns) {
+                const qint64 first = spans.starts[c + kAhead];
+                const qint64 end = spans.starts[c + kAhead + 1];
                 decimation_detail::prefetchColumn(
-                    store, pyramid, slot, spans.starts[c + kAhead], spans.starts[c + kAhead + 1],
-                    memo ? &memo->columns.at(c + kAhead) : nullptr);
+                    store, pyramid, slot, first, end,
+                    memo ? memo->find(first, end, cursorAhead) : nullptr);
+            }
             const qint64 first = spans.starts[c];
             const qint64 end = spans.starts[c + 1];
             if (end - first <= 2) {
@@ -218,7 +222,9 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
             // The column's lowest and highest sample cover every pixel its samples would; they
             // are ordered so the line comes in at the extreme nearer to where it was.
             const MinMaxPyramid::Extent e = decimation_detail::columnExtent(
-                store, pyramid, slot, first, end, memo ? &memo->columns[c] : nullptr);
+                store, pyramid, slot, first, end, memo ? memo->find(first, end, cursor) : nullptr);
+            if (memo)
+                memo->add({first, end, e});
             const double from = out.isEmpty() ? double(store.value(first, q)) : out.last().y();
             const bool lowFirst = qAbs(from - e.min) <= qAbs(from - e.max);
             const double x0 = double(store.order(first));
@@ -228,6 +234,8 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
                 out.append({x1, double(lowFirst ? e.max : e.min)});
         }
     }
+    if (memo && spans.dense())
+        memo->finish();
     if (spans.after >= 0)
         out.append(pointAt(store, q, spans.after));
 }

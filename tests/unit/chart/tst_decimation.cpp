@@ -194,7 +194,7 @@ void TestDecimation::memoFollowsAGrowingRun_data()
 }
 
 // A memo kept from call to call gives the very points that working every column out afresh gives,
-// as the run grows, when the view jumps, and after the store is cleared and refilled.
+// as the run grows, when the view jumps or pans, and after the store is cleared and refilled.
 void TestDecimation::memoFollowsAGrowingRun()
 {
     QFETCH(int, rows);
@@ -224,10 +224,17 @@ void TestDecimation::memoFollowsAGrowingRun()
         }
         pyramid.sync(store);
         const qint64 last = store.order(store.size() - 1);
-        // Following the whole run; for a few ticks the latest tenth of it.
-        const qint64 t0 = tick >= 20 && tick < 25 ? last - (last - store.order(0)) / 10
-                                                  : store.order(0);
-        const ColumnSpans spans = columnSpans(store, t0, last, columns);
+        // Following the whole run; for a few ticks the latest tenth of it; then panned along by
+        // whole columns of 20 rows.
+        qint64 t0 = store.order(0);
+        qint64 t1 = last;
+        if (tick >= 20 && tick < 25)
+            t0 = last - (last - store.order(0)) / 10;
+        if (tick >= 25 && tick < 32) {
+            t0 = store.order(store.size() / 4) + (tick - 25) * 3 * 20000;
+            t1 = t0 + qint64(columns) * 20000;
+        }
+        const ColumnSpans spans = columnSpans(store, t0, t1, columns);
         for (int slot : {0, 5}) {
             decimatedPoints(store, pyramid, slot, spans, fresh);
             decimatedPoints(store, pyramid, slot, spans, remembered, &memos[slot ? 1 : 0]);
