@@ -69,12 +69,11 @@ ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, int columns);
 // given, is kept for the same slot and store from call to call.
 template <class Store>
 void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
-                     const ColumnSpans &spans, QVector<QPointF> &out,
-                     ColumnMemo *memo = nullptr);
+                     const ColumnSpans &spans, QVector<QPointF> &out, ColumnMemo *memo = nullptr);
 
 template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qint64 from)
 {
-    qint64 below = from;              // a row before t
+    qint64 below = from;                 // a row before t
     qint64 atOrAfter = store.size() - 1; // a row at or after t
     if (below > atOrAfter || store.order(below) >= t)
         return below;
@@ -83,10 +82,10 @@ template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qi
     // Rows come about evenly in time: start where the times put the row and widen from there in
     // doubling steps until it is bracketed. A long run then costs a few reads near the row, not
     // a search through the whole store, whose reads all miss the cache.
-    const double share = double(t - store.order(below)) /
-                         double(store.order(atOrAfter) - store.order(below));
-    const qint64 guess = qBound(below + 1, below + 1 + qint64(share * double(atOrAfter - below - 1)),
-                                atOrAfter);
+    const double share =
+        double(t - store.order(below)) / double(store.order(atOrAfter) - store.order(below));
+    const qint64 guess =
+        qBound(below + 1, below + 1 + qint64(share * double(atOrAfter - below - 1)), atOrAfter);
     if (store.order(guess) >= t) {
         atOrAfter = guess;
         for (qint64 step = 1; guess - step > below; step *= 2) {
@@ -127,7 +126,20 @@ ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, int columns)
     spans.columns = qMax(1, columns);
     spans.starts.resize(spans.columns + 1);
     qint64 previous = 0;
+    const qint64 rows = store.size();
+    const double firstTime = rows > 0 ? double(store.order(0)) : 0;
+    const double rowsPerMs =
+        rows > 1 ? double(rows - 1) / (double(store.order(rows - 1)) - firstTime + 1) : 0;
+    constexpr int kAhead = 8;
     for (int c = 0; c <= spans.columns; ++c) {
+        // Each search waits for the last; the memory is asked ahead for where the rows would be,
+        // were they evenly spaced in time, so that on a long run the reads do not wait in turn.
+        if (c + kAhead < spans.columns) {
+            const double at =
+                (double(columnStart(t0, t1, spans.columns, c + kAhead)) - firstTime) * rowsPerMs;
+            if (at >= 0 && at < double(rows))
+                __builtin_prefetch(store.orderAddress(qint64(at)));
+        }
         // Rows of earlier columns never lie after this one's start: search only what is left.
         spans.starts[c] = previous =
             firstRowAtOrAfter(store, columnStart(t0, t1, spans.columns, c), previous);
@@ -208,9 +220,9 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
             if (c + kAhead < spans.columns) {
                 const qint64 first = spans.starts[c + kAhead];
                 const qint64 end = spans.starts[c + kAhead + 1];
-                decimation_detail::prefetchColumn(
-                    store, pyramid, slot, first, end,
-                    memo ? memo->find(first, end, cursorAhead) : nullptr);
+                decimation_detail::prefetchColumn(store, pyramid, slot, first, end,
+                                                  memo ? memo->find(first, end, cursorAhead)
+                                                       : nullptr);
             }
             const qint64 first = spans.starts[c];
             const qint64 end = spans.starts[c + 1];

@@ -33,6 +33,12 @@ qint64 SampleStore::order(qint64 row) const
     return m_chunks[row >> kChunkBits]->orders[row & (kChunkRows - 1)];
 }
 
+const void *SampleStore::orderAddress(qint64 row) const
+{
+    Q_ASSERT(row >= 0 && row < m_size);
+    return &m_chunks[row >> kChunkBits]->orders[row & (kChunkRows - 1)];
+}
+
 const float &SampleStore::value(qint64 row, Quantity q) const
 {
     Q_ASSERT(row >= 0 && row < m_size);

@@ -13,7 +13,8 @@
 #include <vector>
 
 // The ten recorded quantities, in the order of the recorded table.
-enum class Quantity : int {
+enum class Quantity : int
+{
     Voltage,
     Current,
     Power,
@@ -48,6 +49,8 @@ public:
     bool isEmpty() const { return m_size == 0; }
     qint64 time(qint64 row) const;  // wall clock, ms since the epoch
     qint64 order(qint64 row) const; // the ordering time, ms
+    // Where order(row) is kept, for a reader that asks the memory for it ahead of reading.
+    const void *orderAddress(qint64 row) const;
     // A reference, so that a reader can ask the memory for a row ahead of reading it.
     const float &value(qint64 row, Quantity q) const;
     SampleValues row(qint64 row) const;

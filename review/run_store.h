@@ -31,6 +31,10 @@ public:
     }
     // The time that orders the rows and places them on the chart: the elapsed time, too.
     qint64 order(qint64 row) const { return time(row); }
+    const void *orderAddress(qint64 row) const
+    {
+        return &m_chunks[size_t(row >> kChunkBits)]->times[size_t(row & (kChunkRows - 1))];
+    }
     const float &value(qint64 row, Quantity q) const
     {
         return m_chunks[size_t(row >> kChunkBits)]
