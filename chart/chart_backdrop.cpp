@@ -8,6 +8,9 @@
 #include <QLegend>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
+#include <QtMath>
+
+#include <array>
 
 using namespace QtCharts;
 
@@ -32,6 +35,33 @@ QImage framedBackground(const QPainterPath &shape, const QBrush &brush, const QP
     painter.setRenderHint(QPainter::Antialiasing);
     scene.render(&painter, QRectF(QPointF(0, 0), imageRect.size()), imageRect);
     return image;
+}
+
+// The bands of `outer` above, below, left and right of `inner`, which it contains.
+std::array<QRect, 4> bandsAround(const QRect &outer, const QRect &inner)
+{
+    return {QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()),
+            QRect(outer.left(), inner.bottom() + 1, outer.width(), outer.bottom() - inner.bottom()),
+            QRect(outer.left(), inner.top(), inner.left() - outer.left(), inner.height()),
+            QRect(inner.right() + 1, inner.top(), outer.right() - inner.right(), inner.height())};
+}
+
+// `rect` of `image` but `reach` from its edges, if every pixel there but those in `except` is
+// the same; else empty.
+QRect uniformInside(const QImage &image, const QRect &rect, int reach, const QRect &except)
+{
+    const QRect inside = rect.adjusted(reach, reach, -reach, -reach);
+    if (inside.isEmpty() || except.contains(inside.topLeft()))
+        return {};
+    const QRgb colour = image.pixel(inside.topLeft());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (line[x] != colour && !except.contains(x, y))
+                return {};
+        }
+    }
+    return inside;
 }
 } // namespace
 
@@ -101,7 +131,8 @@ void ChartBackdrop::refresh()
     prepareGeometryChange();
     m_background = backgroundRect();
     m_legend = legendRect();
-    m_pieces = {};
+    m_pieces.clear();
+    m_fill = QRect();
     m_bounds = QRectF();
     if (m_background.isEmpty())
         return;
@@ -121,35 +152,48 @@ void ChartBackdrop::refresh()
         paintLegendBox(image, bounds.topLeft());
     ++m_renderCount;
 
-    // The middle is copied without blending when nothing in it is see-through; the bands around
-    // it carry the shadow.
+    // The middle is copied without blending when nothing in it is see-through, and its inside
+    // filled when that is one colour but for the legend's box, which is copied over the fill (the
+    // frame's pen reaches a pixel or two in); the bands around it carry the shadow.
     const QRect middle = m_background.toAlignedRect().translated(-bounds.topLeft());
-    const QRect whole = image.rect();
-    const QRect pieces[5] = {
-        middle,
-        QRect(whole.left(), whole.top(), whole.width(), middle.top() - whole.top()),
-        QRect(whole.left(), middle.bottom() + 1, whole.width(), whole.bottom() - middle.bottom()),
-        QRect(whole.left(), middle.top(), middle.left() - whole.left(), middle.height()),
-        QRect(middle.right() + 1, middle.top(), whole.right() - middle.right(), middle.height()),
-    };
     const bool opaqueMiddle = roundness <= 0 && m_chart->backgroundBrush().isOpaque();
     // The chart's own fill would only be painted over where the middle covers all of it.
-    m_chart->setAutoFillBackground(
-        m_chartFill && !(opaqueMiddle && m_background.contains(m_chart->rect())));
-    for (size_t i = 0; i < m_pieces.size(); ++i) {
+    m_chart->setAutoFillBackground(m_chartFill &&
+                                   !(opaqueMiddle && m_background.contains(m_chart->rect())));
+    const int penReach = qCeil(m_chart->backgroundPen().widthF() / 2) + 2;
+    const QRect legendBox =
+        m_legend.isEmpty()
+            ? QRect()
+            : m_legend.toAlignedRect().translated(-bounds.topLeft()).adjusted(-2, -2, 2, 2) &
+                  middle;
+    const QRect inside = opaqueMiddle ? uniformInside(image, middle, penReach, legendBox) : QRect();
+    QVector<QRect> opaque{middle};
+    if (!inside.isEmpty()) {
+        m_fill = inside.translated(bounds.topLeft());
+        m_fillColour = QColor::fromRgb(image.pixel(inside.topLeft()));
+        const std::array<QRect, 4> frame = bandsAround(middle, inside);
+        opaque = QVector<QRect>(frame.begin(), frame.end());
+        opaque.append(legendBox & inside);
+    }
+    const std::array<QRect, 4> shadow = bandsAround(image.rect(), middle);
+    const int opaqueCount = opaque.size();
+    QVector<QRect> pieces = opaque;
+    pieces.append(QVector<QRect>(shadow.begin(), shadow.end()));
+    for (int i = 0; i < pieces.size(); ++i) {
         if (pieces[i].isEmpty())
             continue;
         QImage piece = image.copy(pieces[i]);
-        if (i == 0 && opaqueMiddle)
+        if (i < opaqueCount && opaqueMiddle)
             piece = piece.convertToFormat(QImage::Format_RGB32);
-        m_pieces[i].at = bounds.topLeft() + pieces[i].topLeft();
-        m_pieces[i].pixmap = QPixmap::fromImage(piece);
+        m_pieces.append({bounds.topLeft() + pieces[i].topLeft(), QPixmap::fromImage(piece)});
     }
     update();
 }
 
 void ChartBackdrop::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
+    if (!m_fill.isEmpty())
+        painter->fillRect(m_fill, m_fillColour);
     for (const Piece &piece : m_pieces) {
         if (!piece.pixmap.isNull())
             painter->drawPixmap(piece.at, piece.pixmap);

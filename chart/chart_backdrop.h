@@ -6,10 +6,10 @@
 // from the same effect (blur radius 10, offset 5, 5, its default colour) over the same shape.
 // The legend's box, which never moves on a tick, is drawn into them too.
 
+#include <QColor>
 #include <QGraphicsObject>
 #include <QPixmap>
-
-#include <array>
+#include <QVector>
 
 namespace QtCharts {
 class QChart;
@@ -57,7 +57,11 @@ private:
     bool m_chartFill = false; // the chart fills itself beneath where the backdrop does not
 
     QRectF m_bounds;
-    // The background itself, then the shadow bands above, below, left and right of it.
-    std::array<Piece, 5> m_pieces;
+    // Where the background's inside is all one colour, it is filled rather than copied: a repaint
+    // then writes it without reading a copy of it.
+    QRect m_fill;
+    QColor m_fillColour;
+    // The rest of the background, then the shadow bands above, below, left and right of it.
+    QVector<Piece> m_pieces;
     int m_renderCount = 0;
 };
