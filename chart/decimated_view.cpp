@@ -1,10 +1,17 @@
 #include "decimated_view.h"
 
-qint64 columnStart(qint64 t0, qint64 t1, int columns, int c)
+#include <cmath>
+
+int columnCount(qreal width)
 {
-    if (c >= columns)
+    return qMax(1, int(std::ceil(width - 1e-6)));
+}
+
+qint64 columnStart(qint64 t0, qint64 t1, qreal width, int c)
+{
+    if (c >= columnCount(width))
         return t1 + 1;
-    return t0 + qint64((double(t1 - t0) * c) / columns);
+    return t0 + qint64((double(t1 - t0) * c) / qMax<qreal>(width, 1));
 }
 
 void ColumnMemo::begin(quint64 generation)
@@ -20,11 +27,10 @@ const ColumnMemo::Column *ColumnMemo::find(qint64 first, qint64 end, int &cursor
 {
     while (cursor < m_last.size() && m_last[cursor].first < first - kFewRows)
         ++cursor;
-    const Column *found = nullptr;
-    for (int k = cursor; k < m_last.size() && m_last[k].first <= first; ++k) {
+    for (int k = cursor; k < m_last.size() && m_last[k].first <= first + kFewRows; ++k) {
         const Column &c = m_last[k];
-        if (c.end <= end && end - c.end <= kFewRows)
-            found = &c;
+        if (qAbs(c.end - end) <= kFewRows && qMax(c.first, first) < qMin(c.end, end))
+            return &c;
     }
-    return found;
+    return nullptr;
 }

@@ -41,8 +41,8 @@ public:
 
     // Starts a pass over the columns, in row order, of a store in `generation`.
     void begin(quint64 generation);
-    // The column of the last pass that rows first … end - 1 lost and gained at most a few rows
-    // from, at its ends; null if none. `cursor` starts at 0 and follows the pass.
+    // A column of the last pass that rows first … end - 1 share rows with and differ from by at
+    // most a few rows at each end; null if none. `cursor` starts at 0 and follows the pass.
     const Column *find(qint64 first, qint64 end, int &cursor) const;
     void add(const Column &column) { m_next.append(column); }
     void finish() { m_last.swap(m_next); }
@@ -53,8 +53,11 @@ private:
     QVector<Column> m_next;
 };
 
-// First time (ms) of column c; column `columns` starts after t1.
-qint64 columnStart(qint64 t0, qint64 t1, int columns, int c);
+// The pixel columns of a plot `width` pixels wide, the last perhaps part of one. Columns as wide
+// as the pixels keep their rows when the view moves by whole pixels.
+int columnCount(qreal width);
+// First time (ms) of column c; column columnCount(width) starts after t1.
+qint64 columnStart(qint64 t0, qint64 t1, qreal width, int c);
 
 // The functions below take any store with size(), time(row) in ascending milliseconds and
 // value(row, Quantity): the live run's and a reopened run's.
@@ -63,7 +66,7 @@ qint64 columnStart(qint64 t0, qint64 t1, int columns, int c);
 template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qint64 from = 0);
 
 template <class Store>
-ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, int columns);
+ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width);
 
 // The points of one slot for the spans, in time order, x in the store's milliseconds. `memo`, when
 // given, is kept for the same slot and store from call to call.
@@ -118,12 +121,12 @@ template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qi
 }
 
 template <class Store>
-ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, int columns)
+ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
 {
     ColumnSpans spans;
     spans.t0 = t0;
     spans.t1 = t1;
-    spans.columns = qMax(1, columns);
+    spans.columns = columnCount(width);
     spans.starts.resize(spans.columns + 1);
     qint64 previous = 0;
     const qint64 rows = store.size();
@@ -136,13 +139,13 @@ ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, int columns)
         // were they evenly spaced in time, so that on a long run the reads do not wait in turn.
         if (c + kAhead < spans.columns) {
             const double at =
-                (double(columnStart(t0, t1, spans.columns, c + kAhead)) - firstTime) * rowsPerMs;
+                (double(columnStart(t0, t1, width, c + kAhead)) - firstTime) * rowsPerMs;
             if (at >= 0 && at < double(rows))
                 __builtin_prefetch(store.orderAddress(qint64(at)));
         }
         // Rows of earlier columns never lie after this one's start: search only what is left.
         spans.starts[c] = previous =
-            firstRowAtOrAfter(store, columnStart(t0, t1, spans.columns, c), previous);
+            firstRowAtOrAfter(store, columnStart(t0, t1, width, c), previous);
     }
     spans.before = spans.starts.first() - 1;
     spans.after = spans.starts.last() < store.size() ? spans.starts.last() : -1;
@@ -165,14 +168,14 @@ void prefetchColumn(const Store &store, const MinMaxPyramid &pyramid, int slot, 
         return;
     }
     const Quantity q = kSlotQuantity[size_t(slot)];
-    if (memo->first < first)
-        __builtin_prefetch(&store.value(memo->first, q));
-    if (memo->end < end)
-        __builtin_prefetch(&store.value(memo->end, q));
+    if (memo->first != first)
+        __builtin_prefetch(&store.value(qMin(memo->first, first), q));
+    if (memo->end != end)
+        __builtin_prefetch(&store.value(qMin(memo->end, end), q));
 }
 
-// The extent of rows first … end - 1: from the column `memo` found when the rows it lost were
-// strictly inside its extent, otherwise from the pyramid.
+// The extent of rows first … end - 1: from the column `memo` found when the rows it had and this
+// one has not were strictly inside its extent, otherwise from the pyramid.
 template <class Store>
 MinMaxPyramid::Extent columnExtent(const Store &store, const MinMaxPyramid &pyramid, int slot,
                                    qint64 first, qint64 end, const ColumnMemo::Column *memo)
@@ -180,17 +183,24 @@ MinMaxPyramid::Extent columnExtent(const Store &store, const MinMaxPyramid &pyra
     if (memo) {
         const Quantity q = kSlotQuantity[size_t(slot)];
         MinMaxPyramid::Extent e = memo->extent;
-        bool kept = true;
-        for (qint64 row = memo->first; row < first && kept; ++row) {
-            const float v = store.value(row, q);
-            kept = v > e.min && v < e.max;
-        }
-        if (kept) {
-            for (qint64 row = memo->end; row < end; ++row) {
+        const auto inside = [&](qint64 from, qint64 to) {
+            for (qint64 row = from; row < to; ++row) {
+                const float v = store.value(row, q);
+                if (!(v > e.min && v < e.max))
+                    return false;
+            }
+            return true;
+        };
+        const auto widen = [&](qint64 from, qint64 to) {
+            for (qint64 row = from; row < to; ++row) {
                 const float v = store.value(row, q);
                 e.min = qMin(e.min, v);
                 e.max = qMax(e.max, v);
             }
+        };
+        if (inside(memo->first, first) && inside(end, memo->end)) {
+            widen(first, memo->first);
+            widen(memo->end, end);
             return e;
         }
     }

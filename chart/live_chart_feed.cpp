@@ -138,9 +138,8 @@ void LiveChart::fillSeries(qint64 t0, qint64 t1)
 {
     const SampleStore &store = m_recorder.store();
     m_pyramid.sync(store);
-    const int columns = qMax(1, int(m_chart->plotArea().width()));
-    const ColumnSpans spans = columnSpans(store, t0, t1, columns);
-    useLineSeries(spans.visibleRows() > columns / 4);
+    const ColumnSpans spans = columnSpans(store, t0, t1, m_chart->plotArea().width());
+    useLineSeries(spans.visibleRows() > spans.columns / 4);
     for (int slot = 0; slot < kPlotSlots; ++slot) {
         if (!m_slots[size_t(slot)].shown)
             continue;

@@ -186,11 +186,11 @@ void TestDecimation::storeClearRebuilds()
 void TestDecimation::memoFollowsAGrowingRun_data()
 {
     QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("columns");
+    QTest::addColumn<qreal>("width");
     QTest::addColumn<int>("rowsPerTick");
-    QTest::newRow("columns gain a row or none") << 30000 << 700 << 1;
-    QTest::newRow("columns gain several rows") << 30000 << 300 << 37;
-    QTest::newRow("narrow columns") << 3000 << 1000 << 2;
+    QTest::newRow("columns gain a row or none") << 30000 << qreal(700) << 1;
+    QTest::newRow("columns gain several rows") << 30000 << qreal(300.4) << 37;
+    QTest::newRow("narrow columns") << 3000 << qreal(999.6) << 2;
 }
 
 // A memo kept from call to call gives the very points that working every column out afresh gives,
@@ -198,9 +198,9 @@ void TestDecimation::memoFollowsAGrowingRun_data()
 void TestDecimation::memoFollowsAGrowingRun()
 {
     QFETCH(int, rows);
-    QFETCH(int, columns);
+    QFETCH(qreal, width);
     QFETCH(int, rowsPerTick);
-    QRandomGenerator rng(quint32(rows + columns + rowsPerTick));
+    QRandomGenerator rng(quint32(rows + rowsPerTick));
     SampleStore store;
     fill(store, rng, rows);
     MinMaxPyramid pyramid;
@@ -224,17 +224,17 @@ void TestDecimation::memoFollowsAGrowingRun()
         }
         pyramid.sync(store);
         const qint64 last = store.order(store.size() - 1);
-        // Following the whole run; for a few ticks the latest tenth of it; then panned along by
-        // whole columns of 20 rows.
+        // Following the whole run; for a few ticks the latest tenth of it; then panned back and
+        // forth by whole pixels, each 20 rows wide.
         qint64 t0 = store.order(0);
         qint64 t1 = last;
         if (tick >= 20 && tick < 25)
             t0 = last - (last - store.order(0)) / 10;
         if (tick >= 25 && tick < 32) {
-            t0 = store.order(store.size() / 4) + (tick - 25) * 3 * 20000;
-            t1 = t0 + qint64(columns) * 20000;
+            t0 = store.order(store.size() / 4) + (tick - 25) * 3 % 7 * 20000;
+            t1 = t0 + qint64(width * 20000);
         }
-        const ColumnSpans spans = columnSpans(store, t0, t1, columns);
+        const ColumnSpans spans = columnSpans(store, t0, t1, width);
         for (int slot : {0, 5}) {
             decimatedPoints(store, pyramid, slot, spans, fresh);
             decimatedPoints(store, pyramid, slot, spans, remembered, &memos[slot ? 1 : 0]);
