@@ -24,6 +24,24 @@ constexpr qreal kAxisZ = 3;
 constexpr qreal kLibraryAxisZ = 3;
 // Marks a library item this layer draws for.
 constexpr int kAdoptedKey = 0x41584c; // "AXL"
+
+// The pixels of `image` that are not fully see-through, and where they start in it: blending a
+// see-through pixel changes nothing but still reads and writes it, and a grid line's pixels were
+// mostly room around the line.
+QPair<QPoint, QPixmap> shownPart(const QImage &image)
+{
+    QRect shown;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] != 0)
+                shown |= QRect(x, y, 1, 1);
+        }
+    }
+    if (shown.isEmpty())
+        return {};
+    return {shown.topLeft(), QPixmap::fromImage(image.copy(shown))};
+}
 } // namespace
 
 bool AxisLayer::LineKey::operator==(const LineKey &o) const
@@ -207,7 +225,8 @@ const AxisLayer::LinePixels &AxisLayer::linePixels(const LineKey &key, const QPe
     }
     if (m_linePixels.size() > 512) // lines of many lengths after many resizes
         m_linePixels.clear();
-    return *m_linePixels.insert(key, {bounds.topLeft(), QPixmap::fromImage(image)});
+    const QPair<QPoint, QPixmap> shown = shownPart(image);
+    return *m_linePixels.insert(key, {bounds.topLeft() + shown.first, shown.second});
 }
 
 // As the text item draws itself: its document's text at the document margin, in its font and
@@ -281,10 +300,13 @@ void AxisLayer::paintText(QPainter *painter, const QTransform &device, Label &la
             alone.translate(QPointF(kRoom, kRoom) + fraction - aligned.topLeft());
             drawText(&alone, label, look);
         }
-        label.pixmap = QPixmap::fromImage(image);
+        const QPair<QPoint, QPixmap> shown = shownPart(image);
+        label.pixmapAt = shown.first - QPoint(kRoom, kRoom);
+        label.pixmap = shown.second;
     }
     painter->resetTransform();
-    painter->drawPixmap(whole.toPoint() + aligned.topLeft() - QPoint(kRoom, kRoom), label.pixmap);
+    if (!label.pixmap.isNull())
+        painter->drawPixmap(whole.toPoint() + aligned.topLeft() + label.pixmapAt, label.pixmap);
 }
 
 void AxisLayer::drawText(QPainter *painter, const Label &label, const LabelLook &look)

@@ -101,6 +101,7 @@ private:
         // zoom is drawn straight.
         bool placed = false;
         QPixmap pixmap;
+        QPoint pixmapAt; // from the label's aligned top left
         QPointF fraction;
         QRgb colour = 0;
         QRectF bounds;
