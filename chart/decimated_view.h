@@ -215,6 +215,7 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
     using decimation_detail::pointAt;
     const Quantity q = kSlotQuantity[slot];
     out.clear();
+    out.reserve(int(qMin(spans.visibleRows(), 2 * qint64(spans.columns))) + 2);
     if (spans.before >= 0)
         out.append(pointAt(store, q, spans.before));
     if (!spans.dense()) {
@@ -226,13 +227,18 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
         int cursor = 0;
         int cursorAhead = 0;
         constexpr int kAhead = 8; // columns whose reads are in flight while one is worked out
+        // A column of a few dozen rows is read as it is: that costs less than remembering it.
+        const auto remembered = [&](qint64 first, qint64 end, int &at) {
+            return memo && end - first > 4 * ColumnMemo::kFewRows ? memo->find(first, end, at)
+                                                                  : nullptr;
+        };
         for (int c = 0; c < spans.columns; ++c) {
             if (c + kAhead < spans.columns) {
                 const qint64 first = spans.starts[c + kAhead];
                 const qint64 end = spans.starts[c + kAhead + 1];
-                decimation_detail::prefetchColumn(store, pyramid, slot, first, end,
-                                                  memo ? memo->find(first, end, cursorAhead)
-                                                       : nullptr);
+                if (end - first > 4 * ColumnMemo::kFewRows)
+                    decimation_detail::prefetchColumn(store, pyramid, slot, first, end,
+                                                      remembered(first, end, cursorAhead));
             }
             const qint64 first = spans.starts[c];
             const qint64 end = spans.starts[c + 1];
@@ -244,7 +250,7 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
             // The column's lowest and highest sample cover every pixel its samples would; they
             // are ordered so the line comes in at the extreme nearer to where it was.
             const MinMaxPyramid::Extent e = decimation_detail::columnExtent(
-                store, pyramid, slot, first, end, memo ? memo->find(first, end, cursor) : nullptr);
+                store, pyramid, slot, first, end, remembered(first, end, cursor));
             if (memo)
                 memo->add({first, end, e});
             const double from = out.isEmpty() ? double(store.value(first, q)) : out.last().y();

@@ -190,7 +190,7 @@ void TestDecimation::memoFollowsAGrowingRun_data()
     QTest::addColumn<int>("rowsPerTick");
     QTest::newRow("columns gain a row or none") << 30000 << qreal(700) << 1;
     QTest::newRow("columns gain several rows") << 30000 << qreal(300.4) << 37;
-    QTest::newRow("narrow columns") << 3000 << qreal(999.6) << 2;
+    QTest::newRow("columns just wide enough to keep") << 33000 << qreal(999.6) << 2;
 }
 
 // A memo kept from call to call gives the very points that working every column out afresh gives,
@@ -225,14 +225,18 @@ void TestDecimation::memoFollowsAGrowingRun()
         pyramid.sync(store);
         const qint64 last = store.order(store.size() - 1);
         // Following the whole run; for a few ticks the latest tenth of it; then panned back and
-        // forth by whole pixels, each 20 rows wide.
+        // forth by whole pixels, each 40 rows wide; then narrowed a few rows at a time.
         qint64 t0 = store.order(0);
         qint64 t1 = last;
         if (tick >= 20 && tick < 25)
             t0 = last - (last - store.order(0)) / 10;
         if (tick >= 25 && tick < 32) {
-            t0 = store.order(store.size() / 4) + (tick - 25) * 3 % 7 * 20000;
-            t1 = t0 + qint64(width * 20000);
+            t0 = store.order(store.size() / 4) + (tick - 25) * 3 % 7 * 40000;
+            t1 = t0 + qint64(width * 40000);
+        }
+        if (tick >= 32 && tick < 37) {
+            t0 = store.order(store.size() / 4);
+            t1 = t0 + qint64(width * 40000) - (tick - 32) * 3000 * qint64(width) / 100;
         }
         const ColumnSpans spans = columnSpans(store, t0, t1, width);
         for (int slot : {0, 5}) {
