@@ -258,6 +258,7 @@ void AxisLayer::setText(Label &label, const QString &plain, const QFont &font)
     label.text.prepare(QTransform(), font);
     label.placed = false;
     label.pixmap = QPixmap();
+    label.pixmapMade = false;
 }
 
 // Drawn alike a second time, the pixels are drawn alone with room around them, at the same
@@ -280,6 +281,7 @@ void AxisLayer::paintText(QPainter *painter, const QTransform &device, Label &la
         label.bounds != look.bounds || label.hints != hints) {
         label.placed = true;
         label.pixmap = QPixmap();
+        label.pixmapMade = false;
         label.fraction = fraction;
         label.colour = look.colour;
         label.bounds = look.bounds;
@@ -290,7 +292,7 @@ void AxisLayer::paintText(QPainter *painter, const QTransform &device, Label &la
     }
     const QRect aligned = look.bounds.toAlignedRect();
     constexpr int kRoom = 4; // for glyphs reaching past their advance
-    if (label.pixmap.isNull()) {
+    if (!label.pixmapMade) {
         const QSize size = aligned.size() + QSize(2 * kRoom + 1, 2 * kRoom + 1);
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
@@ -303,6 +305,7 @@ void AxisLayer::paintText(QPainter *painter, const QTransform &device, Label &la
         const QPair<QPoint, QPixmap> shown = shownPart(image);
         label.pixmapAt = shown.first - QPoint(kRoom, kRoom);
         label.pixmap = shown.second;
+        label.pixmapMade = true;
     }
     painter->resetTransform();
     if (!label.pixmap.isNull())

@@ -100,7 +100,8 @@ private:
         // colour, cut off where. Made on the second paint alike: a label that changes on every
         // zoom is drawn straight.
         bool placed = false;
-        QPixmap pixmap;
+        bool pixmapMade = false;
+        QPixmap pixmap;  // null when nothing of the text shows
         QPoint pixmapAt; // from the label's aligned top left
         QPointF fraction;
         QRgb colour = 0;
