@@ -40,6 +40,19 @@ void fill(SampleStore &store, QRandomGenerator &rng, qint64 rows)
     }
 }
 
+// A store of random rows and its pyramid.
+struct Filled
+{
+    Filled(int rows, quint32 seed) : rng(seed)
+    {
+        fill(store, rng, rows);
+        pyramid.sync(store);
+    }
+    QRandomGenerator rng;
+    SampleStore store;
+    MinMaxPyramid pyramid;
+};
+
 } // namespace
 
 void TestDecimation::pyramidMatchesBruteForce()
@@ -93,11 +106,10 @@ void TestDecimation::columnsKeepTheEnvelope()
 {
     QFETCH(int, rows);
     QFETCH(int, columns);
-    QRandomGenerator rng(quint32(rows + columns));
-    SampleStore store;
-    fill(store, rng, rows);
-    MinMaxPyramid pyramid;
-    pyramid.sync(store);
+    Filled filled(rows, quint32(rows + columns));
+    QRandomGenerator &rng = filled.rng;
+    const SampleStore &store = filled.store;
+    const MinMaxPyramid &pyramid = filled.pyramid;
     const qint64 first = store.time(0);
     const qint64 last = store.time(store.size() - 1);
 
@@ -200,10 +212,10 @@ void TestDecimation::memoFollowsAGrowingRun()
     QFETCH(int, rows);
     QFETCH(qreal, width);
     QFETCH(int, rowsPerTick);
-    QRandomGenerator rng(quint32(rows + rowsPerTick));
-    SampleStore store;
-    fill(store, rng, rows);
-    MinMaxPyramid pyramid;
+    Filled filled(rows, quint32(rows + rowsPerTick));
+    QRandomGenerator &rng = filled.rng;
+    SampleStore &store = filled.store;
+    MinMaxPyramid &pyramid = filled.pyramid;
     std::array<ColumnMemo, 2> memos;
     QVector<QPointF> fresh;
     QVector<QPointF> remembered;
