@@ -257,8 +257,7 @@ void AxisLayer::setText(Label &label, const QString &plain, const QFont &font)
     label.text.setTextFormat(Qt::PlainText);
     label.text.prepare(QTransform(), font);
     label.placed = false;
-    label.pixmap = QPixmap();
-    label.pixmapMade = false;
+    label.forgetPixels();
 }
 
 // Drawn alike a second time, the pixels are drawn alone with room around them, at the same
@@ -280,8 +279,7 @@ void AxisLayer::paintText(QPainter *painter, const QTransform &device, Label &la
     if (!label.placed || label.fraction != fraction || label.colour != look.colour ||
         label.bounds != look.bounds || label.hints != hints) {
         label.placed = true;
-        label.pixmap = QPixmap();
-        label.pixmapMade = false;
+        label.forgetPixels();
         label.fraction = fraction;
         label.colour = look.colour;
         label.bounds = look.bounds;
@@ -325,11 +323,12 @@ void AxisLayer::drawText(QPainter *painter, const Label &label, const LabelLook 
     painter->restore();
 }
 
-void AxisLayer::drawTimeAxis(QtCharts::QDateTimeAxis *axis, const QString &format, int ticks)
+void AxisLayer::drawTimeAxis(QtCharts::QDateTimeAxis *axis)
 {
+    const QString format = axis->format();
     m_timeAxis = axis;
     m_timeFormat = format;
-    m_timeTicks = qMax(2, ticks);
+    m_timeTicks = qMax(2, axis->tickCount());
     m_timeGrid = axis->isGridLineVisible();
     m_timeLine = axis->isLineVisible();
     // The library keeps a label at each end, for its layout, all showing one text of the format's
@@ -381,8 +380,8 @@ AxisLayer::TimePlace AxisLayer::timePlace() const
     const QMargins margins = m_chart->margins();
     const QRectF contents =
         m_chart->contentsRect().adjusted(left + margins.left(), 0, -right - margins.right(), 0);
-    place.axis = QRectF(
-        QRect(int(contents.left()), int(place.grid.bottom()), int(contents.width()), 0));
+    place.axis =
+        QRectF(QRect(int(contents.left()), int(place.grid.bottom()), int(contents.width()), 0));
     const qreal deltaX = place.grid.width() / (qreal(m_timeTicks) - 1.0);
     for (int i = 0; i < m_timeTicks; ++i)
         place.ticks.append(qreal(i) * deltaX + place.grid.left());

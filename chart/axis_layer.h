@@ -27,7 +27,7 @@ class QGraphicsTextItem;
 namespace QtCharts {
 class QChart;
 class QDateTimeAxis;
-}
+} // namespace QtCharts
 
 class AxisLayer : public QGraphicsObject
 {
@@ -42,9 +42,9 @@ public:
     void adopt();
     // How many items this layer draws for.
     int adoptedCount() const;
-    // Draws `axis`, the chart's one bottom axis and the first added, itself: its line, `ticks`
-    // ticks and grid lines, and upright labels in `format` (see above).
-    void drawTimeAxis(QtCharts::QDateTimeAxis *axis, const QString &format, int ticks);
+    // Draws `axis`, the chart's one bottom axis and the first added, itself, as it is set up: its
+    // line, its ticks and grid lines, and upright labels in its format (see above).
+    void drawTimeAxis(QtCharts::QDateTimeAxis *axis);
 
     QRectF boundingRect() const override { return m_bounds; }
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
@@ -107,6 +107,11 @@ private:
         QRgb colour = 0;
         QRectF bounds;
         int hints = 0;
+        void forgetPixels()
+        {
+            pixmapMade = false;
+            pixmap = QPixmap();
+        }
     };
     struct LinePixels
     {

@@ -38,6 +38,8 @@ public:
         MinMaxPyramid::Extent extent;
     };
     static constexpr qint64 kFewRows = 8;
+    // A column of a few dozen rows is read as it is: that costs less than keeping it.
+    static bool worthKeeping(qint64 first, qint64 end) { return end - first > 4 * kFewRows; }
 
     // Starts a pass over the columns, in row order, of a store in `generation`.
     void begin(quint64 generation);
@@ -120,9 +122,15 @@ template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qi
     return lo;
 }
 
+namespace decimation_detail {
+// Columns whose reads are asked of the memory while one is worked out.
+constexpr int kAhead = 8;
+} // namespace decimation_detail
+
 template <class Store>
 ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
 {
+    using decimation_detail::kAhead;
     ColumnSpans spans;
     spans.t0 = t0;
     spans.t1 = t1;
@@ -133,7 +141,6 @@ ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
     const double firstTime = rows > 0 ? double(store.order(0)) : 0;
     const double rowsPerMs =
         rows > 1 ? double(rows - 1) / (double(store.order(rows - 1)) - firstTime + 1) : 0;
-    constexpr int kAhead = 8;
     for (int c = 0; c <= spans.columns; ++c) {
         // Each search waits for the last; the memory is asked ahead for where the rows would be,
         // were they evenly spaced in time, so that on a long run the reads do not wait in turn.
@@ -226,17 +233,16 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
             memo->begin(store.generation());
         int cursor = 0;
         int cursorAhead = 0;
-        constexpr int kAhead = 8; // columns whose reads are in flight while one is worked out
-        // A column of a few dozen rows is read as it is: that costs less than remembering it.
+        using decimation_detail::kAhead;
         const auto remembered = [&](qint64 first, qint64 end, int &at) {
-            return memo && end - first > 4 * ColumnMemo::kFewRows ? memo->find(first, end, at)
-                                                                  : nullptr;
+            return memo && ColumnMemo::worthKeeping(first, end) ? memo->find(first, end, at)
+                                                                : nullptr;
         };
         for (int c = 0; c < spans.columns; ++c) {
             if (c + kAhead < spans.columns) {
                 const qint64 first = spans.starts[c + kAhead];
                 const qint64 end = spans.starts[c + kAhead + 1];
-                if (end - first > 4 * ColumnMemo::kFewRows)
+                if (ColumnMemo::worthKeeping(first, end))
                     decimation_detail::prefetchColumn(store, pyramid, slot, first, end,
                                                       remembered(first, end, cursorAhead));
             }

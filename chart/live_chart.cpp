@@ -55,7 +55,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
 
     buildAxes();
     m_axisLayer = new AxisLayer(m_chart);
-    m_axisLayer->drawTimeAxis(m_timeAxis, QStringLiteral("hh:mm:ss"), kTimeTicks);
+    m_axisLayer->drawTimeAxis(m_timeAxis);
     m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
     for (int slot = 0; slot < kPlotSlots; ++slot)
         m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,
@@ -108,6 +108,7 @@ void LiveChart::buildAxes()
 {
     m_timeAxis = new QDateTimeAxis;
     m_timeAxis->setFormat("hh:mm:ss");
+    m_timeAxis->setTickCount(kTimeTicks);
     m_timeAxis->setGridLineVisible(true);
     m_timeAxis->setLinePenColor(QColor(205, 115, 14));
     m_timeAxis->setRange(viewStart, viewStart.addSecs(10));

@@ -562,7 +562,7 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
         }
         if (layer) {
             p.layer = new AxisLayer(p.chart);
-            p.layer->drawTimeAxis(p.time, "hh:mm:ss", 5);
+            p.layer->drawTimeAxis(p.time);
         }
     };
     auto render = [&](Picture &p) { return rendered(p.scene, size); };
