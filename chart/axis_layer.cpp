@@ -148,7 +148,7 @@ void AxisLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
     const QTransform base = painter->worldTransform();
     // The time axis, added first, stacks first at each of the library's levels: its grid below
     // everything else here, its line, ticks and labels first among the axes'.
-    const bool timeAxis = m_timeAxis && m_timeAxis->isVisible();
+    const bool timeAxis = m_timeAxis && m_timeStandIn && m_timeStandIn->isVisible();
     const TimePlace place = timeAxis ? timePlace() : TimePlace();
     if (timeAxis)
         paintTimeAxis(painter, base, place, TimePart::Grid);
@@ -325,22 +325,51 @@ void AxisLayer::drawText(QPainter *painter, const Label &label, const LabelLook 
 
 void AxisLayer::drawTimeAxis(QtCharts::QDateTimeAxis *axis)
 {
-    const QString format = axis->format();
     m_timeAxis = axis;
-    m_timeFormat = format;
-    m_timeTicks = qMax(2, axis->tickCount());
-    m_timeGrid = axis->isGridLineVisible();
-    m_timeLine = axis->isLineVisible();
-    // The library keeps a label at each end, for its layout, all showing one text of the format's
-    // width: it measures it once and lays the axis out as for the real labels.
-    m_timePlaceholder =
-        m_chart->locale().toString(QDateTime(QDate(2000, 1, 1), QTime(0, 0)), format);
-    QString quoted = m_timePlaceholder;
-    axis->setFormat('\'' + quoted.replace('\'', QLatin1String("''")) + '\'');
-    axis->setTickCount(2);
-    axis->setGridLineVisible(false);
-    axis->setLineVisible(false);
+    // The axis itself is hidden, so that a change of its range no longer lays its items out
+    // again; a stand-in of a fixed range, with a label at each end, takes its place in the layout.
+    auto *standIn = new QtCharts::QDateTimeAxis;
+    standIn->setTickCount(2);
+    standIn->setGridLineVisible(false);
+    standIn->setLineVisible(false);
+    standIn->setRange(QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
+                      QDateTime(QDate(2000, 1, 1), QTime(1, 0)));
+    m_timeStandIn = standIn;
+    mirrorTimeAxis();
+    m_chart->addAxis(standIn, Qt::AlignBottom);
+    axis->setVisible(false);
+    using Axis = QtCharts::QDateTimeAxis;
+    for (auto signal : {&Axis::labelsVisibleChanged, &Axis::titleVisibleChanged})
+        connect(axis, signal, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::formatChanged, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::labelsFontChanged, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::labelsAngleChanged, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::titleTextChanged, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::titleFontChanged, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::titleBrushChanged, this, &AxisLayer::mirrorTimeAxis);
     update();
+}
+
+// What the layout of the axis's band depends on, on the stand-in: its labels all show one text of
+// the format's width, which the library measures once and lays the band out for.
+void AxisLayer::mirrorTimeAxis()
+{
+    QtCharts::QDateTimeAxis *axis = m_timeAxis;
+    QtCharts::QDateTimeAxis *standIn = m_timeStandIn;
+    if (!axis || !standIn)
+        return;
+    m_timePlaceholder =
+        m_chart->locale().toString(QDateTime(QDate(2000, 1, 1), QTime(0, 0)), axis->format());
+    QString quoted = m_timePlaceholder;
+    standIn->setFormat('\'' + quoted.replace('\'', QLatin1String("''")) + '\'');
+    standIn->setLabelsFont(axis->labelsFont());
+    standIn->setLabelsVisible(axis->labelsVisible());
+    standIn->setLabelsAngle(axis->labelsAngle());
+    standIn->setTitleText(axis->titleText());
+    standIn->setTitleFont(axis->titleFont());
+    standIn->setTitleBrush(axis->titleBrush());
+    standIn->setTitleVisible(axis->isTitleVisible());
+    m_timeLabelHeight = 0; // measured again for the placeholder
 }
 
 // The library's own labels of the time axis, showing the placeholder or a cut-off of it: the only
@@ -382,8 +411,9 @@ AxisLayer::TimePlace AxisLayer::timePlace() const
         m_chart->contentsRect().adjusted(left + margins.left(), 0, -right - margins.right(), 0);
     place.axis =
         QRectF(QRect(int(contents.left()), int(place.grid.bottom()), int(contents.width()), 0));
-    const qreal deltaX = place.grid.width() / (qreal(m_timeTicks) - 1.0);
-    for (int i = 0; i < m_timeTicks; ++i)
+    const int ticks = qMax(2, m_timeAxis->tickCount());
+    const qreal deltaX = place.grid.width() / (qreal(ticks) - 1.0);
+    for (int i = 0; i < ticks; ++i)
         place.ticks.append(qreal(i) * deltaX + place.grid.left());
     return place;
 }
@@ -408,10 +438,11 @@ QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const TimePlace &place, cons
     };
     const qreal maxWidth = place.axis.width() / ticks - 2 * kLabelPadding;
     const QLocale locale = m_chart->locale();
+    const QString format = m_timeAxis->format();
     qreal lastRight = 0;
     for (int i = 0; i < ticks; ++i) {
         const qreal value = min + (i * (max - min) / (ticks - 1));
-        QString text = locale.toString(QDateTime::fromMSecsSinceEpoch(qint64(value)), m_timeFormat);
+        QString text = locale.toString(QDateTime::fromMSecsSinceEpoch(qint64(value)), format);
         if (text.isEmpty())
             continue;
         qreal width = widthOf(text);
@@ -437,7 +468,7 @@ void AxisLayer::paintTimeAxis(QPainter *painter, const QTransform &base, const T
 {
     const auto inside = [&](qreal x) { return x >= place.grid.left() && x <= place.grid.right(); };
     if (part == TimePart::Grid) {
-        if (!m_timeGrid)
+        if (!m_timeAxis->isGridLineVisible())
             return;
         const QPen pen = m_timeAxis->gridLinePen();
         for (qreal x : place.ticks) {
@@ -448,7 +479,7 @@ void AxisLayer::paintTimeAxis(QPainter *painter, const QTransform &base, const T
         return;
     }
     const qreal top = place.axis.top();
-    if (m_timeLine) {
+    if (m_timeAxis->isLineVisible()) {
         const QPen pen = m_timeAxis->linePen();
         paintLine(painter, base, QLineF(place.grid.left(), top, place.grid.right(), top), pen);
         for (qreal x : place.ticks) {

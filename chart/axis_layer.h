@@ -8,11 +8,12 @@
 // stay in place, laid out and updated by the library, but fully transparent, so the scene skips
 // them. The legend keeps drawing its own.
 //
-// The time axis's labels change on every zoom, pan and followed sample, and the library lays each
-// one out as rich text three times over. A date-time axis handed to drawTimeAxis() keeps only a
-// label at each end in the library, both showing one placeholder of the labels' width, which it
-// measures once and lays the axis out for. The layer draws the axis's line, ticks and grid lines
-// and formats, places, cuts off and hides the real labels by the library's own rules.
+// The time axis's range changes on every zoom, pan and followed sample, and the library then lays
+// each of its labels and its title out again as rich text. A date-time axis handed to
+// drawTimeAxis() is hidden; a stand-in of a fixed range takes its place in the layout, with a
+// label at each end, both showing one placeholder of the labels' width, which the library measures
+// once and lays the band out for. The layer draws the axis's line, ticks and grid lines and
+// formats, places, cuts off and hides the real labels by the library's own rules.
 
 #include <QFont>
 #include <QGraphicsObject>
@@ -43,7 +44,8 @@ public:
     // How many items this layer draws for.
     int adoptedCount() const;
     // Draws `axis`, the chart's one bottom axis and the first added, itself, as it is set up: its
-    // line, its ticks and grid lines, and upright labels in its format (see above).
+    // line, its ticks and grid lines, and upright labels in its format (see above). The axis is
+    // hidden from then on and its stand-in follows its labels' and title's looks.
     void drawTimeAxis(QtCharts::QDateTimeAxis *axis);
 
     QRectF boundingRect() const override { return m_bounds; }
@@ -135,6 +137,7 @@ private:
     void paintTimeLabels(QPainter *painter, const QTransform &base, const TimePlace &place);
     const LinePixels &linePixels(const LineKey &key, const QPen &pen, const QPointF &start,
                                  const QPointF &end);
+    void mirrorTimeAxis();
     void queueAdopt();
     void followChart();
 
@@ -149,11 +152,8 @@ private:
     QVector<QPointer<QObject>> m_followed;
     QHash<QGraphicsTextItem *, Label> m_labels;
     QPointer<QtCharts::QDateTimeAxis> m_timeAxis;
-    QString m_timeFormat;
+    QPointer<QtCharts::QDateTimeAxis> m_timeStandIn;
     QString m_timePlaceholder;
-    int m_timeTicks = 2;
-    bool m_timeGrid = true;
-    bool m_timeLine = true;
     QFont m_timeLabelFont;
     qreal m_timeLabelHeight = 0;
     QVector<Label> m_timeLabels;

@@ -518,6 +518,8 @@ enum class AxisChange
     LongerLabels,
     LineColour,
     TimeLabelsHidden,
+    TimeLabelsLarger,
+    TimeTitled,
     Narrow
 };
 
@@ -529,6 +531,8 @@ void TestLiveChart::axisLayerDrawsAsTheAxes_data()
     QTest::newRow("value axis grown, wider labels") << int(AxisChange::LongerLabels);
     QTest::newRow("axis line recoloured") << int(AxisChange::LineColour);
     QTest::newRow("time labels hidden") << int(AxisChange::TimeLabelsHidden);
+    QTest::newRow("time labels larger") << int(AxisChange::TimeLabelsLarger);
+    QTest::newRow("time axis titled") << int(AxisChange::TimeTitled);
     QTest::newRow("narrow, time labels cut off") << int(AxisChange::Narrow);
 }
 
@@ -581,6 +585,13 @@ void TestLiveChart::axisLayerDrawsAsTheAxes()
             break;
         case AxisChange::TimeLabelsHidden:
             p.time->setLabelsVisible(false);
+            break;
+        case AxisChange::TimeLabelsLarger:
+            p.time->setLabelsFont(QFont(p.time->labelsFont().family(), 15));
+            break;
+        case AxisChange::TimeTitled:
+            p.time->setTitleText("Time of day");
+            p.time->setTitleBrush(Qt::darkGreen);
             break;
         case AxisChange::Narrow:
             p.chart->resize(250, size.height());
