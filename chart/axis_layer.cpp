@@ -30,16 +30,27 @@ constexpr int kAdoptedKey = 0x41584c; // "AXL"
 // mostly room around the line.
 QPair<QPoint, QPixmap> shownPart(const QImage &image)
 {
-    QRect shown;
+    const int width = image.width();
+    int left = width, right = -1, top = -1, bottom = -1;
     for (int y = 0; y < image.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (line[x] != 0)
-                shown |= QRect(x, y, 1, 1);
-        }
+        int x = 0;
+        while (x < width && line[x] == 0)
+            ++x;
+        if (x == width)
+            continue;
+        int last = width - 1;
+        while (line[last] == 0)
+            --last;
+        left = qMin(left, x);
+        right = qMax(right, last);
+        if (top < 0)
+            top = y;
+        bottom = y;
     }
-    if (shown.isEmpty())
+    if (top < 0)
         return {};
+    const QRect shown(QPoint(left, top), QPoint(right, bottom));
     return {shown.topLeft(), QPixmap::fromImage(image.copy(shown))};
 }
 } // namespace
@@ -420,9 +431,10 @@ AxisLayer::TimePlace AxisLayer::timePlace() const
 
 // The labels as the library would make them: the text at each tick of the range, centred under
 // it in whole pixels, cut off to its share of the axis's width, hidden past the axis's ends or
-// where a cut-off label would overlap the one before.
+// where a cut-off label would overlap the one before. Each tick's label is prepared here, once per
+// text: its prepared width is the font's advance of the text, so the text is shaped only once.
 QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const TimePlace &place, const QFont &font,
-                                                    qreal margin) const
+                                                    qreal margin)
 {
     QVector<TimeLabel> labels;
     const int ticks = place.ticks.size();
@@ -439,25 +451,31 @@ QVector<AxisLayer::TimeLabel> AxisLayer::timeLabels(const TimePlace &place, cons
     const qreal maxWidth = place.axis.width() / ticks - 2 * kLabelPadding;
     const QLocale locale = m_chart->locale();
     const QString format = m_timeAxis->format();
+    m_timeLabels.resize(ticks);
+    m_timeTexts.resize(ticks);
     qreal lastRight = 0;
     for (int i = 0; i < ticks; ++i) {
         const qreal value = min + (i * (max - min) / (ticks - 1));
-        QString text = locale.toString(QDateTime::fromMSecsSinceEpoch(qint64(value)), format);
+        const QString text = locale.toString(QDateTime::fromMSecsSinceEpoch(qint64(value)), format);
         if (text.isEmpty())
             continue;
-        qreal width = widthOf(text);
-        if (width > maxWidth) {
-            text = cutOff(text, maxWidth, widthOf);
-            width = widthOf(text);
+        Label &label = m_timeLabels[i];
+        if (text != m_timeTexts[i] || font != label.font || maxWidth != m_timeRoom) {
+            m_timeTexts[i] = text;
+            setText(label, text, font);
+            if (label.text.size().width() + textMargins > maxWidth)
+                setText(label, cutOff(text, maxWidth, widthOf), font);
         }
+        const qreal width = label.text.size().width() + textMargins;
         const QPoint pos =
             QPointF(place.ticks[i] - width / 2.0, place.axis.top() + kLabelPadding).toPoint();
-        if ((pos.x() < lastRight && text == kEllipsis) || pos.x() < place.axis.left() - 1.0 ||
-            pos.x() - 1.0 > place.axis.right())
+        if ((pos.x() < lastRight && label.plain == kEllipsis) ||
+            pos.x() < place.axis.left() - 1.0 || pos.x() - 1.0 > place.axis.right())
             continue;
         lastRight = width + pos.x();
-        labels.append({text, pos, width});
+        labels.append({i, pos, width});
     }
+    m_timeRoom = maxWidth;
     return labels;
 }
 
@@ -508,13 +526,7 @@ void AxisLayer::paintTimeLabels(QPainter *painter, const QTransform &base, const
         m_timeLabelHeight = document.size().height();
     }
     const qreal height = m_timeLabelHeight;
-    const QVector<TimeLabel> labels = timeLabels(place, font, kTextMargin);
-    m_timeLabels.resize(labels.size());
-    for (int i = 0; i < labels.size(); ++i) {
-        const TimeLabel &l = labels[i];
-        Label &label = m_timeLabels[i];
-        setText(label, l.text, font);
-        paintText(painter, QTransform::fromTranslate(l.pos.x(), l.pos.y()) * base, label,
-                  {colour, QRectF(0, 0, l.width, height), kTextMargin});
-    }
+    for (const TimeLabel &l : timeLabels(place, font, kTextMargin))
+        paintText(painter, QTransform::fromTranslate(l.pos.x(), l.pos.y()) * base,
+                  m_timeLabels[l.tick], {colour, QRectF(0, 0, l.width, height), kTextMargin});
 }

@@ -87,7 +87,7 @@ private:
     };
     struct TimeLabel
     {
-        QString text;
+        int tick; // its label in m_timeLabels
         QPoint pos;
         qreal width;
     };
@@ -131,7 +131,7 @@ private:
     static void drawText(QPainter *painter, const Label &label, const LabelLook &look);
     bool isTimeLabel(const QGraphicsTextItem *item, qreal top) const;
     TimePlace timePlace() const;
-    QVector<TimeLabel> timeLabels(const TimePlace &place, const QFont &font, qreal margin) const;
+    QVector<TimeLabel> timeLabels(const TimePlace &place, const QFont &font, qreal margin);
     void paintTimeAxis(QPainter *painter, const QTransform &base, const TimePlace &place,
                        TimePart part);
     void paintTimeLabels(QPainter *painter, const QTransform &base, const TimePlace &place);
@@ -156,7 +156,9 @@ private:
     QString m_timePlaceholder;
     QFont m_timeLabelFont;
     qreal m_timeLabelHeight = 0;
-    QVector<Label> m_timeLabels;
+    QVector<Label> m_timeLabels;  // one per tick
+    QVector<QString> m_timeTexts; // the text each was made from, before any cut-off
+    qreal m_timeRoom = -1;        // the width they were cut off to
     QHash<LineKey, LinePixels> m_linePixels;
     bool m_adoptQueued = false;
 };
