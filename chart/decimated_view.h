@@ -125,23 +125,20 @@ template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qi
 namespace decimation_detail {
 // Columns whose reads are asked of the memory while one is worked out.
 constexpr int kAhead = 8;
-} // namespace decimation_detail
+// Rows per column up to which the columns' first rows are found by stepping through the rows.
+constexpr qint64 kStepRows = 4;
 
-template <class Store>
-ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
+// The first rows of columns 1 … columns - 1 between those of the first column and the end.
+template <class Store> void searchColumnStarts(const Store &store, ColumnSpans &spans, qreal width)
 {
-    using decimation_detail::kAhead;
-    ColumnSpans spans;
-    spans.t0 = t0;
-    spans.t1 = t1;
-    spans.columns = columnCount(width);
-    spans.starts.resize(spans.columns + 1);
-    qint64 previous = 0;
+    const qint64 t0 = spans.t0;
+    const qint64 t1 = spans.t1;
+    qint64 previous = spans.starts[0];
     const qint64 rows = store.size();
     const double firstTime = rows > 0 ? double(store.order(0)) : 0;
     const double rowsPerMs =
         rows > 1 ? double(rows - 1) / (double(store.order(rows - 1)) - firstTime + 1) : 0;
-    for (int c = 0; c <= spans.columns; ++c) {
+    for (int c = 1; c < spans.columns; ++c) {
         // Each search waits for the last; the memory is asked ahead for where the rows would be,
         // were they evenly spaced in time, so that on a long run the reads do not wait in turn.
         if (c + kAhead < spans.columns) {
@@ -153,6 +150,34 @@ ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
         // Rows of earlier columns never lie after this one's start: search only what is left.
         spans.starts[c] = previous =
             firstRowAtOrAfter(store, columnStart(t0, t1, width, c), previous);
+    }
+}
+} // namespace decimation_detail
+
+template <class Store>
+ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
+{
+    using decimation_detail::kStepRows;
+    ColumnSpans spans;
+    spans.t0 = t0;
+    spans.t1 = t1;
+    spans.columns = columnCount(width);
+    spans.starts.resize(spans.columns + 1);
+    const int last = spans.columns;
+    spans.starts[0] = firstRowAtOrAfter(store, columnStart(t0, t1, width, 0));
+    spans.starts[last] =
+        firstRowAtOrAfter(store, columnStart(t0, t1, width, last), spans.starts[0]);
+    if (spans.starts[last] - spans.starts[0] <= kStepRows * qint64(last)) {
+        // A few rows per column: stepping through them costs less than a search per column.
+        qint64 row = spans.starts[0];
+        for (int c = 1; c < last; ++c) {
+            const qint64 t = columnStart(t0, t1, width, c);
+            while (row < spans.starts[last] && store.order(row) < t)
+                ++row;
+            spans.starts[c] = row;
+        }
+    } else {
+        decimation_detail::searchColumnStarts(store, spans, width);
     }
     spans.before = spans.starts.first() - 1;
     spans.after = spans.starts.last() < store.size() ? spans.starts.last() : -1;

@@ -98,6 +98,7 @@ void TestDecimation::columnsKeepTheEnvelope_data()
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("columns");
     QTest::newRow("few rows, wide plot") << 300 << 900;
+    QTest::newRow("a few rows per column") << 3000 << 850;
     QTest::newRow("dense") << 60000 << 850;
     QTest::newRow("very dense, narrow") << 200000 << 37;
 }
