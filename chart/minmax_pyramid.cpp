@@ -6,19 +6,18 @@ const std::array<Quantity, kPlotSlots> kSlotQuantity = {
 
 void MinMaxPyramid::reset()
 {
-    for (auto &level : m_levels)
-        for (auto &column : level) {
-            column.clear();
-            column.shrink_to_fit();
-        }
+    for (Level &level : m_levels) {
+        level.groups.clear();
+        level.groups.shrink_to_fit();
+        level.blocks = 0;
+    }
     m_rows = 0;
 }
 
 qint64 MinMaxPyramid::bytesUsed() const
 {
     qint64 bytes = 0;
-    for (const auto &level : m_levels)
-        for (const auto &column : level)
-            bytes += qint64(column.capacity() * sizeof(Extent));
+    for (const Level &level : m_levels)
+        bytes += qint64(level.groups.capacity() * sizeof(Group));
     return bytes;
 }

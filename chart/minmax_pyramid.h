@@ -54,8 +54,39 @@ private:
         e.max = std::max(e.max, by.max);
     }
 
-    // m_levels[level][slot]: level 0 is blocks of 8 rows.
-    std::array<std::array<std::vector<Extent>, kPlotSlots>, kLevels> m_levels;
+    static constexpr qint64 kFan = qint64(1) << kFanBits;
+    // Eight neighbouring blocks of one slot, one cache line.
+    struct alignas(64) Group
+    {
+        std::array<Extent, kFan> blocks;
+    };
+    // A level's blocks by groups of eight, each group's slots side by side: a range query reads
+    // at most a group per level at each end, so the curves drawn together read lines next to
+    // each other, and the second and third curve find in the cache what the first one read.
+    struct Level
+    {
+        std::vector<Group> groups; // group g of slot s at g * kPlotSlots + s
+        qint64 blocks = 0;
+        const Extent &at(int slot, qint64 block) const
+        {
+            return groups[size_t((block >> kFanBits) * kPlotSlots + slot)]
+                .blocks[size_t(block & (kFan - 1))];
+        }
+        Extent &at(int slot, qint64 block)
+        {
+            return groups[size_t((block >> kFanBits) * kPlotSlots + slot)]
+                .blocks[size_t(block & (kFan - 1))];
+        }
+        // Room for `count` blocks of every slot.
+        void resize(qint64 count)
+        {
+            blocks = count;
+            groups.resize(size_t((count + kFan - 1) >> kFanBits) * kPlotSlots);
+        }
+    };
+
+    // m_levels[level]: level 0 is blocks of 8 rows.
+    std::array<Level, kLevels> m_levels;
     qint64 m_rows = 0;
     quint64 m_generation = 0;
 };
@@ -82,15 +113,23 @@ template <class Store> bool MinMaxPyramid::sync(const Store &store)
 
 template <class Store> void MinMaxPyramid::add(qint64 row, const Store &store)
 {
-    for (int slot = 0; slot < kPlotSlots; ++slot) {
-        const float v = store.value(row, kSlotQuantity[slot]);
-        for (int level = 0; level < kLevels; ++level) {
-            const int shift = kFanBits * (level + 1);
-            std::vector<Extent> &blocks = m_levels[level][slot];
-            if ((row & ((qint64(1) << shift) - 1)) == 0)
-                blocks.push_back({v, v});
+    std::array<float, kPlotSlots> values;
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        values[size_t(slot)] = store.value(row, kSlotQuantity[size_t(slot)]);
+    for (int l = 0; l < kLevels; ++l) {
+        Level &level = m_levels[size_t(l)];
+        const int shift = kFanBits * (l + 1);
+        const qint64 block = row >> shift;
+        const bool starts = (row & ((qint64(1) << shift) - 1)) == 0;
+        if (starts)
+            level.resize(block + 1);
+        for (int slot = 0; slot < kPlotSlots; ++slot) {
+            const float v = values[size_t(slot)];
+            Extent &e = level.at(slot, block);
+            if (starts)
+                e = {v, v};
             else
-                widen(blocks[size_t(row >> shift)], {v, v});
+                widen(e, {v, v});
         }
     }
 }
@@ -98,29 +137,32 @@ template <class Store> void MinMaxPyramid::add(qint64 row, const Store &store)
 template <class Store> void MinMaxPyramid::build(const Store &store)
 {
     const qint64 rows = store.size();
-    const qint64 fan = qint64(1) << kFanBits;
+    Level &first = m_levels[0];
+    first.resize((rows + kFan - 1) >> kFanBits);
     for (int slot = 0; slot < kPlotSlots; ++slot) {
-        const Quantity q = kSlotQuantity[slot];
-        std::vector<Extent> &first = m_levels[0][slot];
-        first.reserve(size_t((rows + fan - 1) >> kFanBits));
-        for (qint64 row = 0; row < rows; row += fan) {
+        const Quantity q = kSlotQuantity[size_t(slot)];
+        for (qint64 b = 0; b < first.blocks; ++b) {
+            const qint64 row = b << kFanBits;
             const float v0 = store.value(row, q);
             Extent e{v0, v0};
-            for (qint64 r = row + 1; r < std::min(rows, row + fan); ++r) {
+            for (qint64 r = row + 1; r < std::min(rows, row + kFan); ++r) {
                 const float v = store.value(r, q);
                 widen(e, {v, v});
             }
-            first.push_back(e);
+            first.at(slot, b) = e;
         }
-        for (int level = 1; level < kLevels; ++level) {
-            const std::vector<Extent> &below = m_levels[level - 1][slot];
-            std::vector<Extent> &blocks = m_levels[level][slot];
-            blocks.reserve((below.size() + size_t(fan) - 1) >> kFanBits);
-            for (size_t b = 0; b < below.size(); b += size_t(fan)) {
-                Extent e = below[b];
-                for (size_t i = b + 1; i < std::min(below.size(), b + size_t(fan)); ++i)
-                    widen(e, below[i]);
-                blocks.push_back(e);
+    }
+    for (int level = 1; level < kLevels; ++level) {
+        const Level &below = m_levels[size_t(level - 1)];
+        Level &blocks = m_levels[size_t(level)];
+        const qint64 count = (below.blocks + kFan - 1) >> kFanBits;
+        blocks.resize(count);
+        for (int slot = 0; slot < kPlotSlots; ++slot) {
+            for (qint64 b = 0; b < count; ++b) {
+                Extent e = below.at(slot, b * kFan);
+                for (qint64 i = b * kFan + 1; i < std::min(below.blocks, (b + 1) * kFan); ++i)
+                    widen(e, below.at(slot, i));
+                blocks.at(slot, b) = e;
             }
         }
     }
@@ -138,12 +180,11 @@ void MinMaxPyramid::prefetchEdge(const Store &store, int slot, qint64 edge) cons
     __builtin_prefetch(&store.value(edge & ~(fan - 1), q));
     __builtin_prefetch(&store.value(qMin(rows - 1, edge | (fan - 1)), q));
     for (int level = 0; level < kLevels; ++level) {
-        const std::vector<Extent> &blocks = m_levels[size_t(level)][size_t(slot)];
+        const Level &blocks = m_levels[size_t(level)];
         const qint64 block = edge >> (kFanBits * (level + 1));
-        if (block >= qint64(blocks.size()))
+        if (block >= blocks.blocks)
             return;
-        __builtin_prefetch(&blocks[size_t(block & ~(fan - 1))]);
-        __builtin_prefetch(&blocks[size_t(qMin(qint64(blocks.size()) - 1, block | (fan - 1)))]);
+        __builtin_prefetch(&blocks.at(slot, block)); // its group, one line
     }
 }
 
@@ -169,12 +210,12 @@ MinMaxPyramid::Extent MinMaxPyramid::extent(const Store &store, int slot, qint64
     lo >>= kFanBits;
     hi >>= kFanBits;
     for (int level = 0; level < kLevels && lo < hi; ++level) {
-        const std::vector<Extent> &blocks = m_levels[level][slot];
+        const Level &blocks = m_levels[size_t(level)];
         const bool top = level == kLevels - 1;
         while (lo < hi && (top || (lo & (fan - 1)) != 0))
-            widen(e, blocks[size_t(lo++)]);
+            widen(e, blocks.at(slot, lo++));
         while (hi > lo && (hi & (fan - 1)) != 0)
-            widen(e, blocks[size_t(--hi)]);
+            widen(e, blocks.at(slot, --hi));
         lo >>= kFanBits;
         hi >>= kFanBits;
     }
