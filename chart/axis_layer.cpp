@@ -350,8 +350,8 @@ void AxisLayer::drawTimeAxis(QtCharts::QDateTimeAxis *axis)
     m_chart->addAxis(standIn, Qt::AlignBottom);
     axis->setVisible(false);
     using Axis = QtCharts::QDateTimeAxis;
-    for (auto signal : {&Axis::labelsVisibleChanged, &Axis::titleVisibleChanged})
-        connect(axis, signal, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::labelsVisibleChanged, this, &AxisLayer::mirrorTimeAxis);
+    connect(axis, &Axis::titleVisibleChanged, this, &AxisLayer::mirrorTimeAxis);
     connect(axis, &Axis::formatChanged, this, &AxisLayer::mirrorTimeAxis);
     connect(axis, &Axis::labelsFontChanged, this, &AxisLayer::mirrorTimeAxis);
     connect(axis, &Axis::labelsAngleChanged, this, &AxisLayer::mirrorTimeAxis);

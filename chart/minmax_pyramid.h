@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 // The eight charted quantities, in the order of the chart's slots.
@@ -74,8 +75,7 @@ private:
         }
         Extent &at(int slot, qint64 block)
         {
-            return groups[size_t((block >> kFanBits) * kPlotSlots + slot)]
-                .blocks[size_t(block & (kFan - 1))];
+            return const_cast<Extent &>(std::as_const(*this).at(slot, block));
         }
         // Room for `count` blocks of every slot.
         void resize(qint64 count)
