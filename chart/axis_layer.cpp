@@ -380,7 +380,7 @@ void AxisLayer::mirrorTimeAxis()
     standIn->setTitleFont(axis->titleFont());
     standIn->setTitleBrush(axis->titleBrush());
     standIn->setTitleVisible(axis->isTitleVisible());
-    m_timeLabelHeight = 0; // measured again for the placeholder
+    m_timeLabelHeight = 0; // measured again in this font, for this placeholder
 }
 
 // The library's own labels of the time axis, showing the placeholder or a cut-off of it: the only
@@ -516,13 +516,12 @@ void AxisLayer::paintTimeLabels(QPainter *painter, const QTransform &base, const
     const QFont font = m_timeAxis->labelsFont();
     constexpr qreal kTextMargin = 0.5;
     const QRgb colour = m_timeAxis->labelsBrush().color().rgba();
-    if (font != m_timeLabelFont || m_timeLabelHeight <= 0) {
+    if (m_timeLabelHeight <= 0) { // measured again on each change of the labels' font
         // One line of text laid out as the library's label items lay theirs out.
         QTextDocument document;
         document.setDocumentMargin(kTextMargin);
         document.setDefaultFont(font);
         document.setPlainText(m_timePlaceholder);
-        m_timeLabelFont = font;
         m_timeLabelHeight = document.size().height();
     }
     const qreal height = m_timeLabelHeight;

@@ -154,7 +154,6 @@ private:
     QPointer<QtCharts::QDateTimeAxis> m_timeAxis;
     QPointer<QtCharts::QDateTimeAxis> m_timeStandIn;
     QString m_timePlaceholder;
-    QFont m_timeLabelFont;
     qreal m_timeLabelHeight = 0;
     QVector<Label> m_timeLabels;  // one per tick
     QVector<QString> m_timeTexts; // the text each was made from, before any cut-off

@@ -292,9 +292,9 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
             if (e.max > e.min)
                 out.append({x1, double(lowFirst ? e.max : e.min)});
         }
+        if (memo)
+            memo->finish();
     }
-    if (memo && spans.dense())
-        memo->finish();
     if (spans.after >= 0)
         out.append(pointAt(store, q, spans.after));
 }
