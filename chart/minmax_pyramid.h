@@ -3,6 +3,7 @@
 // store, kept up to date row by row. The minimum and maximum of any row range then cost a few
 // dozen reads whatever the run's length. About 9 bytes per row for the eight plotted columns.
 
+#include "large_block.h"
 #include "sample_store.h"
 
 #include <algorithm>
@@ -66,7 +67,8 @@ private:
     // each other, and the second and third curve find in the cache what the first one read.
     struct Level
     {
-        std::vector<Group> groups; // group g of slot s at g * kPlotSlots + s
+        // Group g of slot s at g * kPlotSlots + s.
+        std::vector<Group, large_block::Allocator<Group>> groups;
         qint64 blocks = 0;
         const Extent &at(int slot, qint64 block) const
         {

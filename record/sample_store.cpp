@@ -2,9 +2,9 @@
 
 void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &values)
 {
-    const qint64 slot = m_size & (kChunkRows - 1);
+    const size_t slot = slotOf(m_size);
     if (slot == 0)
-        m_chunks.push_back(std::make_unique<Chunk>());
+        m_chunks.push_back(large_block::make<Chunk>());
     Chunk &chunk = *m_chunks.back();
     chunk.times[slot] = wallMs;
     chunk.orders[slot] = orderMs;
@@ -24,32 +24,32 @@ void SampleStore::clear()
 qint64 SampleStore::time(qint64 row) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
-    return m_chunks[row >> kChunkBits]->times[row & (kChunkRows - 1)];
+    return chunkOf(row).times[slotOf(row)];
 }
 
 qint64 SampleStore::order(qint64 row) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
-    return m_chunks[row >> kChunkBits]->orders[row & (kChunkRows - 1)];
+    return chunkOf(row).orders[slotOf(row)];
 }
 
 const void *SampleStore::orderAddress(qint64 row) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
-    return &m_chunks[row >> kChunkBits]->orders[row & (kChunkRows - 1)];
+    return &chunkOf(row).orders[slotOf(row)];
 }
 
 const float &SampleStore::value(qint64 row, Quantity q) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
-    return m_chunks[row >> kChunkBits]->values[int(q)][row & (kChunkRows - 1)];
+    return chunkOf(row).values[int(q)][slotOf(row)];
 }
 
 SampleValues SampleStore::row(qint64 row) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
-    const Chunk &chunk = *m_chunks[row >> kChunkBits];
-    const qint64 slot = row & (kChunkRows - 1);
+    const Chunk &chunk = chunkOf(row);
+    const size_t slot = slotOf(row);
     SampleValues out;
     for (int q = 0; q < kQuantityCount; ++q)
         out[q] = chunk.values[q][slot];
@@ -58,6 +58,6 @@ SampleValues SampleStore::row(qint64 row) const
 
 qint64 SampleStore::bytesUsed() const
 {
-    return qint64(m_chunks.size()) * qint64(sizeof(Chunk)) +
+    return qint64(m_chunks.size()) * qint64(large_block::kBytes) +
            qint64(m_chunks.capacity()) * qint64(sizeof(void *));
 }

@@ -1,10 +1,12 @@
 #pragma once
 // Every sample of the current run at full resolution: the recorded table and the chart's source.
-// Columns live in fixed-size chunks so that a week-long run neither copies itself on growth nor
-// keeps a doubled vector capacity: about 56 bytes per row (8 for each of the two times, 4 per
-// quantity). Each row has two times: the wall-clock stamp the data files show, and a position on
-// a line that only grows, which orders the rows and places them on the chart, so that a clock
-// stepped back or forward never reorders a run.
+// Columns live in fixed-size chunks, each a large block of its own (large_block.h), so that a
+// week-long run neither copies itself on growth nor keeps a doubled vector capacity: about 56
+// bytes per row (8 for each of the two times, 4 per quantity). Each row has two times: the
+// wall-clock stamp the data files show, and a position on a line that only grows, which orders the
+// rows and places them on the chart, so that a clock stepped back or forward never reorders a run.
+
+#include "large_block.h"
 
 #include <QtGlobal>
 
@@ -33,8 +35,9 @@ using SampleValues = std::array<float, kQuantityCount>;
 class SampleStore
 {
 public:
-    static constexpr int kChunkBits = 12;
-    static constexpr int kChunkRows = 1 << kChunkBits;
+    // As many rows as fill a block.
+    static constexpr qint64 kChunkRows =
+        qint64(large_block::kBytes / (2 * sizeof(qint64) + kQuantityCount * sizeof(float)));
 
     // orderMs must not decrease from row to row; wallMs is whatever the clock said.
     void append(qint64 orderMs, qint64 wallMs, const SampleValues &values);
@@ -68,7 +71,10 @@ private:
         std::array<qint64, kChunkRows> orders;
         std::array<std::array<float, kChunkRows>, kQuantityCount> values;
     };
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    const Chunk &chunkOf(qint64 row) const { return *m_chunks[size_t(row) / kChunkRows]; }
+    static size_t slotOf(qint64 row) { return size_t(row) % kChunkRows; }
+
+    std::vector<large_block::Ptr<Chunk>> m_chunks;
     qint64 m_size = 0;
     quint64 m_generation = 0;
 };

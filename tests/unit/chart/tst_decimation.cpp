@@ -60,8 +60,9 @@ void TestDecimation::pyramidMatchesBruteForce()
     QRandomGenerator rng(7);
     SampleStore store;
     MinMaxPyramid pyramid;
-    // Grow in steps so that incremental additions and partial blocks are both exercised.
-    for (qint64 target : {1, 9, 64, 65, 700, 5000, 40000}) {
+    // Grow in steps so that incremental additions and partial blocks are both exercised, and the
+    // levels' storage moves to large blocks on the way.
+    for (qint64 target : {1, 9, 64, 65, 700, 5000, 40000, 150000}) {
         while (store.size() < target) {
             SampleValues v{};
             for (float &x : v)
@@ -173,10 +174,35 @@ void TestDecimation::columnsKeepTheEnvelope()
     }
 }
 
+// Rows read back as written on both sides of the store's block boundaries, and a cleared store's
+// pyramid starts afresh.
 void TestDecimation::storeClearRebuilds()
 {
     SampleStore store;
     MinMaxPyramid pyramid;
+    const auto valuesOf = [](qint64 row, float sign) {
+        SampleValues v{};
+        for (int q = 0; q < kQuantityCount; ++q)
+            v[size_t(q)] = sign * float(row % 1000 + q);
+        return v;
+    };
+    const qint64 rows = 2 * SampleStore::kChunkRows + 5;
+    for (float sign : {1.0f, -1.0f}) {
+        store.clear();
+        for (qint64 r = 0; r < rows; ++r)
+            store.append(r * 1000, r * 1000 + 7, valuesOf(r, sign));
+        QCOMPARE(store.size(), rows);
+        for (qint64 r = 0; r < rows; ++r) {
+            if (store.order(r) != r * 1000 || store.time(r) != r * 1000 + 7 ||
+                store.row(r) != valuesOf(r, sign) ||
+                store.value(r, Quantity::FanSpeed) != valuesOf(r, sign).back())
+                QFAIL(qPrintable(QString("row %1 of %2 reads back wrong").arg(r).arg(rows)));
+        }
+        QVERIFY(pyramid.sync(store));
+        QCOMPARE(pyramid.extent(store, 0, 0, rows - 1).max, sign > 0 ? 999.0f : 0.0f);
+    }
+
+    store.clear();
     SampleValues high{};
     high.fill(90);
     for (int i = 0; i < 100; ++i)

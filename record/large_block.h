@@ -1,0 +1,60 @@
+#pragma once
+// Memory for the run's tables in blocks of 2 MiB, aligned so that the kernel can back each with
+// one huge page. The chart reads a long run at a few rows per pixel column, each column in pages
+// of its own; with 4 KiB pages nearly every read first waited for a page walk, which ran up to
+// half a zoom's time once other work had evicted the page tables. A block's pages are touched,
+// and so held, only as rows are written.
+
+#include <cstddef>
+#include <memory>
+#include <new>
+
+namespace large_block {
+
+constexpr std::size_t kBytes = std::size_t(2) << 20;
+
+// `bytes` rounded up to whole blocks, its pages not yet touched; throws std::bad_alloc.
+void *allocate(std::size_t bytes = kBytes);
+void release(void *memory, std::size_t bytes = kBytes) noexcept;
+
+struct Release
+{
+    template <class T> void operator()(T *object) const noexcept
+    {
+        object->~T();
+        release(object, sizeof(T));
+    }
+};
+template <class T> using Ptr = std::unique_ptr<T, Release>;
+
+// A T of trivial construction made in a block of its own, its members left unwritten.
+template <class T> Ptr<T> make()
+{
+    static_assert(sizeof(T) <= kBytes, "a block holds one object");
+    return Ptr<T>(new (allocate(sizeof(T))) T);
+}
+
+// For a vector that grows to megabytes: from half a block on, its storage is whole blocks.
+template <class T> struct Allocator
+{
+    using value_type = T;
+    Allocator() = default;
+    template <class U> Allocator(const Allocator<U> &) {}
+    static bool large(std::size_t n) { return n * sizeof(T) >= kBytes / 2; }
+    T *allocate(std::size_t n)
+    {
+        return large(n) ? static_cast<T *>(large_block::allocate(n * sizeof(T)))
+                        : std::allocator<T>().allocate(n);
+    }
+    void deallocate(T *p, std::size_t n) noexcept
+    {
+        if (large(n))
+            release(p, n * sizeof(T));
+        else
+            std::allocator<T>().deallocate(p, n);
+    }
+    template <class U> bool operator==(const Allocator<U> &) const { return true; }
+    template <class U> bool operator!=(const Allocator<U> &) const { return false; }
+};
+
+} // namespace large_block
