@@ -79,11 +79,17 @@ private:
         {
             return const_cast<Extent &>(std::as_const(*this).at(slot, block));
         }
-        // Room for `count` blocks of every slot.
+        // Room for `count` blocks of every slot. A level grows by an eighth, into whole large
+        // blocks: doubling left up to half of a long run's biggest level unused.
         void resize(qint64 count)
         {
+            using Allocator = large_block::Allocator<Group>;
             blocks = count;
-            groups.resize(size_t((count + kFan - 1) >> kFanBits) * kPlotSlots);
+            const size_t size = size_t((count + kFan - 1) >> kFanBits) * kPlotSlots;
+            if (size > groups.capacity())
+                groups.reserve(Allocator::capacityFor(
+                    std::max(size, groups.capacity() + groups.capacity() / 8)));
+            groups.resize(size);
         }
     };
 

@@ -6,6 +6,10 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/mman.h>
+#include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX) && !defined(MADV_COLLAPSE)
+#define MADV_COLLAPSE 25 // since Linux 6.1
 #endif
 
 namespace large_block {
@@ -16,7 +20,7 @@ std::size_t wholeBlocks(std::size_t bytes)
 }
 } // namespace
 
-void *allocate(std::size_t bytes)
+void *allocate(std::size_t bytes, bool hugePages)
 {
     const std::size_t size = wholeBlocks(bytes);
 #ifdef Q_OS_UNIX
@@ -32,10 +36,15 @@ void *allocate(std::size_t bytes)
     if (start + span > aligned + size)
         munmap(reinterpret_cast<void *>(aligned + size), start + span - aligned - size);
 #ifdef MADV_HUGEPAGE
-    madvise(reinterpret_cast<void *>(aligned), size, MADV_HUGEPAGE); // a hint: fine if refused
+    // A hint either way, fine if refused; without it a system that gives huge pages to all
+    // would back a filling table's block whole at its first row.
+    madvise(reinterpret_cast<void *>(aligned), size, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+#else
+    Q_UNUSED(hugePages)
 #endif
     return reinterpret_cast<void *>(aligned);
 #else
+    Q_UNUSED(hugePages)
     return ::operator new(size, std::align_val_t(kBytes));
 #endif
 }
@@ -49,6 +58,33 @@ void release(void *memory, std::size_t bytes) noexcept
 #else
     ::operator delete(memory, std::align_val_t(kBytes));
 #endif
+}
+
+void settle(void *block) noexcept
+{
+#ifdef MADV_HUGEPAGE
+    madvise(block, kBytes, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_COLLAPSE
+    madvise(block, kBytes, MADV_COLLAPSE); // refused without huge pages to give: left as it is
+#endif
+    Q_UNUSED(block)
+}
+
+std::size_t bytesHeld(std::size_t chunks, std::size_t filling,
+                      std::initializer_list<Columns> columns)
+{
+    if (chunks == 0)
+        return 0;
+#ifdef Q_OS_UNIX
+    static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+#else
+    constexpr std::size_t page = 4096;
+#endif
+    std::size_t bytes = (chunks - 1) * kBytes;
+    for (const Columns &c : columns)
+        bytes += c.count * ((filling * c.width + page - 1) / page * page);
+    return bytes;
 }
 
 } // namespace large_block

@@ -2,20 +2,37 @@
 // Memory for the run's tables in blocks of 2 MiB, aligned so that the kernel can back each with
 // one huge page. The chart reads a long run at a few rows per pixel column, each column in pages
 // of its own; with 4 KiB pages nearly every read first waited for a page walk, which ran up to
-// half a zoom's time once other work had evicted the page tables. A block's pages are touched,
-// and so held, only as rows are written.
+// half a zoom's time once other work had evicted the page tables. A table's block that is still
+// filling keeps ordinary pages, held only as rows are written; once full it is handed to
+// settle(), which moves it into a huge page.
 
 #include <cstddef>
+#include <initializer_list>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace large_block {
 
 constexpr std::size_t kBytes = std::size_t(2) << 20;
 
-// `bytes` rounded up to whole blocks, its pages not yet touched; throws std::bad_alloc.
-void *allocate(std::size_t bytes = kBytes);
+// `bytes` rounded up to whole blocks, its pages not yet touched; throws std::bad_alloc. With
+// `hugePages`, the kernel backs each block with a huge page as it is first touched.
+void *allocate(std::size_t bytes = kBytes, bool hugePages = true);
 void release(void *memory, std::size_t bytes = kBytes) noexcept;
+// Moves a filled block into a huge page now (where the system has them to give), and asks for one
+// if it is ever paged out and back.
+void settle(void *block) noexcept;
+// Columns of a table's chunk: `count` of them, `width` bytes a row.
+struct Columns
+{
+    std::size_t width;
+    std::size_t count;
+};
+// What a table of `chunks` blocks holds, all full but the last, which has `filling` rows in
+// ordinary pages.
+std::size_t bytesHeld(std::size_t chunks, std::size_t filling,
+                      std::initializer_list<Columns> columns);
 
 struct Release
 {
@@ -27,11 +44,19 @@ struct Release
 };
 template <class T> using Ptr = std::unique_ptr<T, Release>;
 
-// A T of trivial construction made in a block of its own, its members left unwritten.
+// A T of trivial construction made in a block of ordinary pages, its members left unwritten.
 template <class T> Ptr<T> make()
 {
     static_assert(sizeof(T) <= kBytes, "a block holds one object");
-    return Ptr<T>(new (allocate(sizeof(T))) T);
+    return Ptr<T>(new (allocate(sizeof(T), false)) T);
+}
+
+// Starts a table's next chunk; the full one before it settles.
+template <class T> void grow(std::vector<Ptr<T>> &chunks)
+{
+    if (!chunks.empty())
+        settle(chunks.back().get());
+    chunks.push_back(make<T>());
 }
 
 // For a vector that grows to megabytes: from half a block on, its storage is whole blocks.
@@ -41,6 +66,11 @@ template <class T> struct Allocator
     Allocator() = default;
     template <class U> Allocator(const Allocator<U> &) {}
     static bool large(std::size_t n) { return n * sizeof(T) >= kBytes / 2; }
+    // The room an allocation for at least `n` takes: whole blocks once large.
+    static std::size_t capacityFor(std::size_t n)
+    {
+        return large(n) ? (n * sizeof(T) + kBytes - 1) / kBytes * kBytes / sizeof(T) : n;
+    }
     T *allocate(std::size_t n)
     {
         return large(n) ? static_cast<T *>(large_block::allocate(n * sizeof(T)))

@@ -4,7 +4,7 @@ void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &valu
 {
     const size_t slot = slotOf(m_size);
     if (slot == 0)
-        m_chunks.push_back(large_block::make<Chunk>());
+        large_block::grow(m_chunks);
     Chunk &chunk = *m_chunks.back();
     chunk.times[slot] = wallMs;
     chunk.orders[slot] = orderMs;
@@ -58,6 +58,8 @@ SampleValues SampleStore::row(qint64 row) const
 
 qint64 SampleStore::bytesUsed() const
 {
-    return qint64(m_chunks.size()) * qint64(large_block::kBytes) +
+    const size_t filling = m_size == 0 ? 0 : slotOf(m_size - 1) + 1;
+    return qint64(large_block::bytesHeld(m_chunks.size(), filling,
+                                         {{sizeof(qint64), 2}, {sizeof(float), kQuantityCount}})) +
            qint64(m_chunks.capacity()) * qint64(sizeof(void *));
 }

@@ -6,7 +6,7 @@ void RunStore::append(qint32 elapsedMs, const SampleValues &values)
 {
     const size_t slot = slotOf(m_size);
     if (slot == 0)
-        m_chunks.push_back(large_block::make<Chunk>());
+        large_block::grow(m_chunks);
     Chunk &chunk = *m_chunks.back();
     chunk.times[slot] = elapsedMs;
     for (int q = 0; q < kQuantityCount; ++q)
@@ -16,7 +16,9 @@ void RunStore::append(qint32 elapsedMs, const SampleValues &values)
 
 qint64 RunStore::bytesUsed() const
 {
-    return qint64(m_chunks.size()) * qint64(large_block::kBytes) +
+    const size_t filling = m_size == 0 ? 0 : slotOf(m_size - 1) + 1;
+    return qint64(large_block::bytesHeld(m_chunks.size(), filling,
+                                         {{sizeof(qint32), 1}, {sizeof(float), kQuantityCount}})) +
            qint64(m_chunks.capacity()) * qint64(sizeof(void *));
 }
 
