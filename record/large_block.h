@@ -51,7 +51,7 @@ template <class T> Ptr<T> make()
     return Ptr<T>(new (allocate(sizeof(T), false)) T);
 }
 
-// Starts a table's next chunk; the full one before it settles.
+// Starts a growing table's next chunk in ordinary pages; the full one before it settles.
 template <class T> void grow(std::vector<Ptr<T>> &chunks)
 {
     if (!chunks.empty())
@@ -59,13 +59,13 @@ template <class T> void grow(std::vector<Ptr<T>> &chunks)
     chunks.push_back(make<T>());
 }
 
-// For a vector that grows to megabytes: from half a block on, its storage is whole blocks.
+// For a vector that grows to megabytes: from a block on, its storage is whole blocks.
 template <class T> struct Allocator
 {
     using value_type = T;
     Allocator() = default;
     template <class U> Allocator(const Allocator<U> &) {}
-    static bool large(std::size_t n) { return n * sizeof(T) >= kBytes / 2; }
+    static bool large(std::size_t n) { return n * sizeof(T) >= kBytes; }
     // The room an allocation for at least `n` takes: whole blocks once large.
     static std::size_t capacityFor(std::size_t n)
     {

@@ -4,21 +4,19 @@ namespace review {
 
 void RunStore::append(qint32 elapsedMs, const SampleValues &values)
 {
-    const size_t slot = slotOf(m_size);
+    const qint64 slot = m_size & (kChunkRows - 1);
     if (slot == 0)
-        large_block::grow(m_chunks);
+        m_chunks.push_back(std::make_unique<Chunk>());
     Chunk &chunk = *m_chunks.back();
-    chunk.times[slot] = elapsedMs;
+    chunk.times[size_t(slot)] = elapsedMs;
     for (int q = 0; q < kQuantityCount; ++q)
-        chunk.values[size_t(q)][slot] = values[size_t(q)];
+        chunk.values[size_t(q)][size_t(slot)] = values[size_t(q)];
     ++m_size;
 }
 
 qint64 RunStore::bytesUsed() const
 {
-    const size_t filling = m_size == 0 ? 0 : slotOf(m_size - 1) + 1;
-    return qint64(large_block::bytesHeld(m_chunks.size(), filling,
-                                         {{sizeof(qint32), 1}, {sizeof(float), kQuantityCount}})) +
+    return qint64(m_chunks.size()) * qint64(sizeof(Chunk)) +
            qint64(m_chunks.capacity()) * qint64(sizeof(void *));
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 // The rows of one reopened run: elapsed milliseconds since the run's first row (32 bits reach
-// 24 days) and the ten quantities, in fixed-size chunks of a large block each (large_block.h).
-// 44 bytes per row, so eight week-long runs fit where the live store's wall-clock column would
-// not.
+// 24 days) and the ten quantities, in fixed-size chunks. 44 bytes per row, so eight week-long
+// runs fit where the live store's wall-clock column would not.
 
-#include "large_block.h"
 #include "sample_store.h"
 
 #include <QtGlobal>
@@ -18,9 +16,8 @@ namespace review {
 class RunStore
 {
 public:
-    // As many rows as fill a block.
-    static constexpr qint64 kChunkRows =
-        qint64(large_block::kBytes / (sizeof(qint32) + kQuantityCount * sizeof(float)));
+    static constexpr int kChunkBits = 12;
+    static constexpr int kChunkRows = 1 << kChunkBits;
     static constexpr qint64 kMaxElapsedMs = 0x7fffffff;
 
     void append(qint32 elapsedMs, const SampleValues &values);
@@ -28,13 +25,20 @@ public:
     qint64 size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
     // Elapsed milliseconds since the first row.
-    qint64 time(qint64 row) const { return chunkOf(row).times[slotOf(row)]; }
+    qint64 time(qint64 row) const
+    {
+        return m_chunks[size_t(row >> kChunkBits)]->times[size_t(row & (kChunkRows - 1))];
+    }
     // The time that orders the rows and places them on the chart: the elapsed time, too.
     qint64 order(qint64 row) const { return time(row); }
-    const void *orderAddress(qint64 row) const { return &chunkOf(row).times[slotOf(row)]; }
+    const void *orderAddress(qint64 row) const
+    {
+        return &m_chunks[size_t(row >> kChunkBits)]->times[size_t(row & (kChunkRows - 1))];
+    }
     const float &value(qint64 row, Quantity q) const
     {
-        return chunkOf(row).values[size_t(q)][slotOf(row)];
+        return m_chunks[size_t(row >> kChunkBits)]
+            ->values[size_t(q)][size_t(row & (kChunkRows - 1))];
     }
     // A reopened run never changes; derived views build once.
     quint64 generation() const { return 0; }
@@ -47,10 +51,7 @@ private:
         std::array<qint32, kChunkRows> times;
         std::array<std::array<float, kChunkRows>, kQuantityCount> values;
     };
-    const Chunk &chunkOf(qint64 row) const { return *m_chunks[size_t(row) / kChunkRows]; }
-    static size_t slotOf(qint64 row) { return size_t(row) % kChunkRows; }
-
-    std::vector<large_block::Ptr<Chunk>> m_chunks;
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
     qint64 m_size = 0;
 };
 
