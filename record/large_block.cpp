@@ -66,9 +66,14 @@ void settle(void *block) noexcept
     madvise(block, kBytes, MADV_HUGEPAGE);
 #endif
 #ifdef MADV_COLLAPSE
-    madvise(block, kBytes, MADV_COLLAPSE); // refused without huge pages to give: left as it is
+    // A copy of the block, a few milliseconds once per block. Done in a thread of its own, the
+    // writes to the next block would wait as long, for the memory map. Refused without huge
+    // pages to give: the block is left as it is.
+    madvise(block, kBytes, MADV_COLLAPSE);
 #endif
+#if !defined(MADV_HUGEPAGE) && !defined(MADV_COLLAPSE)
     Q_UNUSED(block)
+#endif
 }
 
 std::size_t bytesHeld(std::size_t chunks, std::size_t filling,
