@@ -18,7 +18,6 @@ qint64 MinMaxPyramid::bytesUsed() const
 {
     qint64 bytes = 0;
     for (const Level &level : m_levels)
-        bytes += qint64(large_block::Allocator<Group>::capacityFor(level.groups.capacity()) *
-                        sizeof(Group));
+        bytes += qint64(level.groups.capacity() * sizeof(Group)); // whole blocks once large
     return bytes;
 }

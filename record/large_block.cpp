@@ -76,20 +76,14 @@ void settle(void *block) noexcept
 #endif
 }
 
-std::size_t bytesHeld(std::size_t chunks, std::size_t filling,
-                      std::initializer_list<Columns> columns)
+std::size_t inPages(std::size_t bytes)
 {
-    if (chunks == 0)
-        return 0;
 #ifdef Q_OS_UNIX
     static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
 #else
     constexpr std::size_t page = 4096;
 #endif
-    std::size_t bytes = (chunks - 1) * kBytes;
-    for (const Columns &c : columns)
-        bytes += c.count * ((filling * c.width + page - 1) / page * page);
-    return bytes;
+    return (bytes + page - 1) / page * page;
 }
 
 } // namespace large_block

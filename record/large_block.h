@@ -7,10 +7,8 @@
 // settle(), which moves it into a huge page.
 
 #include <cstddef>
-#include <initializer_list>
 #include <memory>
 #include <new>
-#include <vector>
 
 namespace large_block {
 
@@ -18,21 +16,13 @@ constexpr std::size_t kBytes = std::size_t(2) << 20;
 
 // `bytes` rounded up to whole blocks, its pages not yet touched; throws std::bad_alloc. With
 // `hugePages`, the kernel backs each block with a huge page as it is first touched.
-void *allocate(std::size_t bytes = kBytes, bool hugePages = true);
-void release(void *memory, std::size_t bytes = kBytes) noexcept;
+void *allocate(std::size_t bytes, bool hugePages);
+void release(void *memory, std::size_t bytes) noexcept;
 // Moves a filled block into a huge page now (where the system has them to give), and asks for one
 // if it is ever paged out and back.
 void settle(void *block) noexcept;
-// Columns of a table's chunk: `count` of them, `width` bytes a row.
-struct Columns
-{
-    std::size_t width;
-    std::size_t count;
-};
-// What a table of `chunks` blocks holds, all full but the last, which has `filling` rows in
-// ordinary pages.
-std::size_t bytesHeld(std::size_t chunks, std::size_t filling,
-                      std::initializer_list<Columns> columns);
+// `bytes` rounded up to whole ordinary pages: what a block still filling holds of them.
+std::size_t inPages(std::size_t bytes);
 
 struct Release
 {
@@ -51,14 +41,6 @@ template <class T> Ptr<T> make()
     return Ptr<T>(new (allocate(sizeof(T), false)) T);
 }
 
-// Starts a growing table's next chunk in ordinary pages; the full one before it settles.
-template <class T> void grow(std::vector<Ptr<T>> &chunks)
-{
-    if (!chunks.empty())
-        settle(chunks.back().get());
-    chunks.push_back(make<T>());
-}
-
 // For a vector that grows to megabytes: from a block on, its storage is whole blocks.
 template <class T> struct Allocator
 {
@@ -73,7 +55,7 @@ template <class T> struct Allocator
     }
     T *allocate(std::size_t n)
     {
-        return large(n) ? static_cast<T *>(large_block::allocate(n * sizeof(T)))
+        return large(n) ? static_cast<T *>(large_block::allocate(n * sizeof(T), true))
                         : std::allocator<T>().allocate(n);
     }
     void deallocate(T *p, std::size_t n) noexcept

@@ -3,8 +3,11 @@
 void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &values)
 {
     const size_t slot = slotOf(m_size);
-    if (slot == 0)
-        large_block::grow(m_chunks);
+    if (slot == 0) {
+        if (!m_chunks.empty())
+            large_block::settle(m_chunks.back().get()); // full: into a huge page
+        m_chunks.push_back(large_block::make<Chunk>());
+    }
     Chunk &chunk = *m_chunks.back();
     chunk.times[slot] = wallMs;
     chunk.orders[slot] = orderMs;
@@ -58,8 +61,12 @@ SampleValues SampleStore::row(qint64 row) const
 
 qint64 SampleStore::bytesUsed() const
 {
-    const size_t filling = m_size == 0 ? 0 : slotOf(m_size - 1) + 1;
-    return qint64(large_block::bytesHeld(m_chunks.size(), filling,
-                                         {{sizeof(qint64), 2}, {sizeof(float), kQuantityCount}})) +
-           qint64(m_chunks.capacity()) * qint64(sizeof(void *));
+    if (m_chunks.empty())
+        return 0;
+    // Full chunks hold their blocks whole; the one filling, the pages its rows reached.
+    const size_t filling = slotOf(m_size - 1) + 1;
+    const size_t held = (m_chunks.size() - 1) * large_block::kBytes +
+                        2 * large_block::inPages(filling * sizeof(qint64)) +
+                        kQuantityCount * large_block::inPages(filling * sizeof(float));
+    return qint64(held) + qint64(m_chunks.capacity()) * qint64(sizeof(void *));
 }
