@@ -1,3 +1,3 @@
-#include "acquire_log.h"
+#include "acquire/acquire_log.h"
 
 Q_LOGGING_CATEGORY(lcAcquire, "acquire")

@@ -1,11 +1,11 @@
-#include "acquisition.h"
+#include "acquire/acquisition.h"
 
-#include "acquire_log.h"
-#include "clock.h"
-#include "device_link.h"
-#include "recorder.h"
-#include "run_session.h"
-#include "sampling_rule.h"
+#include "acquire/acquire_log.h"
+#include "record/clock.h"
+#include "usb/device_link.h"
+#include "record/recorder.h"
+#include "acquire/run_session.h"
+#include "acquire/sampling_rule.h"
 
 #include <QTimer>
 

@@ -5,7 +5,7 @@
 // instrument (the run goes on) or another one or none (the run is saved), an unplug (saved).
 // No widgets here; everything runs on the GUI thread.
 
-#include "sample.h"
+#include "record/sample.h"
 
 #include <QObject>
 #include <QString>

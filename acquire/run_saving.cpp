@@ -1,7 +1,7 @@
-#include "run_saving.h"
+#include "acquire/run_saving.h"
 
-#include "recorder.h"
-#include "setting.h"
+#include "record/recorder.h"
+#include "settings/settings_file.h"
 
 #include <QCoreApplication>
 
@@ -9,7 +9,7 @@ namespace acquire {
 
 DataFolder programDataFolder()
 {
-    return resolveDataFolder(Setting().read("save_path"), QCoreApplication::applicationDirPath());
+    return resolveDataFolder(SettingsFile().read("save_path"), QCoreApplication::applicationDirPath());
 }
 
 SaveOutcome saveRecordedRun(Recorder &recorder, quint8 familyCode)

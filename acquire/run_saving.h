@@ -3,8 +3,8 @@
 // (the one the user last saved to, else the program's), and the save that names the data file,
 // writes it durably and ends the run's journal.
 
-#include "data_folder.h"
-#include "save_data_deal.h"
+#include "record/data_folder.h"
+#include "record/data_file_saver.h"
 
 class Recorder;
 

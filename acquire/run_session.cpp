@@ -1,7 +1,7 @@
-#include "run_session.h"
+#include "acquire/run_session.h"
 
-#include "acquire_log.h"
-#include "recorder.h"
+#include "acquire/acquire_log.h"
+#include "record/recorder.h"
 
 namespace acquire {
 

@@ -7,7 +7,7 @@
 // first, and a run ends (stop, unplug, another instrument, window closed, signal, session end)
 // only through finish(), which saves it once. A run that has been saved is not saved again.
 
-#include "save_data_deal.h"
+#include "record/data_file_saver.h"
 
 #include <QObject>
 

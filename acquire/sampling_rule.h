@@ -8,7 +8,7 @@
 struct TickState
 {
     quint32 tickCounter = 0;
-    bool curveRunFlag = false;
+    bool runActive = false;
     bool deviceRunning = false;
     quint8 familyCode = 0;
     bool scanBusy = false;
@@ -18,7 +18,7 @@ inline bool shouldSample(const TickState &s)
 {
     if (s.scanBusy || (s.tickCounter & 1u) == 0)
         return false;
-    if (s.curveRunFlag && s.deviceRunning)
+    if (s.runActive && s.deviceRunning)
         return s.familyCode == 1 || s.familyCode == 4;
     return s.familyCode == 4;
 }

@@ -1,17 +1,17 @@
 // The chart's construction, its menu and the two exports.
 
-#include "chart_page.h"
+#include "app/chart_page.h"
 
-#include "curve_panel.h"
-#include "custom_coordinates.h"
-#include "device_link.h"
-#include "display_page.h"
-#include "live_chart.h"
-#include "recorder.h"
-#include "run_saving.h"
-#include "run_session.h"
-#include "save_notices.h"
-#include "setting.h"
+#include "chart/curve_panel.h"
+#include "chart/axis_range_panel.h"
+#include "usb/device_link.h"
+#include "ui/display_page.h"
+#include "chart/live_chart.h"
+#include "record/recorder.h"
+#include "acquire/run_saving.h"
+#include "acquire/run_session.h"
+#include "app/save_notices.h"
+#include "settings/settings_file.h"
 
 #include <QCursor>
 #include <QFileDialog>
@@ -44,16 +44,16 @@ ChartPage::ChartPage(ui::DisplayPage &page, Recorder &recorder, acquire::RunSess
 
 void ChartPage::build()
 {
-    m_axisRangePanel = new customcoordinates(m_page.chartArea());
-    m_axisRangePanel->setObjectName("customcoordinates");
+    m_axisRangePanel = new AxisRangePanel(m_page.chartArea());
+    m_axisRangePanel->setObjectName("AxisRangePanel");
     m_axisRangePanel->hide();
     m_page.setRangePanel(m_axisRangePanel); // its button shows and hides the panel
 
     m_liveChart = new LiveChart(
         m_recorder, [this](int slot) { return m_axisRangePanel->range(slot); }, this);
     m_page.showChart(*m_liveChart);
-    connect(m_axisRangePanel, &customcoordinates::RangChang_signal, m_liveChart,
-            &LiveChart::RangChang_slot);
+    connect(m_axisRangePanel, &AxisRangePanel::rangesChanged, m_liveChart,
+            &LiveChart::applyAxisRanges);
 
     if (m_currentRange)
         m_liveChart->setCurrentAxisRange(m_currentRange->first, m_currentRange->second);
@@ -71,7 +71,7 @@ LiveChart &ChartPage::liveChart()
     return *m_liveChart;
 }
 
-customcoordinates *ChartPage::axisRangePanel()
+AxisRangePanel *ChartPage::axisRangePanel()
 {
     if (!m_liveChart)
         build();
@@ -119,7 +119,7 @@ void ChartPage::showMenu()
 
 void ChartPage::exportData()
 {
-    if (m_recorder.rowCount() < saveDataDeal::kMinimumRows) {
+    if (m_recorder.rowCount() < DataFileSaver::kMinimumRows) {
         QMessageBox::information(m_window, tr("提示信息"),
                                  tr("<font color='red'>数据太少了吧，请记录至少十条数据。</font>"),
                                  QMessageBox::Ok);
@@ -141,7 +141,7 @@ void ChartPage::exportData()
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;
         return;
     }
-    Setting().write("save_path", savePathOf(file));
+    SettingsFile().write("save_path", savePathOf(file));
 }
 
 CurvePanel *ChartPage::curvePanel() const

@@ -17,7 +17,7 @@ class CurvePanel;
 class DeviceLink;
 class LiveChart;
 class Recorder;
-class customcoordinates;
+class AxisRangePanel;
 namespace acquire {
 class RunSession;
 }
@@ -38,7 +38,7 @@ public:
 
     // Both build the chart if it is not built yet.
     LiveChart &liveChart();
-    customcoordinates *axisRangePanel();
+    AxisRangePanel *axisRangePanel();
     CurvePanel *curvePanel() const;
 
     // The current axis range an identified model asks for; kept until the chart is built.
@@ -58,7 +58,7 @@ private:
     // What happened before the chart was built, in the seconds of the run's time line.
     std::optional<qint64> m_runStartSecs;
     std::optional<std::pair<double, double>> m_currentRange;
-    customcoordinates *m_axisRangePanel = nullptr;
+    AxisRangePanel *m_axisRangePanel = nullptr;
     LiveChart *m_liveChart = nullptr;
     QPointer<CurvePanel> m_curvePanel;
 };

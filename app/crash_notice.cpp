@@ -1,6 +1,6 @@
-#include "crash_notice.h"
+#include "app/crash_notice.h"
 
-#include "crash_reporter.h"
+#include "crash/crash_reporter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "frameless_frame.h"
+#include "app/frameless_frame.h"
 
-#include "window_frame.h"
+#include "app/window_frame.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

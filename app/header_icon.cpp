@@ -1,4 +1,4 @@
-#include "header_icon.h"
+#include "app/header_icon.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

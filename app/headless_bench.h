@@ -4,7 +4,7 @@
 // instrument itself starts and stops, saves them where the window would, publishes them to the
 // lab link when a broker is set, and logs to standard error (the journal under systemd).
 
-#include "run_session.h"
+#include "acquire/run_session.h"
 
 #include <QObject>
 

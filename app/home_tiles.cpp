@@ -1,4 +1,4 @@
-#include "home_tiles.h"
+#include "app/home_tiles.h"
 
 #include <iterator>
 

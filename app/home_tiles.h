@@ -2,7 +2,7 @@
 // The two home grids' tiles and what each tile does: data the navigation of the main dialog
 // works from. Tile names are translated in the main dialog's context.
 
-#include "instrument_commands.h"
+#include "usb/instrument_commands.h"
 
 #include <QString>
 

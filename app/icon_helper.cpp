@@ -1,4 +1,4 @@
-#include "icon_helper.h"
+#include "app/icon_helper.h"
 
 #include <QAbstractButton>
 #include <QFontDatabase>

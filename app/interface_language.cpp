@@ -1,6 +1,6 @@
-#include "interface_language.h"
+#include "app/interface_language.h"
 
-#include "setting.h"
+#include "settings/settings_file.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -32,7 +32,7 @@ InterfaceLanguage::~InterfaceLanguage()
 
 InterfaceLanguage::Language InterfaceLanguage::stored()
 {
-    return Setting().read(QStringLiteral("Language")) == QLatin1String("English") ? English
+    return SettingsFile().read(QStringLiteral("Language")) == QLatin1String("English") ? English
                                                                                   : Chinese;
 }
 

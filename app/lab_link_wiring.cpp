@@ -1,11 +1,11 @@
 // The lab link's publisher, feed, status and settings dialog.
 
-#include "lab_link_wiring.h"
+#include "app/lab_link_wiring.h"
 
-#include "acquisition_feed.h"
-#include "lab_link_dialog.h"
-#include "publisher.h"
-#include "status_line.h"
+#include "lablink/acquisition_feed.h"
+#include "lablink/lab_link_dialog.h"
+#include "lablink/publisher.h"
+#include "ui/status_line.h"
 
 namespace app {
 

@@ -1,32 +1,32 @@
 // Construction, form set-up and shutdown of the main dialog.
 
-#include "main_dialog.h"
+#include "app/main_dialog.h"
 
-#include "acquisition.h"
-#include "bus_scan.h"
-#include "catalogue_text.h"
-#include "chart_page.h"
-#include "device_link.h"
-#include "device_list_view.h"
-#include "display_page.h"
-#include "firmware_page.h"
-#include "frameless_frame.h"
-#include "glyphs.h"
-#include "header_icon.h"
-#include "icon_helper.h"
-#include "interface_language.h"
-#include "lab_link_wiring.h"
-#include "page_navigator.h"
-#include "run_session.h"
-#include "run_viewer.h"
-#include "save_notices.h"
-#include "setting.h"
-#include "settings_page_hk07.h"
-#include "settings_page_nv05.h"
-#include "start_hints.h"
-#include "title_menu.h"
+#include "acquire/acquisition.h"
+#include "usb/bus_scan.h"
+#include "ui/catalogue_text.h"
+#include "app/chart_page.h"
+#include "usb/device_link.h"
+#include "ui/device_list_view.h"
+#include "ui/display_page.h"
+#include "ui/firmware_page.h"
+#include "app/frameless_frame.h"
+#include "app/glyphs.h"
+#include "app/header_icon.h"
+#include "app/icon_helper.h"
+#include "app/interface_language.h"
+#include "app/lab_link_wiring.h"
+#include "app/page_navigator.h"
+#include "acquire/run_session.h"
+#include "review/run_viewer.h"
+#include "app/save_notices.h"
+#include "settings/settings_file.h"
+#include "ui/settings_page_hk07.h"
+#include "ui/settings_page_nv05.h"
+#include "app/start_hints.h"
+#include "app/title_menu.h"
 #include "ui_MainDialog.h"
-#include "usb_thread.h"
+#include "usb/usb_thread.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -59,7 +59,7 @@ MainDialog::MainDialog(QWidget *parent)
 
     const auto busAddress = [this] { return m_link->currentAddress(); };
     ui->page_settings->attach(m_link, busAddress);
-    ui->page_2->attach(m_link, busAddress);
+    ui->NV05_settings_page->attach(m_link, busAddress);
     connect(m_link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
     review::acceptRunFileDrops(this);
@@ -90,8 +90,8 @@ MainDialog::MainDialog(QWidget *parent)
 
     m_usbThread = new USBThread(this);
     // The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
-    connect(m_usbThread, &USBThread::new_data, m_firmwarePage, &FirmwarePage::handleReport);
-    connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::usbconnect);
+    connect(m_usbThread, &USBThread::reportArrived, m_firmwarePage, &FirmwarePage::handleReport);
+    connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::onWatcherConnected);
     connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
     connect(m_usbThread, &USBThread::usb_send_error, m_firmwarePage, &FirmwarePage::writeFailed);
     m_usbThread->setDeviceIds(m_link->vendorId(), m_link->productId());

@@ -3,9 +3,9 @@
 // device list. It wires the parts together; the work is done by the small classes it owns.
 // Its implementation is split by concern over main_dialog_*.cpp.
 
-#include "device_link.h"
-#include "instrument_commands.h"
-#include "recorder.h"
+#include "usb/device_link.h"
+#include "usb/instrument_commands.h"
+#include "record/recorder.h"
 
 #include <QDialog>
 #include <QPair>
@@ -53,7 +53,7 @@ public:
     quint8 familyCode() const { return m_link->familyCode(); }
     quint32 tickCounter() const { return m_link->tickCounter(); }
     bool scanBusy() const { return m_link->scanBusy(); }
-    bool curveRunFlag() const;
+    bool runActive() const;
     bool deviceOpen() const { return m_link->deviceOpen(); }
     QString modelWord() const { return m_link->modelWord(); }
     const QVector<QPair<ui::DeviceInfoUI *, quint8>> &deviceList() const;
@@ -83,7 +83,7 @@ private:
     // title bar
     void closeFromTitleBar();
     // the link and the bus scan
-    void usbconnect(const QString &dev_str);
+    void onWatcherConnected(const QString &dev_str);
     void usbdisconnect();
     void refreshDisplay();
     void refreshSettingsPage();

@@ -1,18 +1,18 @@
 // The dialog's own link to the instrument: opening it when the watcher announces it, the poll
 // cycle, the read step, the bus scan and the device list, and the model rule.
 
-#include "main_dialog.h"
+#include "app/main_dialog.h"
 
-#include "acquisition.h"
-#include "bus_scan.h"
-#include "chart_page.h"
-#include "device_link.h"
-#include "device_list_view.h"
-#include "firmware_page.h"
-#include "page_navigator.h"
-#include "start_hints.h"
+#include "acquire/acquisition.h"
+#include "usb/bus_scan.h"
+#include "app/chart_page.h"
+#include "usb/device_link.h"
+#include "ui/device_list_view.h"
+#include "ui/firmware_page.h"
+#include "app/page_navigator.h"
+#include "app/start_hints.h"
 #include "ui_MainDialog.h"
-#include "usb_thread.h"
+#include "usb/usb_thread.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -21,7 +21,7 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
-void MainDialog::usbconnect(const QString &dev_str)
+void MainDialog::onWatcherConnected(const QString &dev_str)
 {
     qCDebug(lcApp) << "关闭USB";
     qCDebug(lcApp) << "设备已连接";

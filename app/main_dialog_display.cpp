@@ -1,17 +1,17 @@
 // The display page wired to the link and the run, and the read step's redraw: after the link
 // applied the waiting reports, the pages show LiveValues once.
 
-#include "main_dialog.h"
+#include "app/main_dialog.h"
 
-#include "acquisition.h"
-#include "device_link.h"
-#include "display_page.h"
-#include "display_texts.h"
-#include "page_navigator.h"
-#include "settings_page_hk07.h"
-#include "settings_page_nv05.h"
+#include "acquire/acquisition.h"
+#include "usb/device_link.h"
+#include "ui/display_page.h"
+#include "ui/display_texts.h"
+#include "app/page_navigator.h"
+#include "ui/settings_page_hk07.h"
+#include "ui/settings_page_nv05.h"
 #include "ui_MainDialog.h"
-#include "window_fit.h"
+#include "ui/window_fit.h"
 
 void MainDialog::setUpDisplayPage()
 {
@@ -48,7 +48,7 @@ SettingsPageBase *MainDialog::settingsPage() const
     case DeviceLink::Hk07Family:
         return ui->page_settings;
     case DeviceLink::Nv05Family:
-        return ui->page_2;
+        return ui->NV05_settings_page;
     default:
         return nullptr;
     }

@@ -1,11 +1,11 @@
 // The data path in the main dialog: the acquisition, the run and its recorder, and the save when
 // a run stops.
 
-#include "main_dialog.h"
+#include "app/main_dialog.h"
 
-#include "acquisition.h"
-#include "run_saving.h"
-#include "run_session.h"
+#include "acquire/acquisition.h"
+#include "acquire/run_saving.h"
+#include "acquire/run_session.h"
 
 // The data path: the acquisition's samples go to the recorder; the run session clears it when a
 // run begins and saves it into the data folder when the run ends, however it ends.
@@ -22,7 +22,7 @@ void MainDialog::buildAcquisition()
             [this] { m_recorder->setFamilyCode(familyCode()); });
 }
 
-bool MainDialog::curveRunFlag() const
+bool MainDialog::runActive() const
 {
     return m_session->running();
 }

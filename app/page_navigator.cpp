@@ -1,12 +1,12 @@
-#include "page_navigator.h"
+#include "app/page_navigator.h"
 
-#include "catalogue_text.h"
-#include "device_link.h"
-#include "display_page.h"
-#include "display_texts.h"
-#include "firmware_page.h"
-#include "glyphs.h"
-#include "icon_helper.h"
+#include "ui/catalogue_text.h"
+#include "usb/device_link.h"
+#include "ui/display_page.h"
+#include "ui/display_texts.h"
+#include "ui/firmware_page.h"
+#include "app/glyphs.h"
+#include "app/icon_helper.h"
 #include "ui_MainDialog.h"
 
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 // once a model is identified. Pages are known by their home::Page identity and tiles by their
 // place in their grid, never by a translated text.
 
-#include "home_tiles.h"
-#include "instrument_commands.h"
+#include "app/home_tiles.h"
+#include "usb/instrument_commands.h"
 
 #include <QHash>
 #include <QObject>

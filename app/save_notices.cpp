@@ -1,9 +1,9 @@
-#include "save_notices.h"
+#include "app/save_notices.h"
 
-#include "journal.h"
-#include "recorder.h"
-#include "run_saving.h"
-#include "status_line.h"
+#include "record/journal.h"
+#include "record/recorder.h"
+#include "acquire/run_saving.h"
+#include "ui/status_line.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

@@ -5,8 +5,8 @@
 // page, in a box over the window as well; so is a data folder other than the one beside the
 // program.
 
-#include "journal_recovery.h"
-#include "save_data_deal.h"
+#include "record/journal_recovery.h"
+#include "record/data_file_saver.h"
 
 #include <QVector>
 

@@ -1,9 +1,9 @@
 // The start page's tips and permission hint.
 
-#include "start_hints.h"
+#include "app/start_hints.h"
 
-#include "device_link.h"
-#include "device_list_view.h"
+#include "usb/device_link.h"
+#include "ui/device_list_view.h"
 
 #include <QLabel>
 

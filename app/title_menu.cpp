@@ -1,11 +1,11 @@
 // The title bar's menu.
 
-#include "title_menu.h"
+#include "app/title_menu.h"
 
-#include "interface_language.h"
-#include "lab_link_wiring.h"
-#include "run_viewer.h"
-#include "setting.h"
+#include "app/interface_language.h"
+#include "app/lab_link_wiring.h"
+#include "review/run_viewer.h"
+#include "settings/settings_file.h"
 
 #include <QAbstractButton>
 #include <QActionGroup>
@@ -53,7 +53,7 @@ void TitleMenu::choose(int language)
 {
     // Every window re-renders its own texts in its language change, before this returns.
     m_language.use(InterfaceLanguage::Language(language));
-    Setting().write("language", language == InterfaceLanguage::English ? "English" : "Chinese");
+    SettingsFile().write("language", language == InterfaceLanguage::English ? "English" : "Chinese");
 }
 
 } // namespace app

@@ -1,4 +1,4 @@
-#include "window_frame.h"
+#include "app/window_frame.h"
 
 namespace frame {
 

@@ -1,4 +1,4 @@
-#include "axis_labels.h"
+#include "chart/axis_labels.h"
 
 #include <QCategoryAxis>
 

@@ -1,4 +1,4 @@
-#include "axis_layer.h"
+#include "chart/axis_layer.h"
 
 #include <QAbstractAxis>
 #include <QChart>

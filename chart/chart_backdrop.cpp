@@ -1,4 +1,4 @@
-#include "chart_backdrop.h"
+#include "chart/chart_backdrop.h"
 
 #include <QChart>
 #include <QGraphicsDropShadowEffect>

@@ -1,10 +1,10 @@
 // The chart as a picture: the view's grab under a 50 px caption band.
 
-#include "live_chart.h"
+#include "chart/live_chart.h"
 
-#include "chart_view.h"
-#include "clock.h"
-#include "picture_file.h"
+#include "chart/chart_view.h"
+#include "record/clock.h"
+#include "chart/picture_file.h"
 
 #include <QFileDialog>
 #include <QPainter>

@@ -1,3 +1,3 @@
-#include "chart_log.h"
+#include "chart/chart_log.h"
 
 Q_LOGGING_CATEGORY(lcChart, "chart")

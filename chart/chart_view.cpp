@@ -1,7 +1,7 @@
-#include "chart_view.h"
+#include "chart/chart_view.h"
 
-#include "chart_log.h"
-#include "wheel_zoom.h"
+#include "chart/chart_log.h"
+#include "chart/wheel_zoom.h"
 
 #include <QDateTime>
 #include <QDateTimeAxis>

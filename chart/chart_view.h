@@ -3,7 +3,7 @@
 // right click gives the time axis back to the automatic follow. The base view's own key handling
 // never runs.
 
-#include "drag_zoom_view.h"
+#include "chart/drag_zoom_view.h"
 
 #include <QDateTime>
 

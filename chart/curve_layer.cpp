@@ -1,4 +1,4 @@
-#include "curve_layer.h"
+#include "chart/curve_layer.h"
 
 #include <QChart>
 #include <QDateTime>

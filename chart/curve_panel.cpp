@@ -1,9 +1,9 @@
-#include "curve_panel.h"
+#include "chart/curve_panel.h"
 
-#include "chart_log.h"
-#include "curve_styles.h"
-#include "live_chart.h"
-#include "setting.h"
+#include "chart/chart_log.h"
+#include "chart/curve_styles.h"
+#include "chart/live_chart.h"
+#include "settings/settings_file.h"
 #include "ui_curvepanel.h"
 
 #include <QColorDialog>
@@ -97,7 +97,7 @@ void CurvePanel::build()
     connect(ok, &QPushButton::clicked, this, &CurvePanel::onBtn_close_Slot);
     table->setCellWidget(9, 0, centred(ok));
 
-    const Setting settings;
+    const SettingsFile settings;
     for (int entry = 0; entry < 8; ++entry) {
         // The colour is read again from the file; the pens stay as they are.
         const QColor color = colorFromKeyText(settings.read(kCurveKeys[entry].colorKey));
@@ -169,7 +169,7 @@ void CurvePanel::chooseColor(int entry)
     m_colorButtons[size_t(entry)]->setStyleSheet(swatchStyle(chosen));
     m_chart.setCurveColor(entry, chosen);
     m_chart.colourAxesForView();
-    Setting().write(kCurveKeys[entry].colorKey, colorKeyText(chosen));
+    SettingsFile().write(kCurveKeys[entry].colorKey, colorKeyText(chosen));
 }
 
 void CurvePanel::chooseWidth(int entry, int index)
@@ -178,14 +178,14 @@ void CurvePanel::chooseWidth(int entry, int index)
         return;
     const qreal width = 0.5 * (index + 1);
     m_chart.setCurveWidth(entry, width);
-    Setting().write(kCurveKeys[entry].widthKey, widthKeyText(width));
+    SettingsFile().write(kCurveKeys[entry].widthKey, widthKeyText(width));
 }
 
 void CurvePanel::onCBox_9_Slot(int linew)
 {
     if (linew >= 0 && linew < chartThemeNames().size()) {
         m_chart.setTheme(QtCharts::QChart::ChartTheme(linew));
-        Setting().write("ChartTheme", chartThemeNames().at(linew));
+        SettingsFile().write("ChartTheme", chartThemeNames().at(linew));
     }
 }
 

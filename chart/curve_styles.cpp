@@ -1,6 +1,6 @@
-#include "curve_styles.h"
+#include "chart/curve_styles.h"
 
-#include "setting.h"
+#include "settings/settings_file.h"
 
 const CurveKeys kCurveKeys[8] = {
     {"VBUS_col", "VBUS_lw", QT_TRANSLATE_NOOP("CurvePanel", "VOLT"), "VOLTAGE"},
@@ -41,7 +41,7 @@ QString widthKeyText(qreal width)
 
 CurveStyle readCurveStyle(int entry)
 {
-    const Setting settings;
+    const SettingsFile settings;
     return {colorFromKeyText(settings.read(kCurveKeys[entry].colorKey)),
             widthFromKeyText(settings.read(kCurveKeys[entry].widthKey))};
 }

@@ -1,4 +1,4 @@
-#include "decimated_view.h"
+#include "chart/decimated_view.h"
 
 #include <cmath>
 

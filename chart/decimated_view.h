@@ -4,7 +4,7 @@
 // samples (the line between two columns runs between their ranges, as the samples' own line
 // does). The cost depends on the number of columns, not on the run's length.
 
-#include "minmax_pyramid.h"
+#include "chart/minmax_pyramid.h"
 
 #include <QPointF>
 #include <QVector>

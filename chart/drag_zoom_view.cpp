@@ -1,4 +1,4 @@
-#include "drag_zoom_view.h"
+#include "chart/drag_zoom_view.h"
 
 #include <QMouseEvent>
 #include <QWheelEvent>

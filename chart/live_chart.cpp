@@ -1,16 +1,16 @@
 // Construction of the live chart, its series, axes and pens, and the curve styles and theme.
 
-#include "live_chart.h"
+#include "chart/live_chart.h"
 
-#include "axis_labels.h"
-#include "axis_layer.h"
-#include "chart_backdrop.h"
-#include "chart_log.h"
-#include "chart_view.h"
-#include "clock.h"
-#include "curve_layer.h"
-#include "recorder.h"
-#include "setting.h"
+#include "chart/axis_labels.h"
+#include "chart/axis_layer.h"
+#include "chart/chart_backdrop.h"
+#include "chart/chart_log.h"
+#include "chart/chart_view.h"
+#include "record/clock.h"
+#include "chart/curve_layer.h"
+#include "record/recorder.h"
+#include "settings/settings_file.h"
 
 #include <QCategoryAxis>
 #include <QDateTimeAxis>
@@ -49,7 +49,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     legend->setLabelColor(QColor(0, 100, 255));
     legend->setMaximumHeight(40);
 
-    m_chart->setTheme(chartThemeFromName(Setting().read("ChartTheme")));
+    m_chart->setTheme(chartThemeFromName(SettingsFile().read("ChartTheme")));
     m_chart->setAutoFillBackground(true);
     m_backdrop = new ChartBackdrop(m_chart);
 

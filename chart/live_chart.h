@@ -8,11 +8,11 @@
 // show: the decimated view of the visible time range, recomputed when the range, the plot's
 // width or the data change, at a cost set by the plot's width rather than the run's length.
 
-#include "chart_view.h"
-#include "curve_styles.h"
-#include "decimated_view.h"
-#include "save_data_deal.h"
-#include "user_range.h"
+#include "chart/chart_view.h"
+#include "chart/curve_styles.h"
+#include "chart/decimated_view.h"
+#include "record/data_file_saver.h"
+#include "chart/user_range.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -103,7 +103,7 @@ public:
     // follows the last one, as if the chart had followed each row as it came.
     void takeRecordedRows();
     void toggleView(View view);
-    void RangChang_slot();
+    void applyAxisRanges();
     // The current axis range an identified model asks for (unless the user fixed one).
     void setCurrentAxisRange(double minimum, double maximum);
 

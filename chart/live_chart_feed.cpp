@@ -1,11 +1,11 @@
 // Sampling, the time axis' follow and the decimated view the shown series hold.
 
-#include "live_chart.h"
+#include "chart/live_chart.h"
 
-#include "chart_log.h"
-#include "chart_view.h"
-#include "curve_layer.h"
-#include "recorder.h"
+#include "chart/chart_log.h"
+#include "chart/chart_view.h"
+#include "chart/curve_layer.h"
+#include "record/recorder.h"
 
 #include <QChart>
 #include <QDateTimeAxis>

@@ -1,9 +1,9 @@
 // The four sets of curves, their value axes, user ranges and growth past readings.
 
-#include "live_chart.h"
+#include "chart/live_chart.h"
 
-#include "axis_labels.h"
-#include "clock.h"
+#include "chart/axis_labels.h"
+#include "record/clock.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -145,7 +145,7 @@ void LiveChart::toggleView(View pressed)
     refreshVisible();
 }
 
-void LiveChart::RangChang_slot()
+void LiveChart::applyAxisRanges()
 {
     applyViewRanges(currentView(), false);
 }

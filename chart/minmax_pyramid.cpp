@@ -1,4 +1,4 @@
-#include "minmax_pyramid.h"
+#include "chart/minmax_pyramid.h"
 
 const std::array<Quantity, kPlotSlots> kSlotQuantity = {
     Quantity::Voltage,  Quantity::Current, Quantity::Power,   Quantity::Energy,

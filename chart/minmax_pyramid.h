@@ -3,8 +3,8 @@
 // store, kept up to date row by row. The minimum and maximum of any row range then cost a few
 // dozen reads whatever the run's length. About 9 bytes per row for the eight plotted columns.
 
-#include "large_block.h"
-#include "sample_store.h"
+#include "record/large_block.h"
+#include "record/sample_store.h"
 
 #include <algorithm>
 #include <array>

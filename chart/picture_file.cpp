@@ -1,6 +1,6 @@
-#include "picture_file.h"
+#include "chart/picture_file.h"
 
-#include "chart_log.h"
+#include "chart/chart_log.h"
 
 #include <QFileInfo>
 #include <QImageWriter>

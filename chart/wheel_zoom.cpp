@@ -1,4 +1,4 @@
-#include "wheel_zoom.h"
+#include "chart/wheel_zoom.h"
 
 TimeWindow wheelZoomWindow(quint32 minSecs, quint32 maxSecs, double ratio, int delta)
 {

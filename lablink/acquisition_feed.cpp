@@ -1,10 +1,10 @@
-#include "acquisition_feed.h"
+#include "lablink/acquisition_feed.h"
 
-#include "acquisition.h"
-#include "device_link.h"
-#include "payloads.h"
-#include "publisher.h"
-#include "run_session.h"
+#include "acquire/acquisition.h"
+#include "usb/device_link.h"
+#include "lablink/payloads.h"
+#include "lablink/publisher.h"
+#include "acquire/run_session.h"
 
 namespace lablink {
 

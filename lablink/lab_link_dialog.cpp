@@ -1,6 +1,6 @@
-#include "lab_link_dialog.h"
+#include "lablink/lab_link_dialog.h"
 
-#include "mqtt_session.h"
+#include "lablink/mqtt_session.h"
 #include "ui_LabLinkDialog.h"
 
 #include <QFileDialog>

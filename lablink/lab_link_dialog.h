@@ -2,7 +2,7 @@
 // The lab link's settings dialog: broker, port, TLS with a CA file, login, topic prefix, and a
 // button that tries the connection and says how it went. OK writes the settings file.
 
-#include "link_settings.h"
+#include "lablink/link_settings.h"
 
 #include <QDialog>
 

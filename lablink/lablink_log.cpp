@@ -1,3 +1,3 @@
-#include "lablink_log.h"
+#include "lablink/lablink_log.h"
 
 Q_LOGGING_CATEGORY(lcLabLink, "lablink")

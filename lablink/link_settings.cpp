@@ -1,6 +1,6 @@
-#include "link_settings.h"
+#include "lablink/link_settings.h"
 
-#include "setting.h"
+#include "settings/settings_file.h"
 
 #include <QFile>
 #include <QUrl>
@@ -30,7 +30,7 @@ bool restrictToOwner(const QString &path, QString *error)
 
 LinkSettings loadLinkSettings()
 {
-    const Setting file;
+    const SettingsFile file;
     LinkSettings s;
     s.enabled = file.read("mqtt_enabled") == QLatin1String("true");
     s.host = file.read("mqtt_host");
@@ -52,9 +52,9 @@ LinkSettings loadLinkSettings()
 bool saveLinkSettings(const LinkSettings &s, QString *error)
 {
     // The file holds a password from now on: only its owner may read it, before it is written.
-    if (!restrictToOwner(Setting::filePath(), error))
+    if (!restrictToOwner(SettingsFile::filePath(), error))
         return false;
-    Setting file;
+    SettingsFile file;
     file.write("mqtt_enabled", s.enabled ? "true" : "false");
     file.write("mqtt_host", s.host);
     file.write("mqtt_port", QString::number(s.port));
@@ -64,7 +64,7 @@ bool saveLinkSettings(const LinkSettings &s, QString *error)
     file.write("mqtt_password", s.password);
     file.write("mqtt_prefix", s.prefix);
     // The settings file is rewritten through a new file: check the result kept the restriction.
-    return restrictToOwner(Setting::filePath(), error);
+    return restrictToOwner(SettingsFile::filePath(), error);
 }
 
 bool parseBrokerUrl(const QString &text, LinkSettings *settings, QString *error)

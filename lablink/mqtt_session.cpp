@@ -1,6 +1,6 @@
-#include "mqtt_session.h"
+#include "lablink/mqtt_session.h"
 
-#include "lablink_log.h"
+#include "lablink/lablink_log.h"
 
 #include <mosquitto.h>
 

@@ -3,7 +3,7 @@
 // the will, TLS and login), network rounds, publishing, a clean close. Failures come back as
 // words a user can act on ("connection refused", "not authorised", the TLS error), never codes.
 
-#include "link_settings.h"
+#include "lablink/link_settings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "payloads.h"
+#include "lablink/payloads.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

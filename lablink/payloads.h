@@ -1,7 +1,7 @@
 #pragma once
 // Topics and JSON payloads of the lab link. Pure: tested without a broker.
 
-#include "reading.h"
+#include "lablink/reading.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "publisher.h"
+#include "lablink/publisher.h"
 
-#include "lablink_log.h"
-#include "mqtt_session.h"
-#include "payloads.h"
+#include "lablink/lablink_log.h"
+#include "lablink/mqtt_session.h"
+#include "lablink/payloads.h"
 
 #include <QMetaObject>
 

@@ -4,8 +4,8 @@
 // bounded: while the broker is away the oldest readings are dropped and counted; run events are
 // kept until the broker acknowledges them (up to kEventCapacity, then the oldest go, counted).
 
-#include "link_settings.h"
-#include "reading.h"
+#include "lablink/link_settings.h"
+#include "lablink/reading.h"
 
 #include <QObject>
 

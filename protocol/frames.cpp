@@ -1,6 +1,6 @@
-#include "frames.h"
+#include "protocol/frames.h"
 
-#include "codes.h"
+#include "protocol/codes.h"
 
 #include <cstring>
 

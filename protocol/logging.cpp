@@ -1,3 +1,3 @@
-#include "logging.h"
+#include "protocol/logging.h"
 
 Q_LOGGING_CATEGORY(lcProtocol, "protocol")

@@ -1,4 +1,4 @@
-#include "number_format.h"
+#include "protocol/number_format.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 // Wire layout of the measurement and settings replies, in both directions.
 
-#include "byte_order.h"
-#include "codes.h"
-#include "logging.h"
-#include "report_parser.h"
+#include "protocol/byte_order.h"
+#include "protocol/codes.h"
+#include "protocol/logging.h"
+#include "protocol/report_parser.h"
 
 #include <cmath>
 #include <cstring>

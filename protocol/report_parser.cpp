@@ -1,7 +1,7 @@
-#include "report_parser.h"
+#include "protocol/report_parser.h"
 
-#include "codes.h"
-#include "logging.h"
+#include "protocol/codes.h"
+#include "protocol/logging.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // measurement and settings replies (decoders for the program, encoders for the simulated
 // instrument, so both sides share one layout).
 
-#include "live_values.h"
+#include "protocol/live_values.h"
 
 #include <array>
 #include <cstdint>

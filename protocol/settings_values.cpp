@@ -1,4 +1,4 @@
-#include "settings_values.h"
+#include "protocol/settings_values.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "upgrade_packets.h"
+#include "protocol/upgrade_packets.h"
 
-#include "crc16.h"
+#include "protocol/crc16.h"
 
 #include <algorithm>
 

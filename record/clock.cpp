@@ -1,4 +1,4 @@
-#include "clock.h"
+#include "record/clock.h"
 
 #include <QElapsedTimer>
 

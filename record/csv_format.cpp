@@ -1,4 +1,4 @@
-#include "csv_format.h"
+#include "record/csv_format.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -3,7 +3,7 @@
 // of both instrument families. Rows are formatted into a caller's buffer so that writing a day of
 // samples allocates nothing per row.
 
-#include "sample_store.h"
+#include "record/sample_store.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
-#include "data_folder.h"
+#include "record/data_folder.h"
 
-#include "durable_file.h"
+#include "record/durable_file.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "durable_file.h"
+#include "record/durable_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "file_counter.h"
+#include "record/file_counter.h"
 
-#include "record_log.h"
+#include "record/record_log.h"
 
 #include <QSettings>
 

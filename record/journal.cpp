@@ -1,8 +1,8 @@
-#include "journal.h"
+#include "record/journal.h"
 
-#include "crash_reporter.h"
-#include "durable_file.h"
-#include "record_log.h"
+#include "crash/crash_reporter.h"
+#include "record/durable_file.h"
+#include "record/record_log.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -28,7 +28,7 @@
 namespace {
 
 const char kMagic[] = "usb-tester journal 1 family ";
-// A save about to take this data file name (saveDataDeal::autoSave).
+// A save about to take this data file name (DataFileSaver::autoSave).
 const char kSavingNote[] = "#saved ";
 
 // One row: milliseconds since the epoch, then the ten float bit patterns in hex, so that the

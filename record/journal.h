@@ -5,7 +5,7 @@
 // lock file beside it marks the journal as in use: two running instances never share one, and
 // the next start recovers only journals whose owner is gone (journal_recovery.h).
 
-#include "sample_store.h"
+#include "record/sample_store.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "journal_recovery.h"
+#include "record/journal_recovery.h"
 
-#include "durable_file.h"
-#include "journal.h"
-#include "record_log.h"
+#include "record/durable_file.h"
+#include "record/journal.h"
+#include "record/record_log.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@ namespace {
 bool alreadySaved(const JournalContent &content)
 {
     return !content.savingTo.isEmpty() &&
-           saveDataDeal::holdsRun(content.rows, content.familyCode, content.savingTo);
+           DataFileSaver::holdsRun(content.rows, content.familyCode, content.savingTo);
 }
 } // namespace
 
@@ -48,7 +48,7 @@ QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFo
             run.save.result = SaveOutcome::Result::Written;
             run.save.path = content.savingTo;
         } else {
-            run.save = saveDataDeal(dataFolder).autoSave(content.rows, content.familyCode, path);
+            run.save = DataFileSaver(dataFolder).autoSave(content.rows, content.familyCode, path);
         }
         qCInfo(lcRecord).noquote()
             << "journal" << path << "of an interrupted run:" << run.rows << "rows,"

@@ -2,8 +2,8 @@
 // At start-up: the journals of runs whose program died (crash, kill, power cut) become normal
 // data files, named and laid out as a stop would have written them.
 
-#include "data_folder.h"
-#include "save_data_deal.h"
+#include "record/data_folder.h"
+#include "record/data_file_saver.h"
 
 #include <QVector>
 

@@ -1,4 +1,4 @@
-#include "large_block.h"
+#include "record/large_block.h"
 
 #include <QtGlobal>
 

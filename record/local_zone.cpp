@@ -1,4 +1,4 @@
-#include "local_zone.h"
+#include "record/local_zone.h"
 
 #include <cstdlib>
 #include <ctime>

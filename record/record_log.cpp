@@ -1,3 +1,3 @@
-#include "record_log.h"
+#include "record/record_log.h"
 
 Q_LOGGING_CATEGORY(lcRecord, "record")

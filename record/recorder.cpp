@@ -1,10 +1,10 @@
-#include "recorder.h"
+#include "record/recorder.h"
 
-#include "clock.h"
-#include "csv_format.h"
-#include "journal.h"
-#include "live_values.h"
-#include "record_log.h"
+#include "record/clock.h"
+#include "record/csv_format.h"
+#include "record/journal.h"
+#include "protocol/live_values.h"
+#include "record/record_log.h"
 
 SampleValues sampleValuesOf(const proto::LiveValues &v)
 {
@@ -82,7 +82,7 @@ SaveOutcome Recorder::saveRun(const DataFolder &folder)
         return m_lastSave;
     // The journal can vouch for the file only when it holds the whole table.
     const QString journal = m_savedRows == 0 ? journalPath() : QString();
-    SaveOutcome outcome = saveDataDeal(folder).autoSave(m_store, m_familyCode, journal);
+    SaveOutcome outcome = DataFileSaver(folder).autoSave(m_store, m_familyCode, journal);
     if (outcome.written()) {
         dropJournal();
         m_savedRows = m_journaledRows = m_store.size();
@@ -120,7 +120,7 @@ void Recorder::journalNewRows()
 
 bool Recorder::exportRun(const QString &path, quint8 familyCode, QString *error)
 {
-    if (!saveDataDeal().writeCsv(m_store, path, familyCode, error))
+    if (!DataFileSaver().writeCsv(m_store, path, familyCode, error))
         return false;
     dropJournal();
     m_savedRows = m_journaledRows = m_store.size();
@@ -134,7 +134,7 @@ qint64 Recorder::unsavedRows() const
 
 QString Recorder::unsavedRunNote() const
 {
-    if (unsavedRows() < saveDataDeal::kMinimumRows)
+    if (unsavedRows() < DataFileSaver::kMinimumRows)
         return QString();
     if (m_journal)
         return tr("本次记录的 %1 条数据未能保存。它们保存在 %2 "
@@ -147,7 +147,7 @@ QString Recorder::unsavedRunNote() const
 
 void Recorder::releaseJournal()
 {
-    if (m_journal && m_journaledRows - m_savedRows >= saveDataDeal::kMinimumRows) {
+    if (m_journal && m_journaledRows - m_savedRows >= DataFileSaver::kMinimumRows) {
         qCInfo(lcRecord).noquote()
             << "unsaved run kept for the next start:" << m_journal->filePath();
         m_journal->keep();

@@ -8,10 +8,10 @@
 // A row's place on the chart is its steady time shifted so that the run's first row sits at its
 // wall-clock stamp: the chart's time line starts at the clock and then only moves forward.
 
-#include "data_folder.h"
-#include "sample.h"
-#include "sample_store.h"
-#include "save_data_deal.h"
+#include "record/data_folder.h"
+#include "record/sample.h"
+#include "record/sample_store.h"
+#include "record/data_file_saver.h"
 
 #include <QDateTime>
 #include <QObject>

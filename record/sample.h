@@ -2,7 +2,7 @@
 // One sample as the acquisition takes it: the ten recorded quantities with two times, one from a
 // clock that never steps (to order samples) and one from the wall clock (for the data files).
 
-#include "sample_store.h"
+#include "record/sample_store.h"
 
 #include <QMetaType>
 

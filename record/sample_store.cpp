@@ -1,4 +1,4 @@
-#include "sample_store.h"
+#include "record/sample_store.h"
 
 void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &values)
 {

@@ -6,7 +6,7 @@
 // wall-clock stamp the data files show, and a position on a line that only grows, which orders the
 // rows and places them on the chart, so that a clock stepped back or forward never reorders a run.
 
-#include "large_block.h"
+#include "record/large_block.h"
 
 #include <QtGlobal>
 

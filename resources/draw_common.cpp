@@ -1,4 +1,4 @@
-#include "draw_common.h"
+#include "resources/draw_common.h"
 
 #include <QHash>
 #include <QPainterPath>

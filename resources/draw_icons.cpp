@@ -1,7 +1,7 @@
 // Icons of the title bar, menus, device list and upgrade page, the application icon and the
 // frames of the bus-scan spinner.
 
-#include "draw_common.h"
+#include "resources/draw_common.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

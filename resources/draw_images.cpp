@@ -1,8 +1,8 @@
 // Build-time generator: paints every image the program embeds into the folder given on the
 // command line. Runs on the offscreen platform, so it needs no display.
 
-#include "draw_common.h"
-#include "gif_writer.h"
+#include "resources/draw_common.h"
+#include "resources/gif_writer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Images of the dark style sheet (indicators, arrows, slider handle) and the window's panels.
 
-#include "draw_common.h"
+#include "resources/draw_common.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>

@@ -1,7 +1,7 @@
 // Work-mode pictograms of the home page: white line drawings on a transparent 100 x 70 tile,
 // shown on coloured buttons, so they carry no colour of their own.
 
-#include "draw_common.h"
+#include "resources/draw_common.h"
 
 #include <QPainterPath>
 

@@ -1,4 +1,4 @@
-#include "gif_writer.h"
+#include "resources/gif_writer.h"
 
 #include <QHash>
 

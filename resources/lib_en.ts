@@ -768,7 +768,7 @@
     </message>
 </context>
 <context>
-    <name>CDPopTips</name>
+    <name>BatteryTestPopup</name>
     <message>
         <source>倒计时</source>
         <translation>Countdown</translation>
@@ -1054,7 +1054,7 @@
     </message>
 </context>
 <context>
-    <name>customcoordinates</name>
+    <name>AxisRangePanel</name>
     <message>
         <source>自定义曲线范围</source>
         <translation>Custom Scope</translation>
@@ -1243,7 +1243,7 @@
     </message>
 </context>
 <context>
-    <name>saveDataDeal</name>
+    <name>DataFileSaver</name>
     <message>
         <source>数据保存失败: %1</source>
         <translation>Saving data failed: %1</translation>

@@ -1,6 +1,6 @@
 #pragma once
 
-// Rich text shown by the battery-test popup (lab_Tips of forms/CDPopTips.ui). The form passes
+// Rich text shown by the battery-test popup (lab_Tips of forms/BatteryTestPopup.ui). The form passes
 // exactly this text to tr(), and lib_en.ts carries it byte for byte as its own translation (it is
 // bilingual already), so any change here must be made in the form and lib_en.ts as well;
 // test_resources and the popup's tests check that they agree.

@@ -1,6 +1,6 @@
-#include "elapsed_axis.h"
+#include "review/elapsed_axis.h"
 
-#include "run_summary.h"
+#include "review/run_summary.h"
 
 #include <iterator>
 

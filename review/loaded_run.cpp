@@ -1,6 +1,6 @@
-#include "loaded_run.h"
+#include "review/loaded_run.h"
 
-#include "read_problem_text.h"
+#include "review/read_problem_text.h"
 
 #include <QFileInfo>
 

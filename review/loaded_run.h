@@ -2,8 +2,8 @@
 // A run as the viewer holds it: the rows, their min/max pyramid for the chart, the summary and
 // the name its legend and table show. Built off the GUI thread, then only read.
 
-#include "minmax_pyramid.h"
-#include "run_summary.h"
+#include "chart/minmax_pyramid.h"
+#include "review/run_summary.h"
 
 #include <QString>
 

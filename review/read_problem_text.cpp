@@ -1,4 +1,4 @@
-#include "read_problem_text.h"
+#include "review/read_problem_text.h"
 
 #include <QCoreApplication>
 #include <QDir>

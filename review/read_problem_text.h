@@ -1,7 +1,7 @@
 #pragma once
 // The user's message for a file that could not be opened: the file, the line, what is wrong.
 
-#include "run_file.h"
+#include "review/run_file.h"
 
 namespace review {
 

@@ -1,3 +1,3 @@
-#include "review_log.h"
+#include "review/review_log.h"
 
 Q_LOGGING_CATEGORY(lcReview, "review")

@@ -1,10 +1,10 @@
-#include "run_chart.h"
+#include "review/run_chart.h"
 
-#include "axis_labels.h"
-#include "curve_styles.h"
-#include "decimated_view.h"
-#include "elapsed_axis.h"
-#include "setting.h"
+#include "chart/axis_labels.h"
+#include "chart/curve_styles.h"
+#include "chart/decimated_view.h"
+#include "review/elapsed_axis.h"
+#include "settings/settings_file.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -67,7 +67,7 @@ QString RunChart::slotName(int slot)
 
 RunChart::RunChart(QObject *parent) : QObject(parent), m_chart(new QChart)
 {
-    m_chart->setTheme(chartThemeFromName(Setting().read("ChartTheme")));
+    m_chart->setTheme(chartThemeFromName(SettingsFile().read("ChartTheme")));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_chart->setBackgroundRoundness(0);
     m_chart->legend()->setVisible(true);

@@ -3,7 +3,7 @@
 // over an elapsed-time axis. Each curve gets a few points per pixel column from the run's
 // min/max pyramid, as the live chart does, so eight week-long runs pan as fast as short ones.
 
-#include "loaded_run.h"
+#include "review/loaded_run.h"
 
 #include <QColor>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "run_chart_view.h"
+#include "review/run_chart_view.h"
 
-#include "run_chart.h"
-#include "wheel_zoom.h"
+#include "review/run_chart.h"
+#include "chart/wheel_zoom.h"
 
 #include <QWheelEvent>
 

@@ -2,7 +2,7 @@
 // The comparison chart's view, handled like the live chart's: a left drag pans the time axis,
 // the wheel zooms it around the mouse, a right click shows the runs whole again.
 
-#include "drag_zoom_view.h"
+#include "chart/drag_zoom_view.h"
 
 namespace review {
 

@@ -1,6 +1,6 @@
-#include "run_file.h"
+#include "review/run_file.h"
 
-#include "csv_format.h"
+#include "record/csv_format.h"
 
 #include <QTextCodec>
 

@@ -3,7 +3,7 @@
 // to the same file) and the journals of runs whose program died. All or nothing: a file with
 // one bad line opens no run at all, and the problem names the line.
 
-#include "run_store.h"
+#include "review/run_store.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 // Reading a run file from disk: a data file through the parser, a journal through the
 // recorder's own reader; a file that changes while it is read opens nothing.
 
-#include "run_file.h"
+#include "review/run_file.h"
 
-#include "csv_format.h"
-#include "journal.h"
+#include "record/csv_format.h"
+#include "record/journal.h"
 
 #include <QDateTime>
 #include <QFile>

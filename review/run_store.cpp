@@ -1,4 +1,4 @@
-#include "run_store.h"
+#include "review/run_store.h"
 
 namespace review {
 

@@ -3,7 +3,7 @@
 // 24 days) and the ten quantities, in fixed-size chunks. 44 bytes per row, so eight week-long
 // runs fit where the live store's wall-clock column would not.
 
-#include "sample_store.h"
+#include "record/sample_store.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
-#include "run_summary.h"
+#include "review/run_summary.h"
 
-#include "csv_format.h"
+#include "record/csv_format.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

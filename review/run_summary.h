@@ -2,7 +2,7 @@
 // What one reopened run amounts to: the figures people otherwise read off in a spreadsheet,
 // with the instrument's own energy count beside one integrated from voltage × current.
 
-#include "run_file.h"
+#include "review/run_file.h"
 
 #include <QStringList>
 #include <QVector>

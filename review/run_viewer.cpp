@@ -1,10 +1,10 @@
-#include "run_viewer.h"
+#include "review/run_viewer.h"
 
-#include "picture_file.h"
-#include "review_log.h"
-#include "run_chart.h"
-#include "run_chart_view.h"
-#include "setting.h"
+#include "chart/picture_file.h"
+#include "review/review_log.h"
+#include "review/run_chart.h"
+#include "review/run_chart_view.h"
+#include "settings/settings_file.h"
 #include "ui_RunViewer.h"
 
 #include <QDragEnterEvent>
@@ -176,7 +176,7 @@ void RunViewer::chooseFiles()
 
 QStringList RunViewer::recentFiles()
 {
-    return Setting().read(kRecentKey).split('\n', Qt::SkipEmptyParts);
+    return SettingsFile().read(kRecentKey).split('\n', Qt::SkipEmptyParts);
 }
 
 void RunViewer::rememberRecent(const QStringList &paths)
@@ -188,7 +188,7 @@ void RunViewer::rememberRecent(const QStringList &paths)
         recent.removeAll(path);
         recent.prepend(path);
     }
-    Setting().write(kRecentKey, recent.mid(0, kRecentCount).join('\n'));
+    SettingsFile().write(kRecentKey, recent.mid(0, kRecentCount).join('\n'));
 }
 
 void RunViewer::showRecentMenu()

@@ -3,7 +3,7 @@
 // each run's summary beside the chart, export the table as CSV and the chart as PNG. Files are
 // read off the GUI thread, so a run recording in the main window keeps its pace.
 
-#include "loaded_run.h"
+#include "review/loaded_run.h"
 
 #include <QWidget>
 

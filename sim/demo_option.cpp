@@ -1,4 +1,4 @@
-#include "demo_option.h"
+#include "sim/demo_option.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -30,7 +30,7 @@
 //           "HK07;speed=10;capacity=2600";  "MR310:1+HK07:3+supply=12+limit=3";
 //           "HK07;run=5,60,2" (a one-minute run at 2 A, five seconds in).
 
-#include "sim_config.h"
+#include "sim/sim_config.h"
 
 namespace sim {
 

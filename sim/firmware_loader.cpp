@@ -1,9 +1,9 @@
-#include "firmware_loader.h"
+#include "sim/firmware_loader.h"
 
-#include "sim_log.h"
+#include "sim/sim_log.h"
 
-#include <crc16.h>
-#include <upgrade_packets.h>
+#include "protocol/crc16.h"
+#include "protocol/upgrade_packets.h"
 
 namespace sim {
 

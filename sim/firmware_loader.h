@@ -3,7 +3,7 @@
 // 58-byte CRC-protected packets, acknowledging each, and finally "programs" itself. Its replies
 // are CRC frames placed at byte 1 of a 64-byte input report.
 
-#include "instrument.h"
+#include "sim/instrument.h"
 
 #include <QByteArray>
 #include <QVector>

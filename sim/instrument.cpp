@@ -1,10 +1,10 @@
-#include "instrument.h"
+#include "sim/instrument.h"
 
-#include "sim_log.h"
+#include "sim/sim_log.h"
 
-#include <byte_order.h>
-#include <codes.h>
-#include <report_parser.h>
+#include "protocol/byte_order.h"
+#include "protocol/codes.h"
+#include "protocol/report_parser.h"
 
 #include <algorithm>
 #include <cmath>

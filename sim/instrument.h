@@ -4,11 +4,11 @@
 // the command frames addressed to it and answers from this model, never from recorded bytes.
 // Not thread-safe by itself: SimulatedBus calls it under its own lock.
 
-#include "rng.h"
-#include "sim_config.h"
-#include "source_model.h"
+#include "sim/rng.h"
+#include "sim/sim_config.h"
+#include "sim/source_model.h"
 
-#include <live_values.h>
+#include "protocol/live_values.h"
 
 #include <array>
 #include <optional>

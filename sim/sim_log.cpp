@@ -1,3 +1,3 @@
-#include "sim_log.h"
+#include "sim/sim_log.h"
 
 Q_LOGGING_CATEGORY(lcSim, "sim")

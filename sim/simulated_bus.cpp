@@ -1,11 +1,11 @@
-#include "simulated_bus.h"
+#include "sim/simulated_bus.h"
 
-#include "firmware_loader.h"
-#include "instrument.h"
-#include "rng.h"
-#include "sim_log.h"
+#include "sim/firmware_loader.h"
+#include "sim/instrument.h"
+#include "sim/rng.h"
+#include "sim/sim_log.h"
 
-#include <codes.h>
+#include "protocol/codes.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,12 +6,12 @@
 // to use from several threads: all state sits behind one mutex and readTimeout() waits on a
 // condition variable.
 
-#include "demo_option.h"
-#include "sim_config.h"
+#include "sim/demo_option.h"
+#include "sim/sim_config.h"
 
-#include <live_values.h>
+#include "protocol/live_values.h"
 
-#include <hid_seam.h>
+#include "usb/hid_seam.h"
 
 #include <QByteArray>
 #include <QVector>

@@ -1,4 +1,4 @@
-#include "source_model.h"
+#include "sim/source_model.h"
 
 #include <algorithm>
 #include <cmath>

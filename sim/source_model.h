@@ -2,7 +2,7 @@
 // The thing the load draws from: a Li-ion battery (open-circuit voltage that follows the state of
 // charge, internal resistance, finite capacity) or a bench supply (fixed voltage, current limit).
 
-#include "sim_config.h"
+#include "sim/sim_config.h"
 
 namespace sim {
 

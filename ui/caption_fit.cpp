@@ -1,4 +1,4 @@
-#include "caption_fit.h"
+#include "ui/caption_fit.h"
 
 #include <QAbstractButton>
 #include <QEvent>

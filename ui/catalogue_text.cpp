@@ -1,4 +1,4 @@
-#include "catalogue_text.h"
+#include "ui/catalogue_text.h"
 
 #include <QCoreApplication>
 #include <QVariant>

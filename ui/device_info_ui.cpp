@@ -1,6 +1,6 @@
-#include "device_info_ui.h"
+#include "ui/device_info_ui.h"
 
-#include "pages_log.h"
+#include "ui/pages_log.h"
 #include "ui_DeviceInfoUI.h"
 
 #include <QCoreApplication>

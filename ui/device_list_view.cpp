@@ -1,8 +1,8 @@
-#include "device_list_view.h"
+#include "ui/device_list_view.h"
 
-#include "bus_scan.h"
-#include "device_info_ui.h"
-#include "device_link.h"
+#include "usb/bus_scan.h"
+#include "ui/device_info_ui.h"
+#include "usb/device_link.h"
 
 #include <QCoreApplication>
 #include <QLabel>

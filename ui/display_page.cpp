@@ -1,16 +1,16 @@
-#include "display_page.h"
+#include "ui/display_page.h"
 
-#include "caption_fit.h"
-#include "catalogue_text.h"
-#include "cd_pop_tips.h"
-#include "display_texts.h"
-#include "frame_sender.h"
-#include "input_confirm.h"
-#include "live_chart.h"
-#include "page_geometry.h"
-#include "pages_log.h"
-#include "report_parser.h"
-#include "settings_values.h"
+#include "ui/caption_fit.h"
+#include "ui/catalogue_text.h"
+#include "ui/battery_test_popup.h"
+#include "ui/display_texts.h"
+#include "usb/frame_sender.h"
+#include "ui/input_confirm.h"
+#include "chart/live_chart.h"
+#include "ui/page_geometry.h"
+#include "ui/pages_log.h"
+#include "protocol/report_parser.h"
+#include "protocol/settings_values.h"
 #include "ui_DisplayPage.h"
 
 #include <QCoreApplication>
@@ -81,7 +81,7 @@ const QStringList kLiveLabels = {
     "disp_label_VOL",        "disp_label_CUR",       "disp_label_POW",
     "disp_label_RES",        "disp_label_ELE",       "disp_label_CAP",
     "disp_label_CPU_VALUE",  "disp_label_NTC_VALUE", "disp_label_FANT_VALUE",
-    "disp_label_FANS_VALUE", "disp_labTitle",        "disp_labDevTiT",
+    "disp_label_FANS_VALUE", "disp_labTitle",        "disp_labDeviceTitle",
     "label_left_tips",       "label_cons",           "label_unit",
     "disp_label_WH",         "disp_label_mAh"};
 
@@ -170,7 +170,7 @@ void DisplayPage::buildContents()
     if (m_fullChargeShown)
         setFullChargeShown(*m_fullChargeShown);
     if (!m_deviceTitle.isNull())
-        m_ui->disp_labDevTiT->setText(m_deviceTitle);
+        m_ui->disp_labDeviceTitle->setText(m_deviceTitle);
     if (m_chartTitle)
         m_ui->disp_btn_title->setText(*m_chartTitle);
     if (m_titleUnshown)
@@ -234,14 +234,14 @@ void DisplayPage::connectControls()
 }
 
 // Built when the instrument first asks: its rich text costs more than the rest of the page.
-CDPopTips *DisplayPage::popup()
+BatteryTestPopup *DisplayPage::popup()
 {
     if (!m_popup) {
-        m_popup = std::make_unique<CDPopTips>();
+        m_popup = std::make_unique<BatteryTestPopup>();
         m_popup->hide();
         // The question never keeps the program alive once its main window is closed.
         m_popup->setAttribute(Qt::WA_QuitOnClose, false);
-        connect(m_popup.get(), &CDPopTips::CDPopTipsSendData_Signal, this,
+        connect(m_popup.get(), &BatteryTestPopup::answered, this,
                 &DisplayPage::sendPopupAnswer);
     }
     return m_popup.get();
@@ -359,7 +359,7 @@ void DisplayPage::showDeviceTitle(const QString &title)
 {
     m_deviceTitle = title;
     if (m_ui)
-        m_ui->disp_labDevTiT->setText(title);
+        m_ui->disp_labDeviceTitle->setText(title);
 }
 
 void DisplayPage::setChartTitle(const QString &title)
@@ -548,7 +548,7 @@ void DisplayPage::followPopup(const proto::LiveValues &live)
             m_popup->hide();
         return;
     }
-    CDPopTips *question = popup();
+    BatteryTestPopup *question = popup();
     if (question->isHidden()) {
         question->setPopupType(live.popupType);
         placePopup();
@@ -587,7 +587,7 @@ void DisplayPage::retranslate()
     if (m_chartTitle)
         m_ui->disp_btn_title->setText(*m_chartTitle);
     if (!m_deviceTitle.isNull())
-        m_ui->disp_labDevTiT->setText(m_deviceTitle);
+        m_ui->disp_labDeviceTitle->setText(m_deviceTitle);
     giveTypingBack();
 }
 

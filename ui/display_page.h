@@ -4,11 +4,11 @@
 // through one call, sends what the user types or clicks as named commands, and starts and stops
 // the run. The main dialog's form creates it in its page stack; attach() gives it the link and run.
 
-#include "instrument_commands.h"
-#include "live_chart.h"
-#include "live_values.h"
-#include "run_session.h"
-#include "status_line.h"
+#include "usb/instrument_commands.h"
+#include "chart/live_chart.h"
+#include "protocol/live_values.h"
+#include "acquire/run_session.h"
+#include "ui/status_line.h"
 
 #include <QHash>
 #include <QPointer>
@@ -18,7 +18,7 @@
 #include <optional>
 #include <utility>
 
-class CDPopTips;
+class BatteryTestPopup;
 class FrameSender;
 class QAbstractButton;
 class QLabel;
@@ -75,7 +75,7 @@ public:
     void setRangePanel(QWidget *panel);
     QWidget *rangePanel() const { return m_rangePanel; }
     // The battery-test question, built on first use.
-    CDPopTips *popup();
+    BatteryTestPopup *popup();
 
     // Run button text from the run's load state, unless the pointer rests on the button.
     void refreshRunButton();
@@ -128,7 +128,7 @@ private:
     std::optional<QString> m_chartTitle;
     QString m_deviceTitle;               // null until an instrument is chosen
     QHash<QLineEdit *, QString> m_typed; // what the user is typing and has not finished
-    std::unique_ptr<CDPopTips> m_popup;
+    std::unique_ptr<BatteryTestPopup> m_popup;
     QPointer<QWidget> m_rangePanel;
     // Kept while the page has no contents.
     std::optional<std::pair<proto::LiveValues, quint8>> m_liveUnshown;

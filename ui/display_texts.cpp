@@ -1,6 +1,6 @@
-#include "display_texts.h"
+#include "ui/display_texts.h"
 
-#include "number_format.h"
+#include "protocol/number_format.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 // Everything the display page and the settings pages' live readings show, computed from the
 // latest decoded values without touching a widget.
 
-#include "live_values.h"
+#include "protocol/live_values.h"
 
 #include <QString>
 

@@ -1,13 +1,13 @@
-#include "firmware_page.h"
+#include "ui/firmware_page.h"
 
-#include "catalogue_text.h"
-#include "device_link.h"
-#include "pages_log.h"
-#include "setting.h"
+#include "ui/catalogue_text.h"
+#include "usb/device_link.h"
+#include "ui/pages_log.h"
+#include "settings/settings_file.h"
 #include "ui_FirmwarePage.h"
-#include "usb_thread.h"
+#include "usb/usb_thread.h"
 
-#include <upgrade_packets.h>
+#include "protocol/upgrade_packets.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -216,7 +216,7 @@ void FirmwarePage::on_upgrade_pushButton_openfile_clicked()
     if (m_transfer->isActive())
         return; // the image of a running upgrade stays as it is
     log(tr("打开文件..."));
-    const QString lastFilePath = Setting().read("file_path");
+    const QString lastFilePath = SettingsFile().read("file_path");
     const QString name =
         QFileDialog::getOpenFileName(this, tr("打开固件文件"), lastFilePath, tr("BIN文件(*.bin)"));
     qCDebug(lcUi) << "文件名:  " << name;
@@ -247,7 +247,7 @@ void FirmwarePage::loadImage(const QString &name)
         return;
     }
     form().upgrade_lineEdit_filename->setText(name);
-    Setting().write("file_path", name);
+    SettingsFile().write("file_path", name);
     ui->upgrade_label_fwsizevalue->setText(sizeText(image.size()));
     setStartText(QStringLiteral("开始下载"));
     log(QStringLiteral("读取文件完成..."));

@@ -1,4 +1,4 @@
-#include "page_geometry.h"
+#include "ui/page_geometry.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "page_scroll_area.h"
+#include "ui/page_scroll_area.h"
 
 #include <QChildEvent>
 

@@ -1,3 +1,3 @@
-#include "pages_log.h"
+#include "ui/pages_log.h"
 
 Q_LOGGING_CATEGORY(lcUi, "ui")

@@ -1,8 +1,8 @@
-#include "settings_page_base.h"
+#include "ui/settings_page_base.h"
 
-#include "input_confirm.h"
-#include "pages_log.h"
-#include "settings_values.h"
+#include "ui/input_confirm.h"
+#include "ui/pages_log.h"
+#include "protocol/settings_values.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

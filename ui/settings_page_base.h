@@ -10,10 +10,10 @@
 // the mouse wheel only once the user has focused them. Nothing goes out without an open device, but
 // the local effects (labels, highlights) always happen.
 
-#include "display_texts.h"
-#include "frames.h"
-#include "instrument_commands.h"
-#include "live_values.h"
+#include "ui/display_texts.h"
+#include "protocol/frames.h"
+#include "usb/instrument_commands.h"
+#include "protocol/live_values.h"
 
 #include <QHash>
 #include <QWidget>

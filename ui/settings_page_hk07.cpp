@@ -1,6 +1,6 @@
-#include "settings_page_hk07.h"
+#include "ui/settings_page_hk07.h"
 
-#include "pages_log.h"
+#include "ui/pages_log.h"
 #include "ui_SettingsHk07Controls.h"
 
 using namespace proto;

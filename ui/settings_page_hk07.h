@@ -5,7 +5,7 @@
 // (SettingsHk07Controls.ui) is built into it when it is first shown. This class gives them their
 // behaviour.
 
-#include "settings_page_base.h"
+#include "ui/settings_page_base.h"
 
 class SettingsPageHk07 : public SettingsPageBase
 {

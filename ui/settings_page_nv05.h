@@ -4,7 +4,7 @@
 // HK07 family page; its controls' own form (SettingsNv05Controls.ui) is built when it is first
 // shown.
 
-#include "settings_page_base.h"
+#include "ui/settings_page_base.h"
 
 class SettingsPageNv05 : public SettingsPageBase
 {

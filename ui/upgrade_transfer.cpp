@@ -1,8 +1,8 @@
-#include "upgrade_transfer.h"
+#include "ui/upgrade_transfer.h"
 
-#include "pages_log.h"
+#include "ui/pages_log.h"
 
-#include <upgrade_packets.h>
+#include "protocol/upgrade_packets.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
-#include "window_fit.h"
+#include "ui/window_fit.h"
 
-#include "page_geometry.h"
+#include "ui/page_geometry.h"
 
 #include <QFont>
 #include <QGuiApplication>

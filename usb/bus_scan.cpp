@@ -1,18 +1,18 @@
-#include "bus_scan.h"
+#include "usb/bus_scan.h"
 
-#include "device_link.h"
-#include "frames.h"
-#include "my_thread.h"
-#include "usb_log.h"
+#include "usb/device_link.h"
+#include "protocol/frames.h"
+#include "usb/scan_pacer.h"
+#include "usb/usb_log.h"
 
 namespace usb {
 
 BusScan::BusScan(DeviceLink &link, QObject *parent)
-    : QObject(parent), m_link(link), m_pacing(new my_thread(this))
+    : QObject(parent), m_link(link), m_pacing(new ScanPacer(this))
 {
-    connect(m_pacing, &my_thread::ThreadSendData_Signal, this, &BusScan::probe);
-    connect(m_pacing, &my_thread::ThreadRecvData_Signal, this, &BusScan::readReply);
-    connect(m_pacing, &my_thread::ThreadShowData_Signal, this, &BusScan::end);
+    connect(m_pacing, &ScanPacer::probeDue, this, &BusScan::probe);
+    connect(m_pacing, &ScanPacer::replyDue, this, &BusScan::readReply);
+    connect(m_pacing, &ScanPacer::scanDone, this, &BusScan::end);
 }
 
 BusScan::~BusScan()

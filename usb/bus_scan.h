@@ -8,7 +8,7 @@
 #include <QVector>
 
 class DeviceLink;
-class my_thread;
+class ScanPacer;
 
 namespace usb {
 
@@ -52,7 +52,7 @@ private:
     void end();
 
     DeviceLink &m_link;
-    my_thread *m_pacing;
+    ScanPacer *m_pacing;
     QVector<Instrument> m_instruments;
 };
 

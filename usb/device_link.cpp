@@ -1,7 +1,7 @@
-#include "device_link.h"
+#include "usb/device_link.h"
 
-#include "frames.h"
-#include "usb_log.h"
+#include "protocol/frames.h"
+#include "usb/usb_log.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 // flags, the identified family). The main dialog owns one and hands it to the pages; nothing here
 // touches a widget. Everything runs on the GUI thread.
 
-#include "frame_sender.h"
-#include "hid_seam.h"
-#include "report_parser.h"
+#include "usb/frame_sender.h"
+#include "usb/hid_seam.h"
+#include "protocol/report_parser.h"
 
 #include <QObject>
 #include <QString>

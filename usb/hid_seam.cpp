@@ -1,6 +1,6 @@
-#include "hid_seam.h"
+#include "usb/hid_seam.h"
 
-#include "hidapi_backend.h"
+#include "usb/hidapi_backend.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "hidapi_backend.h"
+#include "usb/hidapi_backend.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 // The seam's real implementation: plain hidapi calls (hidraw backend on Linux).
 
-#include "hid_seam.h"
+#include "usb/hid_seam.h"
 
 #include <mutex>
 

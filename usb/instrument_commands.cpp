@@ -1,6 +1,6 @@
-#include "instrument_commands.h"
+#include "usb/instrument_commands.h"
 
-#include "frame_sender.h"
+#include "usb/frame_sender.h"
 
 namespace usb {
 

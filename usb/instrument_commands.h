@@ -2,8 +2,8 @@
 // What the program asks of the instrument, by name. This is the one place that turns a request
 // into a command code and a frame; pages and navigation never see a code.
 
-#include "codes.h"
-#include "frames.h"
+#include "protocol/codes.h"
+#include "protocol/frames.h"
 
 #include <QtGlobal>
 

@@ -1,3 +1,3 @@
-#include "usb_log.h"
+#include "usb/usb_log.h"
 
 Q_LOGGING_CATEGORY(lcUsb, "usb")

@@ -1,9 +1,9 @@
-#include "usb_thread.h"
+#include "usb/usb_thread.h"
 
-#include "crash_reporter.h"
-#include "hid_seam.h"
-#include "setting.h"
-#include "usb_log.h"
+#include "crash/crash_reporter.h"
+#include "usb/hid_seam.h"
+#include "settings/settings_file.h"
+#include "usb/usb_log.h"
 
 #include <QMetaType>
 
@@ -30,7 +30,7 @@ USBThread::USBThread(QObject *parent)
     qCDebug(lcUsb) << "线程thread_pause:" << m_stop.load();
 
     // The stored value is informational only: every report goes out with ID 0x55.
-    Setting setting;
+    SettingsFile setting;
     if (setting.read(QStringLiteral("report_id")).isEmpty())
         setting.write(QStringLiteral("report_id"), QString::number(ReportId));
 
@@ -209,7 +209,7 @@ void USBThread::serviceOpenDevice()
 
     // A report is handed over as its own copy: the buffer is reused by the next read.
     if (!report.isEmpty() && !handOver(report)) {
-        emit new_data(report, ReportSize);
+        emit reportArrived(report, ReportSize);
         // The receiver's copy is now the one that ends the bytes' life, on the receiver's thread.
         report = QByteArray();
     }

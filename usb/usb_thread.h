@@ -37,7 +37,7 @@ public:
     bool writeReport(const unsigned char *data, int length);
 
     // Sees every input report first, on the watcher thread, and may answer it at once with
-    // writeReport. Returns true when the report was its own: no new_data is emitted for it.
+    // writeReport. Returns true when the report was its own: no reportArrived is emitted for it.
     // Replacing or clearing the handler waits for a call in progress.
     using ReportHandler = std::function<bool(const unsigned char *report, int length)>;
     void setReportHandler(ReportHandler handler);
@@ -55,7 +55,7 @@ public:
     static constexpr quint8 ReportId = 0x55;
 
 signals:
-    void new_data(const QByteArray &report, unsigned int length);
+    void reportArrived(const QByteArray &report, unsigned int length);
     void usb_connect(QString dev_str);
     void usb_disconnect();
     void usb_send_error();

@@ -2,12 +2,12 @@
 // display page with a run recording (one chart sample and one row a second), against the
 // simulated instrument, offscreen, with the program's own event loop.
 
-#include "local_zone.h"
-#include "main_dialog.h"
-#include "recorder.h"
-#include "setting.h"
-#include "simulated_bus.h"
-#include "temp_workdir.h"
+#include "record/local_zone.h"
+#include "app/main_dialog.h"
+#include "record/recorder.h"
+#include "settings/settings_file.h"
+#include "sim/simulated_bus.h"
+#include "tests/support/temp_workdir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
 
     const TempWorkDir folder; // the settings file and the recorded files land here, not the user's
-    Setting().write("save_path", folder.path() + "/Data");
+    SettingsFile().write("save_path", folder.path() + "/Data");
 
     sim::BusConfig config;
     sim::SimulatedBus bus(config);

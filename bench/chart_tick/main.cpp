@@ -11,12 +11,12 @@
 // For profiling: CHART_BENCH_ROUNDS=N rounds per comparison (21), CHART_BENCH_ONLY=ours times
 // ours alone in the comparisons.
 
-#include "chart_view.h"
-#include "clock.h"
-#include "live_chart.h"
-#include "local_zone.h"
-#include "recorder.h"
-#include "temp_workdir.h"
+#include "chart/chart_view.h"
+#include "record/clock.h"
+#include "chart/live_chart.h"
+#include "record/local_zone.h"
+#include "record/recorder.h"
+#include "tests/support/temp_workdir.h"
 
 #include <QApplication>
 #include <QDateTimeAxis>

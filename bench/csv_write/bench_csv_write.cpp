@@ -1,8 +1,8 @@
 // Prints the recording figures; never fails on timing. Everything goes to a temporary folder.
 
-#include "durable_file.h"
-#include "recorder.h"
-#include "save_data_deal.h"
+#include "record/durable_file.h"
+#include "record/recorder.h"
+#include "record/data_file_saver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -70,7 +70,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         QString error;
-        const bool ok = saveDataDeal().writeCsv(day, path, quint8(family), &error);
+        const bool ok = DataFileSaver().writeCsv(day, path, quint8(family), &error);
         const double ms = timer.nsecsElapsed() / 1e6;
         std::printf("csv-write-86400-rows-ms %.1f family %d (target <= 500) file-bytes-per-row "
                     "%.1f%s\n",

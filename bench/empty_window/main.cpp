@@ -1,7 +1,7 @@
 // An empty top-level window of the main window's size (1232 x 900) that prints, like the program
 // under USB_TESTER_QUIT_AFTER_PAINT, the time from main() to its first paint and quits.
 
-#include "first_paint_probe.h"
+#include "app/first_paint_probe.h"
 
 #include <QApplication>
 #include <QWidget>

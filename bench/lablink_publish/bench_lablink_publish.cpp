@@ -5,7 +5,7 @@
 //      LABLINK_BENCH_SECONDS (default 60), then at least 90 s with the broker gone: resident
 //      memory over time, readings dropped, queue lengths.
 
-#include "publisher.h"
+#include "lablink/publisher.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Prints the recorded-run viewer's figures; never fails on timing. Files go to a temporary
 // folder. Runs offscreen unless a platform is chosen.
 
-#include "csv_format.h"
-#include "run_chart.h"
-#include "run_viewer.h"
+#include "record/csv_format.h"
+#include "review/run_chart.h"
+#include "review/run_viewer.h"
 
 #include <QApplication>
 #include <QDateTime>

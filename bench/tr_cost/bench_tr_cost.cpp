@@ -2,7 +2,7 @@
 // program's InterfaceLanguage installed, and with the same catalogues as bare QTranslators.
 // Never fails on timing; compare the ratio, the machine is shared.
 
-#include "interface_language.h"
+#include "app/interface_language.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

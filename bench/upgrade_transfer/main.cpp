@@ -6,12 +6,12 @@
 // took from an acknowledgement being readable to its next packet (median and 99th percentile):
 // whatever of that exceeds what is left of the frame costs a whole frame.
 
-#include "firmware_page.h"
-#include "main_dialog.h"
-#include "my_thread.h"
-#include "simulated_bus.h"
-#include "usb_thread.h"
-#include "temp_workdir.h"
+#include "ui/firmware_page.h"
+#include "app/main_dialog.h"
+#include "usb/scan_pacer.h"
+#include "sim/simulated_bus.h"
+#include "usb/usb_thread.h"
+#include "tests/support/temp_workdir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -126,7 +126,7 @@ int main(int argc, char *argv[])
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
 
     const TempWorkDir folder; // the settings file of the run lands here, not in the user's
-    my_thread::setPacing(60, 25);
+    ScanPacer::setPacing(60, 25);
     FirmwarePage::setLoaderEntryWaitMs(200); // not part of the transfer time
 
     const double limit = packets * 0.002;

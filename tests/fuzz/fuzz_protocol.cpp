@@ -1,12 +1,12 @@
 // Feeds arbitrary reports (up to 64 bytes, every shorter length too) to everything that reads
 // bytes from the instrument, and checks the rules the rest of the program relies on.
 
-#include "codes.h"
-#include "crc16.h"
-#include "fuzz_check.h"
-#include "number_format.h"
-#include "report_parser.h"
-#include "upgrade_packets.h"
+#include "protocol/codes.h"
+#include "protocol/crc16.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "protocol/number_format.h"
+#include "protocol/report_parser.h"
+#include "protocol/upgrade_packets.h"
 
 #include <QByteArray>
 #include <QLoggingCategory>

@@ -2,8 +2,8 @@
 // point the input chooses, and checks what the viewer relies on: a failure opens nothing and
 // names a line the input has; a success gives runs with rows, in time order, starting at zero.
 
-#include "fuzz_check.h"
-#include "run_file.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "review/run_file.h"
 
 #include <QLoggingCategory>
 

@@ -2,7 +2,7 @@
 // them, one with Windows line ends and one with an export appended.
 // Usage: fuzz_run_file_seeds <folder>
 
-#include "csv_format.h"
+#include "record/csv_format.h"
 
 #include <QDateTime>
 #include <QDir>

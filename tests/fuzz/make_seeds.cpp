@@ -2,9 +2,9 @@
 // encoders the simulated instrument uses, plus upgrade packets and loader replies.
 // Usage: fuzz_protocol_seeds <folder>
 
-#include "crc16.h"
-#include "report_parser.h"
-#include "upgrade_packets.h"
+#include "protocol/crc16.h"
+#include "protocol/report_parser.h"
+#include "protocol/upgrade_packets.h"
 
 #include <QByteArray>
 #include <QDir>

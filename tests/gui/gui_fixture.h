@@ -2,13 +2,13 @@
 // Shared set-up of the GUI tests: an own working directory, the simulated instrument installed
 // behind the HID seam, fast bus scans, and helpers to read what went out.
 
-#include "acquisition.h"
-#include "chart_page.h"
-#include "device_link.h"
-#include "main_dialog.h"
-#include "my_thread.h"
-#include "run_session.h"
-#include "simulated_bus.h"
+#include "acquire/acquisition.h"
+#include "app/chart_page.h"
+#include "usb/device_link.h"
+#include "app/main_dialog.h"
+#include "usb/scan_pacer.h"
+#include "acquire/run_session.h"
+#include "sim/simulated_bus.h"
 
 #include "../support/fake_clock.h"
 #include "../support/temp_workdir.h"
@@ -39,7 +39,7 @@ public:
         config.writtenKept = 65536; // a whole upgrade's packets
         bus = std::make_unique<sim::SimulatedBus>(config);
         hid::setBackend(bus.get());
-        my_thread::setPacing(60, 25);
+        ScanPacer::setPacing(60, 25);
         // Journals, the fallback data folder and the per-user counter store stay in the test's
         // folder too.
         qputenv("XDG_DATA_HOME", QFile::encodeName(workDir.file("xdg-data")));

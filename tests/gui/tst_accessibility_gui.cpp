@@ -1,11 +1,11 @@
 // What a screen reader or voice control finds in the window: the accessibility tree of every page,
 // walked in both languages.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "cd_pop_tips.h"
-#include "display_page.h"
-#include "firmware_page.h"
+#include "ui/battery_test_popup.h"
+#include "ui/display_page.h"
+#include "ui/firmware_page.h"
 
 #include <QAbstractSlider>
 #include <QAccessible>
@@ -127,7 +127,7 @@ class TestAccessibilityGui : public QObject
             QVERIFY2(faults.isEmpty(),
                      qPrintable(stack->widget(i)->objectName() + "\n" + faults.join('\n')));
         }
-        CDPopTips *popup = f.dialog->displayPage()->popup();
+        BatteryTestPopup *popup = f.dialog->displayPage()->popup();
         QVERIFY(popup);
         popup->show();
         const QStringList faults = faultsBelow(popup);

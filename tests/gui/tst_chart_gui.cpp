@@ -3,17 +3,17 @@
 // settings, and the picture export. With CHART_SHOTS_DIR set it also writes screenshots of the
 // chart after a simulated hour, in every view and theme.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "instrument.h"
+#include "sim/instrument.h"
 
-#include "chart_view.h"
-#include "clock.h"
-#include "curve_panel.h"
-#include "custom_coordinates.h"
-#include "live_chart.h"
-#include "recorder.h"
-#include "setting.h"
+#include "chart/chart_view.h"
+#include "record/clock.h"
+#include "chart/curve_panel.h"
+#include "chart/axis_range_panel.h"
+#include "chart/live_chart.h"
+#include "record/recorder.h"
+#include "settings/settings_file.h"
 
 #include <QCategoryAxis>
 #include <QColorDialog>
@@ -144,7 +144,7 @@ void TestChartGui::hk07SamplesOnlyWhileRunning()
 {
     ChartRig rig("HK07");
     rig.openIdentified();
-    QVERIFY(rig.dialog->curveRunFlag());
+    QVERIFY(rig.dialog->runActive());
     QCOMPARE(rig.chart().valueAxis(1)->min(), -25.0); // the model's current axis
     rig.tick(6);
     QCOMPARE(rig.rows(), qint64(0));
@@ -203,7 +203,7 @@ void TestChartGui::clockStepsKeepTheLiveWindow()
     QFETCH(bool, scrolling);
     QFETCH(qint64, stepMs);
     ChartRig rig("NV05");
-    Setting().write("save_path", rig.workDir.file("Data"));
+    SettingsFile().write("save_path", rig.workDir.file("Data"));
     rig.openIdentified();
     if (scrolling)
         rig.chooseFromChartMenu("滚动图显");
@@ -263,7 +263,7 @@ void TestChartGui::runRecordedUnseenIsDrawnWhole()
     QVERIFY(peak > 20.0f); // past the voltage axis' first top
     QVERIFY(rig.chart().valueAxis(0)->max() >= peak);
     QVERIFY(qAbs(rig.text("disp_label_VOL").toDouble() - rig.dialog->link().live().voltage) < 0.01);
-    QVERIFY(!rig.text("disp_labDevTiT").isEmpty());
+    QVERIFY(!rig.text("disp_labDeviceTitle").isEmpty());
 }
 
 void TestChartGui::viewButtons()
@@ -289,7 +289,7 @@ void TestChartGui::viewButtons()
 void TestChartGui::curvePanelStoresAndAppliesAtOnce()
 {
     ChartRig rig("NV05");
-    Setting().write("VBUS_lw", "1.5");
+    SettingsFile().write("VBUS_lw", "1.5");
     rig.openIdentified();
     QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
 
@@ -298,11 +298,11 @@ void TestChartGui::curvePanelStoresAndAppliesAtOnce()
     QVERIFY(panel && !panel->isHidden());
     QCOMPARE(panel->findChild<QComboBox *>("curve_width_1")->currentText(), QString("1.5"));
     QCOMPARE(panel->findChild<QComboBox *>("curve_width_2")->currentText(), QString("0.5"));
-    QCOMPARE(Setting().read("IBUS_lw"), QString()); // opening changes nothing
+    QCOMPARE(SettingsFile().read("IBUS_lw"), QString()); // opening changes nothing
 
     // CAP at 3.0 while its view is hidden: stored and applied to its curve at once.
     panel->findChild<QComboBox *>("curve_width_5")->setCurrentText("3.0");
-    QCOMPARE(Setting().read("PM_lw"), QString("3.0"));
+    QCOMPARE(SettingsFile().read("PM_lw"), QString("3.0"));
     rig.click("disp_btn_dp_dm");
     QCOMPARE(rig.chart().series(4)->pen().widthF(), 3.0);
     rig.click("disp_btn_dp_dm");
@@ -313,7 +313,7 @@ void TestChartGui::curvePanelStoresAndAppliesAtOnce()
         d->accept();
     });
     panel->findChild<QPushButton *>("curve_color_1")->click();
-    QCOMPARE(Setting().read("VBUS_col"), QString("ff1570a5"));
+    QCOMPARE(SettingsFile().read("VBUS_col"), QString("ff1570a5"));
     QCOMPARE(panel->findChild<QPushButton *>("curve_color_1")->styleSheet(),
              QString("background:rgb(21,112,165)"));
     QCOMPARE(rig.chart().series(0)->pen().color(), QColor(21, 112, 165));
@@ -321,11 +321,11 @@ void TestChartGui::curvePanelStoresAndAppliesAtOnce()
     QCOMPARE(rig.chart().valueAxis(0)->linePenColor(), QColor(21, 112, 165));
     answerNextModal<QColorDialog>([](QColorDialog *d) { d->reject(); });
     panel->findChild<QPushButton *>("curve_color_2")->click();
-    QCOMPARE(Setting().read("IBUS_col"), QString("ff000000"));
+    QCOMPARE(SettingsFile().read("IBUS_col"), QString("ff000000"));
 
     // The theme changes the chart and keeps every curve's own pen.
     panel->findChild<QComboBox *>("curve_theme")->setCurrentText("Dark");
-    QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+    QCOMPARE(SettingsFile().read("ChartTheme"), QString("Dark"));
     QCOMPARE(rig.chart().chart()->theme(), QChart::ChartThemeDark);
     QCOMPARE(rig.chart().series(0)->pen().color(), QColor(21, 112, 165));
     QCOMPARE(rig.chart().series(0)->pen().widthF(), 1.5);
@@ -343,7 +343,7 @@ void TestChartGui::axisRangePanel()
 {
     ChartRig rig("NV05");
     rig.openIdentified();
-    customcoordinates *panel = rig.dialog->chartPage().axisRangePanel();
+    AxisRangePanel *panel = rig.dialog->chartPage().axisRangePanel();
     QCOMPARE(panel->parentWidget(), rig.w("widget"));
     QVERIFY(panel->isHidden());
     // A fresh settings file: every bound 0.00 (row 8: 0.0), every row off.
@@ -351,7 +351,7 @@ void TestChartGui::axisRangePanel()
     QCOMPARE(panel->findChild<QLineEdit *>("edit_CPU_Max")->text(), QString("0.0"));
     QCOMPARE(panel->findChild<QPushButton *>("btn_IBUS")->text(), QString("关闭"));
 
-    QSignalSpy changed(panel, &customcoordinates::RangChang_signal);
+    QSignalSpy changed(panel, &AxisRangePanel::rangesChanged);
     auto enter = [&](const char *edit, const QString &text) {
         auto *lineEdit = panel->findChild<QLineEdit *>(edit);
         lineEdit->setFocus();
@@ -360,20 +360,20 @@ void TestChartGui::axisRangePanel()
         QTest::keyClick(lineEdit, Qt::Key_Return);
     };
     enter("edit_CPU_Max", "45");
-    QCOMPARE(Setting().read("CPU_Max_Value"), QString("45.0"));
+    QCOMPARE(SettingsFile().read("CPU_Max_Value"), QString("45.0"));
     enter("edit_IBUS_Max", "3.5");
-    QCOMPARE(Setting().read("Ibus_Max_Value"), QString("3.50"));
+    QCOMPARE(SettingsFile().read("Ibus_Max_Value"), QString("3.50"));
     QCOMPARE(changed.count(), 0); // rows disabled
 
     panel->findChild<QPushButton *>("btn_IBUS")->click();
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(Setting().read("IbusIsOpen"), QString("1"));
+    QCOMPARE(SettingsFile().read("IbusIsOpen"), QString("1"));
     QCOMPARE(rig.chart().valueAxis(1)->max(), 3.5); // the chart took the user range
     enter("edit_IBUS_Min", "-3.5");
     QCOMPARE(changed.count(), 2);
     QCOMPARE(rig.chart().valueAxis(1)->min(), -3.5);
     panel->findChild<QPushButton *>("btn_IBUS")->click();
-    QCOMPARE(Setting().read("IbusIsOpen"), QString("0"));
+    QCOMPARE(SettingsFile().read("IbusIsOpen"), QString("0"));
     QCOMPARE(changed.count(), 3);
     QCOMPARE(rig.chart().valueAxis(1)->min(), -25.0);
 
@@ -423,11 +423,11 @@ void TestChartGui::axisRangePanelShowsWhatItApplies()
     const char *key = maximum ? "Vbus_Max_Value" : "Vbus_Min_Value";
     const QString before = maximum ? "12.00" : "2.00";
     ChartRig rig("NV05");
-    Setting().write("VbusIsOpen", "1");
-    Setting().write("Vbus_Min_Value", "2.00");
-    Setting().write("Vbus_Max_Value", "12.00");
+    SettingsFile().write("VbusIsOpen", "1");
+    SettingsFile().write("Vbus_Min_Value", "2.00");
+    SettingsFile().write("Vbus_Max_Value", "12.00");
     rig.openIdentified();
-    customcoordinates *panel = rig.dialog->chartPage().axisRangePanel();
+    AxisRangePanel *panel = rig.dialog->chartPage().axisRangePanel();
     rig.click("disp_btn_RangCustom");
     auto *edit = panel->findChild<QLineEdit *>(field);
     QCOMPARE(edit->text(), before);
@@ -448,7 +448,7 @@ void TestChartGui::axisRangePanelShowsWhatItApplies()
     if (refused)
         QCOMPARE(message, QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
     QCOMPARE(edit->text(), shown);
-    QCOMPARE(Setting().read(key), refused ? before : shown);
+    QCOMPARE(SettingsFile().read(key), refused ? before : shown);
     const UserRange applied = panel->range(0);
     QCOMPARE(double(maximum ? applied.max : applied.min), shown.toDouble());
     QCOMPARE(maximum ? rig.chart().valueAxis(0)->max() : rig.chart().valueAxis(0)->min(),
@@ -500,8 +500,8 @@ void TestChartGui::screenshots()
     const char *colours[] = {"ffe6b800", "ff2ecc71", "ffe74c3c", "ff3498db",
                              "ff9b59b6", "ff1abc9c", "fff39c12", "ffd35400"};
     for (int entry = 0; entry < 8; ++entry) {
-        Setting().write(kCurveKeys[entry].colorKey, colours[entry]);
-        Setting().write(kCurveKeys[entry].widthKey, "1.5");
+        SettingsFile().write(kCurveKeys[entry].colorKey, colours[entry]);
+        SettingsFile().write(kCurveKeys[entry].widthKey, "1.5");
     }
     MainDialog &dialog = rig.openIdentified();
     rig.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(2);

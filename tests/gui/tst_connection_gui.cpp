@@ -1,11 +1,11 @@
 // The instrument connects: watcher, open, bus scan, device list, poll cycle and live display,
 // driven through the real main dialog against the simulated instrument.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "codes.h"
-#include "device_info_ui.h"
-#include "frames.h"
+#include "protocol/codes.h"
+#include "ui/device_info_ui.h"
+#include "protocol/frames.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,7 +95,7 @@ private slots:
         QVERIFY(item->isTicked());
         QCOMPARE(item->state(), quint8(2));
         QCOMPARE(item->findChild<QLabel *>("label_index_value")->text(), QString("主:1"));
-        QCOMPARE(f.text("disp_labDevTiT"), QString(" | HK07 1"));
+        QCOMPARE(f.text("disp_labDeviceTitle"), QString(" | HK07 1"));
         // Ten address requests went out, for 1..10.
         const auto probes = f.framesWithCode(0x04);
         QCOMPARE(probes.size(), 10);
@@ -130,7 +130,7 @@ private slots:
     {
         QFETCH(bool, answering);
         GuiFixture f;
-        my_thread::setPacing(400, 25);
+        ScanPacer::setPacing(400, 25);
         sim::SimulatedBus::Faults faults;
         faults.lostReplyRate = answering ? 0 : 1;
         f.bus->setFaults(faults);
@@ -191,7 +191,7 @@ private slots:
                  qPrintable(picture->styleSheet()));
         f.click("upgrade_btnReturn");
         f.bus->unplug();
-        QTRY_VERIFY_WITH_TIMEOUT(!d.curveRunFlag(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!d.runActive(), 3000);
         QVERIFY(picture->styleSheet().contains("usb_disconnect.png"));
     }
 
@@ -228,7 +228,7 @@ private slots:
 
         // During a scan no poll request goes out; the first request after start-up is 0x05.
         f.bus->clearWrittenReports();
-        my_thread::setPacing(1200, 30);
+        ScanPacer::setPacing(1200, 30);
         d.startBusScan();
         QTest::qWait(1100);
         QVERIFY(f.framesWithCode(0x05).isEmpty());
@@ -288,7 +288,7 @@ private slots:
 
         QTest::mouseClick(slave->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
         QCOMPARE(d.link().state().bus.currentAddress, quint8(5));
-        QCOMPARE(f.text("disp_labDevTiT"), QString(" | HK07 5"));
+        QCOMPARE(f.text("disp_labDeviceTitle"), QString(" | HK07 5"));
         QVERIFY(!master->isTicked());
         QCOMPARE(slave->state(), quint8(2));
         f.bus->clearWrittenReports();
@@ -297,7 +297,7 @@ private slots:
 
         QTest::mouseClick(slave->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
         QCOMPARE(d.link().state().bus.currentAddress, quint8(0));
-        QCOMPARE(f.text("disp_labDevTiT"), QString(" | HK07 Null"));
+        QCOMPARE(f.text("disp_labDeviceTitle"), QString(" | HK07 Null"));
         f.bus->clearWrittenReports();
         QTRY_VERIFY_WITH_TIMEOUT(!f.frames().isEmpty(), 2000);
         QCOMPARE(quint8(f.frames().last()[2]), quint8(0));
@@ -309,17 +309,17 @@ private slots:
         MainDialog &d = f.open();
         QVERIFY(f.waitForScanEnd());
         auto *run = f.w<QPushButton>("disp_Btn_Run");
-        QVERIFY(d.curveRunFlag());
+        QVERIFY(d.runActive());
         // Opening shows the stop text; the refresh then shows the idle instrument's state.
         QTRY_COMPARE(run->text(), QString("开始放电"));
         for (int cycle = 0; cycle < 20; ++cycle) {
             f.bus->unplug();
-            QTRY_VERIFY_WITH_TIMEOUT(!d.curveRunFlag(), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(!d.runActive(), 3000);
             QCOMPARE(d.deviceList().first().first->state(), quint8(1));
             QCOMPARE(run->toolTip(), QString("单击开始放电"));
 
             f.bus->plug();
-            QTRY_VERIFY_WITH_TIMEOUT(d.curveRunFlag(), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(d.runActive(), 3000);
             QVERIFY2(f.waitForScanEnd(), qPrintable(QString("cycle %1").arg(cycle)));
             // Live values come back on the new handle.
             f.w<QLabel>("disp_label_VOL")->setText("x");

@@ -2,17 +2,17 @@
 // run, answering the battery-test question of the simulated instrument, the axis-range button,
 // the HK09 strip, real screen sizes and accessible names.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "caption_fit.h"
-#include "cd_pop_tips.h"
-#include "clock.h"
-#include "display_page.h"
-#include "live_chart.h"
-#include "page_geometry.h"
-#include "recorder.h"
-#include "setting.h"
-#include "window_fit.h"
+#include "ui/caption_fit.h"
+#include "ui/battery_test_popup.h"
+#include "record/clock.h"
+#include "ui/display_page.h"
+#include "chart/live_chart.h"
+#include "ui/page_geometry.h"
+#include "record/recorder.h"
+#include "settings/settings_file.h"
+#include "ui/window_fit.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,7 +73,7 @@ struct MessageBoxCatcher
     }
 };
 
-CDPopTips *popupOf(MainDialog &d)
+BatteryTestPopup *popupOf(MainDialog &d)
 {
     return d.displayPage()->popup();
 }
@@ -241,7 +241,7 @@ private slots:
         f.w<QStackedWidget>("disp_stackedWidget")->setCurrentIndex(2);
         type(f.w<QLineEdit>("lineEdit_value"), "2.5", Qt::Key_Return);
         f.click("disp_Btn_Run"); // starts without a device: flags flip, nothing goes out
-        QVERIFY(d.curveRunFlag());
+        QVERIFY(d.runActive());
         popupOf(d)->findChild<QPushButton *>("Btnok")->click();
         QVERIFY(f.bus->writtenReports().isEmpty());
         // Placeholders before any reading, in the formats of the live values.
@@ -258,7 +258,7 @@ private slots:
     void runStartAndStop()
     {
         GuiFixture f;
-        Setting().write("save_path", f.workDir.path() + "/runs");
+        SettingsFile().write("save_path", f.workDir.path() + "/runs");
         QVERIFY(QDir().mkpath(f.workDir.path() + "/runs"));
         FakeClock clock;
         MainDialog &d = openDisplay(f);
@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(runFrame(), QByteArray("5505012501000000eeff"));
         QCOMPARE(run->text(), QString("停止放电"));
         QCOMPARE(run->toolTip(), QString("单击停止放电"));
-        QVERIFY(d.curveRunFlag());
+        QVERIFY(d.runActive());
         QCOMPARE(cleared.size(), 1);
         QCOMPARE(restarted.size(), 1);
         QCOMPARE(d.chartPage().liveChart().anchorMinSecs(), clock.wall.toSecsSinceEpoch());
@@ -300,7 +300,7 @@ private slots:
         f.bus->clearWrittenReports();
         f.click("disp_Btn_Run");
         QCOMPARE(runFrame(), QByteArray("5505012500000000eeff"));
-        QVERIFY(!d.curveRunFlag());
+        QVERIFY(!d.runActive());
         QCOMPARE(run->text(), QString("开始放电"));
         QCOMPARE(run->toolTip(), QString("单击开始放电"));
         const QString status = f.text("label_left_tips");
@@ -351,7 +351,7 @@ private slots:
         GuiFixture f;
         MainDialog &d = openDisplay(f, "tbtn11"); // mode 8
         QTRY_COMPARE(d.link().live().workMode, quint8(8));
-        CDPopTips *popup = popupOf(d);
+        BatteryTestPopup *popup = popupOf(d);
         auto *btn1 = popup->findChild<QPushButton *>("Btn1");
         auto *btn2 = popup->findChild<QPushButton *>("Btn2");
         auto *btn3 = popup->findChild<QPushButton *>("Btn3");

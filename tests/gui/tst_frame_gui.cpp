@@ -1,9 +1,9 @@
 // The frameless window as a user handles it: hover cursor on the borders, dragging, resizing,
 // maximise and restore, double click on the title bar, close.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "usb_thread.h"
+#include "usb/usb_thread.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(f.w("widgetTitle")->property("form").toString(), QString("title"));
         const char *pages[] = {"page",       "page_upgrade", "page_disp", "page_settings",
                                "page_four",  "page_five",    "page_six",  "NV05_page_1",
-                               "Start_page", "page_2"};
+                               "Start_page", "NV05_settings_page"};
         auto *stack = f.w<QStackedWidget>("disp_stackedWidget");
         for (int i = 0; i < 10; ++i)
             QCOMPARE(stack->widget(i)->objectName(), QString(pages[i]));
@@ -174,10 +174,10 @@ private slots:
     void closeDuringScanWaitsForIt()
     {
         GuiFixture f;
-        my_thread::setPacing(600, 40);
+        ScanPacer::setPacing(600, 40);
         MainDialog &d = f.open();
         QTRY_VERIFY(d.scanBusy());
-        auto *scan = d.findChild<my_thread *>();
+        auto *scan = d.findChild<ScanPacer *>();
         QVERIFY(scan->isRunning());
         f.click("btnMenu_Close");
         QVERIFY(!scan->isRunning());

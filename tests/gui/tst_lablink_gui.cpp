@@ -3,13 +3,13 @@
 // events, and the settings dialog (from the title bar menu) tests a connection and starts the link.
 
 #include "../unit/lablink/broker_fixture.h"
-#include "gui_fixture.h"
-#include "lab_link_dialog.h"
-#include "lab_link_wiring.h"
-#include "link_settings.h"
-#include "publisher.h"
-#include "recorder.h"
-#include "setting.h"
+#include "tests/gui/gui_fixture.h"
+#include "lablink/lab_link_dialog.h"
+#include "app/lab_link_wiring.h"
+#include "lablink/link_settings.h"
+#include "lablink/publisher.h"
+#include "record/recorder.h"
+#include "settings/settings_file.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -55,7 +55,7 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     Subscriber sub(broker.port(), "gui/#");
     QVERIFY(sub.waitReady());
     GuiFixture f;
-    Setting().write("save_path", f.workDir.file("Data"));
+    SettingsFile().write("save_path", f.workDir.file("Data"));
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
     // Every set of values the instrument reported, to find each published reading among them.
@@ -165,7 +165,7 @@ void TestLabLinkGui::settingsDialogTestsAndStarts()
     QVERIFY(saved.enabled);
     QCOMPARE(saved.port, broker.port());
     QCOMPARE(saved.password, QString("secret-word"));
-    QCOMPARE(QFile::permissions(Setting::filePath()) & 0x0077, QFile::Permissions());
+    QCOMPARE(QFile::permissions(SettingsFile::filePath()) & 0x0077, QFile::Permissions());
 }
 
 QTEST_MAIN(TestLabLinkGui)

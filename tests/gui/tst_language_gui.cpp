@@ -1,11 +1,11 @@
 // The interface language chosen in the title bar's menu, Chinese → English → Chinese: each page
 // shows its texts in their own context, and what the user typed or the instrument sent stays.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "clock.h"
-#include "firmware_page.h"
-#include "setting.h"
+#include "record/clock.h"
+#include "ui/firmware_page.h"
+#include "settings/settings_file.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -138,7 +138,7 @@ private slots:
     {
         GuiFixture f;
         const QString missing = f.workDir.file("no/such/folder");
-        Setting().write("save_path", missing);
+        SettingsFile().write("save_path", missing);
         FakeClock clock;
         MainDialog &d = f.open();
         QApplication::setActiveWindow(&d);
@@ -163,7 +163,7 @@ private slots:
         d.findChild<FirmwarePage *>()->titleLabel();
         const char *const received[] = {
             "disp_label_VOL", "disp_label_CUR",         "disp_label_CAP",    "disp_label_CPU_VALUE",
-            "disp_labDevTiT", "upgrade_label_devvalue", "label_model_value", "label_serial_value"};
+            "disp_labDeviceTitle", "upgrade_label_devvalue", "label_model_value", "label_serial_value"};
         QStringList before;
         for (const char *name : received)
             before << shown(anyWindowsWidget(name));
@@ -227,7 +227,7 @@ private slots:
         GuiFixture f;
         f.open();
         QVERIFY(f.waitForScanEnd());
-        QCOMPARE(Setting().read("Language"), QString()); // a first run
+        QCOMPARE(SettingsFile().read("Language"), QString()); // a first run
         auto checkedEntries = [&f] {
             QMenu *menu = openLanguageMenu(f);
             QStringList checked;
@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
 
         choose(f, English);
-        QCOMPARE(Setting().read("Language"), QString("English"));
+        QCOMPARE(SettingsFile().read("Language"), QString("English"));
         QCOMPARE(checkedEntries(), QStringList({"English", "Open recorded runs..."}));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
         QCOMPARE(f.w<QToolButton>("NV05_tbtn3")->text(), QString("Chart Display"));
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(f.text("disp_labTitle"), QString("Constant Voltage"));
 
         choose(f, Chinese);
-        QCOMPARE(Setting().read("Language"), QString("Chinese"));
+        QCOMPARE(SettingsFile().read("Language"), QString("Chinese"));
         QCOMPARE(f.w<QToolButton>("tbtn3")->text(), QString("恒电流模式"));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
     }
@@ -265,7 +265,7 @@ private slots:
     void startsInEnglishWhenStored()
     {
         GuiFixture f(QString(), false);
-        Setting().write("language", "English");
+        SettingsFile().write("language", "English");
         f.open();
         QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));
         QCOMPARE(f.w<QToolButton>("tbtn1")->text(), QString("Firmware update"));

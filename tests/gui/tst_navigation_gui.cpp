@@ -1,6 +1,6 @@
 // Home tiles, return buttons, shortcuts and menus, clicked as a user would.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
 #include <QDialogButtonBox>
 #include <QInputDialog>

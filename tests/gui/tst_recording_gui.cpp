@@ -1,13 +1,13 @@
 // The recorded run through the program as a user meets it: "Export data" from the chart menu, and
 // a run that survives the program being killed (the real program, in child processes).
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "clock.h"
-#include "csv_format.h"
-#include "data_file_rows.h"
-#include "journal.h"
-#include "setting.h"
+#include "record/clock.h"
+#include "record/csv_format.h"
+#include "tests/gui/data_file_rows.h"
+#include "record/journal.h"
+#include "settings/settings_file.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
@@ -124,7 +124,7 @@ void TestRecordingGui::runStopAndExport()
 {
     GuiFixture f;
     const QString data = f.workDir.file("Data");
-    Setting().write("save_path", data);
+    SettingsFile().write("save_path", data);
     FakeClock clock;
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
@@ -196,10 +196,10 @@ void TestRecordingGui::runStopAndExport()
     QDir().mkpath(exports);
     QCOMPARE(exportTo(exports + "/run.csv"), data);
     QCOMPARE(csvRows(exports + "/run.csv"), rows);
-    QCOMPARE(Setting().read("save_path"), exports);
+    QCOMPARE(SettingsFile().read("save_path"), exports);
 
     const QString missing = f.workDir.file("no/such/folder");
-    Setting().write("save_path", missing);
+    SettingsFile().write("save_path", missing);
     QCOMPARE(run(10), "数据保存失败: " + missing);
     QCOMPARE(dialog.recorder().rowCount(), qint64(10));
     QVERIFY(QFile::exists(dialog.recorder().journalPath()));
@@ -210,7 +210,7 @@ void TestRecordingGui::runStopAndExport()
 
     // Closing the window with a run whose save failed says it will be recovered, and the next
     // start writes it.
-    Setting().write("save_path", missing);
+    SettingsFile().write("save_path", missing);
     QCOMPARE(run(11), "数据保存失败: " + missing);
     whenModal<QMessageBox>([&](QMessageBox *box) {
         note = box->text();
@@ -221,7 +221,7 @@ void TestRecordingGui::runStopAndExport()
     QVERIFY2(note.contains("下次启动时将自动恢复"), qPrintable(note));
     f.dialog.reset();
     QCOMPARE(filesUnder(defaultJournalFolder(), "*.journal").size(), 1);
-    Setting().write("save_path", data);
+    SettingsFile().write("save_path", data);
     f.open();
     const QString recovered = f.text("label_left_tips").section(": ", 1);
     QVERIFY2(recovered.startsWith(data + "/LoadData_"), qPrintable(recovered));
@@ -247,7 +247,7 @@ void TestRecordingGui::interruptedRunIsSaved()
     QFETCH(bool, saved);
     GuiFixture f("NV05"); // charted once identified, no run start needed
     const QString data = f.workDir.file("Data");
-    Setting().write("save_path", data);
+    SettingsFile().write("save_path", data);
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
     dialog.acquisition().timer()->stop();
@@ -325,7 +325,7 @@ void TestRecordingGui::exportsToldAlike()
 void TestRecordingGui::startUpRecoversJournal()
 {
     GuiFixture f("NV05", false);
-    Setting().write("save_path", f.workDir.file("Data"));
+    SettingsFile().write("save_path", f.workDir.file("Data"));
     {
         Journal journal;
         QString error;
@@ -355,7 +355,7 @@ void TestRecordingGui::startUpRecoversJournal()
 void TestRecordingGui::killedRunIsRecovered()
 {
     TempWorkDir dir;
-    Setting().write("save_path", dir.file("Data"));
+    SettingsFile().write("save_path", dir.file("Data"));
     auto start = [&](QProcess &program) { return startProgram(program, dir); };
 
     QProcess first, second, third;
@@ -417,7 +417,7 @@ void TestRecordingGui::terminationSignalSavesTheRun()
 {
     QFETCH(int, signalNumber);
     TempWorkDir dir;
-    Setting().write("save_path", dir.file("Data"));
+    SettingsFile().write("save_path", dir.file("Data"));
     QProcess program;
     QVERIFY(startProgram(program, dir));
     QTRY_COMPARE_WITH_TIMEOUT(filesUnder(dir.path(), "*.journal").size(), 1, 15000);

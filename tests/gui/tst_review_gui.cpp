@@ -3,12 +3,12 @@
 // quantity compared, and the summary table read back against the files' own rows. With
 // REVIEW_SHOTS_DIR set it also writes a screenshot of the comparison at 1366 x 768.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "data_file_rows.h"
-#include "recorder.h"
-#include "run_viewer.h"
-#include "setting.h"
+#include "tests/gui/data_file_rows.h"
+#include "record/recorder.h"
+#include "review/run_viewer.h"
+#include "settings/settings_file.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -62,7 +62,7 @@ void TestReviewGui::recordOpenCompareSummarise()
 {
     GuiFixture f;
     const QString data = f.workDir.file("Data");
-    Setting().write("save_path", data);
+    SettingsFile().write("save_path", data);
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
     f.click("tbtn3");

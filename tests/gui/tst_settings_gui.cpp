@@ -1,7 +1,7 @@
 // Both instrument settings pages, used as a user would against the simulated instrument: what
 // goes over the wire, what comes back in the settings replies, and what must never be sent.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -411,7 +411,7 @@ private slots:
         GuiFixture f(QString(), /*plugged=*/false);
         f.open();
         // Screen readers find every control by what it does.
-        for (const char *page : {"page_settings", "page_2"}) {
+        for (const char *page : {"page_settings", "NV05_settings_page"}) {
             for (QWidget *w : f.w(page)->findChildren<QWidget *>()) {
                 auto *button = qobject_cast<QPushButton *>(w);
                 const bool control = button || qobject_cast<QAbstractSlider *>(w) ||

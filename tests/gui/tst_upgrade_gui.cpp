@@ -1,10 +1,10 @@
 // The firmware upgrade as a user runs it: choose a .bin file with the page's own button, start,
 // and watch the simulated loader receive the image; failures, time-out and the file checks.
 
-#include "gui_fixture.h"
+#include "tests/gui/gui_fixture.h"
 
-#include "firmware_page.h"
-#include "setting.h"
+#include "ui/firmware_page.h"
+#include "settings/settings_file.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
@@ -168,7 +168,7 @@ private slots:
         delete seen;
         QCOMPARE(f->w<QLineEdit>("upgrade_lineEdit_filename")->text(), path);
         QCOMPARE(f->text("upgrade_label_fwsizevalue"), QString("固件大小:9.8KB   10000字节"));
-        QCOMPARE(Setting().read("file_path"), path);
+        QCOMPARE(SettingsFile().read("file_path"), path);
         QVERIFY(start()->isEnabled());
         QCOMPARE(log().mid(log().size() - 2), (QStringList{"打开文件...", "读取文件完成..."}));
 
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(f->text("upgrade_label_fwsizevalue"), sizeLabel);
         QCOMPARE(start()->isEnabled(), box.isEmpty());
         QCOMPARE(log().last(), logLine);
-        QCOMPARE(Setting().read("file_path"), box.isEmpty() ? path : QString());
+        QCOMPARE(SettingsFile().read("file_path"), box.isEmpty() ? path : QString());
     }
 
     void loaderFailingAtAPacketShowsTheFailureBox()

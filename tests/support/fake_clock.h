@@ -2,7 +2,7 @@
 // A test's own wall and steady clocks, installed for its lifetime: advance() moves both, as time
 // passing does; stepWall() moves only the wall clock, as NTP or a user changing the time does.
 
-#include "clock.h"
+#include "record/clock.h"
 
 #include <QDateTime>
 

@@ -1,8 +1,8 @@
 // The run session's promises: nothing clears a recorded run unsaved, a run is saved once, and an
 // empty run that ends by itself leaves the status line alone.
 
-#include "recorder.h"
-#include "run_session.h"
+#include "record/recorder.h"
+#include "acquire/run_session.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The embedded resources: every image the program names, the style sheet and its images, the
 // animated scan indicator (and the GIF writer behind it), the icon font and the English catalogue.
 
-#include "gif_writer.h"
-#include "popup_warning.h"
+#include "resources/gif_writer.h"
+#include "resources/popup_warning.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -340,7 +340,7 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"app::StartHints", 4},
                                       {"app::TitleMenu", 4},
                                       {"ui::DisplayPage", 66},
-                                      {"CDPopTips", 9},
+                                      {"BatteryTestPopup", 9},
                                       {"ChartView", 1},
                                       {"CurvePanel", 13},
                                       {"DeviceInfoUI", 11},
@@ -348,10 +348,10 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"LabLinkDialog", 12},
                                       {"lablink::LabLinkDialog", 6},
                                       {"LiveChart", 2},
-                                      {"customcoordinates", 17},
+                                      {"AxisRangePanel", 17},
                                       {"QObject", 17},
                                       {"UpgradeTransfer", 8},
-                                      {"saveDataDeal", 1},
+                                      {"DataFileSaver", 1},
                                       {"CrashNotice", 2},
                                       {"RunViewer", 7},
                                       {"review::RunViewer", 15},
@@ -424,10 +424,10 @@ void TestResources::catalogueTrickyEntries_data()
     QTest::newRow("device item tooltip") << "DeviceInfoUI"
                                          << "点击图标移出设备"
                                          << "Clickto remove device";
-    QTest::newRow("same text, other context") << "customcoordinates"
+    QTest::newRow("same text, other context") << "AxisRangePanel"
                                               << "确定"
                                               << "OK";
-    QTest::newRow("popup cancel") << "CDPopTips"
+    QTest::newRow("popup cancel") << "BatteryTestPopup"
                                   << "返回"
                                   << "Cancel";
     QTest::newRow("csv newline header") << "QObject"
@@ -462,7 +462,7 @@ void TestResources::popupWarningMatchesCatalogue()
     QVERIFY(warning.contains("font-size:10pt"));
     QTranslator translator;
     QVERIFY(translator.load(":/Language/lib_en.qm"));
-    QCOMPARE(translator.translate("CDPopTips", kBatteryWarningHtml), warning);
+    QCOMPARE(translator.translate("BatteryTestPopup", kBatteryWarningHtml), warning);
 }
 
 void TestResources::formTextsAreInTheCatalogue_data()
@@ -473,8 +473,8 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::newRow("HK07 settings") << "SettingsHk07Controls.ui" << "SettingsHk07Controls";
     QTest::newRow("NV05 settings") << "SettingsNv05Controls.ui" << "SettingsNv05Controls";
     QTest::newRow("device item") << "DeviceInfoUI.ui" << "DeviceInfoUI";
-    QTest::newRow("battery-test popup") << "CDPopTips.ui" << "CDPopTips";
-    QTest::newRow("axis ranges") << "customcoordinates.ui" << "customcoordinates";
+    QTest::newRow("battery-test popup") << "BatteryTestPopup.ui" << "BatteryTestPopup";
+    QTest::newRow("axis ranges") << "AxisRangePanel.ui" << "AxisRangePanel";
     QTest::newRow("curve panel") << "curvepanel.ui" << "CurvePanel";
     QTest::newRow("firmware page") << "FirmwarePage.ui" << "FirmwarePage";
     QTest::newRow("recorded runs") << "RunViewer.ui" << "RunViewer";

@@ -2,13 +2,13 @@
 // runs the instrument starts and stops become data files, a signal mid-run saves the run and
 // ends normally, and a killed bench leaves its last will on the lab link's broker.
 
-#include "broker_fixture.h"
-#include "data_file_rows.h"
-#include "headless_bench.h"
-#include "journal.h"
-#include "link_settings.h"
-#include "simulated_bus.h"
-#include "temp_workdir.h"
+#include "tests/unit/lablink/broker_fixture.h"
+#include "tests/gui/data_file_rows.h"
+#include "app/headless_bench.h"
+#include "record/journal.h"
+#include "lablink/link_settings.h"
+#include "sim/simulated_bus.h"
+#include "tests/support/temp_workdir.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The icon font helper: one instance, the embedded font, glyph pixmaps of the requested size.
 
-#include "icon_helper.h"
+#include "app/icon_helper.h"
 
 #include <QFontDatabase>
 #include <QImage>

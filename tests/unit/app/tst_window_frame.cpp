@@ -1,7 +1,7 @@
 // Edge hit test and drag-resize geometry of the frameless window, and the settings file.
 
-#include "setting.h"
-#include "window_frame.h"
+#include "settings/settings_file.h"
+#include "app/window_frame.h"
 
 #include "../../support/temp_workdir.h"
 
@@ -87,14 +87,14 @@ private slots:
         QVERIFY(ini.open(QFile::WriteOnly));
         ini.write("[General]\nlanguage=English\n");
         ini.close();
-        QCOMPARE(Setting().read("Language"), QString("English"));
+        QCOMPARE(SettingsFile().read("Language"), QString("English"));
         // Writing under the other spelling replaces the one entry instead of adding a second.
-        Setting().write("Language", "Chinese");
-        QCOMPARE(Setting().read("language"), QString("Chinese"));
+        SettingsFile().write("Language", "Chinese");
+        QCOMPARE(SettingsFile().read("language"), QString("Chinese"));
         QVERIFY(ini.open(QFile::ReadOnly));
         const QString text = QString::fromUtf8(ini.readAll());
         QCOMPARE(text.count("anguage", Qt::CaseInsensitive), 1);
-        QCOMPARE(Setting().read("missing"), QString());
+        QCOMPARE(SettingsFile().read("missing"), QString());
     }
 
     // The file is read once, yet a value written by one part is read by another at once, and a
@@ -102,18 +102,18 @@ private slots:
     void settingsReadOnceYetCurrent()
     {
         TempWorkDir dir;
-        Setting recorder;
-        const Setting viewer;
+        SettingsFile recorder;
+        const SettingsFile viewer;
         QCOMPARE(viewer.read("save_path"), QString());
         recorder.write("save_path", "/data/a");
         QCOMPARE(viewer.read("save_path"), QString("/data/a"));
         {
-            QSettings other(Setting::filePath(), QSettings::IniFormat);
+            QSettings other(SettingsFile::filePath(), QSettings::IniFormat);
             other.setValue("save_path", "/data/elsewhere");
         }
         QCOMPARE(viewer.read("Save_Path"), QString("/data/elsewhere"));
         recorder.write("save_path", "/data/a");
-        QCOMPARE(QSettings(Setting::filePath(), QSettings::IniFormat).value("save_path").toString(),
+        QCOMPARE(QSettings(SettingsFile::filePath(), QSettings::IniFormat).value("save_path").toString(),
                  QString("/data/a"));
     }
 
@@ -127,18 +127,18 @@ private slots:
         const QString kept = config.file("xdg-config/usb-tester/usb-hid.ini");
         {
             TempWorkDir first(TempWorkDir::WithoutSettingsFile);
-            Setting().write("ChartTheme", "Dark");
-            QCOMPARE(Setting::filePath(), kept);
+            SettingsFile().write("ChartTheme", "Dark");
+            QCOMPARE(SettingsFile::filePath(), kept);
             QVERIFY(!QFile::exists(first.file("usb-hid.ini")));
         }
         {
             TempWorkDir second(TempWorkDir::WithoutSettingsFile);
-            QCOMPARE(Setting().read("ChartTheme"), QString("Dark"));
+            QCOMPARE(SettingsFile().read("ChartTheme"), QString("Dark"));
         }
         {
             TempWorkDir portable;
-            QCOMPARE(Setting().read("ChartTheme"), QString());
-            Setting().write("ChartTheme", "BlueIcy");
+            QCOMPARE(SettingsFile().read("ChartTheme"), QString());
+            SettingsFile().write("ChartTheme", "BlueIcy");
             QVERIFY(QFile(portable.file("usb-hid.ini")).size() > 0);
         }
         QCOMPARE(QSettings(kept, QSettings::IniFormat).value("ChartTheme").toString(), "Dark");

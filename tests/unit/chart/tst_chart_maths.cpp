@@ -1,9 +1,9 @@
 // Axis labels, growth, wheel-zoom windows, the sampling rule and the stored curve styles.
 
-#include "axis_labels.h"
-#include "curve_styles.h"
-#include "sampling_rule.h"
-#include "wheel_zoom.h"
+#include "chart/axis_labels.h"
+#include "chart/curve_styles.h"
+#include "acquire/sampling_rule.h"
+#include "chart/wheel_zoom.h"
 
 #include <QCategoryAxis>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The pyramid and the decimated view against brute force over random data and random ranges:
 // per pixel column the points a series gets reach exactly the lowest and highest sample.
 
-#include "decimated_view.h"
+#include "chart/decimated_view.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,15 +1,15 @@
 // The live chart on its own: growth past readings, the views and user ranges, the clock follow,
 // pan and wheel zoom through the view, the decimated series and the captioned picture.
 
-#include "axis_labels.h"
-#include "axis_layer.h"
-#include "chart_backdrop.h"
-#include "chart_view.h"
-#include "clock.h"
-#include "curve_layer.h"
-#include "curve_styles.h"
-#include "live_chart.h"
-#include "recorder.h"
+#include "chart/axis_labels.h"
+#include "chart/axis_layer.h"
+#include "chart/chart_backdrop.h"
+#include "chart/chart_view.h"
+#include "record/clock.h"
+#include "chart/curve_layer.h"
+#include "chart/curve_styles.h"
+#include "chart/live_chart.h"
+#include "record/recorder.h"
 
 #include "../../support/fake_clock.h"
 #include "../../support/temp_workdir.h"
@@ -167,7 +167,7 @@ void TestLiveChart::growth()
     rig.ranges[size_t(slot)] = {userRange, 10, 30};
     if (view > 0)
         rig.chart.toggleView(View(view));
-    rig.chart.RangChang_slot();
+    rig.chart.applyAxisRanges();
     rig.sample(value, Quantity(quantity));
     QTEST(rig.chart.valueAxis(axis)->min(), "expectedMin");
     QTEST(rig.chart.valueAxis(axis)->max(), "expectedMax");
@@ -230,16 +230,16 @@ void TestLiveChart::userRanges()
 {
     Rig rig;
     rig.ranges[0] = {true, 5, 5};
-    rig.chart.RangChang_slot(); // ignored: the axis keeps what it had
+    rig.chart.applyAxisRanges(); // ignored: the axis keeps what it had
     QCOMPARE(rig.chart.valueAxis(0)->max(), 20.0);
     rig.ranges[0] = {true, 0, 12};
-    rig.chart.RangChang_slot();
+    rig.chart.applyAxisRanges();
     QCOMPARE(rig.chart.valueAxis(0)->max(), 12.0);
     QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().value(1), QString("1.20V"));
 
     // The range re-application labels the NTC default with one decimal, the toggle with two.
     rig.chart.toggleView(View::CpuNtc);
-    rig.chart.RangChang_slot();
+    rig.chart.applyAxisRanges();
     QCOMPARE(rig.chart.valueAxis(1)->categoriesLabels().value(1), QString("4.0℃"));
 
     // An identified model's current range, unless the user fixed one.

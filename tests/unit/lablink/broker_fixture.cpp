@@ -1,4 +1,4 @@
-#include "broker_fixture.h"
+#include "tests/unit/lablink/broker_fixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 // A process that publishes through the lab link until it is killed, for the last-will test:
 // lablink_child PORT PREFIX IDENTITY. Prints "connected" once the broker accepted it.
 
-#include "publisher.h"
+#include "lablink/publisher.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -2,10 +2,10 @@
 // the retained status and the last will, a broker that goes away and comes back, TLS with a
 // certificate authority made here, and the refusals a user sees in words.
 
-#include "broker_fixture.h"
-#include "mqtt_session.h"
-#include "payloads.h"
-#include "publisher.h"
+#include "tests/unit/lablink/broker_fixture.h"
+#include "lablink/mqtt_session.h"
+#include "lablink/payloads.h"
+#include "lablink/publisher.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

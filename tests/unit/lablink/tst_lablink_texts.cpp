@@ -1,10 +1,10 @@
 // The lab link's pure parts: the broker URL of the command line, topics and JSON payloads, and
 // the settings file's keys with its owner-only permissions.
 
-#include "link_settings.h"
-#include "payloads.h"
-#include "setting.h"
-#include "temp_workdir.h"
+#include "lablink/link_settings.h"
+#include "lablink/payloads.h"
+#include "settings/settings_file.h"
+#include "tests/support/temp_workdir.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -179,8 +179,8 @@ void TestLabLinkTexts::settingsRoundTripOwnerOnly()
 {
     TempWorkDir dir;
     QCOMPARE(loadLinkSettings().enabled, false); // off by default
-    Setting().write("language", "English");
-    QFile::setPermissions(Setting::filePath(), QFile::Permissions(0x6644));
+    SettingsFile().write("language", "English");
+    QFile::setPermissions(SettingsFile::filePath(), QFile::Permissions(0x6644));
     LinkSettings s;
     s.enabled = true;
     s.host = "broker.lab";
@@ -201,9 +201,9 @@ void TestLabLinkTexts::settingsRoundTripOwnerOnly()
     QCOMPARE(back.user, s.user);
     QCOMPARE(back.password, s.password);
     QCOMPARE(back.prefix, s.prefix);
-    QCOMPARE(QFile::permissions(Setting::filePath()),
+    QCOMPARE(QFile::permissions(SettingsFile::filePath()),
              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    QCOMPARE(Setting().read("language"), QString("English")); // other keys stay
+    QCOMPARE(SettingsFile().read("language"), QString("English")); // other keys stay
 }
 
 QTEST_GUILESS_MAIN(TestLabLinkTexts)

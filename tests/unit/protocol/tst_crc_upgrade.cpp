@@ -1,8 +1,8 @@
 // CRC-16, the length-prefixed frame check, and the firmware loader's packets and replies.
 
-#include "bytes.h"
-#include "crc16.h"
-#include "upgrade_packets.h"
+#include "tests/unit/protocol/bytes.h"
+#include "protocol/crc16.h"
+#include "protocol/upgrade_packets.h"
 
 #include <QtTest>
 

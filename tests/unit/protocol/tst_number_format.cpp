@@ -1,6 +1,6 @@
 // Fixed-point texts of the display page.
 
-#include "number_format.h"
+#include "protocol/number_format.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // What the settings pages convert between their controls and the instrument's numbers.
 
-#include "settings_values.h"
+#include "protocol/settings_values.h"
 
 #include <QtTest>
 

@@ -7,9 +7,9 @@
 //   race     records 20 rows, says "ready", waits for WORKDIR/go, then saves
 // KILL_AT n > 0: SIGKILL right after the n-th durable step. Each step is printed first.
 
-#include "durable_file.h"
-#include "journal_recovery.h"
-#include "recorder.h"
+#include "record/durable_file.h"
+#include "record/journal_recovery.h"
+#include "record/recorder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -2,9 +2,9 @@
 // ended after every durable step of a stop's save and of a recovery, the journal meets a file
 // size limit in the middle of a row, and two instances save at the same moment.
 
-#include "durable_file.h"
-#include "journal.h"
-#include "recorder.h"
+#include "record/durable_file.h"
+#include "record/journal.h"
+#include "record/recorder.h"
 
 #include "../../support/temp_workdir.h"
 

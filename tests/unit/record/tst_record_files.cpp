@@ -1,12 +1,12 @@
 // Data files: exact text of both families, number and time formatting, appending, the automatic
 // save's names and counters, the data folder rules and saves that fail.
 
-#include "clock.h"
-#include "csv_format.h"
-#include "data_folder.h"
-#include "file_counter.h"
-#include "local_zone.h"
-#include "save_data_deal.h"
+#include "record/clock.h"
+#include "record/csv_format.h"
+#include "record/data_folder.h"
+#include "record/file_counter.h"
+#include "record/local_zone.h"
+#include "record/data_file_saver.h"
 
 #include "../../support/temp_workdir.h"
 
@@ -191,7 +191,7 @@ private slots:
         QFETCH(int, family);
         QFETCH(QByteArray, expected);
         const QString path = m_dir.file(QStringLiteral("whole_%1.csv").arg(family));
-        saveDataDeal deal;
+        DataFileSaver deal;
         QString error;
         QVERIFY2(deal.writeCsv(tableOf(2), path, quint8(family), &error), qPrintable(error));
         QCOMPARE(readAll(path), expected);
@@ -206,7 +206,7 @@ private slots:
         QFile blocker(m_dir.file("plain"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        saveDataDeal deal;
+        DataFileSaver deal;
         QString error;
         QVERIFY(!deal.writeCsv(tableOf(10), m_dir.file("plain/under_a_file.csv"), 1, &error));
         QVERIFY(!error.isEmpty());
@@ -239,7 +239,7 @@ private slots:
         };
         for (const Step &step : steps) {
             m_now = step.now;
-            const SaveOutcome outcome = saveDataDeal(folder).autoSave(tableOf(step.rows), 1);
+            const SaveOutcome outcome = DataFileSaver(folder).autoSave(tableOf(step.rows), 1);
             QCOMPARE(outcome.labelText(), step.label);
             if (outcome.written())
                 QCOMPARE(readAll(outcome.path).count('\n'), 4 + step.rows);
@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(file_counter::value("2024_05_01_14"), 1);
         QVERIFY(QFile::exists(m_dir.file("config/YourCompany/YourApp.conf")));
         m_now = at(2025, 1, 1, 0, 0, 0);
-        saveDataDeal(folder).autoSave(tableOf(9), 1);
+        DataFileSaver(folder).autoSave(tableOf(9), 1);
         QCOMPARE(file_counter::value("2025_01_01_00"), 0);
     }
 
@@ -259,7 +259,7 @@ private slots:
     {
         m_now = at(2024, 6, 1, 8, 0, 0);
         const DataFolder folder{m_dir.file("no/such/parent"), false};
-        const SaveOutcome outcome = saveDataDeal(folder).autoSave(tableOf(10), 4);
+        const SaveOutcome outcome = DataFileSaver(folder).autoSave(tableOf(10), 4);
         QCOMPARE(outcome.result, SaveOutcome::Result::Failed);
         QVERIFY(outcome.labelText().contains(folder.path));
         QVERIFY(outcome.labelText() != "Data_Path:" + outcome.path);

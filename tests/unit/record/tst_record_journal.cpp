@@ -1,10 +1,10 @@
 // The journal of unsaved rows: written as rows arrive, gone after a save or a clear, held by one
 // instance only, and recovered after a crash into the data file a stop would have written.
 
-#include "clock.h"
-#include "journal.h"
-#include "journal_recovery.h"
-#include "recorder.h"
+#include "record/clock.h"
+#include "record/journal.h"
+#include "record/journal_recovery.h"
+#include "record/recorder.h"
 
 #include "../../support/temp_workdir.h"
 

@@ -1,11 +1,11 @@
 // Reading recorded runs back: good files of both families and their variants, every kind of bad
 // input in one table (nothing opens, the line is named), and the summary's figures.
 
-#include "csv_format.h"
-#include "elapsed_axis.h"
-#include "journal.h"
-#include "run_file.h"
-#include "run_summary.h"
+#include "record/csv_format.h"
+#include "review/elapsed_axis.h"
+#include "record/journal.h"
+#include "review/run_file.h"
+#include "review/run_summary.h"
 
 #include "../../support/temp_workdir.h"
 

@@ -2,10 +2,10 @@
 // A handle on a simulated bus plus the program's own parser, so tests see the instrument exactly
 // as the program would: frames out, 64-byte reports back, decoded by proto::parseIncomingReport.
 
-#include <codes.h>
-#include <frames.h>
-#include <report_parser.h>
-#include <simulated_bus.h>
+#include "protocol/codes.h"
+#include "protocol/frames.h"
+#include "protocol/report_parser.h"
+#include "sim/simulated_bus.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
 // The simulated bus as the program meets it through the HID seam: the device list, handles and
 // their queues, the address scan, unplugging, the firmware loader, faults, and the demo option.
 
-#include "sim_link.h"
+#include "tests/unit/sim/sim_link.h"
 
-#include <rng.h>
-#include <upgrade_packets.h>
+#include "sim/rng.h"
+#include "protocol/upgrade_packets.h"
 
 #include <QElapsedTimer>
 

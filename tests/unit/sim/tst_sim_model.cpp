@@ -1,11 +1,11 @@
 // The simulated instrument's model, seen through its wire: physics of the load modes, the
 // protections, the settings commands and the battery-test question.
 
-#include "sim_link.h"
+#include "tests/unit/sim/sim_link.h"
 
-#include <codes.h>
-#include <demo_option.h>
-#include <instrument.h>
+#include "protocol/codes.h"
+#include "sim/demo_option.h"
+#include "sim/instrument.h"
 
 #include <cmath>
 

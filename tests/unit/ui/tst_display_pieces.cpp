@@ -1,10 +1,10 @@
 // The display page's geometry rules, caption fitting and the battery-test popup on its own.
 
-#include "caption_fit.h"
-#include "cd_pop_tips.h"
-#include "page_geometry.h"
-#include "popup_warning.h"
-#include "window_fit.h"
+#include "ui/caption_fit.h"
+#include "ui/battery_test_popup.h"
+#include "ui/page_geometry.h"
+#include "resources/popup_warning.h"
+#include "ui/window_fit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -96,7 +96,7 @@ private slots:
 
     void popupFormAsDesigned()
     {
-        CDPopTips popup;
+        BatteryTestPopup popup;
         QCOMPARE(popup.size(), QSize(373, 241));
         QCOMPARE(popup.minimumSize(), QSize(373, 241));
         QCOMPARE(popup.maximumSize(), QSize(373, 241));
@@ -157,7 +157,7 @@ private slots:
         QFETCH(int, choice);
         QFETCH(QString, violet);
         QFETCH(QVector<int>, answers);
-        CDPopTips popup;
+        BatteryTestPopup popup;
         // Start from the other layout and an unusual highlight, so every change is visible.
         popup.setPopupType(type == 2 ? 3 : 2);
         popup.setChoiceHighlight(2, 2);
@@ -192,7 +192,7 @@ private slots:
             }
         }
 
-        QSignalSpy sent(&popup, &CDPopTips::CDPopTipsSendData_Signal);
+        QSignalSpy sent(&popup, &BatteryTestPopup::answered);
         const char *buttons[] = {"Btn1", "Btn2", "Btn3", "Btnok"};
         for (int i = 0; i < 4; ++i) {
             if (answers[i] == 0)

@@ -1,9 +1,9 @@
 // The firmware transfer driven with the loader's replies and 100 ms ticks, checking every packet
 // it hands to the link.
 
-#include "upgrade_transfer.h"
+#include "ui/upgrade_transfer.h"
 
-#include <crc16.h>
+#include "protocol/crc16.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The link over the main handle against the simulated instrument: what each poll tick sends, how
 // the read step drains the handle, and the model rule.
 
-#include "device_link.h"
+#include "usb/device_link.h"
 
 #include "../sim/sim_link.h"
 

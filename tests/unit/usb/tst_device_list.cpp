@@ -1,7 +1,7 @@
 // The device list item and the bus-scan pacing thread.
 
-#include "device_info_ui.h"
-#include "my_thread.h"
+#include "ui/device_info_ui.h"
+#include "usb/scan_pacer.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -50,13 +50,13 @@ public:
 class ScanRecorder : public QObject
 {
 public:
-    explicit ScanRecorder(my_thread *scan)
+    explicit ScanRecorder(ScanPacer *scan)
     {
-        connect(scan, &my_thread::ThreadSendData_Signal, this,
+        connect(scan, &ScanPacer::probeDue, this,
                 [this](qint16 addr) { events << QStringLiteral("send %1").arg(addr); });
-        connect(scan, &my_thread::ThreadRecvData_Signal, this,
+        connect(scan, &ScanPacer::replyDue, this,
                 [this] { events << QStringLiteral("recv"); });
-        connect(scan, &my_thread::ThreadShowData_Signal, this,
+        connect(scan, &ScanPacer::scanDone, this,
                 [this] { events << QStringLiteral("show"); });
     }
     QStringList events;
@@ -98,7 +98,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { my_thread::setPacing(0, 1); }
+    void initTestCase() { ScanPacer::setPacing(0, 1); }
 
     void freshItemShowsPlaceholders()
     {
@@ -256,7 +256,7 @@ private slots:
 
     void scanSignalsInOrder()
     {
-        my_thread scan;
+        ScanPacer scan;
         ScanRecorder recorder(&scan);
         scan.start();
         QTRY_VERIFY(scan.isFinished());
@@ -273,8 +273,8 @@ private slots:
 
     void scanHonoursItsPacing()
     {
-        my_thread::setPacing(60, 6);
-        my_thread scan;
+        ScanPacer::setPacing(60, 6);
+        ScanPacer scan;
         ScanRecorder recorder(&scan);
         QElapsedTimer clock;
         clock.start();
@@ -283,7 +283,7 @@ private slots:
         // 60 ms before the first request and 10 steps of 6 ms.
         QVERIFY2(clock.elapsed() >= 115, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(scan.wait(1000));
-        my_thread::setPacing(0, 1);
+        ScanPacer::setPacing(0, 1);
     }
 };
 

@@ -2,7 +2,7 @@
 // once, as the GUI thread and the connection watcher make them. hidapi keeps one process-wide
 // error string that each of these calls replaces, so they must not overlap.
 
-#include "hidapi_backend.h"
+#include "usb/hidapi_backend.h"
 
 #include <QtTest>
 

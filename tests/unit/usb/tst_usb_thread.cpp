@@ -1,8 +1,8 @@
 // The connection watcher against the simulated instrument.
 
-#include "setting.h"
-#include "simulated_bus.h"
-#include "usb_thread.h"
+#include "settings/settings_file.h"
+#include "sim/simulated_bus.h"
+#include "usb/usb_thread.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -89,7 +89,7 @@ public:
         connect(watcher, &USBThread::usb_connect, this,
                 [this](const QString &product) { events << "connect " + product; });
         connect(watcher, &USBThread::usb_disconnect, this, [this] { events << "disconnect"; });
-        connect(watcher, &USBThread::new_data, this,
+        connect(watcher, &USBThread::reportArrived, this,
                 [this](const QByteArray &report, unsigned int length) {
                     reports << report;
                     lengths << length;
@@ -159,16 +159,16 @@ private slots:
 
     void reportIdIsWrittenOnlyWhenMissing()
     {
-        QFile::remove(Setting::filePath());
+        QFile::remove(SettingsFile::filePath());
         {
             USBThread watcher;
         }
-        QCOMPARE(Setting().read("report_id"), QStringLiteral("85"));
+        QCOMPARE(SettingsFile().read("report_id"), QStringLiteral("85"));
 
         // An existing value stays, and changes nothing on the wire.
-        Setting().write("report_id", "7");
+        SettingsFile().write("report_id", "7");
         USBThread watcher;
-        QCOMPARE(Setting().read("report_id"), QStringLiteral("7"));
+        QCOMPARE(SettingsFile().read("report_id"), QStringLiteral("7"));
         QVERIFY(watcher.tryOpen());
         writeFrame(watcher, MeasurementRequest);
         const QVector<QByteArray> written = m_bus->writtenReports();
@@ -369,7 +369,7 @@ private slots:
         watcher.start();
         // Ping-pong like the firmware upgrade: each reply triggers the next request.
         const int rounds = 20;
-        connect(&watcher, &USBThread::new_data, &recorder, [&](const QByteArray &) {
+        connect(&watcher, &USBThread::reportArrived, &recorder, [&](const QByteArray &) {
             if (recorder.reports.size() < rounds)
                 writeFrame(watcher, MeasurementRequest);
         });
@@ -384,7 +384,7 @@ private slots:
     }
 
     // The handler answers on the watcher thread: the ping-pong runs while the test thread
-    // neither runs its event loop nor writes. What the handler declines still reaches new_data.
+    // neither runs its event loop nor writes. What the handler declines still reaches reportArrived.
     void handlerAnswersWithoutTheReceiversThread()
     {
         USBThread watcher;

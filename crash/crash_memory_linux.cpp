@@ -1,4 +1,4 @@
-#include "crash_memory_linux.h"
+#include "crash/crash_memory_linux.h"
 
 #include <elf.h>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 // Crashes on purpose in the way its argument names, with the crash reporter installed, so that
 // the tests can read the report it leaves. Builds for Linux and, cross-compiled, for Windows.
 
-#include "crash_reporter.h"
+#include "crash/crash_reporter.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "custom_coordinates.h"
+#include "chart/axis_range_panel.h"
 
-#include "setting.h"
-#include "ui_customcoordinates.h"
+#include "settings/settings_file.h"
+#include "ui_AxisRangePanel.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -25,7 +25,7 @@ struct RowKeys
     int decimals;
 };
 
-const RowKeys kRowKeys[customcoordinates::kRows] = {
+const RowKeys kRowKeys[AxisRangePanel::kRows] = {
     {"VBUS", "Vbus_Min_Value", "Vbus_Max_Value", "VbusIsOpen", 0, 1000, 2},
     {"IBUS", "Ibus_Min_Value", "Ibus_Max_Value", "IbusIsOpen", -100, 100, 2},
     {"POWER", "Powe_Min_Value", "Powe_Max_Value", "PoweIsOpen", 0, 100000, 2},
@@ -49,7 +49,7 @@ const char kDisabledStyle[] =
     "groove green;border-radius:10px;padding:2px 4px;border-style: "
     "outset;}QPushButton:pressed{background-color:rgb(0, 255, 0);border-style: inset;}";
 
-float readFloat(const Setting &settings, const char *key)
+float readFloat(const SettingsFile &settings, const char *key)
 {
     return settings.read(key).toFloat(); // missing or not a number: 0
 }
@@ -67,8 +67,8 @@ std::optional<float> parseBound(const QString &text, const RowKeys &keys)
 
 } // namespace
 
-customcoordinates::customcoordinates(QWidget *parent)
-    : QWidget(parent), ui(new Ui::customcoordinates)
+AxisRangePanel::AxisRangePanel(QWidget *parent)
+    : QWidget(parent), ui(new Ui::AxisRangePanel)
 {
     ui->setupUi(this);
     // Laid over the chart: it paints its own background so no curve shows through.
@@ -77,7 +77,7 @@ customcoordinates::customcoordinates(QWidget *parent)
     // Return confirms the field it is typed in; inside the dialog no button may take it.
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(false);
-    const Setting settings;
+    const SettingsFile settings;
     for (int row = 0; row < kRows; ++row) {
         const RowKeys &keys = kRowKeys[row];
         m_rows[size_t(row)] = {settings.read(keys.enabledKey).toInt() != 0,
@@ -87,28 +87,28 @@ customcoordinates::customcoordinates(QWidget *parent)
     applyAccessibleNames();
 }
 
-customcoordinates::~customcoordinates()
+AxisRangePanel::~AxisRangePanel()
 {
     delete ui;
 }
 
-UserRange customcoordinates::range(int row) const
+UserRange AxisRangePanel::range(int row) const
 {
     return row >= 0 && row < kRows ? m_rows[size_t(row)] : UserRange{};
 }
 
-QLineEdit *customcoordinates::edit(int row, bool maximum) const
+QLineEdit *AxisRangePanel::edit(int row, bool maximum) const
 {
     return findChild<QLineEdit *>(
         QString("edit_%1_%2").arg(kRowKeys[row].name, maximum ? "Max" : "Min"));
 }
 
-QPushButton *customcoordinates::button(int row) const
+QPushButton *AxisRangePanel::button(int row) const
 {
     return findChild<QPushButton *>(QString("btn_%1").arg(kRowKeys[row].name));
 }
 
-void customcoordinates::showRowState(int row)
+void AxisRangePanel::showRowState(int row)
 {
     const UserRange &r = m_rows[size_t(row)];
     const int decimals = kRowKeys[row].decimals;
@@ -117,14 +117,14 @@ void customcoordinates::showRowState(int row)
     showToggle(row);
 }
 
-void customcoordinates::showToggle(int row)
+void AxisRangePanel::showToggle(int row)
 {
     const bool enabled = m_rows[size_t(row)].enabled;
     button(row)->setText(enabled ? tr("启用") : tr("关闭"));
     button(row)->setStyleSheet(enabled ? kEnabledStyle : kDisabledStyle);
 }
 
-void customcoordinates::applyAccessibleNames()
+void AxisRangePanel::applyAccessibleNames()
 {
     const QString labels[kRows] = {ui->label_VBUS->text(),  ui->label_IBUS->text(),
                                    ui->label_POWER->text(), ui->label_PD->text(),
@@ -137,7 +137,7 @@ void customcoordinates::applyAccessibleNames()
     }
 }
 
-void customcoordinates::editBound(int row, bool maximum)
+void AxisRangePanel::editBound(int row, bool maximum)
 {
     if (QApplication::activePopupWidget())
         return; // a menu opened over the field: the user is still typing
@@ -160,28 +160,28 @@ void customcoordinates::editBound(int row, bool maximum)
             QMessageBox::Ok);
         return;
     }
-    if (!value || Setting().read(maximum ? keys.maxKey : keys.minKey) == shown)
+    if (!value || SettingsFile().read(maximum ? keys.maxKey : keys.minKey) == shown)
         return;
-    Setting().write(maximum ? keys.maxKey : keys.minKey, shown);
+    SettingsFile().write(maximum ? keys.maxKey : keys.minKey, shown);
     if (r.enabled)
-        emit RangChang_signal();
+        emit rangesChanged();
 }
 
-void customcoordinates::toggleRow(int row)
+void AxisRangePanel::toggleRow(int row)
 {
     UserRange &r = m_rows[size_t(row)];
     r.enabled = !r.enabled;
     showToggle(row);
-    Setting().write(kRowKeys[row].enabledKey, r.enabled ? "1" : "0");
-    emit RangChang_signal();
+    SettingsFile().write(kRowKeys[row].enabledKey, r.enabled ? "1" : "0");
+    emit rangesChanged();
 }
 
-void customcoordinates::on_btn_CLOS_SET_clicked()
+void AxisRangePanel::on_btn_CLOS_SET_clicked()
 {
     hide();
 }
 
-void customcoordinates::changeEvent(QEvent *event)
+void AxisRangePanel::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);

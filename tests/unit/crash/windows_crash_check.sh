@@ -13,9 +13,9 @@ if [ -z "$cxx" ]; then
 fi
 mkdir -p "$work"
 exe=$work/crash_child.exe
-"$cxx" -std=c++17 -O2 -fno-omit-frame-pointer -Wall -Wextra -Werror -static -I"$src/app" \
-    "$src/tests/unit/app/crash_child.cpp" "$src/app/crash_text.cpp" \
-    "$src/app/crash_reporter_windows.cpp" -o "$exe"
+"$cxx" -std=c++17 -O2 -fno-omit-frame-pointer -Wall -Wextra -Werror -static -I"$src" \
+    "$src/tests/unit/crash/crash_child.cpp" "$src/crash/crash_text.cpp" \
+    "$src/crash/crash_reporter_windows.cpp" -o "$exe"
 echo "compiled $exe"
 
 wine=$(command -v wine64 || command -v wine || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || true)

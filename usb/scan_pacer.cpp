@@ -1,39 +1,39 @@
-#include "my_thread.h"
+#include "usb/scan_pacer.h"
 
-#include "crash_reporter.h"
+#include "crash/crash_reporter.h"
 
 #include <QMetaType>
 
-std::atomic<int> my_thread::s_firstDelayMs{1000};
-std::atomic<int> my_thread::s_stepMs{150};
+std::atomic<int> ScanPacer::s_firstDelayMs{1000};
+std::atomic<int> ScanPacer::s_stepMs{150};
 
-my_thread::my_thread(QObject *parent) : QThread(parent)
+ScanPacer::ScanPacer(QObject *parent) : QThread(parent)
 {
     qRegisterMetaType<qint16>("qint16");
 }
 
-my_thread::~my_thread()
+ScanPacer::~ScanPacer()
 {
     wait();
     std::lock_guard<std::mutex> joined(m_exitFence);
 }
 
-void my_thread::setPacing(int firstDelayMs, int stepMs)
+void ScanPacer::setPacing(int firstDelayMs, int stepMs)
 {
     s_firstDelayMs.store(qMax(0, firstDelayMs));
     s_stepMs.store(qMax(0, stepMs));
 }
 
-void my_thread::run()
+void ScanPacer::run()
 {
     crash::prepareThread();
     // Gives the freshly opened device time to settle before the first address request.
     QThread::msleep(static_cast<unsigned long>(s_firstDelayMs.load()));
     for (qint16 addr = FirstAddress; addr <= LastAddress; ++addr) {
-        emit ThreadSendData_Signal(addr);
+        emit probeDue(addr);
         QThread::msleep(static_cast<unsigned long>(s_stepMs.load()));
-        emit ThreadRecvData_Signal();
+        emit replyDue();
     }
-    emit ThreadShowData_Signal();
+    emit scanDone();
     std::lock_guard<std::mutex> exiting(m_exitFence);
 }

@@ -1,4 +1,4 @@
-#include "setting.h"
+#include "settings/settings_file.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -50,7 +50,7 @@ bool unchangedOnDisk(const Contents &c, const QString &path)
 
 Contents &current()
 {
-    const QString path = Setting::filePath();
+    const QString path = SettingsFile::filePath();
     if (unchangedOnDisk(g_contents, path))
         return g_contents;
     Contents c;
@@ -66,7 +66,7 @@ Contents &current()
 
 } // namespace
 
-QString Setting::filePath()
+QString SettingsFile::filePath()
 {
     const QString portable = QDir::currentPath() + QStringLiteral("/usb-hid.ini");
     if (QFileInfo::exists(portable))
@@ -75,13 +75,13 @@ QString Setting::filePath()
            QStringLiteral("/usb-tester/usb-hid.ini");
 }
 
-QString Setting::read(const QString &key) const
+QString SettingsFile::read(const QString &key) const
 {
     const std::lock_guard<std::mutex> lock(g_mutex);
     return current().entries.value(key.toLower()).value;
 }
 
-void Setting::write(const QString &key, const QString &value)
+void SettingsFile::write(const QString &key, const QString &value)
 {
     const std::lock_guard<std::mutex> lock(g_mutex);
     Contents &c = current();

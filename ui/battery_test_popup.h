@@ -6,18 +6,18 @@
 #include <QWidget>
 
 namespace Ui {
-class CDPopTips;
+class BatteryTestPopup;
 }
 
 // Style of an answer button: `text` is its colour, `hoverText` the colour under the pointer.
 QString popupButtonStyle(const char *text, const char *hoverText);
 
-class CDPopTips : public QWidget
+class BatteryTestPopup : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CDPopTips(QWidget *parent = nullptr);
-    ~CDPopTips() override;
+    explicit BatteryTestPopup(QWidget *parent = nullptr);
+    ~BatteryTestPopup() override;
 
     // 2: two answers (Btn2 hidden, Btn3 stretched up into its place); 3: three answers.
     void setPopupType(int type);
@@ -26,7 +26,7 @@ public:
     void setCountdown(int seconds);
 
 signals:
-    void CDPopTipsSendData_Signal(qint16 addr);
+    void answered(qint16 addr);
 
 public slots:
     void on_Btn1_clicked();
@@ -43,5 +43,5 @@ private:
 
     bool m_tipsFitted = false;
     int m_countdown = -1; // seconds left; none before the instrument asked
-    Ui::CDPopTips *ui;
+    Ui::BatteryTestPopup *ui;
 };

@@ -2,10 +2,10 @@
 // too; every thread of the program has its own) and the report is written with async-signal-safe
 // system calls only, to a path resolved at start-up.
 
-#include "crash_memory_linux.h"
-#include "crash_reporter.h"
-#include "crash_stack_linux.h"
-#include "crash_text.h"
+#include "crash/crash_memory_linux.h"
+#include "crash/crash_reporter.h"
+#include "crash/crash_stack_linux.h"
+#include "crash/crash_text.h"
 
 #include <atomic>
 #include <cerrno>

@@ -7,12 +7,12 @@
 #include <atomic>
 #include <mutex>
 
-class my_thread : public QThread
+class ScanPacer : public QThread
 {
     Q_OBJECT
 public:
-    explicit my_thread(QObject *parent = nullptr);
-    ~my_thread() override;
+    explicit ScanPacer(QObject *parent = nullptr);
+    ~ScanPacer() override;
 
     static constexpr qint16 FirstAddress = 1;
     static constexpr qint16 LastAddress = 10;
@@ -22,9 +22,9 @@ public:
     static void setPacing(int firstDelayMs, int stepMs);
 
 signals:
-    void ThreadSendData_Signal(qint16 addr);
-    void ThreadRecvData_Signal();
-    void ThreadShowData_Signal();
+    void probeDue(qint16 addr);
+    void replyDue();
+    void scanDone();
 
 protected:
     void run() override;

@@ -3,7 +3,7 @@
 // module's file, then each module once with its build-id, so that the report can be symbolised
 // against the debug information kept apart from the program.
 
-#include "crash_text.h"
+#include "crash/crash_text.h"
 
 #include <ucontext.h>
 

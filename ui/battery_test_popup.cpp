@@ -1,7 +1,7 @@
-#include "cd_pop_tips.h"
+#include "ui/battery_test_popup.h"
 
-#include "caption_fit.h"
-#include "ui_CDPopTips.h"
+#include "ui/caption_fit.h"
+#include "ui_BatteryTestPopup.h"
 
 #include <QEvent>
 
@@ -27,18 +27,18 @@ QString popupButtonStyle(const char *text, const char *hoverText)
         .arg(QLatin1String(text), QLatin1String(hoverText));
 }
 
-CDPopTips::CDPopTips(QWidget *parent) : QWidget(parent), ui(new Ui::CDPopTips)
+BatteryTestPopup::BatteryTestPopup(QWidget *parent) : QWidget(parent), ui(new Ui::BatteryTestPopup)
 {
     ui->setupUi(this);
     setWindowTitle(tr("Tips"));
 }
 
-CDPopTips::~CDPopTips()
+BatteryTestPopup::~BatteryTestPopup()
 {
     delete ui;
 }
 
-void CDPopTips::setPopupType(int type)
+void BatteryTestPopup::setPopupType(int type)
 {
     // Btn3 keeps its left, right and bottom edges; only its top moves.
     QRect btn3 = ui->Btn3->geometry();
@@ -54,7 +54,7 @@ void CDPopTips::setPopupType(int type)
     ui->Btn3->setGeometry(btn3);
 }
 
-void CDPopTips::setChoiceHighlight(int type, int choice)
+void BatteryTestPopup::setChoiceHighlight(int type, int choice)
 {
     if (type == 2 && (choice == 1 || choice == 2)) {
         ui->Btn1->setStyleSheet(highlightStyle(choice == 1));
@@ -66,42 +66,42 @@ void CDPopTips::setChoiceHighlight(int type, int choice)
     }
 }
 
-void CDPopTips::setCountdown(int seconds)
+void BatteryTestPopup::setCountdown(int seconds)
 {
     m_countdown = seconds;
     showCountdown();
 }
 
-void CDPopTips::showCountdown()
+void BatteryTestPopup::showCountdown()
 {
     if (m_countdown >= 0)
         ui->lab_count->setText(QString::number(m_countdown));
 }
 
-void CDPopTips::on_Btn1_clicked()
+void BatteryTestPopup::on_Btn1_clicked()
 {
-    emit CDPopTipsSendData_Signal(1);
+    emit answered(1);
 }
 
-void CDPopTips::on_Btn2_clicked()
+void BatteryTestPopup::on_Btn2_clicked()
 {
-    emit CDPopTipsSendData_Signal(2);
+    emit answered(2);
 }
 
-void CDPopTips::on_Btn3_clicked()
+void BatteryTestPopup::on_Btn3_clicked()
 {
     // In the two-answer layout this button stands for the second answer.
-    emit CDPopTipsSendData_Signal(ui->Btn2->isHidden() ? 2 : 3);
+    emit answered(ui->Btn2->isHidden() ? 2 : 3);
 }
 
-void CDPopTips::on_Btnok_clicked()
+void BatteryTestPopup::on_Btnok_clicked()
 {
-    emit CDPopTipsSendData_Signal(5);
+    emit answered(5);
 }
 
 // The question is fitted to its box when it is about to be seen, in the language then in use:
 // trying font stretches costs a font match each, which start-up need not wait for.
-void CDPopTips::showEvent(QShowEvent *event)
+void BatteryTestPopup::showEvent(QShowEvent *event)
 {
     if (!m_tipsFitted) {
         fitRichLabel(ui->lab_Tips);
@@ -110,7 +110,7 @@ void CDPopTips::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
-void CDPopTips::changeEvent(QEvent *event)
+void BatteryTestPopup::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);

@@ -1,11 +1,11 @@
-#include "save_data_deal.h"
+#include "record/data_file_saver.h"
 
-#include "clock.h"
-#include "csv_format.h"
-#include "durable_file.h"
-#include "file_counter.h"
-#include "journal.h"
-#include "record_log.h"
+#include "record/clock.h"
+#include "record/csv_format.h"
+#include "record/durable_file.h"
+#include "record/file_counter.h"
+#include "record/journal.h"
+#include "record/record_log.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -90,15 +90,15 @@ QString SaveOutcome::labelText() const
     case Result::Failed:
         break;
     }
-    return saveDataDeal::tr("数据保存失败: %1").arg(path);
+    return DataFileSaver::tr("数据保存失败: %1").arg(path);
 }
 
-saveDataDeal::saveDataDeal(DataFolder folder, QObject *parent)
+DataFileSaver::DataFileSaver(DataFolder folder, QObject *parent)
     : QObject(parent), m_folder(std::move(folder))
 {
 }
 
-SaveOutcome saveDataDeal::autoSave(const SampleStore &table, quint8 familyCode,
+SaveOutcome DataFileSaver::autoSave(const SampleStore &table, quint8 familyCode,
                                    const QString &journalPath)
 {
     SaveOutcome outcome;
@@ -161,7 +161,7 @@ SaveOutcome saveDataDeal::autoSave(const SampleStore &table, quint8 familyCode,
     return outcome;
 }
 
-bool saveDataDeal::writeCsv(const SampleStore &table, const QString &path, quint8 familyCode,
+bool DataFileSaver::writeCsv(const SampleStore &table, const QString &path, quint8 familyCode,
                             QString *error)
 {
     QString reason;
@@ -181,7 +181,7 @@ bool saveDataDeal::writeCsv(const SampleStore &table, const QString &path, quint
     return writeRun(file, table, familyCode, !existed, error);
 }
 
-bool saveDataDeal::holdsRun(const SampleStore &table, quint8 familyCode, const QString &path)
+bool DataFileSaver::holdsRun(const SampleStore &table, quint8 familyCode, const QString &path)
 {
     QFile file(path);
     if (!csv::knownFamily(familyCode) || !file.open(QIODevice::ReadOnly))

@@ -8,11 +8,11 @@
 #include <QObject>
 #include <QString>
 
-class Setting : public QObject
+class SettingsFile : public QObject
 {
     Q_OBJECT
 public:
-    explicit Setting(QObject *parent = nullptr) : QObject(parent) {}
+    explicit SettingsFile(QObject *parent = nullptr) : QObject(parent) {}
 
     // Keys compare without regard to case ("Language" finds "language"). Missing: empty text.
     QString read(const QString &key) const;

@@ -2,7 +2,7 @@
 // in its data folder.
 
 #include "../../support/temp_workdir.h"
-#include "sim_config.h"
+#include "sim/sim_config.h"
 
 #include <QDirIterator>
 #include <QFile>

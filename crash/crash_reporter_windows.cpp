@@ -5,8 +5,8 @@
 // Uncaught C++ exceptions and abort() do not reach the filter by themselves: they capture their
 // own context, call it directly and then fail fast, which reaches Windows Error Reporting too.
 
-#include "crash_reporter.h"
-#include "crash_text.h"
+#include "crash/crash_reporter.h"
+#include "crash/crash_text.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 // numbered file in the data folder) and the writer behind "Export data". Made on the stack for
 // each save. Unlike a silent writer, it says when a save did not happen and why.
 
-#include "data_folder.h"
-#include "sample_store.h"
+#include "record/data_folder.h"
+#include "record/sample_store.h"
 
 #include <QObject>
 
@@ -25,13 +25,13 @@ struct SaveOutcome
     QString labelText() const;
 };
 
-class saveDataDeal : public QObject
+class DataFileSaver : public QObject
 {
     Q_OBJECT
 public:
     static constexpr qint64 kMinimumRows = 10;
 
-    explicit saveDataDeal(DataFolder folder = {}, QObject *parent = nullptr);
+    explicit DataFileSaver(DataFolder folder = {}, QObject *parent = nullptr);
 
     // Fewer than ten rows: NoData and nothing written or counted. Otherwise the next free
     // "LoadData_<yyyy_MM_dd_hh>_<counter>.csv" in the data folder, never an existing file: the

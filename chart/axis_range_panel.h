@@ -1,33 +1,33 @@
 #pragma once
 // The axis-range panel laid over the chart: for each charted quantity an enabled flag, a minimum
 // and a maximum that replace the chart's own growing axis. Every change is stored at once and
-// announced with RangChang_signal() (a bound only while its row is enabled).
+// announced with rangesChanged() (a bound only while its row is enabled).
 
-#include "user_range.h"
+#include "chart/user_range.h"
 
 #include <QWidget>
 
 #include <array>
 
 namespace Ui {
-class customcoordinates;
+class AxisRangePanel;
 }
 class QLineEdit;
 class QPushButton;
 
-class customcoordinates : public QWidget
+class AxisRangePanel : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int kRows = 8; // in the chart's slot order: V, A, W, Wh, mAh, CPU, NTC, MOS
 
-    explicit customcoordinates(QWidget *parent = nullptr);
-    ~customcoordinates() override;
+    explicit AxisRangePanel(QWidget *parent = nullptr);
+    ~AxisRangePanel() override;
 
     UserRange range(int row) const;
 
 signals:
-    void RangChang_signal();
+    void rangesChanged();
 
 private slots:
     void on_btn_CLOS_SET_clicked();
@@ -68,6 +68,6 @@ private:
     QLineEdit *edit(int row, bool maximum) const;
     QPushButton *button(int row) const;
 
-    Ui::customcoordinates *ui;
+    Ui::AxisRangePanel *ui;
     std::array<UserRange, kRows> m_rows{};
 };

@@ -1,4 +1,4 @@
-#include "crash_text.h"
+#include "crash/crash_text.h"
 
 #include <cstdlib>
 #include <exception>

@@ -3,8 +3,8 @@
 // through a broken pointer) has no tables: the call left the return address on top of the stack,
 // so the walk starts again from there.
 
-#include "crash_stack_linux.h"
-#include "crash_memory_linux.h"
+#include "crash/crash_stack_linux.h"
+#include "crash/crash_memory_linux.h"
 
 #include <unwind.h>
 
