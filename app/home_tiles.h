@@ -51,7 +51,7 @@ struct Tile
     const char *caption; // the set-point caption and unit of a display tile
     const char *unit;
     RunTexts run;
-    std::optional<usb::WorkMode> mode; // the mode the instrument is told, if any
+    std::optional<proto::WorkMode> mode; // the mode the instrument is told, if any
 };
 
 struct TileTable

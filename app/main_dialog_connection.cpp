@@ -70,17 +70,17 @@ void MainDialog::showUpgradeConnection(bool connected)
 void MainDialog::identifyModel()
 {
     switch (m_link->identifyModel()) {
-    case DeviceLink::Nv05Family:
+    case proto::Nv05Family:
         m_navigator->leaveStartPage();
         break;
-    case DeviceLink::Hk07Family: {
+    case proto::Hk07Family: {
         const bool hk09 = m_link->state().hk09;
         m_displayPage->setFullChargeShown(!hk09);
         m_chartPage->setCurrentAxisRange(hk09 ? 0.0 : -25.0, 25.0);
         m_navigator->leaveStartPage();
         break;
     }
-    case DeviceLink::NoFamily:
+    case proto::NoFamily:
         break;
     }
 }

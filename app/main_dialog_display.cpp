@@ -45,9 +45,9 @@ void MainDialog::refreshSettingsPage()
 SettingsPageBase *MainDialog::settingsPage() const
 {
     switch (m_link->familyCode()) {
-    case DeviceLink::Hk07Family:
+    case proto::Hk07Family:
         return ui->page_settings;
-    case DeviceLink::Nv05Family:
+    case proto::Nv05Family:
         return ui->NV05_settings_page;
     default:
         return nullptr;

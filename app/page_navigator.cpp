@@ -78,9 +78,9 @@ home::Page PageNavigator::currentPage() const
 std::optional<PageNavigator::Home> PageNavigator::homeOf(quint8 familyCode)
 {
     switch (familyCode) {
-    case DeviceLink::Hk07Family:
+    case proto::Hk07Family:
         return Home{HomePage, QT_TRANSLATE_NOOP("MainDialog", "测试仪主界面")};
-    case DeviceLink::Nv05Family:
+    case proto::Nv05Family:
         return Home{Nv05HomePage, QT_TRANSLATE_NOOP("MainDialog", "电能表主界面")};
     default:
         return std::nullopt;
@@ -206,7 +206,7 @@ void PageNavigator::returnClicked(Return rule)
         home = homeOf(m_link.familyCode());
         break;
     case Return::TesterHome:
-        home = homeOf(DeviceLink::Hk07Family);
+        home = homeOf(proto::Hk07Family);
         break;
     case Return::MeterSettings:
         if (!atHome)
@@ -236,8 +236,8 @@ void PageNavigator::openUpgradePage()
 
 void PageNavigator::openSettingsPage(const char *title)
 {
-    const bool nv05 = m_link.familyCode() == DeviceLink::Nv05Family;
-    if (nv05 || m_link.familyCode() == DeviceLink::Hk07Family) {
+    const bool nv05 = m_link.familyCode() == proto::Nv05Family;
+    if (nv05 || m_link.familyCode() == proto::Hk07Family) {
         m_form.disp_stackedWidget->setCurrentIndex(nv05 ? Nv05SettingsPage : SettingsPage);
         setTitle(nv05 ? m_form.NV05_settings_labTitle : m_form.settings_labTitle, title);
         applyReturnGlyph(nv05 ? m_form.NV05_settings_btnReturn : m_form.settings_btnReturn);

@@ -22,7 +22,7 @@ void StartHints::showTips()
         tips = tr("已找到设备，正在扫描总线上的仪表……");
     else if (m_link.deviceOpen() && m_devices.entries().isEmpty())
         tips = tr("已找到设备，但总线上没有仪表应答。请检查仪表后点击搜索按钮重试。");
-    else if (m_link.deviceOpen() && m_link.familyCode() == DeviceLink::NoFamily)
+    else if (m_link.deviceOpen() && m_link.familyCode() == proto::NoFamily)
         tips = tr("已找到设备，但无法识别其型号。");
     m_tips.setText(tips);
 }

@@ -62,7 +62,7 @@ int columnCount(qreal width);
 qint64 columnStart(qint64 t0, qint64 t1, qreal width, int c);
 
 // The functions below take any store with size(), time(row) in ascending milliseconds and
-// value(row, Quantity): the live run's and a reopened run's.
+// value(row, proto::Quantity): the live run's and a reopened run's.
 
 // First row at or after `from` whose time is >= t (store times ascending); size() if none.
 template <class Store> qint64 firstRowAtOrAfter(const Store &store, qint64 t, qint64 from = 0);
@@ -185,7 +185,7 @@ ColumnSpans columnSpans(const Store &store, qint64 t0, qint64 t1, qreal width)
 }
 
 namespace decimation_detail {
-template <class Store> QPointF pointAt(const Store &store, Quantity q, qint64 row)
+template <class Store> QPointF pointAt(const Store &store, proto::Quantity q, qint64 row)
 {
     return {double(store.order(row)), double(store.value(row, q))};
 }
@@ -199,7 +199,7 @@ void prefetchColumn(const Store &store, const MinMaxPyramid &pyramid, int slot, 
         pyramid.prefetchEdge(store, slot, first);
         return;
     }
-    const Quantity q = kSlotQuantity[size_t(slot)];
+    const proto::Quantity q = kSlotQuantity[size_t(slot)];
     if (memo->first != first)
         __builtin_prefetch(&store.value(qMin(memo->first, first), q));
     if (memo->end != end)
@@ -213,7 +213,7 @@ MinMaxPyramid::Extent columnExtent(const Store &store, const MinMaxPyramid &pyra
                                    qint64 first, qint64 end, const ColumnMemo::Column *memo)
 {
     if (memo) {
-        const Quantity q = kSlotQuantity[size_t(slot)];
+        const proto::Quantity q = kSlotQuantity[size_t(slot)];
         MinMaxPyramid::Extent e = memo->extent;
         const auto inside = [&](qint64 from, qint64 to) {
             for (qint64 row = from; row < to; ++row) {
@@ -245,7 +245,7 @@ void decimatedPoints(const Store &store, const MinMaxPyramid &pyramid, int slot,
                      const ColumnSpans &spans, QVector<QPointF> &out, ColumnMemo *memo)
 {
     using decimation_detail::pointAt;
-    const Quantity q = kSlotQuantity[slot];
+    const proto::Quantity q = kSlotQuantity[slot];
     out.clear();
     out.reserve(int(qMin(spans.visibleRows(), 2 * qint64(spans.columns))) + 2);
     if (spans.before >= 0)

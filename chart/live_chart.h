@@ -134,8 +134,8 @@ private:
     {
         int axis;
         int slot;
-        const char *unit;
         int decimals;
+        const char *unit() const { return proto::baseUnit(kSlotQuantity[size_t(slot)]); }
     };
 
     void buildSeries();
@@ -150,7 +150,7 @@ private:
     QPushButton *buttonOf(View view) const;
     void applyDefaultRange(const AxisUse &use, bool toggling);
     void applyViewRanges(View view, bool toggling);
-    void growAxes(const SampleValues &values);
+    void growAxes(const proto::SampleValues &values);
     // The window the clock asks for after a sample, or an invalid min if it stays.
     QPair<QDateTime, QDateTime> followedWindow(qint64 nowMs) const;
     void fillSeries(qint64 t0, qint64 t1);

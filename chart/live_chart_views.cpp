@@ -45,15 +45,15 @@ QVector<LiveChart::AxisUse> LiveChart::axesOf(View view)
 {
     switch (view) {
     case View::EleCap:
-        return {{0, 3, "Wh", 2}, {1, 4, "mAh", 2}};
+        return {{0, 3, 2}, {1, 4, 2}};
     case View::CpuNtc:
-        return {{0, 5, "℃", 1}, {1, 6, "℃", 1}};
+        return {{0, 5, 1}, {1, 6, 1}};
     case View::Mos:
-        return {{0, 7, "℃", 1}};
+        return {{0, 7, 1}};
     case View::Default:
         break;
     }
-    return {{0, 0, "V", 2}, {1, 1, "A", 2}, {2, 2, "W", 2}};
+    return {{0, 0, 2}, {1, 1, 2}, {2, 2, 2}};
 }
 
 QVector<int> LiveChart::slotsOf(View view)
@@ -85,7 +85,7 @@ void LiveChart::applyDefaultRange(const AxisUse &use, bool toggling)
 {
     const int decimals = toggling && use.slot == 6 ? 2 : use.decimals;
     const DefaultRange range = kDefaultRange[use.slot];
-    setDefaultAxisRange(m_valueAxes[size_t(use.axis)], use.unit, decimals, range.min, range.max);
+    setDefaultAxisRange(m_valueAxes[size_t(use.axis)], use.unit(), decimals, range.min, range.max);
 }
 
 // Each value axis of `view` shows the user's range if enabled, else its default.
@@ -94,7 +94,7 @@ void LiveChart::applyViewRanges(View view, bool toggling)
     for (const AxisUse &use : axesOf(view)) {
         const UserRange user = m_userRanges(use.slot);
         if (user.enabled)
-            applyAxisRange(m_valueAxes[size_t(use.axis)], use.unit, 10, use.decimals, user.min,
+            applyAxisRange(m_valueAxes[size_t(use.axis)], use.unit(), 10, use.decimals, user.min,
                            user.max);
         else
             applyDefaultRange(use, toggling);
@@ -162,7 +162,7 @@ void LiveChart::setCurrentAxisRange(double minimum, double maximum)
         applyAxisRange(m_valueAxes[1], "A", 10, 2, minimum, maximum);
 }
 
-void LiveChart::growAxes(const SampleValues &values)
+void LiveChart::growAxes(const proto::SampleValues &values)
 {
     for (const AxisUse &use : axesOf(currentView())) {
         double &top = m_axisTop[size_t(use.axis)];
@@ -171,10 +171,10 @@ void LiveChart::growAxes(const SampleValues &values)
         if (!(v > top || peak > top))
             continue;
         double grown = qMax(v, peak);
-        if (kSlotQuantity[size_t(use.slot)] == Quantity::Capacity)
+        if (kSlotQuantity[size_t(use.slot)] == proto::Quantity::Capacity)
             grown += 20;
         top = peak = grown;
         if (!m_userRanges(use.slot).enabled)
-            growAxis(m_valueAxes[size_t(use.axis)], use.unit, 10, use.decimals, grown);
+            growAxis(m_valueAxes[size_t(use.axis)], use.unit(), 10, use.decimals, grown);
     }
 }

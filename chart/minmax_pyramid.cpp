@@ -1,8 +1,8 @@
 #include "chart/minmax_pyramid.h"
 
-const std::array<Quantity, kPlotSlots> kSlotQuantity = {
-    Quantity::Voltage,  Quantity::Current, Quantity::Power,   Quantity::Energy,
-    Quantity::Capacity, Quantity::CpuTemp, Quantity::NtcTemp, Quantity::MosTemp};
+const std::array<proto::Quantity, kPlotSlots> kSlotQuantity = {
+    proto::Quantity::Voltage,  proto::Quantity::Current, proto::Quantity::Power,   proto::Quantity::Energy,
+    proto::Quantity::Capacity, proto::Quantity::CpuTemp, proto::Quantity::NtcTemp, proto::Quantity::MosTemp};
 
 void MinMaxPyramid::reset()
 {

@@ -13,7 +13,7 @@
 
 // The eight charted quantities, in the order of the chart's slots.
 constexpr int kPlotSlots = 8;
-extern const std::array<Quantity, kPlotSlots> kSlotQuantity;
+extern const std::array<proto::Quantity, kPlotSlots> kSlotQuantity;
 
 class MinMaxPyramid
 {
@@ -29,7 +29,7 @@ public:
 
     // Takes in the rows the store gained since the last call; rebuilds after the store was
     // cleared. Returns whether anything changed. Any store with size(), generation(),
-    // value(row, Quantity) serves: the live run's and a reopened run's.
+    // value(row, proto::Quantity) serves: the live run's and a reopened run's.
     template <class Store> bool sync(const Store &store);
     void reset();
     qint64 rows() const { return m_rows; }
@@ -148,7 +148,7 @@ template <class Store> void MinMaxPyramid::build(const Store &store)
     Level &first = m_levels[0];
     first.resize((rows + kFan - 1) >> kFanBits);
     for (int slot = 0; slot < kPlotSlots; ++slot) {
-        const Quantity q = kSlotQuantity[size_t(slot)];
+        const proto::Quantity q = kSlotQuantity[size_t(slot)];
         for (qint64 b = 0; b < first.blocks; ++b) {
             const qint64 row = b << kFanBits;
             const float v0 = store.value(row, q);
@@ -181,7 +181,7 @@ template <class Store>
 void MinMaxPyramid::prefetchEdge(const Store &store, int slot, qint64 edge) const
 {
     const qint64 fan = qint64(1) << kFanBits;
-    const Quantity q = kSlotQuantity[size_t(slot)];
+    const proto::Quantity q = kSlotQuantity[size_t(slot)];
     const qint64 rows = qMin(m_rows, store.size());
     if (edge < 0 || edge >= rows)
         return;
@@ -200,7 +200,7 @@ template <class Store>
 MinMaxPyramid::Extent MinMaxPyramid::extent(const Store &store, int slot, qint64 first,
                                             qint64 last) const
 {
-    const Quantity q = kSlotQuantity[slot];
+    const proto::Quantity q = kSlotQuantity[slot];
     const float v0 = store.value(first, q);
     Extent e{v0, v0};
     qint64 lo = first;

@@ -43,6 +43,7 @@ void AcquisitionFeed::publishSample(const Sample &sample)
     Reading reading;
     reading.time = QDateTime::fromMSecsSinceEpoch(sample.wallMs);
     std::copy(sample.values.begin(), sample.values.end(), reading.values.begin());
+    reading.family = m_link.familyCode();
     reading.workMode = sample.workMode;
     reading.running = sample.loadOn;
     m_publisher.publishReading(reading);

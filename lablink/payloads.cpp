@@ -8,19 +8,6 @@ namespace lablink {
 
 namespace {
 
-struct Quantity
-{
-    const char *key;
-    const char *unit;
-};
-
-// Same order as Reading::values.
-constexpr Quantity kQuantities[kQuantityCount] = {
-    {"voltage", "V"},   {"current", "A"},     {"power", "W"},     {"resistance", "Ω"},
-    {"energy", "Wh"},   {"capacity", "mAh"},  {"cpu_temp", "°C"}, {"probe_temp", "°C"},
-    {"mos_temp", "°C"}, {"fan_speed", "rpm"},
-};
-
 QString topicSafe(QString text)
 {
     for (QChar &c : text) {
@@ -74,11 +61,16 @@ QByteArray readingJson(const Reading &reading)
 {
     QJsonObject object;
     object.insert("time", isoTimeWithOffset(reading.time));
-    for (int i = 0; i < kQuantityCount; ++i) {
+    // Every family's values in one set of units, so that a dashboard needs no per-model rules.
+    for (int i = 0; i < proto::kQuantityCount; ++i) {
+        const auto q = proto::Quantity(i);
+        if (!proto::reports(q, reading.family))
+            continue;
+        const proto::QuantityTerms &terms = proto::terms(q);
         QJsonObject quantity;
-        quantity.insert("value", double(reading.values[size_t(i)]));
-        quantity.insert("unit", QString::fromUtf8(kQuantities[i].unit));
-        object.insert(kQuantities[i].key, quantity);
+        quantity.insert("value", proto::toBaseUnit(q, reading.family, reading.values[size_t(i)]));
+        quantity.insert("unit", QString::fromUtf8(terms.linkUnit));
+        object.insert(terms.key, quantity);
     }
     object.insert("work_mode", reading.workMode);
     object.insert("running", reading.running);

@@ -2,6 +2,8 @@
 // What the lab link publishes: one reading per sample and the run's events. Plain values, so the
 // link does not depend on how samples are produced.
 
+#include "protocol/vocabulary.h"
+
 #include <QDateTime>
 #include <QMetaType>
 #include <QString>
@@ -10,14 +12,11 @@
 
 namespace lablink {
 
-// The ten quantities in the recorded table's order: voltage, current, power, resistance, energy,
-// capacity, processor, probe and load-transistor temperatures, fan speed.
-constexpr int kQuantityCount = 10;
-
 struct Reading
 {
     QDateTime time;
-    std::array<float, kQuantityCount> values{};
+    proto::SampleValues values{}; // in the family's units (proto::unitOf)
+    quint8 family = proto::NoFamily;
     int workMode = 0;
     bool running = false;
 };

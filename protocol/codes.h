@@ -49,7 +49,6 @@ enum Command : uint8_t
     CmdSettingsPageOpened = 0x46,
     // Home-page tiles: tell the instrument which work mode the user picked.
     CmdModeConstantCurrent = 0x47,
-    CmdModeChartDisplay = 0x47, // the NV05 family's tile shares the constant-current code
     CmdModeConstantVoltage = 0x48,
     CmdModeConstantResistance = 0x49,
     CmdModeConstantPower = 0x4A,

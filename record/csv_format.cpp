@@ -9,20 +9,6 @@ namespace csv {
 
 namespace {
 
-// Decimals per value column; HK07 has ten columns, NV05 the first eight.
-struct Column
-{
-    Quantity quantity;
-    int decimals;
-};
-constexpr Column kColumns[] = {
-    {Quantity::Voltage, 6},    {Quantity::Current, 6}, {Quantity::Power, 6},
-    {Quantity::Resistance, 3}, {Quantity::Energy, 3},  {Quantity::Capacity, 3},
-    {Quantity::NtcTemp, 3},    {Quantity::CpuTemp, 1}, {Quantity::MosTemp, 3},
-    {Quantity::FanSpeed, 0},
-};
-constexpr int kHk07Columns = 10;
-constexpr int kNv05Columns = 8;
 
 constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 constexpr quint64 kPow10Int[] = {1,      10,      100,      1000,      10000,
@@ -77,11 +63,6 @@ std::string translated(const char *text)
 }
 
 } // namespace
-
-bool knownFamily(quint8 familyCode)
-{
-    return familyCode == kHk07Family || familyCode == kNv05Family;
-}
 
 void appendFixed(std::string &out, float value, int decimals)
 {
@@ -144,43 +125,26 @@ void LocalTimeText::append(std::string &out, qint64 msecsSinceEpoch)
 
 QByteArray headerBlock(quint8 familyCode)
 {
-    static const char *const hk07[] = {
+    static const char *const hk07Banner[] = {
         "----------------(Vontari负载测试仪)TALMIR LOAD_Tester Software----------------\n",
         "------------------HK07/MR310/MR820/MR470-------------------\n",
         "----------------(Vontari负载测试仪)TALMIR LOAD_Tester Software----------------\n",
-        "(时间)DATE,",
-        "(电压)VOLTAGE(V),",
-        "(电流)CURRENT(A),",
-        "(功率)POWER(W),",
-        "(电阻)RESISTANCE(Ω),",
-        "(电量)E_QUANTITY(Wh),",
-        "(容量)E_CAPACITY(mAh),",
-        "(探头温度)NTC_TEMP(℃),",
-        "(CPU温度)CPU_TEMP(℃),",
-        "(MOS管子温度)MOS_TEMP(℃),",
-        "(风扇转速)FAN_SPEED(RPM),\n",
     };
-    static const char *const nv05[] = {
+    static const char *const nv05Banner[] = {
         "----------------(Vontari电能测试仪)TALMIR POWER_Tester Software----------------\n",
         "-----------------------NV05/NV15/NV17-----------------------\n",
         "----------------(Vontari电能测试仪)TALMIR POWER_Tester Software----------------\n",
-        "(时间)DATE,",
-        "(电压)VOLTAGE(V),",
-        "(电流)CURRENT(A),",
-        "(功率)POWER(W),",
-        "(电阻)RESISTANCE(Ω),",
-        "(电量)E_QUANTITY(KWh),",
-        "(容量)E_CAPACITY(Ah),",
-        "(探头温度)NTC_TEMP(℃),",
-        "(CPU温度)CPU_TEMP(℃),\n",
     };
+    if (!proto::knownFamily(familyCode))
+        return {};
+    const bool nv05 = familyCode == proto::Nv05Family;
     QString text;
-    if (familyCode == kHk07Family) {
-        for (const char *piece : hk07)
-            text += QCoreApplication::translate("QObject", piece);
-    } else if (familyCode == kNv05Family) {
-        for (const char *piece : nv05)
-            text += QCoreApplication::translate("QObject", piece);
+    for (const char *piece : nv05 ? nv05Banner : hk07Banner)
+        text += QCoreApplication::translate("QObject", piece);
+    text += QCoreApplication::translate("QObject", "(时间)DATE,");
+    for (int c = 0; c < proto::fileColumnCount(familyCode); ++c) {
+        const proto::FileColumn &column = proto::kFileColumns[size_t(c)];
+        text += QCoreApplication::translate("QObject", nv05 ? column.nv05Header : column.hk07Header);
     }
     return text.toUtf8();
 }
@@ -190,13 +154,13 @@ RowFormat::RowFormat(quint8 familyCode)
 {
 }
 
-void RowFormat::append(std::string &out, qint64 msecsSinceEpoch, const SampleValues &values)
+void RowFormat::append(std::string &out, qint64 msecsSinceEpoch, const proto::SampleValues &values)
 {
-    const int columns = m_family == kHk07Family ? kHk07Columns : kNv05Columns;
     m_time.append(out, msecsSinceEpoch);
-    for (int c = 0; c < columns; ++c) {
+    for (int c = 0; c < proto::fileColumnCount(m_family); ++c) {
+        const proto::FileColumn &column = proto::kFileColumns[size_t(c)];
         out += m_separator;
-        appendFixed(out, values[size_t(kColumns[c].quantity)], kColumns[c].decimals);
+        appendFixed(out, values[size_t(column.quantity)], column.decimals);
     }
     out += m_lineEnd;
 }

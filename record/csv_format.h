@@ -12,10 +12,6 @@
 
 namespace csv {
 
-constexpr quint8 kHk07Family = 1;
-constexpr quint8 kNv05Family = 4;
-bool knownFamily(quint8 familyCode);
-
 // v with `decimals` (0…9) digits after '.', rounded half away from zero, '-' when v is below
 // zero even if it rounds to zero, no grouping: the same text as QString::number(v, 'f', decimals).
 // Appends to out.
@@ -44,7 +40,7 @@ class RowFormat
 {
 public:
     explicit RowFormat(quint8 familyCode);
-    void append(std::string &out, qint64 msecsSinceEpoch, const SampleValues &values);
+    void append(std::string &out, qint64 msecsSinceEpoch, const proto::SampleValues &values);
 
 private:
     quint8 m_family;

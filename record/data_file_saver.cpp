@@ -112,7 +112,7 @@ SaveOutcome DataFileSaver::autoSave(const SampleStore &table, quint8 familyCode,
         qCWarning(lcRecord).noquote() << "data file not saved:" << outcome.path << outcome.reason;
         return outcome;
     };
-    if (!csv::knownFamily(familyCode)) {
+    if (!proto::knownFamily(familyCode)) {
         outcome.reason =
             QStringLiteral("no instrument family (code %1) to lay out the columns").arg(familyCode);
         return fail(QString());
@@ -167,7 +167,7 @@ bool DataFileSaver::writeCsv(const SampleStore &table, const QString &path, quin
     QString reason;
     if (!error)
         error = &reason;
-    if (!csv::knownFamily(familyCode)) {
+    if (!proto::knownFamily(familyCode)) {
         *error =
             QStringLiteral("no instrument family (code %1) to lay out the columns").arg(familyCode);
         return false;
@@ -184,7 +184,7 @@ bool DataFileSaver::writeCsv(const SampleStore &table, const QString &path, quin
 bool DataFileSaver::holdsRun(const SampleStore &table, quint8 familyCode, const QString &path)
 {
     QFile file(path);
-    if (!csv::knownFamily(familyCode) || !file.open(QIODevice::ReadOnly))
+    if (!proto::knownFamily(familyCode) || !file.open(QIODevice::ReadOnly))
         return false;
     const bool same = produceCsv(table, familyCode, true, [&file](std::string &chunk) {
         const QByteArray stored = file.read(qint64(chunk.size()));

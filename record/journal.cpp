@@ -33,7 +33,7 @@ const char kSavingNote[] = "#saved ";
 
 // One row: milliseconds since the epoch, then the ten float bit patterns in hex, so that the
 // recovered file shows exactly the numbers the run recorded.
-int formatRow(char *out, size_t size, qint64 ms, const SampleValues &values)
+int formatRow(char *out, size_t size, qint64 ms, const proto::SampleValues &values)
 {
     int n = std::snprintf(out, size, "%lld", static_cast<long long>(ms));
     static const char hex[] = "0123456789abcdef";
@@ -67,17 +67,17 @@ bool parseHex(const char *p, quint32 *bits)
 }
 
 // A complete line without its line end.
-bool parseRow(const QByteArray &line, qint64 *ms, SampleValues *values)
+bool parseRow(const QByteArray &line, qint64 *ms, proto::SampleValues *values)
 {
     const int comma = line.indexOf(',');
-    if (comma <= 0 || line.size() != comma + kQuantityCount * 9)
+    if (comma <= 0 || line.size() != comma + proto::kQuantityCount * 9)
         return false;
     bool ok = false;
     *ms = line.left(comma).toLongLong(&ok);
     if (!ok)
         return false;
     const char *p = line.constData() + comma;
-    for (int q = 0; q < kQuantityCount; ++q, p += 9) {
+    for (int q = 0; q < proto::kQuantityCount; ++q, p += 9) {
         quint32 bits;
         if (*p != ',' || !parseHex(p + 1, &bits))
             return false;
@@ -190,7 +190,7 @@ bool Journal::open(const QString &folder, quint8 familyCode, QString *error)
     return true;
 }
 
-bool Journal::append(qint64 msecsSinceEpoch, const SampleValues &values)
+bool Journal::append(qint64 msecsSinceEpoch, const proto::SampleValues &values)
 {
     if (!m_file)
         return false;
@@ -277,7 +277,7 @@ bool readJournal(const QString &path, JournalContent *content, QString *error)
     while (start < bytes.size()) {
         const int end = bytes.indexOf('\n', start);
         qint64 ms;
-        SampleValues values;
+        proto::SampleValues values;
         const QByteArray line = end >= 0 ? bytes.mid(start, end - start) : QByteArray();
         if (end >= 0 && parseRow(line, &ms, &values))
             content->rows.append(ms, values);

@@ -30,7 +30,7 @@ public:
 
     // False when the row could not be written in full; the file is then cut back to its last
     // complete line, so a later retry of the same row loses nothing.
-    bool append(qint64 msecsSinceEpoch, const SampleValues &values);
+    bool append(qint64 msecsSinceEpoch, const proto::SampleValues &values);
 
     // Closes and deletes the journal (syncing its folder) and releases its lock.
     void remove();

@@ -6,7 +6,7 @@
 #include "protocol/live_values.h"
 #include "record/record_log.h"
 
-SampleValues sampleValuesOf(const proto::LiveValues &v)
+proto::SampleValues sampleValuesOf(const proto::LiveValues &v)
 {
     return {v.voltage,  v.current, v.power,   v.resistance, v.energy,
             v.capacity, v.cpuTemp, v.ntcTemp, v.mosTemp,    v.fanSpeed};
@@ -31,7 +31,7 @@ void Recorder::record(const Sample &sample)
     emit rowRecorded(m_store.size() - 1);
 }
 
-void Recorder::record(const QDateTime &when, const SampleValues &values)
+void Recorder::record(const QDateTime &when, const proto::SampleValues &values)
 {
     Sample sample;
     sample.steadyMs = Clock::steadyMs();
@@ -93,7 +93,7 @@ SaveOutcome Recorder::saveRun(const DataFolder &folder)
 
 void Recorder::journalNewRows()
 {
-    if (m_journalFolder.isEmpty() || !csv::knownFamily(m_familyCode))
+    if (m_journalFolder.isEmpty() || !proto::knownFamily(m_familyCode))
         return;
     if (!m_journal) {
         auto journal = std::make_unique<Journal>();

@@ -24,7 +24,7 @@ struct LiveValues;
 class Journal;
 
 // The ten recorded quantities of a measurement, in the table's order.
-SampleValues sampleValuesOf(const proto::LiveValues &live);
+proto::SampleValues sampleValuesOf(const proto::LiveValues &live);
 
 class Recorder : public QObject
 {
@@ -38,7 +38,7 @@ public:
 
     void record(const Sample &sample);
     // A row stamped `when` on the wall clock and now on the steady clock (tests, benchmarks).
-    void record(const QDateTime &when, const SampleValues &values);
+    void record(const QDateTime &when, const proto::SampleValues &values);
     void clear();
 
     // Now on the rows' time line: the clock while the table is empty, else steadily on from the

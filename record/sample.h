@@ -10,7 +10,7 @@ struct Sample
 {
     qint64 steadyMs = 0;
     qint64 wallMs = 0;
-    SampleValues values{};
+    proto::SampleValues values{};
     quint8 workMode = 0;
     bool loadOn = false; // the instrument's load as last reported or requested
 };

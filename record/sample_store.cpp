@@ -1,6 +1,6 @@
 #include "record/sample_store.h"
 
-void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &values)
+void SampleStore::append(qint64 orderMs, qint64 wallMs, const proto::SampleValues &values)
 {
     const size_t slot = slotOf(m_size);
     if (slot == 0) {
@@ -11,7 +11,7 @@ void SampleStore::append(qint64 orderMs, qint64 wallMs, const SampleValues &valu
     Chunk &chunk = *m_chunks.back();
     chunk.times[slot] = wallMs;
     chunk.orders[slot] = orderMs;
-    for (int q = 0; q < kQuantityCount; ++q)
+    for (int q = 0; q < proto::kQuantityCount; ++q)
         chunk.values[q][slot] = values[q];
     ++m_size;
 }
@@ -42,19 +42,19 @@ const void *SampleStore::orderAddress(qint64 row) const
     return &chunkOf(row).orders[slotOf(row)];
 }
 
-const float &SampleStore::value(qint64 row, Quantity q) const
+const float &SampleStore::value(qint64 row, proto::Quantity q) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
     return chunkOf(row).values[int(q)][slotOf(row)];
 }
 
-SampleValues SampleStore::row(qint64 row) const
+proto::SampleValues SampleStore::row(qint64 row) const
 {
     Q_ASSERT(row >= 0 && row < m_size);
     const Chunk &chunk = chunkOf(row);
     const size_t slot = slotOf(row);
-    SampleValues out;
-    for (int q = 0; q < kQuantityCount; ++q)
+    proto::SampleValues out;
+    for (int q = 0; q < proto::kQuantityCount; ++q)
         out[q] = chunk.values[q][slot];
     return out;
 }
@@ -67,6 +67,6 @@ qint64 SampleStore::bytesUsed() const
     const size_t filling = slotOf(m_size - 1) + 1;
     const size_t held = (m_chunks.size() - 1) * large_block::kBytes +
                         2 * large_block::inPages(filling * sizeof(qint64)) +
-                        kQuantityCount * large_block::inPages(filling * sizeof(float));
+                        proto::kQuantityCount * large_block::inPages(filling * sizeof(float));
     return qint64(held) + qint64(m_chunks.capacity()) * qint64(sizeof(void *));
 }

@@ -6,6 +6,7 @@
 // wall-clock stamp the data files show, and a position on a line that only grows, which orders the
 // rows and places them on the chart, so that a clock stepped back or forward never reorders a run.
 
+#include "protocol/vocabulary.h"
 #include "record/large_block.h"
 
 #include <QtGlobal>
@@ -14,35 +15,18 @@
 #include <memory>
 #include <vector>
 
-// The ten recorded quantities, in the order of the recorded table.
-enum class Quantity : int
-{
-    Voltage,
-    Current,
-    Power,
-    Resistance,
-    Energy,
-    Capacity,
-    CpuTemp,
-    NtcTemp,
-    MosTemp,
-    FanSpeed,
-};
-constexpr int kQuantityCount = 10;
-
-using SampleValues = std::array<float, kQuantityCount>;
 
 class SampleStore
 {
 public:
     // As many rows as fill a block.
     static constexpr qint64 kChunkRows =
-        qint64(large_block::kBytes / (2 * sizeof(qint64) + kQuantityCount * sizeof(float)));
+        qint64(large_block::kBytes / (2 * sizeof(qint64) + proto::kQuantityCount * sizeof(float)));
 
     // orderMs must not decrease from row to row; wallMs is whatever the clock said.
-    void append(qint64 orderMs, qint64 wallMs, const SampleValues &values);
+    void append(qint64 orderMs, qint64 wallMs, const proto::SampleValues &values);
     // A row whose wall-clock stamp also orders it (files read back, tests).
-    void append(qint64 msecsSinceEpoch, const SampleValues &values)
+    void append(qint64 msecsSinceEpoch, const proto::SampleValues &values)
     {
         append(msecsSinceEpoch, msecsSinceEpoch, values);
     }
@@ -55,8 +39,8 @@ public:
     // Where order(row) is kept, for a reader that asks the memory for it ahead of reading.
     const void *orderAddress(qint64 row) const;
     // A reference, so that a reader can ask the memory for a row ahead of reading it.
-    const float &value(qint64 row, Quantity q) const;
-    SampleValues row(qint64 row) const;
+    const float &value(qint64 row, proto::Quantity q) const;
+    proto::SampleValues row(qint64 row) const;
 
     // Changes on every clear, so that derived views (the chart's pyramid) know to rebuild.
     quint64 generation() const { return m_generation; }
@@ -69,7 +53,7 @@ private:
     {
         std::array<qint64, kChunkRows> times;
         std::array<qint64, kChunkRows> orders;
-        std::array<std::array<float, kChunkRows>, kQuantityCount> values;
+        std::array<std::array<float, kChunkRows>, proto::kQuantityCount> values;
     };
     const Chunk &chunkOf(qint64 row) const { return *m_chunks[size_t(row) / kChunkRows]; }
     static size_t slotOf(qint64 row) { return size_t(row) % kChunkRows; }

@@ -1364,7 +1364,7 @@
     </message>
 </context>
 <context>
-    <name>review::RunChart</name>
+    <name>Quantity</name>
     <message>
         <source>电压</source>
         <translation>Voltage</translation>
@@ -1397,6 +1397,17 @@
         <source>MOS温度</source>
         <translation>MOS temperature</translation>
     </message>
+    <message>
+        <source>电阻</source>
+        <translation>Resistance</translation>
+    </message>
+    <message>
+        <source>风扇转速</source>
+        <translation>Fan speed</translation>
+    </message>
+</context>
+<context>
+    <name>review::RunChart</name>
     <message>
         <source>运行时间</source>
         <translation>Elapsed time</translation>

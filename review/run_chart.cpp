@@ -22,23 +22,6 @@ namespace review {
 
 namespace {
 
-struct SlotText
-{
-    const char *name;
-    const char *unit;
-};
-// kSlotQuantity order: voltage, current, power, energy, capacity, three temperatures.
-const SlotText kSlotTexts[kPlotSlots] = {
-    {QT_TRANSLATE_NOOP("review::RunChart", "电压"), "V"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "电流"), "A"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "功率"), "W"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "电量"), "Wh"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "容量"), "mAh"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "CPU温度"), "℃"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "探头温度"), "℃"},
-    {QT_TRANSLATE_NOOP("review::RunChart", "MOS温度"), "℃"},
-};
-
 constexpr int kValueLabels = 5;
 constexpr int kMaxTimeTicks = 8;
 
@@ -61,8 +44,9 @@ QColor runColor(int n)
 
 QString RunChart::slotName(int slot)
 {
-    return QCoreApplication::translate("review::RunChart", kSlotTexts[slot].name) + " (" +
-           QString::fromUtf8(kSlotTexts[slot].unit) + ")";
+    const proto::Quantity q = kSlotQuantity[size_t(slot)];
+    return QCoreApplication::translate("Quantity", proto::terms(q).name) + " (" +
+           QString::fromUtf8(proto::baseUnit(q)) + ")";
 }
 
 RunChart::RunChart(QObject *parent) : QObject(parent), m_chart(new QChart)
@@ -182,7 +166,7 @@ void RunChart::redraw()
     const double pad = hi > lo ? (hi - lo) * 0.05 : qMax(1.0, std::abs(hi) * 0.05);
     lo -= pad;
     hi += pad;
-    const QString unit = QString::fromUtf8(kSlotTexts[m_slot].unit);
+    const QString unit = QString::fromUtf8(proto::baseUnit(kSlotQuantity[size_t(m_slot)]));
     applyAxisRange(m_valueAxis, unit, kValueLabels, decimalsFor((hi - lo) / kValueLabels), lo, hi);
 
     clearAxisLabels(m_timeAxis);

@@ -13,19 +13,8 @@ namespace review {
 
 namespace {
 
-// File column → quantity; the NV05 family writes the first eight.
-constexpr Quantity kFileColumns[] = {
-    Quantity::Voltage, Quantity::Current,  Quantity::Power,   Quantity::Resistance,
-    Quantity::Energy,  Quantity::Capacity, Quantity::NtcTemp, Quantity::CpuTemp,
-    Quantity::MosTemp, Quantity::FanSpeed,
-};
 constexpr int kTimeChars = 19; // yyyy-MM-dd_hh:mm:ss
 constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-
-int valueColumns(quint8 family)
-{
-    return family == csv::kNv05Family ? 8 : 10;
-}
 
 std::vector<std::string> headerLines(quint8 family)
 {
@@ -39,9 +28,9 @@ std::vector<std::string> headerLines(quint8 family)
 
 const std::vector<std::string> &familyHeader(quint8 family)
 {
-    static const std::vector<std::string> hk07 = headerLines(csv::kHk07Family);
-    static const std::vector<std::string> nv05 = headerLines(csv::kNv05Family);
-    return family == csv::kNv05Family ? nv05 : hk07;
+    static const std::vector<std::string> hk07 = headerLines(proto::Hk07Family);
+    static const std::vector<std::string> nv05 = headerLines(proto::Nv05Family);
+    return family == proto::Nv05Family ? nv05 : hk07;
 }
 
 bool equals(const char *begin, const char *end, const std::string &text)
@@ -52,7 +41,7 @@ bool equals(const char *begin, const char *end, const std::string &text)
 // The family whose header block starts with this line, or 0.
 quint8 bannerFamily(const char *begin, const char *end)
 {
-    for (quint8 family : {csv::kHk07Family, csv::kNv05Family})
+    for (quint8 family : {proto::Hk07Family, proto::Nv05Family})
         if (equals(begin, end, familyHeader(family).front()))
             return family;
     return 0;
@@ -144,17 +133,15 @@ const char *scanNumber(const char *p, const char *end, float *out)
 
 } // namespace
 
-void toCommonUnits(quint8 family, SampleValues &values)
+void toCommonUnits(quint8 family, proto::SampleValues &values)
 {
-    if (family == csv::kNv05Family) {
-        values[size_t(Quantity::Energy)] *= 1000.0f;
-        values[size_t(Quantity::Capacity)] *= 1000.0f;
-    }
+    for (int i = 0; i < proto::kQuantityCount; ++i)
+        values[size_t(i)] = float(proto::toBaseUnit(proto::Quantity(i), family, values[size_t(i)]));
 }
 
-bool RecordedRun::has(Quantity q) const
+bool RecordedRun::has(proto::Quantity q) const
 {
-    return familyCode != csv::kNv05Family || (q != Quantity::MosTemp && q != Quantity::FanSpeed);
+    return proto::reports(q, familyCode);
 }
 
 CsvRunParser::CsvRunParser(const QString &source) : m_source(source) {}
@@ -250,13 +237,13 @@ bool CsvRunParser::headerLine(const char *begin, const char *end)
 bool CsvRunParser::dataRow(const char *begin, const char *end)
 {
     // One pass over the row; a row that does not parse is looked at again to say why.
-    const int columns = valueColumns(m_family);
+    const int columns = proto::fileColumnCount(m_family);
     qint64 secs = 0;
-    SampleValues values{};
+    proto::SampleValues values{};
     bool ok = end - begin > kTimeChars && begin[kTimeChars] == ',' && parseTime(begin, &secs);
     const char *cell = begin + kTimeChars + 1;
     for (int c = 0; ok && c < columns; ++c) {
-        const char *stop = scanNumber(cell, end, &values[size_t(kFileColumns[c])]);
+        const char *stop = scanNumber(cell, end, &values[size_t(proto::kFileColumns[size_t(c)].quantity)]);
         ok = stop && (c + 1 < columns ? stop < end && *stop == ',' : stop == end);
         if (ok)
             cell = stop + 1;
@@ -290,7 +277,7 @@ bool CsvRunParser::badRow(const char *begin, const char *end)
 {
     if (hasHighBytes(begin, end) && !validUtf8(begin, end))
         return fail(ReadProblem::NotUtf8);
-    const int expected = 1 + valueColumns(m_family);
+    const int expected = 1 + proto::fileColumnCount(m_family);
     const int cells = 1 + int(std::count(begin, end, ','));
     if (cells != expected)
         return fail(ReadProblem::ColumnCount, expected, cells);

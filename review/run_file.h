@@ -18,11 +18,11 @@ struct RecordedRun
 {
     QString source;        // the file it came from
     int part = 1;          // 1, 2, … for runs appended to one file
-    quint8 familyCode = 0; // csv::kHk07Family or csv::kNv05Family
+    quint8 familyCode = 0; // proto::Hk07Family or proto::Nv05Family
     qint64 startMs = 0;    // the first row's wall-clock time, as UTC milliseconds of its text
     RunStore rows;
 
-    bool has(Quantity q) const; // the NV05 family records neither MOS temperature nor fan speed
+    bool has(proto::Quantity q) const; // the NV05 family records neither MOS temperature nor fan speed
 };
 
 enum class ReadProblem
@@ -87,7 +87,7 @@ private:
 };
 
 // The NV05 family counts kWh and Ah; the viewer compares in Wh and mAh.
-void toCommonUnits(quint8 familyCode, SampleValues &values);
+void toCommonUnits(quint8 familyCode, proto::SampleValues &values);
 
 // Reads a data file or (by its ".journal" suffix) a journal. On failure runs is left empty.
 bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError *error);

@@ -18,7 +18,7 @@ bool readJournalRuns(const QString &path, std::vector<RecordedRun> *runs, ReadEr
 {
     JournalContent content;
     QString why;
-    if (!readJournal(path, &content, &why) || !csv::knownFamily(content.familyCode)) {
+    if (!readJournal(path, &content, &why) || !proto::knownFamily(content.familyCode)) {
         error->problem = ReadProblem::BadJournal;
         return false;
     }
@@ -39,7 +39,7 @@ bool readJournalRuns(const QString &path, std::vector<RecordedRun> *runs, ReadEr
             error->line = row + 2; // after the journal's own header line
             return false;
         }
-        SampleValues values = content.rows.row(row);
+        proto::SampleValues values = content.rows.row(row);
         toCommonUnits(run.familyCode, values);
         run.rows.append(qint32(elapsed), values);
     }

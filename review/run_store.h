@@ -20,7 +20,7 @@ public:
     static constexpr int kChunkRows = 1 << kChunkBits;
     static constexpr qint64 kMaxElapsedMs = 0x7fffffff;
 
-    void append(qint32 elapsedMs, const SampleValues &values);
+    void append(qint32 elapsedMs, const proto::SampleValues &values);
 
     qint64 size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
@@ -35,7 +35,7 @@ public:
     {
         return &m_chunks[size_t(row >> kChunkBits)]->times[size_t(row & (kChunkRows - 1))];
     }
-    const float &value(qint64 row, Quantity q) const
+    const float &value(qint64 row, proto::Quantity q) const
     {
         return m_chunks[size_t(row >> kChunkBits)]
             ->values[size_t(q)][size_t(row & (kChunkRows - 1))];
@@ -49,7 +49,7 @@ private:
     struct Chunk
     {
         std::array<qint32, kChunkRows> times;
-        std::array<std::array<float, kChunkRows>, kQuantityCount> values;
+        std::array<std::array<float, kChunkRows>, proto::kQuantityCount> values;
     };
     std::vector<std::unique_ptr<Chunk>> m_chunks;
     qint64 m_size = 0;

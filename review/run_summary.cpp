@@ -16,33 +16,33 @@ RunSummary summarise(const RecordedRun &run)
     s.startMs = run.startMs;
     s.familyCode = run.familyCode;
     s.samples = rows.size();
-    s.hasMosTemp = run.has(Quantity::MosTemp);
+    s.hasMosTemp = run.has(proto::Quantity::MosTemp);
     if (rows.isEmpty())
         return s;
     const qint64 last = rows.size() - 1;
     s.durationMs = rows.time(last);
-    s.firstVoltage = rows.value(0, Quantity::Voltage);
-    s.lastVoltage = rows.value(last, Quantity::Voltage);
-    s.capacityMah = rows.value(last, Quantity::Capacity);
-    s.energyWh = rows.value(last, Quantity::Energy);
+    s.firstVoltage = rows.value(0, proto::Quantity::Voltage);
+    s.lastVoltage = rows.value(last, proto::Quantity::Voltage);
+    s.capacityMah = rows.value(last, proto::Quantity::Capacity);
+    s.energyWh = rows.value(last, proto::Quantity::Energy);
     s.minVoltage = s.maxVoltage = s.firstVoltage;
-    s.peakPower = rows.value(0, Quantity::Power);
-    s.maxCpuTemp = rows.value(0, Quantity::CpuTemp);
-    s.maxNtcTemp = rows.value(0, Quantity::NtcTemp);
-    s.maxMosTemp = rows.value(0, Quantity::MosTemp);
+    s.peakPower = rows.value(0, proto::Quantity::Power);
+    s.maxCpuTemp = rows.value(0, proto::Quantity::CpuTemp);
+    s.maxNtcTemp = rows.value(0, proto::Quantity::NtcTemp);
+    s.maxMosTemp = rows.value(0, proto::Quantity::MosTemp);
     double currentSum = 0, powerSum = 0, energyMs = 0;
     double previousVi = 0;
     qint64 previousMs = 0;
     for (qint64 row = 0; row <= last; ++row) {
-        const float v = rows.value(row, Quantity::Voltage);
-        const float i = rows.value(row, Quantity::Current);
-        const float p = rows.value(row, Quantity::Power);
+        const float v = rows.value(row, proto::Quantity::Voltage);
+        const float i = rows.value(row, proto::Quantity::Current);
+        const float p = rows.value(row, proto::Quantity::Power);
         s.minVoltage = std::min(s.minVoltage, v);
         s.maxVoltage = std::max(s.maxVoltage, v);
         s.peakPower = std::max(s.peakPower, p);
-        s.maxCpuTemp = std::max(s.maxCpuTemp, rows.value(row, Quantity::CpuTemp));
-        s.maxNtcTemp = std::max(s.maxNtcTemp, rows.value(row, Quantity::NtcTemp));
-        s.maxMosTemp = std::max(s.maxMosTemp, rows.value(row, Quantity::MosTemp));
+        s.maxCpuTemp = std::max(s.maxCpuTemp, rows.value(row, proto::Quantity::CpuTemp));
+        s.maxNtcTemp = std::max(s.maxNtcTemp, rows.value(row, proto::Quantity::NtcTemp));
+        s.maxMosTemp = std::max(s.maxMosTemp, rows.value(row, proto::Quantity::MosTemp));
         currentSum += i;
         powerSum += p;
         const double vi = double(v) * double(i);
@@ -140,7 +140,7 @@ QStringList summaryColumn(const RunSummary &s)
         QDateTime::fromMSecsSinceEpoch(s.startMs, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss"),
         elapsedText(s.durationMs),
         QString::number(s.samples),
-        s.familyCode == csv::kNv05Family ? QStringLiteral("NV05") : QStringLiteral("HK07"),
+        s.familyCode == proto::Nv05Family ? QStringLiteral("NV05") : QStringLiteral("HK07"),
         fixed(s.firstVoltage, 3),
         fixed(s.lastVoltage, 3),
         fixed(s.minVoltage, 3),

@@ -243,17 +243,17 @@ void Instrument::setSetPoint(float value)
     const uint8_t mode = m_settings.workMode;
     double lo = 0, hi = m_maxCurrent;
     switch (mode) {
-    case ModeConstantVoltage:
+    case proto::ModeConstantVoltage:
         hi = 499.0;
         break;
-    case ModeConstantResistance:
+    case proto::ModeConstantResistance:
         lo = 0.05;
         hi = 9999.0;
         break;
-    case ModeConstantPower:
+    case proto::ModeConstantPower:
         hi = m_maxPower;
         break;
-    case ModeDeveloping:
+    case proto::ModeDeveloping:
         hi = 0;
         break;
     default:
@@ -264,7 +264,7 @@ void Instrument::setSetPoint(float value)
 
 void Instrument::setWorkMode(uint8_t mode)
 {
-    if (mode >= ModeCount || mode == m_settings.workMode)
+    if (mode >= proto::WorkModeCount || mode == m_settings.workMode)
         return;
     stop(StopReason::User);
     m_interruptedSequence = false;
@@ -274,8 +274,8 @@ void Instrument::setWorkMode(uint8_t mode)
 bool Instrument::batteryMode() const
 {
     const uint8_t m = m_settings.workMode;
-    return m == ModeChargeDischargeCharge || m == ModeChargeDischargeChargeDischargeCharge ||
-           m == ModeCycles;
+    return m == proto::ModeChargeDischargeCharge || m == proto::ModeChargeDischargeChargeDischargeCharge ||
+           m == proto::ModeCycleTest;
 }
 
 bool Instrument::chargePhase() const
@@ -286,9 +286,9 @@ bool Instrument::chargePhase() const
 bool Instrument::sequenceFinished() const
 {
     switch (m_settings.workMode) {
-    case ModeChargeDischargeCharge:
+    case proto::ModeChargeDischargeCharge:
         return m_phase >= 3;
-    case ModeChargeDischargeChargeDischargeCharge:
+    case proto::ModeChargeDischargeChargeDischargeCharge:
         return m_phase >= 5;
     default:
         return false; // the cycle test runs until stopped
@@ -300,7 +300,7 @@ void Instrument::start()
     if (m_running || m_popupCountdown > 0)
         return;
     const uint8_t m = m_settings.workMode;
-    if (m == ModeChargeDischargeCharge || m == ModeChargeDischargeChargeDischargeCharge) {
+    if (m == proto::ModeChargeDischargeCharge || m == proto::ModeChargeDischargeChargeDischargeCharge) {
         // Ask first: three answers when an interrupted run could be continued, two otherwise.
         m_popupType = m_interruptedSequence ? 3 : 2;
         m_popupChoice = 1;
@@ -383,8 +383,8 @@ void Instrument::stepKnob(double dt)
         return;
     if (!m_knobTurned && m_clock >= m_config.knobStartAt) {
         m_knobTurned = true;
-        m_settings.setPoints[ModeConstantCurrent] = float(m_config.knobAmps);
-        setWorkMode(ModeConstantCurrent);
+        m_settings.setPoints[proto::ModeConstantCurrent] = float(m_config.knobAmps);
+        setWorkMode(proto::ModeConstantCurrent);
         start();
         m_knobRun = m_running;
     } else if (m_knobRun && (!m_running || m_runSeconds >= m_config.knobRunSeconds)) {
@@ -434,7 +434,7 @@ void Instrument::solveOperatingPoint(uint8_t mode, double setPoint)
     double i = 0;
     double v = ocv;
     switch (mode) {
-    case ModeConstantVoltage:
+    case proto::ModeConstantVoltage:
         if (ocv > setPoint) {
             i = (ocv - setPoint) / r;
             v = setPoint;
@@ -442,7 +442,7 @@ void Instrument::solveOperatingPoint(uint8_t mode, double setPoint)
                 i = supplyLimit; // supply in current limit, the load still holds the voltage
         }
         break;
-    case ModeConstantResistance: {
+    case proto::ModeConstantResistance: {
         const double load = std::max(setPoint, 0.01);
         i = ocv / (r + load);
         if (supplyLimited && i > supplyLimit)
@@ -450,7 +450,7 @@ void Instrument::solveOperatingPoint(uint8_t mode, double setPoint)
         v = i * load;
         break;
     }
-    case ModeConstantPower: {
+    case proto::ModeConstantPower: {
         const double disc = ocv * ocv - 4 * r * setPoint;
         i = disc >= 0 ? (ocv - std::sqrt(disc)) / (2 * r) : ocv / (2 * r);
         if (supplyLimited && i > supplyLimit)
@@ -458,7 +458,7 @@ void Instrument::solveOperatingPoint(uint8_t mode, double setPoint)
         v = src.terminalVoltage(i);
         break;
     }
-    case ModeDeveloping:
+    case proto::ModeDeveloping:
         break;
     default: // constant current and the tests built on it
         i = std::clamp(setPoint, 0.0, sourceMax);
@@ -473,7 +473,7 @@ void Instrument::solveOperatingPoint(uint8_t mode, double setPoint)
         i = m_maxCurrent;
         v = src.terminalVoltage(i);
     }
-    if (mode == ModeCableTest) // the voltage is read at the far end of the cable
+    if (mode == proto::ModeCableTest) // the voltage is read at the far end of the cable
         v = std::max(0.0, v - i * m_config.cableResistance);
     m_current = i;
     m_voltage = v;
@@ -505,7 +505,7 @@ void Instrument::operate(double dt)
                 return;
             }
         } else {
-            solveOperatingPoint(ModeConstantCurrent, s.setPoints[mode]);
+            solveOperatingPoint(proto::ModeConstantCurrent, s.setPoints[mode]);
             if (m_voltage <= s.dischargeStopVoltage || m_voltage < 0.05) {
                 nextPhase();
                 return;
@@ -535,7 +535,7 @@ void Instrument::checkProtections()
         stop(StopReason::MosOverTemperature);
     else if (s.probeOverTemp > 0 && m_config.probeConnected && v.ntcTemp > s.probeOverTemp)
         stop(StopReason::ProbeOverTemperature);
-    else if (!batteryMode() && s.workMode != ModeDeveloping && s.dischargeStopVoltage > 0 &&
+    else if (!batteryMode() && s.workMode != proto::ModeDeveloping && s.dischargeStopVoltage > 0 &&
              m_current > 0 && v.voltage <= s.dischargeStopVoltage)
         stop(StopReason::DischargeVoltage);
     else if (limitSeconds > 0 && m_runSeconds >= limitSeconds - 1e-9)
@@ -579,9 +579,9 @@ proto::LiveValues Instrument::values() const
     v.current = float(amps);
     v.power = float(std::fabs(volts * amps));
     const uint8_t mode = s.workMode;
-    if (mode == ModeInternalResistance)
+    if (mode == proto::ModeInternalResistance)
         v.resistance = float(m_source.internalResistance());
-    else if (mode == ModeCableTest)
+    else if (mode == proto::ModeCableTest)
         v.resistance = float(m_config.cableResistance);
     else if (m_running && std::fabs(m_current) > 1e-4)
         v.resistance = float(m_voltage / std::fabs(m_current));
@@ -607,7 +607,7 @@ proto::LiveValues Instrument::values() const
     else
         v.limitHours = s.limitHours;
     v.limitMinutes = s.limitMinutes;
-    v.setPoint = s.setPoints[std::min<uint8_t>(mode, ModeCount - 1)];
+    v.setPoint = s.setPoints[std::min<uint8_t>(mode, proto::WorkModeCount - 1)];
     v.tempCalibration = s.tempCalibration;
     v.voltCalibration = s.voltCalibration;
     v.currCalibration = s.currCalibration;

@@ -9,6 +9,7 @@
 #include "sim/source_model.h"
 
 #include "protocol/live_values.h"
+#include "protocol/vocabulary.h"
 
 #include <array>
 #include <optional>
@@ -16,23 +17,6 @@
 namespace sim {
 
 using Report = std::array<uint8_t, 64>;
-
-// Work-mode codes as the settings reply carries them.
-enum WorkMode : uint8_t
-{
-    ModeConstantCurrent = 0,
-    ModeConstantVoltage = 1,
-    ModeConstantResistance = 2,
-    ModeConstantPower = 3,
-    ModeInternalResistance = 4,
-    ModePowerTest = 5,
-    ModeCableTest = 6,
-    ModeChargeDischargeCharge = 7,
-    ModeChargeDischargeChargeDischargeCharge = 8,
-    ModeCycles = 9,
-    ModeDeveloping = 10, // the "more functions" tile: the load does nothing
-    ModeCount = 11
-};
 
 enum class StopReason
 {
@@ -100,9 +84,9 @@ private:
     struct Settings
     {
         uint8_t displayStyle = 1, workBrightness = 5, standbyBrightness = 1, standbyTime = 60;
-        uint8_t workMode = ModeConstantCurrent, limitHours = 0, limitMinutes = 0;
+        uint8_t workMode = proto::ModeConstantCurrent, limitHours = 0, limitMinutes = 0;
         uint8_t shuntIndex = 0;
-        std::array<float, ModeCount> setPoints{};
+        std::array<float, proto::WorkModeCount> setPoints{};
         float tempCalibration = 1, voltCalibration = 1, currCalibration = 1;
         float dischargeStopVoltage = 0, chargeStopVoltage = 0, chargeStopCurrent = 0;
         float overCurrentLimit = 0, overPowerLimit = 0, probeOverTemp = 0, mosOverTemp = 0;

@@ -11,6 +11,7 @@
 #include "ui/pages_log.h"
 #include "protocol/report_parser.h"
 #include "protocol/settings_values.h"
+#include "protocol/vocabulary.h"
 #include "ui_DisplayPage.h"
 
 #include <QCoreApplication>
@@ -100,11 +101,6 @@ const QVector<PageStretcher::Rule> kStretchRules = {
     {"disp_btn_cc1_cc2", Stretch::FollowRight},
     {"disp_btn_RangCustom", Stretch::FollowRight},
 };
-
-bool isBatteryMode(quint8 workMode)
-{
-    return workMode == 7 || workMode == 8;
-}
 
 // The run button's texts, one rule for every place that shows them: a battery mode starts and
 // stops a test, the others a discharge.
@@ -401,7 +397,7 @@ void DisplayPage::askChartTitle()
 
 bool DisplayPage::batteryMode() const
 {
-    return m_link && isBatteryMode(m_link->live.workMode);
+    return m_link && proto::isBatteryTest(m_link->live.workMode);
 }
 
 void DisplayPage::finishInput(QLineEdit *edit)
@@ -542,7 +538,7 @@ void DisplayPage::sendPopupAnswer(qint16 answer)
 void DisplayPage::followPopup(const proto::LiveValues &live)
 {
     const bool asking =
-        live.popupCountdown != 0 && live.popupType != 0 && isBatteryMode(live.workMode);
+        live.popupCountdown != 0 && live.popupType != 0 && proto::isBatteryTest(live.workMode);
     if (!asking) {
         if (m_popup && !m_popup->isHidden())
             m_popup->hide();

@@ -1,6 +1,7 @@
 #include "ui/display_texts.h"
 
 #include "protocol/number_format.h"
+#include "protocol/vocabulary.h"
 
 #include <QCoreApplication>
 
@@ -45,12 +46,12 @@ DisplayTexts displayTexts(const proto::LiveValues &v, quint8 familyCode)
     t.current = formatFixed(v.current, 7, 3);
     t.power = formatFixed(v.power, 7, 2);
     t.resistance = formatFixed(v.resistance, 7, 2);
-    if (familyCode == 4) {
+    if (familyCode == proto::Nv05Family) {
         t.energy = proto::formatNv05Amount(v.energy);
         t.capacity = proto::formatNv05Amount(v.capacity);
-        t.energyUnit = "KWh";
+        t.energyUnit = proto::unitOf(proto::Quantity::Energy, familyCode);
         t.energyUnitPointSize = 11;
-        t.capacityUnit = "Ah";
+        t.capacityUnit = proto::unitOf(proto::Quantity::Capacity, familyCode);
     } else {
         t.energy = formatFixed(v.energy, 7, 1);
         t.capacity = formatFixed(v.capacity, 6, 0);
@@ -68,9 +69,9 @@ DisplayTexts displayTexts(const proto::LiveValues &v, quint8 familyCode)
         t.caption = mode.caption;
         t.unit = mode.unit;
         if (v.workMode == 0) {
-            if (familyCode == 4)
+            if (familyCode == proto::Nv05Family)
                 t.title = QT_TRANSLATE_NOOP("MainDialog", "数据图表展示");
-            else if (familyCode != 1)
+            else if (familyCode != proto::Hk07Family)
                 t.titleLabel = DisplayTexts::TitleLabel::Unchanged;
         }
     }

@@ -114,25 +114,25 @@ void DeviceLink::readScanReply()
     }
 }
 
-DeviceLink::Family DeviceLink::familyOfModel(const QString &modelWord)
+proto::Family DeviceLink::familyOfModel(const QString &modelWord)
 {
     static const QStringList nv05Family = {"NV05", "NV17", "NV15"};
     static const QStringList hk07Family = {"HK07", "MR310", "MR820", "HK09"};
     if (nv05Family.contains(modelWord))
-        return Nv05Family;
+        return proto::Nv05Family;
     if (hk07Family.contains(modelWord))
-        return Hk07Family;
-    return NoFamily;
+        return proto::Hk07Family;
+    return proto::NoFamily;
 }
 
-DeviceLink::Family DeviceLink::identifyModel()
+proto::Family DeviceLink::identifyModel()
 {
     m_modelWord = m_productString.split(' ', Qt::KeepEmptyParts).value(1);
-    const Family family = familyOfModel(m_modelWord);
-    if (family == NoFamily)
-        return NoFamily;
+    const proto::Family family = familyOfModel(m_modelWord);
+    if (family == proto::NoFamily)
+        return proto::NoFamily;
     m_familyCode = family;
-    if (family == Hk07Family)
+    if (family == proto::Hk07Family)
         m_state.hk09 = m_modelWord == "HK09";
     qCDebug(lcUsb) << "当前设备型号:" << m_modelWord;
     return family;

@@ -7,6 +7,7 @@
 #include "usb/frame_sender.h"
 #include "usb/hid_seam.h"
 #include "protocol/report_parser.h"
+#include "protocol/vocabulary.h"
 
 #include <QObject>
 #include <QString>
@@ -21,12 +22,6 @@ public:
     static constexpr quint16 kVendorId = 0x0483;
     static constexpr quint16 kProductId = 0x5750;
 
-    enum Family : quint8
-    {
-        NoFamily = 0,
-        Hk07Family = 1,
-        Nv05Family = 4
-    };
     enum PollMode : quint8
     {
         NormalPoll = 1,
@@ -78,8 +73,8 @@ public:
 
     // The model rule: the product string's second word picks the family (and the HK09 flag).
     // Returns the family it found, NoFamily for an unknown word, which changes nothing.
-    Family identifyModel();
-    static Family familyOfModel(const QString &modelWord); // exact, case-sensitive names
+    proto::Family identifyModel();
+    static proto::Family familyOfModel(const QString &modelWord); // exact, case-sensitive names
     quint8 familyCode() const { return m_familyCode; }
     QString modelWord() const { return m_modelWord; }
 
@@ -103,7 +98,7 @@ private:
     QString m_productString;
     QString m_serialString;
     QString m_modelWord;
-    quint8 m_familyCode = NoFamily;
+    quint8 m_familyCode = proto::NoFamily;
     quint8 m_pollMode = NormalPoll;
     quint32 m_tickCounter = 0;
     quint32 m_measurementCount = 0;

@@ -4,39 +4,6 @@
 
 namespace usb {
 
-namespace {
-proto::Command modeCode(WorkMode mode)
-{
-    switch (mode) {
-    case WorkMode::ConstantCurrent:
-        return proto::CmdModeConstantCurrent;
-    case WorkMode::ConstantVoltage:
-        return proto::CmdModeConstantVoltage;
-    case WorkMode::ConstantResistance:
-        return proto::CmdModeConstantResistance;
-    case WorkMode::ConstantPower:
-        return proto::CmdModeConstantPower;
-    case WorkMode::InternalResistance:
-        return proto::CmdModeInternalResistance;
-    case WorkMode::PowerSourceTest:
-        return proto::CmdModePowerSourceTest;
-    case WorkMode::CableTest:
-        return proto::CmdModeCableTest;
-    case WorkMode::ChargeDischargeCharge:
-        return proto::CmdModeChargeDischargeCharge;
-    case WorkMode::ChargeDischargeChargeDischargeCharge:
-        return proto::CmdModeChargeDischargeChargeDischargeCharge;
-    case WorkMode::CycleTest:
-        return proto::CmdModeCycleTest;
-    case WorkMode::Developing:
-        return proto::CmdModeDeveloping;
-    case WorkMode::ChartDisplay:
-        return proto::CmdModeChartDisplay;
-    }
-    return proto::CmdModeDeveloping;
-}
-} // namespace
-
 InstrumentCommands::InstrumentCommands(FrameSender *sender, std::function<quint8()> busAddress)
     : m_sender(sender), m_busAddress(std::move(busAddress))
 {
@@ -54,9 +21,9 @@ void InstrumentCommands::runLoad(bool on)
                             on ? proto::kRunStart : proto::kRunStop));
 }
 
-void InstrumentCommands::chooseWorkMode(WorkMode mode)
+void InstrumentCommands::chooseWorkMode(proto::WorkMode mode)
 {
-    sendCode(modeCode(mode));
+    sendCode(proto::modeCommand(mode));
 }
 
 void InstrumentCommands::returnHome()

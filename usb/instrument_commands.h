@@ -4,6 +4,7 @@
 
 #include "protocol/codes.h"
 #include "protocol/frames.h"
+#include "protocol/vocabulary.h"
 
 #include <QtGlobal>
 
@@ -13,23 +14,6 @@ class FrameSender;
 
 namespace usb {
 
-// The work modes the home tiles pick.
-enum class WorkMode
-{
-    ConstantCurrent,
-    ConstantVoltage,
-    ConstantResistance,
-    ConstantPower,
-    InternalResistance,
-    PowerSourceTest,
-    CableTest,
-    ChargeDischargeCharge,
-    ChargeDischargeChargeDischargeCharge,
-    CycleTest,
-    Developing,
-    ChartDisplay
-};
-
 class InstrumentCommands
 {
 public:
@@ -37,7 +21,7 @@ public:
     InstrumentCommands(FrameSender *sender, std::function<quint8()> busAddress);
 
     void runLoad(bool on);
-    void chooseWorkMode(WorkMode mode);
+    void chooseWorkMode(proto::WorkMode mode);
     void returnHome();
     void enterSettingsPage();
     void requestSettings();

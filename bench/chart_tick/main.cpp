@@ -46,22 +46,22 @@ const QSize kViewSize(961, 621); // the display page's chart area
 constexpr QImage::Format kImageFormat = QImage::Format_ARGB32_Premultiplied;
 QDateTime g_now;
 
-SampleValues valuesAt(qint64 i)
+proto::SampleValues valuesAt(qint64 i)
 {
     // A slowly discharging battery with load ripple, and slowly warming temperatures.
     const float t = float(i);
     const float ripple = 0.05f * std::sin(t * 0.7f);
-    SampleValues v{};
-    v[int(Quantity::Voltage)] = 12.6f - 2.0f * t / 1e6f + ripple;
-    v[int(Quantity::Current)] = 2.0f + ripple;
-    v[int(Quantity::Power)] = v[0] * v[1];
-    v[int(Quantity::Resistance)] = v[0] / v[1];
-    v[int(Quantity::Energy)] = t * 24.0f / 3600.0f;
-    v[int(Quantity::Capacity)] = t * 2000.0f / 3600.0f;
-    v[int(Quantity::CpuTemp)] = 30.0f + 0.001f * float(i % 10000);
-    v[int(Quantity::NtcTemp)] = 28.0f + ripple;
-    v[int(Quantity::MosTemp)] = 45.0f + 2 * ripple;
-    v[int(Quantity::FanSpeed)] = 1200;
+    proto::SampleValues v{};
+    v[int(proto::Quantity::Voltage)] = 12.6f - 2.0f * t / 1e6f + ripple;
+    v[int(proto::Quantity::Current)] = 2.0f + ripple;
+    v[int(proto::Quantity::Power)] = v[0] * v[1];
+    v[int(proto::Quantity::Resistance)] = v[0] / v[1];
+    v[int(proto::Quantity::Energy)] = t * 24.0f / 3600.0f;
+    v[int(proto::Quantity::Capacity)] = t * 2000.0f / 3600.0f;
+    v[int(proto::Quantity::CpuTemp)] = 30.0f + 0.001f * float(i % 10000);
+    v[int(proto::Quantity::NtcTemp)] = 28.0f + ripple;
+    v[int(proto::Quantity::MosTemp)] = 45.0f + 2 * ripple;
+    v[int(proto::Quantity::FanSpeed)] = 1200;
     return v;
 }
 
@@ -149,7 +149,7 @@ Result runChart(qint64 samples, Mode mode, int ticks)
     std::vector<double> sampleTimes;
     for (int i = 0; i < ticks; ++i) {
         g_now = g_now.addSecs(1);
-        const SampleValues v = valuesAt(samples + i);
+        const proto::SampleValues v = valuesAt(samples + i);
         QElapsedTimer timer;
         timer.start();
         recorder.record(g_now, v); // the chart follows the recorded row
@@ -292,7 +292,7 @@ public:
             std::array<double, 3> low{{1e300, 1e300, 1e300}};
             std::array<double, 3> high{{-1e300, -1e300, -1e300}};
             for (qint64 i = first; i < end; ++i) {
-                const SampleValues v = valuesAt(i);
+                const proto::SampleValues v = valuesAt(i);
                 for (size_t s = 0; s < 3; ++s) {
                     low[s] = qMin(low[s], double(v[size_t(kSlotQuantity[s])]));
                     high[s] = qMax(high[s], double(v[size_t(kSlotQuantity[s])]));
@@ -360,7 +360,7 @@ public:
     }
     void tick(qint64 i) override
     {
-        const SampleValues v = valuesAt(i);
+        const proto::SampleValues v = valuesAt(i);
         for (int s = 0; s < 3; ++s)
             m_plot.graph(s)->addData(m_end, v[size_t(kSlotQuantity[size_t(s)])]);
         m_end += 1;

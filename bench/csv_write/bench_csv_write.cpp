@@ -15,7 +15,7 @@
 #include <vector>
 
 namespace {
-SampleValues valuesFor(int i)
+proto::SampleValues valuesFor(int i)
 {
     const float t = float(i);
     return {12.0f + t * 1e-4f, 1.5f,  18.0f,  8.0f,  t * 1e-3f,

@@ -73,7 +73,7 @@ Reading sample(int n)
 {
     Reading r;
     r.time = QDateTime::currentDateTime();
-    for (int i = 0; i < kQuantityCount; ++i)
+    for (int i = 0; i < proto::kQuantityCount; ++i)
         r.values[size_t(i)] = float(n + i) * 0.125f;
     r.running = true;
     return r;

@@ -20,7 +20,7 @@
 
 namespace {
 
-SampleValues valuesFor(qint64 i)
+proto::SampleValues valuesFor(qint64 i)
 {
     const float t = float(i);
     return {4.2f - t * 1e-6f, 1.5f + float(i % 13) * 0.01f, 6.0f,   2.8f,  t * 1.7e-3f,
@@ -32,8 +32,8 @@ bool writeRun(const QString &path, qint64 rows)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(csv::headerBlock(csv::kHk07Family));
-    csv::RowFormat format(csv::kHk07Family);
+    file.write(csv::headerBlock(proto::Hk07Family));
+    csv::RowFormat format(proto::Hk07Family);
     const qint64 start = QDateTime(QDate(2026, 11, 30), QTime(8, 0)).toMSecsSinceEpoch();
     std::string chunk;
     for (qint64 i = 0; i < rows; ++i) {

@@ -36,12 +36,12 @@ int main(int argc, char *argv[])
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));
     dir.mkpath(".");
-    QByteArray crlf = dataFile(csv::kNv05Family, 4);
+    QByteArray crlf = dataFile(proto::Nv05Family, 4);
     crlf.replace("\n", "\r\n");
     const QByteArray seeds[] = {
-        dataFile(csv::kHk07Family, 5),
+        dataFile(proto::Hk07Family, 5),
         crlf,
-        dataFile(csv::kHk07Family, 3) + dataFile(csv::kHk07Family, 2, false),
+        dataFile(proto::Hk07Family, 3) + dataFile(proto::Hk07Family, 2, false),
     };
     int n = 0;
     for (const QByteArray &seed : seeds) {

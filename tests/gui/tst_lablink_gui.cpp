@@ -29,10 +29,10 @@ namespace {
 const char *const kKeys[] = {"voltage",  "current",  "power",      "resistance", "energy",
                              "capacity", "cpu_temp", "probe_temp", "mos_temp",   "fan_speed"};
 
-SampleValues valuesOf(const QByteArray &json)
+proto::SampleValues valuesOf(const QByteArray &json)
 {
     const QJsonObject object = QJsonDocument::fromJson(json).object();
-    SampleValues values{};
+    proto::SampleValues values{};
     for (int i = 0; i < int(values.size()); ++i)
         values[size_t(i)] = float(object.value(kKeys[i]).toObject().value("value").toDouble());
     return values;
@@ -59,7 +59,7 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     MainDialog &dialog = f.open();
     QVERIFY(f.waitForScanEnd());
     // Every set of values the instrument reported, to find each published reading among them.
-    QVector<SampleValues> reported;
+    QVector<proto::SampleValues> reported;
     connect(&dialog.link(), &DeviceLink::reportsApplied,
             [&] { reported.append(sampleValuesOf(dialog.link().live())); });
     LinkSettings settings;

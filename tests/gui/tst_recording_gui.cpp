@@ -131,7 +131,7 @@ void TestRecordingGui::runStopAndExport()
     dialog.acquisition().timer()->stop(); // the test steps the cycle itself
     f.click("tbtn3");
     QCursor::setPos(dialog.mapToGlobal(QPoint(2, 2))); // the run button keeps its text
-    QVector<SampleValues> reported;
+    QVector<proto::SampleValues> reported;
     connect(&dialog.recorder(), &Recorder::cleared, [&] { reported.clear(); });
     connect(&dialog.recorder(), &Recorder::rowRecorded,
             [&] { reported.append(sampleValuesOf(dialog.link().live())); });
@@ -177,10 +177,10 @@ void TestRecordingGui::runStopAndExport()
     const QVector<QStringList> rows = csvRows(tip.mid(10));
     QCOMPARE(rows.size(), 12);
     const int decimals[] = {6, 6, 6, 3, 3, 3, 3, 1, 3, 0};
-    const Quantity columns[] = {Quantity::Voltage,    Quantity::Current, Quantity::Power,
-                                Quantity::Resistance, Quantity::Energy,  Quantity::Capacity,
-                                Quantity::NtcTemp,    Quantity::CpuTemp, Quantity::MosTemp,
-                                Quantity::FanSpeed};
+    const proto::Quantity columns[] = {proto::Quantity::Voltage,    proto::Quantity::Current, proto::Quantity::Power,
+                                proto::Quantity::Resistance, proto::Quantity::Energy,  proto::Quantity::Capacity,
+                                proto::Quantity::NtcTemp,    proto::Quantity::CpuTemp, proto::Quantity::MosTemp,
+                                proto::Quantity::FanSpeed};
     for (int r = 0; r < rows.size(); ++r) {
         QCOMPARE(rows[r].size(), 11);
         QCOMPARE(rows[r][0], timeText(dialog.recorder().store().time(r)));
@@ -190,7 +190,7 @@ void TestRecordingGui::runStopAndExport()
                      qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c + 1)));
         }
     }
-    QVERIFY(reported.last()[size_t(Quantity::Voltage)] > 1.0f); // the source's own reading
+    QVERIFY(reported.last()[size_t(proto::Quantity::Voltage)] > 1.0f); // the source's own reading
 
     const QString exports = f.workDir.file("exports");
     QDir().mkpath(exports);
@@ -331,7 +331,7 @@ void TestRecordingGui::startUpRecoversJournal()
         QString error;
         QVERIFY2(journal.open(defaultJournalFolder(), 4, &error), qPrintable(error));
         for (int i = 0; i < 12; ++i)
-            journal.append(QDateTime::currentMSecsSinceEpoch() + i * 1000, SampleValues{});
+            journal.append(QDateTime::currentMSecsSinceEpoch() + i * 1000, proto::SampleValues{});
         QVERIFY(QFile::copy(journal.filePath(), defaultJournalFolder() + "/run-dead.journal"));
     }
     f.open();

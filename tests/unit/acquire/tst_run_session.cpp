@@ -50,7 +50,7 @@ void TestRunSession::savesEachRunOnce()
     session.start();
     QVERIFY(session.running());
     for (int i = 0; i < rows; ++i)
-        recorder.record(QDateTime::currentDateTime(), SampleValues{});
+        recorder.record(QDateTime::currentDateTime(), proto::SampleValues{});
 
     QSignalSpy finished(&session, &RunSession::finished);
     if (end < 0)

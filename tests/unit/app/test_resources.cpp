@@ -356,7 +356,8 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"RunViewer", 7},
                                       {"review::RunViewer", 15},
                                       {"review::RunChartView", 1},
-                                      {"review::RunChart", 9},
+                                      {"review::RunChart", 1},
+                                      {"Quantity", 10},
                                       {"review::SummaryTable", 19},
                                       {"review::ReadProblem", 16}};
     QCOMPARE(perContext, expected);

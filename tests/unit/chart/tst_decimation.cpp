@@ -29,7 +29,7 @@ void fill(SampleStore &store, QRandomGenerator &rng, qint64 rows)
 {
     qint64 t = 1700000000000;
     for (qint64 i = 0; i < rows; ++i) {
-        SampleValues v{};
+        proto::SampleValues v{};
         for (float &x : v)
             x = float(rng.bounded(2000.0) - 1000.0);
         // Long flat stretches, where first, last and extremes coincide.
@@ -64,7 +64,7 @@ void TestDecimation::pyramidMatchesBruteForce()
     // levels' storage moves to large blocks on the way.
     for (qint64 target : {1, 9, 64, 65, 700, 5000, 40000, 150000}) {
         while (store.size() < target) {
-            SampleValues v{};
+            proto::SampleValues v{};
             for (float &x : v)
                 x = float(rng.bounded(100.0) - 50.0);
             store.append(store.size() * 1000, v);
@@ -133,7 +133,7 @@ void TestDecimation::columnsKeepTheEnvelope()
             QCOMPARE(firstRowAtOrAfter(store, t, from), expected);
         }
         const int slot = rng.bounded(kPlotSlots);
-        const Quantity q = kSlotQuantity[size_t(slot)];
+        const proto::Quantity q = kSlotQuantity[size_t(slot)];
         decimatedPoints(store, pyramid, slot, spans, points);
 
         QVector<float> dataLo(columns, std::numeric_limits<float>::max());
@@ -181,8 +181,8 @@ void TestDecimation::storeClearRebuilds()
     SampleStore store;
     MinMaxPyramid pyramid;
     const auto valuesOf = [](qint64 row, float sign) {
-        SampleValues v{};
-        for (int q = 0; q < kQuantityCount; ++q)
+        proto::SampleValues v{};
+        for (int q = 0; q < proto::kQuantityCount; ++q)
             v[size_t(q)] = sign * float(row % 1000 + q);
         return v;
     };
@@ -195,7 +195,7 @@ void TestDecimation::storeClearRebuilds()
         for (qint64 r = 0; r < rows; ++r) {
             if (store.order(r) != r * 1000 || store.time(r) != r * 1000 + 7 ||
                 store.row(r) != valuesOf(r, sign) ||
-                store.value(r, Quantity::FanSpeed) != valuesOf(r, sign).back())
+                store.value(r, proto::Quantity::FanSpeed) != valuesOf(r, sign).back())
                 QFAIL(qPrintable(QString("row %1 of %2 reads back wrong").arg(r).arg(rows)));
         }
         QVERIFY(pyramid.sync(store));
@@ -203,7 +203,7 @@ void TestDecimation::storeClearRebuilds()
     }
 
     store.clear();
-    SampleValues high{};
+    proto::SampleValues high{};
     high.fill(90);
     for (int i = 0; i < 100; ++i)
         store.append(i, high);
@@ -212,7 +212,7 @@ void TestDecimation::storeClearRebuilds()
 
     // A cleared store that grew back past the old size must not keep the old extremes.
     store.clear();
-    SampleValues low{};
+    proto::SampleValues low{};
     low.fill(1);
     for (int i = 0; i < 150; ++i)
         store.append(i, low);
@@ -253,10 +253,10 @@ void TestDecimation::memoFollowsAGrowingRun()
                 times.append(store.order(r));
             store.clear();
             for (qint64 t : times)
-                store.append(t, SampleValues{{float(rng.bounded(9.0))}});
+                store.append(t, proto::SampleValues{{float(rng.bounded(9.0))}});
         }
         for (int r = 0; r < rowsPerTick; ++r) {
-            SampleValues v{};
+            proto::SampleValues v{};
             for (float &x : v) // often a column's extreme again
                 x = rng.bounded(3) ? 1.0f : float(rng.bounded(2000.0) - 1000.0);
             store.append(store.order(store.size() - 1) + 1000, v);

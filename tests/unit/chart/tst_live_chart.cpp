@@ -78,10 +78,10 @@ struct Rig
         chart.reanchor(kStart.toSecsSinceEpoch(), kStart.addSecs(10).toSecsSinceEpoch());
     }
 
-    void sample(float value = 1, Quantity q = Quantity::Voltage)
+    void sample(float value = 1, proto::Quantity q = proto::Quantity::Voltage)
     {
         clock.advance(1000);
-        SampleValues v{};
+        proto::SampleValues v{};
         v[size_t(q)] = value;
         recorder.record(clock.wall, v);
     }
@@ -140,8 +140,8 @@ void TestLiveChart::growth_data()
     QTest::addColumn<double>("expectedMin");
     QTest::addColumn<double>("expectedMax");
 
-    const int V = int(Quantity::Voltage), A = int(Quantity::Current), W = int(Quantity::Power),
-              C = int(Quantity::Capacity), M = int(Quantity::MosTemp), N = int(Quantity::NtcTemp);
+    const int V = int(proto::Quantity::Voltage), A = int(proto::Quantity::Current), W = int(proto::Quantity::Power),
+              C = int(proto::Quantity::Capacity), M = int(proto::Quantity::MosTemp), N = int(proto::Quantity::NtcTemp);
     QTest::newRow("20.5 V") << 0 << V << 20.5f << false << 0 << 0.0 << 22.0;
     QTest::newRow("19 V stays") << 0 << V << 19.0f << false << 0 << 0.0 << 20.0;
     QTest::newRow("12 A drops the negative half") << 0 << A << 12.0f << false << 1 << 0.0 << 13.0;
@@ -162,13 +162,13 @@ void TestLiveChart::growth()
     QFETCH(bool, userRange);
     QFETCH(int, axis);
     Rig rig;
-    const int slot = int(std::find(kSlotQuantity.begin(), kSlotQuantity.end(), Quantity(quantity)) -
+    const int slot = int(std::find(kSlotQuantity.begin(), kSlotQuantity.end(), proto::Quantity(quantity)) -
                          kSlotQuantity.begin());
     rig.ranges[size_t(slot)] = {userRange, 10, 30};
     if (view > 0)
         rig.chart.toggleView(View(view));
     rig.chart.applyAxisRanges();
-    rig.sample(value, Quantity(quantity));
+    rig.sample(value, proto::Quantity(quantity));
     QTEST(rig.chart.valueAxis(axis)->min(), "expectedMin");
     QTEST(rig.chart.valueAxis(axis)->max(), "expectedMax");
 }
@@ -189,7 +189,7 @@ void TestLiveChart::peaksSurviveViewChanges()
     // Entering the MOS view shows 0 … 40 until the next sample grows it to the peak of 100.
     rig.chart.toggleView(View::Mos);
     QCOMPARE(rig.chart.valueAxis(0)->max(), 40.0);
-    rig.sample(35.0f, Quantity::MosTemp);
+    rig.sample(35.0f, proto::Quantity::MosTemp);
     QCOMPARE(rig.chart.valueAxis(0)->max(), 101.0);
 }
 
@@ -357,7 +357,7 @@ void TestLiveChart::seriesHoldOnlyWhatThePlotShows()
     const int plotWidth = int(rig.chart.chart()->plotArea().width());
     rig.chart.holdFollow(true);
     for (int i = 0; i < 86400; ++i) {
-        SampleValues v{};
+        proto::SampleValues v{};
         v[0] = float(i % 7);
         rig.recorder.record(rig.clock.wall, v);
         rig.clock.advance(1000);

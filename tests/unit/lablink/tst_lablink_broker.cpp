@@ -33,7 +33,7 @@ Reading readingNumber(int n)
 {
     Reading r;
     r.time = QDateTime::currentDateTime();
-    for (int i = 0; i < kQuantityCount; ++i)
+    for (int i = 0; i < proto::kQuantityCount; ++i)
         r.values[size_t(i)] = float(n * 100 + i) / 8; // exact in binary: compares equal
     r.workMode = n % 8;
     r.running = n % 2 == 0;

@@ -131,7 +131,7 @@ void TestLabLinkTexts::readingPayload()
 {
     Reading reading;
     reading.time = QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5, 250), Qt::OffsetFromUTC, 3600);
-    for (int i = 0; i < kQuantityCount; ++i)
+    for (int i = 0; i < proto::kQuantityCount; ++i)
         reading.values[size_t(i)] = float(i) + 0.5f;
     reading.workMode = 2;
     reading.running = true;
@@ -142,12 +142,12 @@ void TestLabLinkTexts::readingPayload()
     const char *keys[] = {"voltage",  "current",  "power",      "resistance", "energy",
                           "capacity", "cpu_temp", "probe_temp", "mos_temp",   "fan_speed"};
     const char *units[] = {"V", "A", "W", "Ω", "Wh", "mAh", "°C", "°C", "°C", "rpm"};
-    for (int i = 0; i < kQuantityCount; ++i) {
+    for (int i = 0; i < proto::kQuantityCount; ++i) {
         const QJsonObject q = json.value(keys[i]).toObject();
         QCOMPARE(q.value("value").toDouble(), i + 0.5);
         QCOMPARE(q.value("unit").toString(), QString::fromUtf8(units[i]));
     }
-    QCOMPARE(json.size(), kQuantityCount + 3);
+    QCOMPARE(json.size(), proto::kQuantityCount + 3);
     // A zero offset is still written as an offset.
     reading.time = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
     QCOMPARE(QJsonDocument::fromJson(readingJson(reading)).object().value("time").toString(),

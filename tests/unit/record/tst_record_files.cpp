@@ -23,14 +23,14 @@ QDateTime at(int y, int mo, int d, int h, int mi, int s)
 }
 
 // voltage, current, power, resistance, energy, capacity, cpuTemp, ntcTemp, mosTemp, fanSpeed
-const SampleValues kExample{12.345f, 1.0f,  12.345f, 12.345f, 0.123f,
+const proto::SampleValues kExample{12.345f, 1.0f,  12.345f, 12.345f, 0.123f,
                             45.0f,   30.0f, 25.0f,   28.0f,   1200.0f};
 
 SampleStore tableOf(int rows, const QDateTime &first = at(2024, 5, 1, 13, 2, 3))
 {
     SampleStore table;
     for (int i = 0; i < rows; ++i) {
-        SampleValues v = kExample;
+        proto::SampleValues v = kExample;
         v[0] += float(i);
         table.append(first.addSecs(i).toMSecsSinceEpoch(), v);
     }

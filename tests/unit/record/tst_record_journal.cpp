@@ -18,7 +18,7 @@ QDateTime at(int h, int mi, int s)
     return QDateTime(QDate(2024, 5, 1), QTime(h, mi, s));
 }
 
-SampleValues valuesFor(int i)
+proto::SampleValues valuesFor(int i)
 {
     return {float(i) + 0.25f, -0.5f, 3.0f, 4.0f, 5.0f, 6.0f, 30.0f, 25.0f, 28.0f, 1200.4f};
 }

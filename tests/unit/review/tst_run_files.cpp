@@ -21,7 +21,7 @@ namespace {
 
 const qint64 kStart = QDateTime(QDate(2026, 3, 1), QTime(8, 0, 0)).toMSecsSinceEpoch();
 
-SampleValues valuesAt(int i)
+proto::SampleValues valuesAt(int i)
 {
     // voltage, current, power, resistance, energy, capacity, cpu, ntc, mos, fan
     const float v = 4.2f - 0.001f * float(i);
@@ -94,20 +94,20 @@ void TestRunFiles::goodFiles_data()
     QTest::addColumn<QVector<qint64>>("rowsPerRun");
     QTest::addColumn<quint8>("family");
 
-    const QByteArray hk = dataFile(csv::kHk07Family, everySecond(20));
-    QTest::newRow("HK07") << hk << QVector<qint64>{20} << csv::kHk07Family;
-    QTest::newRow("NV05") << dataFile(csv::kNv05Family, everySecond(15)) << QVector<qint64>{15}
-                          << csv::kNv05Family;
+    const QByteArray hk = dataFile(proto::Hk07Family, everySecond(20));
+    QTest::newRow("HK07") << hk << QVector<qint64>{20} << quint8(proto::Hk07Family);
+    QTest::newRow("NV05") << dataFile(proto::Nv05Family, everySecond(15)) << QVector<qint64>{15}
+                          << quint8(proto::Nv05Family);
     QByteArray crlf = hk;
     crlf.replace("\n", "\r\n");
-    QTest::newRow("Windows line ends") << crlf << QVector<qint64>{20} << csv::kHk07Family;
+    QTest::newRow("Windows line ends") << crlf << QVector<qint64>{20} << quint8(proto::Hk07Family);
     // An export appended to an existing file: rows only, time starts over.
-    QTest::newRow("appended export") << hk + dataFile(csv::kHk07Family, everySecond(12), false)
-                                     << QVector<qint64>{20, 12} << csv::kHk07Family;
-    QTest::newRow("two files joined") << hk + dataFile(csv::kHk07Family, everySecond(5, 100))
-                                      << QVector<qint64>{20, 5} << csv::kHk07Family;
-    QTest::newRow("single row") << dataFile(csv::kHk07Family, {0}) << QVector<qint64>{1}
-                                << csv::kHk07Family;
+    QTest::newRow("appended export") << hk + dataFile(proto::Hk07Family, everySecond(12), false)
+                                     << QVector<qint64>{20, 12} << quint8(proto::Hk07Family);
+    QTest::newRow("two files joined") << hk + dataFile(proto::Hk07Family, everySecond(5, 100))
+                                      << QVector<qint64>{20, 5} << quint8(proto::Hk07Family);
+    QTest::newRow("single row") << dataFile(proto::Hk07Family, {0}) << QVector<qint64>{1}
+                                << quint8(proto::Hk07Family);
 }
 
 void TestRunFiles::goodFiles()
@@ -136,16 +136,16 @@ void TestRunFiles::goodFiles()
             QDateTime::fromMSecsSinceEpoch(first.startMs, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss"),
             QString("2026-03-01 08:00:00"));
         const qint64 row = qMin<qint64>(3, first.rows.size() - 1);
-        const SampleValues expected = valuesAt(int(row));
-        QCOMPARE(first.rows.value(row, Quantity::Voltage), expected[0]);
-        QCOMPARE(first.rows.value(row, Quantity::CpuTemp), expected[6]);
+        const proto::SampleValues expected = valuesAt(int(row));
+        QCOMPARE(first.rows.value(row, proto::Quantity::Voltage), expected[0]);
+        QCOMPARE(first.rows.value(row, proto::Quantity::CpuTemp), expected[6]);
         // The NV05 family's kWh and Ah arrive as Wh and mAh (written with three decimals).
-        const float scale = family == csv::kNv05Family ? 1000.0f : 1.0f;
-        QVERIFY(std::abs(first.rows.value(row, Quantity::Energy) - expected[4] * scale) <
+        const float scale = family == proto::Nv05Family ? 1000.0f : 1.0f;
+        QVERIFY(std::abs(first.rows.value(row, proto::Quantity::Energy) - expected[4] * scale) <
                 0.0006f * scale);
-        QVERIFY(std::abs(first.rows.value(row, Quantity::Capacity) - expected[5] * scale) <
+        QVERIFY(std::abs(first.rows.value(row, proto::Quantity::Capacity) - expected[5] * scale) <
                 0.0006f * scale);
-        QCOMPARE(first.has(Quantity::FanSpeed), family == csv::kHk07Family);
+        QCOMPARE(first.has(proto::Quantity::FanSpeed), family == proto::Hk07Family);
     }
 }
 
@@ -155,8 +155,8 @@ void TestRunFiles::badInput_data()
     QTest::addColumn<ReadProblem>("problem");
     QTest::addColumn<qint64>("line");
 
-    const QByteArray good = dataFile(csv::kHk07Family, everySecond(10));
-    const QByteArray header = csv::headerBlock(csv::kHk07Family);
+    const QByteArray good = dataFile(proto::Hk07Family, everySecond(10));
+    const QByteArray header = csv::headerBlock(proto::Hk07Family);
     const auto withRow = [&](const QByteArray &row) { return good + row + "\n"; };
     const QByteArray timeText =
         QDateTime::fromMSecsSinceEpoch(kStart + 20000).toString("yyyy-MM-dd_hh:mm:ss").toLatin1();
@@ -179,7 +179,7 @@ void TestRunFiles::badInput_data()
     QTest::newRow("too many columns")
         << withRow(timeText + ",1,2,3,4,5,6,7,8,9,10,11") << ReadProblem::ColumnCount << qint64(15);
     QTest::newRow("NV05 row in an HK07 file")
-        << good + dataFile(csv::kNv05Family, {20}, false) << ReadProblem::ColumnCount << qint64(15);
+        << good + dataFile(proto::Nv05Family, {20}, false) << ReadProblem::ColumnCount << qint64(15);
     QTest::newRow("bad time") << withRow("2026-13-01_08:00:20,1,2,3,4,5,6,7,8,9,10")
                               << ReadProblem::BadTime << qint64(15);
     QTest::newRow("bad number") << withRow(timeText + ",1,2,3,4,5,x6,7,8,9,10")
@@ -196,7 +196,7 @@ void TestRunFiles::badInput_data()
         << good + QByteArray(100000, '7') << ReadProblem::LineTooLong << qint64(15);
     QTest::newRow("empty line") << withRow("") << ReadProblem::ColumnCount << qint64(15);
     QTest::newRow("longer than 24 days")
-        << dataFile(csv::kHk07Family, {0, 25 * 86400}) << ReadProblem::TooLong << qint64(6);
+        << dataFile(proto::Hk07Family, {0, 25 * 86400}) << ReadProblem::TooLong << qint64(6);
 }
 
 void TestRunFiles::badInput()
@@ -221,7 +221,7 @@ void TestRunFiles::journalAndFileOnDisk()
     QString journalPath;
     {
         Journal journal;
-        QVERIFY(journal.open(m_dir.file("journals"), csv::kNv05Family, &why));
+        QVERIFY(journal.open(m_dir.file("journals"), proto::Nv05Family, &why));
         for (int i = 0; i < 30; ++i)
             QVERIFY(journal.append(kStart + i * 500, valuesAt(i)));
         journalPath = journal.filePath();
@@ -237,14 +237,14 @@ void TestRunFiles::journalAndFileOnDisk()
     QCOMPARE(int(runs.size()), 1);
     QCOMPARE(runs[0].rows.size(), qint64(30));
     QCOMPARE(runs[0].rows.time(29), qint64(29 * 500));
-    QCOMPARE(runs[0].familyCode, csv::kNv05Family);
-    QCOMPARE(runs[0].rows.value(10, Quantity::Capacity), valuesAt(10)[5] * 1000.0f);
+    QCOMPARE(runs[0].familyCode, proto::Nv05Family);
+    QCOMPARE(runs[0].rows.value(10, proto::Quantity::Capacity), valuesAt(10)[5] * 1000.0f);
     QCOMPARE(QDateTime::fromMSecsSinceEpoch(runs[0].startMs, Qt::UTC).time(), QTime(8, 0, 0));
 
     // From disk: the file read through, and the ones that cannot be.
     QFile file(m_dir.file("run.csv"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(dataFile(csv::kHk07Family, everySecond(5000)));
+    file.write(dataFile(proto::Hk07Family, everySecond(5000)));
     file.close();
     QVERIFY(readRunFile(file.fileName(), &runs, &error));
     QCOMPARE(runs.front().rows.size(), qint64(5000));
@@ -261,7 +261,7 @@ void TestRunFiles::summaryFigures()
     seconds << everySecond(60, 70);
     std::vector<RecordedRun> runs;
     ReadError error;
-    QVERIFY(parse(dataFile(csv::kHk07Family, seconds), &runs, &error));
+    QVERIFY(parse(dataFile(proto::Hk07Family, seconds), &runs, &error));
     const RunSummary s = summarise(runs.front());
     QCOMPARE(s.samples, qint64(120));
     QCOMPARE(s.durationMs, qint64(129000));

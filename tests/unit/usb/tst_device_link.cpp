@@ -116,7 +116,7 @@ void TstDeviceLink::modelWordsPickTheFamily_data()
 {
     QTest::addColumn<QString>("word");
     QTest::addColumn<int>("family");
-    const int hk = DeviceLink::Hk07Family, nv = DeviceLink::Nv05Family, none = 0;
+    const int hk = proto::Hk07Family, nv = proto::Nv05Family, none = 0;
     const QPair<const char *, int> rows[] = {
         {"HK07", hk}, {"MR310", hk},  {"MR820", hk},  {"HK09", hk},    {"NV05", nv}, {"NV17", nv},
         {"NV15", nv}, {"hk07", none}, {"Nv05", none}, {"HK09 ", none}, {"", none}};
