@@ -41,6 +41,7 @@ void Acquisition::step()
         sample.steadyMs = Clock::steadyMs();
         sample.wallMs = Clock::now().toMSecsSinceEpoch();
         sample.values = sampleValuesOf(m_link.live());
+        sample.family = m_link.familyCode();
         sample.workMode = m_link.live().workMode;
         sample.loadOn = m_session.loadOn();
         emit sampled(sample);

@@ -12,9 +12,8 @@ DataFolder programDataFolder()
     return resolveDataFolder(SettingsFile().read("save_path"), QCoreApplication::applicationDirPath());
 }
 
-SaveOutcome saveRecordedRun(Recorder &recorder, quint8 familyCode)
+SaveOutcome saveRecordedRun(Recorder &recorder)
 {
-    recorder.setFamilyCode(familyCode);
     return recorder.saveRun(programDataFolder());
 }
 

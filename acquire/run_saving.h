@@ -12,7 +12,8 @@ namespace acquire {
 
 DataFolder programDataFolder();
 
-// The recorded run laid out for `familyCode`, saved into programDataFolder(); or why not.
-SaveOutcome saveRecordedRun(Recorder &recorder, quint8 familyCode);
+// The recorded run, laid out for the family it was recorded from, saved into
+// programDataFolder(); or why not.
+SaveOutcome saveRecordedRun(Recorder &recorder);
 
 } // namespace acquire

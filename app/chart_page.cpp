@@ -133,7 +133,7 @@ void ChartPage::exportData()
         QFileDialog::getSaveFileName(m_window, tr("Excel file"), folder.path, tr("Files (*.csv)"));
     if (file.isEmpty())
         return;
-    const bool written = m_recorder.exportRun(file, m_link.familyCode(), &error);
+    const bool written = m_recorder.exportRun(file, m_recorder.familyCode(), &error);
     showExportOutcome(
         m_page.statusLine(),
         {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});

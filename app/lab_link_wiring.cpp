@@ -1,22 +1,24 @@
-// The lab link's publisher, feed, status and settings dialog.
+// The lab link's status and settings dialog in the window.
 
 #include "app/lab_link_wiring.h"
 
-#include "lablink/acquisition_feed.h"
+#include "acquire/instrument_core.h"
 #include "lablink/lab_link_dialog.h"
 #include "lablink/publisher.h"
 #include "ui/status_line.h"
 
 namespace app {
 
-LabLinkWiring::LabLinkWiring(DeviceLink &link, const acquire::Acquisition &acquisition,
-                             const acquire::RunSession &session, ui::StatusLine &statusLine,
+LabLinkWiring::LabLinkWiring(acquire::InstrumentCore &core, ui::StatusLine &statusLine,
                              QObject *parent)
-    : QObject(parent), m_link(link), m_statusLine(statusLine),
-      m_publisher(new lablink::Publisher(this))
+    : QObject(parent), m_core(core), m_statusLine(statusLine)
 {
-    connect(m_publisher, &lablink::Publisher::statusChanged, this, &LabLinkWiring::showStatus);
-    new lablink::AcquisitionFeed(*m_publisher, m_link, acquisition, session, this);
+    connect(&publisher(), &lablink::Publisher::statusChanged, this, &LabLinkWiring::showStatus);
+}
+
+lablink::Publisher &LabLinkWiring::publisher() const
+{
+    return m_core.labLink();
 }
 
 // Only a change of state reaches the status line; each retry goes to the log.
@@ -30,10 +32,7 @@ void LabLinkWiring::showStatus(const QString &text, bool connected)
 
 void LabLinkWiring::start(const lablink::LinkSettings &settings)
 {
-    m_publisher->stop();
-    if (!settings.enabled)
-        return;
-    m_publisher->start(settings, lablink::identityOf(m_link));
+    m_core.startLabLink(settings);
 }
 
 void LabLinkWiring::openDialog(QWidget *window)

@@ -26,23 +26,20 @@
 #include "app/start_hints.h"
 #include "app/title_menu.h"
 #include "ui_MainDialog.h"
-#include "usb/usb_thread.h"
+#include "usb/connection_watcher.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTime>
 #include <QTimer>
-
-#include <cstdlib>
 
 Q_LOGGING_CATEGORY(lcApp, "app")
 
 MainDialog::MainDialog(QWidget *parent)
-    : QDialog(parent), ui(new Ui::MainDialog), m_link(new DeviceLink(this)),
-      m_commands(m_link, [this] { return m_link->currentAddress(); })
+    : QDialog(parent), ui(new Ui::MainDialog), m_core(new acquire::InstrumentCore(this)),
+      m_commands(&m_core->link(), [this] { return link().currentAddress(); })
 {
     // Set while the dialog is still empty: changing them later re-creates the window and restyles
     // every widget in it.
@@ -55,12 +52,12 @@ MainDialog::MainDialog(QWidget *parent)
     ui->setupUi(this);
     ui->page_upgrade->layout()->addWidget(m_firmwarePage);
     initForm();
-    buildAcquisition();
 
-    const auto busAddress = [this] { return m_link->currentAddress(); };
-    ui->page_settings->attach(m_link, busAddress);
-    ui->NV05_settings_page->attach(m_link, busAddress);
-    connect(m_link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
+    DeviceLink *link = &m_core->link();
+    const auto busAddress = [link] { return link->currentAddress(); };
+    ui->page_settings->attach(link, busAddress);
+    ui->NV05_settings_page->attach(link, busAddress);
+    connect(link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
     review::acceptRunFileDrops(this);
     ui->label_main_icon->setStyleSheet("border-image: url(:/sys/rs/rs/icon01_130x20.png);");
@@ -70,50 +67,47 @@ MainDialog::MainDialog(QWidget *parent)
     attachHeaderIcon(ui->device_treeWidget, "border-image: url(:/sys/rs/rs/list_20x20.png);",
                      "device_list_icon");
 
-    connect(m_link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
+    connect(link, &DeviceLink::reportsApplied, this, &MainDialog::refreshDisplay);
 
-    m_navigator = new app::PageNavigator(*ui, *m_displayPage, *m_firmwarePage, *m_link, this);
+    m_navigator = new app::PageNavigator(*ui, *m_displayPage, *m_firmwarePage, *link, this);
     IconHelper::shared().applyGlyph(ui->btn_search, QChar(glyph::Search), 11);
 
-    std::srand(static_cast<unsigned>(QTime(0, 0).secsTo(QTime::currentTime())));
-    m_chartPage = new app::ChartPage(*m_displayPage, *m_recorder, *m_session, *m_link, this);
+    m_chartPage = new app::ChartPage(*m_displayPage, recorder(), runSession(), *link, this);
 
-    m_busScan = new usb::BusScan(*m_link, this);
-    m_devices = new ui::DeviceListView(*m_busScan, *m_link, ui->device_treeWidget,
-                                       ui->label_searching, this);
-    m_startHints = new app::StartHints(*ui->Tips_label, *ui->Start_label_permission, *m_link,
+    usb::BusScan &scan = m_core->busScan();
+    m_devices = new ui::DeviceListView(scan, *link, ui->device_treeWidget, ui->label_searching,
+                                       this);
+    m_startHints = new app::StartHints(*ui->Tips_label, *ui->Start_label_permission, *link,
                                        *m_devices, this);
-    connect(m_busScan, &usb::BusScan::ended, this, &MainDialog::busScanEnded);
-    connect(m_busScan, &usb::BusScan::currentDeviceChanged, this,
+    connect(&scan, &usb::BusScan::currentDeviceChanged, this,
             [this](const QString &number) { m_displayPage->showDeviceTitle(deviceTitle(number)); });
-    connect(ui->btn_search, &QPushButton::clicked, this, &MainDialog::startBusScan);
+    connect(ui->btn_search, &QPushButton::clicked, m_core, &acquire::InstrumentCore::scanBus);
 
-    m_usbThread = new USBThread(this);
-    // The upgrade page runs the transfer; without an upgrade in progress every reply is dropped.
-    connect(m_usbThread, &USBThread::reportArrived, m_firmwarePage, &FirmwarePage::handleReport);
-    connect(m_usbThread, &USBThread::usb_connect, this, &MainDialog::onWatcherConnected);
-    connect(m_usbThread, &USBThread::usb_disconnect, this, &MainDialog::usbdisconnect);
-    connect(m_usbThread, &USBThread::usb_send_error, m_firmwarePage, &FirmwarePage::writeFailed);
-    m_usbThread->setDeviceIds(m_link->vendorId(), m_link->productId());
-    if (!m_usbThread->tryOpen())
-        explainOpenFailure();
-    m_usbThread->start();
+    connect(m_core, &acquire::InstrumentCore::connected, this, &MainDialog::instrumentConnected);
+    connect(m_core, &acquire::InstrumentCore::openFailed, this, &MainDialog::explainOpenFailure);
+    connect(m_core, &acquire::InstrumentCore::scanStarted, m_startHints, &app::StartHints::showTips);
+    connect(m_core, &acquire::InstrumentCore::identified, this, &MainDialog::instrumentIdentified);
+    connect(m_core, &acquire::InstrumentCore::lost, this, &MainDialog::instrumentLost);
 
-    upgradeTimer = new QTimer(this);
-    connect(upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
-    m_firmwarePage->attach(m_usbThread, upgradeTimer, m_link);
+    // The upgrade page runs the transfer over the watcher's handle; without an upgrade in
+    // progress every reply is dropped.
+    ConnectionWatcher &watcher = m_core->watcher();
+    connect(&watcher, &ConnectionWatcher::reportArrived, m_firmwarePage, &FirmwarePage::handleReport);
+    connect(&watcher, &ConnectionWatcher::writeFailed, m_firmwarePage, &FirmwarePage::writeFailed);
+    m_upgradeTimer = new QTimer(this);
+    connect(m_upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
+    m_firmwarePage->attach(&watcher, m_upgradeTimer, link);
 
-    prepareRecording(this, *m_recorder, m_displayPage->statusLine());
-    m_labLink = new app::LabLinkWiring(*m_link, *m_acquisition, *m_session,
-                                       m_displayPage->statusLine(), this);
+    prepareRecording(this, *m_core, m_displayPage->statusLine());
+    m_labLink = new app::LabLinkWiring(*m_core, m_displayPage->statusLine(), this);
     new app::TitleMenu(*ui->btnMenu_Menu, *m_language, *m_labLink, this);
-    m_acquisition->start();
+    if (!m_core->start())
+        explainOpenFailure();
 }
 
 MainDialog::~MainDialog()
 {
-    // The worker threads are children of the dialog: they must not be destroyed while running.
-    stopWorkers();
+    m_core->stopWorkers();
     delete ui;
 }
 
@@ -160,30 +154,19 @@ void MainDialog::explainOpenFailure()
     m_startHints->showPermissionProblem(hidBackend.lastOpenError());
 }
 
-void MainDialog::stopWorkers()
-{
-    if (m_usbThread && m_usbThread->isRunning()) {
-        m_usbThread->requestStop();
-        m_usbThread->wait();
-    }
-    // A bus scan lasts at most a few seconds; its signals must not outlive the dialog.
-    if (m_busScan)
-        m_busScan->waitForEnd();
-}
-
 void MainDialog::closeFromTitleBar()
 {
-    stopWorkers();
+    m_core->stopWorkers();
     close();
 }
 
 void MainDialog::closeEvent(QCloseEvent *event)
 {
-    m_session->finish(acquire::RunSession::End::WindowClosed);
-    const QString unsaved = m_recorder->unsavedRunNote();
+    runSession().finish(acquire::RunSession::End::WindowClosed);
+    const QString unsaved = recorder().unsavedRunNote();
     if (!unsaved.isEmpty())
         QMessageBox::information(this, tr("提示"), unsaved);
-    stopWorkers();
+    m_core->stopWorkers();
     QDialog::closeEvent(event);
 }
 

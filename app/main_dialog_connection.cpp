@@ -1,63 +1,33 @@
-// The dialog's own link to the instrument: opening it when the watcher announces it, the poll
-// cycle, the read step, the bus scan and the device list, and the model rule.
+// What the window shows of the instrument's connection, as the core tells it: the upgrade page's
+// picture, the start page's hints, the device list, and the pages of the identified family.
 
 #include "app/main_dialog.h"
 
-#include "acquire/acquisition.h"
-#include "usb/bus_scan.h"
 #include "app/chart_page.h"
-#include "usb/device_link.h"
-#include "ui/device_list_view.h"
-#include "ui/firmware_page.h"
 #include "app/page_navigator.h"
 #include "app/start_hints.h"
+#include "ui/device_list_view.h"
+#include "ui/display_page.h"
+#include "ui/firmware_page.h"
 #include "ui_MainDialog.h"
-#include "usb/usb_thread.h"
 
-#include <QDateTime>
-#include <QLoggingCategory>
-#include <QMessageBox>
-#include <QTimer>
-
-Q_DECLARE_LOGGING_CATEGORY(lcApp)
-
-void MainDialog::onWatcherConnected(const QString &dev_str)
+void MainDialog::instrumentConnected(const QString &name)
 {
-    qCDebug(lcApp) << "关闭USB";
-    qCDebug(lcApp) << "设备已连接";
-    qCDebug(lcApp) << "设备名称:" << dev_str;
-    m_firmwarePage->showDeviceName(dev_str);
+    m_firmwarePage->showDeviceName(name);
     if (m_navigator->currentPage() == home::UpgradePage)
-        m_firmwarePage->noteConnected(dev_str);
+        m_firmwarePage->noteConnected(name);
     showUpgradeConnection(true);
     m_startHints->clearPermission();
-    openDevice();
-}
-
-void MainDialog::openDevice()
-{
     m_devices->clear();
-    if (!m_link->open()) {
-        explainOpenFailure();
-        return;
-    }
-    m_acquisition->deviceOpened();
-    startBusScan();
 }
 
-void MainDialog::sendReport(const unsigned char *data, int length)
-{
-    m_link->sendReport(data, length);
-}
-
-void MainDialog::usbdisconnect()
+void MainDialog::instrumentLost()
 {
     if (m_navigator->currentPage() == home::UpgradePage)
         m_firmwarePage->noteDisconnected();
     showUpgradeConnection(false);
     m_startHints->showTips();
     m_devices->markLost();
-    m_acquisition->deviceLost(); // a running run is saved; the status line tells where
 }
 
 // The upgrade page's picture follows the connection whichever page is shown, so that it is
@@ -67,46 +37,31 @@ void MainDialog::showUpgradeConnection(bool connected)
     m_firmwarePage->showConnection(connected);
 }
 
-void MainDialog::identifyModel()
+void MainDialog::instrumentIdentified(quint8 family)
 {
-    switch (m_link->identifyModel()) {
+    switch (family) {
     case proto::Nv05Family:
         m_navigator->leaveStartPage();
         break;
     case proto::Hk07Family: {
-        const bool hk09 = m_link->state().hk09;
+        const bool hk09 = link().state().hk09;
         m_displayPage->setFullChargeShown(!hk09);
         m_chartPage->setCurrentAxisRange(hk09 ? 0.0 : -25.0, 25.0);
         m_navigator->leaveStartPage();
         break;
     }
-    case proto::NoFamily:
+    default:
         break;
     }
+    m_startHints->showTips();
 }
-
-// ---- bus scan: the device list does the work ---------------------------------------------------
 
 const QVector<QPair<ui::DeviceInfoUI *, quint8>> &MainDialog::deviceList() const
 {
     return m_devices->entries();
 }
 
-void MainDialog::startBusScan()
-{
-    m_busScan->begin();
-    m_startHints->showTips();
-}
-
-// The device list has its items; the device title follows once the model is known.
-void MainDialog::busScanEnded()
-{
-    identifyModel();
-    m_acquisition->scanEnded(); // the same instrument keeps its run; another one begins a new run
-    m_startHints->showTips();
-}
-
 QString MainDialog::deviceTitle(const QString &tail) const
 {
-    return QString("%1%2%3%4").arg(QString(), " | ", m_link->modelWord() + " ", tail);
+    return QString("%1%2%3%4").arg(QString(), " | ", link().modelWord() + " ", tail);
 }

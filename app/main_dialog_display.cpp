@@ -16,17 +16,17 @@
 void MainDialog::setUpDisplayPage()
 {
     m_displayPage = ui->page_disp;
-    m_displayPage->attach(m_link, &m_link->state(), m_session);
+    m_displayPage->attach(&link(), &link().state(), &runSession());
     // The run button's text follows the run at the acquisition's pace.
-    connect(m_acquisition, &acquire::Acquisition::stepped, m_displayPage,
+    connect(&acquisition(), &acquire::Acquisition::stepped, m_displayPage,
             &ui::DisplayPage::refreshRunButton);
     adaptMainWindow(this);
 }
 
 void MainDialog::refreshDisplay()
 {
-    const proto::LiveValues &v = m_link->live();
-    const quint8 familyCode = m_link->familyCode();
+    const proto::LiveValues &v = link().live();
+    const quint8 familyCode = link().familyCode();
     m_displayPage->showLive(v, familyCode);
 
     const DisplayTexts t = displayTexts(v, familyCode);
@@ -39,12 +39,12 @@ void MainDialog::refreshDisplay()
 void MainDialog::refreshSettingsPage()
 {
     if (SettingsPageBase *page = settingsPage())
-        page->refreshFromReply(m_link->live(), displayTexts(m_link->live(), m_link->familyCode()));
+        page->refreshFromReply(link().live(), displayTexts(link().live(), link().familyCode()));
 }
 
 SettingsPageBase *MainDialog::settingsPage() const
 {
-    switch (m_link->familyCode()) {
+    switch (link().familyCode()) {
     case proto::Hk07Family:
         return ui->page_settings;
     case proto::Nv05Family:

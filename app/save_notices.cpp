@@ -1,7 +1,6 @@
 #include "app/save_notices.h"
 
-#include "record/journal.h"
-#include "record/recorder.h"
+#include "acquire/instrument_core.h"
 #include "acquire/run_saving.h"
 #include "ui/status_line.h"
 
@@ -54,9 +53,8 @@ void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
     });
 }
 
-void prepareRecording(QWidget *window, Recorder &recorder, ui::StatusLine &statusLine)
+void prepareRecording(QWidget *window, acquire::InstrumentCore &core, ui::StatusLine &statusLine)
 {
-    recorder.setJournalFolder(defaultJournalFolder());
     const DataFolder folder = acquire::programDataFolder();
     if (folder.fallback) {
         qCInfo(lcApp).noquote() << "data folder beside the program is not writable; using"
@@ -65,5 +63,5 @@ void prepareRecording(QWidget *window, Recorder &recorder, ui::StatusLine &statu
             return QCoreApplication::translate("MainDialog", "数据文件夹: %1").arg(path);
         });
     }
-    announceRecoveredRuns(window, statusLine, recoverJournals(defaultJournalFolder(), folder));
+    announceRecoveredRuns(window, statusLine, core.recoverEarlierRuns());
 }

@@ -11,7 +11,9 @@
 #include <QVector>
 
 class QWidget;
-class Recorder;
+namespace acquire {
+class InstrumentCore;
+}
 namespace ui {
 class StatusLine;
 }
@@ -22,6 +24,6 @@ void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome);
 void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
                            const QVector<RecoveredRun> &runs);
 
-// At start-up: the recorder's journal in the journal folder, the data folder told on the status
-// line when it is not the one beside the program, and the runs an earlier crash left announced.
-void prepareRecording(QWidget *window, Recorder &recorder, ui::StatusLine &statusLine);
+// At start-up: the data folder told on the status line when it is not the one beside the
+// program, and the runs an earlier crash left recovered and announced.
+void prepareRecording(QWidget *window, acquire::InstrumentCore &core, ui::StatusLine &statusLine);

@@ -21,6 +21,9 @@ Recorder::~Recorder()
 
 void Recorder::record(const Sample &sample)
 {
+    // The run's layout is its instrument's: the first row (or a change of family) sets it.
+    if (proto::knownFamily(sample.family))
+        setFamilyCode(sample.family);
     if (m_store.isEmpty())
         m_timelineOffset = sample.wallMs - sample.steadyMs;
     qint64 order = sample.steadyMs + m_timelineOffset;

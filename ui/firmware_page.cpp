@@ -5,7 +5,7 @@
 #include "ui/pages_log.h"
 #include "settings/settings_file.h"
 #include "ui_FirmwarePage.h"
-#include "usb/usb_thread.h"
+#include "usb/connection_watcher.h"
 
 #include "protocol/upgrade_packets.h"
 
@@ -114,7 +114,7 @@ FirmwarePage::~FirmwarePage()
     delete ui;
 }
 
-void FirmwarePage::attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *link)
+void FirmwarePage::attach(ConnectionWatcher *watcher, QTimer *upgradeTimer, DeviceLink *link)
 {
     m_watcher = watcher;
     m_upgradeTimer = upgradeTimer;

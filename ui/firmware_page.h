@@ -18,7 +18,7 @@ class QAbstractButton;
 class QLabel;
 class QTimer;
 class DeviceLink;
-class USBThread;
+class ConnectionWatcher;
 
 class FirmwarePage : public QWidget
 {
@@ -30,7 +30,7 @@ public:
     // The watcher carries the packets, hands over the loader's replies on its own thread and says
     // whether it holds the device; `upgradeTimer` gives the 100 ms ticks (its timeout must reach
     // tick()); the link's poll cycle sends the upgrade-entry frame.
-    void attach(USBThread *watcher, QTimer *upgradeTimer, DeviceLink *link);
+    void attach(ConnectionWatcher *watcher, QTimer *upgradeTimer, DeviceLink *link);
 
     UpgradeTransfer &transfer() { return *m_transfer; }
     // The form is built when the page is first shown or one of its widgets is asked for: the
@@ -88,7 +88,7 @@ private:
     std::optional<bool> m_connected;
     QStringList m_pendingLog;
     UpgradeTransfer *m_transfer = nullptr;
-    QPointer<USBThread> m_watcher;
+    QPointer<ConnectionWatcher> m_watcher;
     QPointer<QTimer> m_upgradeTimer;
     QPointer<DeviceLink> m_link;
     QString m_startText; // an untranslated start text that survives a language switch

@@ -10,7 +10,7 @@
 #include "app/main_dialog.h"
 #include "usb/scan_pacer.h"
 #include "sim/simulated_bus.h"
-#include "usb/usb_thread.h"
+#include "usb/connection_watcher.h"
 #include "tests/support/temp_workdir.h"
 
 #include <QAbstractButton>
@@ -61,7 +61,7 @@ Result runOnce(int packets, const QString &folder)
     {
         MainDialog dialog;
         dialog.show();
-        auto *usb = dialog.findChild<USBThread *>();
+        auto *usb = dialog.findChild<ConnectionWatcher *>();
         auto *pages = dialog.findChild<QStackedWidget *>("disp_stackedWidget");
         (void)QTest::qWaitFor([&] { return pages->currentIndex() != 8; }, 10000); // identified
         (void)QTest::qWaitFor([&] { return usb->isDeviceOpen(); }, 5000);

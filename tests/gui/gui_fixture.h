@@ -122,7 +122,7 @@ public:
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < timeoutMs) {
-            if (!dialog->deviceList().isEmpty() && !dialog->scanBusy())
+            if (!dialog->deviceList().isEmpty() && !dialog->link().scanBusy())
                 return true;
             QTest::qWait(20);
         }

@@ -132,7 +132,7 @@ void TestChartGui::nv05SamplesOnceIdentified()
 
     // Nothing while a bus scan runs; a scan that finds the same instrument leaves the run alone.
     const auto window = rig.window();
-    rig.dialog->startBusScan();
+    rig.dialog->core().scanBus();
     rig.tick(4);
     QCOMPARE(rig.rows(), qint64(2));
     QVERIFY(rig.waitForScanEnd());

@@ -47,8 +47,8 @@ private slots:
         GuiFixture f(QString(), /*plugged=*/false);
         MainDialog &d = f.open();
         QTest::qWait(1600); // three poll ticks and three read ticks
-        QVERIFY(!d.deviceOpen());
-        QVERIFY(d.tickCounter() >= 2); // the poll cycle runs, but sends nothing
+        QVERIFY(!d.link().deviceOpen());
+        QVERIFY(d.link().tickCounter() >= 2); // the poll cycle runs, but sends nothing
         QVERIFY(f.bus->writtenReports().isEmpty());
         QCOMPARE(f.page(), 8);
         QCOMPARE(f.text("disp_label_VOL"), QString("0000.00")); // the read step did nothing
@@ -60,7 +60,7 @@ private slots:
         LockedBackend locked;
         hid::setBackend(&locked);
         MainDialog &d = f.open();
-        QVERIFY(!d.deviceOpen());
+        QVERIFY(!d.link().deviceOpen());
         QCOMPARE(f.page(), 8);
         const QString hint = f.text("Start_label_permission");
         QVERIFY2(hint.contains("udev") && hint.contains("/dev/hidraw7"), qPrintable(hint));
@@ -71,7 +71,7 @@ private slots:
         f.chooseLanguage("language_chinese");
         hid::setBackend(f.bus.get()); // access granted: the instrument opens
         f.bus->plug();
-        QTRY_VERIFY_WITH_TIMEOUT(d.deviceOpen(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(d.link().deviceOpen(), 3000);
         QVERIFY(f.text("Start_label_permission").isEmpty());
         f.chooseLanguage("language_english"); // and the hint stays gone
         QVERIFY(f.text("Start_label_permission").isEmpty());
@@ -85,7 +85,7 @@ private slots:
         MainDialog &d = f.open();
         QTest::qWait(300);
         f.bus->plug();
-        QTRY_VERIFY_WITH_TIMEOUT(d.deviceOpen(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(d.link().deviceOpen(), 3000);
         QVERIFY(f.waitForScanEnd());
         QCOMPARE(f.page(), 0);
         QCOMPARE(d.familyCode(), quint8(1));
@@ -135,10 +135,10 @@ private slots:
         faults.lostReplyRate = answering ? 0 : 1;
         f.bus->setFaults(faults);
         MainDialog &d = f.open();
-        QVERIFY(d.scanBusy());
+        QVERIFY(d.link().scanBusy());
         QCOMPARE(f.page(), 8);
         QVERIFY2(f.text("Tips_label").contains("正在扫描"), qPrintable(f.text("Tips_label")));
-        QTRY_VERIFY_WITH_TIMEOUT(!d.scanBusy(), 4000);
+        QTRY_VERIFY_WITH_TIMEOUT(!d.link().scanBusy(), 4000);
         auto *tree = f.w<QTreeWidget>("device_treeWidget");
         if (answering) {
             QCOMPARE(d.deviceList().size(), 1);
@@ -174,7 +174,7 @@ private slots:
         QTRY_VERIFY(field->hasFocus());
         QTest::keyClick(field, Qt::Key_Return);
         QTest::keyClick(field, Qt::Key_Enter);
-        QVERIFY(!d.scanBusy());
+        QVERIFY(!d.link().scanBusy());
         QCOMPARE(d.deviceList().size(), 1);
         QCOMPARE(f.page(), 2);
     }
@@ -212,8 +212,8 @@ private slots:
         MainDialog &d = f.open();
         QVERIFY(f.waitForScanEnd());
         f.bus->clearWrittenReports();
-        const quint32 startTick = d.tickCounter();
-        QTRY_VERIFY_WITH_TIMEOUT(d.tickCounter() >= startTick + 6, 5000);
+        const quint32 startTick = d.link().tickCounter();
+        QTRY_VERIFY_WITH_TIMEOUT(d.link().tickCounter() >= startTick + 6, 5000);
         QVector<quint8> codes;
         for (const QByteArray &r : f.frames())
             if (quint8(r[3]) == 0x05 || quint8(r[3]) == 0x03) {
@@ -229,7 +229,7 @@ private slots:
         // During a scan no poll request goes out; the first request after start-up is 0x05.
         f.bus->clearWrittenReports();
         ScanPacer::setPacing(1200, 30);
-        d.startBusScan();
+        d.core().scanBus();
         QTest::qWait(1100);
         QVERIFY(f.framesWithCode(0x05).isEmpty());
         QVERIFY(f.framesWithCode(0x03).isEmpty());
@@ -268,7 +268,7 @@ private slots:
         }
         const auto start =
             proto::byteCommand(d.link().currentAddress(), proto::CmdRunStop, proto::kRunStart);
-        d.sendReport(start.data(), int(start.size()));
+        d.link().sendReport(start.data(), int(start.size()));
         // One measurement request a second, one read every 500 ms, one button refresh.
         QTRY_COMPARE_WITH_TIMEOUT(run->text(), QString("停止放电"), 3500); // ~10 s late before
     }
@@ -356,8 +356,8 @@ private slots:
         zero->setFocus();
         QTRY_VERIFY(zero->hasFocus());
         zero->setText("12.3");
-        const quint32 tick = f.dialog->tickCounter();
-        QTRY_VERIFY_WITH_TIMEOUT(f.dialog->tickCounter() >= tick + 5, 5000);
+        const quint32 tick = f.dialog->link().tickCounter();
+        QTRY_VERIFY_WITH_TIMEOUT(f.dialog->link().tickCounter() >= tick + 5, 5000);
         QCOMPARE(zero->text(), QString("12.3"));
         zero->clearFocus();
         QTRY_COMPARE_WITH_TIMEOUT(zero->text(), instrumentValue, 3000);

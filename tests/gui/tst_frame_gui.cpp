@@ -3,7 +3,7 @@
 
 #include "tests/gui/gui_fixture.h"
 
-#include "usb/usb_thread.h"
+#include "usb/connection_watcher.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -161,7 +161,7 @@ private slots:
         GuiFixture f; // with an instrument, so the watcher holds an open handle
         MainDialog &d = f.open();
         QVERIFY(f.waitForScanEnd());
-        auto *watcher = d.findChild<USBThread *>();
+        auto *watcher = d.findChild<ConnectionWatcher *>();
         QVERIFY(watcher && watcher->isRunning());
         QElapsedTimer timer;
         timer.start();
@@ -176,7 +176,7 @@ private slots:
         GuiFixture f;
         ScanPacer::setPacing(600, 40);
         MainDialog &d = f.open();
-        QTRY_VERIFY(d.scanBusy());
+        QTRY_VERIFY(d.link().scanBusy());
         auto *scan = d.findChild<ScanPacer *>();
         QVERIFY(scan->isRunning());
         f.click("btnMenu_Close");

@@ -267,7 +267,7 @@ void TestRecordingGui::interruptedRunIsSaved()
         if (end == "search-gone")
             f.bus->setFaults({/*lostReplyRate=*/1.0});
         f.click("btn_search");
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.scanBusy(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.link().scanBusy(), 8000);
     }
     if (!saved) {
         QVERIFY(dialog.runSession().running());

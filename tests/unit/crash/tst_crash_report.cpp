@@ -251,7 +251,7 @@ private slots:
         const auto findWatcher = [pid] {
             for (QDirIterator it(QString("/proc/%1/task").arg(pid)); it.hasNext();) {
                 QFile comm(it.next() + "/comm");
-                if (comm.open(QFile::ReadOnly) && comm.readAll().trimmed() == "USBThread")
+                if (comm.open(QFile::ReadOnly) && comm.readAll().trimmed() == "UsbWatcher")
                     return pid_t(it.fileName().toInt());
             }
             return pid_t(0);
@@ -266,7 +266,7 @@ private slots:
         const QString report = readReport(USB_TESTER);
         QVERIFY(report.startsWith("Linux:  "));
         QVERIFY(report.contains("\nProcess:  " + QFileInfo(USB_TESTER).canonicalFilePath() + "\n"));
-        QVERIFY2(report.contains(QString("\nThread:  %1 USBThread\n").arg(watcher)),
+        QVERIFY2(report.contains(QString("\nThread:  %1 UsbWatcher\n").arg(watcher)),
                  qPrintable(report));
         QVERIFY(report.contains("\nException Code:  0000000B  SIGSEGV\n"));
         // Sent, not a fault of the program: no faulting address to name.

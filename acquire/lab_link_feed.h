@@ -1,39 +1,39 @@
 #pragma once
 // What the lab link publishes from the acquisition: every sample as a reading, and the run's
 // start and end (stopped by the user or the instrument, or interrupted) followed by where its
-// data file went. The window and the headless bench feed their publisher through this.
+// data file went.
 
 #include <QObject>
 #include <QString>
 
 class DeviceLink;
 struct Sample;
+namespace lablink {
+class Publisher;
+}
+
 namespace acquire {
+
 class Acquisition;
 class RunSession;
-} // namespace acquire
-
-namespace lablink {
-
-class Publisher;
 
 // The instrument's name in the topics: its serial number, or model and bus address.
 QString identityOf(const DeviceLink &link);
 
-class AcquisitionFeed : public QObject
+class LabLinkFeed : public QObject
 {
     Q_OBJECT
 public:
-    AcquisitionFeed(Publisher &publisher, const DeviceLink &link,
-                    const acquire::Acquisition &acquisition, const acquire::RunSession &session,
-                    QObject *parent = nullptr);
+    LabLinkFeed(lablink::Publisher &publisher, const DeviceLink &link,
+                const Acquisition &acquisition, const RunSession &session,
+                QObject *parent = nullptr);
 
 private:
     void publishSample(const Sample &sample);
     void publishRunEvent(int kind, const QString &path = QString());
 
-    Publisher &m_publisher;
+    lablink::Publisher &m_publisher;
     const DeviceLink &m_link;
 };
 
-} // namespace lablink
+} // namespace acquire

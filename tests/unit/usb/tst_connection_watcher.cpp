@@ -2,7 +2,7 @@
 
 #include "settings/settings_file.h"
 #include "sim/simulated_bus.h"
-#include "usb/usb_thread.h"
+#include "usb/connection_watcher.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -84,12 +84,12 @@ private:
 class Recorder : public QObject
 {
 public:
-    explicit Recorder(USBThread *watcher)
+    explicit Recorder(ConnectionWatcher *watcher)
     {
-        connect(watcher, &USBThread::usb_connect, this,
+        connect(watcher, &ConnectionWatcher::deviceArrived, this,
                 [this](const QString &product) { events << "connect " + product; });
-        connect(watcher, &USBThread::usb_disconnect, this, [this] { events << "disconnect"; });
-        connect(watcher, &USBThread::reportArrived, this,
+        connect(watcher, &ConnectionWatcher::deviceLeft, this, [this] { events << "disconnect"; });
+        connect(watcher, &ConnectionWatcher::reportArrived, this,
                 [this](const QByteArray &report, unsigned int length) {
                     reports << report;
                     lengths << length;
@@ -107,7 +107,7 @@ const QString Product = QStringLiteral("TALMIR HK07 V1.0.8");
 const QByteArray MeasurementRequest = QByteArray::fromHex("0501050b008ceeff");
 const QByteArray SettingsRequest = QByteArray::fromHex("0501030b008ceeff");
 
-void writeFrame(USBThread &watcher, const QByteArray &frame)
+void writeFrame(ConnectionWatcher &watcher, const QByteArray &frame)
 {
     watcher.writeReport(reinterpret_cast<const unsigned char *>(frame.constData()), frame.size());
 }
@@ -133,7 +133,7 @@ private:
         hid::setBackend(m_counting.get());
     }
 
-    static void stopAndJoin(USBThread &watcher)
+    static void stopAndJoin(ConnectionWatcher &watcher)
     {
         watcher.requestStop();
         QVERIFY(watcher.wait(2000));
@@ -161,13 +161,13 @@ private slots:
     {
         QFile::remove(SettingsFile::filePath());
         {
-            USBThread watcher;
+            ConnectionWatcher watcher;
         }
         QCOMPARE(SettingsFile().read("report_id"), QStringLiteral("85"));
 
         // An existing value stays, and changes nothing on the wire.
         SettingsFile().write("report_id", "7");
-        USBThread watcher;
+        ConnectionWatcher watcher;
         QCOMPARE(SettingsFile().read("report_id"), QStringLiteral("7"));
         QVERIFY(watcher.tryOpen());
         writeFrame(watcher, MeasurementRequest);
@@ -178,9 +178,9 @@ private slots:
 
     void tryOpenAnnouncesTheDevice()
     {
-        USBThread watcher;
+        ConnectionWatcher watcher;
         watcher.setDeviceIds(Vid, Pid);
-        QSignalSpy connected(&watcher, &USBThread::usb_connect);
+        QSignalSpy connected(&watcher, &ConnectionWatcher::deviceArrived);
         QVERIFY(watcher.tryOpen());
         QVERIFY(watcher.isDeviceOpen());
         QCOMPARE(connected.count(), 1);
@@ -201,7 +201,7 @@ private slots:
     void noDeviceMeansNoSignalAndPacedAttempts()
     {
         m_bus->unplug();
-        USBThread watcher;
+        ConnectionWatcher watcher;
         watcher.setDeviceIds(Vid, Pid);
         Recorder recorder(&watcher);
         QElapsedTimer clock;
@@ -221,7 +221,7 @@ private slots:
     void plugAndUnplugAreAnnouncedOnce()
     {
         m_bus->unplug();
-        USBThread watcher;
+        ConnectionWatcher watcher;
         watcher.setDeviceIds(Vid, Pid);
         Recorder recorder(&watcher);
         watcher.start();
@@ -251,7 +251,7 @@ private slots:
 
     void replugCyclesAlternate()
     {
-        USBThread watcher;
+        ConnectionWatcher watcher;
         watcher.setDeviceIds(Vid, Pid);
         Recorder recorder(&watcher);
         QVERIFY(watcher.tryOpen()); // announced at once, on this thread
@@ -297,8 +297,8 @@ private slots:
     {
         QFETCH(QByteArray, frame);
         QFETCH(QByteArray, wire);
-        USBThread watcher;
-        QSignalSpy sendErrors(&watcher, &USBThread::usb_send_error);
+        ConnectionWatcher watcher;
+        QSignalSpy sendErrors(&watcher, &ConnectionWatcher::writeFailed);
         QVERIFY(watcher.tryOpen());
         writeFrame(watcher, frame);
         const QVector<QByteArray> written = m_bus->writtenReports();
@@ -309,8 +309,8 @@ private slots:
 
     void writeWithoutDeviceIsDroppedAndFailedWriteIsReported()
     {
-        USBThread watcher;
-        QSignalSpy sendErrors(&watcher, &USBThread::usb_send_error);
+        ConnectionWatcher watcher;
+        QSignalSpy sendErrors(&watcher, &ConnectionWatcher::writeFailed);
         writeFrame(watcher, MeasurementRequest);
         QVERIFY(m_bus->writtenReports().isEmpty());
         QCOMPARE(sendErrors.count(), 0);
@@ -324,7 +324,7 @@ private slots:
 
     void eachReportIsItsOwnCopy()
     {
-        USBThread watcher;
+        ConnectionWatcher watcher;
         Recorder recorder(&watcher);
         QVERIFY(watcher.tryOpen());
         watcher.start();
@@ -348,7 +348,7 @@ private slots:
 
     void idleOpenDeviceDoesNotSpin()
     {
-        USBThread watcher;
+        ConnectionWatcher watcher;
         QVERIFY(watcher.tryOpen());
         m_counting->reads.store(0);
         QElapsedTimer clock;
@@ -363,13 +363,13 @@ private slots:
 
     void writesDoNotStallBehindReads()
     {
-        USBThread watcher;
+        ConnectionWatcher watcher;
         Recorder recorder(&watcher);
         QVERIFY(watcher.tryOpen());
         watcher.start();
         // Ping-pong like the firmware upgrade: each reply triggers the next request.
         const int rounds = 20;
-        connect(&watcher, &USBThread::reportArrived, &recorder, [&](const QByteArray &) {
+        connect(&watcher, &ConnectionWatcher::reportArrived, &recorder, [&](const QByteArray &) {
             if (recorder.reports.size() < rounds)
                 writeFrame(watcher, MeasurementRequest);
         });
@@ -387,13 +387,13 @@ private slots:
     // neither runs its event loop nor writes. What the handler declines still reaches reportArrived.
     void handlerAnswersWithoutTheReceiversThread()
     {
-        USBThread watcher;
+        ConnectionWatcher watcher;
         Recorder recorder(&watcher);
         QVERIFY(watcher.tryOpen());
         const int rounds = 20;
         std::atomic<int> answered{0};
         watcher.setReportHandler([&](const unsigned char *report, int length) {
-            if (length != USBThread::ReportSize || report[3] != 0x05)
+            if (length != ConnectionWatcher::ReportSize || report[3] != 0x05)
                 return false; // not a measurement reply
             if (answered.fetch_add(1) + 1 < rounds)
                 writeFrame(watcher, MeasurementRequest);
@@ -425,7 +425,7 @@ private slots:
         QFETCH(bool, plugged);
         if (!plugged)
             m_bus->unplug();
-        USBThread watcher;
+        ConnectionWatcher watcher;
         Recorder recorder(&watcher);
         watcher.start();
         if (plugged)
@@ -445,4 +445,4 @@ private slots:
 };
 
 QTEST_MAIN(TestUsbThread)
-#include "tst_usb_thread.moc"
+#include "tst_connection_watcher.moc"

@@ -18,22 +18,22 @@ namespace hid {
 class Device;
 }
 
-class USBThread : public QThread
+class ConnectionWatcher : public QThread
 {
     Q_OBJECT
 public:
-    explicit USBThread(QObject *parent = nullptr);
-    ~USBThread() override;
+    explicit ConnectionWatcher(QObject *parent = nullptr);
+    ~ConnectionWatcher() override;
 
     // Copied from the main dialog before the first open.
     void setDeviceIds(quint16 vendorId, quint16 productId);
 
-    // One synchronous open attempt on the calling thread; emits usb_connect on success.
+    // One synchronous open attempt on the calling thread; emits deviceArrived on success.
     bool tryOpen();
 
     // Sends one 64-byte report: 0x55, then the first 63 bytes of `data`, zero-padded. Dropped
-    // silently while no device is open (its loss is reported by usb_disconnect); a short write
-    // raises usb_send_error and returns false.
+    // silently while no device is open (its loss is reported by deviceLeft); a short write
+    // raises writeFailed and returns false.
     bool writeReport(const unsigned char *data, int length);
 
     // Sees every input report first, on the watcher thread, and may answer it at once with
@@ -56,9 +56,9 @@ public:
 
 signals:
     void reportArrived(const QByteArray &report, unsigned int length);
-    void usb_connect(QString dev_str);
-    void usb_disconnect();
-    void usb_send_error();
+    void deviceArrived(QString dev_str);
+    void deviceLeft();
+    void writeFailed();
 
 protected:
     void run() override;

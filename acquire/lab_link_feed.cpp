@@ -1,4 +1,4 @@
-#include "lablink/acquisition_feed.h"
+#include "acquire/lab_link_feed.h"
 
 #include "acquire/acquisition.h"
 #include "usb/device_link.h"
@@ -6,20 +6,22 @@
 #include "lablink/publisher.h"
 #include "acquire/run_session.h"
 
-namespace lablink {
+namespace acquire {
+
+using lablink::Reading;
+using lablink::RunEvent;
 
 QString identityOf(const DeviceLink &link)
 {
-    return instrumentIdentity(link.serialString(), link.modelWord(), link.currentAddress());
+    return lablink::instrumentIdentity(link.serialString(), link.modelWord(), link.currentAddress());
 }
 
-AcquisitionFeed::AcquisitionFeed(Publisher &publisher, const DeviceLink &link,
-                                 const acquire::Acquisition &acquisition,
-                                 const acquire::RunSession &session, QObject *parent)
+LabLinkFeed::LabLinkFeed(lablink::Publisher &publisher, const DeviceLink &link,
+                         const Acquisition &acquisition, const RunSession &session,
+                         QObject *parent)
     : QObject(parent), m_publisher(publisher), m_link(link)
 {
-    using acquire::RunSession;
-    connect(&acquisition, &acquire::Acquisition::sampled, this, &AcquisitionFeed::publishSample);
+    connect(&acquisition, &Acquisition::sampled, this, &LabLinkFeed::publishSample);
     connect(&session, &RunSession::started, this, [this] { publishRunEvent(RunEvent::Started); });
     // A run ends stopped (the run button, a new run, the instrument's own stop) or interrupted
     // (unplugged, another instrument, closed, a signal); then, if it was written, where its data
@@ -35,7 +37,7 @@ AcquisitionFeed::AcquisitionFeed(Publisher &publisher, const DeviceLink &link,
             });
 }
 
-void AcquisitionFeed::publishSample(const Sample &sample)
+void LabLinkFeed::publishSample(const Sample &sample)
 {
     if (!m_publisher.isStarted())
         return;
@@ -43,13 +45,13 @@ void AcquisitionFeed::publishSample(const Sample &sample)
     Reading reading;
     reading.time = QDateTime::fromMSecsSinceEpoch(sample.wallMs);
     std::copy(sample.values.begin(), sample.values.end(), reading.values.begin());
-    reading.family = m_link.familyCode();
+    reading.family = sample.family;
     reading.workMode = sample.workMode;
     reading.running = sample.loadOn;
     m_publisher.publishReading(reading);
 }
 
-void AcquisitionFeed::publishRunEvent(int kind, const QString &path)
+void LabLinkFeed::publishRunEvent(int kind, const QString &path)
 {
     if (!m_publisher.isStarted())
         return;
@@ -57,4 +59,4 @@ void AcquisitionFeed::publishRunEvent(int kind, const QString &path)
     m_publisher.publishRunEvent({RunEvent::Kind(kind), QDateTime::currentDateTime(), path});
 }
 
-} // namespace lablink
+} // namespace acquire

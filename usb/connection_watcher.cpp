@@ -1,4 +1,4 @@
-#include "usb/usb_thread.h"
+#include "usb/connection_watcher.h"
 
 #include "crash/crash_reporter.h"
 #include "usb/hid_seam.h"
@@ -21,9 +21,10 @@ constexpr qint64 BusyAfterWriteMs = 1000;
 
 } // namespace
 
-USBThread::USBThread(QObject *parent)
+ConnectionWatcher::ConnectionWatcher(QObject *parent)
     : QThread(parent), m_spin(qEnvironmentVariableIntValue("USB_TESTER_WATCHER_SPIN") == 1)
 {
+    setObjectName("UsbWatcher"); // the thread's name in crash reports and `top -H`
     qRegisterMetaType<QByteArray>("QByteArray");
     qRegisterMetaType<QString>("QString");
 
@@ -41,20 +42,20 @@ USBThread::USBThread(QObject *parent)
     m_lastAttemptMs = m_clock.elapsed();
 }
 
-USBThread::~USBThread()
+ConnectionWatcher::~ConnectionWatcher()
 {
     requestStop();
     wait();
     std::lock_guard<std::mutex> joined(m_ioMutex); // pairs with run()'s last lock
 }
 
-void USBThread::setDeviceIds(quint16 vendorId, quint16 productId)
+void ConnectionWatcher::setDeviceIds(quint16 vendorId, quint16 productId)
 {
     m_vendorId.store(vendorId);
     m_productId.store(productId);
 }
 
-bool USBThread::openDevice(QString *product, QString *serial)
+bool ConnectionWatcher::openDevice(QString *product, QString *serial)
 {
     std::unique_lock<std::mutex> lock(m_ioMutex);
     m_open.store(false);
@@ -79,17 +80,17 @@ bool USBThread::openDevice(QString *product, QString *serial)
     return true;
 }
 
-bool USBThread::tryOpen()
+bool ConnectionWatcher::tryOpen()
 {
     QString product;
     QString serial;
     if (!openDevice(&product, &serial))
         return false;
-    emit usb_connect(product);
+    emit deviceArrived(product);
     return true;
 }
 
-bool USBThread::writeReport(const unsigned char *data, int length)
+bool ConnectionWatcher::writeReport(const unsigned char *data, int length)
 {
     if (!m_open.load())
         return true;
@@ -122,19 +123,19 @@ bool USBThread::writeReport(const unsigned char *data, int length)
     qCDebug(lcUsb) << "write res:" << result;
     if (result < ReportSize) {
         qCDebug(lcUsb) << "short write, res:" << result;
-        emit usb_send_error();
+        emit writeFailed();
         return false;
     }
     return true;
 }
 
-void USBThread::setReportHandler(ReportHandler handler)
+void ConnectionWatcher::setReportHandler(ReportHandler handler)
 {
     std::lock_guard<std::mutex> lock(m_handlerMutex);
     m_handler = std::move(handler);
 }
 
-void USBThread::requestStop()
+void ConnectionWatcher::requestStop()
 {
     m_stop.store(true);
     {
@@ -144,23 +145,23 @@ void USBThread::requestStop()
     m_writerDone.notify_all();
 }
 
-void USBThread::setReadSlices(int busyMs, int idleMs)
+void ConnectionWatcher::setReadSlices(int busyMs, int idleMs)
 {
     m_busySliceMs.store(std::max(1, busyMs));
     m_idleSliceMs.store(std::max(1, idleMs));
 }
 
-bool USBThread::busy() const
+bool ConnectionWatcher::busy() const
 {
     return m_clock.elapsed() - m_lastWriteMs.load() < BusyAfterWriteMs;
 }
 
-int USBThread::readWaitSliceMs() const
+int ConnectionWatcher::readWaitSliceMs() const
 {
     return busy() ? m_busySliceMs.load() : m_idleSliceMs.load();
 }
 
-void USBThread::run()
+void ConnectionWatcher::run()
 {
     crash::prepareThread();
     while (!m_stop.load()) {
@@ -172,7 +173,7 @@ void USBThread::run()
             m_lastAttemptMs = m_clock.elapsed();
             QString product;
             if (openDevice(&product, nullptr)) {
-                emit usb_connect(product);
+                emit deviceArrived(product);
                 continue;
             }
         }
@@ -182,7 +183,7 @@ void USBThread::run()
     abandonDevice();
 }
 
-void USBThread::serviceOpenDevice()
+void ConnectionWatcher::serviceOpenDevice()
 {
     QByteArray report;
     int result = 0;
@@ -220,19 +221,19 @@ void USBThread::serviceOpenDevice()
         qCDebug(lcUsb, "res:%d", result);
     }
     if (lost)
-        emit usb_disconnect();
+        emit deviceLeft();
 }
 
 // The handler answers on this thread, between two reads: an acknowledgement's next packet goes
 // out without waiting for any other thread to be scheduled.
-bool USBThread::handOver(const QByteArray &report)
+bool ConnectionWatcher::handOver(const QByteArray &report)
 {
     std::lock_guard<std::mutex> lock(m_handlerMutex);
     return m_handler &&
            m_handler(reinterpret_cast<const unsigned char *>(report.constData()), report.size());
 }
 
-void USBThread::sleepUntilNextAttempt()
+void ConnectionWatcher::sleepUntilNextAttempt()
 {
     std::unique_lock<std::mutex> lock(m_sleepMutex);
     if (m_stop.load())
@@ -242,7 +243,7 @@ void USBThread::sleepUntilNextAttempt()
         m_wake.wait_for(lock, std::chrono::milliseconds(remaining));
 }
 
-void USBThread::abandonDevice()
+void ConnectionWatcher::abandonDevice()
 {
     std::unique_lock<std::mutex> lock(m_ioMutex);
     m_open.store(false);
