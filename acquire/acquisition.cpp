@@ -27,12 +27,8 @@ void Acquisition::start()
 void Acquisition::step()
 {
     m_link.readStep(); // the pages redraw through reportsApplied
-    if (m_link.lastStepMeasured()) {
-        const bool wasOn = m_session.loadOn();
-        m_session.setLoadOn(m_link.state().deviceRunning);
-        if (m_runsFollowLoad && m_session.loadOn() != wasOn)
-            followLoad(m_session.loadOn());
-    }
+    if (m_link.lastStepMeasured())
+        followReportedLoad(m_link.state().deviceRunning);
     m_link.pollTick();
     const TickState state{m_link.tickCounter(), m_session.running(), m_session.loadOn(),
                           m_link.familyCode(), m_link.scanBusy()};
@@ -73,15 +69,25 @@ void Acquisition::scanEnded()
     m_session.finish(RunSession::End::InstrumentGone);
     m_identity = now;
     m_identified = found;
-    if (found && (!m_runsFollowLoad || m_session.loadOn()))
+    if (found && (!m_runStartsWithLoad || m_session.loadOn()))
         m_session.start();
 }
 
-void Acquisition::followLoad(bool on)
+// The instrument's own change of its load (its button, timer, cut-off voltage or a protection)
+// starts or ends the run, in the window as on the bench. A report that only lags behind the
+// user's request, or an instrument asking the battery-test question before it starts, is no
+// such change.
+void Acquisition::followReportedLoad(bool on)
 {
-    if (on)
+    if (m_session.reportLagsRequest(on) || on == m_session.loadOn())
+        return;
+    const proto::LiveValues &live = m_link.live();
+    if (!on && live.popupCountdown != 0 && live.popupType != 0)
+        return;
+    m_session.setLoadOn(on);
+    if (on && !m_session.running())
         m_session.start();
-    else
+    else if (!on)
         m_session.finish(RunSession::End::InstrumentStopped);
 }
 

@@ -31,10 +31,11 @@ public:
     QTimer *timer() const { return m_timer; }
     void start();
 
-    // Runs begin and end with the instrument's load (the headless bench): reported on starts a
-    // run, reported off finishes it. Otherwise (the window) a run begins when the bus scan finds
-    // an instrument and ends by the user's stop.
-    void setRunsFollowLoad(bool follow) { m_runsFollowLoad = follow; }
+    // A run ends when the instrument switches its load off by itself, and begins when it switches
+    // it on while no run records. Besides, a bus scan that finds an instrument begins a run at
+    // once (the window, whose run button also starts and stops runs), or only when its load is
+    // on (the headless bench).
+    void setRunStartsWithLoad(bool withLoad) { m_runStartsWithLoad = withLoad; }
 
     // One cycle: take the waiting reports, send the next poll request, and sample when the rule
     // says so and the instrument has reported at least once.
@@ -67,14 +68,14 @@ private:
         }
     };
     Identity currentIdentity() const;
-    void followLoad(bool on);
+    void followReportedLoad(bool on);
 
     DeviceLink &m_link;
     RunSession &m_session;
     QTimer *m_timer;
     Identity m_identity;
     bool m_identified = false;
-    bool m_runsFollowLoad = false;
+    bool m_runStartsWithLoad = false;
 };
 
 } // namespace acquire

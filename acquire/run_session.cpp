@@ -53,6 +53,24 @@ void RunSession::setState(State state)
     emit stateChanged(state);
 }
 
+void RunSession::requestLoad(bool on)
+{
+    // The reply to a poll sent before the request, and one more for a slow instrument.
+    m_laggingReports = 2;
+    setLoadOn(on);
+}
+
+bool RunSession::reportLagsRequest(bool reportedOn)
+{
+    if (m_laggingReports == 0)
+        return false;
+    if (reportedOn == m_loadOn)
+        m_laggingReports = 0;
+    else
+        --m_laggingReports;
+    return true;
+}
+
 void RunSession::setLoadOn(bool on)
 {
     if (on == m_loadOn)

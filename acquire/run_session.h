@@ -38,7 +38,7 @@ public:
         WindowClosed,
         Signal,           // SIGTERM, SIGINT, SIGHUP
         SessionEnded,     // the desktop session is ending
-        InstrumentStopped // the instrument switched its load off (the headless bench's stop)
+        InstrumentStopped // the instrument switched its load off by itself
     };
     Q_ENUM(End)
 
@@ -61,8 +61,13 @@ public:
     // empty run ends other than by the run button.
     std::optional<SaveOutcome> finish(End why);
 
-    // The load as the instrument reported it or the user asked for it.
+    // The load as the instrument reported it.
     void setLoadOn(bool on);
+    // The load as the user asked for it. The next reports may still show the load as it was: up
+    // to two measurement reports that disagree are the request's lag (reportLagsRequest() says
+    // true and counts them), until one agrees.
+    void requestLoad(bool on);
+    bool reportLagsRequest(bool reportedOn);
 
 signals:
     void stateChanged(acquire::RunSession::State state);
@@ -78,6 +83,7 @@ private:
     Saver m_saver;
     State m_state = State::Idle;
     bool m_loadOn = false;
+    int m_laggingReports = 0;
 };
 
 } // namespace acquire

@@ -21,7 +21,7 @@ using acquire::RunSession;
 HeadlessBench::HeadlessBench(QObject *parent)
     : QObject(parent), m_core(new InstrumentCore(this))
 {
-    m_core->acquisition().setRunsFollowLoad(true);
+    m_core->acquisition().setRunStartsWithLoad(true);
     const DeviceLink &link = m_core->link();
     connect(&m_core->session(), &RunSession::started, this, [&link] {
         qCInfo(lcApp).noquote() << "run started on" << acquire::identityOf(link);

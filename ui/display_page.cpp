@@ -445,7 +445,7 @@ void DisplayPage::toggleRun()
     if (!m_session)
         return;
     const bool wasOn = m_session->loadOn();
-    m_session->setLoadOn(!wasOn);
+    m_session->requestLoad(!wasOn);
     m_commands->runLoad(!wasOn);
     if (wasOn) {
         m_session->finish(acquire::RunSession::End::Stopped); // the status line follows
@@ -454,7 +454,6 @@ void DisplayPage::toggleRun()
         m_session->start();
         showRunning();
     }
-    qCDebug(lcUi) << "m_CurveRunFlag" << (wasOn ? "false" : "true");
 }
 
 // Every end of a run tells where its rows went, or why they did not.

@@ -109,6 +109,7 @@ private slots:
     void killedRunIsRecovered();
     void interruptedRunIsSaved_data();
     void interruptedRunIsSaved();
+    void instrumentEndsTheRun();
     void terminationSignalSavesTheRun_data();
     void terminationSignalSavesTheRun();
     void exportsToldAlike_data();
@@ -285,6 +286,32 @@ void TestRecordingGui::interruptedRunIsSaved()
     QVERIFY(!f.w<QAbstractButton>("disp_Btn_Run")->text().contains("停止"));
     f.click("disp_Btn_Run");
     QCOMPARE(filesUnder(data, "*.csv").size(), 1);
+}
+
+// The instrument switching its load off by itself (its timer, cut-off or button) ends the run as
+// the stop button would: saved once, the status line names the file, the button offers a start.
+void TestRecordingGui::instrumentEndsTheRun()
+{
+    GuiFixture f("HK07;speed=20;run=0,30"); // on at once, off 30 simulated seconds later
+    const QString data = f.workDir.file("Data");
+    SettingsFile().write("save_path", data);
+    MainDialog &dialog = f.open();
+    QVERIFY(f.waitForScanEnd());
+    dialog.acquisition().timer()->stop();
+    for (int i = 0; i < 1000 && filesUnder(data, "*.csv").isEmpty(); ++i) {
+        dialog.acquisition().step();
+        QTest::qWait(10);
+    }
+    const QStringList files = filesUnder(data, "*.csv");
+    QCOMPARE(files.size(), 1);
+    QVERIFY(csvRows(files.first()).size() >= 10);
+    QCOMPARE(f.text("label_left_tips"), "Data_Path:" + files.first());
+    QVERIFY(!dialog.runActive());
+    QVERIFY(!f.w<QAbstractButton>("disp_Btn_Run")->text().contains("停止"));
+    for (int i = 0; i < 20; ++i) // nothing more is recorded or saved
+        dialog.acquisition().step();
+    QCOMPARE(filesUnder(data, "*.csv").size(), 1);
+    QCOMPARE(dialog.recorder().rowCount(), qint64(csvRows(files.first()).size()));
 }
 
 void TestRecordingGui::exportsToldAlike_data()
