@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QTextCodec>
 #include <QTextStream>
 
@@ -37,7 +38,11 @@ void applyStyleSheet(QApplication &app)
     const QByteArray bytes = file.readAll();
     const QString text = QString::fromLatin1(bytes.constData(),
                                              int(qstrnlen(bytes.constData(), uint(bytes.size()))));
-    app.setPalette(QPalette(QColor(text.mid(20, 7))));
+    // The base colour the style sheet names in its QPalette rule also paints what it never styles.
+    const QRegularExpressionMatch base =
+        QRegularExpression("QPalette\\{background:(#[0-9A-Fa-f]{6})").match(text);
+    if (base.hasMatch())
+        app.setPalette(QPalette(QColor(base.captured(1))));
     app.setStyleSheet(text);
     file.close();
 }

@@ -50,8 +50,6 @@ void ChartView::wheelStep(QWheelEvent *event)
     const int delta = event->angleDelta().y();
     const qreal width = chart()->geometry().width();
     const double ratio = width > 0 ? x / width : 0.0;
-    qCDebug(lcChart) << "测试1" << x << delta;
-    qCDebug(lcChart) << "测试2" << width;
     if (ctrlHeld)
         return; // the wheel with Control is kept for the value axes
     QDateTimeAxis *timeAxis = this->timeAxis();
@@ -59,13 +57,9 @@ void ChartView::wheelStep(QWheelEvent *event)
         return;
     const auto tmin = quint32(timeAxis->min().toSecsSinceEpoch());
     const auto tmax = quint32(timeAxis->max().toSecsSinceEpoch());
-    qCDebug(lcChart) << "测试3" << ratio;
     const TimeWindow window = wheelZoomWindow(tmin, tmax, ratio, delta);
-    qCDebug(lcChart) << "测试2.5" << timeAxis->min() << timeAxis->max()
-                     << QDateTime::fromSecsSinceEpoch(qint64(tmin + (tmax - tmin) * ratio));
     moveWindow(QDateTime::fromSecsSinceEpoch(window.minSecs),
                QDateTime::fromSecsSinceEpoch(window.maxSecs));
-    qCDebug(lcChart) << "测试" << timeAxis->min() << timeAxis->max();
 }
 
 void ChartView::keyPressEvent(QKeyEvent *event)

@@ -114,8 +114,6 @@ void decodeMeasurement(LinkState &state, const uint8_t *report)
     state.deviceRunning = report[kRunningOffset] != 0;
     live.popupType = report[kPopupOffset] / 10;
     live.popupChoice = report[kPopupOffset] % 10;
-    qCDebug(lcProtocol) << "测试1111111111:" << report[kPopupCountdownOffset];
-    qCDebug(lcProtocol) << "测试2222222222:" << report[kPopupOffset];
 }
 
 void decodeSettings(LinkState &state, const uint8_t *report)

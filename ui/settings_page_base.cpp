@@ -55,6 +55,18 @@ const CommonSlider kCommonSliders[] = {
      &LiveValues::tempCalibration},
 };
 
+// The actions both families offer, as <prefix><suffix> buttons.
+struct OneShotButton
+{
+    const char *suffix;
+    void (Commands::*command)();
+};
+const OneShotButton kOneShotButtons[] = {
+    {"_btn_clearcurrent", &Commands::clearNoLoadCurrent},
+    {"_btn_factory_reset", &Commands::factoryReset},
+    {"_btn_datazero", &Commands::clearAccumulated},
+};
+
 } // namespace
 
 SettingsPageBase::SettingsPageBase(QWidget *parent) : QWidget(parent) {}
@@ -113,24 +125,34 @@ void SettingsPageBase::wireControls()
         combo->setFocusPolicy(Qt::StrongFocus);
         combo->installEventFilter(this);
     }
-    QMetaObject::connectSlotsByName(this);
 }
 
 void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styles,
                                      const SettingsEditRow *edits, int editCount)
 {
     const QString p = QString::fromLatin1(prefix);
-    for (const QString &name : styles)
-        m_styleButtons.append(part<QPushButton>(name));
+    for (int i = 0; i < styles.size(); ++i) {
+        m_styleButtons.append(part<QPushButton>(styles[i]));
+        connect(m_styleButtons.last(), &QPushButton::clicked, this,
+                [this, i] { styleChosen(i + 1); });
+    }
     for (const CommonSlider &c : kCommonSliders) {
         auto *slider = part<QSlider>(p + "_slider_" + c.suffix);
         auto *label = part<QLabel>(p + "_" + c.label);
         m_sliders.push_back({slider, label, c.sendLevel, c.sendFactor, false});
         slider->setFocusPolicy(Qt::StrongFocus);
         slider->installEventFilter(this);
+        connect(slider, &QSlider::valueChanged, this,
+                [this, suffix = c.suffix](int value) { sliderChanged(suffix, value); });
     }
-    for (int i = 0; i < editCount; ++i)
+    for (int i = 0; i < editCount; ++i) {
         m_edits.push_back({part<QLineEdit>(edits[i].name), edits[i]});
+        connect(m_edits.back().edit, &QLineEdit::editingFinished, this,
+                [this, name = edits[i].name] { editFinished(name); });
+    }
+    for (const OneShotButton &b : kOneShotButtons)
+        connect(part<QPushButton>(p + b.suffix), &QPushButton::clicked, this,
+                [this, command = b.command] { oneShot(command); });
     m_voltage = part<QLabel>(p + "_lab_voltvalue");
     m_current = part<QLabel>(p + "_lab_currvalue");
     m_temperature = part<QLabel>(p + "_lab_tempvalue");

@@ -97,13 +97,9 @@ protected:
         return found;
     }
 
-    // Slot bodies, by the control's name suffix ("worklight", "voltcali") or object name.
-    bool sliderChanged(const char *suffix, int value); // true: the user's change went out
-    void styleChosen(int style);                       // 1-based, as sent
-    void editFinished(const char *name);
+    // A combo box of the family's own, sending its index with `sendIndex`.
     void comboChanged(QComboBox *combo, int index,
                       void (usb::InstrumentCommands::*sendIndex)(unsigned));
-    void oneShot(void (usb::InstrumentCommands::*command)());
 
     void setComboFromReply(QComboBox *combo, int index);
 
@@ -125,6 +121,12 @@ private:
     };
     void buildOnce();
     void wireControls();
+    // What the controls do, by the slider's name suffix ("worklight", "voltcali") or the edit's
+    // object name.
+    bool sliderChanged(const char *suffix, int value); // true: the user's change went out
+    void styleChosen(int style);                       // 1-based, as sent
+    void editFinished(const char *name);
+    void oneShot(void (usb::InstrumentCommands::*command)());
     SliderBinding *binding(QSlider *slider);
     SliderBinding &binding(const char *suffix);
     bool pointerOnSlider(const QSlider *slider) const;

@@ -99,8 +99,8 @@ bool ConnectionWatcher::writeReport(const unsigned char *data, int length)
     report[0] = ReportId;
     if (data && length > 0)
         std::memcpy(report + 1, data, size_t(std::min(length, ReportSize - 1)));
-    for (unsigned char byte : report)
-        qCDebug(lcUsb) << "sendbuf:" << byte;
+    qCDebug(lcUsb) << "sending" << QByteArray(reinterpret_cast<const char *>(report), 8).toHex(' ')
+                   << "…";
 
     // Announce the write before queueing on the mutex: the watcher then steps aside between
     // reads and shortens its next waits.

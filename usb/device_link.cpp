@@ -18,14 +18,9 @@ DeviceLink::~DeviceLink() = default;
 QString DeviceLink::lastSerialNumber() const
 {
     QString serial; // stays empty without a match: open the first device rather than a stale one
-    int count = 0;
-    for (const hid::DeviceInfo &info : hid::backend().enumerate(kVendorId, kProductId)) {
-        if (info.vendorId == kVendorId && info.productId == kProductId) {
+    for (const hid::DeviceInfo &info : hid::backend().enumerate(kVendorId, kProductId))
+        if (info.vendorId == kVendorId && info.productId == kProductId)
             serial = info.serialNumber; // a copy: the enumeration is gone after the call
-            qCDebug(lcUsb) << "tick1:" << ++count;
-        }
-    }
-    qCDebug(lcUsb) << "tick2:" << count;
     return serial;
 }
 
