@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # CPU time of the whole program over a period while connected to the simulated instrument and
-# idle (polling twice a second), as a percentage of one core. Runs twice: with the watcher
-# waiting for input (normal), and with the watcher reading back-to-back without a timeout.
+# idle (polling twice a second), as a percentage of one core.
 #   bench/idle_cpu.sh [seconds=60] [build-dir=build]
 set -euo pipefail
 seconds=${1:-60}
@@ -29,5 +28,4 @@ measure() {
         'BEGIN { printf "%-40s %6.2f %% of one core (%d ticks in %d s)\n", l, 100 * t / hz / s, t, s }'
 }
 
-measure "watcher waits for input (normal)" USB_TESTER_WATCHER_SPIN=0
-measure "watcher reads back-to-back (old way)" USB_TESTER_WATCHER_SPIN=1
+measure "connected and idle"

@@ -1,7 +1,7 @@
 #pragma once
 // Draws the long curves of the live chart inside the chart's plot area. The charts library's own
 // line series strokes its whole path into a hit-test outline on every change of the time axis,
-// which was most of a tick once the background was cached; this layer only maps the decimated
+// which costs more than drawing it; this layer only maps the decimated
 // points to pixels and draws them, segment by segment as that series does, with the series' pen.
 // The series stay in the chart, empty, for the legend, the axes and the pens.
 

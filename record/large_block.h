@@ -1,8 +1,8 @@
 #pragma once
 // Memory for the run's tables in blocks of 2 MiB, aligned so that the kernel can back each with
 // one huge page. The chart reads a long run at a few rows per pixel column, each column in pages
-// of its own; with 4 KiB pages nearly every read first waited for a page walk, which ran up to
-// half a zoom's time once other work had evicted the page tables. A table's block that is still
+// of its own, so with 4 KiB pages nearly every read would first wait for a page walk. A table's
+// block that is still
 // filling keeps ordinary pages, held only as rows are written; once full it is handed to
 // settle(), which moves it into a huge page.
 

@@ -22,7 +22,7 @@ constexpr qint64 BusyAfterWriteMs = 1000;
 } // namespace
 
 ConnectionWatcher::ConnectionWatcher(QObject *parent)
-    : QThread(parent), m_spin(qEnvironmentVariableIntValue("USB_TESTER_WATCHER_SPIN") == 1)
+    : QThread(parent)
 {
     setObjectName("UsbWatcher"); // the thread's name in crash reports and `top -H`
     qRegisterMetaType<QByteArray>("QByteArray");
@@ -66,8 +66,6 @@ bool ConnectionWatcher::openDevice(QString *product, QString *serial)
     if (!device)
         return false;
     qCDebug(lcUsb) << "USB设备打开成功";
-    if (m_spin)
-        device->setNonBlocking(true);
 
     *product = device->productString();
     qCDebug(lcUsb) << "product:" << *product;
@@ -196,8 +194,7 @@ void ConnectionWatcher::serviceOpenDevice()
             m_open.store(false);
             return;
         }
-        result = m_spin ? m_device->read(m_input, ReportSize)
-                        : m_device->readTimeout(m_input, ReportSize, readWaitSliceMs());
+        result = m_device->readTimeout(m_input, ReportSize, readWaitSliceMs());
         if (result >= ReportSize)
             report = QByteArray(reinterpret_cast<const char *>(m_input), ReportSize);
         if (result < 0) {

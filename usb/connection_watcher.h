@@ -99,5 +99,4 @@ private:
     std::atomic<int> m_busySliceMs{2};
     std::atomic<int> m_idleSliceMs{50};
     unsigned char m_input[ReportSize] = {};
-    const bool m_spin; // USB_TESTER_WATCHER_SPIN=1: old back-to-back non-blocking reads
 };
