@@ -6,7 +6,7 @@
 #include "acquire/acquisition.h"
 #include "usb/device_link.h"
 #include "ui/display_page.h"
-#include "ui/display_texts.h"
+#include "protocol/display_texts.h"
 #include "app/page_navigator.h"
 #include "ui/settings_page_hk07.h"
 #include "ui/settings_page_nv05.h"

@@ -3,7 +3,7 @@
 #include "ui/catalogue_text.h"
 #include "usb/device_link.h"
 #include "ui/display_page.h"
-#include "ui/display_texts.h"
+#include "protocol/display_texts.h"
 #include "ui/firmware_page.h"
 #include "app/glyphs.h"
 #include "app/icon_helper.h"

@@ -3,7 +3,7 @@
 #include "ui/caption_fit.h"
 #include "ui/catalogue_text.h"
 #include "ui/battery_test_popup.h"
-#include "ui/display_texts.h"
+#include "protocol/display_texts.h"
 #include "usb/frame_sender.h"
 #include "ui/input_confirm.h"
 #include "chart/live_chart.h"

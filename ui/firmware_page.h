@@ -2,7 +2,7 @@
 // The firmware upgrade page: loads an image from a .bin file, switches the instrument to its
 // loader and shows the transfer that UpgradeTransfer runs through the watcher's handle.
 
-#include "ui/upgrade_transfer.h"
+#include "acquire/upgrade_transfer.h"
 
 #include <optional>
 

@@ -10,7 +10,7 @@
 // the mouse wheel only once the user has focused them. Nothing goes out without an open device, but
 // the local effects (labels, highlights) always happen.
 
-#include "ui/display_texts.h"
+#include "protocol/display_texts.h"
 #include "protocol/frames.h"
 #include "usb/instrument_commands.h"
 #include "protocol/live_values.h"

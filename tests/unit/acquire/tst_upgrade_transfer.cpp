@@ -1,7 +1,7 @@
 // The firmware transfer driven with the loader's replies and 100 ms ticks, checking every packet
 // it hands to the link.
 
-#include "ui/upgrade_transfer.h"
+#include "acquire/upgrade_transfer.h"
 
 #include "protocol/crc16.h"
 

@@ -1,7 +1,7 @@
 // What the display page shows for a work mode and a device family: title and where it goes,
 // set-point caption and unit, the family's energy and capacity units.
 
-#include "ui/display_texts.h"
+#include "protocol/display_texts.h"
 
 #include <QtTest>
 

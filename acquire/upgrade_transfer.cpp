@@ -1,6 +1,6 @@
-#include "ui/upgrade_transfer.h"
+#include "acquire/upgrade_transfer.h"
 
-#include "ui/pages_log.h"
+#include "acquire/acquire_log.h"
 
 #include "protocol/upgrade_packets.h"
 
@@ -112,9 +112,9 @@ void UpgradeTransfer::begin()
     const int size = m_image.size();
     const int count = proto::packetCount(size);
     const auto packet = proto::handshakePacket(size);
-    qCDebug(lcUi, "pack_length:%d,length:%d", count, size);
-    qCDebug(lcUi) << "包长度" << count;
-    qCDebug(lcUi, "CRC16:0X%X", unsigned(packet[5] | packet[6] << 8));
+    qCDebug(lcAcquire, "pack_length:%d,length:%d", count, size);
+    qCDebug(lcAcquire) << "包长度" << count;
+    qCDebug(lcAcquire, "CRC16:0X%X", unsigned(packet[5] | packet[6] << 8));
     write(packet.data());
 }
 
@@ -160,7 +160,7 @@ void UpgradeTransfer::handleReport(const uint8_t *report, int length)
         end(State::Failed);
         break;
     case proto::UpgradeReply::HandshakeBadCrc:
-        qCDebug(lcUi) << "handshake reply with a bad CRC ignored";
+        qCDebug(lcAcquire) << "handshake reply with a bad CRC ignored";
         break;
     case proto::UpgradeReply::Ignored:
         break;
@@ -193,7 +193,7 @@ void UpgradeTransfer::handshakeAccepted()
     m_startMs = m_clock();
     m_bytesLeft = m_image.size();
     setState(State::Transferring);
-    qCDebug(lcUi) << "握手成功";
+    qCDebug(lcAcquire) << "握手成功";
     emit logLine(tr("握手成功..."));
     emit logLine(tr("开始传输固件..."));
     sendNextPacket();
@@ -247,7 +247,7 @@ void UpgradeTransfer::tick()
     if (!m_active)
         return;
     ++m_timeoutTicks;
-    qCDebug(lcUi, "time_out:%d", m_timeoutTicks);
+    qCDebug(lcAcquire, "time_out:%d", m_timeoutTicks);
     if (m_timeoutTicks >= kTimeoutLimit)
         end(State::TimedOut);
 }

@@ -1,4 +1,4 @@
-#include "ui/display_texts.h"
+#include "protocol/display_texts.h"
 
 #include "protocol/number_format.h"
 #include "protocol/vocabulary.h"
