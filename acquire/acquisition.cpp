@@ -30,7 +30,8 @@ void Acquisition::step()
     if (m_link.lastStepMeasured())
         followReportedLoad(m_link.state().deviceRunning);
     m_link.pollTick();
-    const TickState state{m_link.tickCounter(), m_session.running(), m_session.loadOn(),
+    const TickState state{m_link.tickCounter(), m_session.running(),
+                          m_session.loadOn() || m_session.recordsWithLoadOff(),
                           m_link.familyCode(), m_link.scanBusy()};
     if (m_link.measured() && shouldSample(state)) {
         Sample sample;

@@ -23,6 +23,7 @@ std::optional<SaveOutcome> RunSession::finish(End why)
 {
     if (!running())
         return std::nullopt;
+    m_recordsWithLoadOff = false;
     // An empty run that ends by itself has nothing to tell; a stop says "No data."
     if (why != End::Stopped && m_recorder.rowCount() == 0) {
         setState(State::Idle);

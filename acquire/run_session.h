@@ -68,6 +68,9 @@ public:
     // true and counts them), until one agrees.
     void requestLoad(bool on);
     bool reportLagsRequest(bool reportedOn);
+    // For this run only (a test plan's rests): rows are recorded while the load is off too.
+    void recordWithLoadOff() { m_recordsWithLoadOff = true; }
+    bool recordsWithLoadOff() const { return m_recordsWithLoadOff; }
 
 signals:
     void stateChanged(acquire::RunSession::State state);
@@ -84,6 +87,7 @@ private:
     State m_state = State::Idle;
     bool m_loadOn = false;
     int m_laggingReports = 0;
+    bool m_recordsWithLoadOff = false;
 };
 
 } // namespace acquire

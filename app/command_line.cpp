@@ -42,6 +42,13 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     const QCommandLineOption mqttCa(
         "mqtt-ca", QStringLiteral("The certificate authority of an mqtts:// broker."), "FILE");
     parser.addOption(mqttCa);
+    const QCommandLineOption plan(
+        "plan",
+        QStringLiteral("With --headless: runs this test plan once the instrument is identified, "
+                       "prints one JSON line per step and one for the plan, and exits 0 when the "
+                       "plan ended normally, 3 when a fault ended it."),
+        "FILE");
+    parser.addOption(plan);
     parser.addPositionalArgument(
         "FILE", QStringLiteral("Recorded runs (data files or journals) to open in the viewer."),
         "[FILE...]");
@@ -77,6 +84,13 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     result.headless = parser.isSet(headless);
     result.mqttUrl = parser.value(mqtt);
     result.mqttCa = parser.value(mqttCa);
+    result.planFile = parser.value(plan);
+    if (!result.planFile.isEmpty() && !result.headless) {
+        result.run = false;
+        result.exitCode = 2;
+        result.text = QStringLiteral("usb-tester: --plan needs --headless\n\n") + parser.helpText();
+        return result;
+    }
     result.runFiles = parser.positionalArguments();
     return result;
 }

@@ -17,6 +17,7 @@ struct CommandLine
     bool headless = false; // --headless: no window; runs follow the instrument's load
     QString mqttUrl;       // --mqtt URL: the lab link's broker, over the settings file's
     QString mqttCa;        // --mqtt-ca FILE
+    QString planFile;      // --plan FILE, with --headless
     QStringList runFiles;  // recorded runs to open in the viewer
 };
 

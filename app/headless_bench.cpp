@@ -3,6 +3,7 @@
 #include "acquire/acquisition.h"
 #include "acquire/instrument_core.h"
 #include "acquire/lab_link_feed.h"
+#include "acquire/plan_runner.h"
 #include "acquire/run_saving.h"
 #include "app/termination_signals.h"
 #include "lablink/publisher.h"
@@ -11,7 +12,11 @@
 #include "usb/hid_seam.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
 #include <QLoggingCategory>
+
+#include <cstdio>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
@@ -68,15 +73,82 @@ void HeadlessBench::finish(RunSession::End why)
     m_core->finish(why);
 }
 
-int runHeadlessBench(const lablink::LinkSettings &labLink)
+namespace {
+
+constexpr int kPlanFault = 3;
+
+void printJsonLine(const QJsonObject &object)
 {
+    std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).append('\n').constData(),
+               stdout);
+    std::fflush(stdout);
+}
+
+bool readPlan(const QString &path, plan::Plan *plan)
+{
+    QFile file(path);
+    QString error;
+    if (!file.open(QIODevice::ReadOnly))
+        error = file.errorString();
+    else if (plan::parsePlan(QString::fromUtf8(file.readAll()), plan, &error))
+        return true;
+    std::fprintf(stderr, "usb-tester: %s: %s\n", qPrintable(path), qPrintable(error));
+    return false;
+}
+
+} // namespace
+
+// The plan begins once the instrument is identified and ends the bench with its outcome.
+void HeadlessBench::runPlan(const plan::Plan &plan)
+{
+    auto *runner = new acquire::PlanRunner(*m_core, this);
+    m_planRunner = runner;
+    connect(runner, &acquire::PlanRunner::stepEnded, this, printJsonLine);
+    connect(runner, &acquire::PlanRunner::finished, this,
+            [this](const QJsonObject &result, acquire::PlanRunner::Outcome outcome) {
+                printJsonLine(result);
+                const bool normal = outcome == acquire::PlanRunner::Outcome::Completed ||
+                                    outcome == acquire::PlanRunner::Outcome::Limit;
+                finish(RunSession::End::Stopped);
+                QCoreApplication::exit(normal ? 0 : kPlanFault);
+            });
+    connect(m_core, &InstrumentCore::identified, runner, [this, runner, plan] {
+        if (runner->running() || m_planStarted)
+            return;
+        QString refusal;
+        m_planStarted = true;
+        if (!runner->start(plan, &refusal)) {
+            qCWarning(lcApp).noquote() << "plan refused:" << refusal;
+            finish(RunSession::End::Stopped);
+            QCoreApplication::exit(kPlanFault);
+        }
+    });
+}
+
+void HeadlessBench::endPlan(int signal)
+{
+    if (m_planRunner && m_planRunner->running())
+        m_planRunner->stop(acquire::PlanRunner::Outcome::Fault,
+                           QStringLiteral("signal %1").arg(signal));
+}
+
+int runHeadlessBench(const lablink::LinkSettings &labLink, const QString &planFile)
+{
+    plan::Plan plan;
+    if (!planFile.isEmpty() && !readPlan(planFile, &plan))
+        return kPlanFault;
     HeadlessBench bench;
     TerminationSignals terminations;
-    QObject::connect(&terminations, &TerminationSignals::received, &bench, [&bench](int n) {
-        qCInfo(lcApp) << "signal" << n << "received: saving the run and ending";
-        bench.finish(RunSession::End::Signal);
-        QCoreApplication::exit(0);
-    });
+    const bool withPlan = !planFile.isEmpty();
+    QObject::connect(&terminations, &TerminationSignals::received, &bench,
+                     [&bench, withPlan](int n) {
+                         qCInfo(lcApp) << "signal" << n << "received: saving the run and ending";
+                         bench.endPlan(n); // the load goes off first
+                         bench.finish(RunSession::End::Signal);
+                         QCoreApplication::exit(withPlan ? kPlanFault : 0);
+                     });
+    if (withPlan)
+        bench.runPlan(plan);
     bench.start(labLink);
     return QCoreApplication::exec();
 }

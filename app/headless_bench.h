@@ -11,9 +11,13 @@
 
 namespace acquire {
 class InstrumentCore;
-}
+class PlanRunner;
+} // namespace acquire
 namespace lablink {
 struct LinkSettings;
+}
+namespace plan {
+struct Plan;
 }
 
 class HeadlessBench : public QObject
@@ -27,10 +31,18 @@ public:
     void start(const lablink::LinkSettings &labLink);
     // A running run is saved (and told to the lab link); the threads end.
     void finish(acquire::RunSession::End why);
+    // With a plan: runs it once the instrument is identified; its end ends the program.
+    void runPlan(const plan::Plan &plan);
+    // A running plan ends as a fault, its load off (a signal).
+    void endPlan(int signal);
 
 private:
     acquire::InstrumentCore *m_core;
+    acquire::PlanRunner *m_planRunner = nullptr;
+    bool m_planStarted = false;
 };
 
-// Runs the bench until SIGTERM, SIGINT or SIGHUP; the exit status (0 after a signal).
-int runHeadlessBench(const lablink::LinkSettings &labLink);
+// Runs the bench until SIGTERM, SIGINT or SIGHUP; the exit status (0 after a signal). With a
+// plan file, runs the plan once the instrument is identified and ends with it: 0 when it ended
+// normally, 3 when a fault, a refusal or a signal ended it.
+int runHeadlessBench(const lablink::LinkSettings &labLink, const QString &planFile = QString());

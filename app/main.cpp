@@ -98,7 +98,7 @@ bool ranWithoutDisplay(int argc, char *argv[], int *status)
         lablink::LinkSettings labLink;
         *status = 2;
         if (installSimulator(early, &simulator) && labLinkSettings(early, &labLink))
-            *status = runHeadlessBench(labLink);
+            *status = runHeadlessBench(labLink, early.planFile);
         hid::setBackend(nullptr);
         return true;
     }
