@@ -17,6 +17,8 @@ namespace acquire {
 
 namespace {
 
+constexpr double kFailsafeMarginVolts = 0.1;
+
 QString outcomeName(PlanRunner::Outcome outcome)
 {
     switch (outcome) {
@@ -106,8 +108,9 @@ bool PlanRunner::start(const plan::Plan &plan, QString *refusal)
     m_modeSent = -1;
     m_outcome = Outcome::Completed;
     m_endReason.clear();
-    // The instrument's own cut-off catches the lowest voltage should the program die.
-    if (const double volts = plan.lowestVoltage(); volts > 0)
+    // The instrument's own cut-off, a little below the plan's lowest voltage, catches the battery
+    // should the program die; the plan's own limits act first.
+    if (const double volts = plan.lowestVoltage() - kFailsafeMarginVolts; volts > 0)
         m_commands->dischargeStopVoltage(float(volts));
     m_core.session().start();
     m_core.session().recordWithLoadOff(); // the rests are part of the run
