@@ -1,5 +1,6 @@
 #include "acquire/run_saving.h"
 
+#include "record/csv_format.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
 
@@ -14,7 +15,10 @@ DataFolder programDataFolder()
 
 SaveOutcome saveRecordedRun(Recorder &recorder, quint8 familyCode)
 {
-    recorder.setFamilyCode(familyCode);
+    // Without an identified instrument (unplugged since) the rows keep the family they were
+    // recorded for, and their journal.
+    if (csv::knownFamily(familyCode))
+        recorder.setFamilyCode(familyCode);
     return recorder.saveRun(programDataFolder());
 }
 

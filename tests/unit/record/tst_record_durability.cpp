@@ -55,9 +55,13 @@ struct Child
     QByteArray output;
 };
 
-Child runChild(const QString &work, const QString &mode, int marker, int killAt = 0)
+Child runChild(const QString &work, const QString &mode, int marker, int killAt = 0,
+               const QByteArray &zone = "UTC")
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TZ", zone);
+    p.setProcessEnvironment(env);
     p.start(SAVE_CHILD, {work, mode, QString::number(marker), QString::number(killAt)});
     Child c;
     if (!p.waitForFinished(30000))
@@ -196,6 +200,93 @@ private slots:
         QCOMPARE(content.rows.size(), qint64(8));
         for (int i = 0; i < 8; ++i)
             QCOMPARE(content.rows.row(i)[0], float(i));
+        recorder.clear();
+    }
+
+    // A save ended right after its rename, and the time zone changed before the restart: the
+    // recovery still knows the file by the bytes the save noted, and writes no second one.
+    void zoneChangedBeforeRecovery()
+    {
+        const QList<QByteArray> steps =
+            runChild(freshWork("zone-count"), "stop", 7, 0, "Asia/Tokyo").output.split('\n');
+        int renamedAt = 0;
+        while (renamedAt < steps.size() && !steps[renamedAt].startsWith("renamed"))
+            ++renamedAt;
+        QVERIFY(renamedAt < steps.size());
+        const QString work = freshWork("zone");
+        QVERIFY(runChild(work, "stop", 7, renamedAt + 1, "Asia/Tokyo").crashed);
+        QCOMPARE(filesIn(work + "/journal", "*.journal").size(), 1);
+        QCOMPARE(runChild(work, "recover", 0, 0, "America/New_York").exitCode, 0);
+        checkOneRunSomewhere(work, true);
+    }
+
+    // A failed export (here the file size limit, as a full disk) leaves the file it would have
+    // replaced byte for byte, and no temporary file.
+    void failedExportKeepsTheFile()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const QString folder = freshWork("export");
+        Recorder recorder;
+        recorder.setFamilyCode(1);
+        for (int i = 0; i < 12; ++i)
+            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(11, 0, i)), {float(i), 2.0f});
+        const QString path = folder + "/run.csv";
+        QString error;
+        QVERIFY2(recorder.exportRun(path, 1, false, &error), qPrintable(error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray first = file.readAll();
+        file.close();
+        for (int i = 12; i < 3000; ++i)
+            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(11, 0, 0)).addSecs(i), {1.0f});
+        rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limit = saved;
+        limit.rlim_cur = rlim_t(first.size() + 4096);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool written = recorder.exportRun(path, 1, true, &error);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), first);
+        QCOMPARE(filesIn(folder, "*"), QStringList{"run.csv"});
+        QVERIFY(recorder.hasUnsavedRows()); // the failed export saved nothing
+    }
+
+    // Rows the journal could not take are counted as unsaved, not as kept, and the journal
+    // catches up by itself once space is back, with no new row to prompt it.
+    void journalBehindIsToldAndCaughtUp()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        Recorder recorder;
+        recorder.setJournalFolder(m_dir.file("behind/journal"));
+        recorder.setFamilyCode(1);
+        auto recordRow = [&recorder](int i) {
+            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
+        };
+        for (int i = 0; i < 12; ++i)
+            recordRow(i);
+        rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limit = saved;
+        limit.rlim_cur = rlim_t(QFileInfo(recorder.journalPath()).size());
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        for (int i = 12; i < 17; ++i)
+            recordRow(i);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        const QString note = recorder.unsavedRunNote();
+        QVERIFY2(note.contains("17 条") && note.contains("其中 12 条") && note.contains("其余 5 条"),
+                 qPrintable(note));
+        QVERIFY(!recorder.clearLosesNothing());
+
+        JournalContent content;
+        QString error;
+        QTRY_VERIFY_WITH_TIMEOUT(readJournal(recorder.journalPath(), &content, &error) &&
+                                     content.rows.size() == 17,
+                                 Recorder::kRetryMs + 3000);
+        QVERIFY(recorder.clearLosesNothing());
+        QVERIFY(!recorder.unsavedRunNote().contains("其余"));
         recorder.clear();
     }
 

@@ -195,8 +195,6 @@ void TestRunFiles::badInput_data()
     QTest::newRow("overlong without line end")
         << good + QByteArray(100000, '7') << ReadProblem::LineTooLong << qint64(15);
     QTest::newRow("empty line") << withRow("") << ReadProblem::ColumnCount << qint64(15);
-    QTest::newRow("longer than 24 days")
-        << dataFile(csv::kHk07Family, {0, 25 * 86400}) << ReadProblem::TooLong << qint64(6);
 }
 
 void TestRunFiles::badInput()
