@@ -72,6 +72,41 @@ Child runChild(const QString &work, const QString &mode, int marker, int killAt 
     return c;
 }
 
+// The file size limit lowered to `bytes` (a full disk, as far as this process writes) while it
+// lives; past it a write fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved;
+};
+
+// A recorder that journals HK07 rows into `folder`; row(i) records second i at 10:00.
+struct JournaledRecorder
+{
+    explicit JournaledRecorder(const QString &folder)
+    {
+        recorder.setJournalFolder(folder);
+        recorder.setFamilyCode(1);
+    }
+    void row(int i)
+    {
+        recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
+    }
+    qint64 journalBytes() const { return QFileInfo(recorder.journalPath()).size(); }
+    Recorder recorder;
+};
+
 } // namespace
 
 class TestRecordDurability : public QObject
@@ -174,24 +209,16 @@ private slots:
     // brings every row in whole.
     void shortJournalWrite()
     {
-        std::signal(SIGXFSZ, SIG_IGN);
-        Recorder recorder;
-        recorder.setJournalFolder(m_dir.file("short/journal"));
-        recorder.setFamilyCode(1);
-        auto recordRow = [&recorder](int i) {
-            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
-        };
+        JournaledRecorder journaled(m_dir.file("short/journal"));
+        Recorder &recorder = journaled.recorder;
         for (int i = 0; i < 5; ++i)
-            recordRow(i);
-        rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit limit = saved;
-        limit.rlim_cur = rlim_t(QFileInfo(recorder.journalPath()).size() + 40); // mid-row
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        recordRow(5);
-        recordRow(6);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
-        recordRow(7);
+            journaled.row(i);
+        {
+            const FileSizeLimit full(journaled.journalBytes() + 40); // mid-row
+            journaled.row(5);
+            journaled.row(6);
+        }
+        journaled.row(7);
 
         JournalContent content;
         QString error;
@@ -224,12 +251,11 @@ private slots:
     // replaced byte for byte, and no temporary file.
     void failedExportKeepsTheFile()
     {
-        std::signal(SIGXFSZ, SIG_IGN);
         const QString folder = freshWork("export");
-        Recorder recorder;
-        recorder.setFamilyCode(1);
+        JournaledRecorder journaled{QString()}; // no journal: the export alone holds the rows
+        Recorder &recorder = journaled.recorder;
         for (int i = 0; i < 12; ++i)
-            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(11, 0, i)), {float(i), 2.0f});
+            journaled.row(i);
         const QString path = folder + "/run.csv";
         QString error;
         QVERIFY2(recorder.exportRun(path, 1, false, &error), qPrintable(error));
@@ -238,14 +264,12 @@ private slots:
         const QByteArray first = file.readAll();
         file.close();
         for (int i = 12; i < 3000; ++i)
-            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(11, 0, 0)).addSecs(i), {1.0f});
-        rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit limit = saved;
-        limit.rlim_cur = rlim_t(first.size() + 4096);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        const bool written = recorder.exportRun(path, 1, true, &error);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+            journaled.row(i % 60);
+        bool written;
+        {
+            const FileSizeLimit full(first.size() + 4096);
+            written = recorder.exportRun(path, 1, true, &error);
+        }
         QVERIFY(!written);
         QVERIFY(!error.isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -258,23 +282,15 @@ private slots:
     // catches up by itself once space is back, with no new row to prompt it.
     void journalBehindIsToldAndCaughtUp()
     {
-        std::signal(SIGXFSZ, SIG_IGN);
-        Recorder recorder;
-        recorder.setJournalFolder(m_dir.file("behind/journal"));
-        recorder.setFamilyCode(1);
-        auto recordRow = [&recorder](int i) {
-            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
-        };
+        JournaledRecorder journaled(m_dir.file("behind/journal"));
+        Recorder &recorder = journaled.recorder;
         for (int i = 0; i < 12; ++i)
-            recordRow(i);
-        rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit limit = saved;
-        limit.rlim_cur = rlim_t(QFileInfo(recorder.journalPath()).size());
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        for (int i = 12; i < 17; ++i)
-            recordRow(i);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+            journaled.row(i);
+        {
+            const FileSizeLimit full(journaled.journalBytes());
+            for (int i = 12; i < 17; ++i)
+                journaled.row(i);
+        }
         const QString note = recorder.unsavedRunNote();
         QVERIFY2(note.contains("17 条") && note.contains("其中 12 条") && note.contains("其余 5 条"),
                  qPrintable(note));
