@@ -58,6 +58,8 @@ void RunSession::retrySave()
         if (outcome.reason != m_lastFailure)
             qCWarning(lcAcquire).noquote() << "run still not saved:" << outcome.reason;
         m_lastFailure = outcome.reason;
+        // A disk that stays full is asked less often, down to once a minute.
+        m_saveRetry->setInterval(qMin(m_saveRetry->interval() * 2, kLongestRetryMs));
         return;
     }
     m_saveRetry->stop();
@@ -80,7 +82,7 @@ std::optional<SaveOutcome> RunSession::finish(End why)
     setState(State::Idle);
     m_lastFailure = outcome.reason;
     if (outcome.result == SaveOutcome::Result::Failed && m_recorder.hasUnsavedRows())
-        m_saveRetry->start();
+        m_saveRetry->start(Recorder::kRetryMs);
     qCInfo(lcAcquire).noquote() << "run ended" << QVariant::fromValue(why).toString() << ":"
                                 << outcome.labelText();
     if (!outcome.written() && !outcome.reason.isEmpty())

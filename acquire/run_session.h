@@ -6,8 +6,8 @@
 // Nothing clears a recorded run without saving it: a new run saves a running run's unsaved rows
 // first, and a run ends (stop, unplug, another instrument, window closed, signal, session end)
 // only through finish(), which saves it once. A run that has been saved is not saved again.
-// A save that fails is tried again every few seconds (space may come back) and once more when
-// the next run starts. Rows that are still unsaved then, and that no journal keeps, are cleared
+// A save that fails is tried again after a few seconds, then less and less often (space may come
+// back), and once more when the next run starts. Rows that are still unsaved then, and that no journal keeps, are cleared
 // only with the user's word (the clear question); without it, the new run continues the table.
 
 #include "record/data_file_saver.h"
@@ -50,6 +50,8 @@ public:
     using Saver = std::function<SaveOutcome()>;
     // Asks whether unsaved rows that no journal keeps may go; the text says what would be lost.
     using ClearQuestion = std::function<bool(qint64 rows)>;
+
+    static constexpr int kLongestRetryMs = 60000;
 
     explicit RunSession(Recorder &recorder, QObject *parent = nullptr);
 
