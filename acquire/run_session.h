@@ -7,8 +7,9 @@
 // first, and a run ends (stop, unplug, another instrument, window closed, signal, session end)
 // only through finish(), which saves it once. A run that has been saved is not saved again.
 // A save that fails is tried again after a few seconds, then less and less often (space may come
-// back), and once more when the next run starts. Rows that are still unsaved then, and that no journal keeps, are cleared
-// only with the user's word (the clear question); without it, the new run continues the table.
+// back), and once more when the next run starts. Rows that are still unsaved then, and that no
+// journal keeps, are cleared only with the user's word (the clear question); without it, the new
+// run continues the table.
 
 #include "record/data_file_saver.h"
 

@@ -20,7 +20,6 @@ private slots:
     void savesEachRunOnce();
     void unsavedRowsClearedOnlyWithConsent_data();
     void unsavedRowsClearedOnlyWithConsent();
-    void failedSaveRetried();
 };
 
 namespace {
@@ -80,31 +79,6 @@ void TestRunSession::unsavedRowsClearedOnlyWithConsent()
     if (journal) { // kept for the next start's recovery
         QCOMPARE(QDir(dir.filePath("journal")).entryList({"*.journal"}).size(), 1);
     }
-}
-
-// A failed save is tried again until it goes through; then it is told once.
-void TestRunSession::failedSaveRetried()
-{
-    Recorder recorder;
-    RunSession session(recorder);
-    int attempts = 0;
-    bool spaceBack = false;
-    session.setSaver([&] {
-        ++attempts;
-        return spaceBack ? SaveOutcome{SaveOutcome::Result::Written, "/data/run.csv", {}}
-                         : failedSave();
-    });
-    session.start();
-    for (int i = 0; i < 12; ++i)
-        recorder.record(QDateTime::currentDateTime(), SampleValues{});
-    QSignalSpy retried(&session, &RunSession::savedOnRetry);
-    QVERIFY(!session.finish(End::InstrumentStopped)->written());
-    QVERIFY(session.retryingSave());
-    spaceBack = true;
-    QVERIFY(retried.wait(Recorder::kRetryMs + 3000));
-    QCOMPARE(attempts, 2);
-    QCOMPARE(retried.first().first().value<SaveOutcome>().path, QString("/data/run.csv"));
-    QVERIFY(!session.retryingSave());
 }
 
 void TestRunSession::savesEachRunOnce_data()

@@ -3,17 +3,17 @@
 
 #include "record/clock.h"
 #include "record/csv_format.h"
+#include "record/data_file_saver.h"
 #include "record/data_folder.h"
 #include "record/file_counter.h"
 #include "record/local_zone.h"
-#include "record/data_file_saver.h"
 
 #include "../../support/temp_workdir.h"
 
 #include <QRandomGenerator>
-#include <cstdio>
 #include <QSettings>
 #include <QtTest>
+#include <cstdio>
 
 namespace {
 
@@ -212,7 +212,8 @@ private slots:
         blocker.close();
         DataFileSaver deal;
         QString error;
-        QVERIFY(!deal.exportCsv(tableOf(10), m_dir.file("plain/under_a_file.csv"), 1, true, &error));
+        QVERIFY(
+            !deal.exportCsv(tableOf(10), m_dir.file("plain/under_a_file.csv"), 1, true, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!deal.exportCsv(tableOf(10), m_dir.path(), 1, true, &error)); // a folder
         QVERIFY(!deal.exportCsv(tableOf(10), m_dir.file("family0.csv"), 0, true, &error));

@@ -164,7 +164,8 @@ private slots:
     {
         QFETCH(int, family);
         QFETCH(QByteArray, firstLine);
-        const QString journals = m_dir.file(QStringLiteral("damaged-%1").arg(QTest::currentDataTag()));
+        const QString journals =
+            m_dir.file(QStringLiteral("damaged-%1").arg(QTest::currentDataTag()));
         QString path;
         {
             Recorder crashed;
