@@ -35,6 +35,8 @@ LabLinkFeed::LabLinkFeed(lablink::Publisher &publisher, const DeviceLink &link,
                 if (outcome.written())
                     publishRunEvent(RunEvent::Saved, outcome.path);
             });
+    connect(&session, &RunSession::savedOnRetry, this,
+            [this](const SaveOutcome &outcome) { publishRunEvent(RunEvent::Saved, outcome.path); });
 }
 
 void LabLinkFeed::publishSample(const Sample &sample)

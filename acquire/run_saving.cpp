@@ -1,5 +1,6 @@
 #include "acquire/run_saving.h"
 
+#include "record/csv_format.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
 

@@ -6,10 +6,15 @@
 // Nothing clears a recorded run without saving it: a new run saves a running run's unsaved rows
 // first, and a run ends (stop, unplug, another instrument, window closed, signal, session end)
 // only through finish(), which saves it once. A run that has been saved is not saved again.
+// A save that fails is tried again after a few seconds, then less and less often (space may come
+// back), and once more when the next run starts. Rows that are still unsaved then, and that no
+// journal keeps, are cleared only with the user's word (the clear question); without it, the new
+// run continues the table.
 
 #include "record/data_file_saver.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -44,10 +49,17 @@ public:
 
     // The save a finished run gets: the recorded run's data file, or why not.
     using Saver = std::function<SaveOutcome()>;
+    // Asks whether unsaved rows that no journal keeps may go; the text says what would be lost.
+    using ClearQuestion = std::function<bool(qint64 rows)>;
+
+    static constexpr int kLongestRetryMs = 60000;
 
     explicit RunSession(Recorder &recorder, QObject *parent = nullptr);
 
     void setSaver(Saver saver) { m_saver = std::move(saver); }
+    // Without a question (the headless bench) such rows are never cleared.
+    void setClearQuestion(ClearQuestion question) { m_clearQuestion = std::move(question); }
+    bool retryingSave() const;
 
     State state() const { return m_state; }
     bool running() const { return m_state == State::Running; }
@@ -55,7 +67,7 @@ public:
     bool loadOn() const { return m_loadOn; }
 
     // A new run: a running run with unsaved rows is finished (saved) first; then the recorded
-    // table empties and started() lets the chart begin a new window.
+    // table empties (see the clear question) and started() lets the chart begin a new window.
     void start();
     // Ends a running run and saves it. Nothing (no outcome) when no run is running, or when an
     // empty run ends other than by the run button.
@@ -78,12 +90,19 @@ signals:
     void started();
     // After every finish that saved or tried to: what the status line and the log tell.
     void finished(const SaveOutcome &outcome, acquire::RunSession::End why);
+    // A finished run whose save had failed is now in its data file.
+    void savedOnRetry(const SaveOutcome &outcome);
 
 private:
     void setState(State state);
+    SaveOutcome save();
+    void retrySave();
 
     Recorder &m_recorder;
     Saver m_saver;
+    ClearQuestion m_clearQuestion;
+    QTimer *m_saveRetry;
+    QString m_lastFailure; // the reason of the last failed retry, told once
     State m_state = State::Idle;
     bool m_loadOn = false;
     int m_laggingReports = 0;

@@ -14,6 +14,7 @@
 #include "settings/settings_file.h"
 
 #include <QCursor>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -133,15 +134,21 @@ void ChartPage::exportData()
         QFileDialog::getSaveFileName(m_window, tr("Excel file"), folder.path, tr("Files (*.csv)"));
     if (file.isEmpty())
         return;
-    const bool written = m_recorder.exportRun(file, m_recorder.familyCode(), &error);
-    showExportOutcome(
-        m_page.statusLine(),
-        {written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error});
+    // The dialog has asked before it returns a file that exists: the user agreed to replace it.
+    const bool replace = QFileInfo::exists(file);
+    const bool written = m_recorder.exportRun(file, m_recorder.familyCode(), replace, &error);
+    const SaveOutcome outcome{
+        written ? SaveOutcome::Result::Written : SaveOutcome::Result::Failed, file, error};
     if (!written) {
+        showExportOutcome(m_page.statusLine(), outcome);
         qCWarning(lcApp).noquote() << "export not saved:" << file << error;
         return;
     }
-    SettingsFile().write("save_path", savePathOf(file));
+    // The export's folder becomes the data folder of later runs: said when it changes.
+    const QString savePath = savePathOf(file);
+    const bool moved = QFileInfo(savePath) != QFileInfo(folder.path);
+    SettingsFile().write("save_path", savePath);
+    showExportOutcome(m_page.statusLine(), outcome, moved ? savePath : QString());
 }
 
 CurvePanel *ChartPage::curvePanel() const

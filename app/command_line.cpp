@@ -49,6 +49,15 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
                        "plan ended normally, 3 when a fault ended it."),
         "FILE");
     parser.addOption(plan);
+    const QCommandLineOption summary(
+        "summary",
+        QStringLiteral("Prints one line per run of each FILE (file, run, start, duration, rows, "
+                       "first and last voltage, mean current, peak power, capacity, energy) as "
+                       "CSV, and opens no window. A file that cannot be read is named on "
+                       "standard error and the exit status is 1."));
+    parser.addOption(summary);
+    const QCommandLineOption json("json", QStringLiteral("With --summary: JSON lines, not CSV."));
+    parser.addOption(json);
     parser.addPositionalArgument(
         "FILE", QStringLiteral("Recorded runs (data files or journals) to open in the viewer."),
         "[FILE...]");
@@ -78,6 +87,7 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         result.text = QStringLiteral("usb-tester %1\n").arg(version);
         return result;
     }
+    result.parsed = true;
     result.demo = parser.isSet(demo);
     result.demoSetup = parser.value(demo);
     result.verbose = parser.isSet(verbose);
@@ -92,5 +102,19 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         return result;
     }
     result.runFiles = parser.positionalArguments();
+    result.summary = parser.isSet(summary);
+    result.json = parser.isSet(json);
+    const auto wrong = [&](const QString &what) {
+        result.run = false;
+        result.exitCode = 2;
+        result.text = what + "\n\n" + usage;
+        return result;
+    };
+    if (result.json && !result.summary)
+        return wrong(QStringLiteral("--json goes with --summary."));
+    if (result.summary && result.runFiles.isEmpty())
+        return wrong(QStringLiteral("--summary needs at least one FILE."));
+    if (result.summary && result.headless)
+        return wrong(QStringLiteral("--summary and --headless do not go together."));
     return result;
 }

@@ -9,6 +9,7 @@
 #include "app/main_dialog.h"
 #include "acquire/run_session.h"
 #include "review/run_viewer.h"
+#include "review/summary_lines.h"
 #include "sim/simulated_bus.h"
 #include "app/termination_signals.h"
 #include "ui/window_fit.h"
@@ -23,6 +24,7 @@
 #include <QTextCodec>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -81,7 +83,23 @@ void applyVerbosity(const CommandLine &commandLine)
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true\nqt.*.debug=false"));
 }
 
-// Help, version and the headless bench need no display: answered before a QApplication exists.
+int printSummaries(const CommandLine &commandLine)
+{
+    const auto print = [](std::FILE *stream) {
+        return [stream](const QByteArray &line) {
+            std::fwrite(line.constData(), 1, size_t(line.size()), stream);
+        };
+    };
+    const int status = review::summariseFiles(
+        commandLine.runFiles,
+        commandLine.json ? review::SummaryFormat::JsonLines : review::SummaryFormat::Csv,
+        print(stdout), print(stderr));
+    std::fflush(stdout);
+    return status;
+}
+
+// Help, version, the summary and the headless bench need no display: answered before a
+// QApplication exists.
 // Anything else is parsed again once Qt has taken its own options (-platform, -style, ...).
 bool ranWithoutDisplay(int argc, char *argv[], int *status)
 {
@@ -102,6 +120,15 @@ bool ranWithoutDisplay(int argc, char *argv[], int *status)
         hid::setBackend(nullptr);
         return true;
     }
+    if (early.run && early.summary) {
+        *status = printSummaries(early);
+        return true;
+    }
+    if (!early.run && early.exitCode != 0 && early.parsed) {
+        std::fputs(qPrintable(early.text), stderr);
+        *status = early.exitCode;
+        return true;
+    }
     if (early.run || early.exitCode != 0)
         return false;
     std::fputs(qPrintable(early.text), stdout);
@@ -114,6 +141,11 @@ bool ranWithoutDisplay(int argc, char *argv[], int *status)
 int main(int argc, char *argv[])
 {
     crash::installCrashReporter();
+#ifdef SIGXFSZ
+    // Past a file size limit (ulimit -f) a write then fails with EFBIG, which the recorder handles
+    // like a full disk, instead of the signal ending the program silently and unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     LocalZonePin localZone; // before any thread starts
     QElapsedTimer sinceMain;
     sinceMain.start();

@@ -98,6 +98,20 @@ MainDialog::MainDialog(QWidget *parent)
     connect(m_upgradeTimer, &QTimer::timeout, m_firmwarePage, &FirmwarePage::tick);
     m_firmwarePage->attach(&watcher, m_upgradeTimer, link);
 
+    // A failed save that went through later says where, as the stop would have.
+    connect(&runSession(), &acquire::RunSession::savedOnRetry, this,
+            [this](const SaveOutcome &saved) {
+                showExportOutcome(m_displayPage->statusLine(), saved);
+            });
+    // Unsaved rows that no journal keeps go only if the user says so; else the new run keeps them.
+    runSession().setClearQuestion([this](qint64 rows) {
+        return QMessageBox::question(
+                   this, tr("提示"),
+                   tr("上次记录的 %1 条数据未能保存，也不在中断记录文件中。开始新的记录将丢弃它们。"
+                      "\n丢弃它们吗？选“否”则保留，新的记录接在其后（可用“导出数据”保存）。")
+                       .arg(rows),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    });
     prepareRecording(this, *m_core, m_displayPage->statusLine());
     m_labLink = new app::LabLinkWiring(*m_core, m_displayPage->statusLine(), this);
     new app::TitleMenu(*ui->btnMenu_Menu, *m_language, *m_labLink, this);

@@ -12,10 +12,17 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
-void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome)
+void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome,
+                       const QString &laterRuns)
 {
-    if (!outcome.path.isEmpty())
-        statusLine.show([outcome] { return outcome.labelText(); });
+    if (outcome.path.isEmpty())
+        return;
+    statusLine.show([outcome, laterRuns] {
+        if (laterRuns.isEmpty())
+            return outcome.labelText();
+        return outcome.labelText() + "  " +
+               QCoreApplication::translate("MainDialog", "以后的记录将保存在: %1").arg(laterRuns);
+    });
 }
 
 void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
@@ -23,14 +30,23 @@ void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
 {
     QStringList lines;
     for (const RecoveredRun &run : runs) {
-        const SaveOutcome save = run.save;
-        const auto say = [save]() -> QString {
-            if (save.written())
-                return QCoreApplication::translate("MainDialog", "已恢复中断的记录: %1")
-                    .arg(save.path);
-            if (save.result == SaveOutcome::Result::Failed)
-                return save.labelText();
-            return QString();
+        const auto say = [run]() -> QString {
+            const auto tr = [](const char *text) {
+                return QCoreApplication::translate("MainDialog", text);
+            };
+            if (!run.damagedCopy.isEmpty())
+                return tr("中断记录 %1 已损坏, 无法恢复, 已改名为 %2")
+                    .arg(run.journal, run.damagedCopy);
+            if (run.save.result == SaveOutcome::Result::Failed)
+                return run.save.labelText();
+            if (!run.save.written())
+                return QString();
+            QString line = tr("已恢复中断的记录: %1").arg(run.save.path);
+            if (run.headerDamaged)
+                line += ' ' + tr("(文件头已损坏, 型号系列按数据列数判断)");
+            if (run.droppedLines > 0)
+                line += ' ' + tr("(%1 行已损坏, 未能恢复)").arg(run.droppedLines);
+            return line;
         };
         const QString line = say();
         if (line.isEmpty())

@@ -18,8 +18,10 @@ namespace ui {
 class StatusLine;
 }
 
-// A cancelled file choice (no path) leaves the status line as it is.
-void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome);
+// A cancelled file choice (no path) leaves the status line as it is. laterRuns: the data folder
+// later runs now go to, when the export changed it.
+void showExportOutcome(ui::StatusLine &statusLine, const SaveOutcome &outcome,
+                       const QString &laterRuns = QString());
 
 void announceRecoveredRuns(QWidget *window, ui::StatusLine &statusLine,
                            const QVector<RecoveredRun> &runs);

@@ -1,6 +1,7 @@
 #include "record/data_file_saver.h"
 
 #include "record/clock.h"
+#include "record/content_digest.h"
 #include "record/csv_format.h"
 #include "record/durable_file.h"
 #include "record/file_counter.h"
@@ -51,11 +52,16 @@ bool writeAll(QFile &file, std::string &buffer, QString *error)
     return true;
 }
 
-// Header and rows into an open file, then flushed, synced and closed.
-bool writeRun(QFile &file, const SampleStore &table, quint8 familyCode, bool header, QString *error)
+// Header and rows into an open file, then flushed, synced and closed; digest, if given, takes
+// every byte written.
+bool writeRun(QFile &file, const SampleStore &table, quint8 familyCode, bool header, QString *error,
+              ContentDigest *digest = nullptr)
 {
-    if (!produceCsv(table, familyCode, header,
-                    [&](std::string &chunk) { return writeAll(file, chunk, error); }))
+    if (!produceCsv(table, familyCode, header, [&](std::string &chunk) {
+            if (digest)
+                digest->add(chunk.data(), chunk.size());
+            return writeAll(file, chunk, error);
+        }))
         return false;
     durable::report(durable::Step::Written, file.fileName());
     if (!durable::syncFile(file, error))
@@ -127,7 +133,8 @@ SaveOutcome DataFileSaver::autoSave(const SampleStore &table, quint8 familyCode,
         outcome.path = temporary;
         return fail(QString());
     }
-    if (!writeRun(file, table, familyCode, true, &outcome.reason))
+    ContentDigest digest;
+    if (!writeRun(file, table, familyCode, true, &outcome.reason, &digest))
         return fail(temporary);
 
     const QString hourStamp = Clock::now().toString("yyyy_MM_dd_hh");
@@ -143,7 +150,8 @@ SaveOutcome DataFileSaver::autoSave(const SampleStore &table, quint8 familyCode,
         }
         if (QFileInfo::exists(outcome.path))
             continue;
-        if (!journalPath.isEmpty() && !noteSaving(journalPath, outcome.path, &outcome.reason))
+        if (!journalPath.isEmpty() &&
+            !noteSaving(journalPath, outcome.path, digest.text(), &outcome.reason))
             return fail(temporary);
         const durable::MoveResult moved =
             durable::moveNoReplace(temporary, outcome.path, &outcome.reason);
@@ -161,8 +169,8 @@ SaveOutcome DataFileSaver::autoSave(const SampleStore &table, quint8 familyCode,
     return outcome;
 }
 
-bool DataFileSaver::writeCsv(const SampleStore &table, const QString &path, quint8 familyCode,
-                            QString *error)
+bool DataFileSaver::exportCsv(const SampleStore &table, const QString &path, quint8 familyCode,
+                              bool replace, QString *error)
 {
     QString reason;
     if (!error)
@@ -172,13 +180,34 @@ bool DataFileSaver::writeCsv(const SampleStore &table, const QString &path, quin
             QStringLiteral("no instrument family (code %1) to lay out the columns").arg(familyCode);
         return false;
     }
-    const bool existed = QFileInfo::exists(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Text)) {
-        *error = file.errorString();
+    const QFileInfo target(path);
+    if (target.isDir()) {
+        *error = QStringLiteral("%1 is a folder").arg(path);
         return false;
     }
-    return writeRun(file, table, familyCode, !existed, error);
+    const QString temporary = QStringLiteral("%1/.%2-%3.part")
+                                  .arg(target.absolutePath(), target.fileName())
+                                  .arg(QCoreApplication::applicationPid());
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        *error = QStringLiteral("%1: %2").arg(temporary, file.errorString());
+        return false;
+    }
+    bool moved = writeRun(file, table, familyCode, true, error);
+    if (moved && replace) {
+        moved = durable::moveReplacing(temporary, path, error);
+    } else if (moved) {
+        const durable::MoveResult result = durable::moveNoReplace(temporary, path, error);
+        if (result == durable::MoveResult::TargetExists)
+            *error = QStringLiteral("%1 exists").arg(path);
+        moved = result == durable::MoveResult::Moved;
+    }
+    if (!moved) {
+        file.close();
+        QFile::remove(temporary);
+        return false;
+    }
+    return durable::syncFolder(target.absolutePath(), error);
 }
 
 bool DataFileSaver::holdsRun(const SampleStore &table, quint8 familyCode, const QString &path)

@@ -37,19 +37,22 @@ public:
     // "LoadData_<yyyy_MM_dd_hh>_<counter>.csv" in the data folder, never an existing file: the
     // rows go to a hidden temporary file, which is synced and then renamed to the first number
     // not taken (by any instance) from the hour's counter on; the folder is synced last. With a
-    // journal, the journal first notes the name it is about to take, so that a recovery after a
-    // crash between the rename and the journal's removal finds the file instead of writing a
-    // second one (recoverJournals).
+    // journal, the journal first notes the name it is about to take and the digest of the bytes
+    // written, so that a recovery after a crash between the rename and the journal's removal
+    // finds the file instead of writing a second one (recoverJournals).
     SaveOutcome autoSave(const SampleStore &table, quint8 familyCode,
                          const QString &journalPath = QString());
 
-    // Appends the table to path and forces it to disk; a new file first gets the family's
-    // header block. False, with the reason, when the file cannot be opened or written in full
-    // (disk full, short write) or the family is unknown.
-    bool writeCsv(const SampleStore &table, const QString &path, quint8 familyCode,
-                  QString *error = nullptr);
+    // "Export data": the family's header block and the table as a new file at path, written as
+    // a save writes (a temporary file beside it, synced, renamed into place, the folder synced),
+    // so a failure leaves whatever path held untouched. An existing file is replaced only with
+    // `replace` (the user agreed to it); without, a file that appeared meanwhile stays and the
+    // export fails. False, with the reason, when anything fails or the family is unknown.
+    bool exportCsv(const SampleStore &table, const QString &path, quint8 familyCode, bool replace,
+                   QString *error = nullptr);
 
-    // True when path holds exactly the file a save of the table writes (header and all rows).
+    // True when path holds exactly the file a save of the table writes (header and all rows)
+    // in the time zone of now: for notes of older journals, which have no digest.
     static bool holdsRun(const SampleStore &table, quint8 familyCode, const QString &path);
 
 private:

@@ -6,6 +6,7 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <cerrno>
 #include <cstdio>
@@ -132,6 +133,26 @@ MoveResult moveNoReplace(const QString &from, const QString &to, QString *error)
 #endif
     report(Step::Renamed, to);
     return MoveResult::Moved;
+}
+
+bool moveReplacing(const QString &from, const QString &to, QString *error)
+{
+#ifdef Q_OS_WIN
+    const bool moved = ::MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
+                                     reinterpret_cast<const wchar_t *>(to.utf16()),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!moved) {
+        *error = QStringLiteral("cannot rename %1 to %2").arg(from, to);
+        return false;
+    }
+#else
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        *error = systemError("cannot rename", from + " -> " + to);
+        return false;
+    }
+#endif
+    report(Step::Renamed, to);
+    return true;
 }
 
 bool removeFile(const QString &path, QString *error)

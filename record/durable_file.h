@@ -40,6 +40,10 @@ enum class MoveResult
 // creates it at the same moment.
 MoveResult moveNoReplace(const QString &from, const QString &to, QString *error);
 
+// Renames from to to in one step, replacing a file already called to: someone sees the old file
+// or the new one, never a mix. Only for a file the user has agreed to replace.
+bool moveReplacing(const QString &from, const QString &to, QString *error);
+
 // Removes path and syncs its folder. A missing file counts as removed.
 bool removeFile(const QString &path, QString *error);
 

@@ -1,6 +1,7 @@
 #include "record/journal.h"
 
 #include "crash/crash_reporter.h"
+#include "record/csv_format.h"
 #include "record/durable_file.h"
 #include "record/record_log.h"
 
@@ -28,16 +29,31 @@
 namespace {
 
 const char kMagic[] = "usb-tester journal 1 family ";
-// A save about to take this data file name (DataFileSaver::autoSave).
-const char kSavingNote[] = "#saved ";
+// A save about to take this data file name (DataFileSaver::autoSave): "#saved-digest DIGEST PATH";
+// journals of older versions wrote "#saved PATH".
+const char kSavingNote[] = "#saved-digest ";
+const char kOldSavingNote[] = "#saved ";
 
-// One row: milliseconds since the epoch, then the ten float bit patterns in hex, so that the
+// Values a row of the family holds: the NV05 family records neither MOS temperature nor fan
+// speed, the last two. So the width of the rows tells the family when the header is damaged.
+int valueCount(quint8 familyCode)
+{
+    return familyCode == proto::Nv05Family ? proto::kQuantityCount - 2 : proto::kQuantityCount;
+}
+
+quint8 familyOfWidth(int values)
+{
+    return values == proto::kQuantityCount ? proto::Hk07Family : proto::Nv05Family;
+}
+
+// One row: milliseconds since the epoch, then the family's float bit patterns in hex, so that the
 // recovered file shows exactly the numbers the run recorded.
-int formatRow(char *out, size_t size, qint64 ms, const proto::SampleValues &values)
+int formatRow(char *out, size_t size, qint64 ms, const proto::SampleValues &values, int count)
 {
     int n = std::snprintf(out, size, "%lld", static_cast<long long>(ms));
     static const char hex[] = "0123456789abcdef";
-    for (float v : values) {
+    for (int q = 0; q < count; ++q) {
+        const float v = values[size_t(q)];
         quint32 bits;
         std::memcpy(&bits, &v, sizeof bits);
         out[n++] = ',';
@@ -66,24 +82,27 @@ bool parseHex(const char *p, quint32 *bits)
     return true;
 }
 
-// A complete line without its line end.
-bool parseRow(const QByteArray &line, qint64 *ms, proto::SampleValues *values)
+// A complete line without its line end: the number of values it holds (either family's), or 0.
+int parseRow(const QByteArray &line, qint64 *ms, proto::SampleValues *values)
 {
     const int comma = line.indexOf(',');
-    if (comma <= 0 || line.size() != comma + proto::kQuantityCount * 9)
-        return false;
+    const int count = comma > 0 ? (line.size() - comma) / 9 : 0;
+    if ((count != valueCount(proto::Hk07Family) && count != valueCount(proto::Nv05Family)) ||
+        line.size() != comma + count * 9)
+        return 0;
     bool ok = false;
     *ms = line.left(comma).toLongLong(&ok);
     if (!ok)
-        return false;
+        return 0;
+    *values = proto::SampleValues{};
     const char *p = line.constData() + comma;
-    for (int q = 0; q < proto::kQuantityCount; ++q, p += 9) {
+    for (int q = 0; q < count; ++q, p += 9) {
         quint32 bits;
         if (*p != ',' || !parseHex(p + 1, &bits))
-            return false;
+            return 0;
         std::memcpy(&(*values)[size_t(q)], &bits, sizeof bits);
     }
-    return true;
+    return count;
 }
 
 void syncToDisk(int fd)
@@ -185,6 +204,7 @@ bool Journal::open(const QString &folder, quint8 familyCode, QString *error)
     m_lock = std::move(lock);
     m_file = std::move(file);
     m_completeBytes = header.size();
+    m_valueCount = valueCount(familyCode);
     m_syncer = std::make_unique<Syncer>(m_file->handle());
     m_syncer->markDirty();
     return true;
@@ -195,7 +215,7 @@ bool Journal::append(qint64 msecsSinceEpoch, const proto::SampleValues &values)
     if (!m_file)
         return false;
     char line[256];
-    const int n = formatRow(line, sizeof line, msecsSinceEpoch, values);
+    const int n = formatRow(line, sizeof line, msecsSinceEpoch, values, m_valueCount);
     if (m_file->write(line, n) != n) {
         // A full disk may take part of the line: cut it off, so that the retry of this row
         // starts a line of its own instead of completing the fragment into a damaged line.
@@ -236,14 +256,15 @@ void Journal::keep()
     m_path.clear();
 }
 
-bool noteSaving(const QString &journalPath, const QString &dataFile, QString *error)
+bool noteSaving(const QString &journalPath, const QString &dataFile, const QString &digest,
+                QString *error)
 {
     QFile file(journalPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         *error = QStringLiteral("journal %1: %2").arg(journalPath, file.errorString());
         return false;
     }
-    const QByteArray note = kSavingNote + dataFile.toUtf8() + '\n';
+    const QByteArray note = kSavingNote + digest.toLatin1() + ' ' + dataFile.toUtf8() + '\n';
     if (file.write(note) != note.size()) {
         *error = QStringLiteral("journal %1: %2").arg(journalPath, file.errorString());
         return false;
@@ -264,30 +285,46 @@ bool readJournal(const QString &path, JournalContent *content, QString *error)
     bool ok = false;
     const int family =
         header.startsWith(kMagic) ? header.mid(int(sizeof kMagic) - 1).toInt(&ok) : 0;
-    if (headerEnd < 0 || !ok || family < 0 || family > 255) {
-        *error = QStringLiteral("not a journal (first line \"%1\")")
-                     .arg(QString::fromLatin1(header.left(60)));
-        return false;
+    *content = JournalContent();
+    int width = 0; // the values per row; the header's family, else the first row's
+    int start = 0;
+    if (headerEnd >= 0 && ok && family >= 0 && family <= 255) {
+        content->familyCode = quint8(family);
+        start = headerEnd + 1;
+    } else {
+        // A damaged header: the rows say the family. The first line may be one of them.
+        content->headerDamaged = true;
     }
-    content->familyCode = quint8(family);
-    content->rows.clear();
-    content->droppedLines = 0;
-    content->savingTo.clear();
-    int start = headerEnd + 1;
     while (start < bytes.size()) {
         const int end = bytes.indexOf('\n', start);
         qint64 ms;
         proto::SampleValues values;
         const QByteArray line = end >= 0 ? bytes.mid(start, end - start) : QByteArray();
-        if (end >= 0 && parseRow(line, &ms, &values))
+        const int count = end >= 0 ? parseRow(line, &ms, &values) : 0;
+        if (count > 0 && content->headerDamaged && width == 0) {
+            width = count;
+            content->familyCode = familyOfWidth(count);
+        }
+        if (count > 0 && (!content->headerDamaged || count == width))
             content->rows.append(ms, values);
-        else if (end >= 0 && line.startsWith(kSavingNote))
-            content->savingTo = QString::fromUtf8(line.mid(int(sizeof kSavingNote) - 1));
-        else
+        else if (end >= 0 && line.startsWith(kSavingNote)) {
+            const int space = line.indexOf(' ', int(sizeof kSavingNote) - 1);
+            content->savingDigest = QString::fromLatin1(
+                line.mid(int(sizeof kSavingNote) - 1, space - int(sizeof kSavingNote) + 1));
+            content->savingTo = QString::fromUtf8(line.mid(space + 1));
+        } else if (end >= 0 && line.startsWith(kOldSavingNote)) {
+            content->savingTo = QString::fromUtf8(line.mid(int(sizeof kOldSavingNote) - 1));
+        } else {
             ++content->droppedLines;
+        }
         if (end < 0)
             break;
         start = end + 1;
+    }
+    if (content->headerDamaged && content->rows.isEmpty()) {
+        *error = QStringLiteral("not a journal (first line \"%1\")")
+                     .arg(QString::fromLatin1(header.left(60)));
+        return false;
     }
     return true;
 }

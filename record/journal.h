@@ -45,21 +45,27 @@ private:
     std::unique_ptr<QFile> m_file;
     std::unique_ptr<Syncer> m_syncer;
     qint64 m_completeBytes = 0; // the header and every row written in full
+    int m_valueCount = proto::kQuantityCount; // values per row: the family's
 };
 
 // What a journal file holds. A torn last line (no line end) or a damaged line is dropped, never
-// half-read.
+// half-read. A damaged first line loses nothing else: the family is then the one whose width the
+// rows have (readJournal fails only when no row is left).
 struct JournalContent
 {
     quint8 familyCode = 0;
     SampleStore rows;
     int droppedLines = 0;
-    QString savingTo; // the data file the last save of these rows was about to take, if any
+    QString savingTo;     // the data file the last save of these rows was about to take, if any
+    QString savingDigest; // and the digest of its bytes (ContentDigest); empty in older journals
+    bool headerDamaged = false; // the family was told by the rows' width
 };
 bool readJournal(const QString &path, JournalContent *content, QString *error);
 
-// Notes in the journal, on disk, that a save of its rows is about to take dataFile.
-bool noteSaving(const QString &journalPath, const QString &dataFile, QString *error);
+// Notes in the journal, on disk, that a save of its rows is about to take dataFile, whose bytes
+// have the digest `digest`.
+bool noteSaving(const QString &journalPath, const QString &dataFile, const QString &digest,
+                QString *error);
 
 // Where the program keeps its journals: "journal" in the user's own data location.
 QString defaultJournalFolder();

@@ -1,5 +1,6 @@
 #include "record/journal_recovery.h"
 
+#include "record/content_digest.h"
 #include "record/durable_file.h"
 #include "record/journal.h"
 #include "record/record_log.h"
@@ -14,8 +15,11 @@ namespace {
 // and holds exactly these rows. Saving again would leave the run in two files.
 bool alreadySaved(const JournalContent &content)
 {
-    return !content.savingTo.isEmpty() &&
-           DataFileSaver::holdsRun(content.rows, content.familyCode, content.savingTo);
+    if (content.savingTo.isEmpty())
+        return false;
+    if (!content.savingDigest.isEmpty())
+        return ContentDigest::ofFile(content.savingTo) == content.savingDigest;
+    return DataFileSaver::holdsRun(content.rows, content.familyCode, content.savingTo);
 }
 } // namespace
 
@@ -38,12 +42,19 @@ QVector<RecoveredRun> recoverJournals(const QString &journalFolder, const DataFo
         QString error;
         if (!readJournal(path, &content, &error)) {
             qCWarning(lcRecord).noquote() << "journal" << path << "unreadable:" << error;
-            QFile::remove(path + ".damaged");
-            QFile::rename(path, path + ".damaged");
+            run.damagedCopy = path + ".damaged";
+            QFile::remove(run.damagedCopy);
+            if (!QFile::rename(path, run.damagedCopy))
+                run.damagedCopy = path;
+            run.save.result = SaveOutcome::Result::Failed;
+            run.save.path = path;
+            run.save.reason = error;
+            recovered.append(run);
             continue;
         }
         run.rows = content.rows.size();
         run.droppedLines = content.droppedLines;
+        run.headerDamaged = content.headerDamaged;
         if (alreadySaved(content)) {
             run.save.result = SaveOutcome::Result::Written;
             run.save.path = content.savingTo;

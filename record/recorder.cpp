@@ -12,7 +12,11 @@ proto::SampleValues sampleValuesOf(const proto::LiveValues &v)
             v.capacity, v.cpuTemp, v.ntcTemp, v.mosTemp,    v.fanSpeed};
 }
 
-Recorder::Recorder(QObject *parent) : QObject(parent) {}
+Recorder::Recorder(QObject *parent) : QObject(parent), m_journalRetry(new QTimer(this))
+{
+    m_journalRetry->setInterval(kRetryMs);
+    connect(m_journalRetry, &QTimer::timeout, this, &Recorder::journalNewRows);
+}
 
 Recorder::~Recorder()
 {
@@ -52,6 +56,7 @@ qint64 Recorder::timelineNow() const
 
 void Recorder::clear()
 {
+    catchUpJournal();
     releaseJournal();
     m_store.clear();
     m_savedRows = m_journaledRows = 0;
@@ -83,9 +88,10 @@ SaveOutcome Recorder::saveRun(const DataFolder &folder)
 {
     if (!m_store.isEmpty() && !hasUnsavedRows())
         return m_lastSave;
-    // The journal can vouch for the file only when it holds the whole table.
-    const QString journal = m_savedRows == 0 ? journalPath() : QString();
-    SaveOutcome outcome = DataFileSaver(folder).autoSave(m_store, m_familyCode, journal);
+    // The journal notes the data file and its digest: a recovery then knows the file holds the
+    // journal's rows, whatever part of the table the journal holds.
+    catchUpJournal();
+    SaveOutcome outcome = DataFileSaver(folder).autoSave(m_store, m_familyCode, journalPath());
     if (outcome.written()) {
         dropJournal();
         m_savedRows = m_journaledRows = m_store.size();
@@ -94,36 +100,47 @@ SaveOutcome Recorder::saveRun(const DataFolder &folder)
     return outcome;
 }
 
-void Recorder::journalNewRows()
+bool Recorder::catchUpJournal()
 {
-    if (m_journalFolder.isEmpty() || !proto::knownFamily(m_familyCode))
-        return;
+    return journalNewRows();
+}
+
+bool Recorder::journalNewRows()
+{
+    if (m_journalFolder.isEmpty() || !proto::knownFamily(m_familyCode) || !hasUnsavedRows()) {
+        m_journalRetry->stop();
+        return true;
+    }
+    const auto failed = [this](const QString &what) {
+        if (!m_journalFailed)
+            qCWarning(lcRecord).noquote() << what;
+        m_journalFailed = true;
+        if (!m_journalRetry->isActive())
+            m_journalRetry->start();
+        return false;
+    };
     if (!m_journal) {
         auto journal = std::make_unique<Journal>();
         QString error;
-        if (!journal->open(m_journalFolder, m_familyCode, &error)) {
-            if (!m_journalFailed)
-                qCWarning(lcRecord).noquote() << "no journal for this run:" << error;
-            m_journalFailed = true;
-            return;
-        }
+        if (!journal->open(m_journalFolder, m_familyCode, &error))
+            return failed("no journal for this run yet: " + error);
         m_journal = std::move(journal);
         m_journaledRows = m_savedRows;
     }
     for (; m_journaledRows < m_store.size(); ++m_journaledRows) {
-        if (!m_journal->append(m_store.time(m_journaledRows), m_store.row(m_journaledRows))) {
-            if (!m_journalFailed)
-                qCWarning(lcRecord) << "journal write failed:" << m_journal->filePath();
-            m_journalFailed = true;
-            return;
-        }
+        if (!m_journal->append(m_store.time(m_journaledRows), m_store.row(m_journaledRows)))
+            return failed("journal write failed, tried again later: " + m_journal->filePath());
     }
+    if (m_journalFailed)
+        qCInfo(lcRecord).noquote() << "journal caught up:" << m_journal->filePath();
     m_journalFailed = false;
+    m_journalRetry->stop();
+    return true;
 }
 
-bool Recorder::exportRun(const QString &path, quint8 familyCode, QString *error)
+bool Recorder::exportRun(const QString &path, quint8 familyCode, bool replace, QString *error)
 {
-    if (!DataFileSaver().writeCsv(m_store, path, familyCode, error))
+    if (!DataFileSaver().exportCsv(m_store, path, familyCode, replace, error))
         return false;
     dropJournal();
     m_savedRows = m_journaledRows = m_store.size();
@@ -135,22 +152,41 @@ qint64 Recorder::unsavedRows() const
     return m_store.size() - m_savedRows;
 }
 
+qint64 Recorder::journaledUnsavedRows() const
+{
+    const qint64 rows = m_journal ? m_journaledRows - m_savedRows : 0;
+    return rows >= DataFileSaver::kMinimumRows ? rows : 0; // fewer are not kept
+}
+
+bool Recorder::clearLosesNothing() const
+{
+    return unsavedRows() < DataFileSaver::kMinimumRows || journaledUnsavedRows() == unsavedRows();
+}
+
 QString Recorder::unsavedRunNote() const
 {
-    if (unsavedRows() < DataFileSaver::kMinimumRows)
+    const qint64 unsaved = unsavedRows();
+    if (unsaved < DataFileSaver::kMinimumRows)
         return QString();
-    if (m_journal)
+    const qint64 kept = journaledUnsavedRows();
+    if (kept == unsaved)
         return tr("本次记录的 %1 条数据未能保存。它们保存在 %2 "
                   "中，下次启动时将自动恢复为数据文件。")
-            .arg(unsavedRows())
+            .arg(unsaved)
             .arg(m_journal->filePath());
-    return tr("本次记录的 %1 条数据未能保存，关闭后将丢失。请先用“导出数据”保存。")
-        .arg(unsavedRows());
+    if (kept > 0)
+        return tr("本次记录的 %1 条数据未能保存。其中 %2 条保存在 %3 "
+                  "中，下次启动时将自动恢复为数据文件；其余 %4 条关闭后将丢失。请先用“导出数据”保存。")
+            .arg(unsaved)
+            .arg(kept)
+            .arg(m_journal->filePath())
+            .arg(unsaved - kept);
+    return tr("本次记录的 %1 条数据未能保存，关闭后将丢失。请先用“导出数据”保存。").arg(unsaved);
 }
 
 void Recorder::releaseJournal()
 {
-    if (m_journal && m_journaledRows - m_savedRows >= DataFileSaver::kMinimumRows) {
+    if (journaledUnsavedRows() > 0) {
         qCInfo(lcRecord).noquote()
             << "unsaved run kept for the next start:" << m_journal->filePath();
         m_journal->keep();

@@ -3,7 +3,9 @@
 // chart draws from. The run session clears it when a run begins and saves it when the run ends.
 // Rows not yet in a data file also go to a journal on disk (journal.h), so a crash loses nothing;
 // the next start turns it into a data file (journal_recovery.h). A run whose save failed is never
-// dropped: a clear or the end of the program leaves its journal for the next start.
+// dropped: a clear or the end of the program leaves its journal for the next start. A journal
+// write that fails (full disk, file size limit) is tried again at every row and every few seconds
+// until the journal has caught up.
 //
 // A row's place on the chart is its steady time shifted so that the run's first row sits at its
 // wall-clock stamp: the chart's time line starts at the clock and then only moves forward.
@@ -15,6 +17,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -39,13 +42,23 @@ public:
     void record(const Sample &sample);
     // A row stamped `when` on the wall clock and now on the steady clock (tests, benchmarks).
     void record(const QDateTime &when, const proto::SampleValues &values);
+    // Empties the table. Unsaved rows stay only in their journal: the caller asks
+    // clearLosesNothing() first.
     void clear();
+    // Writes what the journal lacks, now (the end of a run); false while it still lacks rows.
+    bool catchUpJournal();
+    static constexpr int kRetryMs = 5000;
 
     // Now on the rows' time line: the clock while the table is empty, else steadily on from the
     // first row, whatever the wall clock does meanwhile.
     qint64 timelineNow() const;
     // Rows that no data file holds yet.
     bool hasUnsavedRows() const { return m_savedRows < m_store.size(); }
+    // Rows that no data file holds and that the journal, if any, holds (and will keep).
+    qint64 journaledUnsavedRows() const;
+    // True when clear() loses nothing a save would keep: the unsaved rows are too few to save,
+    // or all of them are in a journal that the next start recovers.
+    bool clearLosesNothing() const;
 
     // The family decides the journal's later data-file layout. Rows are journaled only for a
     // known family and once a journal folder is set (the program sets defaultJournalFolder()).
@@ -59,15 +72,16 @@ public:
     // that is already in a data file is not written again: the answer is that file's.
     SaveOutcome saveRun(const DataFolder &folder);
 
-    // "Export data": appends the whole table to path (writeCsv). Once written, the rows are
-    // saved like after a stop, so a run whose automatic save failed leaves no journal behind.
-    bool exportRun(const QString &path, quint8 familyCode, QString *error);
+    // "Export data": the whole table as a new file at path (DataFileSaver::exportCsv), replacing
+    // one only with `replace`. Once written, the rows are saved like after a stop, so a run whose
+    // automatic save failed leaves no journal behind.
+    bool exportRun(const QString &path, quint8 familyCode, bool replace, QString *error);
 
     // Rows recorded since the last written save.
     qint64 unsavedRows() const;
-    // For closing the window: empty when nothing worth saving is unsaved; otherwise says that
-    // the run will be recovered at the next start (its journal stays), or, without a journal,
-    // that it is lost unless exported now.
+    // For closing the window: empty when nothing worth saving is unsaved; otherwise says how many
+    // rows are unsaved, how many of them the journal keeps for the next start's recovery and
+    // where, and how many are lost unless exported now.
     QString unsavedRunNote() const;
 
 signals:
@@ -75,7 +89,7 @@ signals:
     void cleared();
 
 private:
-    void journalNewRows();
+    bool journalNewRows();
     void dropJournal();
     // Ends the journal but leaves it on disk when it holds a run no data file has.
     void releaseJournal();
@@ -89,4 +103,5 @@ private:
     SaveOutcome m_lastSave;
     qint64 m_journaledRows = 0; // rows [m_savedRows, m_journaledRows) are in the journal
     bool m_journalFailed = false;
+    QTimer *m_journalRetry; // while the journal lacks rows
 };

@@ -460,6 +460,28 @@
         <source>已恢复中断的记录: %1</source>
         <translation>Recovered an interrupted recording: %1</translation>
     </message>
+    <message>
+        <source>中断记录 %1 已损坏, 无法恢复, 已改名为 %2</source>
+        <translation>The interrupted recording %1 is damaged and could not be recovered; it was renamed %2</translation>
+    </message>
+    <message>
+        <source>(文件头已损坏, 型号系列按数据列数判断)</source>
+        <translation>(its header was damaged: the model family was told by the number of columns)</translation>
+    </message>
+    <message>
+        <source>(%1 行已损坏, 未能恢复)</source>
+        <translation>(%1 damaged lines could not be recovered)</translation>
+    </message>
+    <message>
+        <source>以后的记录将保存在: %1</source>
+        <translation>Later runs will be saved in: %1</translation>
+    </message>
+    <message>
+        <source>上次记录的 %1 条数据未能保存，也不在中断记录文件中。开始新的记录将丢弃它们。
+丢弃它们吗？选“否”则保留，新的记录接在其后（可用“导出数据”保存）。</source>
+        <translation>The %1 rows of the last run could not be saved and are not in a recovery file either. Starting a new run discards them.
+Discard them? Choose No to keep them: the new run continues after them (use “Export data” to save them).</translation>
+    </message>
 </context>
 <context>
     <name>SettingsHk07Controls</name>
@@ -1539,8 +1561,12 @@
         <translation>no data rows</translation>
     </message>
     <message>
-        <source>记录超过24天</source>
-        <translation>the run is longer than 24 days</translation>
+        <source>最多读取 %1 个记录, 从此行起未打开</source>
+        <translation>at most %1 runs are read; not opened from this line on</translation>
+    </message>
+    <message>
+        <source>最多比较 %1 个记录, 未打开</source>
+        <translation>at most %1 runs are compared; not opened</translation>
     </message>
     <message>
         <source>文件在读取时被改动</source>

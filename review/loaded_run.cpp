@@ -6,16 +6,17 @@
 
 namespace review {
 
-LoadOutcome loadRunFiles(const QStringList &paths)
+LoadOutcome loadRunFiles(const QStringList &paths, int maxRuns)
 {
     LoadOutcome outcome;
     for (const QString &path : paths) {
         std::vector<RecordedRun> runs;
         ReadError error;
-        if (!readRunFile(path, &runs, &error)) {
+        const int allowed = maxRuns - int(outcome.runs.size());
+        if (!readRunFile(path, &runs, &error, allowed))
             outcome.problems << readProblemText(path, error);
+        if (runs.empty())
             continue;
-        }
         outcome.openedFiles << path;
         const QString fileName = QFileInfo(path).fileName();
         for (RecordedRun &run : runs) {

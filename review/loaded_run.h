@@ -22,13 +22,14 @@ struct LoadedRun
 using LoadedRuns = std::vector<std::unique_ptr<LoadedRun>>;
 
 // What reading a list of files gave: the runs of every file that read cleanly, and one message
-// per file that did not.
+// per file that did not. At most maxRuns runs are read in all; the files or rows past them are
+// not read, and a message names where reading stopped.
 struct LoadOutcome
 {
     LoadedRuns runs;
     QStringList problems;
     QStringList openedFiles;
 };
-LoadOutcome loadRunFiles(const QStringList &paths);
+LoadOutcome loadRunFiles(const QStringList &paths, int maxRuns = kMaxRuns);
 
 } // namespace review

@@ -38,8 +38,10 @@ QString what(const ReadError &error)
         return tr("最后一行不完整");
     case ReadProblem::NoRows:
         return tr("没有数据行");
-    case ReadProblem::TooLong:
-        return tr("记录超过24天");
+    case ReadProblem::TooManyRuns:
+        if (error.line > 0)
+            return tr("最多读取 %1 个记录, 从此行起未打开").arg(error.expected);
+        return tr("最多比较 %1 个记录, 未打开").arg(error.expected);
     case ReadProblem::Changed:
         return tr("文件在读取时被改动");
     case ReadProblem::BadJournal:

@@ -17,8 +17,6 @@ class QLineSeries;
 
 namespace review {
 
-constexpr int kMaxRuns = 8;
-
 // The colour of the n-th run's curve and legend entry.
 QColor runColor(int n);
 

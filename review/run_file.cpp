@@ -144,7 +144,10 @@ bool RecordedRun::has(proto::Quantity q) const
     return proto::reports(q, familyCode);
 }
 
-CsvRunParser::CsvRunParser(const QString &source) : m_source(source) {}
+CsvRunParser::CsvRunParser(const QString &source, int maxRuns)
+    : m_source(source), m_maxRuns(maxRuns)
+{
+}
 
 bool CsvRunParser::fail(ReadProblem problem, int expected, int found)
 {
@@ -254,6 +257,13 @@ bool CsvRunParser::dataRow(const char *begin, const char *end)
 
     // A header, or time running backwards (an export appended to an existing file), starts a run.
     if (m_lastSecs < 0 || secs < m_lastSecs) {
+        if (int(m_runs.size()) >= m_maxRuns) {
+            // Stops here, keeping the runs read: memory stays in proportion to the rows read.
+            m_error.problem = ReadProblem::TooManyRuns;
+            m_error.line = m_lineNo;
+            m_error.expected = m_maxRuns;
+            return false;
+        }
         RecordedRun run;
         run.source = m_source;
         run.part = int(m_runs.size()) + 1;
@@ -265,10 +275,7 @@ bool CsvRunParser::dataRow(const char *begin, const char *end)
     RecordedRun &run = m_runs.back();
     if (run.familyCode != m_family)
         return fail(ReadProblem::BrokenHeader);
-    const qint64 elapsedMs = (secs - m_startSecs) * 1000;
-    if (elapsedMs > RunStore::kMaxElapsedMs)
-        return fail(ReadProblem::TooLong);
-    run.rows.append(qint32(elapsedMs), values);
+    run.rows.append((secs - m_startSecs) * 1000, values);
     m_lastSecs = secs;
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Reading recorded runs back: the data files of both families (header block, rows, runs appended
 // to the same file) and the journals of runs whose program died. All or nothing: a file with
-// one bad line opens no run at all, and the problem names the line.
+// one bad line opens no run at all, and the problem names the line. The one exception is a file
+// with more runs than may be read: its first runs open, and the problem names the line where
+// reading stopped. So memory follows the file's size, however its rows are laid out.
 
 #include "review/run_store.h"
 
@@ -11,6 +13,9 @@
 #include <vector>
 
 namespace review {
+
+// Runs read at most, from one file or from all files the viewer compares.
+constexpr int kMaxRuns = 8;
 
 // One run as read back. Values are in one set of units whatever the family wrote: V, A, W,
 // ohm, Wh, mAh, degrees C, rpm (the NV05 family's kWh and Ah are scaled on reading).
@@ -39,7 +44,7 @@ enum class ReadProblem
     LineTooLong,
     TornLine, // the last line has no line end
     NoRows,
-    TooLong, // more than 24 days from the first row
+    TooManyRuns, // the runs before the line were read (ReadError::expected: the most allowed)
     Changed, // the file changed while it was read
     BadJournal,
 };
@@ -48,7 +53,7 @@ struct ReadError
 {
     ReadProblem problem = ReadProblem::None;
     qint64 line = 0;  // 1-based; 0 when the problem is the whole file
-    int expected = 0; // ColumnCount: cells a row of the family has
+    int expected = 0; // ColumnCount: cells a row of the family has; TooManyRuns: runs allowed
     int found = 0;    // ColumnCount: cells the line has
 };
 
@@ -59,7 +64,7 @@ constexpr int kMaxLineBytes = 512;
 class CsvRunParser
 {
 public:
-    explicit CsvRunParser(const QString &source = QString());
+    explicit CsvRunParser(const QString &source = QString(), int maxRuns = kMaxRuns);
     // false once a problem was found; error() says which.
     bool feed(const char *data, size_t size);
     bool finish();
@@ -74,6 +79,7 @@ private:
     bool fail(ReadProblem problem, int expected = 0, int found = 0);
 
     QString m_source;
+    int m_maxRuns;
     std::string m_carry; // the unfinished line of the previous piece
     std::vector<RecordedRun> m_runs;
     std::vector<std::string> m_header; // the expected lines of the header block being read
@@ -89,7 +95,9 @@ private:
 // The NV05 family counts kWh and Ah; the viewer compares in Wh and mAh.
 void toCommonUnits(quint8 familyCode, proto::SampleValues &values);
 
-// Reads a data file or (by its ".journal" suffix) a journal. On failure runs is left empty.
-bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError *error);
+// Reads a data file or (by its ".journal" suffix) a journal, at most maxRuns runs of it. On
+// failure runs is left empty, except after TooManyRuns: then it holds the runs before the line.
+bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError *error,
+                 int maxRuns = kMaxRuns);
 
 } // namespace review

@@ -34,14 +34,14 @@ bool readJournalRuns(const QString &path, std::vector<RecordedRun> *runs, ReadEr
     run.startMs = first + qint64(start.offsetFromUtc()) * 1000;
     for (qint64 row = 0; row < content.rows.size(); ++row) {
         const qint64 elapsed = content.rows.time(row) - first;
-        if (elapsed < 0 || elapsed > RunStore::kMaxElapsedMs) {
-            error->problem = elapsed < 0 ? ReadProblem::BadJournal : ReadProblem::TooLong;
+        if (elapsed < 0) {
+            error->problem = ReadProblem::BadJournal;
             error->line = row + 2; // after the journal's own header line
             return false;
         }
         proto::SampleValues values = content.rows.row(row);
         toCommonUnits(run.familyCode, values);
-        run.rows.append(qint32(elapsed), values);
+        run.rows.append(elapsed, values);
     }
     runs->push_back(std::move(run));
     return true;
@@ -62,10 +62,16 @@ FileStamp stampOf(const QString &path)
 
 } // namespace
 
-bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError *error)
+bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError *error,
+                 int maxRuns)
 {
     runs->clear();
     *error = ReadError();
+    if (maxRuns < 1) {
+        error->problem = ReadProblem::TooManyRuns; // the runs already open fill the allowance
+        error->expected = kMaxRuns;
+        return false;
+    }
     if (path.endsWith(QLatin1String(".journal")))
         return readJournalRuns(path, runs, error);
 
@@ -75,8 +81,8 @@ bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError 
         error->problem = ReadProblem::CannotOpen;
         return false;
     }
-    CsvRunParser parser(path);
-    std::vector<char> buffer(size_t(1) << 22);
+    CsvRunParser parser(path, maxRuns);
+    std::vector<char> buffer(size_t(1) << 18);
     qint64 total = 0;
     for (;;) {
         const qint64 n = file.read(buffer.data(), qint64(buffer.size()));
@@ -89,6 +95,8 @@ bool readRunFile(const QString &path, std::vector<RecordedRun> *runs, ReadError 
         total += n;
         if (!parser.feed(buffer.data(), size_t(n))) {
             *error = parser.error();
+            if (error->problem == ReadProblem::TooManyRuns)
+                *runs = parser.takeRuns();
             return false;
         }
     }

@@ -1,7 +1,8 @@
 #pragma once
-// The rows of one reopened run: elapsed milliseconds since the run's first row (32 bits reach
-// 24 days) and the ten quantities, in fixed-size chunks. 44 bytes per row, so eight week-long
-// runs fit where the live store's wall-clock column would not.
+// The rows of one reopened run: elapsed milliseconds since the run's first row and the ten
+// quantities, column by column in chunks of up to 4096 rows. 48 bytes per row. A run's first chunk
+// starts small and doubles as rows arrive, so a short run takes memory in proportion to its rows,
+// never a whole chunk.
 
 #include "record/sample_store.h"
 
@@ -18,27 +19,20 @@ class RunStore
 public:
     static constexpr int kChunkBits = 12;
     static constexpr int kChunkRows = 1 << kChunkBits;
-    static constexpr qint64 kMaxElapsedMs = 0x7fffffff;
+    static constexpr int kFirstCapacity = 64;
 
-    void append(qint32 elapsedMs, const proto::SampleValues &values);
+    void append(qint64 elapsedMs, const proto::SampleValues &values);
 
     qint64 size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
     // Elapsed milliseconds since the first row.
-    qint64 time(qint64 row) const
-    {
-        return m_chunks[size_t(row >> kChunkBits)]->times[size_t(row & (kChunkRows - 1))];
-    }
+    qint64 time(qint64 row) const { return chunkOf(row).times[slotOf(row)]; }
     // The time that orders the rows and places them on the chart: the elapsed time, too.
     qint64 order(qint64 row) const { return time(row); }
-    const void *orderAddress(qint64 row) const
-    {
-        return &m_chunks[size_t(row >> kChunkBits)]->times[size_t(row & (kChunkRows - 1))];
-    }
+    const void *orderAddress(qint64 row) const { return &chunkOf(row).times[slotOf(row)]; }
     const float &value(qint64 row, proto::Quantity q) const
     {
-        return m_chunks[size_t(row >> kChunkBits)]
-            ->values[size_t(q)][size_t(row & (kChunkRows - 1))];
+        return chunkOf(row).columns[size_t(q)][slotOf(row)];
     }
     // A reopened run never changes; derived views build once.
     quint64 generation() const { return 0; }
@@ -48,10 +42,16 @@ public:
 private:
     struct Chunk
     {
-        std::array<qint32, kChunkRows> times;
-        std::array<std::array<float, kChunkRows>, proto::kQuantityCount> values;
+        std::unique_ptr<qint64[]> times;
+        std::unique_ptr<float[]> values; // proto::kQuantityCount columns of `capacity` each
+        std::array<float *, proto::kQuantityCount> columns{};
+        int capacity = 0;
     };
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    static Chunk makeChunk(int capacity);
+    const Chunk &chunkOf(qint64 row) const { return m_chunks[size_t(row >> kChunkBits)]; }
+    static size_t slotOf(qint64 row) { return size_t(row & (kChunkRows - 1)); }
+
+    std::vector<Chunk> m_chunks;
     qint64 m_size = 0;
 };
 

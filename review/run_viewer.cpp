@@ -79,7 +79,9 @@ void RunViewer::openFiles(const QStringList &paths)
     m_loading = true;
     showStatus(tr("正在打开 %1 个文件...").arg(paths.size()), false);
     auto outcome = std::make_shared<LoadOutcome>();
-    QThread *reader = QThread::create([outcome, paths] { *outcome = loadRunFiles(paths); });
+    const int allowed = kMaxRuns - int(m_runs.size());
+    QThread *reader =
+        QThread::create([outcome, paths, allowed] { *outcome = loadRunFiles(paths, allowed); });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
     connect(reader, &QThread::finished, this, [this, outcome] { takeLoaded(std::move(*outcome)); });
     reader->start();

@@ -70,7 +70,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         QString error;
-        const bool ok = DataFileSaver().writeCsv(day, path, quint8(family), &error);
+        const bool ok = DataFileSaver().exportCsv(day, path, quint8(family), true, &error);
         const double ms = timer.nsecsElapsed() / 1e6;
         std::printf("csv-write-86400-rows-ms %.1f family %d (target <= 500) file-bytes-per-row "
                     "%.1f%s\n",

@@ -5,6 +5,7 @@
 #include "tests/unit/lablink/broker_fixture.h"
 #include "tests/gui/data_file_rows.h"
 #include "app/headless_bench.h"
+#include "record/csv_format.h"
 #include "record/journal.h"
 #include "lablink/link_settings.h"
 #include "sim/simulated_bus.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <signal.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -40,7 +42,8 @@ void writeSettings(const TempWorkDir &dir)
 class Bench
 {
 public:
-    Bench(const TempWorkDir &dir, const QStringList &arguments) : m_dir(dir)
+    // fileBlocks > 0: a soft file size limit, in the shell's 512-byte blocks (a full disk).
+    Bench(const TempWorkDir &dir, const QStringList &arguments, int fileBlocks = 0) : m_dir(dir)
     {
         writeSettings(dir);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -50,7 +53,12 @@ public:
         env.remove("QT_QPA_PLATFORM");
         m_process.setProcessEnvironment(env);
         m_process.setWorkingDirectory(dir.path());
-        m_process.start(USB_TESTER, QStringList{"--headless"} + arguments);
+        const QString limited = QStringLiteral("ulimit -S -f %1 && exec \"$0\" \"$@\"");
+        if (fileBlocks > 0)
+            m_process.start("/bin/sh", QStringList{"-c", limited.arg(fileBlocks), USB_TESTER,
+                                                   "--headless"} + arguments);
+        else
+            m_process.start(USB_TESTER, QStringList{"--headless"} + arguments);
     }
     ~Bench()
     {
@@ -86,7 +94,70 @@ private slots:
     void runsFollowTheInstrument();
     void lastWillWhenKilled();
     void unplugSavesAndReplugRecordsAgain();
+    void fullDiskRunSavedOnceSpaceReturns();
+    void summaryWithoutDisplay();
 };
+
+// A file size limit stands for a full disk: the journal and the stop's save fail without ending
+// the program (SIGXFSZ is ignored, so the write fails), and once the limit is lifted the journal
+// catches up and the save goes through by itself, with every row of the run.
+void TestHeadlessBench::fullDiskRunSavedOnceSpaceReturns()
+{
+    TempWorkDir dir;
+    Bench bench(dir, {"--demo=HK07;run=1,14,2"}, 2);
+    QVERIFY(bench.process().waitForStarted());
+    QTRY_VERIFY2_WITH_TIMEOUT(bench.log().contains("run ended InstrumentStopped"),
+                              qPrintable(bench.log()), 40000);
+    QVERIFY2(bench.log().contains("run not saved"), qPrintable(bench.log()));
+    QVERIFY(bench.dataFiles().isEmpty());
+    QCOMPARE(bench.process().state(), QProcess::Running);
+
+    const pid_t pid = pid_t(bench.process().processId());
+    rlimit limit;
+    QCOMPARE(prlimit(pid, RLIMIT_FSIZE, nullptr, &limit), 0);
+    limit.rlim_cur = limit.rlim_max;
+    QCOMPARE(prlimit(pid, RLIMIT_FSIZE, &limit, nullptr), 0);
+    QTRY_VERIFY2_WITH_TIMEOUT(bench.log().contains("run saved on a retry"), qPrintable(bench.log()),
+                              15000);
+    const QStringList files = bench.dataFiles();
+    QCOMPARE(files.size(), 1);
+    const int rows = csvRows(files.first()).size();
+    QVERIFY2(rows >= 12 && rows <= 16, qPrintable(QString::number(rows))); // the whole run
+    QVERIFY(filesUnder(dir.file("xdg-data"), "*.journal").isEmpty());
+    bench.signal(SIGTERM);
+    QVERIFY(bench.process().waitForFinished(10000));
+    QCOMPARE(bench.process().exitCode(), 0);
+}
+
+// --summary needs no display: lines on standard output, one line per bad file on standard error.
+void TestHeadlessBench::summaryWithoutDisplay()
+{
+    TempWorkDir dir;
+    std::string rows;
+    csv::RowFormat format(proto::Hk07Family);
+    for (int i = 0; i < 20; ++i)
+        format.append(rows, QDateTime(QDate(2026, 1, 5), QTime(9, 0, i)).toMSecsSinceEpoch(), {4});
+    QFile good(dir.file("good.csv")), bad(dir.file("bad.csv"));
+    QVERIFY(good.open(QIODevice::WriteOnly) && bad.open(QIODevice::WriteOnly));
+    good.write(csv::headerBlock(proto::Hk07Family) + QByteArray::fromStdString(rows));
+    bad.write("not a data file\n");
+    good.close();
+    bad.close();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    p.setProcessEnvironment(env);
+    p.start(USB_TESTER, {"--summary", good.fileName(), bad.fileName()});
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 1);
+    const QByteArray out = p.readAllStandardOutput(), err = p.readAllStandardError();
+    QCOMPARE(out.count('\n'), 2);
+    QVERIFY2(out.contains("\n" + good.fileName().toUtf8() + ",1,2026-01-05T09:00:00,19,20,"),
+             out.constData());
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY2(err.contains("bad.csv, 第 1 行"), err.constData());
+}
 
 void TestHeadlessBench::runsFollowTheInstrument_data()
 {

@@ -55,9 +55,13 @@ struct Child
     QByteArray output;
 };
 
-Child runChild(const QString &work, const QString &mode, int marker, int killAt = 0)
+Child runChild(const QString &work, const QString &mode, int marker, int killAt = 0,
+               const QByteArray &zone = "UTC")
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TZ", zone);
+    p.setProcessEnvironment(env);
     p.start(SAVE_CHILD, {work, mode, QString::number(marker), QString::number(killAt)});
     Child c;
     if (!p.waitForFinished(30000))
@@ -67,6 +71,41 @@ Child runChild(const QString &work, const QString &mode, int marker, int killAt 
     c.output = p.readAllStandardOutput();
     return c;
 }
+
+// The file size limit lowered to `bytes` (a full disk, as far as this process writes) while it
+// lives; past it a write fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved;
+};
+
+// A recorder that journals HK07 rows into `folder`; row(i) records second i at 10:00.
+struct JournaledRecorder
+{
+    explicit JournaledRecorder(const QString &folder)
+    {
+        recorder.setJournalFolder(folder);
+        recorder.setFamilyCode(1);
+    }
+    void row(int i)
+    {
+        recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
+    }
+    qint64 journalBytes() const { return QFileInfo(recorder.journalPath()).size(); }
+    Recorder recorder;
+};
 
 } // namespace
 
@@ -170,24 +209,16 @@ private slots:
     // brings every row in whole.
     void shortJournalWrite()
     {
-        std::signal(SIGXFSZ, SIG_IGN);
-        Recorder recorder;
-        recorder.setJournalFolder(m_dir.file("short/journal"));
-        recorder.setFamilyCode(1);
-        auto recordRow = [&recorder](int i) {
-            recorder.record(QDateTime(QDate(2024, 5, 1), QTime(10, 0, i)), {float(i), 1.5f});
-        };
+        JournaledRecorder journaled(m_dir.file("short/journal"));
+        Recorder &recorder = journaled.recorder;
         for (int i = 0; i < 5; ++i)
-            recordRow(i);
-        rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit limit = saved;
-        limit.rlim_cur = rlim_t(QFileInfo(recorder.journalPath()).size() + 40); // mid-row
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        recordRow(5);
-        recordRow(6);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
-        recordRow(7);
+            journaled.row(i);
+        {
+            const FileSizeLimit full(journaled.journalBytes() + 40); // mid-row
+            journaled.row(5);
+            journaled.row(6);
+        }
+        journaled.row(7);
 
         JournalContent content;
         QString error;
@@ -196,6 +227,82 @@ private slots:
         QCOMPARE(content.rows.size(), qint64(8));
         for (int i = 0; i < 8; ++i)
             QCOMPARE(content.rows.row(i)[0], float(i));
+        recorder.clear();
+    }
+
+    // A save ended right after its rename, and the time zone changed before the restart: the
+    // recovery still knows the file by the bytes the save noted, and writes no second one.
+    void zoneChangedBeforeRecovery()
+    {
+        const QList<QByteArray> steps =
+            runChild(freshWork("zone-count"), "stop", 7, 0, "Asia/Tokyo").output.split('\n');
+        int renamedAt = 0;
+        while (renamedAt < steps.size() && !steps[renamedAt].startsWith("renamed"))
+            ++renamedAt;
+        QVERIFY(renamedAt < steps.size());
+        const QString work = freshWork("zone");
+        QVERIFY(runChild(work, "stop", 7, renamedAt + 1, "Asia/Tokyo").crashed);
+        QCOMPARE(filesIn(work + "/journal", "*.journal").size(), 1);
+        QCOMPARE(runChild(work, "recover", 0, 0, "America/New_York").exitCode, 0);
+        checkOneRunSomewhere(work, true);
+    }
+
+    // A failed export (here the file size limit, as a full disk) leaves the file it would have
+    // replaced byte for byte, and no temporary file.
+    void failedExportKeepsTheFile()
+    {
+        const QString folder = freshWork("export");
+        JournaledRecorder journaled{QString()}; // no journal: the export alone holds the rows
+        Recorder &recorder = journaled.recorder;
+        for (int i = 0; i < 12; ++i)
+            journaled.row(i);
+        const QString path = folder + "/run.csv";
+        QString error;
+        QVERIFY2(recorder.exportRun(path, 1, false, &error), qPrintable(error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray first = file.readAll();
+        file.close();
+        for (int i = 12; i < 3000; ++i)
+            journaled.row(i % 60);
+        bool written;
+        {
+            const FileSizeLimit full(first.size() + 4096);
+            written = recorder.exportRun(path, 1, true, &error);
+        }
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), first);
+        QCOMPARE(filesIn(folder, "*"), QStringList{"run.csv"});
+        QVERIFY(recorder.hasUnsavedRows()); // the failed export saved nothing
+    }
+
+    // Rows the journal could not take are counted as unsaved, not as kept, and the journal
+    // catches up by itself once space is back, with no new row to prompt it.
+    void journalBehindIsToldAndCaughtUp()
+    {
+        JournaledRecorder journaled(m_dir.file("behind/journal"));
+        Recorder &recorder = journaled.recorder;
+        for (int i = 0; i < 12; ++i)
+            journaled.row(i);
+        {
+            const FileSizeLimit full(journaled.journalBytes());
+            for (int i = 12; i < 17; ++i)
+                journaled.row(i);
+        }
+        const QString note = recorder.unsavedRunNote();
+        QVERIFY2(note.contains("17 条") && note.contains("其中 12 条") && note.contains("其余 5 条"),
+                 qPrintable(note));
+        QVERIFY(!recorder.clearLosesNothing());
+
+        JournalContent content;
+        QString error;
+        QTRY_VERIFY_WITH_TIMEOUT(readJournal(recorder.journalPath(), &content, &error) &&
+                                     content.rows.size() == 17,
+                                 Recorder::kRetryMs + 3000);
+        QVERIFY(recorder.clearLosesNothing());
+        QVERIFY(!recorder.unsavedRunNote().contains("其余"));
         recorder.clear();
     }
 

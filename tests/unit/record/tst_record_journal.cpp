@@ -125,7 +125,7 @@ private slots:
         QFile(junk).open(QIODevice::WriteOnly);
 
         const QVector<RecoveredRun> runs = recoverJournals(m_journals, m_data);
-        QCOMPARE(runs.size(), 2); // not the live ones, nor the unreadable one
+        QCOMPARE(runs.size(), 3); // not the live ones
         const RecoveredRun &run = runs[0];
         QCOMPARE(run.journal, orphan);
         QCOMPARE(run.rows, qint64(25));
@@ -137,14 +137,65 @@ private slots:
         QCOMPARE(lines[4], QByteArray("2024-05-01_12:00:00,0.250000,-0.500000,3.000000,4.000,5.000,"
                                       "6.000,25.000,30.0"));
         QVERIFY(lines[28].startsWith("2024-05-01_12:00:24,24.250000,"));
-        QCOMPARE(runs[1].journal, shortRun);
-        QCOMPARE(runs[1].save.result, SaveOutcome::Result::NoData); // fewer rows than a stop saves
+        QCOMPARE(runs[1].journal, junk); // named, so the notice can say what was not recovered
+        QCOMPARE(runs[1].damagedCopy, junk + ".damaged");
+        QCOMPARE(runs[1].save.result, SaveOutcome::Result::Failed);
+        QCOMPARE(runs[2].journal, shortRun);
+        QCOMPARE(runs[2].save.result, SaveOutcome::Result::NoData); // fewer rows than a stop saves
 
         QStringList left = filesIn(m_journals);
         QVERIFY(left.contains("run-junk.journal.damaged"));
         left.removeAll("run-junk.journal.damaged");
         QCOMPARE(left.size(), 4); // the two live journals and their locks
         QVERIFY(left.contains(QFileInfo(live.journalPath()).fileName()));
+    }
+
+    // A damaged first line loses no row: the rows' width tells the family (eight values for the
+    // NV05 family, ten for the HK07 family), and the recovered file is laid out by it.
+    void damagedHeaderRecovered_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QByteArray>("firstLine"); // replaces the header line; empty: cut off
+        QTest::newRow("HK07, garbled") << 1 << QByteArray("usb-tester jo\x01rnal 1 fam");
+        QTest::newRow("NV05, garbled") << 4 << QByteArray(8, '\0');
+        QTest::newRow("NV05, header gone") << 4 << QByteArray();
+    }
+    void damagedHeaderRecovered()
+    {
+        QFETCH(int, family);
+        QFETCH(QByteArray, firstLine);
+        const QString journals =
+            m_dir.file(QStringLiteral("damaged-%1").arg(QTest::currentDataTag()));
+        QString path;
+        {
+            Recorder crashed;
+            crashed.setJournalFolder(journals);
+            crashed.setFamilyCode(quint8(family));
+            for (int i = 0; i < 12; ++i)
+                crashed.record(at(12, 0, i), valuesFor(i));
+            path = journals + "/run-damaged.journal";
+            QVERIFY(QFile::copy(crashed.journalPath(), path));
+            crashed.saveRun(m_data); // its own journal goes
+        }
+        QByteArray bytes = readAll(path);
+        bytes = (firstLine.isEmpty() ? QByteArray() : firstLine + '\n') +
+                bytes.mid(bytes.indexOf('\n') + 1);
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes);
+        out.close();
+
+        const QVector<RecoveredRun> runs = recoverJournals(journals, m_data);
+        QCOMPARE(runs.size(), 1);
+        QVERIFY(runs[0].headerDamaged);
+        QCOMPARE(runs[0].rows, qint64(12));
+        QCOMPARE(runs[0].droppedLines, firstLine.isEmpty() ? 0 : 1);
+        QVERIFY(runs[0].save.written());
+        const QList<QByteArray> lines = readAll(runs[0].save.path).split('\n');
+        QCOMPARE(lines.size(), 4 + 12 + 1);
+        QVERIFY(lines[1].contains(family == 1 ? "HK07" : "NV05"));
+        QCOMPARE(lines[15].count(','), family == 1 ? 10 : 8);
+        QVERIFY(filesIn(journals).isEmpty());
     }
 };
 

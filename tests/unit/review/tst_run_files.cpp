@@ -5,10 +5,14 @@
 #include "review/elapsed_axis.h"
 #include "record/journal.h"
 #include "review/run_file.h"
+#include "review/loaded_run.h"
 #include "review/run_summary.h"
+#include "review/summary_lines.h"
 
 #include "../../support/temp_workdir.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <cmath>
@@ -86,7 +90,124 @@ private slots:
     void journalAndFileOnDisk();
     void summaryFigures();
     void elapsedLabels();
+    void memoryFollowsRows_data();
+    void memoryFollowsRows();
+    void viewerAllowance();
+    void summaryLines();
 };
+
+// Whatever the rows' times do, memory follows the rows read: a month-long run opens whole, and a
+// file whose time runs back on every row stops after the eighth run, naming the line.
+void TestRunFiles::memoryFollowsRows_data()
+{
+    QTest::addColumn<QVector<int>>("seconds");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<qint64>("stoppedAt"); // 0: read whole
+    QVector<int> month{0, 1, 25 * 86400, 40 * 86400};
+    QTest::newRow("40 days") << month << 1 << qint64(0);
+    QTest::newRow("a day at 1 s") << everySecond(86400) << 1 << qint64(0);
+    QVector<int> backwards;
+    for (int i = 11000; i > 0; --i)
+        backwards << i;
+    QTest::newRow("time back on every row") << backwards << kMaxRuns << qint64(4 + kMaxRuns + 1);
+}
+
+void TestRunFiles::memoryFollowsRows()
+{
+    QFETCH(QVector<int>, seconds);
+    QFETCH(int, runs);
+    QFETCH(qint64, stoppedAt);
+    const QByteArray bytes = dataFile(proto::Hk07Family, seconds);
+    std::vector<RecordedRun> read;
+    ReadError error;
+    QCOMPARE(parse(bytes, &read, &error, 65536), stoppedAt == 0);
+    QCOMPARE(int(read.size()), runs);
+    QCOMPARE(error.line, stoppedAt);
+    if (stoppedAt)
+        QCOMPARE(int(error.problem), int(ReadProblem::TooManyRuns));
+    qint64 bytesUsed = 0, rows = 0;
+    for (const RecordedRun &run : read) {
+        bytesUsed += run.rows.bytesUsed();
+        rows += run.rows.size();
+    }
+    QVERIFY2(bytesUsed <= 5 * bytes.size() && bytesUsed <= 60 * rows + 4096 * qint64(read.size()),
+             qPrintable(QStringLiteral("%1 bytes for %2 rows").arg(bytesUsed).arg(rows)));
+    const RecordedRun &last = read.back();
+    QCOMPARE(last.rows.time(last.rows.size() - 1),
+             stoppedAt ? 0 : qint64(seconds.last()) * 1000);
+    QCOMPARE(summarise(last).durationMs, last.rows.time(last.rows.size() - 1));
+}
+
+// The viewer reads no more runs than it can show: the files past its allowance are named, with
+// the line where reading stopped.
+void TestRunFiles::viewerAllowance()
+{
+    const auto write = [this](const QString &name, int runs) {
+        QByteArray bytes;
+        for (int r = 0; r < runs; ++r)
+            bytes += dataFile(proto::Hk07Family, everySecond(3));
+        QFile file(m_dir.file(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString six = write("six.csv", 6), five = write("five.csv", 5), one = write("one.csv", 1);
+    const LoadOutcome outcome = loadRunFiles({six, five, one}, kMaxRuns);
+    QCOMPARE(int(outcome.runs.size()), kMaxRuns);
+    QCOMPARE(outcome.openedFiles, (QStringList{six, five}));
+    QCOMPARE(outcome.problems.size(), 2);
+    QVERIFY2(outcome.problems[0].contains("five.csv, 第 19 行"), qPrintable(outcome.problems[0]));
+    QVERIFY2(outcome.problems[1].contains("one.csv: 最多比较 8 个记录"),
+             qPrintable(outcome.problems[1]));
+}
+
+// --summary: one line per run, CSV under a header or JSON lines; a bad file is named with its
+// line, the others are still summarised, and the status says something went wrong.
+void TestRunFiles::summaryLines()
+{
+    QFile good(m_dir.file("two runs.csv"));
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    good.write(dataFile(proto::Hk07Family, everySecond(60)) +
+               dataFile(proto::Nv05Family, {0, 30 * 86400}));
+    good.close();
+    QFile bad(m_dir.file("bad.csv"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write(dataFile(proto::Hk07Family, everySecond(10)) + "2026-03-01_09:00:00,1,2\n");
+    bad.close();
+    const QStringList paths{good.fileName(), bad.fileName()};
+    for (SummaryFormat format : {SummaryFormat::Csv, SummaryFormat::JsonLines}) {
+        QByteArrayList out, problems;
+        const int status = summariseFiles(
+            paths, format, [&](const QByteArray &l) { out << l; },
+            [&](const QByteArray &l) { problems << l; });
+        QCOMPARE(status, 1);
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems[0].contains("bad.csv, 第 15 行"), problems[0].constData());
+        const bool csv = format == SummaryFormat::Csv;
+        QCOMPARE(out.size(), csv ? 3 : 2);
+        if (csv) {
+            QCOMPARE(out[0], QByteArray("file,run,start,duration_s,rows,first_voltage_V,"
+                                        "last_voltage_V,mean_current_A,peak_power_W,capacity_mAh,"
+                                        "energy_Wh\n"));
+            const QByteArrayList cells = out[2].trimmed().split(',');
+            QCOMPARE(cells.size(), 11);
+            QCOMPARE(cells[0], good.fileName().toUtf8());
+            QCOMPARE(cells[1], QByteArray("2"));
+            QCOMPARE(cells[2], QByteArray("2026-03-01T08:00:00"));
+            QCOMPARE(cells[3], QByteArray::number(30 * 86400)); // past 24 days
+            QCOMPARE(cells[4], QByteArray("2"));
+            continue;
+        }
+        const QJsonObject first = QJsonDocument::fromJson(out[0]).object();
+        QCOMPARE(first.value("file").toString(), good.fileName());
+        QCOMPARE(first.value("rows").toInt(), 60);
+        QCOMPARE(first.value("duration_s").toInt(), 59);
+        QVERIFY(std::abs(first.value("first_voltage_V").toDouble() - valuesAt(0)[0]) < 1e-6);
+        QVERIFY(std::abs(first.value("mean_current_A").toDouble() - 1.5) < 1e-6);
+        QVERIFY(std::abs(first.value("capacity_mAh").toDouble() - valuesAt(59)[5]) < 1e-3);
+        QCOMPARE(QJsonDocument::fromJson(out[1]).object().value("run").toInt(), 2);
+    }
+}
 
 void TestRunFiles::goodFiles_data()
 {
@@ -195,8 +316,6 @@ void TestRunFiles::badInput_data()
     QTest::newRow("overlong without line end")
         << good + QByteArray(100000, '7') << ReadProblem::LineTooLong << qint64(15);
     QTest::newRow("empty line") << withRow("") << ReadProblem::ColumnCount << qint64(15);
-    QTest::newRow("longer than 24 days")
-        << dataFile(proto::Hk07Family, {0, 25 * 86400}) << ReadProblem::TooLong << qint64(6);
 }
 
 void TestRunFiles::badInput()
