@@ -70,7 +70,9 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     connect(&m_recorder, &Recorder::cleared, this, &LiveChart::onRecorderCleared);
     m_view->setWindowHandler(
         [this](const QDateTime &min, const QDateTime &max) { showWindow(min, max); });
-    connect(m_timeAxis, &QDateTimeAxis::rangeChanged, this, [this] {
+    connect(m_timeAxis, &QDateTimeAxis::rangeChanged, this,
+            [this](const QDateTime &min, const QDateTime &max) {
+        m_timeAxis->setFormat(timeAxisFormat(double(min.msecsTo(max)), kTimeTicks));
         if (!m_inSample && !m_movingWindow)
             refreshVisible();
     });

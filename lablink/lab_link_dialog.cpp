@@ -1,5 +1,6 @@
 #include "lablink/lab_link_dialog.h"
 
+#include "lablink/link_texts.h"
 #include "lablink/mqtt_session.h"
 #include "ui_LabLinkDialog.h"
 
@@ -80,7 +81,7 @@ void LabLinkDialog::testConnection()
     m_test->setParent(this);
     connect(m_test, &QThread::finished, this, [this, answer] {
         ui->lablink_test_result->setText(answer->isEmpty() ? tr("连接成功")
-                                                           : tr("连接失败: %1").arg(*answer));
+                                                           : tr("连接失败: %1").arg(reasonText(*answer)));
         ui->lablink_test->setEnabled(true);
         m_test->deleteLater();
         m_test = nullptr;

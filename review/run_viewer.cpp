@@ -1,6 +1,7 @@
 #include "review/run_viewer.h"
 
 #include "chart/picture_file.h"
+#include "record/data_folder.h"
 #include "review/review_log.h"
 #include "review/run_chart.h"
 #include "review/run_chart_view.h"
@@ -169,8 +170,12 @@ QPixmap RunViewer::chartPicture() const
 
 void RunViewer::chooseFiles()
 {
+    // Runs are saved into the data folder: the dialog opens there.
+    const QString folder =
+        resolveDataFolder(SettingsFile().read("save_path"), QCoreApplication::applicationDirPath())
+            .path;
     const QStringList paths = QFileDialog::getOpenFileNames(
-        this, tr("打开记录的数据"), QString(), tr("数据文件 (*.csv *.journal);;所有文件 (*)"));
+        this, tr("打开记录的数据"), folder, tr("数据文件 (*.csv *.journal);;所有文件 (*)"));
     openFiles(paths);
 }
 
@@ -207,7 +212,7 @@ void RunViewer::showRecentMenu()
 void RunViewer::exportTable()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, tr("导出表格"), "summary.csv", tr("Files (*.csv)"));
+        QFileDialog::getSaveFileName(this, tr("导出表格"), "summary.csv", tr("表格文件 (*.csv)"));
     if (path.isEmpty())
         return;
     QSaveFile file(path);
@@ -222,7 +227,7 @@ void RunViewer::exportTable()
 void RunViewer::exportImage()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, tr("Save File"), "runs", tr("image(*.png)"));
+        QFileDialog::getSaveFileName(this, tr("保存图片"), "runs", tr("图片 (*.png)"));
     if (path.isEmpty())
         return;
     if (savePicture(chartPicture(), path))

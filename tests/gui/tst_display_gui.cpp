@@ -346,6 +346,31 @@ private slots:
         QCOMPARE(run->toolTip(), QString("单击开始"));
     }
 
+    // Left alone, the question times out and the instrument stays idle: the button under the
+    // pointer no longer offers to stop, and its click starts (and asks) again instead of saving
+    // an empty run.
+    void batteryQuestionLeftAlone()
+    {
+        GuiFixture f("HK07;speed=8");
+        SettingsFile().write("save_path", f.workDir.path() + "/runs");
+        QVERIFY(QDir().mkpath(f.workDir.path() + "/runs"));
+        MainDialog &d = openDisplay(f, "tbtn10"); // mode 7
+        QTRY_COMPARE(d.link().live().workMode, quint8(7));
+        auto *run = f.w<QPushButton>("disp_Btn_Run");
+        const QString tipsBefore = f.text("label_left_tips");
+        QCursor::setPos(run->mapToGlobal(run->rect().center()));
+        f.click("disp_Btn_Run");
+        QCOMPARE(run->text(), QString("单击停止"));
+        QTRY_VERIFY(popupOf(d)->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!popupOf(d)->isVisible(), 10000);
+        QTRY_COMPARE(run->text(), QString("开始"));
+        QVERIFY(!d.link().state().deviceRunning);
+        f.click("disp_Btn_Run");
+        QTRY_VERIFY(popupOf(d)->isVisible());
+        QCOMPARE(f.text("label_left_tips"), tipsBefore);
+        QVERIFY(QDir(f.workDir.path() + "/runs").entryList(QDir::Files).isEmpty());
+    }
+
     void batteryQuestionFollowsTheInstrument()
     {
         GuiFixture f;
