@@ -142,6 +142,7 @@ private:
 
     void buildSeries();
     void buildAxes();
+    void useDegreeSignFonts();
     // Sets the entry's pen on both series of its slot (entries past the slots have none).
     void repen(int entry);
     void showSlot(int slot);

@@ -19,7 +19,8 @@ struct Wording
 };
 
 const Wording kReasons[] = {
-    {"broker host name not found", QT_TRANSLATE_NOOP("lablink::LinkTexts", "找不到代理服务器的主机名"), 0},
+    {"broker host name not found",
+     QT_TRANSLATE_NOOP("lablink::LinkTexts", "找不到代理服务器的主机名"), 0},
     {"connection refused", QT_TRANSLATE_NOOP("lablink::LinkTexts", "连接被拒绝"), 0},
     {"no answer from the broker", QT_TRANSLATE_NOOP("lablink::LinkTexts", "代理服务器没有应答"), 0},
     {"no broker host set", QT_TRANSLATE_NOOP("lablink::LinkTexts", "未设置代理服务器主机"), 0},
@@ -27,12 +28,13 @@ const Wording kReasons[] = {
     {"TLS failure", QT_TRANSLATE_NOOP("lablink::LinkTexts", "TLS 失败"), 0},
     {"TLS failure: (.+)", QT_TRANSLATE_NOOP("lablink::LinkTexts", "TLS 失败: %1"), 0},
     {"connection lost: (.+)", QT_TRANSLATE_NOOP("lablink::LinkTexts", "连接中断: %1"), 0},
-    {"CA file cannot be read: (.*)", QT_TRANSLATE_NOOP("lablink::LinkTexts", "无法读取 CA 文件: %1"),
-     0},
+    {"CA file cannot be read: (.*)",
+     QT_TRANSLATE_NOOP("lablink::LinkTexts", "无法读取 CA 文件: %1"), 0},
     {"the broker refused: (.+)", QT_TRANSLATE_NOOP("lablink::LinkTexts", "代理服务器拒绝: %1"), 1},
     // The broker's answers, as the library words them.
     {"connection refused: (.+)\\.", "%1", 1},
-    {"unacceptable protocol version", QT_TRANSLATE_NOOP("lablink::LinkTexts", "协议版本不被接受"), 0},
+    {"unacceptable protocol version", QT_TRANSLATE_NOOP("lablink::LinkTexts", "协议版本不被接受"),
+     0},
     {"identifier rejected", QT_TRANSLATE_NOOP("lablink::LinkTexts", "客户端标识被拒绝"), 0},
     {"broker unavailable", QT_TRANSLATE_NOOP("lablink::LinkTexts", "代理服务器不可用"), 0},
     {"bad user name or password", QT_TRANSLATE_NOOP("lablink::LinkTexts", "用户名或密码错误"), 0},
@@ -49,8 +51,7 @@ const Wording kStatuses[] = {
     {"((?:mqtts?)://\\S+): (.+)", "%1: %2", 2},
 };
 
-template <size_t N>
-QString reword(const QString &text, const Wording (&table)[N])
+template <size_t N> QString reword(const QString &text, const Wording (&table)[N])
 {
     for (const Wording &w : table) {
         const QRegularExpression re(QRegularExpression::anchoredPattern(w.pattern),

@@ -48,7 +48,7 @@ QByteArray FileNameCodec::name() const
 
 int FileNameCodec::mibEnum() const
 {
-    return -106; // not UTF-8's 106: Qt then asks this codec whether a name decodes
+    return -106; // not UTF-8's 106, which Qt would take for its own codec
 }
 
 QString FileNameCodec::convertToUnicode(const char *in, int length, ConverterState *) const

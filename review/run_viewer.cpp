@@ -1,5 +1,6 @@
 #include "review/run_viewer.h"
 
+#include "chart/degree_sign_font.h"
 #include "chart/picture_file.h"
 #include "record/data_folder.h"
 #include "review/review_log.h"
@@ -37,6 +38,11 @@ RunViewer::RunViewer(QWidget *parent)
     m_view = new RunChartView(m_chart, ui->review_chartHost);
     m_view->setObjectName("review_chartView");
     ui->review_chartLayout->addWidget(m_view);
+    // The temperatures' captions end in "℃". A font's family list does not pass on to child
+    // widgets, so each gets its own.
+    setFont(withDegreeSign(font()));
+    for (QWidget *child : findChildren<QWidget *>())
+        child->setFont(withDegreeSign(child->font()));
     ui->review_splitter->setStretchFactor(0, 3);
     ui->review_splitter->setStretchFactor(1, 1);
     ui->review_splitter->setSizes({820, 530});
@@ -51,8 +57,11 @@ RunViewer::RunViewer(QWidget *parent)
     connect(ui->review_btnCloseRuns, &QPushButton::clicked, this, &RunViewer::closeRuns);
     connect(ui->review_comboQuantity, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int slot) {
-                if (slot >= 0)
-                    m_chart->setSlot(slot);
+                if (slot < 0)
+                    return;
+                m_chart->setSlot(slot);
+                if (m_problemShown) // what failed earlier no longer concerns what is shown
+                    showStatus(QString(), false);
             });
     refresh();
 }
@@ -246,6 +255,7 @@ void RunViewer::closeRuns()
 
 void RunViewer::showStatus(const QString &text, bool problem)
 {
+    m_problemShown = problem;
     ui->review_labelStatus->setStyleSheet(problem ? "color: red" : QString());
     ui->review_labelStatus->setText(text);
 }

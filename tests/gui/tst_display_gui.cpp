@@ -504,7 +504,9 @@ private slots:
         QCOMPARE(f.w("disp_btnUpgrade")->geometry(), QRect(920 + extra.width(), 2, 41, 31));
         QCOMPARE(f.w("disp_btn_cc1_cc2")->geometry(), QRect(895 + extra.width(), 30, 65, 23));
         QCOMPARE(f.w("label_left_tips")->y(), 801 + extra.height());
-        QCOMPARE(f.w("disp_widget_VBUS")->geometry(), QRect(10, 50, 230, 81));
+        // The four value panels share the extra width: no empty band right of them.
+        QCOMPARE(f.w("disp_widget_VBUS")->geometry(), QRect(10, 50, 230 + extra.width() / 4, 81));
+        QCOMPARE(f.w("disp_widget_USB")->geometry().right(), 969 + extra.width());
         // The home grid stays centred.
         f.click("disp_btnReturn");
         QWidget *grid = f.w("home_grid_widget");
