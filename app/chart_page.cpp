@@ -53,6 +53,7 @@ void ChartPage::build()
     m_liveChart = new LiveChart(
         m_recorder, [this](int slot) { return m_axisRangePanel->range(slot); }, this);
     m_page.showChart(*m_liveChart);
+    m_axisRangePanel->setRangeInUse([this](int row) { return m_liveChart->rangeInUse(row); });
     connect(m_axisRangePanel, &AxisRangePanel::rangesChanged, m_liveChart,
             &LiveChart::applyAxisRanges);
 

@@ -4,6 +4,7 @@
 
 #include "acquire/instrument_core.h"
 #include "lablink/lab_link_dialog.h"
+#include "lablink/link_texts.h"
 #include "lablink/publisher.h"
 #include "ui/status_line.h"
 
@@ -27,7 +28,7 @@ void LabLinkWiring::showStatus(const QString &text, bool connected)
     if (connected == m_connected)
         return;
     m_connected = connected;
-    m_statusLine.show([text] { return tr("实验室联网: %1").arg(text); });
+    m_statusLine.show([text] { return tr("实验室联网: %1").arg(lablink::statusText(text)); });
 }
 
 void LabLinkWiring::start(const lablink::LinkSettings &settings)

@@ -5,6 +5,7 @@
 #include "app/headless_bench.h"
 #include "app/lab_link_wiring.h"
 #include "lablink/link_settings.h"
+#include "record/file_name_codec.h"
 #include "record/local_zone.h"
 #include "app/main_dialog.h"
 #include "acquire/run_session.h"
@@ -21,7 +22,6 @@
 #include <QLoggingCategory>
 #include <QPalette>
 #include <QRegularExpression>
-#include <QTextCodec>
 #include <QTextStream>
 
 #include <csignal>
@@ -151,6 +151,8 @@ int main(int argc, char *argv[])
     sinceMain.start();
     // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    // Before any argument or file name is decoded.
+    FileNameCodec::install();
     int status = 0;
     if (ranWithoutDisplay(argc, argv, &status))
         return status;
@@ -164,7 +166,6 @@ int main(int argc, char *argv[])
     applyVerbosity(commandLine);
     localZone.refreshEvery();
     app.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("utf-8"));
     applyStyleSheet(app);
     installFontSubstitutes();
     app.setFont(QFont("Microsoft Yahei", 9));

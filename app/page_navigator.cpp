@@ -185,6 +185,7 @@ void PageNavigator::tileClicked(QToolButton *button)
         m_form.disp_stackedWidget->setCurrentIndex(SixPage);
         setTitle(m_form.six_labTitle, tile->name);
         applyReturnGlyph(m_form.six_btnReturn);
+        m_sixFollowsMode = tile->mode != proto::ModeDeveloping;
         break;
     }
     if (tile->mode)
@@ -256,7 +257,7 @@ void PageNavigator::leaveStartPage()
 
 void PageNavigator::showModeTitle(const DisplayTexts &texts)
 {
-    if (texts.titleLabel == DisplayTexts::TitleLabel::Six)
+    if (texts.titleLabel == DisplayTexts::TitleLabel::Six && m_sixFollowsMode)
         setTitle(m_form.six_labTitle, texts.title);
 }
 

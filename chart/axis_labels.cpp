@@ -25,6 +25,12 @@ double grownAxisTop(double top)
     return std::ceil(top + 1.0);
 }
 
+QString timeAxisFormat(double spanMs, int tickCount)
+{
+    const double step = spanMs / qMax(1, tickCount - 1);
+    return step < 1000 ? QStringLiteral("hh:mm:ss.zzz") : QStringLiteral("hh:mm:ss");
+}
+
 void clearAxisLabels(QCategoryAxis *axis)
 {
     const QStringList labels = axis->categoriesLabels();

@@ -22,6 +22,11 @@ QVector<AxisLabel> axisLabels(const QString &unit, int n, int decimals, double m
 // The top an axis grows to so that `top` lies inside it: ceil(top + 1).
 double grownAxisTop(double top);
 
+// The time axis's label format for a window of spanMs across tickCount ticks: whole seconds
+// while the ticks lie a second or more apart, milliseconds when closer, so that no two ticks
+// read alike.
+QString timeAxisFormat(double spanMs, int tickCount);
+
 void clearAxisLabels(QCategoryAxis *axis);
 // Appends the labels of axisLabels(); existing labels stay.
 void fillAxisLabels(QCategoryAxis *axis, const QString &unit, int n, int decimals, double max,

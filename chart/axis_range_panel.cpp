@@ -145,32 +145,70 @@ void AxisRangePanel::editBound(int row, bool maximum)
     UserRange &r = m_rows[size_t(row)];
     float &bound = maximum ? r.max : r.min;
     QLineEdit *field = edit(row, maximum);
-    const std::optional<float> value = parseBound(field->text(), keys);
+    const QString typed = field->text().trimmed();
     // The field always shows the bound in force: the new one, or the old one after a refusal.
-    if (value)
-        bound = *value;
     const QString shown = QString::number(double(bound), 'f', keys.decimals);
-    const bool refused = !value && field->text() != shown;
     field->setText(shown);
-    if (refused) {
-        QMessageBox::information(
-            window(), QCoreApplication::translate("MainDialog", "提示"),
-            QCoreApplication::translate(
-                "MainDialog", "<font color='red'>文本框含有非法字符，请重新输入！</font>"),
-            QMessageBox::Ok);
+    if (typed == shown)
+        return;
+    const std::optional<float> value = parseBound(typed, keys);
+    if (!value) {
+        bool number = false;
+        typed.toDouble(&number);
+        refuse(number ? tr("<font color='red'>请输入 %1 到 %2 之间的数值！</font>")
+                            .arg(keys.bottom, 0, 'f', 0)
+                            .arg(keys.top, 0, 'f', 0)
+                      : QCoreApplication::translate(
+                            "MainDialog", "<font color='red'>文本框含有非法字符，请重新输入！</font>"));
         return;
     }
-    if (!value || SettingsFile().read(maximum ? keys.maxKey : keys.minKey) == shown)
+    // An empty or inverted range would leave the axis where it was: refused as it is typed.
+    if (maximum ? !(*value > r.min) : !(*value < r.max)) {
+        refuse(tr("<font color='red'>最小值必须小于最大值，请重新输入！</font>"));
         return;
-    SettingsFile().write(maximum ? keys.maxKey : keys.minKey, shown);
+    }
+    bound = *value;
+    field->setText(QString::number(double(bound), 'f', keys.decimals));
+    storeBound(row, maximum);
     if (r.enabled)
         emit rangesChanged();
+}
+
+void AxisRangePanel::refuse(const QString &text)
+{
+    QMessageBox::information(window(), QCoreApplication::translate("MainDialog", "提示"), text,
+                             QMessageBox::Ok);
+}
+
+void AxisRangePanel::storeBound(int row, bool maximum)
+{
+    const RowKeys &keys = kRowKeys[row];
+    const float bound = maximum ? m_rows[size_t(row)].max : m_rows[size_t(row)].min;
+    const QString text = QString::number(double(bound), 'f', keys.decimals);
+    const char *key = maximum ? keys.maxKey : keys.minKey;
+    if (SettingsFile().read(key) != text)
+        SettingsFile().write(key, text);
 }
 
 void AxisRangePanel::toggleRow(int row)
 {
     UserRange &r = m_rows[size_t(row)];
     r.enabled = !r.enabled;
+    if (r.enabled && !(r.min < r.max) && m_rangeInUse) {
+        const RowKeys &keys = kRowKeys[row];
+        const auto [low, high] = m_rangeInUse(row);
+        const float min = QString::number(qBound(keys.bottom, low, keys.top), 'f', keys.decimals)
+                              .toFloat();
+        const float max = QString::number(qBound(keys.bottom, high, keys.top), 'f', keys.decimals)
+                              .toFloat();
+        if (min < max) {
+            r.min = min;
+            r.max = max;
+            storeBound(row, false);
+            storeBound(row, true);
+            showRowState(row);
+        }
+    }
     showToggle(row);
     SettingsFile().write(kRowKeys[row].enabledKey, r.enabled ? "1" : "0");
     emit rangesChanged();

@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <utility>
 
 namespace Ui {
 class AxisRangePanel;
@@ -25,6 +27,10 @@ public:
     ~AxisRangePanel() override;
 
     UserRange range(int row) const;
+    // The range a row's axis shows now: a row enabled without a usable range of its own starts
+    // from it, so that enabling never leaves the axis where the user did not put it.
+    using RangeInUse = std::function<std::pair<double, double>(int row)>;
+    void setRangeInUse(RangeInUse rangeInUse) { m_rangeInUse = std::move(rangeInUse); }
 
 signals:
     void rangesChanged();
@@ -61,6 +67,8 @@ protected:
 
 private:
     void editBound(int row, bool maximum);
+    void refuse(const QString &text);
+    void storeBound(int row, bool maximum);
     void toggleRow(int row);
     void showRowState(int row);
     void showToggle(int row);
@@ -70,4 +78,5 @@ private:
 
     Ui::AxisRangePanel *ui;
     std::array<UserRange, kRows> m_rows{};
+    RangeInUse m_rangeInUse;
 };

@@ -9,6 +9,7 @@
 #include "chart/chart_view.h"
 #include "record/clock.h"
 #include "chart/curve_layer.h"
+#include "chart/degree_sign_font.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
 
@@ -54,6 +55,7 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     m_backdrop = new ChartBackdrop(m_chart);
 
     buildAxes();
+    useDegreeSignFonts();
     m_axisLayer = new AxisLayer(m_chart);
     m_axisLayer->drawTimeAxis(m_timeAxis);
     m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
@@ -70,7 +72,9 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
     connect(&m_recorder, &Recorder::cleared, this, &LiveChart::onRecorderCleared);
     m_view->setWindowHandler(
         [this](const QDateTime &min, const QDateTime &max) { showWindow(min, max); });
-    connect(m_timeAxis, &QDateTimeAxis::rangeChanged, this, [this] {
+    connect(m_timeAxis, &QDateTimeAxis::rangeChanged, this,
+            [this](const QDateTime &min, const QDateTime &max) {
+        m_timeAxis->setFormat(timeAxisFormat(double(min.msecsTo(max)), kTimeTicks));
         if (!m_inSample && !m_movingWindow)
             refreshVisible();
     });
@@ -195,11 +199,20 @@ void LiveChart::repenAll()
 void LiveChart::setTheme(QChart::ChartTheme theme)
 {
     m_chart->setTheme(theme);
+    useDegreeSignFonts();
     m_backdrop->refresh();
     // A theme replaces the pens of curves and axis lines with its own colours.
     repenAll();
     colourAxesForView();
     m_timeAxis->setLinePenColor(QColor(205, 115, 14));
+}
+
+// The temperature axes' labels end in "℃"; a theme gives the axes its own fonts again.
+void LiveChart::useDegreeSignFonts()
+{
+    m_timeAxis->setLabelsFont(withDegreeSign(m_timeAxis->labelsFont()));
+    for (QCategoryAxis *axis : m_valueAxes)
+        axis->setLabelsFont(withDegreeSign(axis->labelsFont()));
 }
 
 void LiveChart::setViewButtons(QPushButton *eleCap, QPushButton *cpuNtc, QPushButton *mos)

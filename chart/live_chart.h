@@ -104,6 +104,8 @@ public:
     void takeRecordedRows();
     void toggleView(View view);
     void applyAxisRanges();
+    // The range the slot's axis shows now; for a slot not shown, the range its view opens with.
+    std::pair<double, double> rangeInUse(int slot) const;
     // The current axis range an identified model asks for (unless the user fixed one).
     void setCurrentAxisRange(double minimum, double maximum);
 
@@ -140,6 +142,7 @@ private:
 
     void buildSeries();
     void buildAxes();
+    void useDegreeSignFonts();
     // Sets the entry's pen on both series of its slot (entries past the slots have none).
     void repen(int entry);
     void showSlot(int slot);

@@ -10,6 +10,8 @@
 #include <QDateTimeAxis>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace QtCharts;
 
 namespace {
@@ -142,6 +144,11 @@ void LiveChart::toggleView(View pressed)
             m_timeAxis->setRange(viewStart.addSecs(-10), viewStart);
     }
     colourAxesForView();
+    // An axis no curve of the view uses would show another quantity's scale.
+    const QVector<AxisUse> uses = axesOf(m_currentView);
+    for (int axis = 0; axis < int(m_valueAxes.size()); ++axis)
+        m_valueAxes[size_t(axis)]->setVisible(std::any_of(
+            uses.begin(), uses.end(), [axis](const AxisUse &use) { return use.axis == axis; }));
     refreshVisible();
 }
 
@@ -160,6 +167,16 @@ void LiveChart::setCurrentAxisRange(double minimum, double maximum)
         applyAxisRange(m_valueAxes[1], "A", 10, 2, user.min, user.max);
     else
         applyAxisRange(m_valueAxes[1], "A", 10, 2, minimum, maximum);
+}
+
+std::pair<double, double> LiveChart::rangeInUse(int slot) const
+{
+    for (const AxisUse &use : axesOf(currentView()))
+        if (use.slot == slot)
+            return {m_valueAxes[size_t(use.axis)]->min(), m_valueAxes[size_t(use.axis)]->max()};
+    if (slot < 0 || slot >= kPlotSlots)
+        return {0, 0};
+    return {kDefaultRange[slot].min, kDefaultRange[slot].max};
 }
 
 void LiveChart::growAxes(const proto::SampleValues &values)

@@ -1,5 +1,6 @@
 #include "lablink/lab_link_dialog.h"
 
+#include "lablink/link_texts.h"
 #include "lablink/mqtt_session.h"
 #include "ui_LabLinkDialog.h"
 
@@ -79,8 +80,8 @@ void LabLinkDialog::testConnection()
     m_test = QThread::create([s, answer] { *answer = probeBroker(s, kTestTimeoutMs); });
     m_test->setParent(this);
     connect(m_test, &QThread::finished, this, [this, answer] {
-        ui->lablink_test_result->setText(answer->isEmpty() ? tr("连接成功")
-                                                           : tr("连接失败: %1").arg(*answer));
+        ui->lablink_test_result->setText(
+            answer->isEmpty() ? tr("连接成功") : tr("连接失败: %1").arg(reasonText(*answer)));
         ui->lablink_test->setEnabled(true);
         m_test->deleteLater();
         m_test = nullptr;

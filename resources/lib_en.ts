@@ -1145,6 +1145,14 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
         <source>VOLT:</source>
         <translation>VOLT:</translation>
     </message>
+    <message>
+        <source>&lt;font color=&apos;red&apos;&gt;请输入 %1 到 %2 之间的数值！&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;red&apos;&gt;Please enter a value between %1 and %2!&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;red&apos;&gt;最小值必须小于最大值，请重新输入！&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;red&apos;&gt;The minimum must be below the maximum, please re-enter!&lt;/font&gt;</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -1350,8 +1358,8 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
         <translation>Export table</translation>
     </message>
     <message>
-        <source>Files (*.csv)</source>
-        <translation>Files (*.csv)</translation>
+        <source>表格文件 (*.csv)</source>
+        <translation>Table files (*.csv)</translation>
     </message>
     <message>
         <source>表格未能保存: %1 (%2)</source>
@@ -1362,12 +1370,12 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
         <translation>Table saved: %1</translation>
     </message>
     <message>
-        <source>Save File</source>
-        <translation>Save File</translation>
+        <source>保存图片</source>
+        <translation>Save picture</translation>
     </message>
     <message>
-        <source>image(*.png)</source>
-        <translation>image(*.png)</translation>
+        <source>图片 (*.png)</source>
+        <translation>Pictures (*.png)</translation>
     </message>
     <message>
         <source>图片已保存: %1</source>
@@ -2017,6 +2025,89 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
     <message>
         <source>00.00</source>
         <translation>00.00</translation>
+    </message>
+</context>
+<context>
+    <name>lablink::LinkTexts</name>
+    <message>
+        <source>找不到代理服务器的主机名</source>
+        <translation>broker host name not found</translation>
+    </message>
+    <message>
+        <source>连接被拒绝</source>
+        <translation>connection refused</translation>
+    </message>
+    <message>
+        <source>代理服务器没有应答</source>
+        <translation>no answer from the broker</translation>
+    </message>
+    <message>
+        <source>未设置代理服务器主机</source>
+        <translation>no broker host set</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>TLS 失败</source>
+        <translation>TLS failure</translation>
+    </message>
+    <message>
+        <source>TLS 失败: %1</source>
+        <translation>TLS failure: %1</translation>
+    </message>
+    <message>
+        <source>连接中断: %1</source>
+        <translation>connection lost: %1</translation>
+    </message>
+    <message>
+        <source>无法读取 CA 文件: %1</source>
+        <translation>CA file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝: %1</source>
+        <translation>the broker refused: %1</translation>
+    </message>
+    <message>
+        <source>协议版本不被接受</source>
+        <translation>unacceptable protocol version</translation>
+    </message>
+    <message>
+        <source>客户端标识被拒绝</source>
+        <translation>identifier rejected</translation>
+    </message>
+    <message>
+        <source>代理服务器不可用</source>
+        <translation>broker unavailable</translation>
+    </message>
+    <message>
+        <source>用户名或密码错误</source>
+        <translation>bad user name or password</translation>
+    </message>
+    <message>
+        <source>未授权</source>
+        <translation>not authorised</translation>
+    </message>
+    <message>
+        <source>原因不明</source>
+        <translation>unknown reason</translation>
+    </message>
+    <message>
+        <source>正在连接 %1</source>
+        <translation>connecting to %1</translation>
+    </message>
+    <message>
+        <source>已连接 %1</source>
+        <translation>connected to %1</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>%1: %2; %3 秒后重试</source>
+        <translation>%1: %2; retrying in %3 s</translation>
     </message>
 </context>
 </TS>

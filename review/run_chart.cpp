@@ -2,6 +2,7 @@
 
 #include "chart/axis_labels.h"
 #include "chart/curve_styles.h"
+#include "chart/degree_sign_font.h"
 #include "chart/decimated_view.h"
 #include "review/elapsed_axis.h"
 #include "settings/settings_file.h"
@@ -9,6 +10,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLineSeries>
@@ -63,6 +65,10 @@ RunChart::RunChart(QObject *parent) : QObject(parent), m_chart(new QChart)
     m_valueAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
+    for (QCategoryAxis *axis : {m_timeAxis, m_valueAxis}) {
+        axis->setLabelsFont(withDegreeSign(axis->labelsFont()));
+        axis->setTitleFont(withDegreeSign(axis->titleFont()));
+    }
     retranslate();
 
     // The curves' detail follows the plot's width in pixels.
@@ -172,8 +178,22 @@ void RunChart::redraw()
     clearAxisLabels(m_timeAxis);
     m_timeAxis->setRange(double(m_t0), double(m_t1));
     m_timeAxis->setStartValue(double(m_t0));
-    for (const ElapsedTick &tick : elapsedTicks(m_t0, m_t1, kMaxTimeTicks))
+    const QVector<ElapsedTick> ticks = elapsedTicks(m_t0, m_t1, kMaxTimeTicks);
+    for (const ElapsedTick &tick : ticks)
         m_timeAxis->append(tick.text, double(tick.ms));
+    keepLastTimeLabel(ticks.isEmpty() ? QString() : ticks.last().text);
+}
+
+// A time label is centred on its tick: the last one, at the plot's right edge, needs half its
+// width of room beyond it.
+void RunChart::keepLastTimeLabel(const QString &text)
+{
+    const int room = QFontMetrics(m_timeAxis->labelsFont()).horizontalAdvance(text) / 2 + 4;
+    QMargins margins = m_chart->margins();
+    if (margins.right() >= room)
+        return;
+    margins.setRight(room);
+    m_chart->setMargins(margins);
 }
 
 } // namespace review

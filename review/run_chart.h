@@ -47,6 +47,7 @@ public:
 
 private:
     void redraw();
+    void keepLastTimeLabel(const QString &text);
     void applyStyle();
 
     QtCharts::QChart *m_chart;

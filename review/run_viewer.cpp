@@ -1,6 +1,8 @@
 #include "review/run_viewer.h"
 
+#include "chart/degree_sign_font.h"
 #include "chart/picture_file.h"
+#include "record/data_folder.h"
 #include "review/review_log.h"
 #include "review/run_chart.h"
 #include "review/run_chart_view.h"
@@ -36,6 +38,11 @@ RunViewer::RunViewer(QWidget *parent)
     m_view = new RunChartView(m_chart, ui->review_chartHost);
     m_view->setObjectName("review_chartView");
     ui->review_chartLayout->addWidget(m_view);
+    // The temperatures' captions end in "℃". A font's family list does not pass on to child
+    // widgets, so each gets its own.
+    setFont(withDegreeSign(font()));
+    for (QWidget *child : findChildren<QWidget *>())
+        child->setFont(withDegreeSign(child->font()));
     ui->review_splitter->setStretchFactor(0, 3);
     ui->review_splitter->setStretchFactor(1, 1);
     ui->review_splitter->setSizes({820, 530});
@@ -50,8 +57,11 @@ RunViewer::RunViewer(QWidget *parent)
     connect(ui->review_btnCloseRuns, &QPushButton::clicked, this, &RunViewer::closeRuns);
     connect(ui->review_comboQuantity, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int slot) {
-                if (slot >= 0)
-                    m_chart->setSlot(slot);
+                if (slot < 0)
+                    return;
+                m_chart->setSlot(slot);
+                if (m_problemShown) // what failed earlier no longer concerns what is shown
+                    showStatus(QString(), false);
             });
     refresh();
 }
@@ -171,8 +181,12 @@ QPixmap RunViewer::chartPicture() const
 
 void RunViewer::chooseFiles()
 {
+    // Runs are saved into the data folder: the dialog opens there.
+    const QString folder =
+        resolveDataFolder(SettingsFile().read("save_path"), QCoreApplication::applicationDirPath())
+            .path;
     const QStringList paths = QFileDialog::getOpenFileNames(
-        this, tr("打开记录的数据"), QString(), tr("数据文件 (*.csv *.journal);;所有文件 (*)"));
+        this, tr("打开记录的数据"), folder, tr("数据文件 (*.csv *.journal);;所有文件 (*)"));
     openFiles(paths);
 }
 
@@ -209,7 +223,7 @@ void RunViewer::showRecentMenu()
 void RunViewer::exportTable()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, tr("导出表格"), "summary.csv", tr("Files (*.csv)"));
+        QFileDialog::getSaveFileName(this, tr("导出表格"), "summary.csv", tr("表格文件 (*.csv)"));
     if (path.isEmpty())
         return;
     QSaveFile file(path);
@@ -224,7 +238,7 @@ void RunViewer::exportTable()
 void RunViewer::exportImage()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, tr("Save File"), "runs", tr("image(*.png)"));
+        QFileDialog::getSaveFileName(this, tr("保存图片"), "runs", tr("图片 (*.png)"));
     if (path.isEmpty())
         return;
     if (savePicture(chartPicture(), path))
@@ -243,6 +257,7 @@ void RunViewer::closeRuns()
 
 void RunViewer::showStatus(const QString &text, bool problem)
 {
+    m_problemShown = problem;
     ui->review_labelStatus->setStyleSheet(problem ? "color: red" : QString());
     ui->review_labelStatus->setText(text);
 }

@@ -67,6 +67,7 @@ private:
     LoadedRuns m_runs;
     QStringList m_pending; // files asked for while a load runs
     bool m_loading = false;
+    bool m_problemShown = false; // the status line tells what failed
 };
 
 // The main window's entry: finds or makes the viewer as a window of `owner`, shows it and

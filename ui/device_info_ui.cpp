@@ -172,7 +172,10 @@ void DeviceInfoUI::setIndexText(const QString &text)
 
 void DeviceInfoUI::setSerial(const QString &serial)
 {
+    // The row shows the serial's first six characters; the whole serial is one hover away, so
+    // that instruments whose serials share a beginning can be told apart.
     m_serial = kept(serial.left(6));
+    ui->label_serial_value->setToolTip(serial);
     showValues();
 }
 

@@ -87,6 +87,11 @@ const QStringList kLiveLabels = {
     "disp_label_WH",         "disp_label_mAh"};
 
 const QVector<PageStretcher::Rule> kStretchRules = {
+    // The four value panels share the extra width of a wide window between them.
+    {"disp_widget_VBUS", Stretch::Share, 0, 4},
+    {"disp_widget_IBUS", Stretch::Share, 1, 4},
+    {"disp_widget_Power", Stretch::Share, 2, 4},
+    {"disp_widget_USB", Stretch::Share, 3, 4},
     {"widget", Stretch::Grow},
     {"gridLayoutWidget", Stretch::Grow},
     {"label_left_tips", Stretch::GrowWidthFollowY},
@@ -287,6 +292,7 @@ void DisplayPage::showModeChosen(const char *title, const char *caption, const c
     ui::setCatalogueText(m_ui->label_cons, "MainDialog", caption);
     ui::setCatalogueText(m_ui->label_unit, "MainDialog", unit);
     showRunText(runText(battery, false));
+    m_shownLoadOn = false;
     showRunTip(battery ? QT_TRANSLATE_NOOP("MainDialog", "开始/停止")
                        : QT_TRANSLATE_NOOP("MainDialog", "开始放电/停止放电"));
 }
@@ -470,6 +476,7 @@ void DisplayPage::showStopped()
 void DisplayPage::showRunState(bool on)
 {
     showRunText(runText(batteryMode(), on));
+    m_shownLoadOn = on;
     showRunTip(runTip(batteryMode(), on));
 }
 
@@ -477,20 +484,27 @@ void DisplayPage::showRunning()
 {
     // Under the pointer that just started it, a battery test's button tells how to stop it; the
     // refresh shows "stop" once the pointer leaves.
-    if (batteryMode())
+    if (batteryMode()) {
         showRunText(runTip(true, true));
-    else
+        m_shownLoadOn = true;
+    } else {
         showRunState(true);
+    }
+    m_questionEnded = false;
 }
 
 void DisplayPage::refreshRunButton()
 {
     if (!m_session)
         return;
+    // Under the pointer the text the click gave stays, until the instrument's battery-test
+    // question has come and gone: from then on it shows what the load does.
     const QPoint pointer = m_ui ? m_ui->widget->mapFromGlobal(QCursor::pos()) : QPoint();
-    if (m_ui && m_ui->disp_Btn_Run->geometry().contains(pointer))
+    if (m_ui && m_ui->disp_Btn_Run->geometry().contains(pointer) &&
+        !(m_questionEnded && m_shownLoadOn != m_session->loadOn()))
         return;
     showRunText(runText(batteryMode(), m_session->loadOn()));
+    m_shownLoadOn = m_session->loadOn();
 }
 
 void DisplayPage::setRangePanel(QWidget *panel)
@@ -539,8 +553,11 @@ void DisplayPage::followPopup(const proto::LiveValues &live)
     const bool asking =
         live.popupCountdown != 0 && live.popupType != 0 && proto::isBatteryTest(live.workMode);
     if (!asking) {
-        if (m_popup && !m_popup->isHidden())
+        if (m_popup && !m_popup->isHidden()) {
             m_popup->hide();
+            m_questionEnded = true;
+            refreshRunButton();
+        }
         return;
     }
     BatteryTestPopup *question = popup();

@@ -125,6 +125,8 @@ private:
     quint8 m_family = 0;
     ui::StatusLine m_statusLine;
     const char *m_runTip = nullptr; // the catalogue source of the run button's tool tip
+    bool m_shownLoadOn = false;     // the run button's text stands for a load that is on
+    bool m_questionEnded = false;   // the battery-test question closed since the last start
     std::optional<QString> m_chartTitle;
     QString m_deviceTitle;               // null until an instrument is chosen
     QHash<QLineEdit *, QString> m_typed; // what the user is typing and has not finished

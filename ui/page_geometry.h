@@ -21,13 +21,16 @@ enum class Stretch
     GrowWidthFollowY, // takes the extra width and moves down by the extra height (status line)
     FollowRight,      // keeps its distance to the right edge
     CentreX,          // stays centred horizontally
-    Centre            // stays centred both ways (home grids and their captions)
+    Centre,           // stays centred both ways (home grids and their captions)
+    Share             // part of a row that shares the extra width; its contents stay centred
 };
 
 // Where a widget designed at `design` goes when its page has `extra` more room than designed.
 // Less room than designed: the two growing rules give up height (the chart is the one thing that
 // can be shorter), the others stay where they are.
-QRect stretchedRect(const QRect &design, Stretch how, const QSize &extra);
+// A Share widget is part `part` of `parts` equal shares of the extra width.
+QRect stretchedRect(const QRect &design, Stretch how, const QSize &extra, int part = 0,
+                    int parts = 1);
 
 // The axis-range panel opens centred in the chart container: (dx, dy) is half the room the
 // panel leaves, in integer arithmetic; the panel then takes the 200 x 200 square from
@@ -44,6 +47,8 @@ public:
     {
         const char *name;
         Stretch how;
+        int part = 0; // for Stretch::Share
+        int parts = 1;
     };
     // The page may become up to `maxShrink` pixels shorter than designed before it scrolls.
     PageStretcher(QWidget *page, const QSize &designSize, const QVector<Rule> &rules,
@@ -59,7 +64,8 @@ private:
     {
         QWidget *widget;
         QRect design;
-        Stretch how;
+        Rule rule;
+        QVector<QPair<QWidget *, QRect>> contents; // of a Share widget, as designed
     };
     QWidget *m_page;
     QSize m_designSize;

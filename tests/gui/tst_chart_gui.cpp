@@ -384,6 +384,17 @@ void TestChartGui::axisRangePanel()
         rig.dialog->chartPage().axisRangePanel()->findChild<QLineEdit *>("edit_CPU_Max")->text(),
         QString("45.0"));
     QCOMPARE(rig.dialog->chartPage().axisRangePanel()->range(1).max, 3.5f);
+
+    // A row enabled without a range of its own starts from the range its axis uses now: the
+    // voltage axis shown, the capacity axis with the default of its view.
+    panel = rig.dialog->chartPage().axisRangePanel();
+    panel->findChild<QPushButton *>("btn_VBUS")->click();
+    panel->findChild<QPushButton *>("btn_PM")->click();
+    QCOMPARE(panel->findChild<QLineEdit *>("edit_VBUS_Max")->text(), QString("20.00"));
+    QCOMPARE(SettingsFile().read("Vbus_Max_Value"), QString("20.00"));
+    QCOMPARE(panel->findChild<QLineEdit *>("edit_PM_Max")->text(), QString("100.00"));
+    QCOMPARE(rig.chart().valueAxis(0)->max(), 20.0);
+    QCOMPARE(panel->range(0).enabled, true);
 }
 
 // Each row: a bound typed over the applied 2.00 … 12.00 of the enabled voltage row, then Return.
@@ -393,32 +404,40 @@ void TestChartGui::axisRangePanelShowsWhatItApplies_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("message"); // empty: taken
     QTest::addColumn<QString>("shown");
+    const QString illegal = "<font color='red'>文本框含有非法字符，请重新输入！</font>";
+    const QString outside = "<font color='red'>请输入 0 到 1000 之间的数值！</font>";
+    const QString inverted = "<font color='red'>最小值必须小于最大值，请重新输入！</font>";
     QTest::newRow("emptied minimum") << "edit_VBUS_Min"
-                                     << "" << true << "2.00";
+                                     << "" << illegal << "2.00";
     QTest::newRow("1e9") << "edit_VBUS_Max"
-                         << "1e9" << true << "12.00";
+                         << "1e9" << outside << "12.00";
     QTest::newRow("99999") << "edit_VBUS_Max"
-                           << "99999" << true << "12.00";
+                           << "99999" << outside << "12.00";
     QTest::newRow("1000.5") << "edit_VBUS_Max"
-                            << "1000.5" << true << "12.00";
+                            << "1000.5" << outside << "12.00";
     QTest::newRow("comma") << "edit_VBUS_Min"
-                           << "1,5" << true << "2.00";
+                           << "1,5" << illegal << "2.00";
     QTest::newRow("negative voltage") << "edit_VBUS_Min"
-                                      << "-5" << true << "2.00";
+                                      << "-5" << outside << "2.00";
+    QTest::newRow("minimum above maximum") << "edit_VBUS_Min"
+                                           << "15" << inverted << "2.00";
+    QTest::newRow("empty range") << "edit_VBUS_Max"
+                                 << "2" << inverted << "12.00";
     QTest::newRow("taken") << "edit_VBUS_Max"
-                           << "20.5" << false << "20.50";
+                           << "20.5" << QString() << "20.50";
     QTest::newRow("extra decimals") << "edit_VBUS_Min"
-                                    << "1.004" << false << "1.00";
+                                    << "1.004" << QString() << "1.00";
 }
 
 void TestChartGui::axisRangePanelShowsWhatItApplies()
 {
     QFETCH(QString, field);
     QFETCH(QString, typed);
-    QFETCH(bool, refused);
+    QFETCH(QString, message);
     QFETCH(QString, shown);
+    const bool refused = !message.isEmpty();
     const bool maximum = field.endsWith("Max");
     const char *key = maximum ? "Vbus_Max_Value" : "Vbus_Min_Value";
     const QString before = maximum ? "12.00" : "2.00";
@@ -432,10 +451,10 @@ void TestChartGui::axisRangePanelShowsWhatItApplies()
     auto *edit = panel->findChild<QLineEdit *>(field);
     QCOMPARE(edit->text(), before);
 
-    QString message;
+    QString told;
     if (refused)
-        answerNextModal<QMessageBox>([&message](QMessageBox *box) {
-            message = box->text();
+        answerNextModal<QMessageBox>([&told](QMessageBox *box) {
+            told = box->text();
             box->accept();
         });
     edit->setFocus();
@@ -444,9 +463,8 @@ void TestChartGui::axisRangePanelShowsWhatItApplies()
     QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, typed);
     QTest::keyClick(edit, Qt::Key_Return);
-    QTRY_COMPARE(message.isEmpty(), !refused);
-    if (refused)
-        QCOMPARE(message, QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
+    QTRY_COMPARE(told.isEmpty(), !refused);
+    QCOMPARE(told, message);
     QCOMPARE(edit->text(), shown);
     QCOMPARE(SettingsFile().read(key), refused ? before : shown);
     const UserRange applied = panel->range(0);

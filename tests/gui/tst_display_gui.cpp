@@ -346,6 +346,31 @@ private slots:
         QCOMPARE(run->toolTip(), QString("单击开始"));
     }
 
+    // Left alone, the question times out and the instrument stays idle: the button under the
+    // pointer no longer offers to stop, and its click starts (and asks) again instead of saving
+    // an empty run.
+    void batteryQuestionLeftAlone()
+    {
+        GuiFixture f("HK07;speed=8");
+        SettingsFile().write("save_path", f.workDir.path() + "/runs");
+        QVERIFY(QDir().mkpath(f.workDir.path() + "/runs"));
+        MainDialog &d = openDisplay(f, "tbtn10"); // mode 7
+        QTRY_COMPARE(d.link().live().workMode, quint8(7));
+        auto *run = f.w<QPushButton>("disp_Btn_Run");
+        const QString tipsBefore = f.text("label_left_tips");
+        QCursor::setPos(run->mapToGlobal(run->rect().center()));
+        f.click("disp_Btn_Run");
+        QCOMPARE(run->text(), QString("单击停止"));
+        QTRY_VERIFY(popupOf(d)->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!popupOf(d)->isVisible(), 10000);
+        QTRY_COMPARE(run->text(), QString("开始"));
+        QVERIFY(!d.link().state().deviceRunning);
+        f.click("disp_Btn_Run");
+        QTRY_VERIFY(popupOf(d)->isVisible());
+        QCOMPARE(f.text("label_left_tips"), tipsBefore);
+        QVERIFY(QDir(f.workDir.path() + "/runs").entryList(QDir::Files).isEmpty());
+    }
+
     void batteryQuestionFollowsTheInstrument()
     {
         GuiFixture f;
@@ -479,7 +504,9 @@ private slots:
         QCOMPARE(f.w("disp_btnUpgrade")->geometry(), QRect(920 + extra.width(), 2, 41, 31));
         QCOMPARE(f.w("disp_btn_cc1_cc2")->geometry(), QRect(895 + extra.width(), 30, 65, 23));
         QCOMPARE(f.w("label_left_tips")->y(), 801 + extra.height());
-        QCOMPARE(f.w("disp_widget_VBUS")->geometry(), QRect(10, 50, 230, 81));
+        // The four value panels share the extra width: no empty band right of them.
+        QCOMPARE(f.w("disp_widget_VBUS")->geometry(), QRect(10, 50, 230 + extra.width() / 4, 81));
+        QCOMPARE(f.w("disp_widget_USB")->geometry().right(), 969 + extra.width());
         // The home grid stays centred.
         f.click("disp_btnReturn");
         QWidget *grid = f.w("home_grid_widget");

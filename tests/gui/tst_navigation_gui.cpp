@@ -107,6 +107,19 @@ private slots:
         clickAllTiles(f, kHk07Tiles, int(std::size(kHk07Tiles)), 0);
         QCOMPARE(f.text("labTitle"), QString("测试仪主界面"));
         QCOMPARE(f.w<QAbstractButton>("btnReturn")->text(), QString(QChar(0xF073)));
+        // The spare page keeps the title of the tile that opened it: the "more" tile is no work
+        // mode, so the instrument's mode (still the cycle test) does not rename it.
+        f.click("tbtn12");
+        QTRY_COMPARE(f.dialog->link().live().workMode, quint8(9));
+        f.click("six_btnReturn");
+        f.click("tbtn13");
+        const quint32 ticks = f.dialog->link().tickCounter();
+        QTRY_VERIFY(f.dialog->link().tickCounter() >= ticks + 4); // two measurement refreshes
+        QCOMPARE(f.text("six_labTitle"), QString("更多功能等待开发"));
+        f.click("six_btnReturn");
+        f.click("tbtn12");
+        QTRY_COMPARE(f.text("six_labTitle"), QString("充放电循环测试"));
+        f.click("six_btnReturn");
         // Run button texts of the battery tiles
         f.click("tbtn10");
         QCOMPARE(f.w<QAbstractButton>("disp_Btn_Run")->toolTip(), QString("开始/停止"));

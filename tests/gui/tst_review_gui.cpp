@@ -12,6 +12,9 @@
 
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -171,6 +174,32 @@ void TestReviewGui::recordOpenCompareSummarise()
     QVERIFY(box);
     QCOMPARE(box->text(), status->text());
     box->close();
+    // Comparing another quantity succeeds: the red line about the damaged file goes.
+    quantity->setCurrentIndex(0);
+    QCOMPARE(status->text(), QString());
+    // A later success reads in the usual colour: no red pixel is left in the line.
+    viewer->openFiles({files[0]});
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("已打开 3 个记录"), 10000);
+    const QImage line = status->grab().toImage();
+    for (int y = 0; y < line.height(); ++y)
+        for (int x = 0; x < line.width(); ++x) {
+            const QColor c = line.pixelColor(x, y);
+            QVERIFY2(!(c.red() > 150 && c.green() < 90 && c.blue() < 90),
+                     qPrintable(QString("red at %1,%2").arg(x).arg(y)));
+        }
+    // The open dialog starts in the data folder, where runs are saved.
+    QString started;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&started] {
+        if (auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            started = d->directory().absolutePath();
+            d->reject();
+        }
+    });
+    poll.start(10);
+    viewer->findChild<QPushButton *>("review_btnOpen")->click();
+    poll.stop();
+    QCOMPARE(started, QFileInfo(data).absoluteFilePath());
 
     const QString shots = qEnvironmentVariable("REVIEW_SHOTS_DIR");
     if (!shots.isEmpty()) {

@@ -6,6 +6,8 @@
 #include "chart/wheel_zoom.h"
 
 #include <QCategoryAxis>
+#include <QDateTime>
+#include <QSet>
 #include <QTest>
 
 using namespace QtCharts;
@@ -23,6 +25,8 @@ private slots:
     void samplingRule_data();
     void samplingRule();
     void styleTexts();
+    void timeLabelsTellTicksApart_data();
+    void timeLabelsTellTicksApart();
 };
 
 void TestChartMaths::labels_data()
@@ -193,6 +197,32 @@ void TestChartMaths::styleTexts()
     QCOMPARE(chartThemeFromName("BlueIcy"), QChart::ChartThemeBlueIcy);
     QCOMPARE(chartThemeFromName("dark"), QChart::ChartThemeLight);
     QCOMPARE(chartThemeFromName(""), QChart::ChartThemeLight);
+}
+
+// The ten tick labels of a window read differently from each other, whatever its width, and
+// carry no more precision than it needs.
+void TestChartMaths::timeLabelsTellTicksApart_data()
+{
+    QTest::addColumn<qint64>("spanMs");
+    QTest::addColumn<bool>("milliseconds");
+    QTest::newRow("zoomed to 2 s") << qint64(2000) << true;
+    QTest::newRow("8 s") << qint64(8000) << true;
+    QTest::newRow("the 10 s window") << qint64(10000) << false;
+    QTest::newRow("an hour") << qint64(3600 * 1000) << false;
+}
+
+void TestChartMaths::timeLabelsTellTicksApart()
+{
+    QFETCH(qint64, spanMs);
+    QFETCH(bool, milliseconds);
+    constexpr int kTicks = 10;
+    const QString format = timeAxisFormat(double(spanMs), kTicks);
+    QCOMPARE(format.contains("zzz"), milliseconds);
+    const QDateTime start(QDate(2026, 12, 7), QTime(8, 26, 7, 40));
+    QSet<QString> texts;
+    for (int i = 0; i < kTicks; ++i)
+        texts.insert(start.addMSecs(spanMs * i / (kTicks - 1)).toString(format));
+    QCOMPARE(texts.size(), kTicks);
 }
 
 QTEST_MAIN(TestChartMaths)

@@ -116,6 +116,7 @@ private slots:
     void growth();
     void peaksSurviveViewChanges();
     void togglesSwapSeriesStylesAndAxisColours();
+    void viewsShowOnlyTheirAxes();
     void userRanges();
     void accumulatedFollowAndPan();
     void scrollingFollow();
@@ -224,6 +225,37 @@ void TestLiveChart::togglesSwapSeriesStylesAndAxisColours()
     QCOMPARE(rig.chart.currentView(), View::Default);
     QCOMPARE(axisColour(1), rig.chart.curveStyles()[1].color);
     QCOMPARE(rig.chart.valueAxis(1)->min(), -25.0);
+}
+
+// A view shows the value axes its curves use, each labelled in its quantity's unit; the others
+// would scale a curve that is not there.
+void TestLiveChart::viewsShowOnlyTheirAxes()
+{
+    const struct
+    {
+        View view;
+        QStringList units; // per shown axis, left first; empty = hidden
+    } cases[] = {
+        {View::Mos, {"℃", "", ""}},
+        {View::EleCap, {"Wh", "mAh", ""}},
+        {View::CpuNtc, {"℃", "℃", ""}},
+        {View::Default, {"V", "A", "W"}},
+    };
+    Rig rig;
+    for (const auto &c : cases) {
+        // Back to the default view by toggling the shown one off.
+        rig.chart.toggleView(c.view == View::Default ? rig.chart.currentView() : c.view);
+        QCOMPARE(rig.chart.currentView(), c.view);
+        rig.sample(35, proto::Quantity::MosTemp);
+        for (int axis = 0; axis < 3; ++axis) {
+            QCategoryAxis *a = rig.chart.valueAxis(axis);
+            const QString unit = c.units[axis];
+            QCOMPARE(a->isVisible(), !unit.isEmpty());
+            if (!unit.isEmpty())
+                for (const QString &label : a->categoriesLabels())
+                    QVERIFY2(label.endsWith(unit), qPrintable(label + " / " + unit));
+        }
+    }
 }
 
 void TestLiveChart::userRanges()

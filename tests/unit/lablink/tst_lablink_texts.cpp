@@ -2,6 +2,7 @@
 // the settings file's keys with its owner-only permissions.
 
 #include "lablink/link_settings.h"
+#include "lablink/link_texts.h"
 #include "lablink/payloads.h"
 #include "settings/settings_file.h"
 #include "tests/support/temp_workdir.h"
@@ -25,6 +26,8 @@ private slots:
     void readingPayload();
     void runEventPayloads();
     void settingsRoundTripOwnerOnly();
+    void reasonsInTheUsersLanguage_data();
+    void reasonsInTheUsersLanguage();
 };
 
 void TestLabLinkTexts::brokerUrl_data()
@@ -204,6 +207,43 @@ void TestLabLinkTexts::settingsRoundTripOwnerOnly()
     QCOMPARE(QFile::permissions(SettingsFile::filePath()),
              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     QCOMPARE(SettingsFile().read("language"), QString("English")); // other keys stay
+}
+
+
+// The session's and the publisher's English words reach the user in the program's language
+// (here the catalogue's source, Chinese); words from outside pass as they are.
+void TestLabLinkTexts::reasonsInTheUsersLanguage_data()
+{
+    QTest::addColumn<bool>("status");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("refused") << false << "connection refused" << "连接被拒绝";
+    QTest::newRow("not authorised")
+        << false << "the broker refused: connection refused: not authorised."
+        << "代理服务器拒绝: 未授权";
+    QTest::newRow("unknown connack")
+        << false << "the broker refused: connection rate exceeded"
+        << "代理服务器拒绝: connection rate exceeded";
+    QTest::newRow("TLS with its reason")
+        << false << "TLS failure: certificate verify failed" << "TLS 失败: certificate verify failed";
+    QTest::newRow("CA file with a %") << false << "CA file cannot be read: /tmp/%1 ca.pem"
+                                      << "无法读取 CA 文件: /tmp/%1 ca.pem";
+    QTest::newRow("system words") << false << "network is unreachable" << "network is unreachable";
+    QTest::newRow("connected") << true << "connected to mqtt://broker.lab:1883"
+                               << "已连接 mqtt://broker.lab:1883";
+    QTest::newRow("retrying") << true
+                              << "mqtts://b:8883: no answer from the broker; retrying in 4 s"
+                              << "mqtts://b:8883: 代理服务器没有应答; 4 秒后重试";
+    QTest::newRow("lost") << true << "mqtt://b:1883: connection lost: the connection was lost."
+                          << "mqtt://b:1883: 连接中断: the connection was lost.";
+}
+
+void TestLabLinkTexts::reasonsInTheUsersLanguage()
+{
+    QFETCH(bool, status);
+    QFETCH(QString, english);
+    QFETCH(QString, shown);
+    QCOMPARE(status ? statusText(english) : reasonText(english), shown);
 }
 
 QTEST_GUILESS_MAIN(TestLabLinkTexts)

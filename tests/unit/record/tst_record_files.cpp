@@ -6,6 +6,7 @@
 #include "record/data_file_saver.h"
 #include "record/data_folder.h"
 #include "record/file_counter.h"
+#include "record/file_name_codec.h"
 #include "record/local_zone.h"
 
 #include "../../support/temp_workdir.h"
@@ -323,6 +324,37 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, folder);
         QCOMPARE(savePathOf(file), folder);
+    }
+
+    // Names are bytes: with the program's codec every byte string decodes and encodes back to
+    // itself, valid UTF-8 decodes as UTF-8, and a file whose name is not UTF-8 opens by the text
+    // its name decodes to.
+    void fileNamesKeepTheirBytes()
+    {
+        FileNameCodec::install();
+        const QByteArray names[] = {
+            "plain.csv", "\xe6\x95\xb0\xe6\x8d\xae.csv", "run_\xe9.csv", "\xff\xfe",
+            "cut\xe6\x95", "overlong\xc0\xaf", "surrogate\xed\xb2\x80", "emoji\xf0\x9f\x94\x8b",
+            "past\xf4\x90\x80\x80"};
+        for (const QByteArray &name : names)
+            QCOMPARE(QFile::encodeName(QFile::decodeName(name)), name);
+        QCOMPARE(QFile::decodeName("\xe6\x95\xb0\xe6\x8d\xae"), QString::fromUtf8("数据"));
+        const QByteArray emoji = "emoji\xf0\x9f\x94\x8b";
+        QCOMPARE(QFile::decodeName(emoji), QString::fromUtf8(emoji));
+        QCOMPARE(QFile::encodeName(QString::fromUtf8("数据")), QByteArray("\xe6\x95\xb0\xe6\x8d\xae"));
+
+        TempWorkDir dir;
+        const QByteArray raw = QFile::encodeName(dir.path()) + "/run_\xe9.csv";
+        FILE *f = std::fopen(raw.constData(), "w");
+        QVERIFY(f);
+        std::fputs("x\n", f);
+        std::fclose(f);
+        // As the command line hands it over: decoded from the bytes, and opened by that text.
+        QFile file(QFile::decodeName(raw));
+        QVERIFY(file.exists());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("x\n"));
+        QCOMPARE(QFile::encodeName(file.fileName()), raw);
     }
 };
 

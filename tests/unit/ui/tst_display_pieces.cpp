@@ -48,6 +48,42 @@ private slots:
         QCOMPARE(stretchedRect(QRect(10, 130, 961, 671), Stretch(how), extra), expected);
     }
 
+    // Four panels in a row share a wider page's extra width: the row keeps its gaps, its right
+    // end follows the page's, and each panel's contents stay centred in it.
+    void sharedRowSpreadsAcrossTheWidth()
+    {
+        QWidget page;
+        page.resize(kPageDesignSize);
+        const QRect designs[] = {{10, 50, 230, 81}, {250, 50, 230, 80}, {490, 50, 235, 80},
+                                 {730, 50, 240, 80}};
+        QVector<PageStretcher::Rule> rules;
+        QList<QWidget *> panels;
+        const char *names[] = {"p0", "p1", "p2", "p3"};
+        for (int i = 0; i < 4; ++i) {
+            auto *panel = new QWidget(&page);
+            panel->setObjectName(names[i]);
+            panel->setGeometry(designs[i]);
+            (new QLabel("1.000", panel))->setGeometry(50, 0, 151, 41);
+            panels << panel;
+            rules.append({names[i], Stretch::Share, i, 4});
+        }
+        PageStretcher stretcher(&page, kPageDesignSize, rules);
+        page.resize(kPageDesignSize + QSize(402, 0));
+        stretcher.apply();
+        QCOMPARE(panels[0]->geometry(), QRect(10, 50, 330, 81));
+        QCOMPARE(panels[1]->geometry(), QRect(350, 50, 331, 80));
+        QCOMPARE(panels[3]->geometry().right(), designs[3].right() + 402);
+        for (int i = 1; i < 4; ++i)
+            QCOMPARE(panels[i]->x() - panels[i - 1]->geometry().right(),
+                     designs[i].x() - designs[i - 1].right());
+        QCOMPARE(panels[0]->findChild<QLabel *>()->geometry(), QRect(100, 0, 151, 41));
+        // Back to the design size, everything is where it was designed.
+        page.resize(kPageDesignSize);
+        stretcher.apply();
+        QCOMPARE(panels[2]->geometry(), designs[2]);
+        QCOMPARE(panels[2]->findChild<QLabel *>()->geometry(), QRect(50, 0, 151, 41));
+    }
+
     void rangePanelCentredInTheContainer()
     {
         QCOMPARE(rangePanelOffset(QSize(961, 671), QSize(200, 200)), QPoint(380, 235));

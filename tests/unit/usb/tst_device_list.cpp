@@ -204,6 +204,8 @@ private slots:
         QCOMPARE(label(item, "label_type_value")->text(), QStringLiteral("TALMIR"));
         QCOMPARE(label(item, "label_index_value")->text(), QStringLiteral("主:3"));
         QCOMPARE(label(item, "label_serial_value")->text(), QStringLiteral("A1B2C3"));
+        // The whole serial is on the label's tool tip: serials that begin alike stay apart.
+        QCOMPARE(label(item, "label_serial_value")->toolTip(), QStringLiteral("A1B2C3D4E5"));
 
         // A product string without a third word keeps the version shown.
         item.setVersion(QString());
