@@ -31,7 +31,9 @@ void Acquisition::step()
         followReportedLoad(m_link.state().deviceRunning);
     m_link.pollTick();
     const TickState state{m_link.tickCounter(), m_session.running(),
-                          m_session.loadOn() || m_session.recordsWithLoadOff(),
+                          // rows only from reports that show the load as requested
+                          (m_session.loadOn() && !m_session.loadRequestPending()) ||
+                              m_session.recordsWithLoadOff(),
                           m_link.familyCode(), m_link.scanBusy()};
     if (m_link.measured() && shouldSample(state)) {
         Sample sample;
@@ -80,10 +82,12 @@ void Acquisition::scanEnded()
 // such change.
 void Acquisition::followReportedLoad(bool on)
 {
-    if (m_session.reportLagsRequest(on) || on == m_session.loadOn())
-        return;
     const proto::LiveValues &live = m_link.live();
-    if (!on && live.popupCountdown != 0 && live.popupType != 0)
+    if (!on && live.popupCountdown != 0 && live.popupType != 0) {
+        m_session.instrumentAsks();
+        return;
+    }
+    if (m_session.reportLagsRequest(on) || on == m_session.loadOn())
         return;
     m_session.setLoadOn(on);
     if (on && !m_session.running())

@@ -107,6 +107,12 @@ void RunSession::requestLoad(bool on)
     setLoadOn(on);
 }
 
+void RunSession::instrumentAsks()
+{
+    m_laggingReports = 0;
+    setLoadOn(false);
+}
+
 bool RunSession::reportLagsRequest(bool reportedOn)
 {
     if (m_laggingReports == 0)

@@ -80,6 +80,10 @@ public:
     // true and counts them), until one agrees.
     void requestLoad(bool on);
     bool reportLagsRequest(bool reportedOn);
+    bool loadRequestPending() const { return m_laggingReports > 0; }
+    // The instrument answered a start by asking the battery-test question: the request is
+    // taken, and the load stays off until the user's answer starts it. The run goes on.
+    void instrumentAsks();
     // For this run only (a test plan's rests): rows are recorded while the load is off too.
     void recordWithLoadOff() { m_recordsWithLoadOff = true; }
     bool recordsWithLoadOff() const { return m_recordsWithLoadOff; }
