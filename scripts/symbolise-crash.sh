@@ -19,10 +19,15 @@ command -v eu-addr2line >/dev/null || { echo "eu-addr2line not found (Debian: el
 declare -A reported_id
 while read -r module _ id; do
     reported_id[$module]=$id
-done < <(sed -n '/^Modules:$/,$p' "$report" | sed 1d | sed -E 's/^(.*)  (build-id) (.*)$/\1 \2 \3/')
+done < <(sed -n '/^Modules:$/,/^Call Stack:$/p' "$report" | sed '1d;/^Call Stack:$/d' |
+    sed -E 's/^(.*)  (build-id) (.*)$/\1 \2 \3/')
 
 frame=0
-sed -n '/^Call Stack:$/,/^Modules:$/p' "$report" | sed '1d;$d' | while IFS= read -r line; do
+sed -n '/^Call Stack:$/,/^Modules:$/p' "$report" | sed '1d;/^Modules:$/d' | while IFS= read -r line; do
+    if [[ "$line" == "("* ]]; then # a note on the walk, not a frame
+        echo "    $line"
+        continue
+    fi
     if [[ ! "$line" =~ ^([0-9A-F]{16})\ \ (.+)\ \+0x([0-9A-F]+)$ ]]; then
         printf '#%-2d %s\n' "$frame" "$line"
         frame=$((frame + 1))

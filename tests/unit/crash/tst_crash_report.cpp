@@ -74,11 +74,18 @@ bool buildIdMatches(const QString &report, const QString &program)
 // The value of a register in the report's register lines, or an empty string.
 QString registerValue(const QString &report, const QString &name)
 {
-    const QString registers = report.section("\nRegisters: ", 1).section("\nCall Stack:", 0, 0);
+    const QString registers = report.section("\nRegisters: ", 1).section("\nModules:", 0, 0);
     const auto m = QRegularExpression("(?:^|  )" + name + ": +([0-9A-F]{16})(?=  |$)",
                                       QRegularExpression::MultilineOption)
                        .match(registers);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// The frames, after the modules (the report's head is written before the stack is walked).
+QStringList callStack(const QString &report)
+{
+    return report.section("\nModules:\n", 1).section("\nCall Stack:\n", 1).split(
+        '\n', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -190,10 +197,7 @@ private slots:
         QCOMPARE(registerValue(report, "RIP"), addr.captured(1));
 
         // The stack starts at the faulting instruction and reaches the program's own code.
-        // The stack starts at the faulting instruction and reaches the program's own code.
-        const QStringList stack = report.section("Call Stack:\n", 1)
-                                      .section("\nModules:", 0, 0)
-                                      .split('\n', Qt::SkipEmptyParts);
+        const QStringList stack = callStack(report);
         QVERIFY(!stack.isEmpty());
         QCOMPARE(stack.first().left(16), addr.captured(1));
         int ownFrames = 0;
@@ -206,6 +210,50 @@ private slots:
         QVERIFY2(ownFrames >= programFrames, qPrintable(report));
         QVERIFY2(buildIdMatches(report, CRASH_CHILD), qPrintable(report));
         QVERIFY(QFile::exists(reportPath(CRASH_CHILD) + ".new"));
+    }
+
+    // Every kind of thread, the program's own, a library's and Qt's, and the main thread: a stack
+    // overflow, or a stack pointer set to an unmapped address. The report names the thread,
+    // gives the registers and the modules, and a stack that cannot be read ends only the walk.
+    void brokenStackOfEachThread_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("thread");
+        for (const char *how : {"overflow", "smash"}) {
+            // The kernel keeps 15 characters of a thread's name.
+            QTest::addRow("main, %s", how) << "main" << how << "(main) thread_crash_ch";
+            for (const char *kind : {"program", "library", "qt"})
+                QTest::addRow("%s, %s", kind, how) << kind << how << QString(kind) + "-worker";
+        }
+    }
+
+    void brokenStackOfEachThread()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, how);
+        QFETCH(QString, thread);
+        QCOMPARE(terminatingSignal(THREAD_CRASH_CHILD, {kind, how}), SIGSEGV);
+        const QString report = readReport(THREAD_CRASH_CHILD);
+        QVERIFY2(QRegularExpression("\nThread:  [0-9]+ " + QRegularExpression::escape(thread) +
+                                    "\n")
+                     .match(report)
+                     .hasMatch(),
+                 qPrintable(report));
+        QVERIFY(report.contains("\nException Code:  0000000B  SIGSEGV\n"));
+        QVERIFY(!registerValue(report, "RIP").isEmpty());
+        QVERIFY2(buildIdMatches(report, THREAD_CRASH_CHILD), qPrintable(report));
+        const QStringList stack = callStack(report);
+        QVERIFY2(!stack.isEmpty() && stack.first().startsWith(registerValue(report, "RIP")),
+                 qPrintable(report));
+        if (how == "smash") {
+            QCOMPARE(registerValue(report, "RSP"), QString("0000000000000010"));
+            QCOMPARE(stack.last(), QString("(stack unreadable at RSP 0000000000000010)"));
+        } else {
+            QVERIFY2(stack.filter(programFrame(THREAD_CRASH_CHILD)).size() >= 60,
+                     qPrintable(report));
+        }
+        QVERIFY(QFile::exists(reportPath(THREAD_CRASH_CHILD) + ".new"));
     }
 
     // The command the README gives turns the report into the crashing function and its line.
