@@ -13,8 +13,8 @@ namespace crash {
 void installCrashReporter();
 
 // Gives the calling thread the stack that a report of its own stack overflow runs on; undone
-// when the thread ends. On Linux every thread of the process, also those libraries start, gets
-// it when it starts; on Windows every thread the program starts calls it first thing.
+// when the thread ends. Every thread of the process, also those libraries start, gets it as it
+// starts; call it only on a thread that started before installCrashReporter().
 void prepareThread();
 
 // Where the report goes (UTF-8), or an empty string when no folder could be resolved.

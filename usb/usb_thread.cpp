@@ -1,6 +1,5 @@
 #include "usb/usb_thread.h"
 
-#include "crash/crash_reporter.h"
 #include "usb/hid_seam.h"
 #include "settings/settings_file.h"
 #include "usb/usb_log.h"
@@ -162,7 +161,6 @@ int USBThread::readWaitSliceMs() const
 
 void USBThread::run()
 {
-    crash::prepareThread();
     while (!m_stop.load()) {
         if (m_open.load()) {
             serviceOpenDevice();
