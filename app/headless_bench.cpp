@@ -10,6 +10,7 @@
 #include "lablink/publisher.h"
 #include "record/recorder.h"
 #include "acquire/run_saving.h"
+#include "app/crash_notice.h"
 #include "app/termination_signals.h"
 #include "usb/usb_thread.h"
 
@@ -57,6 +58,7 @@ HeadlessBench::~HeadlessBench()
 
 void HeadlessBench::start(const lablink::LinkSettings &labLink)
 {
+    logUnseenCrash();
     const DataFolder folder = acquire::programDataFolder();
     qCInfo(lcApp).noquote() << "headless: runs are saved in" << folder.path;
     m_recorder->setJournalFolder(defaultJournalFolder());

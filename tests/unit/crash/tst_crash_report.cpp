@@ -279,7 +279,7 @@ private slots:
 
     // The program itself, running with the simulated instrument: its connection watcher is sent
     // SIGSEGV. The report names the thread and unwinds through the C library and Qt into the
-    // program; the next start says where the report is, once.
+    // program; the next start, of the window or the headless bench, says where the report is, once.
     void programLeavesReportAndEnds()
     {
         QProcess program;
@@ -323,19 +323,34 @@ private slots:
                  qPrintable(report));
         QVERIFY(buildIdMatches(report, USB_TESTER));
 
-        for (bool notice : {true, false}) {
-            QProcess next;
-            next.setProcessChannelMode(QProcess::MergedChannels);
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("QT_QPA_PLATFORM", "offscreen");
-            environment.insert("USB_TESTER_QUIT_AFTER_PAINT", "1");
-            next.setProcessEnvironment(environment);
-            next.start(USB_TESTER, {"--demo"});
-            QVERIFY(next.waitForFinished(60000));
-            const QString said = QString::fromUtf8(next.readAll());
-            QCOMPARE(next.exitCode(), 0);
-            QVERIFY2(said.contains("closed unexpectedly") == notice, qPrintable(said));
-            QCOMPARE(said.contains(reportPath(USB_TESTER)), notice);
+        // The window and the headless bench each say it once (the marker is made again for the
+        // second), in the log with the report's path.
+        for (const bool headless : {false, true}) {
+            if (headless) {
+                QFile marker(reportPath(USB_TESTER) + ".new");
+                QVERIFY(marker.open(QFile::WriteOnly));
+            }
+            for (const bool notice : {true, false}) {
+                QProcess next;
+                next.setProcessChannelMode(QProcess::MergedChannels);
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert("QT_QPA_PLATFORM", "offscreen");
+                environment.insert("USB_TESTER_QUIT_AFTER_PAINT", "1");
+                next.setProcessEnvironment(environment);
+                next.start(USB_TESTER, headless ? QStringList{"--headless", "--demo"}
+                                                : QStringList{"--demo"});
+                QByteArray said;
+                if (headless) { // runs until told to end, once it has started
+                    QTRY_VERIFY_WITH_TIMEOUT(
+                        (said += next.readAll()).contains("runs are saved in"), 30000);
+                    next.terminate();
+                }
+                QVERIFY(next.waitForFinished(60000));
+                said += next.readAll();
+                QCOMPARE(next.exitCode(), 0);
+                QVERIFY2(said.contains("closed unexpectedly") == notice, said.constData());
+                QCOMPARE(said.contains(reportPath(USB_TESTER).toUtf8()), notice);
+            }
         }
         QCOMPARE(readReport(USB_TESTER), report);
     }
