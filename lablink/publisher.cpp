@@ -53,8 +53,7 @@ struct Publisher::Shared
     bool identityChanged = false;
     quint64 generation = 0; // the current connection's; a stop or start moves it on
     int openSessions = 0;   // connections open, the current one and any saying farewell
-    int threads = 0;        // connection threads not yet ended
-    std::condition_variable ended; // a session closed or a thread ended
+    std::condition_variable ended; // a session closed
     QString status;
     bool connected = false;
     Publisher *owner = nullptr; // null once the publisher is gone
@@ -73,7 +72,7 @@ public:
 private:
     bool current() const { return m_shared->generation == m_generation; } // under the mutex
     void report(const QString &text, bool connected);
-    void sendDueEvents(const QByteArray &topic);
+    void sendDueEvents(const QByteArray &topic, quint64 upToId = ~quint64(0));
     bool open(std::unique_lock<std::mutex> &lock);
     void closeSession(std::unique_lock<std::mutex> &lock);
     void farewell();
@@ -84,6 +83,9 @@ private:
     MqttSession m_session;
     QString m_base;
     int m_retryMs = kFirstRetryMs;
+
+public:
+    quint64 lastEventBeforeStop = ~quint64(0); // under the mutex: what the farewell still sends
 };
 
 Publisher::Publisher(QObject *parent) : QObject(parent), m_shared(std::make_shared<Shared>())
@@ -111,22 +113,22 @@ void Publisher::start(const LinkSettings &settings, const QString &identity)
         generation = ++m_shared->generation;
         m_shared->identity = identity;
         m_shared->identityChanged = false;
-        ++m_shared->threads;
     }
-    m_started = true;
-    auto worker = std::make_shared<Worker>(m_shared, generation, settings);
-    std::thread([worker] { worker->run(); }).detach();
+    m_worker = std::make_shared<Worker>(m_shared, generation, settings);
+    std::thread([worker = m_worker] { worker->run(); }).detach();
 }
 
 void Publisher::stop()
 {
-    if (!m_started)
+    if (!m_worker)
         return;
-    m_started = false;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         ++m_shared->generation;
+        // Events published from now on are for the next connection.
+        m_worker->lastEventBeforeStop = m_shared->nextEventId - 1;
     }
+    m_worker.reset();
     m_shared->wake.notify_all();
     report(QStringLiteral("stopped"), false);
 }
@@ -233,13 +235,13 @@ void Publisher::Worker::report(const QString &text, bool connected)
 
 // Publishes the run events not yet sent on this connection and notes their message ids, by
 // which the broker's acknowledgement removes them.
-void Publisher::Worker::sendDueEvents(const QByteArray &topic)
+void Publisher::Worker::sendDueEvents(const QByteArray &topic, quint64 upToId)
 {
     std::vector<std::pair<quint64, RunEvent>> due;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         for (const PendingEvent &pending : m_shared->events) {
-            if (pending.mid < 0)
+            if (pending.mid < 0 && pending.id <= upToId)
                 due.emplace_back(pending.id, pending.event);
         }
     }
@@ -354,9 +356,6 @@ void Publisher::Worker::run()
     }
     lock.unlock();
     farewell();
-    lock.lock();
-    --shared.threads;
-    shared.ended.notify_all();
 }
 
 // Closes the open session; called without the lock, returns with it held.
@@ -373,7 +372,12 @@ void Publisher::Worker::farewell()
 {
     if (!m_session.isOpen())
         return;
-    sendDueEvents(runTopic(m_base).toUtf8());
+    quint64 upToId = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        upToId = lastEventBeforeStop;
+    }
+    sendDueEvents(runTopic(m_base).toUtf8(), upToId);
     m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
     for (int waited = 0; waited < kFarewellMs && m_session.isOpen(); waited += 50) {
         {

@@ -32,7 +32,7 @@ public:
     // Returns at once. In the background the connection marks the link "offline", delivers what
     // it can within kFarewellMs and disconnects; one still connecting is abandoned.
     void stop();
-    bool isStarted() const { return m_started; }
+    bool isStarted() const { return m_worker != nullptr; }
 
     static constexpr int kFarewellMs = 1000;
     // A newly identified instrument: the link reconnects under the new name.
@@ -59,7 +59,7 @@ private:
     void report(const QString &text, bool connected);
 
     std::shared_ptr<Shared> m_shared;
-    bool m_started = false;
+    std::shared_ptr<Worker> m_worker; // the current connection's, while started
 };
 
 } // namespace lablink

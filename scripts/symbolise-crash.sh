@@ -3,8 +3,15 @@
 # eu-addr2line. Each frame names its module and the address in the module's file; the debug
 # information is found by the module's build-id (the usb-tester-dbgsym package puts it under
 # /usr/lib/debug/.build-id), next to the module, or in the folders given with --debug-dir.
-# Usage: symbolise-crash.sh [--debug-dir DIR]... [REPORT]   (default: the current user's report)
+# Installed as usb-tester-symbolise.
+# Usage: usb-tester-symbolise [--debug-dir DIR]... [REPORT]   (default: the current user's report)
 set -euo pipefail
+
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+    echo "Usage: usb-tester-symbolise [--debug-dir DIR]... [REPORT]"
+    echo "Prints the call stack of a usb-tester crash report as functions and source lines."
+    exit 0
+fi
 
 debug_path=/usr/lib/debug
 while [ $# -gt 0 ] && [ "$1" = --debug-dir ]; do

@@ -116,15 +116,20 @@ void drive(std::vector<std::unique_ptr<Publisher>> &publishers, int seconds, con
     }
 }
 
-void restartsAgainstUnreachableBroker()
+LinkSettings localLink(int port)
 {
-    const UnreachableBroker unreachable;
-    const int port = unreachable.port();
     LinkSettings settings;
     settings.enabled = true;
     settings.host = "127.0.0.1";
     settings.port = port;
     settings.prefix = "bench";
+    return settings;
+}
+
+void restartsAgainstUnreachableBroker()
+{
+    const UnreachableBroker unreachable;
+    const LinkSettings settings = localLink(unreachable.port());
 
     // The event loop's longest gap between 1 ms ticks: how long the thread could not react.
     QElapsedTimer sinceTick;
@@ -180,11 +185,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const int port = freePort();
     auto broker = startBroker(dir, port);
-    LinkSettings settings;
-    settings.enabled = true;
-    settings.host = "127.0.0.1";
-    settings.port = port;
-    settings.prefix = "bench";
+    const LinkSettings settings = localLink(port);
 
     {
         Publisher one;
