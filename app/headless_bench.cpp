@@ -5,6 +5,7 @@
 #include "acquire/lab_link_feed.h"
 #include "acquire/plan_runner.h"
 #include "acquire/run_saving.h"
+#include "app/crash_notice.h"
 #include "app/termination_signals.h"
 #include "lablink/publisher.h"
 #include "usb/bus_scan.h"
@@ -59,6 +60,7 @@ HeadlessBench::HeadlessBench(QObject *parent)
 
 void HeadlessBench::start(const lablink::LinkSettings &labLink)
 {
+    logUnseenCrash();
     qCInfo(lcApp).noquote() << "headless: runs are saved in" << acquire::programDataFolder().path;
     for (const RecoveredRun &run : m_core->recoverEarlierRuns())
         qCInfo(lcApp).noquote() << "run recovered from" << run.journal << ":"

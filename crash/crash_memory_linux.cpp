@@ -99,26 +99,9 @@ bool readBuildId(uintptr_t notes, uintptr_t size, char (&out)[2 * 64 + 1])
     return false;
 }
 
-} // namespace
-
-void openMemoryProbe()
-{
-    if (g_probePipe[1] < 0 && pipe2(g_probePipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        g_probePipe[0] = g_probePipe[1] = -1;
-}
-
-bool readMemory(uintptr_t address, void *out, size_t length)
-{
-    if (g_probePipe[1] < 0)
-        return false;
-    const ssize_t copied = write(g_probePipe[1], reinterpret_cast<const void *>(address), length);
-    if (copied <= 0)
-        return false;
-    const ssize_t drained = read(g_probePipe[0], out, size_t(copied));
-    return copied == ssize_t(length) && drained == copied;
-}
-
-bool findMapping(uintptr_t address, Mapping &out)
+// Calls visit(mapping) for each line of /proc/self/maps until it returns true; read through a
+// fixed buffer.
+template <typename Visit> bool forEachMapping(Mapping &out, Visit visit)
 {
     const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -149,11 +132,53 @@ bool findMapping(uintptr_t address, Mapping &out)
                     imagePath[n] = out.path[n];
             }
             out.imageStart = imageStart;
-            found = out.start <= address && address < out.end;
+            found = visit(out);
         }
     }
     close(fd);
     return found;
+}
+
+} // namespace
+
+void openMemoryProbe()
+{
+    if (g_probePipe[1] < 0 && pipe2(g_probePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        g_probePipe[0] = g_probePipe[1] = -1;
+}
+
+bool readMemory(uintptr_t address, void *out, size_t length)
+{
+    if (g_probePipe[1] < 0)
+        return false;
+    const ssize_t copied = write(g_probePipe[1], reinterpret_cast<const void *>(address), length);
+    if (copied <= 0)
+        return false;
+    const ssize_t drained = read(g_probePipe[0], out, size_t(copied));
+    return copied == ssize_t(length) && drained == copied;
+}
+
+bool findMapping(uintptr_t address, Mapping &out)
+{
+    return forEachMapping(
+        out, [address](const Mapping &m) { return m.start <= address && address < m.end; });
+}
+
+int listImages(Image *out, int capacity)
+{
+    int count = 0;
+    Mapping mapping;
+    forEachMapping(mapping, [&](const Mapping &m) {
+        const char *path = m.start == m.imageStart ? moduleOf(m) : nullptr;
+        if (path && imageFacts(m.imageStart, out[count].facts)) {
+            out[count].start = m.imageStart;
+            for (size_t n = 0; n < sizeof out[count].path; ++n)
+                out[count].path[n] = path[n];
+            ++count;
+        }
+        return count == capacity;
+    });
+    return count;
 }
 
 const char *moduleOf(const Mapping &mapping)

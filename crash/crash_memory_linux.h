@@ -41,4 +41,15 @@ struct ImageFacts
 };
 bool imageFacts(uintptr_t imageStart, ImageFacts &out);
 
+// A loaded image (the program, a library, the vDSO) as the report lists it.
+struct Image
+{
+    uintptr_t start = 0;
+    ImageFacts facts;
+    char path[sizeof Mapping::path] = {};
+};
+
+// The ELF images mapped in the process, in address order, at most `capacity`.
+int listImages(Image *out, int capacity);
+
 } // namespace crash

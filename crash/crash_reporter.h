@@ -12,8 +12,9 @@ namespace crash {
 // allocation.
 void installCrashReporter();
 
-// Call first thing in every thread the program starts: gives the thread the stack that a report
-// of its own stack overflow runs on. Undone when the thread ends.
+// Gives the calling thread the stack that a report of its own stack overflow runs on; undone
+// when the thread ends. Every thread of the process, also those libraries start, gets it as it
+// starts; call it only on a thread that started before installCrashReporter().
 void prepareThread();
 
 // Where the report goes (UTF-8), or an empty string when no folder could be resolved.

@@ -27,7 +27,7 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 
 constexpr size_t kAlternateStackSize = 128 * 1024;
 alignas(16) char g_alternateStack[kAlternateStackSize];
-char g_reportStorage[32 * 1024];
+char g_reportStorage[64 * 1024];
 char g_exceptionNote[1024];
 volatile std::sig_atomic_t g_haveExceptionNote = false;
 std::atomic<pid_t> g_reportingThread{0};
@@ -135,7 +135,8 @@ void appendRegistersOf(ReportText &text, const ucontext_t *)
 }
 #endif
 
-void buildReport(ReportText &text, int signal, const siginfo_t *info, ucontext_t *context)
+// What needs no stack: system, process, thread, fault, registers and the modules.
+void appendHead(ReportText &text, int signal, const siginfo_t *info, const ucontext_t *context)
 {
     appendSystemVersion(text);
     appendProcessPath(text);
@@ -164,8 +165,7 @@ void buildReport(ReportText &text, int signal, const siginfo_t *info, ucontext_t
         ++fault.instructionBytes;
     appendFault(text, fault);
     appendRegistersOf(text, context);
-    appendCallStack(text, context);
-    text.append("\n");
+    appendModules(text);
 }
 
 void makeFolders(char *path)
@@ -179,17 +179,19 @@ void makeFolders(char *path)
     }
 }
 
-void writeReportFile(const ReportText &text)
+int openReportFile()
 {
     if (!g_reportPath[0])
-        return;
+        return -1;
     makeFolders(g_reportPath); // in case the folder went away since start-up
-    const int fd = open(g_reportPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return;
+    return open(g_reportPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+}
+
+void writeAll(int fd, const ReportText &text)
+{
     const char *p = text.data();
     size_t left = text.size();
-    while (left > 0) {
+    while (fd >= 0 && left > 0) {
         const ssize_t n = write(fd, p, left);
         if (n < 0 && errno == EINTR)
             continue;
@@ -198,10 +200,31 @@ void writeReportFile(const ReportText &text)
         p += n;
         left -= size_t(n);
     }
-    close(fd);
+}
+
+void markUnseen()
+{
     const int unseen = open(g_unseenPath, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (unseen >= 0)
         close(unseen);
+}
+
+// The head reaches the file before the stack is walked: whatever the walk meets, the report
+// names the fault, the thread and the modules.
+void writeReport(int signal, const siginfo_t *info, ucontext_t *context)
+{
+    const int fd = openReportFile();
+    if (fd < 0)
+        return;
+    ReportText text(g_reportStorage, sizeof g_reportStorage);
+    appendHead(text, signal, info, context);
+    writeAll(fd, text);
+    markUnseen();
+    text.clear();
+    appendCallStack(text, context);
+    text.append("\n");
+    writeAll(fd, text);
+    close(fd);
 }
 
 void endWithDefaultAction(int signal)
@@ -221,18 +244,17 @@ void onFatalSignal(int signal, siginfo_t *info, void *context)
     const pid_t self = gettid();
     pid_t expected = 0;
     if (!g_reportingThread.compare_exchange_strong(expected, self)) {
-        // A fault while reporting: give up the report. Another thread's fault: the reporting
-        // thread ends the process shortly.
+        // A fault while reporting: the walk of a broken stack ends, or else the report stops
+        // where it is. Another thread's fault: the reporting thread ends the process shortly.
         if (expected == self) {
+            leaveStackWalk();
             endWithDefaultAction(signal);
             return;
         }
         for (;;)
             pause();
     }
-    ReportText text(g_reportStorage, sizeof g_reportStorage);
-    buildReport(text, signal, info, static_cast<ucontext_t *>(context));
-    writeReportFile(text);
+    writeReport(signal, info, static_cast<ucontext_t *>(context));
     endWithDefaultAction(signal);
     errno = savedErrno;
 }
@@ -326,8 +348,12 @@ private:
 
 } // namespace
 
+// crash_threads_linux.cpp
+void wrapThreadCreation();
+
 void installCrashReporter()
 {
+    wrapThreadCreation();
     resolveReportPath();
     openMemoryProbe();
     primeUnwinder();

@@ -13,6 +13,8 @@
 #include <exception>
 
 #include <windows.h>
+// After windows.h:
+#include <psapi.h>
 
 namespace crash {
 namespace {
@@ -22,7 +24,7 @@ constexpr DWORD kAbortException = 0x40000015;       // STATUS_FATAL_APP_EXIT
 
 constexpr ULONG kStackGuarantee = 64 * 1024;
 
-char g_reportStorage[32 * 1024];
+char g_reportStorage[64 * 1024];
 char g_exceptionNote[1024];
 volatile std::sig_atomic_t g_haveExceptionNote = false;
 wchar_t g_reportPath[MAX_PATH + 32];
@@ -149,6 +151,115 @@ void callStackText(ReportText &text, const CONTEXT *faultContext)
     }
 }
 
+// Reads a structure of a loaded image at base + offset, or fails.
+template <typename T> bool readImage(uint64_t base, uint64_t offset, T &out)
+{
+    const void *at = reinterpret_cast<const void *>(uintptr_t(base + offset));
+    if (IsBadReadPtr(at, sizeof out))
+        return false;
+    CopyMemory(&out, at, sizeof out);
+    return true;
+}
+
+// The image's size and CodeView record (RSDS: the PDB's GUID, age and name), from the PE headers
+// in memory, by which a debugger finds the matching PDB.
+struct CodeView
+{
+    DWORD imageSize = 0;
+    bool present = false;
+    GUID guid = {};
+    DWORD age = 0;
+    char pdb[MAX_PATH] = {};
+};
+
+bool codeViewOf(uint64_t base, CodeView &out)
+{
+    IMAGE_DOS_HEADER dos;
+    IMAGE_NT_HEADERS64 nt;
+    if (!readImage(base, 0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE ||
+        !readImage(base, uint64_t(dos.e_lfanew), nt) || nt.Signature != IMAGE_NT_SIGNATURE ||
+        nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        return false;
+    out.imageSize = nt.OptionalHeader.SizeOfImage;
+    const IMAGE_DATA_DIRECTORY &debug =
+        nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DEBUG];
+    for (DWORD at = 0; at + sizeof(IMAGE_DEBUG_DIRECTORY) <= debug.Size;
+         at += sizeof(IMAGE_DEBUG_DIRECTORY)) {
+        IMAGE_DEBUG_DIRECTORY entry;
+        if (!readImage(base, uint64_t(debug.VirtualAddress) + at, entry))
+            return true;
+        struct
+        {
+            DWORD signature;
+            GUID guid;
+            DWORD age;
+        } record;
+        if (entry.Type != IMAGE_DEBUG_TYPE_CODEVIEW || entry.AddressOfRawData == 0 ||
+            entry.SizeOfData < sizeof record || !readImage(base, entry.AddressOfRawData, record) ||
+            record.signature != 0x53445352) // "RSDS"
+            continue;
+        out.present = true;
+        out.guid = record.guid;
+        out.age = record.age;
+        const DWORD nameLength = entry.SizeOfData - DWORD(sizeof record);
+        for (DWORD i = 0; i + 1 < sizeof out.pdb && i < nameLength; ++i) {
+            if (!readImage(base, uint64_t(entry.AddressOfRawData) + sizeof record + i, out.pdb[i]) ||
+                !out.pdb[i])
+                break;
+        }
+        return true;
+    }
+    return true;
+}
+
+// "\nModules:", then each loaded module with its base, size and CodeView record:
+// "<path>  base <16 hex>  size <8 hex>  pdb <name>  guid <GUID>  age <n>", or "pdb none".
+void appendModules(ReportText &text)
+{
+    text.append("\nModules:");
+    static HMODULE modules[512]; // only the reporting thread gets here
+    DWORD needed = 0;
+    if (!K32EnumProcessModules(GetCurrentProcess(), modules, sizeof modules, &needed))
+        return;
+    const DWORD count = needed / sizeof(HMODULE) < 512 ? needed / sizeof(HMODULE) : 512;
+    for (DWORD i = 0; i < count; ++i) {
+        wchar_t path[MAX_PATH];
+        if (!GetModuleFileNameW(modules[i], path, MAX_PATH))
+            continue;
+        const uint64_t base = uint64_t(uintptr_t(modules[i]));
+        static CodeView codeView;
+        codeView = CodeView();
+        codeViewOf(base, codeView);
+        text.append("\n");
+        appendWide(text, path);
+        text.append("  base ");
+        text.appendHex(base, 16);
+        text.append("  size ");
+        text.appendHex(codeView.imageSize, 8);
+        if (!codeView.present) {
+            text.append("  pdb none");
+            continue;
+        }
+        const GUID &g = codeView.guid;
+        text.append("  pdb ");
+        text.append(codeView.pdb[0] ? codeView.pdb : "(unnamed)");
+        text.append("  guid ");
+        text.appendHex(g.Data1, 8);
+        text.append("-");
+        text.appendHex(g.Data2, 4);
+        text.append("-");
+        text.appendHex(g.Data3, 4);
+        text.append("-");
+        text.appendHex(g.Data4[0], 2);
+        text.appendHex(g.Data4[1], 2);
+        text.append("-");
+        for (int b = 2; b < 8; ++b)
+            text.appendHex(g.Data4[b], 2);
+        text.append("  age ");
+        text.appendDecimal(codeView.age);
+    }
+}
+
 void buildCrashReport(ReportText &text, EXCEPTION_POINTERS *pointers)
 {
     systemVersionText(text);
@@ -200,6 +311,7 @@ void buildCrashReport(ReportText &text, EXCEPTION_POINTERS *pointers)
         };
         appendRegisters(text, registers, int(sizeof registers / sizeof registers[0]));
     }
+    appendModules(text);
     callStackText(text, context);
     text.append("\n");
 }
@@ -298,7 +410,26 @@ void resolveReportPath()
                         nullptr, nullptr);
 }
 
+// Every thread of the process, also those libraries start, keeps the stack guarantee: the
+// loader calls the program's TLS callback as each thread starts.
+void NTAPI onThreadEvent(PVOID, DWORD reason, PVOID)
+{
+    if (reason == DLL_THREAD_ATTACH)
+        prepareThread();
+}
+
 } // namespace
+
+#if defined(_MSC_VER)
+#pragma comment(linker, "/INCLUDE:_tls_used")
+#pragma comment(linker, "/INCLUDE:crash_threadStartCallback")
+#pragma const_seg(".CRT$XLB")
+extern "C" const PIMAGE_TLS_CALLBACK crash_threadStartCallback = onThreadEvent;
+#pragma const_seg()
+#else
+extern "C" __attribute__((section(".CRT$XLB"), used)) const PIMAGE_TLS_CALLBACK
+    crash_threadStartCallback = onThreadEvent;
+#endif
 
 void installCrashReporter()
 {

@@ -6,6 +6,8 @@
 #include "crash/crash_stack_linux.h"
 #include "crash/crash_memory_linux.h"
 
+#include <csetjmp>
+#include <csignal>
 #include <unwind.h>
 
 namespace crash {
@@ -24,19 +26,16 @@ void setPcAndSp(ucontext_t *c, uintptr_t pc, uintptr_t sp)
 }
 #endif
 
-constexpr int kMaxModules = 32;
+constexpr int kMaxModules = 256;
 constexpr int kUnwoundCapacity = kMaxStackFrames + 32; // room for the handler's own frames
 
-struct Module
-{
-    uintptr_t imageStart;
-    ImageFacts facts;
-    char path[sizeof Mapping::path];
-};
-
 // Only the one reporting thread gets here.
-Module g_modules[kMaxModules];
+Image g_modules[kMaxModules];
 int g_moduleCount = 0;
+
+// A fault while the unwinder reads a broken stack comes back here and ends the walk.
+sigjmp_buf g_walkEscape;
+volatile std::sig_atomic_t g_walking = false;
 
 bool isCode(uintptr_t address)
 {
@@ -44,20 +43,21 @@ bool isCode(uintptr_t address)
     return findMapping(address, mapping) && mapping.executable;
 }
 
-const Module *moduleFor(const Mapping &mapping)
+// The listed image, or one listed now when the list missed it.
+const Image *moduleFor(const Mapping &mapping)
 {
     const char *path = moduleOf(mapping);
     if (!path)
         return nullptr;
     for (int i = 0; i < g_moduleCount; ++i)
-        if (g_modules[i].imageStart == mapping.imageStart)
+        if (g_modules[i].start == mapping.imageStart)
             return &g_modules[i];
     if (g_moduleCount == kMaxModules)
         return nullptr;
-    Module &module = g_modules[g_moduleCount];
+    Image &module = g_modules[g_moduleCount];
     if (!imageFacts(mapping.imageStart, module.facts))
         return nullptr;
-    module.imageStart = mapping.imageStart;
+    module.start = mapping.imageStart;
     for (size_t n = 0; n < sizeof module.path; ++n)
         module.path[n] = path[n];
     ++g_moduleCount;
@@ -72,7 +72,7 @@ void appendFrame(ReportText &text, uintptr_t address)
         return;
     }
     appendStackFrame(text, address, moduleOf(mapping));
-    if (const Module *module = moduleFor(mapping))
+    if (const Image *module = moduleFor(mapping))
         appendModuleOffset(text, address - module->facts.bias);
 }
 
@@ -154,13 +154,6 @@ private:
     uintptr_t m_top;
 };
 
-void appendModules(ReportText &text)
-{
-    text.append("\nModules:");
-    for (int i = 0; i < g_moduleCount; ++i)
-        appendModuleLine(text, g_modules[i].path, g_modules[i].facts.buildId);
-}
-
 _Unwind_Reason_Code ignore(struct _Unwind_Context *, void *)
 {
     return _URC_NO_REASON;
@@ -173,44 +166,84 @@ void primeUnwinder()
     _Unwind_Backtrace(ignore, nullptr);
 }
 
+void appendModules(ReportText &text)
+{
+    g_moduleCount = listImages(g_modules, kMaxModules);
+    text.append("\nModules:");
+    for (int i = 0; i < g_moduleCount; ++i)
+        appendModuleLine(text, g_modules[i].path, g_modules[i].facts.buildId);
+}
+
+void leaveStackWalk()
+{
+    if (!g_walking)
+        return;
+    g_walking = false;
+    siglongjmp(g_walkEscape, 1);
+}
+
 #if defined(__x86_64__)
 void appendCallStack(ReportText &text, ucontext_t *context)
 {
     appendStackHeader(text);
-    g_moduleCount = 0;
     static uintptr_t frames[kMaxStackFrames];
-    int count = 0;
+    static int count;
+    count = 0;
     const uintptr_t pc = registerOf(context, REG_RIP);
     const uintptr_t sp = registerOf(context, REG_RSP);
+    uintptr_t top = 0;
+    const bool stackReadable = readMemory(sp, &top, sizeof top);
     uintptr_t resumeAt = pc;
     if (!isCode(pc)) {
         frames[count++] = pc;
-        uintptr_t top = 0;
-        resumeAt = readMemory(sp, &top, sizeof top) && isCode(top) ? top : 0;
+        resumeAt = stackReadable && isCode(top) ? top : 0;
     }
-    if (resumeAt) {
+    bool broken = false;
+    if (resumeAt && sigsetjmp(g_walkEscape, 1) == 0) {
+        // The unwinder reads the stack directly; a fault in it (the fatal signals are let
+        // through meanwhile) jumps back and ends the walk with the frames found so far.
+        sigset_t faults, before;
+        sigemptyset(&faults);
+        sigaddset(&faults, SIGSEGV);
+        sigaddset(&faults, SIGBUS);
+        g_walking = true;
+        pthread_sigmask(SIG_UNBLOCK, &faults, &before);
         // The unwinder reads the interrupted state from this context: let it start at the caller.
         setPcAndSp(context, resumeAt, sp + (resumeAt == pc ? 0 : sizeof(uintptr_t)));
-        const int unwound = unwindFrom(resumeAt, frames + count, kMaxStackFrames - count);
-        setPcAndSp(context, pc, sp);
-        if (unwound >= 2) {
-            count += unwound;
-        } else {
-            frames[count++] = resumeAt;
-            count += FramePointerWalk(sp).collect(registerOf(context, REG_RBP), frames + count,
-                                                  kMaxStackFrames - count);
-        }
+        const int found = unwindFrom(resumeAt, frames + count, kMaxStackFrames - count);
+        g_walking = false;
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        if (found >= 2)
+            count += found;
+    } else if (resumeAt) {
+        broken = true; // the signal mask is back as it was at sigsetjmp
+    }
+    setPcAndSp(context, pc, sp);
+    const bool unwound = !broken && count >= 2;
+    if (resumeAt && !unwound) {
+        // No tables to follow: the frame-pointer chain, which reads only what it has probed.
+        // Above a smashed stack pointer the chain may still hold the callers.
+        uintptr_t fp = registerOf(context, REG_RBP), word = 0;
+        const uintptr_t from = stackReadable || !readMemory(fp, &word, sizeof word) ? sp : fp;
+        count = resumeAt == pc ? 0 : 1;
+        frames[count++] = resumeAt;
+        count += FramePointerWalk(from).collect(fp, frames + count, kMaxStackFrames - count);
     }
     for (int i = 0; i < count; ++i)
         appendFrame(text, frames[i]);
-    appendModules(text);
+    if (!stackReadable && !unwound) {
+        text.append("\n(stack unreadable at RSP ");
+        text.appendHex(sp, 16);
+        text.append(")");
+    } else if (broken) {
+        text.append("\n(the unwind tables led into unreadable memory; frame pointers followed)");
+    }
 }
 #else
 // Other processors: the report keeps its layout, without frames.
 void appendCallStack(ReportText &text, ucontext_t *)
 {
     appendStackHeader(text);
-    text.append("\nModules:");
 }
 #endif
 

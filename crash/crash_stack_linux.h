@@ -13,8 +13,16 @@ namespace crash {
 // under the loader's lock) inside one.
 void primeUnwinder();
 
-// "\nCall Stack:" with the frames from the faulting instruction outward, and "\nModules:".
-// The context may be adjusted while the stack is walked; it is as before on return.
+// "\nModules:" and each image mapped in the process with its build-id; needs no stack.
+void appendModules(ReportText &text);
+
+// "\nCall Stack:" with the frames from the faulting instruction outward. Stack memory is read
+// without faulting; a fault inside the unwinder (which reads it directly) only ends its part of
+// the walk. The context may be adjusted meanwhile; it is as before on return.
 void appendCallStack(ReportText &text, ucontext_t *context);
+
+// For the fatal-signal handler, on a fault of the reporting thread: if it happened while the
+// stack was walked, goes back into appendCallStack; otherwise returns.
+void leaveStackWalk();
 
 } // namespace crash

@@ -30,11 +30,7 @@ LabLinkDialog::LabLinkDialog(const LinkSettings &s, QWidget *parent)
     connect(ui->lablink_buttons, &QDialogButtonBox::rejected, this, &LabLinkDialog::reject);
 }
 
-LabLinkDialog::~LabLinkDialog()
-{
-    if (m_test) // a test still running ends within its time-out
-        m_test->wait();
-}
+LabLinkDialog::~LabLinkDialog() = default; // a test still running ends on its own
 
 LinkSettings LabLinkDialog::settings() const
 {
@@ -77,13 +73,14 @@ void LabLinkDialog::testConnection()
     ui->lablink_test_result->setText(tr("正在连接……"));
     auto answer = std::make_shared<QString>();
     const LinkSettings s = settings();
+    // Not the dialog's child: closing the dialog never waits for the network. The thread
+    // deletes itself when done; the answer reaches the dialog only while it is open.
     m_test = QThread::create([s, answer] { *answer = probeBroker(s, kTestTimeoutMs); });
-    m_test->setParent(this);
+    connect(m_test, &QThread::finished, m_test, &QObject::deleteLater);
     connect(m_test, &QThread::finished, this, [this, answer] {
         ui->lablink_test_result->setText(
             answer->isEmpty() ? tr("连接成功") : tr("连接失败: %1").arg(reasonText(*answer)));
         ui->lablink_test->setEnabled(true);
-        m_test->deleteLater();
         m_test = nullptr;
     });
     m_test->start();

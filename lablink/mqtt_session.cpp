@@ -65,7 +65,8 @@ QString MqttSession::describe(int rc) const
     }
 }
 
-QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, int timeoutMs)
+QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, int timeoutMs,
+                          const std::function<bool()> &abandoned)
 {
     release();
     m_lastError.clear();
@@ -100,7 +101,8 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
         rc = mosquitto_will_set(m_handle, willTopic.constData(), int(sizeof offline - 1), offline,
                                 1, true);
     if (rc == MOSQ_ERR_SUCCESS)
-        rc = mosquitto_connect(m_handle, local8(s.host).constData(), s.port, kKeepAliveSeconds);
+        rc = mosquitto_connect_async(m_handle, local8(s.host).constData(), s.port,
+                                     kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
         m_lastError = describe(rc);
         release();
@@ -109,6 +111,10 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
     QElapsedTimer waited;
     waited.start();
     while (!m_answered && waited.elapsed() < timeoutMs) {
+        if (abandoned && abandoned()) {
+            release();
+            return m_lastError = QStringLiteral("stopped");
+        }
         rc = mosquitto_loop(m_handle, 100, 1);
         if (rc != MOSQ_ERR_SUCCESS && !m_answered) {
             m_lastError = describe(rc);

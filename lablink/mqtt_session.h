@@ -22,9 +22,12 @@ public:
     MqttSession(const MqttSession &) = delete;
     MqttSession &operator=(const MqttSession &) = delete;
 
-    // Connects and waits up to timeoutMs for the broker's answer. Empty on success; otherwise
-    // what went wrong. The will publishes "offline", retained, on willTopic (none if empty).
-    QString open(const LinkSettings &settings, const QByteArray &willTopic, int timeoutMs);
+    // Connects and waits up to timeoutMs for the broker's answer, giving up early once
+    // `abandoned` says so. Empty on success; otherwise what went wrong. The will publishes
+    // "offline", retained, on willTopic (none if empty). Only the name look-up blocks; the
+    // connection itself is made in network rounds of at most 100 ms.
+    QString open(const LinkSettings &settings, const QByteArray &willTopic, int timeoutMs,
+                 const std::function<bool()> &abandoned = {});
     bool isOpen() const { return m_handle != nullptr && m_accepted; }
 
     // One round of network traffic, waiting at most timeoutMs. False once the connection is

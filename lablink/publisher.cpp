@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace lablink {
@@ -21,13 +22,13 @@ constexpr int kConnectTimeoutMs = 10000;
 constexpr int kServiceMs = 100; // a queued reading waits at most this long
 constexpr int kFirstRetryMs = 1000;
 constexpr int kLongestRetryMs = 60000;
-constexpr int kFarewellMs = 1000;
 
 struct PendingEvent
 {
     quint64 id = 0;
     RunEvent event;
     int mid = -1; // the message id while the broker has not acknowledged it
+    quint64 sender = 0; // the connection that sent it, whose acknowledgement counts
 };
 
 QString brokerName(const LinkSettings &s)
@@ -37,6 +38,8 @@ QString brokerName(const LinkSettings &s)
 
 } // namespace
 
+// What the publisher and its connections' threads share. A connection's thread holds it alive
+// and never touches the Publisher, which may be gone before the thread ends.
 struct Publisher::Shared
 {
     mutable std::mutex mutex;
@@ -48,44 +51,86 @@ struct Publisher::Shared
     quint64 droppedEvents = 0;
     QString identity;
     bool identityChanged = false;
-    bool stopping = false;
+    quint64 generation = 0; // the current connection's; a stop or start moves it on
+    int openSessions = 0;   // connections open, the current one and any saying farewell
+    std::condition_variable ended; // a session closed
     QString status;
     bool connected = false;
+    Publisher *owner = nullptr; // null once the publisher is gone
+};
+
+// One connection's thread: it runs until the publisher's generation moves past its own.
+class Publisher::Worker
+{
+public:
+    Worker(std::shared_ptr<Shared> shared, quint64 generation, LinkSettings settings)
+        : m_shared(std::move(shared)), m_generation(generation), m_settings(std::move(settings))
+    {
+    }
+    void run();
+
+private:
+    bool current() const { return m_shared->generation == m_generation; } // under the mutex
+    void report(const QString &text, bool connected);
+    void sendDueEvents(const QByteArray &topic, quint64 upToId = ~quint64(0));
+    bool open(std::unique_lock<std::mutex> &lock);
+    void closeSession(std::unique_lock<std::mutex> &lock);
+    void farewell();
+
+    std::shared_ptr<Shared> m_shared;
+    const quint64 m_generation;
+    const LinkSettings m_settings;
+    MqttSession m_session;
+    QString m_base;
+    int m_retryMs = kFirstRetryMs;
+
+public:
+    quint64 lastEventBeforeStop = ~quint64(0); // under the mutex: what the farewell still sends
 };
 
 Publisher::Publisher(QObject *parent) : QObject(parent), m_shared(std::make_shared<Shared>())
 {
     qRegisterMetaType<lablink::Reading>();
     qRegisterMetaType<lablink::RunEvent>();
+    m_shared->owner = this;
 }
 
 Publisher::~Publisher()
 {
     stop();
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    m_shared->owner = nullptr;
+    m_shared->ended.wait_for(lock, std::chrono::milliseconds(kFarewellMs),
+                             [this] { return m_shared->openSessions == 0; });
 }
 
 void Publisher::start(const LinkSettings &settings, const QString &identity)
 {
     stop();
+    quint64 generation = 0;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
-        m_shared->stopping = false;
+        generation = ++m_shared->generation;
         m_shared->identity = identity;
         m_shared->identityChanged = false;
     }
-    m_worker = std::thread([this, settings] { run(settings); });
+    m_worker = std::make_shared<Worker>(m_shared, generation, settings);
+    std::thread([worker = m_worker] { worker->run(); }).detach();
 }
 
 void Publisher::stop()
 {
-    if (!m_worker.joinable())
+    if (!m_worker)
         return;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
-        m_shared->stopping = true;
+        ++m_shared->generation;
+        // Events published from now on are for the next connection.
+        m_worker->lastEventBeforeStop = m_shared->nextEventId - 1;
     }
+    m_worker.reset();
     m_shared->wake.notify_all();
-    m_worker.join();
+    report(QStringLiteral("stopped"), false);
 }
 
 void Publisher::setIdentity(const QString &identity)
@@ -150,9 +195,10 @@ void Publisher::publishRunEvent(const RunEvent &event)
         m_shared->events.pop_front();
         ++m_shared->droppedEvents;
     }
-    m_shared->events.push_back({m_shared->nextEventId++, event, -1});
+    m_shared->events.push_back({m_shared->nextEventId++, event, -1, 0});
 }
 
+// On the publisher's thread.
 void Publisher::report(const QString &text, bool connected)
 {
     {
@@ -168,15 +214,34 @@ void Publisher::report(const QString &text, bool connected)
         Qt::QueuedConnection);
 }
 
+// Only the current connection speaks for the link; the event is posted while the publisher is
+// known to live (its destructor clears the owner under the same lock, and Qt drops the events
+// posted to a deleted object).
+void Publisher::Worker::report(const QString &text, bool connected)
+{
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    Shared &shared = *m_shared;
+    if (!current() || !shared.owner ||
+        (shared.status == text && shared.connected == connected))
+        return;
+    shared.status = text;
+    shared.connected = connected;
+    qCInfo(lcLabLink).noquote() << "lab link:" << text;
+    Publisher *owner = shared.owner;
+    QMetaObject::invokeMethod(
+        owner, [owner, text, connected] { emit owner->statusChanged(text, connected); },
+        Qt::QueuedConnection);
+}
+
 // Publishes the run events not yet sent on this connection and notes their message ids, by
 // which the broker's acknowledgement removes them.
-void Publisher::sendDueEvents(MqttSession &session, const QByteArray &topic)
+void Publisher::Worker::sendDueEvents(const QByteArray &topic, quint64 upToId)
 {
     std::vector<std::pair<quint64, RunEvent>> due;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         for (const PendingEvent &pending : m_shared->events) {
-            if (pending.mid < 0)
+            if (pending.mid < 0 && pending.id <= upToId)
                 due.emplace_back(pending.id, pending.event);
         }
     }
@@ -185,105 +250,149 @@ void Publisher::sendDueEvents(MqttSession &session, const QByteArray &topic)
     std::vector<std::pair<quint64, int>> sent;
     for (const auto &event : due)
         sent.emplace_back(event.first,
-                          session.publish(topic, runEventJson(event.second), 1, false));
+                          m_session.publish(topic, runEventJson(event.second), 1, false));
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     for (PendingEvent &pending : m_shared->events) {
         for (const auto &s : sent) {
-            if (s.first == pending.id)
+            if (s.first == pending.id) {
                 pending.mid = s.second;
+                pending.sender = m_generation;
+            }
         }
     }
 }
 
-void Publisher::run(LinkSettings settings)
+// Opens the connection under the current identity, after any earlier connection's farewell.
+// Called and returns with the lock held; false when it failed (and the pause before the next
+// attempt has passed) or the connection is no longer wanted.
+bool Publisher::Worker::open(std::unique_lock<std::mutex> &lock)
 {
     Shared &shared = *m_shared;
-    MqttSession session;
-    session.onPublished = [&shared](int mid) {
+    shared.ended.wait_for(lock, std::chrono::milliseconds(kFarewellMs + 500),
+                          [&] { return shared.openSessions == 0 || !current(); });
+    shared.identityChanged = false;
+    m_base = topicBase(m_settings.prefix, shared.identity);
+    lock.unlock();
+    report(QStringLiteral("connecting to %1").arg(brokerName(m_settings)), false);
+    const QString error =
+        m_session.open(m_settings, statusTopic(m_base).toUtf8(), kConnectTimeoutMs, [this] {
+            std::lock_guard<std::mutex> guard(m_shared->mutex);
+            return !current();
+        });
+    lock.lock();
+    if (!error.isEmpty()) {
+        if (!current())
+            return false;
+        lock.unlock();
+        report(QStringLiteral("%1: %2; retrying in %3 s")
+                   .arg(brokerName(m_settings), error)
+                   .arg(m_retryMs / 1000),
+               false);
+        lock.lock();
+        shared.wake.wait_for(lock, std::chrono::milliseconds(m_retryMs),
+                             [this] { return !current(); });
+        m_retryMs = std::min(m_retryMs * 2, kLongestRetryMs);
+        return false;
+    }
+    ++shared.openSessions;
+    m_retryMs = kFirstRetryMs;
+    // Events the last connection did not see acknowledged go again.
+    for (PendingEvent &pending : shared.events)
+        pending.mid = -1;
+    lock.unlock();
+    m_session.publish(statusTopic(m_base).toUtf8(), "online", 1, true);
+    report(QStringLiteral("connected to %1").arg(brokerName(m_settings)), true);
+    lock.lock();
+    return true;
+}
+
+void Publisher::Worker::run()
+{
+    Shared &shared = *m_shared;
+    const quint64 generation = m_generation;
+    m_session.onPublished = [&shared, generation](int mid) {
         std::lock_guard<std::mutex> lock(shared.mutex);
-        auto acknowledged = std::find_if(shared.events.begin(), shared.events.end(),
-                                         [mid](const PendingEvent &e) { return e.mid == mid; });
+        auto acknowledged =
+            std::find_if(shared.events.begin(), shared.events.end(), [&](const PendingEvent &e) {
+                return e.mid == mid && e.sender == generation;
+            });
         if (acknowledged != shared.events.end())
             shared.events.erase(acknowledged);
     };
-    int retryMs = kFirstRetryMs;
-    QString base;
     std::unique_lock<std::mutex> lock(shared.mutex);
-    while (!shared.stopping) {
-        if (!session.isOpen() || shared.identityChanged) {
-            if (session.isOpen()) { // a new instrument: leave under the old name first
-                lock.unlock();
-                session.publish(statusTopic(base).toUtf8(), "offline", 1, true);
-                session.close();
-                lock.lock();
-            }
-            shared.identityChanged = false;
-            base = topicBase(settings.prefix, shared.identity);
-            lock.unlock();
-            report(QStringLiteral("connecting to %1").arg(brokerName(settings)), false);
-            const QString error =
-                session.open(settings, statusTopic(base).toUtf8(), kConnectTimeoutMs);
-            lock.lock();
-            if (!error.isEmpty()) {
-                lock.unlock();
-                report(QStringLiteral("%1: %2; retrying in %3 s")
-                           .arg(brokerName(settings), error)
-                           .arg(retryMs / 1000),
-                       false);
-                lock.lock();
-                shared.wake.wait_for(lock, std::chrono::milliseconds(retryMs),
-                                     [&shared] { return shared.stopping; });
-                retryMs = std::min(retryMs * 2, kLongestRetryMs);
-                continue;
-            }
-            retryMs = kFirstRetryMs;
-            // Events the last connection did not see acknowledged go again.
-            for (PendingEvent &pending : shared.events)
-                pending.mid = -1;
-            lock.unlock();
-            session.publish(statusTopic(base).toUtf8(), "online", 1, true);
-            report(QStringLiteral("connected to %1").arg(brokerName(settings)), true);
-            lock.lock();
+    while (current()) {
+        if (m_session.isOpen() && shared.identityChanged) {
+            lock.unlock(); // a new instrument: leave under the old name first
+            m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
+            closeSession(lock);
         }
+        if (!m_session.isOpen() && !open(lock))
+            continue;
 
         // Take what is due: readings only while the socket keeps up, so a stalled broker leaves
         // them in the bounded queue rather than in the library's.
         std::vector<Reading> readings;
-        if (!session.backlogged()) {
+        if (!m_session.backlogged()) {
             readings.assign(shared.readings.begin(), shared.readings.end());
             shared.readings.clear();
         }
         lock.unlock();
 
-        const QByteArray readingTo = readingTopic(base).toUtf8();
+        const QByteArray readingTo = readingTopic(m_base).toUtf8();
         for (const Reading &reading : readings)
-            session.publish(readingTo, readingJson(reading), 0, false);
-        sendDueEvents(session, runTopic(base).toUtf8());
+            m_session.publish(readingTo, readingJson(reading), 0, false);
+        sendDueEvents(runTopic(m_base).toUtf8());
 
-        const bool alive = session.service(kServiceMs);
-        if (!alive)
-            report(QStringLiteral("%1: %2").arg(brokerName(settings), session.lastError()), false);
+        const bool alive = m_session.service(kServiceMs);
+        if (!alive) {
+            report(QStringLiteral("%1: %2").arg(brokerName(m_settings), m_session.lastError()),
+                   false);
+            lock.lock();
+            --shared.openSessions;
+            shared.ended.notify_all();
+            continue;
+        }
         lock.lock();
     }
     lock.unlock();
+    farewell();
+}
 
-    if (session.isOpen()) {
-        sendDueEvents(session, runTopic(base).toUtf8());
-        session.publish(statusTopic(base).toUtf8(), "offline", 1, true);
-        for (int waited = 0; waited < kFarewellMs && session.isOpen(); waited += 50) {
-            {
-                std::lock_guard<std::mutex> guard(shared.mutex);
-                bool unsent = false;
-                for (const PendingEvent &pending : shared.events)
-                    unsent = unsent || pending.mid >= 0;
-                if (!unsent && !session.backlogged())
-                    break;
-            }
-            session.service(50);
-        }
-        session.close();
+// Closes the open session; called without the lock, returns with it held.
+void Publisher::Worker::closeSession(std::unique_lock<std::mutex> &lock)
+{
+    m_session.close();
+    lock.lock();
+    --m_shared->openSessions;
+    m_shared->ended.notify_all();
+}
+
+// The run's last events and "offline", delivered within kFarewellMs.
+void Publisher::Worker::farewell()
+{
+    if (!m_session.isOpen())
+        return;
+    quint64 upToId = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        upToId = lastEventBeforeStop;
     }
-    report(QStringLiteral("stopped"), false);
+    sendDueEvents(runTopic(m_base).toUtf8(), upToId);
+    m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
+    for (int waited = 0; waited < kFarewellMs && m_session.isOpen(); waited += 50) {
+        {
+            std::lock_guard<std::mutex> guard(m_shared->mutex);
+            bool unsent = false;
+            for (const PendingEvent &pending : m_shared->events)
+                unsent = unsent || (pending.mid >= 0 && pending.sender == m_generation);
+            if (!unsent && !m_session.backlogged())
+                break;
+        }
+        if (!m_session.service(50))
+            break;
+    }
+    std::unique_lock<std::mutex> lock(m_shared->mutex, std::defer_lock);
+    closeSession(lock);
 }
 
 } // namespace lablink

@@ -1,8 +1,9 @@
 #pragma once
 // The lab link's publisher: readings and run events go to an MQTT broker from a thread of its
-// own. The slots only queue, so the caller's thread never waits on the network. Both queues are
-// bounded: while the broker is away the oldest readings are dropped and counted; run events are
-// kept until the broker acknowledges them (up to kEventCapacity, then the oldest go, counted).
+// own. The slots only queue, and stopping or restarting never waits for that thread, so the
+// caller's thread never waits on the network. Both queues are bounded: while the broker is away
+// the oldest readings are dropped and counted; run events are kept until the broker acknowledges
+// them (up to kEventCapacity, then the oldest go, counted).
 
 #include "lablink/link_settings.h"
 #include "lablink/reading.h"
@@ -10,11 +11,8 @@
 #include <QObject>
 
 #include <memory>
-#include <thread>
 
 namespace lablink {
-
-class MqttSession;
 
 class Publisher : public QObject
 {
@@ -24,14 +22,19 @@ public:
     static constexpr int kEventCapacity = 256;
 
     explicit Publisher(QObject *parent = nullptr);
-    ~Publisher() override; // stops
+    // Stops, and waits at most kFarewellMs for the connection's farewell.
+    ~Publisher() override;
 
     // Connects (and reconnects, with growing pauses) to the broker until stop(). The identity
-    // names the instrument in the topics; see payloads.h.
+    // names the instrument in the topics; see payloads.h. A connection still saying farewell
+    // after a stop is given up to kFarewellMs to finish before the new one opens.
     void start(const LinkSettings &settings, const QString &identity);
-    // Marks the link "offline", delivers what it can within a second and disconnects.
+    // Returns at once. In the background the connection marks the link "offline", delivers what
+    // it can within kFarewellMs and disconnects; one still connecting is abandoned.
     void stop();
-    bool isStarted() const { return m_worker.joinable(); }
+    bool isStarted() const { return m_worker != nullptr; }
+
+    static constexpr int kFarewellMs = 1000;
     // A newly identified instrument: the link reconnects under the new name.
     void setIdentity(const QString &identity);
 
@@ -52,12 +55,11 @@ signals:
 
 private:
     struct Shared;
-    void run(LinkSettings settings);
-    void sendDueEvents(MqttSession &session, const QByteArray &topic);
+    class Worker;
     void report(const QString &text, bool connected);
 
     std::shared_ptr<Shared> m_shared;
-    std::thread m_worker;
+    std::shared_ptr<Worker> m_worker; // the current connection's, while started
 };
 
 } // namespace lablink

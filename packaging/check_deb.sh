@@ -28,7 +28,8 @@ for path in ./usr/bin/usb-tester ./usr/lib/udev/rules.d/70-usb-tester.rules \
     ./usr/share/icons/hicolor/256x256/apps/usb-tester.png ./usr/share/icons/hicolor/scalable/apps/usb-tester.svg \
     ./usr/share/man/man1/usb-tester.1.gz ./usr/share/doc/usb-tester/copyright \
     ./usr/share/doc/usb-tester/changelog.gz ./usr/share/metainfo/invalid.talmir.usb_tester.metainfo.xml \
-    ./usr/lib/systemd/user/usb-tester-headless.service; do
+    ./usr/lib/systemd/user/usb-tester-headless.service ./usr/bin/usb-tester-symbolise \
+    ./usr/share/man/man1/usb-tester-symbolise.1.gz; do
     grep -q " $path\$" "$work/contents.txt" || fail "missing $path"
 done
 grep -q ' \./etc/' "$work/contents.txt" && fail "files under /etc"
@@ -100,6 +101,8 @@ grep -q '^report_id=85' "$ini" 2>/dev/null || fail "settings not in the user's c
 [ "$(grep -c '^debug' "$cycle/first.log")" -eq 0 ] || fail "debug lines without --verbose"
 grep -q '^debug' "$cycle/second.log" || fail "--verbose printed no debug line"
 env -u DISPLAY "$exe" --version | grep -qx 'usb-tester [0-9.]*' || fail "--version"
+"$cycle/tree/usr/bin/usb-tester-symbolise" --help | grep -q '^Usage: usb-tester-symbolise' ||
+    fail "usb-tester-symbolise --help"
 env -u DISPLAY "$exe" --help | grep -q -- '--demo <SETUP>' || fail "--help without a display"
 set +e
 "${as_installed[@]}" "$exe" --no-such-option >/dev/null 2>"$cycle/bad.log"

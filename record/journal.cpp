@@ -1,6 +1,5 @@
 #include "record/journal.h"
 
-#include "crash/crash_reporter.h"
 #include "record/csv_format.h"
 #include "record/durable_file.h"
 #include "record/record_log.h"
@@ -136,7 +135,6 @@ public:
 private:
     void run(int fd)
     {
-        crash::prepareThread();
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_stop) {
             m_wake.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs),

@@ -10,11 +10,12 @@ packages=(
     libqcustomplot-dev # only bench/chart_tick compares against it
     fonts-font-awesome fonts-wqy-microhei fonts-urw-base35 fonts-dejavu-extra
     clang libclang-rt-dev
-    g++-mingw-w64-x86-64-win32 file
+    g++-mingw-w64-x86-64-win32 file wine64 # the Windows crash reporter is cross-built and run under wine
     lintian appstream elfutils
     xvfb xauth
     tzdata # the local-time test reads two zones' files
     libmosquitto-dev mosquitto mosquitto-clients openssl
+    libglib2.0-dev # a thread GLib starts, in the crash report tests
 )
 
 missing=()

@@ -3,8 +3,15 @@
 # eu-addr2line. Each frame names its module and the address in the module's file; the debug
 # information is found by the module's build-id (the usb-tester-dbgsym package puts it under
 # /usr/lib/debug/.build-id), next to the module, or in the folders given with --debug-dir.
-# Usage: symbolise-crash.sh [--debug-dir DIR]... [REPORT]   (default: the current user's report)
+# Installed as usb-tester-symbolise.
+# Usage: usb-tester-symbolise [--debug-dir DIR]... [REPORT]   (default: the current user's report)
 set -euo pipefail
+
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+    echo "Usage: usb-tester-symbolise [--debug-dir DIR]... [REPORT]"
+    echo "Prints the call stack of a usb-tester crash report as functions and source lines."
+    exit 0
+fi
 
 debug_path=/usr/lib/debug
 while [ $# -gt 0 ] && [ "$1" = --debug-dir ]; do
@@ -19,10 +26,15 @@ command -v eu-addr2line >/dev/null || { echo "eu-addr2line not found (Debian: el
 declare -A reported_id
 while read -r module _ id; do
     reported_id[$module]=$id
-done < <(sed -n '/^Modules:$/,$p' "$report" | sed 1d | sed -E 's/^(.*)  (build-id) (.*)$/\1 \2 \3/')
+done < <(sed -n '/^Modules:$/,/^Call Stack:$/p' "$report" | sed '1d;/^Call Stack:$/d' |
+    sed -E 's/^(.*)  (build-id) (.*)$/\1 \2 \3/')
 
 frame=0
-sed -n '/^Call Stack:$/,/^Modules:$/p' "$report" | sed '1d;$d' | while IFS= read -r line; do
+sed -n '/^Call Stack:$/,/^Modules:$/p' "$report" | sed '1d;/^Modules:$/d' | while IFS= read -r line; do
+    if [[ "$line" == "("* ]]; then # a note on the walk, not a frame
+        echo "    $line"
+        continue
+    fi
     if [[ ! "$line" =~ ^([0-9A-F]{16})\ \ (.+)\ \+0x([0-9A-F]+)$ ]]; then
         printf '#%-2d %s\n' "$frame" "$line"
         frame=$((frame + 1))

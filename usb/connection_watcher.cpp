@@ -1,6 +1,5 @@
 #include "usb/connection_watcher.h"
 
-#include "crash/crash_reporter.h"
 #include "usb/hid_seam.h"
 #include "settings/settings_file.h"
 #include "usb/usb_log.h"
@@ -161,7 +160,6 @@ int ConnectionWatcher::readWaitSliceMs() const
 
 void ConnectionWatcher::run()
 {
-    crash::prepareThread();
     while (!m_stop.load()) {
         if (m_open.load()) {
             serviceOpenDevice();

@@ -1,7 +1,5 @@
 #include "usb/scan_pacer.h"
 
-#include "crash/crash_reporter.h"
-
 #include <QMetaType>
 
 std::atomic<int> ScanPacer::s_firstDelayMs{1000};
@@ -26,7 +24,6 @@ void ScanPacer::setPacing(int firstDelayMs, int stepMs)
 
 void ScanPacer::run()
 {
-    crash::prepareThread();
     // Gives the freshly opened device time to settle before the first address request.
     QThread::msleep(static_cast<unsigned long>(s_firstDelayMs.load()));
     for (qint16 addr = FirstAddress; addr <= LastAddress; ++addr) {

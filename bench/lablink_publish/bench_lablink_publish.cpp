@@ -4,8 +4,13 @@
 //   2. 100 publishers (simulated instruments) at 2 samples a second from one process, for
 //      LABLINK_BENCH_SECONDS (default 60), then at least 90 s with the broker gone: resident
 //      memory over time, readings dropped, queue lengths.
+//   3. An unreachable broker (a listener whose backlog is full, so that a connect hangs): the
+//      link stopped and restarted ten times; the longest the caller's (GUI) thread was blocked,
+//      by the calls and by its event loop, and how long the publisher's destruction (at exit)
+//      waited. `bench_lablink_publish restarts` runs this part alone.
 
 #include "lablink/publisher.h"
+#include "tests/unit/lablink/broker_fixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -37,13 +42,6 @@ long residentKb()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
-}
-
-int freePort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
 }
 
 std::unique_ptr<QProcess> startBroker(const QTemporaryDir &dir, int port)
@@ -118,19 +116,76 @@ void drive(std::vector<std::unique_ptr<Publisher>> &publishers, int seconds, con
     }
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+LinkSettings localLink(int port)
 {
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    const int port = freePort();
-    auto broker = startBroker(dir, port);
     LinkSettings settings;
     settings.enabled = true;
     settings.host = "127.0.0.1";
     settings.port = port;
     settings.prefix = "bench";
+    return settings;
+}
+
+void restartsAgainstUnreachableBroker()
+{
+    const UnreachableBroker unreachable;
+    const LinkSettings settings = localLink(unreachable.port());
+
+    // The event loop's longest gap between 1 ms ticks: how long the thread could not react.
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.elapsed());
+        sinceTick.restart();
+    });
+    const auto runEventsFor = [](int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+    auto publisher = std::make_unique<Publisher>();
+    double longestCallMs = 0;
+    const auto timed = [&](auto call) {
+        QElapsedTimer t;
+        t.start();
+        call();
+        longestCallMs = std::max(longestCallMs, t.nsecsElapsed() / 1e6);
+    };
+    sinceTick.start();
+    tick.start(1);
+    timed([&] { publisher->start(settings, "unreachable"); });
+    for (int i = 0; i < 10; ++i) {
+        runEventsFor(500); // the connection now waits on the full backlog
+        timed([&] { publisher->stop(); });
+        runEventsFor(50);
+        timed([&] { publisher->start(settings, "unreachable"); });
+    }
+    runEventsFor(500);
+    tick.stop();
+    QElapsedTimer destroy;
+    destroy.start();
+    publisher.reset(); // as at exit
+    std::printf("unreachable broker, 10 stops and restarts: longest call %.2f ms, longest event-loop "
+                "gap %lld ms; destruction (exit) waited %.2f ms\n",
+                longestCallMs, longestGapMs, destroy.nsecsElapsed() / 1e6);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    restartsAgainstUnreachableBroker();
+    if (argc > 1 && QByteArray(argv[1]) == "restarts")
+        return 0;
+    QTemporaryDir dir;
+    const int port = freePort();
+    auto broker = startBroker(dir, port);
+    const LinkSettings settings = localLink(port);
 
     {
         Publisher one;

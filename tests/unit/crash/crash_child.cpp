@@ -57,10 +57,9 @@ NOINLINE void callBroken()
     broken();
 }
 
-// A thread of the program's own, set up as the program sets up its threads.
+// A thread of the program's own, which does nothing to prepare for a report.
 void *overflowOnThread(void *)
 {
-    crash::prepareThread();
 #if !defined(_WIN32)
     pthread_setname_np(pthread_self(), "overflowing");
 #endif

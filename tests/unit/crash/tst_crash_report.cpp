@@ -74,11 +74,18 @@ bool buildIdMatches(const QString &report, const QString &program)
 // The value of a register in the report's register lines, or an empty string.
 QString registerValue(const QString &report, const QString &name)
 {
-    const QString registers = report.section("\nRegisters: ", 1).section("\nCall Stack:", 0, 0);
+    const QString registers = report.section("\nRegisters: ", 1).section("\nModules:", 0, 0);
     const auto m = QRegularExpression("(?:^|  )" + name + ": +([0-9A-F]{16})(?=  |$)",
                                       QRegularExpression::MultilineOption)
                        .match(registers);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// The frames, after the modules (the report's head is written before the stack is walked).
+QStringList callStack(const QString &report)
+{
+    return report.section("\nModules:\n", 1).section("\nCall Stack:\n", 1).split(
+        '\n', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -190,10 +197,7 @@ private slots:
         QCOMPARE(registerValue(report, "RIP"), addr.captured(1));
 
         // The stack starts at the faulting instruction and reaches the program's own code.
-        // The stack starts at the faulting instruction and reaches the program's own code.
-        const QStringList stack = report.section("Call Stack:\n", 1)
-                                      .section("\nModules:", 0, 0)
-                                      .split('\n', Qt::SkipEmptyParts);
+        const QStringList stack = callStack(report);
         QVERIFY(!stack.isEmpty());
         QCOMPARE(stack.first().left(16), addr.captured(1));
         int ownFrames = 0;
@@ -208,11 +212,58 @@ private slots:
         QVERIFY(QFile::exists(reportPath(CRASH_CHILD) + ".new"));
     }
 
+    // Every kind of thread, the program's own, a library's and Qt's, and the main thread: a stack
+    // overflow, or a stack pointer set to an unmapped address. The report names the thread,
+    // gives the registers and the modules, and a stack that cannot be read ends only the walk.
+    void brokenStackOfEachThread_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("thread");
+        for (const char *how : {"overflow", "smash"}) {
+            // The kernel keeps 15 characters of a thread's name.
+            QTest::addRow("main, %s", how) << "main" << how << "(main) thread_crash_ch";
+            for (const char *kind : {"program", "library", "qt"})
+                QTest::addRow("%s, %s", kind, how) << kind << how << QString(kind) + "-worker";
+        }
+    }
+
+    void brokenStackOfEachThread()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, how);
+        QFETCH(QString, thread);
+        QCOMPARE(terminatingSignal(THREAD_CRASH_CHILD, {kind, how}), SIGSEGV);
+        const QString report = readReport(THREAD_CRASH_CHILD);
+        QVERIFY2(QRegularExpression("\nThread:  [0-9]+ " + QRegularExpression::escape(thread) +
+                                    "\n")
+                     .match(report)
+                     .hasMatch(),
+                 qPrintable(report));
+        QVERIFY(report.contains("\nException Code:  0000000B  SIGSEGV\n"));
+        QVERIFY(!registerValue(report, "RIP").isEmpty());
+        QVERIFY2(buildIdMatches(report, THREAD_CRASH_CHILD), qPrintable(report));
+        const QStringList stack = callStack(report);
+        QVERIFY2(!stack.isEmpty() && stack.first().startsWith(registerValue(report, "RIP")),
+                 qPrintable(report));
+        if (how == "smash") {
+            QCOMPARE(registerValue(report, "RSP"), QString("0000000000000010"));
+            QCOMPARE(stack.last(), QString("(stack unreadable at RSP 0000000000000010)"));
+        } else {
+            QVERIFY2(stack.filter(programFrame(THREAD_CRASH_CHILD)).size() >= 60,
+                     qPrintable(report));
+        }
+        QVERIFY(QFile::exists(reportPath(THREAD_CRASH_CHILD) + ".new"));
+    }
+
     // The command the README gives turns the report into the crashing function and its line.
     void symbolisedReport()
     {
         if (QStandardPaths::findExecutable("eu-addr2line").isEmpty())
             QSKIP("eu-addr2line not installed (Debian: elfutils)");
+        QFile child(CRASH_CHILD);
+        if (child.open(QFile::ReadOnly) && !child.readAll().contains(".debug_info"))
+            QSKIP("built without debug information (-g): no function names to find");
         QCOMPARE(terminatingSignal(CRASH_CHILD, {"null-write"}), SIGSEGV);
         QProcess symbolise;
         symbolise.start("bash", {SYMBOLISE_SCRIPT, reportPath(CRASH_CHILD)});
@@ -231,7 +282,7 @@ private slots:
 
     // The program itself, running with the simulated instrument: its connection watcher is sent
     // SIGSEGV. The report names the thread and unwinds through the C library and Qt into the
-    // program; the next start says where the report is, once.
+    // program; the next start, of the window or the headless bench, says where the report is, once.
     void programLeavesReportAndEnds()
     {
         QProcess program;
@@ -275,19 +326,34 @@ private slots:
                  qPrintable(report));
         QVERIFY(buildIdMatches(report, USB_TESTER));
 
-        for (bool notice : {true, false}) {
-            QProcess next;
-            next.setProcessChannelMode(QProcess::MergedChannels);
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("QT_QPA_PLATFORM", "offscreen");
-            environment.insert("USB_TESTER_QUIT_AFTER_PAINT", "1");
-            next.setProcessEnvironment(environment);
-            next.start(USB_TESTER, {"--demo"});
-            QVERIFY(next.waitForFinished(60000));
-            const QString said = QString::fromUtf8(next.readAll());
-            QCOMPARE(next.exitCode(), 0);
-            QVERIFY2(said.contains("closed unexpectedly") == notice, qPrintable(said));
-            QCOMPARE(said.contains(reportPath(USB_TESTER)), notice);
+        // The window and the headless bench each say it once (the marker is made again for the
+        // second), in the log with the report's path.
+        for (const bool headless : {false, true}) {
+            if (headless) {
+                QFile marker(reportPath(USB_TESTER) + ".new");
+                QVERIFY(marker.open(QFile::WriteOnly));
+            }
+            for (const bool notice : {true, false}) {
+                QProcess next;
+                next.setProcessChannelMode(QProcess::MergedChannels);
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert("QT_QPA_PLATFORM", "offscreen");
+                environment.insert("USB_TESTER_QUIT_AFTER_PAINT", "1");
+                next.setProcessEnvironment(environment);
+                next.start(USB_TESTER, headless ? QStringList{"--headless", "--demo"}
+                                                : QStringList{"--demo"});
+                QByteArray said;
+                if (headless) { // runs until told to end, once it has started
+                    QTRY_VERIFY_WITH_TIMEOUT(
+                        (said += next.readAll()).contains("runs are saved in"), 30000);
+                    next.terminate();
+                }
+                QVERIFY(next.waitForFinished(60000));
+                said += next.readAll();
+                QCOMPARE(next.exitCode(), 0);
+                QVERIFY2(said.contains("closed unexpectedly") == notice, said.constData());
+                QCOMPARE(said.contains(reportPath(USB_TESTER).toUtf8()), notice);
+            }
         }
         QCOMPARE(readReport(USB_TESTER), report);
     }

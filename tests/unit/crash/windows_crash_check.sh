@@ -13,10 +13,16 @@ if [ -z "$cxx" ]; then
 fi
 mkdir -p "$work"
 exe=$work/crash_child.exe
+# With a PDB, so that the program carries a CodeView record naming it.
 "$cxx" -std=c++17 -O2 -fno-omit-frame-pointer -Wall -Wextra -Werror -static -I"$src" \
     "$src/tests/unit/crash/crash_child.cpp" "$src/crash/crash_text.cpp" \
-    "$src/crash/crash_reporter_windows.cpp" -o "$exe"
+    "$src/crash/crash_reporter_windows.cpp" -o "$exe" -Wl,--pdb=
 echo "compiled $exe"
+# The record as the linker wrote it: "(format RSDS signature <32 hex> age <n> pdb <name>)".
+objdump=$(command -v x86_64-w64-mingw32-objdump || echo objdump)
+record=$("$objdump" -p "$exe" | sed -nE 's/.*format RSDS signature ([0-9a-f]{32}) age ([0-9]+) pdb (.*)\)$/\1 \2 \3/p')
+read -r signature age pdb <<<"$record"
+[ -n "$pdb" ] || { echo "FAIL: no CodeView record in $exe"; exit 1; }
 
 wine=$(command -v wine64 || command -v wine || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || true)
 if [ -z "$wine" ]; then
@@ -67,6 +73,19 @@ while IFS='|' read -r mode code line in_program; do
     grep -qE '^RIP: [0-9A-F]{16}  RFlags: [0-9A-F]{16}$' "$report" || fail "registers"
     [ "$(sed -n '/^Call Stack:$/,$p' "$report" | grep -cE '^[0-9A-F]{16}  .*crash_child\.exe \+0x[0-9A-F]+$')" -ge 2 ] ||
         fail "two frames of the program in the call stack"
+    # The program's module line: base, size and its CodeView record, by which its PDB is found.
+    module=$(sed -n '/^Modules:$/,/^Call Stack:$/p' "$report" | grep -E '\\crash_child\.exe  ' || true)
+    if [[ "$module" =~ \ \ base\ ([0-9A-F]{16})\ \ size\ ([0-9A-F]{8})\ \ pdb\ (.+)\ \ guid\ ([0-9A-F-]{36})\ \ age\ ([0-9]+)$ ]]; then
+        guid=${BASH_REMATCH[4]//-/}
+        [ "${BASH_REMATCH[3]}" = "$pdb" ] || fail "pdb ${BASH_REMATCH[3]}, not $pdb"
+        [ "${guid,,}" = "$signature" ] || fail "guid ${BASH_REMATCH[4]}, not $signature"
+        [ "${BASH_REMATCH[5]}" = "$age" ] || fail "age ${BASH_REMATCH[5]}, not $age"
+        [ $((16#${BASH_REMATCH[2]})) -gt 0 ] || fail "module size 0"
+    else
+        fail "module line of the program: '$module'"
+    fi
+    grep -qE '^C:\\windows\\system32\\ntdll\.dll  base [0-9A-F]{16}  size [0-9A-F]{8}  pdb ' "$report" ||
+        fail "ntdll.dll in the module list"
     ! grep -q 'earlier report' "$report" || fail "earlier report not replaced"
     [ -f "$report.new" ] || fail "no mark for the next start"
     echo "checked $mode"

@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 int freePort()
@@ -150,4 +153,33 @@ QByteArray retainedMessage(int port, const QString &topic, int timeoutMs)
                QString::number(qMax(1, timeoutMs / 1000)), "--retained-only"});
     sub.waitForFinished(timeoutMs + 2000);
     return sub.readAllStandardOutput().trimmed();
+}
+
+UnreachableBroker::UnreachableBroker()
+{
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_sockets.append(listener);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
+        listen(listener, 0) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return;
+    // A backlog of 0 still takes one connection; the others fill what is left.
+    for (int i = 0; i < 4; ++i) {
+        const int filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        m_sockets.append(filler);
+        ::connect(filler, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    }
+    QThread::msleep(200); // until the fillers' handshakes are done or dropped
+    m_port = ntohs(address.sin_port);
+}
+
+UnreachableBroker::~UnreachableBroker()
+{
+    for (int fd : m_sockets)
+        if (fd >= 0)
+            ::close(fd);
 }

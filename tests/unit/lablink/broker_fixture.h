@@ -59,3 +59,19 @@ private:
 QByteArray retainedMessage(int port, const QString &topic, int timeoutMs = 3000);
 
 int freePort();
+
+// A local listener that never accepts, its backlog already full: a connect to it gets no answer
+// and, made blocking, hangs for minutes, like a broker behind a dead route.
+class UnreachableBroker
+{
+public:
+    UnreachableBroker();
+    ~UnreachableBroker();
+    UnreachableBroker(const UnreachableBroker &) = delete;
+    UnreachableBroker &operator=(const UnreachableBroker &) = delete;
+    int port() const { return m_port; } // 0 if it could not be set up
+
+private:
+    QList<int> m_sockets;
+    int m_port = 0;
+};

@@ -93,6 +93,7 @@ private slots:
     void initTestCase();
     void readingsEventsAndStatus();
     void brokerAwayAndBack();
+    void neverWaitsOnTheNetwork();
     void lastWillWhenKilled();
     void refusalsInWords();
     void tlsWithOwnAuthority();
@@ -150,8 +151,9 @@ void TestLabLinkBroker::readingsEventsAndStatus()
     QTRY_COMPARE_WITH_TIMEOUT(publisher.queuedEvents(), 0, 5000); // acknowledged, let go
     QCOMPARE(publisher.droppedReadings(), quint64(0));
 
-    publisher.stop();
-    QCOMPARE(retainedMessage(broker.port(), base + "/status"), QByteArray("offline"));
+    publisher.stop(); // the farewell goes on in the background
+    QTRY_COMPARE_WITH_TIMEOUT(retainedMessage(broker.port(), base + "/status"),
+                              QByteArray("offline"), 5000);
 }
 
 void TestLabLinkBroker::brokerAwayAndBack()
@@ -198,6 +200,56 @@ void TestLabLinkBroker::brokerAwayAndBack()
             return false;
         }(),
         10000);
+}
+
+// Stopping, restarting and destroying the link return at once whatever the network does: a
+// connection hanging on an unreachable broker is abandoned; an open one says its farewell in the
+// background within a second, before the next connection opens, so that the broker's last word
+// is the new connection's "online". (Bounds are loose: a blocking connect took minutes.)
+void TestLabLinkBroker::neverWaitsOnTheNetwork()
+{
+    UnreachableBroker unreachable;
+    QVERIFY(unreachable.port() > 0);
+    Broker broker;
+    QVERIFY(broker.start());
+    const QString status = kPrefix + "/SN9/status";
+    auto publisher = std::make_unique<Publisher>();
+    qint64 longest = 0;
+    const auto timed = [&longest](auto call) {
+        QElapsedTimer took;
+        took.start();
+        call();
+        longest = std::max(longest, took.elapsed());
+    };
+    for (int i = 0; i < 3; ++i) {
+        timed([&] { publisher->start(localBroker(unreachable.port()), "SN9"); });
+        QTest::qWait(300); // connecting, with no answer to come
+        QVERIFY(!publisher->isConnected());
+        timed([&] { publisher->stop(); });
+    }
+    timed([&] { publisher->start(localBroker(broker.port()), "SN9"); });
+    QTRY_VERIFY_WITH_TIMEOUT(publisher->isConnected(), 10000);
+    publisher->publishRunEvent(runEvent(RunEvent::Started));
+    timed([&] { publisher->start(localBroker(broker.port()), "SN9"); }); // stops first
+    QVERIFY(!publisher->isConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(publisher->isConnected(), 10000);
+    QCOMPARE(retainedMessage(broker.port(), status), QByteArray("online"));
+    QTRY_COMPARE_WITH_TIMEOUT(publisher->queuedEvents(), 0, 5000);
+    QVERIFY2(longest < 500, qPrintable(QString::number(longest)));
+
+    // Destroyed while connected, as at exit: the farewell within a second.
+    QElapsedTimer destruction;
+    destruction.start();
+    publisher.reset();
+    QVERIFY2(destruction.elapsed() < 1500, qPrintable(QString::number(destruction.elapsed())));
+    QCOMPARE(retainedMessage(broker.port(), status), QByteArray("offline"));
+    // Destroyed while hanging on the unreachable one: nothing to wait for.
+    publisher = std::make_unique<Publisher>();
+    publisher->start(localBroker(unreachable.port()), "SN9");
+    QTest::qWait(300);
+    destruction.restart();
+    publisher.reset();
+    QVERIFY2(destruction.elapsed() < 500, qPrintable(QString::number(destruction.elapsed())));
 }
 
 void TestLabLinkBroker::lastWillWhenKilled()
