@@ -18,7 +18,10 @@ struct CommandLine
     QString mqttUrl;       // --mqtt URL: the lab link's broker, over the settings file's
     QString mqttCa;        // --mqtt-ca FILE
     QStringList runFiles;  // recorded runs to open in the viewer
+    QString usage;         // for an option value found wrong after parsing
 };
 
-// arguments: as QCoreApplication::arguments() gives them, the program's name first.
+// arguments: as QCoreApplication::arguments() gives them, the program's name first. Qt's own
+// options (-platform, -style, ...) are passed over, so the result is the same before and after
+// a QApplication has taken them out.
 CommandLine parseCommandLine(const QStringList &arguments, const QString &version);

@@ -1,16 +1,16 @@
-#include "app/crash_notice.h"
+#include "acquire/run_session.h"
 #include "app/command_line.h"
-#include "crash/crash_reporter.h"
+#include "app/crash_notice.h"
 #include "app/first_paint_probe.h"
 #include "app/headless_bench.h"
 #include "app/lab_link_wiring.h"
+#include "app/main_dialog.h"
+#include "app/termination_signals.h"
+#include "crash/crash_reporter.h"
 #include "lablink/link_settings.h"
 #include "record/local_zone.h"
-#include "app/main_dialog.h"
-#include "acquire/run_session.h"
 #include "review/run_viewer.h"
 #include "sim/simulated_bus.h"
-#include "app/termination_signals.h"
 #include "ui/window_fit.h"
 
 #include <QApplication>
@@ -47,7 +47,8 @@ void applyStyleSheet(QApplication &app)
     file.close();
 }
 
-// The simulated instrument of --demo=SETUP as the HID backend; false after a bad SETUP (told).
+// The simulated instrument of --demo=SETUP as the HID backend; false after a bad SETUP (told,
+// with the usage).
 bool installSimulator(const CommandLine &commandLine, std::unique_ptr<sim::SimulatedBus> *simulator)
 {
     if (!commandLine.demo)
@@ -55,12 +56,15 @@ bool installSimulator(const CommandLine &commandLine, std::unique_ptr<sim::Simul
     sim::BusConfig config;
     QString error;
     if (!sim::parseDemoOption(commandLine.demoSetup, config, &error)) {
-        std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n",
-                     qPrintable(commandLine.demoSetup), qPrintable(error));
+        std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n\n%s",
+                     qPrintable(commandLine.demoSetup), qPrintable(error),
+                     qPrintable(commandLine.usage));
         return false;
     }
-    *simulator = std::make_unique<sim::SimulatedBus>(config);
-    hid::setBackend(simulator->get());
+    if (simulator) {
+        *simulator = std::make_unique<sim::SimulatedBus>(config);
+        hid::setBackend(simulator->get());
+    }
     return true;
 }
 
@@ -71,7 +75,7 @@ bool labLinkSettings(const CommandLine &commandLine, lablink::LinkSettings *sett
     QString error;
     if (lablink::applyBrokerOptions(commandLine.mqttUrl, commandLine.mqttCa, settings, &error))
         return true;
-    std::fprintf(stderr, "usb-tester: %s\n", qPrintable(error));
+    std::fprintf(stderr, "usb-tester: %s\n\n%s", qPrintable(error), qPrintable(commandLine.usage));
     return false;
 }
 
@@ -81,15 +85,21 @@ void applyVerbosity(const CommandLine &commandLine)
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true\nqt.*.debug=false"));
 }
 
-// Help, version and the headless bench need no display: answered before a QApplication exists.
-// Anything else is parsed again once Qt has taken its own options (-platform, -style, ...).
+// The whole command line is checked before any GUI object exists: help, version, a wrong option
+// or value and the headless bench need no display, and a wrong option never gets as far as a
+// display connection that could abort. True when the program is done, with its status.
 bool ranWithoutDisplay(int argc, char *argv[], int *status)
 {
     int count = argc;
     QCoreApplication core(count, argv); // the parser's help text needs one
     const CommandLine early =
         parseCommandLine(core.arguments(), QStringLiteral(USB_TESTER_VERSION));
-    if (early.run && early.headless) {
+    if (!early.run) {
+        std::fputs(qPrintable(early.text), early.exitCode == 0 ? stdout : stderr);
+        *status = early.exitCode;
+        return true;
+    }
+    if (early.headless) {
         core.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
         applyVerbosity(early);
         if (!early.runFiles.isEmpty())
@@ -102,10 +112,10 @@ bool ranWithoutDisplay(int argc, char *argv[], int *status)
         hid::setBackend(nullptr);
         return true;
     }
-    if (early.run || early.exitCode != 0)
+    lablink::LinkSettings labLink;
+    if (installSimulator(early, nullptr) && labLinkSettings(early, &labLink))
         return false;
-    std::fputs(qPrintable(early.text), stdout);
-    *status = 0;
+    *status = 2;
     return true;
 }
 

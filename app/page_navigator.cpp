@@ -1,13 +1,13 @@
 #include "app/page_navigator.h"
 
-#include "ui/catalogue_text.h"
-#include "usb/device_link.h"
-#include "ui/display_page.h"
-#include "protocol/display_texts.h"
-#include "ui/firmware_page.h"
 #include "app/glyphs.h"
 #include "app/icon_helper.h"
+#include "protocol/display_texts.h"
+#include "ui/catalogue_text.h"
+#include "ui/display_page.h"
+#include "ui/firmware_page.h"
 #include "ui_MainDialog.h"
+#include "usb/device_link.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -248,10 +248,16 @@ void PageNavigator::openSettingsPage(const char *title)
 
 void PageNavigator::leaveStartPage()
 {
-    if (currentPage() != StartPage)
+    const std::optional<Home> home = homeOf(m_link.familyCode());
+    if (!home)
         return;
-    if (const std::optional<Home> home = homeOf(m_link.familyCode()))
+    const bool otherFamily =
+        m_pagesFamily != proto::NoFamily && m_pagesFamily != m_link.familyCode();
+    m_pagesFamily = m_link.familyCode();
+    if (currentPage() == StartPage)
         m_form.disp_stackedWidget->setCurrentIndex(home->page);
+    else if (otherFamily && currentPage() != UpgradePage)
+        goHome(*home, false); // the pages shown belong to the other family
 }
 
 void PageNavigator::showModeTitle(const DisplayTexts &texts)

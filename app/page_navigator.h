@@ -5,6 +5,7 @@
 // place in their grid, never by a translated text.
 
 #include "app/home_tiles.h"
+#include "protocol/vocabulary.h"
 #include "usb/instrument_commands.h"
 
 #include <QHash>
@@ -42,7 +43,8 @@ public:
     // and asked.
     void openSettingsPage(const char *title);
     void openUpgradePage();
-    // A model was identified: the start page gives way to the family's home page.
+    // A model was identified: the start page gives way to the family's home page, and so do
+    // the pages of the other family when an instrument of this one is chosen.
     void leaveStartPage();
     // The title of the six page follows the instrument's work mode.
     void showModeTitle(const DisplayTexts &texts);
@@ -87,6 +89,7 @@ private:
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;
     QHash<QObject *, std::function<void()>> m_onFirstShow; // by page
+    quint8 m_pagesFamily = proto::NoFamily;                // whose pages the stack shows
 };
 
 } // namespace app
