@@ -1,13 +1,13 @@
 #include "app/page_navigator.h"
 
+#include "ui/catalogue_text.h"
+#include "usb/device_link.h"
+#include "ui/display_page.h"
+#include "protocol/display_texts.h"
+#include "ui/firmware_page.h"
 #include "app/glyphs.h"
 #include "app/icon_helper.h"
-#include "protocol/display_texts.h"
-#include "ui/catalogue_text.h"
-#include "ui/display_page.h"
-#include "ui/firmware_page.h"
 #include "ui_MainDialog.h"
-#include "usb/device_link.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -5,8 +5,8 @@
 // place in their grid, never by a translated text.
 
 #include "app/home_tiles.h"
-#include "protocol/vocabulary.h"
 #include "usb/instrument_commands.h"
+#include "protocol/vocabulary.h"
 
 #include <QHash>
 #include <QObject>

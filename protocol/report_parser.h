@@ -7,9 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace proto {
 

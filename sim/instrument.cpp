@@ -274,8 +274,8 @@ void Instrument::setWorkMode(uint8_t mode)
 bool Instrument::batteryMode() const
 {
     const uint8_t m = m_settings.workMode;
-    return m == proto::ModeChargeDischargeCharge ||
-           m == proto::ModeChargeDischargeChargeDischargeCharge || m == proto::ModeCycleTest;
+    return m == proto::ModeChargeDischargeCharge || m == proto::ModeChargeDischargeChargeDischargeCharge ||
+           m == proto::ModeCycleTest;
 }
 
 bool Instrument::chargePhase() const
@@ -300,8 +300,7 @@ void Instrument::start()
     if (m_running || m_popupCountdown > 0)
         return;
     const uint8_t m = m_settings.workMode;
-    if (m == proto::ModeChargeDischargeCharge ||
-        m == proto::ModeChargeDischargeChargeDischargeCharge) {
+    if (m == proto::ModeChargeDischargeCharge || m == proto::ModeChargeDischargeChargeDischargeCharge) {
         // Ask first: three answers when an interrupted run could be continued, two otherwise.
         m_popupType = m_interruptedSequence ? 3 : 2;
         m_popupChoice = 1;

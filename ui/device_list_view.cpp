@@ -1,7 +1,7 @@
 #include "ui/device_list_view.h"
 
-#include "ui/device_info_ui.h"
 #include "usb/bus_scan.h"
+#include "ui/device_info_ui.h"
 #include "usb/device_link.h"
 
 #include <QCoreApplication>

@@ -1,18 +1,18 @@
 #include "ui/display_page.h"
 
-#include "chart/live_chart.h"
+#include "ui/caption_fit.h"
+#include "ui/catalogue_text.h"
+#include "ui/battery_test_popup.h"
 #include "protocol/display_texts.h"
+#include "usb/frame_sender.h"
+#include "ui/input_confirm.h"
+#include "chart/live_chart.h"
+#include "ui/page_geometry.h"
+#include "ui/pages_log.h"
 #include "protocol/report_parser.h"
 #include "protocol/settings_values.h"
 #include "protocol/vocabulary.h"
-#include "ui/battery_test_popup.h"
-#include "ui/caption_fit.h"
-#include "ui/catalogue_text.h"
-#include "ui/input_confirm.h"
-#include "ui/page_geometry.h"
-#include "ui/pages_log.h"
 #include "ui_DisplayPage.h"
-#include "usb/frame_sender.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -246,7 +246,8 @@ BatteryTestPopup *DisplayPage::popup()
         m_popup->hide();
         // The question never keeps the program alive once its main window is closed.
         m_popup->setAttribute(Qt::WA_QuitOnClose, false);
-        connect(m_popup.get(), &BatteryTestPopup::answered, this, &DisplayPage::sendPopupAnswer);
+        connect(m_popup.get(), &BatteryTestPopup::answered, this,
+                &DisplayPage::sendPopupAnswer);
     }
     return m_popup.get();
 }

@@ -1,20 +1,20 @@
 #include "ui/firmware_page.h"
 
-#include "settings/settings_file.h"
 #include "ui/catalogue_text.h"
+#include "usb/device_link.h"
 #include "ui/pages_log.h"
+#include "settings/settings_file.h"
 #include "ui_FirmwarePage.h"
 #include "usb/connection_watcher.h"
-#include "usb/device_link.h"
 
 #include "protocol/upgrade_packets.h"
 
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QFileInfo>
 
 namespace {
 int loaderEntryWaitMs = 3000;

@@ -1,8 +1,8 @@
 #include "ui/settings_page_base.h"
 
-#include "protocol/settings_values.h"
 #include "ui/input_confirm.h"
 #include "ui/pages_log.h"
+#include "protocol/settings_values.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

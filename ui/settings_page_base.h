@@ -12,9 +12,9 @@
 
 #include "protocol/display_texts.h"
 #include "protocol/frames.h"
+#include "usb/instrument_commands.h"
 #include "protocol/live_values.h"
 #include "protocol/number_format.h"
-#include "usb/instrument_commands.h"
 
 #include <QHash>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "ui/settings_page_nv05.h"
 
-#include "protocol/settings_values.h"
 #include "ui/pages_log.h"
+#include "protocol/settings_values.h"
 #include "ui_SettingsNv05Controls.h"
 
 #include <QComboBox>

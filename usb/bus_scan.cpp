@@ -1,7 +1,7 @@
 #include "usb/bus_scan.h"
 
-#include "protocol/frames.h"
 #include "usb/device_link.h"
+#include "protocol/frames.h"
 #include "usb/scan_pacer.h"
 #include "usb/usb_log.h"
 

@@ -5,8 +5,8 @@
 // both follow its signals.
 
 #include <QObject>
-#include <QString>
 #include <QVector>
+#include <QString>
 
 class DeviceLink;
 class ScanPacer;

@@ -4,10 +4,10 @@
 // flags, the identified family). The main dialog owns one and hands it to the pages; nothing here
 // touches a widget. Everything runs on the GUI thread.
 
-#include "protocol/report_parser.h"
-#include "protocol/vocabulary.h"
 #include "usb/frame_sender.h"
 #include "usb/hid_seam.h"
+#include "protocol/report_parser.h"
+#include "protocol/vocabulary.h"
 
 #include <QObject>
 #include <QString>

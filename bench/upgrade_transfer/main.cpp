@@ -1,18 +1,17 @@
 // Sends a firmware image to the simulated loader on a full-speed link (one 64-byte report per
-// 1 ms frame each way; a packet and its acknowledgement take two frames) through the real main
-// dialog, watcher and upgrade page, and prints the transfer time (handshake accepted to "all data
-// received") against the link's own limit, packets x 2 ms. Five runs alone and five beside one busy
-// process (a shell loop this benchmark starts and kills), interleaved; prints each run and both
-// medians as ratios to the limit, and how long the program took from an acknowledgement being
-// readable to its next packet (median and 99th percentile): whatever of that exceeds what is left
-// of the frame costs a whole frame.
+// 1 ms frame each way; a packet and its acknowledgement take two frames) through the real main dialog, watcher and upgrade page, and prints the transfer
+// time (handshake accepted to "all data received") against the link's own limit, packets x 2 ms.
+// Five runs alone and five beside one busy process (a shell loop this benchmark starts and kills),
+// interleaved; prints each run and both medians as ratios to the limit, and how long the program
+// took from an acknowledgement being readable to its next packet (median and 99th percentile):
+// whatever of that exceeds what is left of the frame costs a whole frame.
 
-#include "app/main_dialog.h"
-#include "sim/simulated_bus.h"
-#include "tests/support/temp_workdir.h"
 #include "ui/firmware_page.h"
-#include "usb/connection_watcher.h"
+#include "app/main_dialog.h"
 #include "usb/scan_pacer.h"
+#include "sim/simulated_bus.h"
+#include "usb/connection_watcher.h"
+#include "tests/support/temp_workdir.h"
 
 #include <QAbstractButton>
 #include <QApplication>

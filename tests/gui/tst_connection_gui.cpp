@@ -4,9 +4,9 @@
 #include "tests/gui/gui_fixture.h"
 
 #include "protocol/codes.h"
+#include "ui/device_info_ui.h"
 #include "protocol/frames.h"
 #include "protocol/vocabulary.h"
-#include "ui/device_info_ui.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(f.page(), 8);
         const QString hint = f.text("Start_label_permission");
         QVERIFY2(hint.contains("udev") && hint.contains("/dev/hidraw7"), qPrintable(hint));
-        QTRY_VERIFY(locked.opens >= 2);       // the watcher keeps trying
+        QTRY_VERIFY(locked.opens >= 2); // the watcher keeps trying
         f.chooseLanguage("language_english"); // a language switch keeps the hint
         QCOMPARE(f.text("Start_label_permission"), hint);
         QCOMPARE(f.text("Tips_label"), QString("Please connect the HID to the computer!"));

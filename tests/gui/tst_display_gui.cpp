@@ -4,14 +4,14 @@
 
 #include "tests/gui/gui_fixture.h"
 
-#include "chart/live_chart.h"
+#include "ui/caption_fit.h"
+#include "ui/battery_test_popup.h"
 #include "record/clock.h"
+#include "ui/display_page.h"
+#include "chart/live_chart.h"
+#include "ui/page_geometry.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
-#include "ui/battery_test_popup.h"
-#include "ui/caption_fit.h"
-#include "ui/display_page.h"
-#include "ui/page_geometry.h"
 #include "ui/window_fit.h"
 
 #include <QDir>

@@ -4,8 +4,8 @@
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/firmware_image.h"
 
-#include "settings/settings_file.h"
 #include "ui/firmware_page.h"
+#include "settings/settings_file.h"
 
 #include <QFileDialog>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // Command and request frames against the instrument's documented example frames.
 
+#include "tests/unit/protocol/bytes.h"
 #include "protocol/codes.h"
 #include "protocol/frames.h"
-#include "tests/unit/protocol/bytes.h"
 
 #include <QtTest>
 

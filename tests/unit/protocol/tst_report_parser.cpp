@@ -1,8 +1,8 @@
 // Sorting of incoming reports, the bus-address state, and the measurement / settings layouts.
 
+#include "tests/unit/protocol/bytes.h"
 #include "protocol/codes.h"
 #include "protocol/report_parser.h"
-#include "tests/unit/protocol/bytes.h"
 
 #include <QtTest>
 
