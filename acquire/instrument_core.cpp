@@ -32,7 +32,8 @@ InstrumentCore::InstrumentCore(QObject *parent)
 
     connect(m_watcher, &ConnectionWatcher::deviceArrived, this, &InstrumentCore::openInstrument);
     connect(m_watcher, &ConnectionWatcher::deviceLeft, this, &InstrumentCore::instrumentLeft);
-    connect(m_scan, &usb::BusScan::ended, this, &InstrumentCore::scanEnded);
+    connect(m_scan, &usb::BusScan::ended, this, &InstrumentCore::identifyInstrument);
+    connect(m_scan, &usb::BusScan::instrumentChosen, this, &InstrumentCore::identifyInstrument);
     m_watcher->setDeviceIds(m_link->vendorId(), m_link->productId());
 }
 
@@ -80,11 +81,11 @@ void InstrumentCore::scanBus()
     emit scanStarted();
 }
 
-void InstrumentCore::scanEnded()
+void InstrumentCore::identifyInstrument()
 {
     const quint8 family = m_link->identifyModel();
-    // The same instrument keeps its run; another one, or none, ends it and a found one begins
-    // the next.
+    // The same instrument keeps its run; another one (found by the scan or chosen in the list),
+    // or none, ends it and a found one begins the next.
     m_acquisition->scanEnded();
     emit identified(family);
 }

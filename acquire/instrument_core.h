@@ -63,14 +63,15 @@ signals:
     // The link could not open it (hid::backend() says why).
     void openFailed();
     void scanStarted();
-    // The bus scan ended and the model is known (or not: proto::NoFamily); the run has followed.
+    // The bus scan ended, or the user chose another instrument of those found, and its model is
+    // known (or not: proto::NoFamily); the run has followed.
     void identified(quint8 family);
     // The instrument went; a running run has been saved.
     void lost();
 
 private:
     void openInstrument(const QString &name);
-    void scanEnded();
+    void identifyInstrument();
     void instrumentLeft();
 
     DeviceLink *m_link;

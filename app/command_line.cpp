@@ -2,6 +2,66 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Qt's own options, which QGuiApplication and QApplication take out of the arguments: the first
+// parse, made before either exists, passes over them as they will.
+const char *const kQtOptionsWithValue[] = {"platform",        "platformpluginpath",
+                                           "platformtheme",   "plugin",
+                                           "qwindowgeometry", "geometry",
+                                           "qwindowicon",     "icon",
+                                           "qwindowtitle",    "title",
+                                           "display",         "name",
+                                           "session",         "style",
+                                           "stylesheet"};
+const char *const kQtFlags[] = {"reverse", "nograb", "dograb", "widgetcount", "testability"};
+
+// --help-all: the usage, then the Qt options that the program passes on.
+QString qtOptionsText()
+{
+    QStringList names;
+    for (const char *option : kQtOptionsWithValue)
+        names << QStringLiteral("-%1 <value>").arg(QLatin1String(option));
+    for (const char *flag : kQtFlags)
+        names << QStringLiteral("-%1").arg(QLatin1String(flag));
+    return QStringLiteral("\nQt options, passed on to Qt:\n  ") +
+           names.join(QStringLiteral("\n  ")) + QLatin1Char('\n');
+}
+
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    QStringList kept;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString name = argument;
+        if (i == 0 || !name.startsWith('-')) {
+            kept << argument;
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const bool joined = name.contains('=');
+        name = name.section('=', 0, 0);
+        if (name == QLatin1String("qmljsdebugger") && joined)
+            continue;
+        if (std::any_of(std::begin(kQtFlags), std::end(kQtFlags),
+                        [&name](const char *flag) { return name == QLatin1String(flag); }))
+            continue;
+        if (std::any_of(std::begin(kQtOptionsWithValue), std::end(kQtOptionsWithValue),
+                        [&name](const char *option) { return name == QLatin1String(option); })) {
+            if (!joined)
+                ++i; // its value
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList &arguments, const QString &version)
 {
     QCommandLineParser parser;
@@ -63,7 +123,7 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         "[FILE...]");
 
     // "--demo" alone is allowed: the parser itself knows only options with a value or without.
-    QStringList normalized = arguments;
+    QStringList normalized = withoutQtOptions(arguments);
     for (QString &argument : normalized) {
         if (argument == "--demo" || argument == "-demo")
             argument = "--demo=";
@@ -71,15 +131,16 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
 
     CommandLine result;
     const QString usage = parser.helpText();
+    result.usage = usage;
     if (!parser.parse(normalized)) {
         result.run = false;
         result.exitCode = 2;
         result.text = parser.errorText() + "\n\n" + usage;
         return result;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         result.run = false;
-        result.text = usage;
+        result.text = parser.isSet(help) ? usage : usage + qtOptionsText();
         return result;
     }
     if (parser.isSet(versionOption)) {

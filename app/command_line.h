@@ -22,7 +22,10 @@ struct CommandLine
     QStringList runFiles;  // recorded runs to open in the viewer, or to summarise
     bool summary = false;  // --summary: one line per run of runFiles on standard output
     bool json = false;     // --json: the summary as JSON lines instead of CSV
+    QString usage;         // for an option value found wrong after parsing
 };
 
-// arguments: as QCoreApplication::arguments() gives them, the program's name first.
+// arguments: as QCoreApplication::arguments() gives them, the program's name first. Qt's own
+// options (-platform, -style, ...) are passed over, so the result is the same before and after
+// a QApplication has taken them out.
 CommandLine parseCommandLine(const QStringList &arguments, const QString &version);

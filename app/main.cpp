@@ -49,7 +49,8 @@ void applyStyleSheet(QApplication &app)
     file.close();
 }
 
-// The simulated instrument of --demo=SETUP as the HID backend; false after a bad SETUP (told).
+// The simulated instrument of --demo=SETUP as the HID backend; false after a bad SETUP (told,
+// with the usage).
 bool installSimulator(const CommandLine &commandLine, std::unique_ptr<sim::SimulatedBus> *simulator)
 {
     if (!commandLine.demo)
@@ -57,12 +58,15 @@ bool installSimulator(const CommandLine &commandLine, std::unique_ptr<sim::Simul
     sim::BusConfig config;
     QString error;
     if (!sim::parseDemoOption(commandLine.demoSetup, config, &error)) {
-        std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n",
-                     qPrintable(commandLine.demoSetup), qPrintable(error));
+        std::fprintf(stderr, "usb-tester: bad --demo value '%s': %s\n\n%s",
+                     qPrintable(commandLine.demoSetup), qPrintable(error),
+                     qPrintable(commandLine.usage));
         return false;
     }
-    *simulator = std::make_unique<sim::SimulatedBus>(config);
-    hid::setBackend(simulator->get());
+    if (simulator) {
+        *simulator = std::make_unique<sim::SimulatedBus>(config);
+        hid::setBackend(simulator->get());
+    }
     return true;
 }
 
@@ -73,7 +77,7 @@ bool labLinkSettings(const CommandLine &commandLine, lablink::LinkSettings *sett
     QString error;
     if (lablink::applyBrokerOptions(commandLine.mqttUrl, commandLine.mqttCa, settings, &error))
         return true;
-    std::fprintf(stderr, "usb-tester: %s\n", qPrintable(error));
+    std::fprintf(stderr, "usb-tester: %s\n\n%s", qPrintable(error), qPrintable(commandLine.usage));
     return false;
 }
 
@@ -98,16 +102,21 @@ int printSummaries(const CommandLine &commandLine)
     return status;
 }
 
-// Help, version, the summary and the headless bench need no display: answered before a
-// QApplication exists.
-// Anything else is parsed again once Qt has taken its own options (-platform, -style, ...).
+// The whole command line is checked before any GUI object exists: help, version, a wrong option
+// or value, the summary and the headless bench need no display, and a wrong option never gets as
+// far as a display connection that could abort. True when the program is done, with its status.
 bool ranWithoutDisplay(int argc, char *argv[], int *status)
 {
     int count = argc;
     QCoreApplication core(count, argv); // the parser's help text needs one
     const CommandLine early =
         parseCommandLine(core.arguments(), QStringLiteral(USB_TESTER_VERSION));
-    if (early.run && early.headless) {
+    if (!early.run) {
+        std::fputs(qPrintable(early.text), early.exitCode == 0 ? stdout : stderr);
+        *status = early.exitCode;
+        return true;
+    }
+    if (early.headless) {
         core.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
         applyVerbosity(early);
         if (!early.runFiles.isEmpty())
@@ -120,19 +129,14 @@ bool ranWithoutDisplay(int argc, char *argv[], int *status)
         hid::setBackend(nullptr);
         return true;
     }
-    if (early.run && early.summary) {
+    if (early.summary) {
         *status = printSummaries(early);
         return true;
     }
-    if (!early.run && early.exitCode != 0 && early.parsed) {
-        std::fputs(qPrintable(early.text), stderr);
-        *status = early.exitCode;
-        return true;
-    }
-    if (early.run || early.exitCode != 0)
+    lablink::LinkSettings labLink;
+    if (installSimulator(early, nullptr) && labLinkSettings(early, &labLink))
         return false;
-    std::fputs(qPrintable(early.text), stdout);
-    *status = 0;
+    *status = 2;
     return true;
 }
 

@@ -249,10 +249,16 @@ void PageNavigator::openSettingsPage(const char *title)
 
 void PageNavigator::leaveStartPage()
 {
-    if (currentPage() != StartPage)
+    const std::optional<Home> home = homeOf(m_link.familyCode());
+    if (!home)
         return;
-    if (const std::optional<Home> home = homeOf(m_link.familyCode()))
+    const bool otherFamily =
+        m_pagesFamily != proto::NoFamily && m_pagesFamily != m_link.familyCode();
+    m_pagesFamily = m_link.familyCode();
+    if (currentPage() == StartPage)
         m_form.disp_stackedWidget->setCurrentIndex(home->page);
+    else if (otherFamily && currentPage() != UpgradePage)
+        goHome(*home, false); // the pages shown belong to the other family
 }
 
 void PageNavigator::showModeTitle(const DisplayTexts &texts)

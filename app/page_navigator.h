@@ -6,6 +6,7 @@
 
 #include "app/home_tiles.h"
 #include "usb/instrument_commands.h"
+#include "protocol/vocabulary.h"
 
 #include <QHash>
 #include <QObject>
@@ -42,7 +43,8 @@ public:
     // and asked.
     void openSettingsPage(const char *title);
     void openUpgradePage();
-    // A model was identified: the start page gives way to the family's home page.
+    // A model was identified: the start page gives way to the family's home page, and so do
+    // the pages of the other family when an instrument of this one is chosen.
     void leaveStartPage();
     // The title of the six page follows the instrument's work mode.
     void showModeTitle(const DisplayTexts &texts);
@@ -89,6 +91,7 @@ private:
     QHash<QObject *, std::function<void()>> m_onFirstShow; // by page
     // The spare page is titled by the instrument's work mode, unless a tile without one opened it.
     bool m_sixFollowsMode = true;
+    quint8 m_pagesFamily = proto::NoFamily;                // whose pages the stack shows
 };
 
 } // namespace app

@@ -45,10 +45,10 @@ CommandFrame byteCommand(uint8_t address, uint8_t code, uint8_t byte4)
     return frame;
 }
 
-CommandFrame timeLimitCommand(uint8_t address, unsigned number, TimeUnit unit)
+CommandFrame timeLimitCommand(uint8_t address, uint8_t number, TimeUnit unit)
 {
     CommandFrame frame = commandFrame(address, CmdTimeLimit);
-    frame[4] = static_cast<uint8_t>(number & 0xFF);
+    frame[4] = number;
     frame[7] = static_cast<uint8_t>(unit);
     return frame;
 }

@@ -24,8 +24,8 @@ enum class TimeUnit : uint8_t
     Hours = 1,
     Minutes = 2
 };
-// Timed-discharge limit: low 8 bits of `number` in byte 4, the unit selector in byte 7.
-CommandFrame timeLimitCommand(uint8_t address, unsigned number, TimeUnit unit);
+// Timed-discharge limit: `number` in byte 4, the unit selector in byte 7.
+CommandFrame timeLimitCommand(uint8_t address, uint8_t number, TimeUnit unit);
 // Bus scan probe: carries the probed address, not the current one.
 CommandFrame addressRequest(uint8_t probedAddress);
 

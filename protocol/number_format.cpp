@@ -18,6 +18,32 @@ QString formatFixed(double value, int width, int decimals)
     return digits;
 }
 
+QString formatFixed(double value, NumberField field)
+{
+    return formatFixed(value, field.width, field.decimals);
+}
+
+NumberField setPointField(uint8_t workMode)
+{
+    switch (workMode) {
+    case 1:
+        return {6, 2};
+    case 2:
+        return {7, 2};
+    case 3:
+        return {6, 1};
+    default:
+        return {7, 4};
+    }
+}
+
+double fieldMaximum(NumberField field)
+{
+    const int integerDigits = field.decimals > 0 ? field.width - field.decimals - 1 : field.width;
+    const double scale = std::pow(10.0, field.decimals);
+    return (std::pow(10.0, integerDigits) * scale - 1) / scale;
+}
+
 QString formatNv05Amount(double value)
 {
     if (value < 1000)
@@ -39,19 +65,9 @@ QString formatNtc(double value)
 
 QString formatSetPoint(uint8_t workMode, double value)
 {
-    switch (workMode) {
-    case 1:
-        return formatFixed(value, 6, 2);
-    case 2:
-        return formatFixed(value, 7, 2);
-    case 3:
-        return formatFixed(value, 6, 1);
-    default:
-        break;
-    }
-    if (workMode <= 9)
-        return formatFixed(value, 7, 4);
-    return QString();
+    if (workMode > 9)
+        return QString();
+    return formatFixed(value, setPointField(workMode));
 }
 
 } // namespace proto

@@ -155,10 +155,12 @@ std::array<uint8_t, 64> encodeSettings(uint8_t address, const LiveValues &v)
     return report;
 }
 
-std::array<uint8_t, 64> encodeAddressReply(uint8_t address, bool selected)
+std::array<uint8_t, 64> encodeAddressReply(uint8_t address, bool selected, const std::string &model)
 {
     std::array<uint8_t, 64> report = replyHeader(address, ReplyAddress);
     report[4] = selected ? 1 : 0;
+    for (size_t i = 0; i < model.size() && i < size_t(kAddressReplyModelLength); ++i)
+        report[size_t(kAddressReplyModelAt) + i] = uint8_t(model[i]);
     report[8] = kTrailer0;
     report[9] = kTrailer1;
     return report;

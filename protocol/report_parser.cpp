@@ -4,6 +4,7 @@
 #include "protocol/logging.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace proto {
 
@@ -14,9 +15,24 @@ bool hasTrailerAt(const uint8_t *report, int length, int offset)
     return offset + 1 < length && report[offset] == kTrailer0 && report[offset + 1] == kTrailer1;
 }
 
-void takeAddressReply(LinkState &state, const uint8_t *report)
+// The model word an address reply carries, if it carries a plausible one (letters and digits).
+std::string announcedModel(const uint8_t *report, int length)
+{
+    std::string model;
+    const int end = std::min(length, kAddressReplyModelAt + kAddressReplyModelLength);
+    for (int i = kAddressReplyModelAt; i < end && report[i] != 0; ++i) {
+        const char c = char(report[i]);
+        if (!std::isalnum(static_cast<unsigned char>(c)) || (c & 0x80))
+            return std::string();
+        model += c;
+    }
+    return model;
+}
+
+void takeAddressReply(LinkState &state, const uint8_t *report, int length)
 {
     const uint8_t address = report[2];
+    state.bus.models[address] = announcedModel(report, length);
     if (report[4] == 1) {
         state.bus.masterAddress = address;
         state.bus.currentAddress = address;
@@ -44,7 +60,7 @@ ReportKind parseIncomingReport(LinkState &state, const uint8_t *report, int leng
     // Address replies come from whichever instrument was probed, so the address is not checked.
     // One whose trailer is missing (or cut off) is treated like any other reply below.
     if (code == ReplyAddress && hasTrailerAt(report, length, 8)) {
-        takeAddressReply(state, report);
+        takeAddressReply(state, report, length);
         return ReportKind::AddressReply;
     }
     if (report[2] != state.bus.currentAddress)

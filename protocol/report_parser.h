@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <vector>
+#include <map>
+#include <string>
 
 namespace proto {
 
@@ -16,6 +18,9 @@ struct BusState
     uint8_t currentAddress = 1; // carried by every frame; replies must come from it
     uint8_t masterAddress = 1;  // the instrument that answered the scan with the selection marker
     std::vector<uint8_t> foundAddresses; // distinct addresses that answered, in order of answer
+    // The model each instrument named in its address reply; an instrument that names none is
+    // the one the USB product string describes.
+    std::map<uint8_t, std::string> models;
 };
 
 struct LinkState
@@ -47,6 +52,9 @@ void decodeSettings(LinkState &state, const uint8_t *report);
 // their bits in byte 60 (the other bits come from v.signFlags). Popup bytes go to 53 and 54.
 std::array<uint8_t, 64> encodeMeasurement(uint8_t address, const LiveValues &v, bool running);
 std::array<uint8_t, 64> encodeSettings(uint8_t address, const LiveValues &v);
-std::array<uint8_t, 64> encodeAddressReply(uint8_t address, bool selected);
+// An address reply names its instrument's model in bytes 10..17 (ASCII, zero-padded).
+constexpr int kAddressReplyModelAt = 10, kAddressReplyModelLength = 8;
+std::array<uint8_t, 64> encodeAddressReply(uint8_t address, bool selected,
+                                           const std::string &model = std::string());
 
 } // namespace proto

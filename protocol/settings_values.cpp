@@ -54,4 +54,37 @@ std::optional<int> parseTimeNumber(const QString &text)
     return value;
 }
 
+namespace {
+
+TypedNumber ranged(double value, double highest, int decimals)
+{
+    TypedNumber typed;
+    typed.lowest = QStringLiteral("0");
+    typed.highest = QString::number(highest, 'f', decimals);
+    // A value the field would round up past its nines is past them too.
+    const double shown = std::round(value * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
+    typed.verdict =
+        value >= 0 && shown <= highest ? TypedNumber::Accepted : TypedNumber::OutOfRange;
+    typed.value = float(value);
+    return typed;
+}
+
+} // namespace
+
+TypedNumber checkTypedNumber(const QString &text, NumberField field)
+{
+    const auto value = parseThreshold(text);
+    if (!value)
+        return {};
+    return ranged(double(*value), fieldMaximum(field), field.decimals);
+}
+
+TypedNumber checkTypedTime(const QString &text, TimeUnit unit)
+{
+    const auto value = parseTimeNumber(text);
+    if (!value)
+        return {};
+    return ranged(*value, unit == TimeUnit::Hours ? 99 : 59, 0);
+}
+
 } // namespace proto

@@ -2,6 +2,9 @@
 // Conversions between the settings pages' controls and what the instrument takes and reports:
 // calibration factors, the meters' shunt codes, and the numbers typed into the threshold fields.
 
+#include "protocol/frames.h"
+#include "protocol/number_format.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -26,5 +29,23 @@ int shuntIndexFromCode(uint8_t code);
 std::optional<float> parseThreshold(const QString &text);
 // Hours or minutes as typed (base-10 integer); empty when it is not one.
 std::optional<int> parseTimeNumber(const QString &text);
+
+// A number typed for the instrument, checked against what the instrument can hold: a threshold
+// or set-point is finite, not negative and fits the field that shows it; a time limit is 0..99
+// hours or 0..59 minutes (the frame carries one byte). Nothing else may be sent.
+struct TypedNumber
+{
+    enum Verdict
+    {
+        Accepted,
+        Malformed, // not a number at all
+        OutOfRange
+    };
+    Verdict verdict = Malformed;
+    float value = 0;         // when accepted
+    QString lowest, highest; // the range, as the user would type its ends
+};
+TypedNumber checkTypedNumber(const QString &text, NumberField field);
+TypedNumber checkTypedTime(const QString &text, TimeUnit unit);
 
 } // namespace proto

@@ -6,6 +6,29 @@
 
 namespace proto {
 
+ImageCheck checkFirmwareImage(const QByteArray &image)
+{
+    if (image.isEmpty())
+        return {ImageCheck::Empty};
+    if (image.size() > kMaxFirmwareSize)
+        return {ImageCheck::TooLarge};
+    if (image.size() < 8)
+        return {ImageCheck::NoVectorTable};
+    const auto word = [&image](int at) {
+        uint32_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = value << 8 | uint8_t(image[at + i]);
+        return value;
+    };
+    const uint32_t stack = word(0);
+    if (stack <= kRamStart || stack > kRamEnd || stack % 4 != 0)
+        return {ImageCheck::StackNotInRam, stack};
+    const uint32_t reset = word(4);
+    if (reset % 2 == 0 || reset < kFlashStart || reset >= kFlashEnd)
+        return {ImageCheck::ResetNotThumbInFlash, reset};
+    return {};
+}
+
 namespace {
 
 constexpr uint8_t kHandshakeStart = 0xAA;

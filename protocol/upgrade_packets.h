@@ -12,6 +12,27 @@ namespace proto {
 constexpr int kPiece = 58;
 constexpr int kMaxFirmwareSize = 1024000;
 
+// What an image must look like before it goes to the loader: at most kMaxFirmwareSize bytes, and
+// a Cortex-M vector table at its start, the initial stack pointer (word-aligned, in the SRAM
+// window) followed by the reset handler (Thumb, so odd, in the flash window).
+constexpr uint32_t kRamStart = 0x20000000, kRamEnd = 0x20100000; // stack top may equal the end
+constexpr uint32_t kFlashStart = 0x08000000, kFlashEnd = 0x08200000;
+struct ImageCheck
+{
+    enum Verdict
+    {
+        Fits,
+        Empty,
+        TooLarge,
+        NoVectorTable, // shorter than the two words
+        StackNotInRam,
+        ResetNotThumbInFlash
+    };
+    Verdict verdict = Fits;
+    uint32_t word = 0; // the stack pointer or reset address found wrong
+};
+ImageCheck checkFirmwareImage(const QByteArray &image);
+
 // Number of data packets for an image: ceil(size / 58); 0 for an empty image.
 int packetCount(int imageSize);
 

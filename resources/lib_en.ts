@@ -16,6 +16,10 @@
         <translation>&lt;font color=&apos;red&apos;&gt;The text box contains illegal characters, please re-enter!&lt;/font&gt;</translation>
     </message>
     <message>
+        <source>&lt;font color=&apos;red&apos;&gt;超出仪器可设置的范围（%1～%2），请重新输入！&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;red&apos;&gt;Out of the range the instrument can hold (%1 to %2), please re-enter!&lt;/font&gt;</translation>
+    </message>
+    <message>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;主页菜单&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Home Menu&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
@@ -939,6 +943,26 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
 </context>
 <context>
     <name>FirmwarePage</name>
+    <message>
+        <source>这不是本仪器的固件：文件太短，没有向量表</source>
+        <translation>Not firmware for this instrument: the file is too short for a vector table</translation>
+    </message>
+    <message>
+        <source>这不是本仪器的固件：初始栈指针 %1 不在内存中</source>
+        <translation>Not firmware for this instrument: its initial stack pointer %1 is not in RAM</translation>
+    </message>
+    <message>
+        <source>这不是本仪器的固件：复位地址 %1 不是闪存中的 Thumb 代码</source>
+        <translation>Not firmware for this instrument: its reset address %1 is not Thumb code in flash</translation>
+    </message>
+    <message>
+        <source>将固件 %1（%2 字节）写入 %3 仪器（当前版本 %4）？写入期间请勿断开仪器。</source>
+        <translation>Write the firmware %1 (%2 bytes) to the %3 instrument (version now %4)? Do not disconnect the instrument while it is written.</translation>
+    </message>
+    <message>
+        <source>升级已取消</source>
+        <translation>Upgrade cancelled</translation>
+    </message>
     <message>
         <source>返回主页</source>
         <translation>Return</translation>

@@ -640,7 +640,8 @@ Report Instrument::settingsReport() const
 
 Report Instrument::addressReply(bool selected) const
 {
-    return proto::encodeAddressReply(address(), selected);
+    // Each instrument names its own model: several models may share the bus.
+    return proto::encodeAddressReply(address(), selected, m_config.model.toUpper().toStdString());
 }
 
 } // namespace sim

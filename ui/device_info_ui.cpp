@@ -110,9 +110,28 @@ void DeviceInfoUI::on_btn_Tick_clicked()
 void DeviceInfoUI::mouseReleaseEvent(QMouseEvent *event)
 {
     // Releases on the button never arrive here: the button takes them.
+    event->accept();
+    if (m_doubleClicked) { // the second click of a double-click was taken as one choice
+        m_doubleClicked = false;
+        return;
+    }
     qCDebug(lcUi) << "鼠标单击";
     on_btn_Tick_clicked();
+}
+
+void DeviceInfoUI::mousePressEvent(QMouseEvent *event)
+{
     event->accept();
+    m_doubleClicked = false; // a new click
+}
+
+// A double-click chooses the instrument, whatever the first of its clicks did to the tick.
+void DeviceInfoUI::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+    m_doubleClicked = true;
+    if (!m_ticked)
+        on_btn_Tick_clicked();
 }
 
 void DeviceInfoUI::changeEvent(QEvent *event)

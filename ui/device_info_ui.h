@@ -47,7 +47,9 @@ public slots:
     void on_btn_Tick_clicked();
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -59,6 +61,7 @@ private:
     quint8 m_state = Idle;
     bool m_stateSet = false; // until the first setState the form's placeholder stays
     bool m_ticked = false;
+    bool m_doubleClicked = false; // the release that ends a double-click is not a click
     // What the scan filled in; a null text leaves the form's placeholder. Kept so that a
     // language change, which retranslates the whole form, can put them back.
     QString m_model, m_version, m_manufacturer, m_indexText, m_serial;

@@ -47,17 +47,22 @@ void DeviceListView::showSearching()
     m_movie->start();
 }
 
+// The bus address itself, the number the frames carry and the page header shows.
 QString DeviceListView::indexText(quint8 address, bool master)
 {
-    return trDialog(master ? "主:%1" : "从:%1").arg(address / 2 + 1);
+    return trDialog(master ? "主:%1" : "从:%1").arg(address);
 }
 
-DeviceInfoUI *DeviceListView::addItem(quint8 address, bool master)
+DeviceInfoUI *DeviceListView::addItem(const usb::BusScan::Instrument &found)
 {
+    const quint8 address = found.address;
+    const bool master = found.master;
     const QStringList words = m_link.productString().split(' ', Qt::KeepEmptyParts);
     auto *item = new DeviceInfoUI;
-    item->setModel(words.value(1));
-    item->setVersion(words.value(2)); // an empty one keeps the form's
+    item->setModel(found.model);
+    // The USB strings are the device's: its version only for the model it names.
+    if (found.model == words.value(1))
+        item->setVersion(words.value(2)); // an empty one keeps the form's
     item->setManufacturer(m_link.manufacturerString());
     item->setIndexText(indexText(address, master));
     item->setSerial(m_link.serialString());
@@ -77,7 +82,7 @@ DeviceInfoUI *DeviceListView::addItem(quint8 address, bool master)
 void DeviceListView::showFound()
 {
     for (const usb::BusScan::Instrument &found : m_scan.instruments()) {
-        DeviceInfoUI *item = addItem(found.address, found.master);
+        DeviceInfoUI *item = addItem(found);
         item->setState(found.master ? DeviceInfoUI::Connected : DeviceInfoUI::Idle);
         if (found.master)
             item->markTicked();

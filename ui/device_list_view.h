@@ -3,6 +3,8 @@
 // instrument it found (the master ticked and connected, the others idle), and the ticks that
 // choose the instrument the link talks to.
 
+#include "usb/bus_scan.h"
+
 #include <QObject>
 #include <QPair>
 #include <QPointer>
@@ -12,10 +14,6 @@ class QLabel;
 class QMovie;
 class QTreeWidget;
 class DeviceLink;
-
-namespace usb {
-class BusScan;
-}
 
 namespace ui {
 
@@ -44,7 +42,7 @@ public:
 private:
     void showSearching();
     void showFound();
-    DeviceInfoUI *addItem(quint8 address, bool master);
+    DeviceInfoUI *addItem(const usb::BusScan::Instrument &found);
     static QString indexText(quint8 address, bool master);
 
     usb::BusScan &m_scan;

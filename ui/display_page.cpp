@@ -43,19 +43,28 @@ struct InputRule
     InputKind kind;
     void (usb::InstrumentCommands::*sendNumber)(float); // for InputKind::Float
     QString DisplayTexts::*shown;
+    const proto::NumberField *field; // a Float's; none: the work mode's set-point
 };
+
+proto::TimeUnit timeUnit(InputKind kind)
+{
+    return kind == InputKind::Hours ? proto::TimeUnit::Hours : proto::TimeUnit::Minutes;
+}
 using Form = ui::Ui::DisplayPage;
 using Commands = usb::InstrumentCommands;
 const InputRule kInputs[] = {
-    {&Form::lineEdit_value, InputKind::Float, &Commands::setPoint, &DisplayTexts::setPoint},
+    {&Form::lineEdit_value, InputKind::Float, &Commands::setPoint, &DisplayTexts::setPoint,
+     nullptr},
     {&Form::lineEdit_value_zero_v, InputKind::Float, &Commands::dischargeStopVoltage,
-     &DisplayTexts::dischargeStopVoltage},
+     &DisplayTexts::dischargeStopVoltage, &proto::kVoltageLimitField},
     {&Form::lineEdit_value_full_v, InputKind::Float, &Commands::chargeStopVoltage,
-     &DisplayTexts::chargeStopVoltage},
+     &DisplayTexts::chargeStopVoltage, &proto::kVoltageLimitField},
     {&Form::lineEdit_value_full_a, InputKind::Float, &Commands::chargeStopCurrent,
-     &DisplayTexts::chargeStopCurrent},
-    {&Form::lineEdit_value_lilitime_h, InputKind::Hours, nullptr, &DisplayTexts::limitHours},
-    {&Form::lineEdit_value_limitime_m, InputKind::Minutes, nullptr, &DisplayTexts::limitMinutes},
+     &DisplayTexts::chargeStopCurrent, &proto::kCurrentLimitField},
+    {&Form::lineEdit_value_lilitime_h, InputKind::Hours, nullptr, &DisplayTexts::limitHours,
+     nullptr},
+    {&Form::lineEdit_value_limitime_m, InputKind::Minutes, nullptr, &DisplayTexts::limitMinutes,
+     nullptr},
 };
 
 // The value labels and the reading each shows.
@@ -422,24 +431,23 @@ void DisplayPage::finishInput(QLineEdit *edit)
     // Leaving the field is not a request to send; only Return/Enter is.
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
-        bool sent = false;
-        if (rule->kind == InputKind::Float) {
-            if (const auto value = proto::parseThreshold(text)) {
-                (m_commands.get()->*rule->sendNumber)(*value);
-                sent = true;
-            }
-        } else if (const auto value = proto::parseTimeNumber(text)) {
-            m_commands->timeLimit(unsigned(*value), rule->kind == InputKind::Hours
-                                                        ? proto::TimeUnit::Hours
-                                                        : proto::TimeUnit::Minutes);
-            sent = true;
-        }
-        if (!sent) {
+        const proto::LiveValues &live = m_link->live;
+        proto::TypedNumber typed;
+        if (rule->kind == InputKind::Float)
+            typed = proto::checkTypedNumber(
+                text, rule->field ? *rule->field : proto::setPointField(live.workMode));
+        else
+            typed = proto::checkTypedTime(text, timeUnit(rule->kind));
+        if (typed.verdict != proto::TypedNumber::Accepted) {
             edit->clearFocus(); // the message box takes the focus; this edit is done with
-            QMessageBox::information(
-                window(), trDialog("提示"),
-                trDialog("<font color='red'>文本框含有非法字符，请重新输入！</font>"),
-                QMessageBox::Ok);
+            acceptTyped(window(), typed);
+            // Dropped; the field shows what the instrument holds again.
+            if (typed.verdict == proto::TypedNumber::OutOfRange)
+                edit->setText(displayTexts(live, m_family).*rule->shown);
+        } else if (rule->kind == InputKind::Float) {
+            (m_commands.get()->*rule->sendNumber)(typed.value);
+        } else {
+            m_commands->timeLimit(quint8(typed.value), timeUnit(rule->kind));
         }
     }
     // Give the field back to the refresh, which shows the instrument's own value again.

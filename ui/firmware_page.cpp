@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
+#include <QFileInfo>
 
 namespace {
 int loaderEntryWaitMs = 3000;
@@ -242,7 +243,17 @@ void FirmwarePage::loadImage(const QString &name)
         return;
     }
     const QByteArray image = file.readAll();
-    if (image.size() != file.size() || !m_transfer->setImage(image)) {
+    if (image.size() != file.size()) {
+        refuseFile(tr("error"), tr("打开文件失败"), tr("打开文件失败"));
+        return;
+    }
+    // An image that does not start like this instrument's firmware would leave it unusable.
+    const QString wrong = imageProblem(proto::checkFirmwareImage(image));
+    if (!wrong.isEmpty()) {
+        refuseFile(tr("错误"), wrong, wrong);
+        return;
+    }
+    if (!m_transfer->setImage(image)) {
         refuseFile(tr("error"), tr("打开文件失败"), tr("打开文件失败"));
         return;
     }
@@ -263,7 +274,47 @@ void FirmwarePage::refuseFile(const QString &title, const QString &box, const QS
     log(logLine);
 }
 
+QString FirmwarePage::imageProblem(const proto::ImageCheck &check)
+{
+    const QString word = QStringLiteral("0x%1").arg(check.word, 8, 16, QLatin1Char('0'));
+    switch (check.verdict) {
+    case proto::ImageCheck::NoVectorTable:
+        return tr("这不是本仪器的固件：文件太短，没有向量表");
+    case proto::ImageCheck::StackNotInRam:
+        return tr("这不是本仪器的固件：初始栈指针 %1 不在内存中").arg(word);
+    case proto::ImageCheck::ResetNotThumbInFlash:
+        return tr("这不是本仪器的固件：复位地址 %1 不是闪存中的 Thumb 代码").arg(word);
+    default:
+        return QString(); // size and emptiness are told before the file is read
+    }
+}
+
+bool FirmwarePage::confirmUpgrade()
+{
+    const QStringList words = m_link ? m_link->productString().split(' ') : QStringList();
+    const QString question =
+        tr("将固件 %1（%2 字节）写入 %3 仪器（当前版本 %4）？写入期间请勿断开仪器。")
+            .arg(QFileInfo(form().upgrade_lineEdit_filename->text()).fileName())
+            .arg(m_transfer->image().size())
+            .arg(words.value(1), words.value(2));
+    QMessageBox box(QMessageBox::Question, tr("固件升级"), question,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() == QMessageBox::Yes)
+        return true;
+    log(tr("升级已取消"));
+    return false;
+}
+
 void FirmwarePage::on_upgrade_pushButton_start_clicked()
+{
+    if (m_transfer->isActive() || m_transfer->image().isEmpty())
+        return;
+    if (confirmUpgrade())
+        beginUpgrade();
+}
+
+void FirmwarePage::beginUpgrade()
 {
     if (m_transfer->isActive() || m_transfer->image().isEmpty())
         return;

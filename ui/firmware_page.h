@@ -3,6 +3,7 @@
 // loader and shows the transfer that UpgradeTransfer runs through the watcher's handle.
 
 #include "acquire/upgrade_transfer.h"
+#include "protocol/upgrade_packets.h"
 
 #include <optional>
 
@@ -52,6 +53,9 @@ public:
     // Checks and takes the image in a .bin file, as the Browse button does after its dialog.
     void loadImage(const QString &path);
 
+    // The instrument switches to its loader and the image goes out, as the start button does
+    // once the user has confirmed.
+    void beginUpgrade();
     // The watcher's replies and write failures, and the upgrade timer's ticks.
     void handleReport(const QByteArray &report);
     void tick();
@@ -81,6 +85,9 @@ private:
     void warn(const QString &title, const QString &text);
     void setStartText(const QString &fixedText);
     void waitForLoader();
+    // Asks once, naming the file, its size and the instrument's model and version.
+    bool confirmUpgrade();
+    static QString imageProblem(const proto::ImageCheck &check);
 
     Ui::FirmwarePage *ui = nullptr; // null until first needed
     // What the form shows once built, kept while it is not.

@@ -5,8 +5,11 @@
 // the keyboard, also finishes the editing; the field gets the focus back when the user returns,
 // so the typed text is neither sent nor undone.
 
+#include "protocol/settings_values.h"
+
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 
 enum class InputEnd
 {
@@ -27,4 +30,22 @@ inline InputEnd howInputEnded(const QLineEdit *edit)
 inline bool heldByUser(const QLineEdit *edit)
 {
     return edit->window()->focusWidget() == edit;
+}
+
+// A confirmed number the instrument cannot take is told in the program's usual box ("提示", red
+// text) and not sent. True when it may be sent.
+inline bool acceptTyped(QWidget *parent, const proto::TypedNumber &typed)
+{
+    if (typed.verdict == proto::TypedNumber::Accepted)
+        return true;
+    const auto tr = [](const char *text) {
+        return QCoreApplication::translate("MainDialog", text);
+    };
+    const QString text =
+        typed.verdict == proto::TypedNumber::Malformed
+            ? tr("<font color='red'>文本框含有非法字符，请重新输入！</font>")
+            : tr("<font color='red'>超出仪器可设置的范围（%1～%2），请重新输入！</font>")
+                  .arg(typed.lowest, typed.highest);
+    QMessageBox::information(parent, tr("提示"), text, QMessageBox::Ok);
+    return false;
 }

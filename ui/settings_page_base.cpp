@@ -147,6 +147,7 @@ void SettingsPageBase::resolveCommon(const char *prefix, const QStringList &styl
     }
     for (int i = 0; i < editCount; ++i) {
         m_edits.push_back({part<QLineEdit>(edits[i].name), edits[i]});
+        m_instrumentTexts.insert(m_edits.back().edit, m_edits.back().edit->text());
         connect(m_edits.back().edit, &QLineEdit::editingFinished, this,
                 [this, name = edits[i].name] { editFinished(name); });
     }
@@ -269,15 +270,6 @@ void SettingsPageBase::oneShot(void (usb::InstrumentCommands::*command)())
         (m_commands.get()->*command)();
 }
 
-void SettingsPageBase::showInvalidInput()
-{
-    QMessageBox::information(
-        this, QCoreApplication::translate("MainDialog", "提示"),
-        QCoreApplication::translate("MainDialog",
-                                    "<font color='red'>文本框含有非法字符，请重新输入！</font>"),
-        QMessageBox::Ok);
-}
-
 void SettingsPageBase::editFinished(const char *name)
 {
     auto it = std::find_if(m_edits.begin(), m_edits.end(), [name](const EditBinding &e) {
@@ -292,18 +284,16 @@ void SettingsPageBase::editFinished(const char *name)
         return;
     if (end == InputEnd::Confirmed) {
         const QString text = edit->text();
-        if (!row.sendNumber) {
-            if (const auto number = proto::parseTimeNumber(text)) {
-                if (m_commands)
-                    m_commands->timeLimit(unsigned(*number), row.unit);
-            } else {
-                showInvalidInput();
-            }
-        } else if (const auto value = proto::parseThreshold(text)) {
-            if (m_commands)
-                (m_commands.get()->*row.sendNumber)(*value);
-        } else {
-            showInvalidInput();
+        const proto::TypedNumber typed = row.sendNumber ? proto::checkTypedNumber(text, row.field)
+                                                        : proto::checkTypedTime(text, row.unit);
+        if (acceptTyped(this, typed)) {
+            if (m_commands && row.sendNumber)
+                (m_commands.get()->*row.sendNumber)(typed.value);
+            else if (m_commands)
+                m_commands->timeLimit(quint8(typed.value), row.unit);
+        } else if (typed.verdict == proto::TypedNumber::OutOfRange) {
+            // Dropped; the field shows what the instrument holds again.
+            edit->setText(m_instrumentTexts.value(edit));
         }
     }
     edit->clearFocus(); // lets the refresh show the instrument's value again
@@ -347,9 +337,11 @@ void SettingsPageBase::refreshFromReply(const LiveValues &v, const DisplayTexts 
             setSliderFromReply(m_sliders[i], v.*c.level);
         }
     }
-    for (const EditBinding &e : m_edits)
+    for (const EditBinding &e : m_edits) {
+        m_instrumentTexts.insert(e.edit, t.*e.row.shown);
         if (!heldByUser(e.edit))
             e.edit->setText(t.*e.row.shown);
+    }
     refreshOwn(v, t);
 }
 

@@ -14,6 +14,7 @@
 #include "protocol/frames.h"
 #include "usb/instrument_commands.h"
 #include "protocol/live_values.h"
+#include "protocol/number_format.h"
 
 #include <QHash>
 #include <QWidget>
@@ -38,6 +39,7 @@ struct SettingsEditRow
     void (usb::InstrumentCommands::*sendNumber)(float); // null: the time limit, in `unit`
     proto::TimeUnit unit;
     QString DisplayTexts::*shown; // the reply's text for it
+    proto::NumberField field;     // what the instrument can hold of a number
 };
 
 class SettingsPageBase : public QWidget
@@ -133,7 +135,6 @@ private:
     void acceptSliderValue(SliderBinding &b);
     void setSliderFromReply(SliderBinding &b, int value);
     void highlightStyle(int selected);
-    void showInvalidInput();
 
     std::unique_ptr<usb::InstrumentCommands> m_commands; // none until attached
     QList<QPushButton *> m_styleButtons;
@@ -142,7 +143,8 @@ private:
     QLabel *m_temperature = nullptr;
     std::vector<SliderBinding> m_sliders;
     std::vector<EditBinding> m_edits;
-    QHash<const QComboBox *, int> m_comboReplies; // each box's index in the last reply
+    QHash<const QComboBox *, int> m_comboReplies;        // each box's index in the last reply
+    QHash<const QLineEdit *, QString> m_instrumentTexts; // each edit's value in the last reply
     bool m_refreshing = false; // a settings reply is being shown: nothing is sent
     bool m_built = false;
     std::function<void()> m_retranslateForm; // set by buildForm

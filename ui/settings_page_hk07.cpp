@@ -9,21 +9,21 @@ namespace {
 using Commands = usb::InstrumentCommands;
 const SettingsEditRow kEdits[] = {
     {"settings_edit_voltzero", &Commands::dischargeStopVoltage, TimeUnit::Hours,
-     &DisplayTexts::dischargeStopVoltage},
+     &DisplayTexts::dischargeStopVoltage, kVoltageLimitField},
     {"settings_edit_voltfull", &Commands::chargeStopVoltage, TimeUnit::Hours,
-     &DisplayTexts::chargeStopVoltage},
+     &DisplayTexts::chargeStopVoltage, kVoltageLimitField},
     {"settings_edit_currfull", &Commands::chargeStopCurrent, TimeUnit::Hours,
-     &DisplayTexts::chargeStopCurrent},
+     &DisplayTexts::chargeStopCurrent, kCurrentLimitField},
     {"settings_edit_currover", &Commands::overCurrentLimit, TimeUnit::Hours,
-     &DisplayTexts::overCurrentLimit},
+     &DisplayTexts::overCurrentLimit, kCurrentLimitField},
     {"settings_edit_poweover", &Commands::overPowerLimit, TimeUnit::Hours,
-     &DisplayTexts::overPowerLimit},
+     &DisplayTexts::overPowerLimit, kPowerLimitField},
     {"settings_edit_ntcover", &Commands::probeOverTemperature, TimeUnit::Hours,
-     &DisplayTexts::probeOverTemp},
+     &DisplayTexts::probeOverTemp, kTemperatureLimitField},
     {"settings_edit_mosover", &Commands::mosOverTemperature, TimeUnit::Hours,
-     &DisplayTexts::mosOverTemp},
-    {"settings_edit_timeh", nullptr, TimeUnit::Hours, &DisplayTexts::limitHours},
-    {"settings_edit_timem", nullptr, TimeUnit::Minutes, &DisplayTexts::limitMinutes},
+     &DisplayTexts::mosOverTemp, kTemperatureLimitField},
+    {"settings_edit_timeh", nullptr, TimeUnit::Hours, &DisplayTexts::limitHours, NumberField{}},
+    {"settings_edit_timem", nullptr, TimeUnit::Minutes, &DisplayTexts::limitMinutes, NumberField{}},
 };
 } // namespace
 

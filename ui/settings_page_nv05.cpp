@@ -13,13 +13,13 @@ using Commands = usb::InstrumentCommands;
 // The meters reuse the battery-limit commands for their prompts.
 const SettingsEditRow kEdits[] = {
     {"NV05_settings_edit_lowvolt", &Commands::dischargeStopVoltage, TimeUnit::Hours,
-     &DisplayTexts::dischargeStopVoltage},
+     &DisplayTexts::dischargeStopVoltage, kVoltageLimitField},
     {"NV05_settings_edit_overvolt", &Commands::chargeStopVoltage, TimeUnit::Hours,
-     &DisplayTexts::chargeStopVoltage},
+     &DisplayTexts::chargeStopVoltage, kVoltageLimitField},
     {"NV05_settings_edit_overpower", &Commands::overPowerLimit, TimeUnit::Hours,
-     &DisplayTexts::overPowerLimit},
+     &DisplayTexts::overPowerLimit, kPowerLimitField},
     {"NV05_settings_edit_ntcover", &Commands::probeOverTemperature, TimeUnit::Hours,
-     &DisplayTexts::probeOverTemp},
+     &DisplayTexts::probeOverTemp, kTemperatureLimitField},
 };
 } // namespace
 

@@ -25,6 +25,7 @@ void BusScan::begin()
     m_link.setScanBusy(true);
     m_instruments.clear();
     m_link.state().bus.foundAddresses.clear();
+    m_link.state().bus.models.clear();
     emit began();
     if (!m_pacing->isRunning())
         m_pacing->start();
@@ -62,21 +63,24 @@ void BusScan::end()
     if (bus.foundAddresses.empty()) {
         qCWarning(lcUsb) << "bus scan: no instrument answered";
     } else {
-        m_instruments.append({master, true});
+        m_instruments.append({master, true, m_link.modelAt(master)});
         qCDebug(lcUsb) << "master" << master << "instruments:" << bus.foundAddresses.size();
     }
     for (quint8 address : bus.foundAddresses)
         if (address != master)
-            m_instruments.append({address, false});
+            m_instruments.append({address, false, m_link.modelAt(address)});
     m_link.setScanBusy(false);
     emit ended();
     if (!m_instruments.isEmpty())
-        emit currentDeviceChanged(QString::number(master / 2 + 1));
+        emit currentDeviceChanged(QString::number(master));
 }
 
 void BusScan::select(quint8 address)
 {
+    if (address == m_link.currentAddress())
+        return;
     m_link.state().bus.currentAddress = address;
+    emit instrumentChosen();
     emit currentDeviceChanged(QString::number(address));
 }
 

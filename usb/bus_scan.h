@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QVector>
+#include <QString>
 
 class DeviceLink;
 class ScanPacer;
@@ -20,6 +21,7 @@ public:
     {
         quint8 address = 0;
         bool master = false;
+        QString model; // its own, or the USB product string's when it names none
     };
 
     explicit BusScan(DeviceLink &link, QObject *parent = nullptr);
@@ -35,7 +37,8 @@ public:
     // What the last scan found: the master first, then the others in the order they answered.
     const QVector<Instrument> &instruments() const { return m_instruments; }
 
-    // The instrument the link talks to: one of those found, or none.
+    // The instrument the link talks to: one of those found, or none. Choosing another one tells
+    // instrumentChosen() first, so that its model is known when currentDeviceChanged() follows.
     void select(quint8 address);
     void deselect();
 
@@ -43,7 +46,8 @@ signals:
     void began();
     // The list is built and polling may go on; currentDeviceChanged() follows when one answered.
     void ended();
-    // The instrument the link now talks to: its number, or "Null" when none is selected.
+    void instrumentChosen();
+    // The instrument the link now talks to: its bus address, or "Null" when none is selected.
     void currentDeviceChanged(const QString &number);
 
 private:

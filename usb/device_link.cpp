@@ -120,15 +120,25 @@ proto::Family DeviceLink::familyOfModel(const QString &modelWord)
     return proto::NoFamily;
 }
 
+QString DeviceLink::modelAt(quint8 address) const
+{
+    const auto named = m_state.bus.models.find(address);
+    if (named != m_state.bus.models.end() && !named->second.empty())
+        return QString::fromStdString(named->second);
+    return m_productString.split(' ', Qt::KeepEmptyParts).value(1);
+}
+
 proto::Family DeviceLink::identifyModel()
 {
-    m_modelWord = m_productString.split(' ', Qt::KeepEmptyParts).value(1);
+    m_modelWord = modelAt(m_state.bus.currentAddress);
     const proto::Family family = familyOfModel(m_modelWord);
     if (family == proto::NoFamily)
         return proto::NoFamily;
     m_familyCode = family;
     if (family == proto::Hk07Family)
         m_state.hk09 = m_modelWord == "HK09";
+    else
+        m_state.hk09 = false;
     qCDebug(lcUsb) << "当前设备型号:" << m_modelWord;
     return family;
 }

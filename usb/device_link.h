@@ -71,9 +71,13 @@ public:
     const proto::LiveValues &live() const { return m_state.live; }
     quint8 currentAddress() const { return m_state.bus.currentAddress; }
 
-    // The model rule: the product string's second word picks the family (and the HK09 flag).
-    // Returns the family it found, NoFamily for an unknown word, which changes nothing.
+    // The model rule: the model of the instrument at the current bus address picks the family
+    // (and the HK09 flag). Returns the family it found, NoFamily for an unknown word, which
+    // changes nothing.
     proto::Family identifyModel();
+    // The model the instrument at `address` named in its address reply, else the product
+    // string's second word (the USB device's own).
+    QString modelAt(quint8 address) const;
     static proto::Family familyOfModel(const QString &modelWord); // exact, case-sensitive names
     quint8 familyCode() const { return m_familyCode; }
     QString modelWord() const { return m_modelWord; }

@@ -61,7 +61,7 @@ void InstrumentCommands::chargeStopCurrent(float amps)
     sendFloat(proto::CmdChargeStopCurrent, amps);
 }
 
-void InstrumentCommands::timeLimit(unsigned number, proto::TimeUnit unit)
+void InstrumentCommands::timeLimit(quint8 number, proto::TimeUnit unit)
 {
     send(proto::timeLimitCommand(m_busAddress(), number, unit));
 }

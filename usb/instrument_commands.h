@@ -29,7 +29,7 @@ public:
     void dischargeStopVoltage(float volts);
     void chargeStopVoltage(float volts);
     void chargeStopCurrent(float amps);
-    void timeLimit(unsigned number, proto::TimeUnit unit);
+    void timeLimit(quint8 number, proto::TimeUnit unit); // hours 0..99 or minutes 0..59
     void answerPopup(quint8 answer);
 
     // The instrument's own settings.

@@ -51,6 +51,7 @@ Result runOnce(int packets, const QString &folder)
     QByteArray image(packets * 58 - 48, '\0'); // 17656 packets: 1,024,000 bytes, the largest
     for (int i = 0; i < image.size(); ++i)
         image[i] = char((i * 131 + 7) & 0xFF);
+    image.replace(0, 8, QByteArray::fromHex("0050002045410008")); // stack top, reset handler
     const QString path = folder + "/bench.bin";
     QFile file(path);
     file.open(QIODevice::WriteOnly);
@@ -80,7 +81,7 @@ Result runOnce(int packets, const QString &folder)
                                  endNs = clock.nsecsElapsed();
                          });
         clock.start();
-        dialog.findChild<QAbstractButton *>("upgrade_pushButton_start")->click();
+        page->beginUpgrade(); // as the start button does once the user has confirmed
         // A plain event loop, as the program runs: the test helpers' waits sleep between turns.
         QEventLoop loop;
         QObject::connect(&page->transfer(), &UpgradeTransfer::activeChanged, &loop,

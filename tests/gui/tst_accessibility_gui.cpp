@@ -2,6 +2,7 @@
 // walked in both languages.
 
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/firmware_image.h"
 
 #include "ui/battery_test_popup.h"
 #include "ui/display_page.h"
@@ -165,7 +166,7 @@ private slots:
         {
             QFile file(image);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(4096, '\x5a'));
+            file.write(firmwareImageOf(4096));
         }
         f.dialog->findChild<FirmwarePage *>()->loadImage(image);
         QAccessibleInterface *log = accessible(f.w("upgrade_text_log"));

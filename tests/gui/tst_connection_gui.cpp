@@ -6,6 +6,7 @@
 #include "protocol/codes.h"
 #include "ui/device_info_ui.h"
 #include "protocol/frames.h"
+#include "protocol/vocabulary.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -273,34 +274,68 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(run->text(), QString("停止放电"), 3500); // ~10 s late before
     }
 
-    void twoInstrumentsTickingSelectsAddress()
+    // Each instrument on the bus is listed with its own address and model; choosing one talks
+    // to its address and opens its family's pages; a double-click chooses, the tick taken away
+    // leaves none.
+    void everyInstrumentOnTheBusIsTheOneShown_data()
     {
-        GuiFixture f("HK07:2,5");
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QStringList>("items"); // index text and model, the master first
+        QTest::newRow("one model, two addresses")
+            << "HK07:2,5" << QStringList{"主:2 HK07", "从:5 HK07"};
+        QTest::newRow("two families")
+            << "HK07:4,9+NV05:6" << QStringList{"主:4 HK07", "从:6 NV05", "从:9 HK07"};
+        QTest::newRow("a meter as master")
+            << "NV05:3+MR310:7" << QStringList{"主:3 NV05", "从:7 MR310"};
+    }
+    void everyInstrumentOnTheBusIsTheOneShown()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QStringList, items);
+        GuiFixture f(demo);
         MainDialog &d = f.open();
         QVERIFY(f.waitForScanEnd());
-        QCOMPARE(d.deviceList().size(), 2);
+        QCOMPARE(d.deviceList().size(), items.size());
+        auto shown = [&](int i) {
+            ui::DeviceInfoUI *item = d.deviceList()[i].first;
+            return item->findChild<QLabel *>("label_index_value")->text() + " " +
+                   item->findChild<QLabel *>("label_model_value")->text();
+        };
+        for (int i = 0; i < items.size(); ++i)
+            QCOMPARE(shown(i), items[i]);
+
+        auto expectChosen = [&](int i) {
+            const QStringList words = items[i].split(QRegularExpression("[: ]"));
+            const quint8 address = quint8(words[1].toInt());
+            const QString model = words[2];
+            QCOMPARE(d.link().currentAddress(), address);
+            QCOMPARE(f.text("disp_labDeviceTitle"), " | " + model + " " + words[1]);
+            QCOMPARE(d.link().modelWord(), model);
+            const bool meter = model.startsWith("NV");
+            QCOMPARE(f.page(), meter ? 7 : 0); // the home page of its own family
+            QCOMPARE(d.link().familyCode(), quint8(meter ? proto::Nv05Family : proto::Hk07Family));
+            f.bus->clearWrittenReports();
+            QTRY_VERIFY_WITH_TIMEOUT(!f.frames().isEmpty(), 2000);
+            QCOMPARE(quint8(f.frames().last()[2]), address);
+        };
+        expectChosen(0);
+        for (int i = 1; i < items.size(); ++i) {
+            ui::DeviceInfoUI *item = d.deviceList()[i].first;
+            QTest::mouseClick(item->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
+            QVERIFY(item->isTicked());
+            QCOMPARE(item->state(), quint8(2));
+            QVERIFY(!d.deviceList()[0].first->isTicked());
+            expectChosen(i);
+        }
+        // A double-click on the master's caption chooses it, whatever its first click did.
         ui::DeviceInfoUI *master = d.deviceList()[0].first;
-        ui::DeviceInfoUI *slave = d.deviceList()[1].first;
-        QCOMPARE(master->findChild<QLabel *>("label_index_value")->text(), QString("主:2"));
-        QCOMPARE(slave->findChild<QLabel *>("label_index_value")->text(), QString("从:3"));
-        QCOMPARE(slave->state(), quint8(0));
-        QCOMPARE(d.link().state().bus.currentAddress, quint8(2));
+        QTest::mouseDClick(master->findChild<QLabel *>("label_serialnum"), Qt::LeftButton);
+        QVERIFY(master->isTicked());
+        expectChosen(0);
 
-        QTest::mouseClick(slave->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
-        QCOMPARE(d.link().state().bus.currentAddress, quint8(5));
-        QCOMPARE(f.text("disp_labDeviceTitle"), QString(" | HK07 5"));
-        QVERIFY(!master->isTicked());
-        QCOMPARE(slave->state(), quint8(2));
-        f.bus->clearWrittenReports();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.frames().isEmpty(), 2000);
-        QCOMPARE(quint8(f.frames().last()[2]), quint8(5));
-
-        QTest::mouseClick(slave->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
-        QCOMPARE(d.link().state().bus.currentAddress, quint8(0));
-        QCOMPARE(f.text("disp_labDeviceTitle"), QString(" | HK07 Null"));
-        f.bus->clearWrittenReports();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.frames().isEmpty(), 2000);
-        QCOMPARE(quint8(f.frames().last()[2]), quint8(0));
+        QTest::mouseClick(master->findChild<QPushButton *>("btn_Tick"), Qt::LeftButton);
+        QCOMPARE(d.link().currentAddress(), quint8(0));
+        QCOMPARE(f.text("disp_labDeviceTitle"), " | " + items[0].section(' ', 1) + " Null");
     }
 
     void unplugAndReplugTwentyTimes()

@@ -106,10 +106,10 @@ private slots:
                                       << "0.25"
                                       << "5505012b3e800000eeff"
                                       << "00.25";
-        QTest::newRow("hours, low 8 bits") << "lineEdit_value_lilitime_h"
-                                           << "300"
-                                           << "550501312c000001eeff"
-                                           << "44";
+        QTest::newRow("hours 99") << "lineEdit_value_lilitime_h"
+                                  << "99"
+                                  << "5505013163000001eeff"
+                                  << "99";
         QTest::newRow("minutes") << "lineEdit_value_limitime_m"
                                  << "45"
                                  << "550501312d000002eeff"
@@ -126,6 +126,32 @@ private slots:
                                             << "1.5"
                                             << ""
                                             << "00";
+        // Out of what the instrument holds: refused with the range (after '|'), and the field
+        // shows the instrument's value at once.
+        QTest::newRow("hours 300") << "lineEdit_value_lilitime_h"
+                                   << "300"
+                                   << "|0～99"
+                                   << "00";
+        QTest::newRow("hours -1") << "lineEdit_value_lilitime_h"
+                                  << "-1"
+                                  << "|0～99"
+                                  << "00";
+        QTest::newRow("minutes 60") << "lineEdit_value_limitime_m"
+                                    << "60"
+                                    << "|0～59"
+                                    << "00";
+        QTest::newRow("negative set-point") << "lineEdit_value"
+                                            << "-1"
+                                            << "|0～99.9999"
+                                            << "01.0000";
+        QTest::newRow("cut-off voltage 1000") << "lineEdit_value_zero_v"
+                                              << "1000"
+                                              << "|0～999.9"
+                                              << "";
+        QTest::newRow("full current 100") << "lineEdit_value_full_a"
+                                          << "100"
+                                          << "|0～99.99"
+                                          << "";
     }
 
     void inputsSendOnlyOnReturn()
@@ -150,15 +176,22 @@ private slots:
             QVERIFY(f.framesWithCode(code).isEmpty());
 
         MessageBoxCatcher box;
-        if (frame.isEmpty())
+        const bool refused = frame.isEmpty() || frame.startsWith('|');
+        if (refused)
             box.arm();
         f.bus->clearWrittenReports();
         type(edit, typed, Qt::Key_Return);
         QVERIFY(!edit->hasFocus());
-        if (frame.isEmpty()) {
+        if (refused) {
             QTRY_COMPARE(box.title, QString("提示"));
             QCOMPARE(box.text,
-                     QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
+                     frame.isEmpty()
+                         ? QString("<font color='red'>文本框含有非法字符，请重新输入！</font>")
+                         : "<font color='red'>超出仪器可设置的范围（" + frame.mid(1) +
+                               "），请重新输入！</font>");
+            if (!frame.isEmpty())
+                QCOMPARE(edit->text(), before); // at once, not only at the next refresh
+            QTest::qWait(300);
             for (quint8 code : {0x21, 0x29, 0x2A, 0x2B, 0x31})
                 QVERIFY(f.framesWithCode(code).isEmpty());
         } else {
@@ -170,7 +203,7 @@ private slots:
         }
         // The instrument's own value comes back (the simulated instrument applied it, or kept
         // its value after a refused input).
-        QTRY_COMPARE_WITH_TIMEOUT(edit->text(), shownAfter, 4000);
+        QTRY_COMPARE_WITH_TIMEOUT(edit->text(), shownAfter.isEmpty() ? before : shownAfter, 4000);
     }
 
     // The title bar's menu opening over a field being typed in, closed with Escape or by

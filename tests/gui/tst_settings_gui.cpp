@@ -331,11 +331,14 @@ private slots:
 
         // A field being typed in is not overwritten by the replies.
         auto *hours = f.w<QLineEdit>("settings_edit_timeh");
-        typeInto(hours, "300");
+        typeInto(hours, "9");
         QTRY_COMPARE(f.w<QLineEdit>("settings_edit_voltzero")->text(), QString("012.5"));
-        QCOMPARE(hours->text(), QString("300"));
-        QTest::keyClick(hours, Qt::Key_Return); // low 8 bits, selector 1 for hours
-        QCOMPARE(settingsCommands(f), {frame("55 05 01 31 2C 00 00 01 EE FF")});
+        QCOMPARE(hours->text(), QString("9"));
+        QTest::keyClick(hours, Qt::Key_Return); // selector 1 for hours
+        f.bus->clearWrittenReports();
+        typeInto(hours, "99");
+        QTest::keyClick(hours, Qt::Key_Return);
+        QCOMPARE(settingsCommands(f), {frame("55 05 01 31 63 00 00 01 EE FF")});
 
         // Letters: the red message, nothing sent, the text stays.
         f.bus->clearWrittenReports();
@@ -348,6 +351,64 @@ private slots:
         QCOMPARE(box.text, QString("<font color='red'>文本框含有非法字符，请重新输入！</font>"));
         QCOMPARE(power->text(), QString("abc"));
         QVERIFY(settingsCommands(f).isEmpty());
+    }
+
+    // A number the instrument cannot hold is refused with the range, nothing goes out, and the
+    // field shows the instrument's value again at once.
+    void outOfRangeIsRefused_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("range");
+        QTest::newRow("hours 300 (was sent as 44)") << "HK07"
+                                                    << "settings_edit_timeh"
+                                                    << "300"
+                                                    << "0～99";
+        QTest::newRow("minutes 60") << "HK07"
+                                    << "settings_edit_timem"
+                                    << "60"
+                                    << "0～59";
+        QTest::newRow("negative cut-off voltage") << "HK07"
+                                                  << "settings_edit_voltzero"
+                                                  << "-3"
+                                                  << "0～999.9";
+        QTest::newRow("1e30 W") << "HK07"
+                                << "settings_edit_poweover"
+                                << "1e30"
+                                << "0～9999";
+        QTest::newRow("meter over-voltage 1000") << "NV05"
+                                                 << "NV05_settings_edit_overvolt"
+                                                 << "1000"
+                                                 << "0～999.9";
+        QTest::newRow("meter probe -5") << "NV05"
+                                        << "NV05_settings_edit_ntcover"
+                                        << "-5"
+                                        << "0～999";
+    }
+    void outOfRangeIsRefused()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, range);
+        GuiFixture f(demo);
+        openSettingsPage(f, demo == "NV05");
+        auto *edit = f.w<QLineEdit>(field.toLatin1().constData());
+        const QString held = edit->text();
+        f.bus->clearWrittenReports();
+        typeInto(edit, typed);
+        MessageCatcher box;
+        box.arm();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(box.title, QString("提示"));
+        QCOMPARE(box.text,
+                 "<font color='red'>超出仪器可设置的范围（" + range + "），请重新输入！</font>");
+        QCOMPARE(edit->text(), held);
+        QVERIFY(!edit->hasFocus());
+        QTest::qWait(600); // a settings reply comes and goes meanwhile
+        QVERIFY(settingsCommands(f).isEmpty());
+        QCOMPARE(edit->text(), held);
     }
 
     // The wheel rolling over a slider or the shunt box while the page scrolls changes nothing

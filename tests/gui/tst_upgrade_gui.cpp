@@ -2,6 +2,7 @@
 // and watch the simulated loader receive the image; failures, time-out and the file checks.
 
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/firmware_image.h"
 
 #include "ui/firmware_page.h"
 #include "settings/settings_file.h"
@@ -16,14 +17,6 @@
 #include <QTimer>
 
 namespace {
-
-QByteArray imageOf(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + i / 256) & 0xFF);
-    return bytes;
-}
 
 QString writeFile(const TempWorkDir &dir, const QString &name, const QByteArray &bytes)
 {
@@ -73,6 +66,25 @@ DialogSeen *answerFileDialog(const QString &path, bool vanish = false)
     });
     timer->start();
     return seen;
+}
+
+// Answers the next question box with `answer`; returns its text once asked.
+std::shared_ptr<QString> answerQuestion(QMessageBox::StandardButton answer)
+{
+    auto asked = std::make_shared<QString>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box->icon() != QMessageBox::Question)
+            return;
+        *asked = box->windowTitle() + "|" + box->text();
+        timer->stop();
+        timer->deleteLater();
+        box->button(answer)->click();
+    });
+    timer->start();
+    return asked;
 }
 
 // Waits for the page's warning box, clicks its OK button and returns "title|text".
@@ -141,6 +153,12 @@ class TestUpgradeGui : public QObject
         f->click("tbtn1");
         QCOMPARE(f->page(), 1);
     }
+    // The start button, and Yes to its question.
+    void confirmStart()
+    {
+        answerQuestion(QMessageBox::Yes);
+        start()->click();
+    }
     void load(const QString &path)
     {
         answerFileDialog(path);
@@ -159,7 +177,7 @@ private slots:
     {
         openUpgradePage();
         f->bus->setProgrammingSeconds(0.3);
-        const QByteArray image = imageOf(10000);
+        const QByteArray image = firmwareImageOf(10000);
         const QString path = writeFile(f->workDir, "fw.bin", image);
         DialogSeen *seen = answerFileDialog(path);
         f->click("upgrade_pushButton_openfile");
@@ -176,7 +194,7 @@ private slots:
         FirmwarePage::setLoaderEntryWaitMs(400);
         PaintsWhileEntering paints(page(), f->w<QProgressBar>("upgrade_progressBar_fw"));
         f->bus->clearWrittenReports();
-        start()->click();
+        confirmStart();
         QVERIFY(paints.count > 0);
         QTRY_COMPARE_WITH_TIMEOUT(bar(), QString("当前进度为：100.0%"), 15000);
         QCOMPARE(f->bus->loaderImage(), image);
@@ -220,37 +238,66 @@ private slots:
 
     void imageFileChecks_data()
     {
-        QTest::addColumn<int>("size"); // -1: the file vanishes once chosen
+        QTest::addColumn<int>("size");        // -1: the file vanishes once chosen
+        QTest::addColumn<QByteArray>("head"); // over the image's first bytes
         QTest::addColumn<QString>("sizeLabel");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("logLine");
-        QTest::newRow("largest") << 1024000 << "固件大小:1000.0KB   1024000字节"
+        QTest::newRow("largest") << 1024000 << QByteArray() << "固件大小:1000.0KB   1024000字节"
                                  << ""
                                  << "读取文件完成...";
-        QTest::newRow("example") << 100000 << "固件大小:97.7KB   100000字节"
+        QTest::newRow("example") << 100000 << QByteArray() << "固件大小:97.7KB   100000字节"
                                  << ""
                                  << "读取文件完成...";
-        QTest::newRow("small") << 1000 << "固件大小:1000字节"
+        QTest::newRow("small") << 1000 << QByteArray() << "固件大小:1000字节"
                                << ""
                                << "读取文件完成...";
-        QTest::newRow("one byte too many") << 1024001 << ""
+        QTest::newRow("one byte too many") << 1024001 << QByteArray() << ""
                                            << "错误|固件过大,请选择正确的固件"
                                            << "固件过大,请选择正确的固件";
-        QTest::newRow("empty") << 0 << ""
+        QTest::newRow("empty") << 0 << QByteArray() << ""
                                << "错误|空的固件"
                                << "固件是空的";
-        QTest::newRow("unreadable") << -1 << ""
+        QTest::newRow("unreadable") << -1 << QByteArray() << ""
                                     << "error|打开文件失败"
                                     << "打开文件失败";
+        // Not an image for this microcontroller: refused before anything is sent.
+        const QString notOurs = "错误|这不是本仪器的固件：";
+        QTest::newRow("text file renamed .bin")
+            << 15 << QByteArray("hello, world!\r\n") << ""
+            << notOurs + "初始栈指针 0x6c6c6568 不在内存中"
+            << "这不是本仪器的固件：初始栈指针 0x6c6c6568 不在内存中";
+        QTest::newRow("shorter than a vector table")
+            << 7 << QByteArray() << "" << notOurs + "文件太短，没有向量表"
+            << "这不是本仪器的固件：文件太短，没有向量表";
+        QTest::newRow("stack pointer not word-aligned")
+            << 1000 << QByteArray::fromHex("02500020") << ""
+            << notOurs + "初始栈指针 0x20005002 不在内存中"
+            << "这不是本仪器的固件：初始栈指针 0x20005002 不在内存中";
+        QTest::newRow("stack at the top of RAM")
+            << 1000 << QByteArray::fromHex("00001020") << "固件大小:1000字节"
+            << ""
+            << "读取文件完成...";
+        QTest::newRow("reset address even (not Thumb)")
+            << 1000 << QByteArray::fromHex("0050002044410008") << ""
+            << notOurs + "复位地址 0x08004144 不是闪存中的 Thumb 代码"
+            << "这不是本仪器的固件：复位地址 0x08004144 不是闪存中的 Thumb 代码";
+        QTest::newRow("reset address past flash")
+            << 1000 << QByteArray::fromHex("0050002001002008") << ""
+            << notOurs + "复位地址 0x08200001 不是闪存中的 Thumb 代码"
+            << "这不是本仪器的固件：复位地址 0x08200001 不是闪存中的 Thumb 代码";
     }
     void imageFileChecks()
     {
         QFETCH(int, size);
+        QFETCH(QByteArray, head);
         QFETCH(QString, sizeLabel);
         QFETCH(QString, box);
         QFETCH(QString, logLine);
         openUpgradePage();
-        const QString path = writeFile(f->workDir, "fw.bin", imageOf(std::max(size, 1)).left(size));
+        QByteArray image = firmwareImageOf(std::max(size, 1)).left(size);
+        image.replace(0, head.size(), head);
+        const QString path = writeFile(f->workDir, "fw.bin", image);
         answerFileDialog(path, size < 0);
         f->click("upgrade_pushButton_openfile");
         QCOMPARE(closeWarning(box.isEmpty() ? 300 : 5000), box);
@@ -260,6 +307,41 @@ private slots:
         QCOMPARE(SettingsFile().read("file_path"), box.isEmpty() ? path : QString());
     }
 
+    // The start asks once, naming the file, its size and the instrument; No sends nothing at all.
+    void startAsksBeforeAnythingIsSent_data()
+    {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("instrument");
+        QTest::newRow("HK09, another version") << "HK09;version=V2.3.1"
+                                               << "HK09 仪器（当前版本 V2.3.1）";
+    }
+    void startAsksBeforeAnythingIsSent()
+    {
+        QFETCH(QString, demo);
+        QFETCH(QString, instrument);
+        openUpgradePage(demo);
+        load(writeFile(f->workDir, "new-firmware.bin", firmwareImageOf(3000)));
+        f->bus->clearWrittenReports();
+        auto asked = answerQuestion(QMessageBox::No);
+        start()->click();
+        QCOMPARE(*asked, "固件升级|将固件 new-firmware.bin（3000 字节）写入 " + instrument +
+                             "？写入期间请勿断开仪器。");
+        QCOMPARE(log().last(), QString("升级已取消"));
+        QTest::qWait(300); // what a start would have sent by now
+        for (const QByteArray &report : f->bus->writtenReports())
+            QVERIFY2(!report.startsWith(QByteArray::fromHex("550509")) &&
+                         !report.startsWith(QByteArray::fromHex("55aa")),
+                     report.toHex().constData());
+        QCOMPARE(page()->transfer().state(), UpgradeTransfer::State::Idle);
+        QVERIFY(start()->isEnabled());
+
+        asked = answerQuestion(QMessageBox::Yes); // asked once more, and this time it goes
+        start()->click();
+        QVERIFY(!asked->isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(bar(), QString("当前进度为：100.0%"), 15000);
+        QCOMPARE(f->bus->loaderImage(), firmwareImageOf(3000));
+    }
+
     void loaderFailingAtAPacketShowsTheFailureBox()
     {
         openUpgradePage();
@@ -267,15 +349,16 @@ private slots:
         faults.loaderFails = true;
         faults.loaderFailAtPacket = 7;
         f->bus->setFaults(faults);
-        load(writeFile(f->workDir, "fw.bin", imageOf(2000)));
-        start()->click();
+        load(writeFile(f->workDir, "fw.bin", firmwareImageOf(2000)));
+        confirmStart();
         QCOMPARE(closeWarning(), QString("error|更新失败"));
         QCOMPARE(start()->text(), QString("正在下载"));
         QVERIFY(!start()->isEnabled());
         QCOMPARE(f->bus->loaderImage().size(), 7 * 58);
         QVERIFY(!bar().contains("100"));
         QVERIFY(f->w<QPushButton>("upgrade_pushButton_openfile")->isEnabled());
-        load(writeFile(f->workDir, "fw2.bin", imageOf(100))); // a new image re-arms the start
+        load(writeFile(f->workDir, "fw2.bin",
+                       firmwareImageOf(100))); // a new image re-arms the start
         QVERIFY(start()->isEnabled());
     }
 
@@ -285,10 +368,10 @@ private slots:
         sim::SimulatedBus::Faults faults;
         faults.loaderSilent = true;
         f->bus->setFaults(faults);
-        load(writeFile(f->workDir, "fw.bin", imageOf(500)));
+        load(writeFile(f->workDir, "fw.bin", firmwareImageOf(500)));
         QElapsedTimer clock;
         clock.start();
-        start()->click();
+        confirmStart();
         QCOMPARE(closeWarning(20000), QString("错误|USB更新失败,超时"));
         QVERIFY2(clock.elapsed() >= 11900, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(page()->transfer().state(), UpgradeTransfer::State::TimedOut);
@@ -298,9 +381,9 @@ private slots:
     void leavingThePageDoesNotStopTheUpgrade()
     {
         openUpgradePage("fullspeed=1");
-        const QByteArray image = imageOf(20000);
+        const QByteArray image = firmwareImageOf(20000);
         load(writeFile(f->workDir, "fw.bin", image));
-        start()->click();
+        confirmStart();
         QTRY_VERIFY(page()->transfer().packetIndex() > 20);
         f->click("upgrade_btnReturn");
         QCOMPARE(f->page(), 0);
@@ -315,7 +398,7 @@ private slots:
         QCOMPARE(bar(), QString("当前进度为：100.0%"));
         QCOMPARE(f->w<QProgressBar>("upgrade_progressBar_fw")->value(), 100);
         // A new image starts a fresh bar.
-        load(writeFile(f->workDir, "fw2.bin", imageOf(100)));
+        load(writeFile(f->workDir, "fw2.bin", firmwareImageOf(100)));
         QCOMPARE(bar(), QString("loading"));
         QCOMPARE(f->w<QProgressBar>("upgrade_progressBar_fw")->value(), 0);
     }
@@ -328,8 +411,8 @@ private slots:
         sim::SimulatedBus::Faults faults;
         faults.loaderSilent = true;
         f->bus->setFaults(faults);
-        load(writeFile(f->workDir, "fw.bin", imageOf(500)));
-        start()->click();
+        load(writeFile(f->workDir, "fw.bin", firmwareImageOf(500)));
+        confirmStart();
         QTRY_COMPARE(page()->transfer().state(), UpgradeTransfer::State::WaitingForHandshake);
         QElapsedTimer clock;
         clock.start();

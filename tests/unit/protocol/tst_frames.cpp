@@ -47,9 +47,8 @@ void TestFrames::commandFrames_data()
                                                    << hexBytes("55 05 01 21 C0 00 00 00 EE FF");
     QTest::newRow("hours 2") << toBytes(timeLimitCommand(1, 2, TimeUnit::Hours))
                              << hexBytes("55 05 01 31 02 00 00 01 EE FF");
-    QTest::newRow("hours 300 keeps low 8 bits")
-        << toBytes(timeLimitCommand(1, 300, TimeUnit::Hours))
-        << hexBytes("55 05 01 31 2C 00 00 01 EE FF");
+    QTest::newRow("hours 99") << toBytes(timeLimitCommand(1, 99, TimeUnit::Hours))
+                              << hexBytes("55 05 01 31 63 00 00 01 EE FF");
     QTest::newRow("minutes 45") << toBytes(timeLimitCommand(1, 45, TimeUnit::Minutes))
                                 << hexBytes("55 05 01 31 2D 00 00 02 EE FF");
     QTest::newRow("factory reset")

@@ -20,6 +20,8 @@ class TestReportParser : public QObject
 private slots:
     void initTestCase();
     void addressReplies();
+    void addressReplyNamesItsModel_data();
+    void addressReplyNamesItsModel();
     void ignoredReports_data();
     void ignoredReports();
     void shortReportsAreNeverRead();
@@ -163,6 +165,36 @@ void TestReportParser::addressReplies()
     QCOMPARE(parse(s, encodeAddressReply(9, false), 10), ReportKind::AddressReply);
     QCOMPARE(s.bus.foundAddresses.back(), uint8_t(9));
     QVERIFY(s.live.voltage == 0 && !s.deviceRunning && !s.settingsReplyPending);
+}
+
+// The model word each instrument names; bytes past the read length or unlike a model name none.
+void TestReportParser::addressReplyNamesItsModel_data()
+{
+    QTest::addColumn<QByteArray>("model"); // written at bytes 10..
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("named") << QByteArray("NV05") << 64 << "NV05";
+    QTest::newRow("eight letters, no terminator") << QByteArray("MR820XYZ") << 64 << "MR820XYZ";
+    QTest::newRow("none") << QByteArray() << 64 << "";
+    QTest::newRow("cut by the read") << QByteArray("HK09") << 12 << "HK";
+    QTest::newRow("not a name") << QByteArray("HK\xff"
+                                              "7")
+                                << 64 << "";
+}
+
+void TestReportParser::addressReplyNamesItsModel()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(int, length);
+    QFETCH(QString, named);
+    Report r = encodeAddressReply(4, false);
+    std::memcpy(r.data() + kAddressReplyModelAt, model.constData(), size_t(model.size()));
+    LinkState s;
+    s.bus.models[4] = "stale";
+    QCOMPARE(parseIncomingReport(s, r.data(), length), ReportKind::AddressReply);
+    QCOMPARE(QString::fromStdString(s.bus.models.at(4)), named);
+    if (model.size() <= kAddressReplyModelLength)
+        QCOMPARE(encodeAddressReply(4, false, model.toStdString()), r);
 }
 
 void TestReportParser::ignoredReports_data()

@@ -77,6 +77,47 @@ private slots:
         if (isTime)
             QCOMPARE(double(*time), value);
     }
+
+    // What the instrument can hold: the field's nines (a value that would round past them is
+    // out too), never negative; hours 0..99, minutes 0..59.
+    void typedRanges_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width"); // 0: hours, -1: minutes
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<int>("verdict");
+        QTest::addColumn<QString>("highest");
+        const int ok = TypedNumber::Accepted, out = TypedNumber::OutOfRange;
+        QTest::newRow("voltage top") << "999.9" << 5 << 1 << ok << "999.9";
+        QTest::newRow("voltage rounds past top") << "999.96" << 5 << 1 << out << "999.9";
+        QTest::newRow("voltage negative") << "-0.1" << 5 << 1 << out << "999.9";
+        QTest::newRow("current top") << "99.99" << 5 << 2 << ok << "99.99";
+        QTest::newRow("current past") << "100" << 5 << 2 << out << "99.99";
+        QTest::newRow("power 1e30") << "1e30" << 4 << 0 << out << "9999";
+        QTest::newRow("set-point CC") << "99.9999" << 7 << 4 << ok << "99.9999";
+        QTest::newRow("letters") << "1e" << 4 << 0 << int(TypedNumber::Malformed) << "";
+        QTest::newRow("hours 99") << "99" << 0 << 0 << ok << "99";
+        QTest::newRow("hours 300") << "300" << 0 << 0 << out << "99";
+        QTest::newRow("hours 256") << "256" << 0 << 0 << out << "99";
+        QTest::newRow("hours -1") << "-1" << 0 << 0 << out << "99";
+        QTest::newRow("minutes 59") << "59" << -1 << 0 << ok << "59";
+        QTest::newRow("minutes 60") << "60" << -1 << 0 << out << "59";
+    }
+    void typedRanges()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(int, decimals);
+        QFETCH(int, verdict);
+        QFETCH(QString, highest);
+        const TypedNumber typed =
+            width > 0 ? checkTypedNumber(text, {width, decimals})
+                      : checkTypedTime(text, width == 0 ? TimeUnit::Hours : TimeUnit::Minutes);
+        QCOMPARE(int(typed.verdict), verdict);
+        QCOMPARE(typed.highest, highest);
+        if (verdict == TypedNumber::Accepted)
+            QCOMPARE(typed.value, text.toFloat());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettingsValues)

@@ -287,8 +287,8 @@ void TstSimModel::settingsCommandShowsInNextReply_data()
         << bytes(proto::floatCommand(1, proto::CmdProbeOverTemp, 60.0f)) << "probeOverTemp" << 60.0;
     QTest::newRow("MOS over-temp")
         << bytes(proto::floatCommand(1, proto::CmdMosOverTemp, 85.0f)) << "mosOverTemp" << 85.0;
-    QTest::newRow("hours 300 keeps low byte, capped")
-        << bytes(proto::timeLimitCommand(1, 300, proto::TimeUnit::Hours)) << "limitHours" << 44.0;
+    QTest::newRow("hours past 99 capped")
+        << bytes(proto::timeLimitCommand(1, 200, proto::TimeUnit::Hours)) << "limitHours" << 99.0;
     QTest::newRow("minutes") << bytes(proto::timeLimitCommand(1, 30, proto::TimeUnit::Minutes))
                              << "limitMinutes" << 30.0;
     QTest::newRow("tile CV") << bytes(proto::commandFrame(1, proto::CmdModeConstantVoltage))
