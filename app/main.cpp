@@ -3,6 +3,7 @@
 #include "crash/crash_reporter.h"
 #include "app/first_paint_probe.h"
 #include "app/headless_bench.h"
+#include "app/journal_prefix.h"
 #include "app/lab_link_wiring.h"
 #include "lablink/link_settings.h"
 #include "record/local_zone.h"
@@ -119,6 +120,7 @@ int main(int argc, char *argv[])
     sinceMain.start();
     // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    app::prefixLogForJournal();
     int status = 0;
     if (ranWithoutDisplay(argc, argv, &status))
         return status;

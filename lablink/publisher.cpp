@@ -47,6 +47,7 @@ struct Publisher::Shared
     quint64 droppedReadings = 0;
     quint64 droppedEvents = 0;
     QString identity;
+    DeviceInfo device;
     bool identityChanged = false;
     bool stopping = false;
     QString status;
@@ -88,13 +89,17 @@ void Publisher::stop()
     m_worker.join();
 }
 
-void Publisher::setIdentity(const QString &identity)
+void Publisher::setIdentity(const QString &identity, const DeviceInfo &device)
 {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    if (identity == m_shared->identity)
-        return;
-    m_shared->identity = identity;
-    m_shared->identityChanged = true;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        if (identity == m_shared->identity)
+            return;
+        m_shared->identity = identity;
+        m_shared->device = device;
+        m_shared->identityChanged = true;
+    }
+    m_shared->wake.notify_all();
 }
 
 QString Publisher::statusText() const
@@ -168,9 +173,19 @@ void Publisher::report(const QString &text, bool connected)
         Qt::QueuedConnection);
 }
 
+namespace {
+
+// The topic base of a queued message: its own instrument's, or the link's current one.
+QString baseOf(const QString &instrument, const QString &prefix, const QString &current)
+{
+    return instrument.isEmpty() ? current : topicBase(prefix, instrument);
+}
+
+} // namespace
+
 // Publishes the run events not yet sent on this connection and notes their message ids, by
 // which the broker's acknowledgement removes them.
-void Publisher::sendDueEvents(MqttSession &session, const QByteArray &topic)
+void Publisher::sendDueEvents(MqttSession &session, const QString &prefix, const QString &base)
 {
     std::vector<std::pair<quint64, RunEvent>> due;
     {
@@ -183,9 +198,11 @@ void Publisher::sendDueEvents(MqttSession &session, const QByteArray &topic)
     if (due.empty())
         return;
     std::vector<std::pair<quint64, int>> sent;
-    for (const auto &event : due)
+    for (const auto &event : due) {
+        const QString topic = runTopic(baseOf(event.second.instrument, prefix, base));
         sent.emplace_back(event.first,
-                          session.publish(topic, runEventJson(event.second), 1, false));
+                          session.publish(topic.toUtf8(), runEventJson(event.second), 1, false));
+    }
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     for (PendingEvent &pending : m_shared->events) {
         for (const auto &s : sent) {
@@ -193,6 +210,42 @@ void Publisher::sendDueEvents(MqttSession &session, const QByteArray &topic)
                 pending.mid = s.second;
         }
     }
+}
+
+// The queued readings (only while the socket keeps up, so a stalled broker leaves them in the
+// bounded queue rather than in the library's) and the due run events.
+void Publisher::sendQueued(MqttSession &session, const QString &prefix, const QString &base)
+{
+    std::vector<Reading> readings;
+    if (!session.backlogged()) {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        readings.assign(m_shared->readings.begin(), m_shared->readings.end());
+        m_shared->readings.clear();
+    }
+    for (const Reading &reading : readings) {
+        const QString topic = readingTopic(baseOf(reading.instrument, prefix, base));
+        session.publish(topic.toUtf8(), readingJson(reading), 0, false);
+    }
+    sendDueEvents(session, prefix, base);
+}
+
+// Marks the instrument "offline", waits up to kFarewellMs for the run events to be
+// acknowledged, and disconnects.
+void Publisher::leave(MqttSession &session, const QString &base)
+{
+    session.publish(statusTopic(base).toUtf8(), "offline", 1, true);
+    for (int waited = 0; waited < kFarewellMs && session.isOpen(); waited += 50) {
+        {
+            std::lock_guard<std::mutex> guard(m_shared->mutex);
+            bool unsent = false;
+            for (const PendingEvent &pending : m_shared->events)
+                unsent = unsent || pending.mid >= 0;
+            if (!unsent && !session.backlogged())
+                break;
+        }
+        session.service(50);
+    }
+    session.close();
 }
 
 void Publisher::run(LinkSettings settings)
@@ -211,13 +264,18 @@ void Publisher::run(LinkSettings settings)
     std::unique_lock<std::mutex> lock(shared.mutex);
     while (!shared.stopping) {
         if (!session.isOpen() || shared.identityChanged) {
-            if (session.isOpen()) { // a new instrument: leave under the old name first
+            if (session.isOpen()) { // another instrument, or none: leave under the old name
                 lock.unlock();
-                session.publish(statusTopic(base).toUtf8(), "offline", 1, true);
-                session.close();
+                sendQueued(session, settings.prefix, base);
+                leave(session, base);
                 lock.lock();
             }
             shared.identityChanged = false;
+            if (shared.identity.isEmpty()) { // nothing to name yet
+                shared.wake.wait(lock,
+                                 [&shared] { return shared.stopping || shared.identityChanged; });
+                continue;
+            }
             base = topicBase(settings.prefix, shared.identity);
             lock.unlock();
             report(QStringLiteral("connecting to %1").arg(brokerName(settings)), false);
@@ -240,26 +298,20 @@ void Publisher::run(LinkSettings settings)
             // Events the last connection did not see acknowledged go again.
             for (PendingEvent &pending : shared.events)
                 pending.mid = -1;
+            const QVector<RetainedMessage> announced =
+                settings.discovery ? discoveryMessages(settings.discoveryPrefix, base,
+                                                       shared.identity, shared.device)
+                                   : QVector<RetainedMessage>();
             lock.unlock();
             session.publish(statusTopic(base).toUtf8(), "online", 1, true);
+            for (const RetainedMessage &message : announced)
+                session.publish(message.topic.toUtf8(), message.payload, 1, true);
             report(QStringLiteral("connected to %1").arg(brokerName(settings)), true);
             lock.lock();
         }
-
-        // Take what is due: readings only while the socket keeps up, so a stalled broker leaves
-        // them in the bounded queue rather than in the library's.
-        std::vector<Reading> readings;
-        if (!session.backlogged()) {
-            readings.assign(shared.readings.begin(), shared.readings.end());
-            shared.readings.clear();
-        }
         lock.unlock();
 
-        const QByteArray readingTo = readingTopic(base).toUtf8();
-        for (const Reading &reading : readings)
-            session.publish(readingTo, readingJson(reading), 0, false);
-        sendDueEvents(session, runTopic(base).toUtf8());
-
+        sendQueued(session, settings.prefix, base);
         const bool alive = session.service(kServiceMs);
         if (!alive)
             report(QStringLiteral("%1: %2").arg(brokerName(settings), session.lastError()), false);
@@ -268,20 +320,8 @@ void Publisher::run(LinkSettings settings)
     lock.unlock();
 
     if (session.isOpen()) {
-        sendDueEvents(session, runTopic(base).toUtf8());
-        session.publish(statusTopic(base).toUtf8(), "offline", 1, true);
-        for (int waited = 0; waited < kFarewellMs && session.isOpen(); waited += 50) {
-            {
-                std::lock_guard<std::mutex> guard(shared.mutex);
-                bool unsent = false;
-                for (const PendingEvent &pending : shared.events)
-                    unsent = unsent || pending.mid >= 0;
-                if (!unsent && !session.backlogged())
-                    break;
-            }
-            session.service(50);
-        }
-        session.close();
+        sendQueued(session, settings.prefix, base);
+        leave(session, base);
     }
     report(QStringLiteral("stopped"), false);
 }

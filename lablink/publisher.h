@@ -27,13 +27,16 @@ public:
     ~Publisher() override; // stops
 
     // Connects (and reconnects, with growing pauses) to the broker until stop(). The identity
-    // names the instrument in the topics; see payloads.h.
+    // names the instrument in the topics (see payloads.h); while it is empty (no instrument
+    // identified yet) the link waits without connecting, so that no topic names a guess.
     void start(const LinkSettings &settings, const QString &identity);
     // Marks the link "offline", delivers what it can within a second and disconnects.
     void stop();
     bool isStarted() const { return m_worker.joinable(); }
-    // A newly identified instrument: the link reconnects under the new name.
-    void setIdentity(const QString &identity);
+    // A newly identified instrument: the link leaves the old name "offline" (after delivering
+    // what was queued for it) and reconnects under the new one; empty: it only leaves. With
+    // discovery on, each connection announces the instrument's sensors (payloads.h).
+    void setIdentity(const QString &identity, const DeviceInfo &device = {});
 
     QString statusText() const;
     bool isConnected() const;
@@ -53,7 +56,9 @@ signals:
 private:
     struct Shared;
     void run(LinkSettings settings);
-    void sendDueEvents(MqttSession &session, const QByteArray &topic);
+    void sendQueued(MqttSession &session, const QString &prefix, const QString &base);
+    void sendDueEvents(MqttSession &session, const QString &prefix, const QString &base);
+    void leave(MqttSession &session, const QString &base);
     void report(const QString &text, bool connected);
 
     std::shared_ptr<Shared> m_shared;

@@ -75,7 +75,7 @@ Reading sample(int n)
     r.time = QDateTime::currentDateTime();
     for (int i = 0; i < proto::kQuantityCount; ++i)
         r.values[size_t(i)] = float(n + i) * 0.125f;
-    r.running = true;
+    r.loadOn = true;
     return r;
 }
 

@@ -345,7 +345,7 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"CurvePanel", 13},
                                       {"DeviceInfoUI", 11},
                                       {"FirmwarePage", 31},
-                                      {"LabLinkDialog", 12},
+                                      {"LabLinkDialog", 13},
                                       {"lablink::LabLinkDialog", 6},
                                       {"LiveChart", 2},
                                       {"AxisRangePanel", 17},
