@@ -133,6 +133,16 @@ void TestLabLinkGui::settingsDialogTestsAndStarts()
     GuiFixture f;
     MainDialog &dialog = f.open();
     QVERIFY(!dialog.labLink().publisher().isStarted()); // off by default
+    QVERIFY(f.waitForScanEnd());
+
+    // A broker nobody answers for: the status line says so, not only the log.
+    LinkSettings refused;
+    refused.enabled = true;
+    refused.host = "127.0.0.1";
+    refused.port = freePort();
+    dialog.labLink().start(refused);
+    QTRY_VERIFY_WITH_TIMEOUT(f.text("label_left_tips").contains("connection refused"), 10000);
+    dialog.labLink().start(LinkSettings{}); // off again
 
     // The test button reports the broker's answer in words.
     {
