@@ -5,6 +5,7 @@
 //      LABLINK_BENCH_SECONDS (default 60), then at least 90 s with the broker gone: resident
 //      memory over time, readings dropped, queue lengths.
 
+#include "bench/support/bench_broker.h"
 #include "lablink/publisher.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -21,8 +21,6 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-#include <unistd.h>
 
 using namespace lablink;
 
@@ -44,29 +42,6 @@ int freePort()
     QTcpServer server;
     server.listen(QHostAddress::LocalHost, 0);
     return server.serverPort();
-}
-
-std::unique_ptr<QProcess> startBroker(const QTemporaryDir &dir, int port)
-{
-    QFile conf(dir.filePath("mosquitto.conf"));
-    conf.open(QIODevice::WriteOnly);
-    conf.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n"
-                              "log_dest none\n%2")
-                   .arg(port)
-                   .arg(geteuid() == 0 ? "user root\n" : "")
-                   .toUtf8());
-    conf.close();
-    auto broker = std::make_unique<QProcess>();
-    broker->start("mosquitto", {"-c", conf.fileName()});
-    broker->waitForStarted();
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (probe.waitForConnected(100))
-            break;
-        QThread::msleep(50);
-    }
-    return broker;
 }
 
 Reading sample(int n)
@@ -125,7 +100,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const int port = freePort();
-    auto broker = startBroker(dir, port);
+    auto broker = startBenchBroker(dir, port);
     LinkSettings settings;
     settings.enabled = true;
     settings.host = "127.0.0.1";

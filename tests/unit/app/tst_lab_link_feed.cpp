@@ -4,8 +4,6 @@
 // reading equal to the data file's row of the same sample, in one set of units, for both
 // families; and a run announced with its first row and ended with how it ended and its file.
 
-#include "tests/unit/lablink/broker_fixture.h"
-#include "tests/gui/data_file_rows.h"
 #include "acquire/instrument_core.h"
 #include "acquire/run_saving.h"
 #include "lablink/link_settings.h"
@@ -13,7 +11,9 @@
 #include "record/recorder.h"
 #include "sim/demo_option.h"
 #include "sim/simulated_bus.h"
+#include "tests/gui/data_file_rows.h"
 #include "tests/support/temp_workdir.h"
+#include "tests/unit/lablink/broker_fixture.h"
 #include "usb/device_link.h"
 
 #include <QJsonDocument>
@@ -36,7 +36,8 @@ void TestLabLinkFeed::publishedAsRecorded_data()
     QTest::addColumn<QString>("demo");
     QTest::addColumn<quint8>("family");
     // The HK07's load goes on five seconds in: it rests first. The NV05 records from the start.
-    QTest::newRow("HK07") << "HK07:2;serial=A1B2C3D4E5;speed=2;run=10,600,2" << quint8(proto::Hk07Family);
+    QTest::newRow("HK07") << "HK07:2;serial=A1B2C3D4E5;speed=2;run=10,600,2"
+                          << quint8(proto::Hk07Family);
     QTest::newRow("NV05") << "NV05:2;serial=A1B2C3D4E5;speed=200" << quint8(proto::Nv05Family);
 }
 
@@ -114,8 +115,8 @@ void TestLabLinkFeed::publishedAsRecorded()
             const double expected = proto::toBaseUnit(q, family, cells[c + 1].toDouble());
             QVERIFY2(qAbs(published.value("value").toDouble() - expected) <=
                          1e-9 * qMax(1.0, qAbs(expected)),
-                     qPrintable(QString("%1 in %2 / %3").arg(proto::terms(q).key, json,
-                                                            cells.join(','))));
+                     qPrintable(
+                         QString("%1 in %2 / %3").arg(proto::terms(q).key, json, cells.join(','))));
             QCOMPARE(published.value("unit").toString(),
                      QString::fromUtf8(proto::terms(q).linkUnit));
         }

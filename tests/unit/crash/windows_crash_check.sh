@@ -31,7 +31,7 @@ fail() {
     failures=$((failures + 1))
 }
 # The report goes to the local application data of wine's user.
-wine wineboot -i >/dev/null 2>&1 || true
+"$wine" wineboot -i >/dev/null 2>&1 || true
 local_data=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Local' -print -quit)
 [ -n "$local_data" ] || { echo "FAIL: no AppData/Local in $WINEPREFIX"; exit 1; }
 report=$local_data/crash_child/crash.log
