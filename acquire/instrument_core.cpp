@@ -28,7 +28,7 @@ InstrumentCore::InstrumentCore(QObject *parent)
     connect(m_acquisition, &Acquisition::sampled, m_recorder,
             qOverload<const Sample &>(&Recorder::record));
     m_session->setSaver([this] { return saveRecordedRun(*m_recorder); });
-    new LabLinkFeed(*m_labLink, *m_link, *m_acquisition, *m_session, this);
+    m_feed = new LabLinkFeed(*m_labLink, *m_link, *m_acquisition, *m_session, *m_recorder, this);
 
     connect(m_watcher, &ConnectionWatcher::deviceArrived, this, &InstrumentCore::openInstrument);
     connect(m_watcher, &ConnectionWatcher::deviceLeft, this, &InstrumentCore::instrumentLeft);
@@ -61,7 +61,7 @@ void InstrumentCore::startLabLink(const lablink::LinkSettings &settings)
 {
     m_labLink->stop();
     if (settings.enabled)
-        m_labLink->start(settings, identityOf(*m_link));
+        m_labLink->start(settings, m_feed->identity());
 }
 
 void InstrumentCore::openInstrument(const QString &name)
@@ -87,12 +87,14 @@ void InstrumentCore::identifyInstrument()
     // The same instrument keeps its run; another one (found by the scan or chosen in the list),
     // or none, ends it and a found one begins the next.
     m_acquisition->scanEnded();
+    m_feed->identified(!m_link->state().bus.foundAddresses.empty());
     emit identified(family);
 }
 
 void InstrumentCore::instrumentLeft()
 {
     m_acquisition->deviceLost(); // a running run is saved
+    m_feed->lost();
     emit lost();
 }
 

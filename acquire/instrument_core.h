@@ -27,6 +27,7 @@ class BusScan;
 namespace acquire {
 
 class Acquisition;
+class LabLinkFeed;
 
 class InstrumentCore : public QObject
 {
@@ -81,6 +82,7 @@ private:
     RunSession *m_session;
     Acquisition *m_acquisition;
     lablink::Publisher *m_labLink;
+    LabLinkFeed *m_feed;
 };
 
 } // namespace acquire

@@ -7,7 +7,6 @@
 #include "acquire/run_saving.h"
 #include "app/crash_notice.h"
 #include "app/termination_signals.h"
-#include "lablink/publisher.h"
 #include "usb/bus_scan.h"
 #include "usb/device_link.h"
 #include "usb/hid_seam.h"
@@ -36,8 +35,6 @@ HeadlessBench::HeadlessBench(QObject *parent)
         if (outcome.written())
             qCInfo(lcApp).noquote() << "run saved:" << outcome.path;
     });
-    connect(&m_core->labLink(), &lablink::Publisher::statusChanged, this,
-            [](const QString &text) { qCInfo(lcApp).noquote() << "lab link:" << text; });
 
     connect(m_core, &InstrumentCore::connected, this, [](const QString &name) {
         qCInfo(lcApp).noquote() << "instrument connected:" << name;

@@ -22,12 +22,17 @@ lablink::Publisher &LabLinkWiring::publisher() const
     return m_core.labLink();
 }
 
-// Only a change of state reaches the status line; each retry goes to the log.
+// A change of state, and why the broker cannot be reached, reach the status line; a retry for
+// the same reason (and the attempt before it) only goes to the log.
 void LabLinkWiring::showStatus(const QString &text, bool connected)
 {
-    if (connected == m_connected)
+    const bool attempt = !connected && text.startsWith(QLatin1String("connecting"));
+    const QString reason =
+        connected || attempt ? QString() : text.section(QLatin1String("; "), 0, 0);
+    if (connected == m_connected && (attempt || reason == m_reason))
         return;
     m_connected = connected;
+    m_reason = reason;
     m_statusLine.show([text] { return tr("实验室联网: %1").arg(lablink::statusText(text)); });
 }
 

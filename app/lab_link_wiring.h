@@ -4,6 +4,7 @@
 // file's, or the command line's); the dialog changes and restarts it.
 
 #include <QObject>
+#include <QString>
 
 class QWidget;
 namespace acquire {
@@ -38,6 +39,8 @@ private:
     acquire::InstrumentCore &m_core;
     ui::StatusLine &m_statusLine;
     bool m_connected = false;
+    QString m_reason; // the last failure shown
+
 };
 
 } // namespace app

@@ -3,6 +3,7 @@
 #include "crash/crash_reporter.h"
 #include "app/first_paint_probe.h"
 #include "app/headless_bench.h"
+#include "app/journal_prefix.h"
 #include "app/lab_link_wiring.h"
 #include "lablink/link_settings.h"
 #include "record/file_name_codec.h"
@@ -157,6 +158,7 @@ int main(int argc, char *argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     // Before any argument or file name is decoded.
     FileNameCodec::install();
+    app::prefixLogForJournal();
     int status = 0;
     if (ranWithoutDisplay(argc, argv, &status))
         return status;

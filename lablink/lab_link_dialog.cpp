@@ -11,7 +11,7 @@
 namespace lablink {
 
 LabLinkDialog::LabLinkDialog(const LinkSettings &s, QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::LabLinkDialog>())
+    : QDialog(parent), ui(std::make_unique<Ui::LabLinkDialog>()), m_shown(s)
 {
     ui->setupUi(this);
     ui->lablink_enabled->setChecked(s.enabled);
@@ -22,6 +22,7 @@ LabLinkDialog::LabLinkDialog(const LinkSettings &s, QWidget *parent)
     ui->lablink_user->setText(s.user);
     ui->lablink_password->setText(s.password);
     ui->lablink_prefix->setText(s.prefix);
+    ui->lablink_discovery->setChecked(s.discovery);
     followTls(s.tls);
     connect(ui->lablink_tls, &QCheckBox::toggled, this, &LabLinkDialog::followTls);
     connect(ui->lablink_ca_browse, &QPushButton::clicked, this, &LabLinkDialog::browseCaFile);
@@ -34,7 +35,7 @@ LabLinkDialog::~LabLinkDialog() = default; // a test still running ends on its o
 
 LinkSettings LabLinkDialog::settings() const
 {
-    LinkSettings s;
+    LinkSettings s = m_shown;
     s.enabled = ui->lablink_enabled->isChecked();
     s.host = ui->lablink_host->text().trimmed();
     s.port = ui->lablink_port->value();
@@ -43,6 +44,7 @@ LinkSettings LabLinkDialog::settings() const
     s.user = ui->lablink_user->text();
     s.password = ui->lablink_password->text();
     s.prefix = ui->lablink_prefix->text().trimmed();
+    s.discovery = ui->lablink_discovery->isChecked();
     return s;
 }
 

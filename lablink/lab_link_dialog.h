@@ -35,6 +35,7 @@ private:
     void followTls(bool tls);
 
     std::unique_ptr<Ui::LabLinkDialog> ui;
+    LinkSettings m_shown; // what the dialog has no control for is kept as it was
     QThread *m_test = nullptr;
 };
 

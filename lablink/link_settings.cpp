@@ -46,6 +46,10 @@ LinkSettings loadLinkSettings()
     const QString prefix = file.read("mqtt_prefix");
     if (!prefix.isEmpty())
         s.prefix = prefix;
+    s.discovery = file.read("mqtt_discovery") != QLatin1String("false");
+    const QString discoveryPrefix = file.read("mqtt_discovery_prefix");
+    if (!discoveryPrefix.isEmpty())
+        s.discoveryPrefix = discoveryPrefix;
     return s;
 }
 
@@ -63,6 +67,8 @@ bool saveLinkSettings(const LinkSettings &s, QString *error)
     file.write("mqtt_user", s.user);
     file.write("mqtt_password", s.password);
     file.write("mqtt_prefix", s.prefix);
+    file.write("mqtt_discovery", s.discovery ? "true" : "false");
+    file.write("mqtt_discovery_prefix", s.discoveryPrefix);
     // The settings file is rewritten through a new file: check the result kept the restriction.
     return restrictToOwner(SettingsFile::filePath(), error);
 }

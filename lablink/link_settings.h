@@ -17,6 +17,9 @@ struct LinkSettings
     QString user;
     QString password;
     QString prefix = QStringLiteral("usb-tester");
+    // Home Assistant's MQTT discovery: each instrument's sensors announced under this prefix.
+    bool discovery = true;
+    QString discoveryPrefix = QStringLiteral("homeassistant");
 
     static constexpr int kPlainPort = 1883;
     static constexpr int kTlsPort = 8883;

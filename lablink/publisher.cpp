@@ -49,7 +49,8 @@ struct Publisher::Shared
     quint64 nextEventId = 1;
     quint64 droppedReadings = 0;
     quint64 droppedEvents = 0;
-    QString identity;
+    QString identity; // empty: no instrument identified yet, nothing to name
+    DeviceInfo device;
     bool identityChanged = false;
     quint64 generation = 0; // the current connection's; a stop or start moves it on
     int openSessions = 0;   // connections open, the current one and any saying farewell
@@ -72,7 +73,8 @@ public:
 private:
     bool current() const { return m_shared->generation == m_generation; } // under the mutex
     void report(const QString &text, bool connected);
-    void sendDueEvents(const QByteArray &topic, quint64 upToId = ~quint64(0));
+    void sendDueEvents(quint64 upToId = ~quint64(0));
+    void sendQueued(quint64 upToId = ~quint64(0));
     bool open(std::unique_lock<std::mutex> &lock);
     void closeSession(std::unique_lock<std::mutex> &lock);
     void farewell();
@@ -133,13 +135,17 @@ void Publisher::stop()
     report(QStringLiteral("stopped"), false);
 }
 
-void Publisher::setIdentity(const QString &identity)
+void Publisher::setIdentity(const QString &identity, const DeviceInfo &device)
 {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    if (identity == m_shared->identity)
-        return;
-    m_shared->identity = identity;
-    m_shared->identityChanged = true;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        if (identity == m_shared->identity)
+            return;
+        m_shared->identity = identity;
+        m_shared->device = device;
+        m_shared->identityChanged = true;
+    }
+    m_shared->wake.notify_all();
 }
 
 QString Publisher::statusText() const
@@ -233,9 +239,19 @@ void Publisher::Worker::report(const QString &text, bool connected)
         Qt::QueuedConnection);
 }
 
-// Publishes the run events not yet sent on this connection and notes their message ids, by
-// which the broker's acknowledgement removes them.
-void Publisher::Worker::sendDueEvents(const QByteArray &topic, quint64 upToId)
+namespace {
+
+// The topic base of a queued message: its own instrument's, or the link's current one.
+QString baseOf(const QString &instrument, const QString &prefix, const QString &current)
+{
+    return instrument.isEmpty() ? current : topicBase(prefix, instrument);
+}
+
+} // namespace
+
+// Publishes the run events not yet sent on this connection, each to its own instrument's topic,
+// and notes their message ids, by which the broker's acknowledgement removes them.
+void Publisher::Worker::sendDueEvents(quint64 upToId)
 {
     std::vector<std::pair<quint64, RunEvent>> due;
     {
@@ -248,9 +264,11 @@ void Publisher::Worker::sendDueEvents(const QByteArray &topic, quint64 upToId)
     if (due.empty())
         return;
     std::vector<std::pair<quint64, int>> sent;
-    for (const auto &event : due)
-        sent.emplace_back(event.first,
-                          m_session.publish(topic, runEventJson(event.second), 1, false));
+    for (const auto &event : due) {
+        const QString topic = runTopic(baseOf(event.second.instrument, m_settings.prefix, m_base));
+        sent.emplace_back(event.first, m_session.publish(topic.toUtf8(),
+                                                         runEventJson(event.second), 1, false));
+    }
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     for (PendingEvent &pending : m_shared->events) {
         for (const auto &s : sent) {
@@ -260,6 +278,24 @@ void Publisher::Worker::sendDueEvents(const QByteArray &topic, quint64 upToId)
             }
         }
     }
+}
+
+// The queued readings (only while the socket keeps up, so a stalled broker leaves them in the
+// bounded queue rather than in the library's), each to its own instrument's topic, and the due
+// run events.
+void Publisher::Worker::sendQueued(quint64 upToId)
+{
+    std::vector<Reading> readings;
+    if (!m_session.backlogged()) {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        readings.assign(m_shared->readings.begin(), m_shared->readings.end());
+        m_shared->readings.clear();
+    }
+    for (const Reading &reading : readings) {
+        const QString topic = readingTopic(baseOf(reading.instrument, m_settings.prefix, m_base));
+        m_session.publish(topic.toUtf8(), readingJson(reading), 0, false);
+    }
+    sendDueEvents(upToId);
 }
 
 // Opens the connection under the current identity, after any earlier connection's farewell.
@@ -299,8 +335,14 @@ bool Publisher::Worker::open(std::unique_lock<std::mutex> &lock)
     // Events the last connection did not see acknowledged go again.
     for (PendingEvent &pending : shared.events)
         pending.mid = -1;
+    const QVector<RetainedMessage> announced =
+        m_settings.discovery
+            ? discoveryMessages(m_settings.discoveryPrefix, m_base, shared.identity, shared.device)
+            : QVector<RetainedMessage>();
     lock.unlock();
     m_session.publish(statusTopic(m_base).toUtf8(), "online", 1, true);
+    for (const RetainedMessage &message : announced)
+        m_session.publish(message.topic.toUtf8(), message.payload, 1, true);
     report(QStringLiteral("connected to %1").arg(brokerName(m_settings)), true);
     lock.lock();
     return true;
@@ -322,26 +364,21 @@ void Publisher::Worker::run()
     std::unique_lock<std::mutex> lock(shared.mutex);
     while (current()) {
         if (m_session.isOpen() && shared.identityChanged) {
-            lock.unlock(); // a new instrument: leave under the old name first
+            // Another instrument, or none: deliver what was queued and leave under the old name.
+            lock.unlock();
+            sendQueued();
             m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
             closeSession(lock);
         }
+        if (shared.identity.isEmpty()) { // nothing to name yet: no topic names a guess
+            shared.identityChanged = false;
+            shared.wake.wait(lock, [&] { return !current() || shared.identityChanged; });
+            continue;
+        }
         if (!m_session.isOpen() && !open(lock))
             continue;
-
-        // Take what is due: readings only while the socket keeps up, so a stalled broker leaves
-        // them in the bounded queue rather than in the library's.
-        std::vector<Reading> readings;
-        if (!m_session.backlogged()) {
-            readings.assign(shared.readings.begin(), shared.readings.end());
-            shared.readings.clear();
-        }
         lock.unlock();
-
-        const QByteArray readingTo = readingTopic(m_base).toUtf8();
-        for (const Reading &reading : readings)
-            m_session.publish(readingTo, readingJson(reading), 0, false);
-        sendDueEvents(runTopic(m_base).toUtf8());
+        sendQueued();
 
         const bool alive = m_session.service(kServiceMs);
         if (!alive) {
@@ -377,7 +414,7 @@ void Publisher::Worker::farewell()
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         upToId = lastEventBeforeStop;
     }
-    sendDueEvents(runTopic(m_base).toUtf8(), upToId);
+    sendQueued(upToId);
     m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
     for (int waited = 0; waited < kFarewellMs && m_session.isOpen(); waited += 50) {
         {

@@ -26,8 +26,10 @@ public:
     ~Publisher() override;
 
     // Connects (and reconnects, with growing pauses) to the broker until stop(). The identity
-    // names the instrument in the topics; see payloads.h. A connection still saying farewell
-    // after a stop is given up to kFarewellMs to finish before the new one opens.
+    // names the instrument in the topics (see payloads.h); while it is empty (no instrument
+    // identified yet) the link waits without connecting, so that no topic names a guess. A
+    // connection still saying farewell after a stop is given up to kFarewellMs to finish before
+    // the new one opens.
     void start(const LinkSettings &settings, const QString &identity);
     // Returns at once. In the background the connection marks the link "offline", delivers what
     // it can within kFarewellMs and disconnects; one still connecting is abandoned.
@@ -35,8 +37,10 @@ public:
     bool isStarted() const { return m_worker != nullptr; }
 
     static constexpr int kFarewellMs = 1000;
-    // A newly identified instrument: the link reconnects under the new name.
-    void setIdentity(const QString &identity);
+    // A newly identified instrument: the link leaves the old name "offline" (after delivering
+    // what was queued for it) and reconnects under the new one; empty: it only leaves. With
+    // discovery on, each connection announces the instrument's sensors (payloads.h).
+    void setIdentity(const QString &identity, const DeviceInfo &device = {});
 
     QString statusText() const;
     bool isConnected() const;

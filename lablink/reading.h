@@ -14,11 +14,22 @@ namespace lablink {
 
 struct Reading
 {
+    QString instrument; // its name in the topics (payloads.h); empty: the link's current one
     QDateTime time;
     proto::SampleValues values{}; // in the family's units (proto::unitOf)
     quint8 family = proto::NoFamily;
     int workMode = 0;
-    bool running = false;
+    bool loadOn = false;    // the instrument's load
+    bool recording = false; // this reading is a row of the run being recorded
+};
+
+// What the instrument says of itself, for the device block of the discovery messages.
+struct DeviceInfo
+{
+    QString model;
+    QString maker;    // the USB manufacturer string
+    QString firmware; // the version in the USB product string
+    quint8 family = proto::NoFamily;
 };
 
 struct RunEvent
@@ -28,11 +39,14 @@ struct RunEvent
         Started,
         Stopped,
         Saved,
-        Interrupted
+        Interrupted,
+        NotSaved
     };
     Kind kind = Started;
     QDateTime time;
-    QString path; // the data file, for Saved
+    QString path;       // the data file, for Saved
+    QString instrument; // as for Reading
+    QString reason;     // why not, for NotSaved
 };
 
 } // namespace lablink

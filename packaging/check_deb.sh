@@ -101,9 +101,12 @@ grep -q '^report_id=85' "$ini" 2>/dev/null || fail "settings not in the user's c
 [ "$(grep -c '^debug' "$cycle/first.log")" -eq 0 ] || fail "debug lines without --verbose"
 grep -q '^debug' "$cycle/second.log" || fail "--verbose printed no debug line"
 env -u DISPLAY "$exe" --version | grep -qx 'usb-tester [0-9.]*' || fail "--version"
-"$cycle/tree/usr/bin/usb-tester-symbolise" --help | grep -q '^Usage: usb-tester-symbolise' ||
+# Read whole, then matched: grep -q stopping early would fail the pipe (pipefail).
+symbolise_help=$("$cycle/tree/usr/bin/usb-tester-symbolise" --help)
+grep -q '^Usage: usb-tester-symbolise' <<<"$symbolise_help" ||
     fail "usb-tester-symbolise --help"
-env -u DISPLAY "$exe" --help | grep -q -- '--demo <SETUP>' || fail "--help without a display"
+help_text=$(env -u DISPLAY "$exe" --help)
+grep -q -- '--demo <SETUP>' <<<"$help_text" || fail "--help without a display"
 set +e
 "${as_installed[@]}" "$exe" --no-such-option >/dev/null 2>"$cycle/bad.log"
 status=$?

@@ -29,7 +29,8 @@ source=$(cd "$(dirname "$0")/.." && pwd -P)
 dpkg-deb -x "$debug" "$work/debug"
 failures=0
 while IFS= read -r -d '' file; do
-    if ! readelf -S -W "$file" | grep -E ' \.debug_info ' | grep -qE ' [A-Z]*C[A-Z]* '; then
+    sections=$(readelf -S -W "$file")
+    if ! grep -E ' \.debug_info ' <<<"$sections" | grep -qE ' [A-Z]*C[A-Z]* '; then
         echo "FAIL: ${file#"$work/debug"}: debug sections not compressed"
         failures=$((failures + 1))
     fi

@@ -1,6 +1,7 @@
 #pragma once
-// Hourly file counters in the per-user native settings store (organisation "YourCompany",
-// application "YourApp"; on Linux an ini file in the user's config folder). The counter is where
+// Hourly file counters in the per-user native settings store under the program's name (on Linux
+// "usb-tester/file-counter.conf" in the user's config folder); the counters an older version kept
+// under "YourCompany/YourApp" are carried over once, so numbering continues. The counter is where
 // a save starts looking for a free file number; the file name itself is taken by an exclusive
 // rename, so two instances saving at once never share a number even though the store is not
 // locked between them. Tests redirect the user scope with QSettings::setPath.

@@ -1660,6 +1660,10 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
         <translation>Topic prefix:</translation>
     </message>
     <message>
+        <source>Home Assistant自动发现</source>
+        <translation>Home Assistant discovery</translation>
+    </message>
+    <message>
         <source>密码只保存在本机的设置文件中。</source>
         <translation>The password is kept only in this computer&apos;s settings file.</translation>
     </message>

@@ -9,6 +9,7 @@
 //      by the calls and by its event loop, and how long the publisher's destruction (at exit)
 //      waited. `bench_lablink_publish restarts` runs this part alone.
 
+#include "bench/support/bench_broker.h"
 #include "lablink/publisher.h"
 #include "tests/unit/lablink/broker_fixture.h"
 
@@ -44,36 +45,13 @@ long residentKb()
     return -1;
 }
 
-std::unique_ptr<QProcess> startBroker(const QTemporaryDir &dir, int port)
-{
-    QFile conf(dir.filePath("mosquitto.conf"));
-    conf.open(QIODevice::WriteOnly);
-    conf.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n"
-                              "log_dest none\n%2")
-                   .arg(port)
-                   .arg(geteuid() == 0 ? "user root\n" : "")
-                   .toUtf8());
-    conf.close();
-    auto broker = std::make_unique<QProcess>();
-    broker->start("mosquitto", {"-c", conf.fileName()});
-    broker->waitForStarted();
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (probe.waitForConnected(100))
-            break;
-        QThread::msleep(50);
-    }
-    return broker;
-}
-
 Reading sample(int n)
 {
     Reading r;
     r.time = QDateTime::currentDateTime();
     for (int i = 0; i < proto::kQuantityCount; ++i)
         r.values[size_t(i)] = float(n + i) * 0.125f;
-    r.running = true;
+    r.loadOn = true;
     return r;
 }
 
@@ -184,7 +162,7 @@ int main(int argc, char *argv[])
         return 0;
     QTemporaryDir dir;
     const int port = freePort();
-    auto broker = startBroker(dir, port);
+    auto broker = startBenchBroker(dir, port);
     const LinkSettings settings = localLink(port);
 
     {

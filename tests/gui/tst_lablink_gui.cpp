@@ -7,6 +7,7 @@
 #include "lablink/lab_link_dialog.h"
 #include "app/lab_link_wiring.h"
 #include "lablink/link_settings.h"
+#include "lablink/payloads.h"
 #include "lablink/publisher.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
@@ -60,8 +61,14 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
     QVERIFY(f.waitForScanEnd());
     // Every set of values the instrument reported, to find each published reading among them.
     QVector<proto::SampleValues> reported;
-    connect(&dialog.link(), &DeviceLink::reportsApplied,
-            [&] { reported.append(sampleValuesOf(dialog.link().live())); });
+    // As the link rounds them.
+    connect(&dialog.link(), &DeviceLink::reportsApplied, [&] {
+        proto::SampleValues values = sampleValuesOf(dialog.link().live());
+        for (int i = 0; i < proto::kQuantityCount; ++i)
+            values[size_t(i)] =
+                float(linkValue(proto::Quantity(i), proto::Hk07Family, values[size_t(i)]));
+        reported.append(values);
+    });
     LinkSettings settings;
     settings.enabled = true;
     settings.host = "127.0.0.1";
@@ -73,13 +80,16 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
 
     const QString identity = dialog.link().serialString().isEmpty()
                                  ? dialog.link().modelWord() + "-addr1"
-                                 : dialog.link().serialString();
+                                 : dialog.link().serialString() + "-1";
     const QString base = "gui/" + identity;
     f.click("tbtn3");
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.link().state().deviceRunning, 10000);
-    QTest::qWait(1200); // connected and idle: no run event yet
+    QTest::qWait(2200); // connected and idle: readings, but no run event yet
     QCOMPARE(sub.payloadsOn(base + "/run").size(), 0);
-    QCOMPARE(sub.payloadsOn(base + "/reading").size(), 0); // and no samples while idle
+    const QList<QByteArray> idle = sub.payloadsOn(base + "/reading");
+    QVERIFY(!idle.isEmpty());
+    const QJsonObject resting = QJsonDocument::fromJson(idle.last()).object();
+    QVERIFY(!resting.value("load_on").toBool() && !resting.value("recording").toBool());
     f.click("disp_Btn_Run");
     QTRY_VERIFY_WITH_TIMEOUT(dialog.link().state().deviceRunning, 10000);
     const int before = sub.payloadsOn(base + "/reading").size();
@@ -109,7 +119,7 @@ void TestLabLinkGui::readingsAndRunOfTheSimulatedInstrument()
             QDateTime::fromString(QJsonDocument::fromJson(json).object().value("time").toString(),
                                   Qt::ISODateWithMs)
                 .isValid());
-        sawRunning = sawRunning || QJsonDocument::fromJson(json).object().value("running").toBool();
+        sawRunning = sawRunning || QJsonDocument::fromJson(json).object().value("load_on").toBool();
     }
     QVERIFY(sawRunning);
     QVERIFY(valuesOf(readings.last())[0] > 0); // the simulated source's voltage
@@ -123,6 +133,16 @@ void TestLabLinkGui::settingsDialogTestsAndStarts()
     GuiFixture f;
     MainDialog &dialog = f.open();
     QVERIFY(!dialog.labLink().publisher().isStarted()); // off by default
+    QVERIFY(f.waitForScanEnd());
+
+    // A broker nobody answers for: the status line says so, not only the log, in the language shown.
+    LinkSettings refused;
+    refused.enabled = true;
+    refused.host = "127.0.0.1";
+    refused.port = freePort();
+    dialog.labLink().start(refused);
+    QTRY_VERIFY_WITH_TIMEOUT(f.text("label_left_tips").contains("连接被拒绝"), 10000);
+    dialog.labLink().start(LinkSettings{}); // off again
 
     // The test button reports the broker's answer in words.
     {

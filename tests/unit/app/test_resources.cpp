@@ -345,7 +345,7 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"CurvePanel", 13},
                                       {"DeviceInfoUI", 11},
                                       {"FirmwarePage", 36},
-                                      {"LabLinkDialog", 12},
+                                      {"LabLinkDialog", 13},
                                       {"lablink::LabLinkDialog", 6},
                                       {"lablink::LinkTexts", 20},
                                       {"LiveChart", 2},

@@ -16,6 +16,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -96,6 +97,7 @@ private slots:
     void unplugSavesAndReplugRecordsAgain();
     void fullDiskRunSavedOnceSpaceReturns();
     void summaryWithoutDisplay();
+    void logLinesCarryPriorityForTheJournal();
 };
 
 // A file size limit stands for a full disk: the journal and the stop's save fail without ending
@@ -216,7 +218,7 @@ void TestHeadlessBench::lastWillWhenKilled()
 {
     Broker broker;
     QVERIFY(broker.start());
-    const QString base = "lab/A1B2C3D4E5";
+    const QString base = "lab/A1B2C3D4E5-1";
     Subscriber runs(broker.port(), base + "/run");
     QVERIFY(runs.waitReady());
     TempWorkDir dir;
@@ -257,6 +259,43 @@ void TestHeadlessBench::unplugSavesAndReplugRecordsAgain()
     hid::setBackend(nullptr);
     QCOMPARE(filesUnder(dir.file("Data"), "*.csv").size(), 2);
     QVERIFY(filesUnder(dir.file("xdg-data"), "*.journal").isEmpty());
+}
+
+// Standard error as a service's journal stream (JOURNAL_STREAM names its device and inode): every
+// line starts with its syslog priority; on any other stream, none does.
+void TestHeadlessBench::logLinesCarryPriorityForTheJournal()
+{
+    for (const bool journal : {true, false}) {
+        TempWorkDir dir;
+        writeSettings(dir);
+        const QString logFile = dir.file("stderr.log");
+        QFile(logFile).open(QIODevice::WriteOnly);
+        struct stat info;
+        QVERIFY(::stat(QFile::encodeName(logFile).constData(), &info) == 0);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.file("xdg-data"));
+        env.insert("JOURNAL_STREAM",
+                   QString("%1:%2").arg(info.st_dev).arg(journal ? info.st_ino : info.st_ino + 1));
+        QProcess bench;
+        bench.setProcessEnvironment(env);
+        bench.setWorkingDirectory(dir.path());
+        bench.setStandardErrorFile(logFile, QIODevice::Append);
+        // Information lines: where runs go, waiting for the instrument, the signal.
+        bench.start(USB_TESTER, {"--headless", "--demo=HK07:3;unplugged"});
+        QVERIFY(bench.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(logFile).size() > 0, 10000);
+        QTest::qWait(500);
+        ::kill(pid_t(bench.processId()), SIGTERM);
+        QVERIFY(bench.waitForFinished(10000));
+        QFile log(logFile);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+        QVERIFY(lines.size() >= 2);
+        for (const QByteArray &line : lines)
+            QVERIFY2(QRegularExpression("^<[2-7]>").match(line).hasMatch() == journal,
+                     line.constData());
+        QVERIFY(!journal || lines.first().startsWith("<6>"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestHeadlessBench)

@@ -8,6 +8,7 @@
 #include "lablink/publisher.h"
 
 #include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -34,15 +35,15 @@ Reading readingNumber(int n)
     Reading r;
     r.time = QDateTime::currentDateTime();
     for (int i = 0; i < proto::kQuantityCount; ++i)
-        r.values[size_t(i)] = float(n * 100 + i) / 8; // exact in binary: compares equal
+        r.values[size_t(i)] = float(n * 100 + i); // whole: no decimals rounded off
     r.workMode = n % 8;
-    r.running = n % 2 == 0;
+    r.loadOn = n % 2 == 0;
     return r;
 }
 
 RunEvent runEvent(RunEvent::Kind kind, const QString &path = QString())
 {
-    return {kind, QDateTime::currentDateTime(), path};
+    return {kind, QDateTime::currentDateTime(), path, {}, {}};
 }
 
 QString eventName(const QByteArray &json)
@@ -114,9 +115,15 @@ void TestLabLinkBroker::readingsEventsAndStatus()
     QVERIFY(sub.waitReady());
     const QString base = kPrefix + "/SN42";
 
+    Subscriber discovered(broker.port(), "homeassistant/#");
+    QVERIFY(discovered.waitReady());
     Publisher publisher;
     QSignalSpy status(&publisher, &Publisher::statusChanged);
-    publisher.start(localBroker(broker.port()), "SN42");
+    // No instrument identified yet: no connection, so no topic names a guess.
+    publisher.start(localBroker(broker.port()), QString());
+    QTest::qWait(300);
+    QVERIFY(!publisher.isConnected());
+    publisher.setIdentity("SN42", {"HK07", "Maker Co", "V1.0.8", proto::Hk07Family});
     QTRY_VERIFY_WITH_TIMEOUT(publisher.isConnected(), 10000);
     QCOMPARE(retainedMessage(broker.port(), base + "/status"), QByteArray("online"));
     QVERIFY(!status.isEmpty());
@@ -140,7 +147,7 @@ void TestLabLinkBroker::readingsEventsAndStatus()
         QCOMPARE(json.value("fan_speed").toObject().value("value").toDouble(),
                  double(expected.values[9]));
         QCOMPARE(json.value("work_mode").toInt(), expected.workMode);
-        QCOMPARE(json.value("running").toBool(), expected.running);
+        QCOMPARE(json.value("load_on").toBool(), expected.loadOn);
     }
     const QList<QByteArray> runs = sub.payloadsOn(base + "/run");
     QCOMPARE(eventName(runs[0]), QString("started"));
@@ -151,9 +158,52 @@ void TestLabLinkBroker::readingsEventsAndStatus()
     QTRY_COMPARE_WITH_TIMEOUT(publisher.queuedEvents(), 0, 5000); // acknowledged, let go
     QCOMPARE(publisher.droppedReadings(), quint64(0));
 
-    publisher.stop(); // the farewell goes on in the background
+    // Home Assistant's discovery: a sensor per quantity and one for the load, retained, each
+    // reading a field the reading carries.
+    const auto announced = [&discovered] {
+        QList<QPair<QString, QByteArray>> configs = discovered.messages();
+        configs.erase(std::remove_if(configs.begin(), configs.end(),
+                                     [](const auto &m) { return m.first == "test/ready"; }),
+                      configs.end());
+        return configs;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(announced().size(), proto::kQuantityCount + 1, 10000);
+    const QJsonObject reading = QJsonDocument::fromJson(readings.first()).object();
+    for (const auto &message : announced()) {
+        const QJsonObject config = QJsonDocument::fromJson(message.second).object();
+        const QString field =
+            config.value("value_template").toString().section("value_json.", 1).section(' ', 0, 0);
+        QVERIFY2(reading.contains(field.section('.', 0, 0)), qPrintable(message.first));
+        QCOMPARE(config.value("state_topic").toString(), base + "/reading");
+        QCOMPARE(config.value("availability_topic").toString(), base + "/status");
+        const QJsonObject device = config.value("device").toObject();
+        QCOMPARE(device.value("manufacturer").toString(), QString("Maker Co"));
+        QCOMPARE(device.value("sw_version").toString(), QString("V1.0.8"));
+        QCOMPARE(device.value("identifiers").toArray().first().toString(), QString("SN42"));
+    }
+    const QJsonObject energy =
+        QJsonDocument::fromJson(
+            retainedMessage(broker.port(), "homeassistant/sensor/SN42/energy/config"))
+            .object();
+    QCOMPARE(energy.value("device_class").toString(), QString("energy"));
+    QCOMPARE(energy.value("state_class").toString(), QString("total_increasing"));
+    QCOMPARE(energy.value("unit_of_measurement").toString(), QString("Wh"));
+    QVERIFY(!retainedMessage(broker.port(), "homeassistant/binary_sensor/SN42/load_on/config")
+                 .isEmpty());
+
+    // Another instrument: the first one is left "offline", and with discovery off nothing new is
+    // announced.
+    publisher.stop();
+    LinkSettings quiet = localBroker(broker.port());
+    quiet.discovery = false;
+    publisher.start(quiet, "SN43");
+    QTRY_VERIFY_WITH_TIMEOUT(publisher.isConnected(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(retainedMessage(broker.port(), base + "/status"),
                               QByteArray("offline"), 5000);
+    publisher.stop(); // the farewell goes on in the background
+    QTRY_COMPARE_WITH_TIMEOUT(retainedMessage(broker.port(), kPrefix + "/SN43/status"),
+                              QByteArray("offline"), 5000);
+    QCOMPARE(announced().size(), proto::kQuantityCount + 1);
 }
 
 void TestLabLinkBroker::brokerAwayAndBack()

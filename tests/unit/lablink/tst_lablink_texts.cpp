@@ -104,7 +104,7 @@ void TestLabLinkTexts::topicsNameTheInstrument_data()
     QTest::newRow("serial") << "A1B2C3"
                             << "HK07"
                             << "lab"
-                            << "lab/A1B2C3/reading";
+                            << "lab/A1B2C3-3/reading"; // one cable, several addresses
     QTest::newRow("no serial") << ""
                                << "NV05"
                                << "lab/room 2/"
@@ -112,7 +112,7 @@ void TestLabLinkTexts::topicsNameTheInstrument_data()
     QTest::newRow("reserved characters") << "a/b+c#d"
                                          << ""
                                          << ""
-                                         << "a_b_c_d/reading";
+                                         << "a_b_c_d-3/reading";
     QTest::newRow("nothing known") << " "
                                    << ""
                                    << "/x//"
@@ -135,22 +135,54 @@ void TestLabLinkTexts::readingPayload()
     Reading reading;
     reading.time = QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5, 250), Qt::OffsetFromUTC, 3600);
     for (int i = 0; i < proto::kQuantityCount; ++i)
-        reading.values[size_t(i)] = float(i) + 0.5f;
+        reading.values[size_t(i)] = float(i) * 2;
     reading.workMode = 2;
-    reading.running = true;
+    reading.loadOn = true;
     const QJsonObject json = QJsonDocument::fromJson(readingJson(reading)).object();
     QCOMPARE(json.value("time").toString(), QString("2026-12-07T15:04:05.250+01:00"));
     QCOMPARE(json.value("work_mode").toInt(), 2);
-    QCOMPARE(json.value("running").toBool(), true);
+    QCOMPARE(json.value("load_on").toBool(), true);
+    QCOMPARE(json.value("recording").toBool(), false);
     const char *keys[] = {"voltage",  "current",  "power",      "resistance", "energy",
                           "capacity", "cpu_temp", "probe_temp", "mos_temp",   "fan_speed"};
     const char *units[] = {"V", "A", "W", "Ω", "Wh", "mAh", "°C", "°C", "°C", "rpm"};
     for (int i = 0; i < proto::kQuantityCount; ++i) {
         const QJsonObject q = json.value(keys[i]).toObject();
-        QCOMPARE(q.value("value").toDouble(), i + 0.5);
+        QCOMPARE(q.value("value").toDouble(), i * 2.0);
         QCOMPARE(q.value("unit").toString(), QString::fromUtf8(units[i]));
     }
-    QCOMPARE(json.size(), proto::kQuantityCount + 3);
+    QCOMPARE(json.size(), proto::kQuantityCount + 4);
+    // Values as the data file rounds them, in one set of units, without float noise in the
+    // text; the NV05 family's kWh and Ah become Wh and mAh.
+    const struct
+    {
+        proto::Quantity q;
+        quint8 family;
+        float value;
+        const char *text;
+    } rounded[] = {
+        {proto::Quantity::Voltage, proto::Hk07Family, 4.1f, "4.1"},
+        {proto::Quantity::Current, proto::Hk07Family, 1.004f, "1.004"},
+        {proto::Quantity::Resistance, proto::Hk07Family, 8.02249f, "8.022"},
+        {proto::Quantity::CpuTemp, proto::Hk07Family, 41.56f, "41.6"},
+        {proto::Quantity::FanSpeed, proto::Hk07Family, 1799.6f, "1800"},
+        {proto::Quantity::Energy, proto::Nv05Family, 0.123f, "123"},
+        {proto::Quantity::Capacity, proto::Nv05Family, 0.25f, "250"},
+        {proto::Quantity::Voltage, proto::Nv05Family, 5.1f, "5.1"},
+    };
+    for (const auto &r : rounded) {
+        Reading one;
+        one.family = r.family;
+        one.values[size_t(r.q)] = r.value;
+        const QByteArray text = readingJson(one);
+        const QByteArray key = proto::terms(r.q).key;
+        QVERIFY2(text.contains("\"" + key + "\":{\"unit\":\"" + proto::terms(r.q).linkUnit +
+                               "\",\"value\":" + r.text + "}"),
+                 text.constData());
+    }
+    reading.family = proto::Nv05Family; // no MOS temperature, no fan
+    const QJsonObject nv05 = QJsonDocument::fromJson(readingJson(reading)).object();
+    QVERIFY(!nv05.contains("mos_temp") && !nv05.contains("fan_speed") && nv05.contains("power"));
     // A zero offset is still written as an offset.
     reading.time = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
     QCOMPARE(QJsonDocument::fromJson(readingJson(reading)).object().value("time").toString(),
@@ -167,14 +199,18 @@ void TestLabLinkTexts::runEventPayloads()
     } cases[] = {{RunEvent::Started, "started"},
                  {RunEvent::Stopped, "stopped"},
                  {RunEvent::Saved, "saved"},
-                 {RunEvent::Interrupted, "interrupted"}};
+                 {RunEvent::Interrupted, "interrupted"},
+                 {RunEvent::NotSaved, "not saved"}};
     for (const auto &c : cases) {
         const QJsonObject json =
-            QJsonDocument::fromJson(runEventJson({c.kind, when, "/data/LoadData_1_2.csv"}))
+            QJsonDocument::fromJson(
+                runEventJson({c.kind, when, "/data/LoadData_1_2.csv", "SN-1", "disk full"}))
                 .object();
         QCOMPARE(json.value("event").toString(), QString(c.name));
         QCOMPARE(json.value("time").toString(), QString("2026-12-07T09:00:00.000-05:00"));
         QCOMPARE(json.contains("path"), c.kind == RunEvent::Saved);
+        QCOMPARE(json.value("reason").toString(),
+                 QString(c.kind == RunEvent::NotSaved ? "disk full" : ""));
     }
 }
 

@@ -221,9 +221,12 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.file("family0.csv")));
     }
 
-    // Numbered per hour, counted in the per-user store; below ten rows nothing at all.
+    // Numbered per hour, counted in the per-user store under the program's name (an older
+    // version's counters carried over); below ten rows nothing at all.
     void autoSaveNamesAndCounters()
     {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "YourCompany", "YourApp")
+            .setValue("FileCount_2024_04_30_23", 7);
         const DataFolder folder{m_dir.file("Data"), false};
         struct Step
         {
@@ -249,7 +252,9 @@ private slots:
         QCOMPARE(QDir(folder.path).entryList(QDir::Files).size(), 3);
         QCOMPARE(file_counter::value("2024_05_01_13"), 2);
         QCOMPARE(file_counter::value("2024_05_01_14"), 1);
-        QVERIFY(QFile::exists(m_dir.file("config/YourCompany/YourApp.conf")));
+        QVERIFY(QFile::exists(m_dir.file("config/usb-tester/file-counter.conf")));
+        m_now = at(2024, 4, 30, 23, 10, 0);
+        QVERIFY(DataFileSaver(folder).autoSave(tableOf(10), 1).path.endsWith("_23_008.csv"));
         m_now = at(2025, 1, 1, 0, 0, 0);
         DataFileSaver(folder).autoSave(tableOf(9), 1);
         QCOMPARE(file_counter::value("2025_01_01_00"), 0);
