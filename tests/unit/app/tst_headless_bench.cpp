@@ -11,6 +11,8 @@
 #include "sim/simulated_bus.h"
 #include "tests/support/temp_workdir.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
 
@@ -98,6 +100,8 @@ private slots:
     void fullDiskRunSavedOnceSpaceReturns();
     void summaryWithoutDisplay();
     void logLinesCarryPriorityForTheJournal();
+    void planEndsWithItsOutcome_data();
+    void planEndsWithItsOutcome();
 };
 
 // A file size limit stands for a full disk: the journal and the stop's save fail without ending
@@ -159,6 +163,53 @@ void TestHeadlessBench::summaryWithoutDisplay()
              out.constData());
     QCOMPARE(err.count('\n'), 1);
     QVERIFY2(err.contains("bad.csv, 第 1 行"), err.constData());
+}
+
+void TestHeadlessBench::planEndsWithItsOutcome_data()
+{
+    QTest::addColumn<QString>("demo");
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QString>("told"); // in the log or on standard error
+    QTest::addColumn<bool>("signalMidPlan");
+    QTest::newRow("a signal mid-plan") << "HK07" << "Discharge at 1 A for 1 h" << "plan step 1"
+                                       << true;
+    QTest::newRow("a meter refuses") << "NV05" << "Rest for 1 s" << "plan refused: " << false;
+    QTest::newRow("a faulty plan") << "HK07" << "Rest for 1 s\nCharge at 1 A for 1 s"
+                                   << "line 2: unknown step" << false;
+}
+
+// A plan that a fault, a refusal or a signal ends gives status 3; a signal switches the load off
+// and ends the plan with its results beside the saved run.
+void TestHeadlessBench::planEndsWithItsOutcome()
+{
+    QFETCH(QString, demo);
+    QFETCH(QString, plan);
+    QFETCH(QString, told);
+    QFETCH(bool, signalMidPlan);
+    TempWorkDir dir;
+    QFile file(dir.file("test.plan"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(plan.toUtf8());
+    file.close();
+    Bench bench(dir, {"--demo=" + demo, "--plan", file.fileName()});
+    QVERIFY(bench.process().waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(bench.log().contains(told), 15000);
+    if (signalMidPlan) {
+        QTRY_VERIFY_WITH_TIMEOUT(journaledRows(dir.file("xdg-data")) >= 11, 30000);
+        bench.signal(SIGTERM);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(bench.process().state(), QProcess::NotRunning, 15000);
+    QCOMPARE(bench.process().exitCode(), 3);
+    if (!signalMidPlan) {
+        QVERIFY(bench.dataFiles().isEmpty());
+        return;
+    }
+    const QList<QByteArray> lines = bench.process().readAllStandardOutput().trimmed().split('\n');
+    const QJsonObject result = QJsonDocument::fromJson(lines.last()).object();
+    QCOMPARE(result.value("outcome").toString(), QString("fault"));
+    QCOMPARE(result.value("reason").toString(), QString("signal %1").arg(SIGTERM));
+    QCOMPARE(bench.dataFiles(), QStringList{result.value("data_file").toString()});
+    QVERIFY(QFile::exists(result.value("results_file").toString()));
 }
 
 void TestHeadlessBench::runsFollowTheInstrument_data()
