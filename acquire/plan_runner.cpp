@@ -5,6 +5,7 @@
 #include "acquire/instrument_core.h"
 #include "acquire/run_saving.h"
 #include "record/clock.h"
+#include "record/recorder.h"
 #include "usb/device_link.h"
 #include "usb/instrument_commands.h"
 
@@ -128,14 +129,12 @@ void PlanRunner::setLoad(bool on)
 void PlanRunner::beginStep(int index)
 {
     const plan::Step &step = m_plan.steps[index];
-    const proto::LiveValues &v = m_core.link().live();
-    const quint8 family = m_core.link().familyCode();
     m_stepIndex = index;
     m_secondLevel = false;
     m_stepStartMs = Clock::steadyMs();
     m_stepStart = Clock::now();
-    m_capacityAtStart = proto::toBaseUnit(proto::Quantity::Capacity, family, v.capacity);
-    m_energyAtStart = proto::toBaseUnit(proto::Quantity::Energy, family, v.energy);
+    m_capacityAtStart = total(proto::Quantity::Capacity);
+    m_energyAtStart = total(proto::Quantity::Energy);
     if (step.kind == plan::Step::Kind::Rest) {
         setLoad(false);
     } else {
@@ -155,6 +154,13 @@ void PlanRunner::beginStep(int index)
     emit stepStarted(index);
 }
 
+// The instrument's running count of q (capacity, energy) in the base unit (mAh, Wh).
+double PlanRunner::total(proto::Quantity q) const
+{
+    const float value = sampleValuesOf(m_core.link().live())[size_t(q)];
+    return proto::toBaseUnit(q, m_core.link().familyCode(), value);
+}
+
 double PlanRunner::elapsedSeconds() const
 {
     return (Clock::steadyMs() - m_stepStartMs) / 1000.0;
@@ -163,13 +169,10 @@ double PlanRunner::elapsedSeconds() const
 QString PlanRunner::limitReached(const plan::Limit &limit) const
 {
     const proto::LiveValues &v = m_core.link().live();
-    const quint8 family = m_core.link().familyCode();
     // The probe's temperature, or the load's own when no probe is connected.
     const double temperature = v.ntcTemp > -30 ? v.ntcTemp : v.mosTemp;
-    const double capacity =
-        proto::toBaseUnit(proto::Quantity::Capacity, family, v.capacity) - m_capacityAtStart;
-    const double energy =
-        proto::toBaseUnit(proto::Quantity::Energy, family, v.energy) - m_energyAtStart;
+    const double capacity = total(proto::Quantity::Capacity) - m_capacityAtStart;
+    const double energy = total(proto::Quantity::Energy) - m_energyAtStart;
     switch (limit.watch) {
     case plan::Watch::VoltageBelow:
         return v.voltage <= limit.value ? QStringLiteral("voltage %1 V").arg(v.voltage) : QString();
@@ -237,7 +240,6 @@ void PlanRunner::endStep(const QString &reason)
         return;
     const plan::Step &step = m_plan.steps[m_stepIndex];
     const proto::LiveValues &v = m_core.link().live();
-    const quint8 family = m_core.link().familyCode();
     QJsonObject result{
         {"step", m_stepIndex + 1},
         {"line", step.line},
@@ -245,10 +247,8 @@ void PlanRunner::endStep(const QString &reason)
         {"start", isoTime(m_stepStart)},
         {"end", isoTime(Clock::now())},
         {"reason", reason},
-        {"capacity_mAh",
-         proto::toBaseUnit(proto::Quantity::Capacity, family, v.capacity) - m_capacityAtStart},
-        {"energy_Wh",
-         proto::toBaseUnit(proto::Quantity::Energy, family, v.energy) - m_energyAtStart},
+        {"capacity_mAh", total(proto::Quantity::Capacity) - m_capacityAtStart},
+        {"energy_Wh", total(proto::Quantity::Energy) - m_energyAtStart},
     };
     if (step.kind == plan::Step::Kind::MeasureResistance && m_secondLevel) {
         const double deltaAmps = v.current - m_firstAmps;

@@ -61,6 +61,7 @@ private:
     void runEnded(const SaveOutcome &saved);
     void setLoad(bool on);
     double elapsedSeconds() const;
+    double total(proto::Quantity q) const;
     QString limitReached(const plan::Limit &limit) const;
 
     InstrumentCore &m_core;

@@ -26,15 +26,6 @@ double roundTo(double value, int decimals)
     return std::round(value * scale) / scale;
 }
 
-int fileDecimals(proto::Quantity q)
-{
-    for (const proto::FileColumn &column : proto::kFileColumns) {
-        if (column.quantity == q)
-            return column.decimals;
-    }
-    return 3;
-}
-
 } // namespace
 
 QString instrumentIdentity(const QString &serial, const QString &model, int busAddress)
@@ -77,7 +68,7 @@ QString isoTimeWithOffset(const QDateTime &time)
 
 double linkValue(proto::Quantity q, quint8 family, float value)
 {
-    const int decimals = fileDecimals(q);
+    const int decimals = proto::fileDecimals(q);
     const double scale = proto::toBaseUnit(q, family, 1.0);
     // The conversion's own float noise goes with a second rounding (kWh to Wh: three decimals
     // fewer).

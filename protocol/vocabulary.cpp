@@ -45,6 +45,22 @@ bool reports(Quantity q, quint8 family)
     return family != Nv05Family || terms(q).nv05Unit != nullptr;
 }
 
+int reportedCount(quint8 family)
+{
+    int count = 0;
+    while (count < kQuantityCount && reports(Quantity(count), family))
+        ++count;
+    return count;
+}
+
+int fileDecimals(Quantity q)
+{
+    for (const FileColumn &column : kFileColumns)
+        if (column.quantity == q)
+            return column.decimals;
+    return 0;
+}
+
 const char *unitOf(Quantity q, quint8 family)
 {
     if (!reports(q, family))

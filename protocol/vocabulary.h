@@ -87,8 +87,10 @@ inline const char *baseUnit(Quantity q)
     return terms(q).unit;
 }
 double toBaseUnit(Quantity q, quint8 family, double value);
-// The family reports q at all (the NV05 family has no load transistor and no fan).
+// The family reports q at all (the NV05 family has no load transistor and no fan); the ones it
+// does not report are the last in the table's order, so it reports the first reportedCount().
 bool reports(Quantity q, quint8 family);
+int reportedCount(quint8 family);
 
 // The data files' value columns, in file order, with their decimals and header cells; the NV05
 // family writes the first eight.
@@ -103,5 +105,7 @@ constexpr int kHk07FileColumns = 10;
 constexpr int kNv05FileColumns = 8;
 extern const std::array<FileColumn, kHk07FileColumns> kFileColumns;
 int fileColumnCount(quint8 family);
+// The decimals q is written with in the data files.
+int fileDecimals(Quantity q);
 
 } // namespace proto

@@ -33,11 +33,11 @@ const char kMagic[] = "usb-tester journal 1 family ";
 const char kSavingNote[] = "#saved-digest ";
 const char kOldSavingNote[] = "#saved ";
 
-// Values a row of the family holds: the NV05 family records neither MOS temperature nor fan
-// speed, the last two. So the width of the rows tells the family when the header is damaged.
+// Values a row of the family holds: the quantities it reports. So the width of the rows tells the
+// family when the header is damaged.
 int valueCount(quint8 familyCode)
 {
-    return familyCode == proto::Nv05Family ? proto::kQuantityCount - 2 : proto::kQuantityCount;
+    return proto::reportedCount(familyCode);
 }
 
 quint8 familyOfWidth(int values)
