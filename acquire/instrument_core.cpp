@@ -3,6 +3,7 @@
 #include "acquire/acquire_log.h"
 #include "acquire/acquisition.h"
 #include "acquire/lab_link_feed.h"
+#include "acquire/plan_runner.h"
 #include "acquire/run_saving.h"
 #include "lablink/link_settings.h"
 #include "lablink/publisher.h"
@@ -29,6 +30,7 @@ InstrumentCore::InstrumentCore(QObject *parent)
             qOverload<const Sample &>(&Recorder::record));
     m_session->setSaver([this] { return saveRecordedRun(*m_recorder); });
     m_feed = new LabLinkFeed(*m_labLink, *m_link, *m_acquisition, *m_session, *m_recorder, this);
+    m_plans = new PlanRunner(*this, this);
 
     connect(m_watcher, &ConnectionWatcher::deviceArrived, this, &InstrumentCore::openInstrument);
     connect(m_watcher, &ConnectionWatcher::deviceLeft, this, &InstrumentCore::instrumentLeft);

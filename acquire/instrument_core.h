@@ -2,7 +2,7 @@
 // The instrument core: everything between the USB cable and a saved data file, built once and
 // presented by the window and by the headless bench alike. It owns the link, the bus scan, the
 // connection watcher, the acquisition, the run session with its recorder and saver, the recovery
-// of journals left by a crash, and the lab link with its feed. It runs the connection's life
+// of journals left by a crash, the lab link with its feed, and the test-plan runner. It runs the connection's life
 // cycle: the watcher sees the instrument -> the link opens -> the bus is scanned -> the model is
 // identified and the run follows -> the instrument is lost. A face only presents its signals.
 
@@ -28,6 +28,7 @@ namespace acquire {
 
 class Acquisition;
 class LabLinkFeed;
+class PlanRunner;
 
 class InstrumentCore : public QObject
 {
@@ -43,6 +44,7 @@ public:
     RunSession &session() const { return *m_session; }
     Acquisition &acquisition() const { return *m_acquisition; }
     lablink::Publisher &labLink() const { return *m_labLink; }
+    PlanRunner &plans() const { return *m_plans; }
 
     // Journals that a crash left become data files; the list says how each went.
     QVector<RecoveredRun> recoverEarlierRuns();
@@ -83,6 +85,7 @@ private:
     Acquisition *m_acquisition;
     lablink::Publisher *m_labLink;
     LabLinkFeed *m_feed;
+    PlanRunner *m_plans;
 };
 
 } // namespace acquire

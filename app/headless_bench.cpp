@@ -100,8 +100,7 @@ bool readPlan(const QString &path, plan::Plan *plan)
 // The plan begins once the instrument is identified and ends the bench with its outcome.
 void HeadlessBench::runPlan(const plan::Plan &plan)
 {
-    auto *runner = new acquire::PlanRunner(*m_core, this);
-    m_planRunner = runner;
+    acquire::PlanRunner *runner = &m_core->plans();
     connect(runner, &acquire::PlanRunner::stepEnded, this, printJsonLine);
     connect(runner, &acquire::PlanRunner::finished, this,
             [this](const QJsonObject &result, acquire::PlanRunner::Outcome outcome) {
@@ -126,8 +125,8 @@ void HeadlessBench::runPlan(const plan::Plan &plan)
 
 void HeadlessBench::endPlan(int signal)
 {
-    if (m_planRunner && m_planRunner->running())
-        m_planRunner->stop(acquire::PlanRunner::Outcome::Fault,
+    if (m_core->plans().running())
+        m_core->plans().stop(acquire::PlanRunner::Outcome::Fault,
                            QStringLiteral("signal %1").arg(signal));
 }
 

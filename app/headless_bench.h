@@ -11,7 +11,6 @@
 
 namespace acquire {
 class InstrumentCore;
-class PlanRunner;
 } // namespace acquire
 namespace lablink {
 struct LinkSettings;
@@ -38,7 +37,6 @@ public:
 
 private:
     acquire::InstrumentCore *m_core;
-    acquire::PlanRunner *m_planRunner = nullptr;
     bool m_planStarted = false;
 };
 

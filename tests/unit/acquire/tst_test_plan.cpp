@@ -169,7 +169,7 @@ void TestTestPlan::runs()
     QVERIFY(plan::parsePlan(text, &plan, &error));
     {
         acquire::InstrumentCore core;
-        acquire::PlanRunner runner(core);
+        acquire::PlanRunner &runner = core.plans();
         QSignalSpy identified(&core, &acquire::InstrumentCore::identified);
         QSignalSpy steps(&runner, &acquire::PlanRunner::stepEnded);
         QSignalSpy finished(&runner, &acquire::PlanRunner::finished);
