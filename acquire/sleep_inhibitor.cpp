@@ -49,7 +49,10 @@ void SleepInhibitor::answered(QDBusPendingCallWatcher *call)
     call->deleteLater(); // its copy of the descriptor goes with it
     const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *call;
     if (reply.isError()) {
-        tellUnavailable(QStringLiteral("no answer from logind"), reply.error().message());
+        tellUnavailable(reply.error().type() == QDBusError::ServiceUnknown
+                            ? QStringLiteral("no logind")
+                            : QStringLiteral("logind refused"),
+                        reply.error().message());
         return;
     }
     if (!m_wanted || !reply.value().isValid())
