@@ -35,7 +35,8 @@ InstrumentCore::InstrumentCore(QObject *parent)
     // The computer stays awake while a run records, however the run then ends.
     connect(m_session, &RunSession::stateChanged, this, [this](RunSession::State state) {
         if (state == RunSession::State::Running)
-            m_sleep->inhibit(m_plans->running() ? tr("Running a test plan") : tr("Recording a run"));
+            m_sleep->inhibit(m_plans->running() ? tr("Running a test plan")
+                                                : tr("Recording a run"));
         else
             m_sleep->release();
     });

@@ -35,8 +35,8 @@ void SleepInhibitor::inhibit(const QString &why)
         tellUnavailable(QStringLiteral("no system bus"), m_bus->lastError().message());
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kManager,
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kManager, QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep:idle") << QCoreApplication::applicationName() << why
          << QStringLiteral("block");
     m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(call), this);

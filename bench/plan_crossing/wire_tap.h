@@ -13,13 +13,13 @@
 
 struct WireEvent
 {
-    qint64 ns = 0;   // since the tap was made
-    int handle = 0;  // in order of opening
+    qint64 ns = 0;  // since the tap was made
+    int handle = 0; // in order of opening
     bool written = false;
-    quint8 command = 0;        // of a written frame
-    quint8 argument = 0;       // its first byte after the command
-    bool measurement = false;  // a read measurement report
-    bool loadOn = false;       // as that report says
+    quint8 command = 0;       // of a written frame
+    quint8 argument = 0;      // its first byte after the command
+    bool measurement = false; // a read measurement report
+    bool loadOn = false;      // as that report says
     float volts = 0;
 };
 

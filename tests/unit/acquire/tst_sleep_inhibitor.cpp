@@ -192,7 +192,8 @@ void TestSleepInhibitor::unavailable_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("logged");
     QTest::newRow("no logind") << m_address << "no logind";
-    QTest::newRow("no system bus") << "unix:path=/nonexistent/bus" << "no system bus";
+    QTest::newRow("no system bus") << "unix:path=/nonexistent/bus"
+                                   << "no system bus";
 }
 
 // Without logind or without a bus, runs go on unguarded and the log says so once.
