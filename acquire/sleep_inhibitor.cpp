@@ -6,6 +6,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QThread>
+
+#include <memory>
 
 namespace acquire {
 
@@ -27,17 +30,40 @@ SleepInhibitor::~SleepInhibitor() = default;
 void SleepInhibitor::inhibit(const QString &why)
 {
     m_wanted = true;
-    if (held() || m_pending)
+    m_why = why;
+    if (held() || asking())
         return;
-    if (!m_bus)
-        m_bus = QDBusConnection::systemBus();
+    if (m_bus)
+        ask();
+    else
+        connectToSystemBus();
+}
+
+// Connecting waits for the bus's greeting: a thread of its own waits, not the GUI thread.
+void SleepInhibitor::connectToSystemBus()
+{
+    m_connecting = true;
+    auto bus = std::make_shared<std::optional<QDBusConnection>>();
+    QThread *connector = QThread::create([bus] { *bus = QDBusConnection::systemBus(); });
+    connect(connector, &QThread::finished, this, [this, bus] {
+        m_connecting = false;
+        m_bus = *bus;
+        if (m_wanted)
+            ask();
+    });
+    connect(connector, &QThread::finished, connector, &QObject::deleteLater);
+    connector->start();
+}
+
+void SleepInhibitor::ask()
+{
     if (!m_bus->isConnected()) {
         tellUnavailable(QStringLiteral("no system bus"), m_bus->lastError().message());
         return;
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kManager, QStringLiteral("Inhibit"));
-    call << QStringLiteral("sleep:idle") << QCoreApplication::applicationName() << why
+    call << QStringLiteral("sleep:idle") << QCoreApplication::applicationName() << m_why
          << QStringLiteral("block");
     m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(call), this);
     connect(m_pending, &QDBusPendingCallWatcher::finished, this, &SleepInhibitor::answered);

@@ -19,7 +19,7 @@ class SleepInhibitor : public QObject
 {
     Q_OBJECT
 public:
-    // Asks the system bus, connected to on the first inhibit().
+    // Asks the system bus, connected to (on a thread of its own) at the first inhibit().
     explicit SleepInhibitor(QObject *parent = nullptr);
     // Asks logind on `bus` (tests use a private bus).
     SleepInhibitor(const QDBusConnection &bus, QObject *parent = nullptr);
@@ -32,17 +32,21 @@ public:
     void release();
     bool held() const { return m_held.isValid(); }
     // A request is on its way.
-    bool asking() const { return m_pending != nullptr; }
+    bool asking() const { return m_connecting || m_pending != nullptr; }
 
 signals:
     void heldChanged(bool held);
 
 private:
+    void connectToSystemBus();
+    void ask();
     void answered(QDBusPendingCallWatcher *call);
     void tellUnavailable(const QString &what, const QString &detail);
 
     std::optional<QDBusConnection> m_bus;
     QDBusUnixFileDescriptor m_held;
+    QString m_why;
+    bool m_connecting = false;
     QDBusPendingCallWatcher *m_pending = nullptr;
     bool m_wanted = false;
     bool m_toldUnavailable = false;

@@ -10,6 +10,8 @@
 #include "tests/support/temp_workdir.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QProcess>
 #include <QSignalSpy>
@@ -25,7 +27,7 @@ namespace {
 
 const QString kLogin = QStringLiteral("org.freedesktop.login1");
 
-class FakeLogin : public QObject
+class FakeLogin : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
@@ -37,9 +39,18 @@ public:
             ::close(fd);
         readEnds.clear();
         calls.clear();
+        answerLate = false;
+    }
+    // Sends the answers held back while answerLate was set.
+    void answer(QDBusConnection &bus)
+    {
+        for (const QDBusMessage &reply : std::as_const(m_heldBack))
+            bus.send(reply);
+        m_heldBack.clear();
     }
     QList<QStringList> calls;
     QVector<int> readEnds;
+    bool answerLate = false;
 
 public slots:
     QDBusUnixFileDescriptor Inhibit(const QString &what, const QString &who, const QString &why,
@@ -52,8 +63,15 @@ public slots:
         readEnds << fds[0];
         const QDBusUnixFileDescriptor writeEnd(fds[1]); // a copy travels to the caller
         ::close(fds[1]);
-        return writeEnd;
+        if (!answerLate)
+            return writeEnd;
+        setDelayedReply(true);
+        m_heldBack << message().createReply(QVariant::fromValue(writeEnd));
+        return QDBusUnixFileDescriptor();
     }
+
+private:
+    QList<QDBusMessage> m_heldBack;
 };
 
 // True while some process still holds the pipe's write end open.
@@ -157,7 +175,10 @@ void TestSleepInhibitor::runHoldsTheDescriptor()
     RunSession &session = core.session();
     session.start();
     if (beforeAnswer) {
+        m_login.answerLate = true;
+        QTRY_COMPARE(m_login.calls.size(), 1);
         session.finish(RunSession::End(end));
+        m_login.answer(*m_bus);
     } else {
         QTRY_VERIFY(inhibitor.held());
         QCOMPARE(m_login.calls.size(), 1);
