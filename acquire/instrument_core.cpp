@@ -5,6 +5,7 @@
 #include "acquire/lab_link_feed.h"
 #include "acquire/plan_runner.h"
 #include "acquire/run_saving.h"
+#include "acquire/sleep_inhibitor.h"
 #include "lablink/link_settings.h"
 #include "lablink/publisher.h"
 #include "record/journal.h"
@@ -22,7 +23,7 @@ InstrumentCore::InstrumentCore(QObject *parent)
       m_watcher(new ConnectionWatcher(this)), m_recorder(new Recorder(this)),
       m_session(new RunSession(*m_recorder, this)),
       m_acquisition(new Acquisition(*m_link, *m_session, this)),
-      m_labLink(new lablink::Publisher(this))
+      m_labLink(new lablink::Publisher(this)), m_sleep(new SleepInhibitor(this))
 {
     // The data path: samples go to the recorder; the session empties it when a run begins and
     // saves it into the data folder when the run ends, however it ends.
@@ -31,6 +32,14 @@ InstrumentCore::InstrumentCore(QObject *parent)
     m_session->setSaver([this] { return saveRecordedRun(*m_recorder); });
     m_feed = new LabLinkFeed(*m_labLink, *m_link, *m_acquisition, *m_session, *m_recorder, this);
     m_plans = new PlanRunner(*this, this);
+    // The computer stays awake while a run records, however the run then ends.
+    connect(m_session, &RunSession::stateChanged, this, [this](RunSession::State state) {
+        if (state == RunSession::State::Running)
+            m_sleep->inhibit(m_plans->running() ? tr("Running a test plan")
+                                                : tr("Recording a run"));
+        else
+            m_sleep->release();
+    });
 
     connect(m_watcher, &ConnectionWatcher::deviceArrived, this, &InstrumentCore::openInstrument);
     connect(m_watcher, &ConnectionWatcher::deviceLeft, this, &InstrumentCore::instrumentLeft);

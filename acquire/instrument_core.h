@@ -2,7 +2,8 @@
 // The instrument core: everything between the USB cable and a saved data file, built once and
 // presented by the window and by the headless bench alike. It owns the link, the bus scan, the
 // connection watcher, the acquisition, the run session with its recorder and saver, the recovery
-// of journals left by a crash, the lab link with its feed, and the test-plan runner. It runs the connection's life
+// of journals left by a crash, the lab link with its feed, the test-plan runner, and
+// the request that the computer stay awake while a run records. It runs the connection's life
 // cycle: the watcher sees the instrument -> the link opens -> the bus is scanned -> the model is
 // identified and the run follows -> the instrument is lost. A face only presents its signals.
 
@@ -29,6 +30,7 @@ namespace acquire {
 class Acquisition;
 class LabLinkFeed;
 class PlanRunner;
+class SleepInhibitor;
 
 class InstrumentCore : public QObject
 {
@@ -45,6 +47,7 @@ public:
     Acquisition &acquisition() const { return *m_acquisition; }
     lablink::Publisher &labLink() const { return *m_labLink; }
     PlanRunner &plans() const { return *m_plans; }
+    SleepInhibitor &sleepInhibitor() const { return *m_sleep; }
 
     // Journals that a crash left become data files; the list says how each went.
     QVector<RecoveredRun> recoverEarlierRuns();
@@ -86,6 +89,7 @@ private:
     lablink::Publisher *m_labLink;
     LabLinkFeed *m_feed;
     PlanRunner *m_plans;
+    SleepInhibitor *m_sleep;
 };
 
 } // namespace acquire

@@ -16,6 +16,7 @@ packages=(
     tzdata # the local-time test reads two zones' files
     libmosquitto-dev mosquitto mosquitto-clients openssl
     libglib2.0-dev # a thread GLib starts, in the crash report tests
+    dbus-daemon # a private bus for the sleep inhibitor's test
 )
 
 missing=()
