@@ -2273,6 +2273,10 @@ Discharge at 1 A until 3.0 V</translation>
         <translation>%1 steps</translation>
     </message>
     <message>
+        <source>共 %1 步，另有 %2 个全程停止条件</source>
+        <translation>%1 steps, and %2 stop conditions for the whole plan</translation>
+    </message>
+    <message>
         <source>打开测试计划</source>
         <translation>Open test plan</translation>
     </message>

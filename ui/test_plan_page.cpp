@@ -2,8 +2,8 @@
 
 #include "acquire/acquisition.h"
 #include "acquire/instrument_core.h"
+#include "protocol/display_texts.h"
 #include "record/clock.h"
-#include "record/recorder.h"
 #include "ui/catalogue_text.h"
 #include "ui/pages_log.h"
 #include "ui_TestPlanPage.h"
@@ -25,9 +25,17 @@ namespace {
 
 using proto::Quantity;
 
-// The readings shown while a plan runs, in their order on the page.
-constexpr Quantity kReadings[] = {Quantity::Voltage,  Quantity::Current, Quantity::Power,
-                                  Quantity::Capacity, Quantity::Energy,  Quantity::MosTemp};
+// The readings shown while a plan runs, in their order on the page, as the display page
+// writes them.
+struct Reading
+{
+    Quantity quantity;
+    QString DisplayTexts::*text;
+};
+const Reading kReadings[] = {
+    {Quantity::Voltage, &DisplayTexts::voltage}, {Quantity::Current, &DisplayTexts::current},
+    {Quantity::Power, &DisplayTexts::power},     {Quantity::Capacity, &DisplayTexts::capacity},
+    {Quantity::Energy, &DisplayTexts::energy},   {Quantity::MosTemp, &DisplayTexts::mosTemp}};
 
 enum Column
 {
@@ -59,9 +67,9 @@ QString hms(qint64 seconds)
 
 QString headerOf(Quantity q)
 {
-    return QStringLiteral("%1 (%2)")
-        .arg(QCoreApplication::translate("Quantity", proto::terms(q).name),
-             QString::fromUtf8(proto::baseUnit(q)));
+    return QStringLiteral("%1 (%2)").arg(
+        QCoreApplication::translate("Quantity", proto::terms(q).name),
+        QString::fromUtf8(proto::baseUnit(q)));
 }
 
 const char *outcomeText(acquire::PlanRunner::Outcome outcome)
@@ -112,6 +120,9 @@ Ui::TestPlanPage &TestPlanPage::form()
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSize(11);
     m_ui->plan_text->setFont(mono);
+    QPalette palette = m_ui->plan_text->palette();
+    palette.setColor(QPalette::PlaceholderText, QColor("#8A8A8A"));
+    m_ui->plan_text->setPalette(palette);
     m_ui->plan_tree_steps->setColumnCount(ColumnCount);
     buildReadings();
     setHeaders();
@@ -165,14 +176,16 @@ void TestPlanPage::buildReadings()
         auto *row = new QHBoxLayout;
         *value = new QLabel(QStringLiteral("--"), frame);
         QFont big = (*value)->font();
-        big.setPointSize(17);
+        big.setPointSize(16);
         (*value)->setFont(big);
         (*value)->setStyleSheet("color:rgb(235,235,0);background:transparent;");
         (*value)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row->addWidget(*value, 1);
         if (unit) {
             *unit = new QLabel(frame);
-            (*unit)->setStyleSheet("color:#DCDCDC;background:transparent;");
+            // The display page's unit font, whose fallback draws "℃" where the window's does not.
+            (*unit)->setFont(QFont(QStringLiteral("DINW10-Medium"), 11));
+            (*unit)->setStyleSheet("color:#DCDCDC;background:transparent;padding-left:3px;");
             row->addWidget(*unit);
         }
         layout->addWidget(caption);
@@ -180,7 +193,8 @@ void TestPlanPage::buildReadings()
         m_ui->plan_readings_layout->addWidget(frame);
         return caption;
     };
-    for (Quantity q : kReadings) {
+    for (const Reading &reading : kReadings) {
+        const Quantity q = reading.quantity;
         QLabel *value = nullptr, *unit = nullptr;
         QLabel *caption = box(&value, &unit);
         setCatalogueText(caption, "Quantity", proto::terms(q).name);
@@ -247,7 +261,10 @@ void TestPlanPage::textEdited()
     else if (!m_planValid)
         showMessage(true, [error] { return tr("计划有误：%1").arg(error); });
     else
-        showMessage(false, [n = m_plan.steps.size()] { return tr("共 %1 步").arg(n); });
+        showMessage(false, [n = m_plan.steps.size(), limits = m_plan.stopWhen.size()] {
+            return limits ? tr("共 %1 步，另有 %2 个全程停止条件").arg(n).arg(limits)
+                          : tr("共 %1 步").arg(n);
+        });
 }
 
 void TestPlanPage::listSteps()
@@ -260,7 +277,7 @@ void TestPlanPage::listSteps()
         item->setText(NumberColumn, QString::number(i + 1));
         item->setText(StepColumn, m_plan.steps[i].text);
         item->setToolTip(StepColumn, m_plan.steps[i].text);
-        for (int c = DurationColumn; c < ColumnCount; ++c)
+        for (int c : {DurationColumn, CapacityColumn, EnergyColumn, ResistanceColumn})
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
 }
@@ -376,14 +393,14 @@ void TestPlanPage::stepEnded(const QJsonObject &result)
     QTreeWidgetItem *item = form().plan_tree_steps->topLevelItem(result.value("step").toInt() - 1);
     if (!item)
         return;
-    const QDateTime start = QDateTime::fromString(result.value("start").toString(), Qt::ISODateWithMs);
+    const QDateTime start =
+        QDateTime::fromString(result.value("start").toString(), Qt::ISODateWithMs);
     const QDateTime end = QDateTime::fromString(result.value("end").toString(), Qt::ISODateWithMs);
     item->setText(DurationColumn, hms(qMax<qint64>(0, start.secsTo(end))));
     item->setText(ReasonColumn, result.value("reason").toString());
     item->setToolTip(ReasonColumn, result.value("reason").toString());
-    item->setText(CapacityColumn,
-                  QString::number(result.value("capacity_mAh").toDouble(), 'f',
-                                  proto::fileDecimals(Quantity::Capacity)));
+    item->setText(CapacityColumn, QString::number(result.value("capacity_mAh").toDouble(), 'f',
+                                                  proto::fileDecimals(Quantity::Capacity)));
     item->setText(EnergyColumn, QString::number(result.value("energy_Wh").toDouble(), 'f',
                                                 proto::fileDecimals(Quantity::Energy)));
     if (result.contains("resistance_mOhm"))
@@ -412,22 +429,21 @@ void TestPlanPage::showReadings()
     const DeviceLink &link = m_core->link();
     const quint8 family = link.familyCode();
     const bool known = proto::knownFamily(family);
-    const proto::SampleValues values = sampleValuesOf(link.live());
+    const DisplayTexts texts = displayTexts(link.live(), family);
     for (int i = 0; i < m_values.size(); ++i) {
-        const Quantity q = kReadings[i];
+        const Quantity q = kReadings[i].quantity;
         const char *unit = known ? proto::unitOf(q, family) : proto::baseUnit(q);
         const bool shown = known && proto::reports(q, family);
-        m_values[i]->setText(shown ? QString::number(values[size_t(q)], 'f', proto::fileDecimals(q))
-                                   : QStringLiteral("--"));
-        m_values[i]->setAccessibleDescription(
-            QStringLiteral("%1 (%2)").arg(QCoreApplication::translate("Quantity",
-                                                                      proto::terms(q).name),
-                                          QString::fromUtf8(unit)));
+        m_values[i]->setText(shown ? texts.*kReadings[i].text : QStringLiteral("--"));
+        m_values[i]->setAccessibleDescription(QStringLiteral("%1 (%2)").arg(
+            QCoreApplication::translate("Quantity", proto::terms(q).name),
+            QString::fromUtf8(unit)));
         m_units[i]->setText(QString::fromUtf8(unit));
     }
     const bool running = m_core->plans().running() && m_marked >= 0;
-    m_stepValue->setText(running ? QStringLiteral("%1 / %2").arg(m_marked + 1).arg(
-                                       m_ui->plan_tree_steps->topLevelItemCount())
+    m_stepValue->setText(running ? QStringLiteral("%1 / %2")
+                                       .arg(m_marked + 1)
+                                       .arg(m_ui->plan_tree_steps->topLevelItemCount())
                                  : QStringLiteral("--"));
     m_timeValue->setText(running ? hms((Clock::steadyMs() - m_stepStartMs) / 1000)
                                  : QStringLiteral("--"));

@@ -70,11 +70,11 @@ private:
     acquire::InstrumentCore *m_core = nullptr;
     plan::Plan m_plan;
     bool m_planValid = false;
-    QString m_path;       // the plan's file, empty until opened or saved
-    int m_marked = -1;    // the step shown as running
+    QString m_path;    // the plan's file, empty until opened or saved
+    int m_marked = -1; // the step shown as running
     qint64 m_stepStartMs = 0;
-    StatusLine m_message; // the plan's faults and the runner's refusals
-    StatusLine m_outcome; // how the last plan ended
+    StatusLine m_message;       // the plan's faults and the runner's refusals
+    StatusLine m_outcome;       // how the last plan ended
     QVector<QLabel *> m_values; // the readings and their units, in the order of kReadings
     QVector<QLabel *> m_units;
     QLabel *m_stepValue = nullptr;

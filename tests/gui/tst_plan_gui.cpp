@@ -154,7 +154,7 @@ private slots:
     }
 
     // Skip ends the running step and begins the next; stop ends the plan with the load off, says
-    // so, and nothing is sent after it.
+    // so, and nothing is sent after it. A language switch says it all again.
     void skipAndStop()
     {
         Page p;
@@ -180,6 +180,14 @@ private slots:
         for (int i = 0; i < 6; ++i)
             p.tick();
         QCOMPARE(p.commandsSent(), 0);
+
+        // In English the page says the same, and keeps the plan as typed.
+        p.f.chooseLanguage("language_english");
+        QTRY_VERIFY(
+            p.f.text("plan_label_outcome").startsWith("Plan stopped (stopped by the user)"));
+        QCOMPARE(p.steps->headerItem()->text(4), QString("Capacity (mAh)"));
+        QCOMPARE(p.f.w<QAbstractButton>("plan_btn_skip")->text(), QString("Skip step"));
+        QVERIFY(p.f.w<QPlainTextEdit>("plan_text")->toPlainText().startsWith("Discharge at 1 A"));
     }
 };
 

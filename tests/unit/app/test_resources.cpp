@@ -340,7 +340,7 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"app::StartHints", 4},
                                       {"app::TitleMenu", 4},
                                       {"ui::DisplayPage", 66},
-                                      {"ui::TestPlanPage", 41},
+                                      {"ui::TestPlanPage", 42},
                                       {"BatteryTestPopup", 9},
                                       {"ChartView", 1},
                                       {"CurvePanel", 13},
