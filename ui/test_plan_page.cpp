@@ -2,6 +2,7 @@
 
 #include "acquire/acquisition.h"
 #include "acquire/instrument_core.h"
+#include "chart/degree_sign_font.h"
 #include "protocol/display_texts.h"
 #include "record/clock.h"
 #include "ui/catalogue_text.h"
@@ -183,8 +184,7 @@ void TestPlanPage::buildReadings()
         row->addWidget(*value, 1);
         if (unit) {
             *unit = new QLabel(frame);
-            // The display page's unit font, whose fallback draws "℃" where the window's does not.
-            (*unit)->setFont(QFont(QStringLiteral("DINW10-Medium"), 11));
+            (*unit)->setFont(withDegreeSign((*unit)->font()));
             (*unit)->setStyleSheet("color:#DCDCDC;background:transparent;padding-left:3px;");
             row->addWidget(*unit);
         }
