@@ -31,10 +31,12 @@ const Tile kHomeTiles[] = {
      "Is:", "A", RunTexts::Battery, proto::ModeChargeDischargeChargeDischargeCharge},
     {QT_TRANSLATE_NOOP("MainDialog", "充放电循环测试"), 0, 10, "#7EB47E", TileAction::Six, nullptr,
      nullptr, RunTexts::None, proto::ModeCycleTest},
-    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), 0xF013, 0, "#945953", TileAction::Six,
-     nullptr, nullptr, RunTexts::None, proto::ModeDeveloping},
+    // The plan runner chooses the work modes itself, step by step.
+    {QT_TRANSLATE_NOOP("MainDialog", "测试计划"), 0xF0CB, 0, "#945953", TileAction::TestPlan,
+     nullptr, nullptr, RunTexts::None, std::nullopt},
 };
 
+// A meter has no load to run a test plan on: its grid offers none.
 const Tile kNv05Tiles[] = {
     {QT_TRANSLATE_NOOP("MainDialog", "固件升级"), 0xF01B, 0, "#1570A5", TileAction::Upgrade,
      nullptr, nullptr, RunTexts::None, std::nullopt},
@@ -43,8 +45,6 @@ const Tile kNv05Tiles[] = {
     // The meter's chart tile sends the constant-current code, as its firmware expects.
     {QT_TRANSLATE_NOOP("MainDialog", "数据图表展示"), 0xF108, 0, "#C0392B", TileAction::ChartOnly,
      nullptr, nullptr, RunTexts::None, proto::ModeConstantCurrent},
-    {QT_TRANSLATE_NOOP("MainDialog", "更多功能等待开发"), 0xF013, 0, "#945953", TileAction::Six,
-     nullptr, nullptr, RunTexts::None, proto::ModeDeveloping},
 };
 
 } // namespace

@@ -20,7 +20,8 @@ enum Page
     SixPage = 6,
     Nv05HomePage = 7,
     StartPage = 8,
-    Nv05SettingsPage = 9
+    Nv05SettingsPage = 9,
+    TestPlanPage = 10
 };
 
 // What a home tile does.
@@ -30,7 +31,8 @@ enum class TileAction
     Upgrade,
     Settings,
     Six,
-    ChartOnly
+    ChartOnly,
+    TestPlan
 };
 enum class RunTexts
 {

@@ -23,6 +23,7 @@
 #include "settings/settings_file.h"
 #include "ui/settings_page_hk07.h"
 #include "ui/settings_page_nv05.h"
+#include "ui/test_plan_page.h"
 #include "app/start_hints.h"
 #include "app/title_menu.h"
 #include "ui_MainDialog.h"
@@ -57,6 +58,7 @@ MainDialog::MainDialog(QWidget *parent)
     const auto busAddress = [link] { return link->currentAddress(); };
     ui->page_settings->attach(link, busAddress);
     ui->NV05_settings_page->attach(link, busAddress);
+    ui->page_plan->attach(*m_core);
     connect(link, &DeviceLink::settingsReplyArrived, this, &MainDialog::refreshSettingsPage);
 
     review::acceptRunFileDrops(this);

@@ -5,6 +5,7 @@
 #include "ui/display_page.h"
 #include "protocol/display_texts.h"
 #include "ui/firmware_page.h"
+#include "ui/test_plan_page.h"
 #include "app/glyphs.h"
 #include "app/icon_helper.h"
 #include "ui_MainDialog.h"
@@ -59,6 +60,8 @@ PageNavigator::PageNavigator(Ui::MainDialog &form, ui::DisplayPage &display, Fir
     connect(&display, &ui::DisplayPage::settingsRequested, this,
             [this] { openSettingsPage(QT_TRANSLATE_NOOP("MainDialog", "仪表参数设置")); });
     connect(&display, &ui::DisplayPage::upgradeRequested, this, &PageNavigator::openUpgradePage);
+    connect(form.page_plan, &ui::TestPlanPage::returnRequested, this,
+            [this] { returnClicked(Return::FamilyHome); });
 
     applyHomeGlyph();
     IconHelper::shared().applyGlyph(form.NV05_btnReturn, QChar(glyph::Home), 16);
@@ -185,7 +188,10 @@ void PageNavigator::tileClicked(QToolButton *button)
         m_form.disp_stackedWidget->setCurrentIndex(SixPage);
         setTitle(m_form.six_labTitle, tile->name);
         applyReturnGlyph(m_form.six_btnReturn);
-        m_sixFollowsMode = tile->mode != proto::ModeDeveloping;
+        break;
+    case TileAction::TestPlan:
+        m_form.disp_stackedWidget->setCurrentIndex(TestPlanPage);
+        applyReturnGlyph(m_form.page_plan->returnButton());
         break;
     }
     if (tile->mode)
@@ -263,7 +269,7 @@ void PageNavigator::leaveStartPage()
 
 void PageNavigator::showModeTitle(const DisplayTexts &texts)
 {
-    if (texts.titleLabel == DisplayTexts::TitleLabel::Six && m_sixFollowsMode)
+    if (texts.titleLabel == DisplayTexts::TitleLabel::Six)
         setTitle(m_form.six_labTitle, texts.title);
 }
 
@@ -287,6 +293,8 @@ void PageNavigator::applyAllGlyphs()
         returns.append(m_firmware.returnButton());
     if (m_display.hasContents())
         returns.append(m_display.returnButton());
+    if (m_form.page_plan->hasForm())
+        returns.append(m_form.page_plan->returnButton());
     for (QAbstractButton *b : returns)
         applyReturnGlyph(b);
 }

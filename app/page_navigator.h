@@ -89,8 +89,6 @@ private:
     QVector<QToolButton *> m_homeButtons;
     QVector<QToolButton *> m_nv05Buttons;
     QHash<QObject *, std::function<void()>> m_onFirstShow; // by page
-    // The spare page is titled by the instrument's work mode, unless a tile without one opened it.
-    bool m_sixFollowsMode = true;
     quint8 m_pagesFamily = proto::NoFamily;                // whose pages the stack shows
 };
 

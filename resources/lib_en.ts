@@ -217,6 +217,10 @@
         <translation>Developing</translation>
     </message>
     <message>
+        <source>测试计划</source>
+        <translation>Test Plan</translation>
+    </message>
+    <message>
         <source>更新失败</source>
         <translation>Update failed</translation>
     </message>
@@ -2136,6 +2140,185 @@ Discard them? Choose No to keep them: the new run continues after them (use “E
     <message>
         <source>%1: %2; %3 秒后重试</source>
         <translation>%1: %2; retrying in %3 s</translation>
+    </message>
+</context>
+<context>
+    <name>ui::TestPlanPage</name>
+    <message>
+        <source>返回主页</source>
+        <translation>Return</translation>
+    </message>
+    <message>
+        <source>测试计划</source>
+        <translation>Test Plan</translation>
+    </message>
+    <message>
+        <source>计划</source>
+        <translation>Plan</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>从文件打开测试计划</source>
+        <translation>Open a test plan from a file</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>把测试计划保存为文本文件</source>
+        <translation>Save the test plan as a text file</translation>
+    </message>
+    <message>
+        <source>未保存的计划</source>
+        <translation>Unsaved plan</translation>
+    </message>
+    <message>
+        <source>计划文本</source>
+        <translation>Plan text</translation>
+    </message>
+    <message>
+        <source>每行一个步骤，例如：
+Stop when voltage below 2.8 V
+Discharge at 0.5 A for 10 seconds
+Rest for 1 minute
+Discharge at 1 A until 3.0 V</source>
+        <translation>One step per line, for example:
+Stop when voltage below 2.8 V
+Discharge at 0.5 A for 10 seconds
+Rest for 1 minute
+Discharge at 1 A until 3.0 V</translation>
+    </message>
+    <message>
+        <source>步骤与结果</source>
+        <translation>Steps and results</translation>
+    </message>
+    <message>
+        <source>当前读数</source>
+        <translation>Readings</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>检查计划并开始运行</source>
+        <translation>Check the plan and start it</translation>
+    </message>
+    <message>
+        <source>跳过本步</source>
+        <translation>Skip step</translation>
+    </message>
+    <message>
+        <source>结束当前步骤，开始下一步</source>
+        <translation>End this step and begin the next</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>关闭负载，结束计划并保存结果</source>
+        <translation>Switch the load off, end the plan and save its results</translation>
+    </message>
+    <message>
+        <source>计划完成：全部步骤已运行</source>
+        <translation>Plan completed: every step ran</translation>
+    </message>
+    <message>
+        <source>计划结束：达到停止条件</source>
+        <translation>Plan ended: a stop condition held</translation>
+    </message>
+    <message>
+        <source>计划已停止</source>
+        <translation>Plan stopped</translation>
+    </message>
+    <message>
+        <source>计划中断</source>
+        <translation>Plan interrupted</translation>
+    </message>
+    <message>
+        <source>当前步骤</source>
+        <translation>Current step</translation>
+    </message>
+    <message>
+        <source>本步用时</source>
+        <translation>Time in step</translation>
+    </message>
+    <message>
+        <source>步骤</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>用时</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>结束原因</source>
+        <translation>Ended by</translation>
+    </message>
+    <message>
+        <source>内阻</source>
+        <translation>Resistance</translation>
+    </message>
+    <message>
+        <source>计划有误：%1</source>
+        <translation>The plan has a fault: %1</translation>
+    </message>
+    <message>
+        <source>共 %1 步</source>
+        <translation>%1 steps</translation>
+    </message>
+    <message>
+        <source>共 %1 步，另有 %2 个全程停止条件</source>
+        <translation>%1 steps, and %2 stop conditions for the whole plan</translation>
+    </message>
+    <message>
+        <source>打开测试计划</source>
+        <translation>Open test plan</translation>
+    </message>
+    <message>
+        <source>测试计划 (*.txt *.plan);;所有文件 (*)</source>
+        <translation>Test plans (*.txt *.plan);;All files (*)</translation>
+    </message>
+    <message>
+        <source>%1 太大，不是测试计划。</source>
+        <translation>%1 is too large to be a test plan.</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>保存测试计划</source>
+        <translation>Save test plan</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：%2</source>
+        <translation>Cannot save %1: %2</translation>
+    </message>
+    <message>
+        <source>已保存到 %1</source>
+        <translation>Saved to %1</translation>
+    </message>
+    <message>
+        <source>请先打开或写一个测试计划。</source>
+        <translation>Open or write a test plan first.</translation>
+    </message>
+    <message>
+        <source>无法开始：%1</source>
+        <translation>Cannot start: %1</translation>
+    </message>
+    <message>
+        <source>结果文件未能写入。</source>
+        <translation>The results file could not be written.</translation>
+    </message>
+    <message>
+        <source>结果文件：%1</source>
+        <translation>Results file: %1</translation>
     </message>
 </context>
 </TS>

@@ -49,16 +49,16 @@ private slots:
         QCOMPARE(d.windowTitle(), QString("TALMIR_USB_TESTER"));
         QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(f.page(), 8);
-        QCOMPARE(f.w<QStackedWidget>("disp_stackedWidget")->count(), 10);
+        QCOMPARE(f.w<QStackedWidget>("disp_stackedWidget")->count(), 11);
         QCOMPARE(f.text("title_text_label"), QString("TALMIR Lumerin System APP V1.0.8"));
         QCOMPARE(f.text("Tips_label"), QString("请使用数据线将设备的HID口与电脑相连接！"));
         QCOMPARE(f.w<QAbstractButton>("btnMenu_Close")->text(), QString(QChar(0xF00D)));
         QCOMPARE(f.w("widgetTitle")->property("form").toString(), QString("title"));
         const char *pages[] = {"page",       "page_upgrade", "page_disp", "page_settings",
                                "page_four",  "page_five",    "page_six",  "NV05_page_1",
-                               "Start_page", "NV05_settings_page"};
+                               "Start_page", "NV05_settings_page", "page_plan"};
         auto *stack = f.w<QStackedWidget>("disp_stackedWidget");
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < int(std::size(pages)); ++i)
             QCOMPARE(stack->widget(i)->objectName(), QString(pages[i]));
     }
 

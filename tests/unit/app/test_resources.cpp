@@ -332,7 +332,7 @@ void TestResources::catalogueHoldsEveryMessage()
         ++perContext[m.context];
         keys.insert(m.context + QChar(0) + m.source + QChar(0) + m.comment);
     }
-    const QMap<QString, int> expected{{"MainDialog", 120},
+    const QMap<QString, int> expected{{"MainDialog", 121},
                                       {"SettingsHk07Controls", 38},
                                       {"SettingsNv05Controls", 37},
                                       {"app::ChartPage", 10},
@@ -340,6 +340,7 @@ void TestResources::catalogueHoldsEveryMessage()
                                       {"app::StartHints", 4},
                                       {"app::TitleMenu", 4},
                                       {"ui::DisplayPage", 66},
+                                      {"ui::TestPlanPage", 42},
                                       {"BatteryTestPopup", 9},
                                       {"ChartView", 1},
                                       {"CurvePanel", 13},
@@ -481,6 +482,7 @@ void TestResources::formTextsAreInTheCatalogue_data()
     QTest::newRow("firmware page") << "FirmwarePage.ui" << "FirmwarePage";
     QTest::newRow("recorded runs") << "RunViewer.ui" << "RunViewer";
     QTest::newRow("lab link") << "LabLinkDialog.ui" << "LabLinkDialog";
+    QTest::newRow("test plans") << "TestPlanPage.ui" << "ui::TestPlanPage";
 }
 
 // Every translatable text of a form must have its English in the catalogue, or the English
