@@ -10,6 +10,9 @@
 #include <cstring>
 #include <mutex>
 
+#include <poll.h>
+#include <unistd.h>
+
 namespace lablink {
 
 namespace {
@@ -131,11 +134,24 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
     return QString();
 }
 
-bool MqttSession::service(int timeoutMs)
+bool MqttSession::service(int timeoutMs, int wakeFd)
 {
     if (!isOpen())
         return false;
-    const int rc = mosquitto_loop(m_handle, timeoutMs, 1);
+    int loopTimeoutMs = timeoutMs;
+    if (wakeFd >= 0) {
+        // Wait for the socket or the wake; the library's own round then only does what is due.
+        const short wantWrite = mosquitto_want_write(m_handle) ? POLLOUT : 0;
+        pollfd fds[2] = {{mosquitto_socket(m_handle), short(POLLIN | wantWrite), 0},
+                         {wakeFd, POLLIN, 0}};
+        if (::poll(fds, 2, timeoutMs) > 0 && (fds[1].revents & POLLIN)) {
+            quint64 count = 0;
+            if (::read(wakeFd, &count, sizeof count) < 0)
+                count = 0; // taken by another connection's round
+        }
+        loopTimeoutMs = 0;
+    }
+    const int rc = mosquitto_loop(m_handle, loopTimeoutMs, 1);
     if (rc == MOSQ_ERR_SUCCESS && m_accepted)
         return true;
     if (m_lastError.isEmpty())
