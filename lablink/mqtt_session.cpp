@@ -80,6 +80,8 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
     if (!m_handle)
         return m_lastError = QStringLiteral("out of memory");
     mosquitto_int_option(m_handle, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // Messages are small and each should leave at once, not wait for the last one's ACK.
+    mosquitto_int_option(m_handle, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_handle, &MqttSession::connectCallback);
     mosquitto_disconnect_callback_set(m_handle, &MqttSession::disconnectCallback);
     mosquitto_publish_callback_set(m_handle, &MqttSession::publishCallback);

@@ -33,14 +33,45 @@ using acquire::RunSession;
 
 namespace {
 
-// A working folder with its own settings and data folder.
-void isolateFiles(const TempWorkDir &dir)
+// A broker with a subscriber, a working folder with its own settings and data folder, and a
+// simulated bus as the program's device.
+struct Rig
 {
-    QFile ini(dir.file("usb-hid.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[General]\nsave_path=" + dir.file("Data").toUtf8() + "\n");
-    ini.close();
-    qputenv("XDG_DATA_HOME", dir.file("xdg-data").toUtf8());
+    Broker broker;
+    std::unique_ptr<Subscriber> sub;
+    TempWorkDir dir;
+    std::unique_ptr<sim::SimulatedBus> bus;
+
+    bool start(const QString &topic, const sim::BusConfig &config)
+    {
+        QFile ini(dir.file("usb-hid.ini"));
+        if (!broker.start() || !ini.open(QIODevice::WriteOnly))
+            return false;
+        ini.write("[General]\nsave_path=" + dir.file("Data").toUtf8() + "\n");
+        ini.close();
+        qputenv("XDG_DATA_HOME", dir.file("xdg-data").toUtf8());
+        sub = std::make_unique<Subscriber>(broker.port(), topic);
+        bus = std::make_unique<sim::SimulatedBus>(config);
+        hid::setBackend(bus.get());
+        ScanPacer::setPacing(60, 25);
+        return sub->waitReady();
+    }
+    ~Rig() { hid::setBackend(nullptr); }
+};
+
+sim::BusConfig busOf(const QString &demo)
+{
+    sim::BusConfig config;
+    if (!sim::parseDemoOption(demo, config))
+        qFatal("bad demo option %s", qPrintable(demo));
+    return config;
+}
+
+bool startIdentified(acquire::InstrumentCore &core)
+{
+    QSignalSpy identified(&core, &acquire::InstrumentCore::identified);
+    core.recoverEarlierRuns();
+    return core.start() && identified.wait(5000);
 }
 
 lablink::LinkSettings linkTo(const Broker &broker)
@@ -97,16 +128,10 @@ void TestLabLinkFeed::publishedAsRecorded()
 {
     QFETCH(QString, demo);
     QFETCH(quint8, family);
-    Broker broker;
-    QVERIFY(broker.start());
-    Subscriber sub(broker.port(), "feed/#");
-    QVERIFY(sub.waitReady());
-    TempWorkDir dir;
-    isolateFiles(dir);
-    sim::BusConfig config;
-    QVERIFY(sim::parseDemoOption(demo, config));
-    sim::SimulatedBus bus(config);
-    hid::setBackend(&bus);
+    Rig rig;
+    QVERIFY(rig.start("feed/#", busOf(demo)));
+    const Broker &broker = rig.broker;
+    Subscriber &sub = *rig.sub;
     const QString base = "feed/A1B2C3D4E5-2";
     {
         acquire::InstrumentCore core;
@@ -118,7 +143,6 @@ void TestLabLinkFeed::publishedAsRecorded()
         QTRY_VERIFY_WITH_TIMEOUT(core.recorder().rowCount() >= 12, 30000);
         core.finish(RunSession::End::Signal);
     }
-    hid::setBackend(nullptr);
 
     QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(base + "/run").size(), 3, 5000);
     // Only the instrument's own topics, and its status left "offline".
@@ -177,30 +201,22 @@ void TestLabLinkFeed::publishedAsRecorded()
 // "offline" when it stops; choosing another instrument hands names over without an "offline".
 void TestLabLinkFeed::instrumentsOnOneCable()
 {
-    Broker broker;
-    QVERIFY(broker.start());
-    Subscriber sub(broker.port(), "feed/#");
-    QVERIFY(sub.waitReady());
-    TempWorkDir dir;
-    isolateFiles(dir);
-    sim::BusConfig config;
-    QVERIFY(sim::parseDemoOption("HK07:1,3+NV05:2;serial=A1B2C3D4E5", config));
+    sim::BusConfig config = busOf("HK07:1,3+NV05:2;serial=A1B2C3D4E5");
     config.writtenKept = 4096;
     for (sim::InstrumentConfig &instrument : config.instruments)
         instrument.cells = instrument.address;
     config.instruments[1].knobStartAt = 0; // address 3
     config.instruments[1].knobRunSeconds = 600;
     config.instruments[1].knobAmps = 1.5;
-    sim::SimulatedBus bus(config);
-    hid::setBackend(&bus);
-    ScanPacer::setPacing(60, 25);
+    Rig rig;
+    QVERIFY(rig.start("feed/#", config));
+    const Broker &broker = rig.broker;
+    Subscriber &sub = *rig.sub;
+    sim::SimulatedBus &bus = *rig.bus;
     const QString base = "feed/A1B2C3D4E5-";
     {
         acquire::InstrumentCore core;
-        core.recoverEarlierRuns();
-        QSignalSpy identified(&core, &acquire::InstrumentCore::identified);
-        QVERIFY(core.start());
-        QVERIFY(identified.wait(5000));
+        QVERIFY(startIdentified(core));
         QTest::qWait(2000);
         QCOMPARE(polledAddresses(bus.writtenReports()), QSet<int>{1}); // the link is off
 
@@ -263,43 +279,30 @@ void TestLabLinkFeed::instrumentsOnOneCable()
         QCOMPARE(polledAddresses(bus.writtenReports()), QSet<int>{3});
         core.finish(RunSession::End::Signal);
     }
-    hid::setBackend(nullptr);
 }
 
 // A short plan's progress on the plan topic, in order, the last event naming the results file
 // the runner wrote.
 void TestLabLinkFeed::planEvents()
 {
-    Broker broker;
-    QVERIFY(broker.start());
-    Subscriber sub(broker.port(), "feed/+/plan");
-    QVERIFY(sub.waitReady());
-    TempWorkDir dir;
-    isolateFiles(dir);
-    sim::BusConfig config;
-    QVERIFY(sim::parseDemoOption("HK07;serial=A1B2C3D4E5;speed=20", config));
-    sim::SimulatedBus bus(config);
-    hid::setBackend(&bus);
-    ScanPacer::setPacing(60, 25);
+    Rig rig;
+    QVERIFY(rig.start("feed/+/plan", busOf("HK07;serial=A1B2C3D4E5;speed=20")));
+    Subscriber &sub = *rig.sub;
     plan::Plan plan;
     QString error;
     QVERIFY(plan::parsePlan("Discharge at 0.5 A for 2 s\nRest for 1 s", &plan, &error));
     QJsonObject finished;
     {
         acquire::InstrumentCore core;
-        core.recoverEarlierRuns();
-        QSignalSpy identified(&core, &acquire::InstrumentCore::identified);
         QSignalSpy ended(&core.plans(), &acquire::PlanRunner::finished);
-        core.startLabLink(linkTo(broker));
-        QVERIFY(core.start());
-        QVERIFY(identified.wait(5000));
+        core.startLabLink(linkTo(rig.broker));
+        QVERIFY(startIdentified(core));
         QTRY_VERIFY_WITH_TIMEOUT(core.labLink().isConnected(), 10000);
         QVERIFY2(core.plans().start(plan, &error), qPrintable(error));
         QVERIFY(ended.wait(30000));
         finished = ended.first().first().toJsonObject();
         core.finish(RunSession::End::Signal);
     }
-    hid::setBackend(nullptr);
 
     const QString topic = "feed/A1B2C3D4E5-1/plan";
     QTRY_COMPARE_WITH_TIMEOUT(sub.payloadsOn(topic).size(), 6, 5000);
