@@ -50,14 +50,6 @@ LabLinkFeed::~LabLinkFeed()
         neighbour.second.publisher->stop();
 }
 
-QStringList LabLinkFeed::neighbourIdentities() const
-{
-    QStringList names;
-    for (const auto &neighbour : m_neighbours)
-        names << neighbour.first;
-    return names;
-}
-
 void LabLinkFeed::start(const lablink::LinkSettings &settings)
 {
     stop();
@@ -153,9 +145,8 @@ void LabLinkFeed::followPlans(const PlanRunner &plans)
     });
     connect(&plans, &PlanRunner::stepEnded, this,
             [this](const QJsonObject &result) { publishPlanEvent(PlanEvent::StepEnded, result); });
-    connect(&plans, &PlanRunner::finished, this, [this](const QJsonObject &result) {
-        publishPlanEvent(PlanEvent::PlanEnded, result);
-    });
+    connect(&plans, &PlanRunner::finished, this,
+            [this](const QJsonObject &result) { publishPlanEvent(PlanEvent::PlanEnded, result); });
 }
 
 void LabLinkFeed::rowRecorded()

@@ -44,8 +44,6 @@ public:
 
     // The identified instrument's name; empty while none is.
     QString identity() const { return m_identity; }
-    // The other instruments' names, while the lab link publishes them.
-    QStringList neighbourIdentities() const;
 
     // (Re)starts the lab link, the identified instrument's and its neighbours'; disabled
     // settings stop it. stop() delivers the last events, then "offline" for every instrument.

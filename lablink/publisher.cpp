@@ -235,8 +235,7 @@ void Publisher::queueEvent(const QString &instrument, QString (*topicOf)(const Q
             m_shared->events.pop_front();
             ++m_shared->droppedEvents;
         }
-        m_shared->events.push_back(
-            {m_shared->nextEventId++, instrument, topicOf, payload, -1, 0});
+        m_shared->events.push_back({m_shared->nextEventId++, instrument, topicOf, payload, -1, 0});
     }
     m_shared->nudge();
 }
@@ -313,8 +312,7 @@ void Publisher::Worker::sendDueEvents(quint64 upToId)
         return;
     std::vector<std::pair<quint64, int>> sent;
     for (const PendingEvent &event : due) {
-        const QString topic =
-            event.topicOf(baseOf(event.instrument, m_settings.prefix, m_base));
+        const QString topic = event.topicOf(baseOf(event.instrument, m_settings.prefix, m_base));
         sent.emplace_back(event.id, m_session.publish(topic.toUtf8(), event.payload, 1, false));
     }
     std::lock_guard<std::mutex> lock(m_shared->mutex);

@@ -1,10 +1,10 @@
 #pragma once
-// The lab link's publisher: readings and run events go to an MQTT broker from a thread of its
-// own. The slots only queue (and wake that thread, so a reading goes out as soon as it is queued),
-// and stopping or restarting never waits for that thread, so the caller's thread never waits on
-// the network. Both queues are bounded: while the broker is away
-// the oldest readings are dropped and counted; run and plan events are kept until the broker acknowledges
-// them (up to kEventCapacity, then the oldest go, counted).
+// The lab link's publisher: readings, run and plan events go to an MQTT broker from a thread of
+// its own. The slots only queue (and wake that thread, so a reading goes out as soon as it is
+// queued), and stopping or restarting never waits for that thread, so the caller's thread never
+// waits on the network. Both queues are bounded: while the broker is away the oldest readings are
+// dropped and counted; events are kept until the broker acknowledges them (up to kEventCapacity,
+// then the oldest go, counted).
 
 #include "lablink/link_settings.h"
 #include "lablink/reading.h"

@@ -1,6 +1,6 @@
 #pragma once
-// What the lab link publishes: one reading per sample, the run's events and a test plan's. Plain values, so the
-// link does not depend on how samples are produced.
+// What the lab link publishes: one reading per sample, the run's events and a test plan's. Plain
+// values, so the link does not depend on how samples are produced.
 
 #include "protocol/vocabulary.h"
 
@@ -62,7 +62,7 @@ struct PlanEvent
     };
     Kind kind = PlanStarted;
     QDateTime time;
-    QString instrument; // as for Reading
+    QString instrument;  // as for Reading
     QJsonObject details; // the step's number, text and reason; the plan's outcome and files
 };
 

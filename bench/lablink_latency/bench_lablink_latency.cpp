@@ -66,8 +66,8 @@ int main(int argc, char *argv[])
 
     // The instruments' samples fall at different moments of each second, as their cycles do,
     // or in groups that share a cycle.
-    const int together = std::clamp(qEnvironmentVariableIntValue("LABLINK_BENCH_TOGETHER"), 1,
-                                    kInstruments);
+    const int together =
+        std::clamp(qEnvironmentVariableIntValue("LABLINK_BENCH_TOGETHER"), 1, kInstruments);
     int sent = 0;
     clock.restart();
     for (int tick = 0; tick < seconds * kInstruments; ++tick) {

@@ -12,9 +12,9 @@
 #include "acquire/plan_runner.h"
 #include "acquire/run_saving.h"
 #include "acquire/test_plan.h"
-#include "protocol/codes.h"
 #include "lablink/link_settings.h"
 #include "lablink/publisher.h"
+#include "protocol/codes.h"
 #include "record/recorder.h"
 #include "sim/demo_option.h"
 #include "sim/simulated_bus.h"
@@ -238,10 +238,12 @@ void TestLabLinkFeed::instrumentsOnOneCable()
                                   Expected{3, proto::Hk07Family, true, 1.5}}) {
             const QString name = base + QString::number(e.address);
             QCOMPARE(retainedMessage(broker.port(), name + "/status"), QByteArray("online"));
-            const QJsonObject config = QJsonDocument::fromJson(retainedMessage(
-                broker.port(),
-                QString("homeassistant/sensor/A1B2C3D4E5-%1/voltage/config").arg(e.address)))
-                                           .object();
+            const QJsonObject config =
+                QJsonDocument::fromJson(
+                    retainedMessage(broker.port(),
+                                    QString("homeassistant/sensor/A1B2C3D4E5-%1/voltage/config")
+                                        .arg(e.address)))
+                    .object();
             QCOMPARE(config.value("state_topic").toString(), name + "/reading");
             const QJsonObject reading = lastJson(sub.payloadsOn(name + "/reading"));
             const double volts = reading.value("voltage").toObject().value("value").toDouble();
@@ -313,13 +315,15 @@ void TestLabLinkFeed::planEvents()
                  json.constData());
         events << event.value("event").toString();
         if (event.contains("step"))
-            steps << QString("%1 %2 %3").arg(event.value("step").toInt())
+            steps << QString("%1 %2 %3")
+                         .arg(event.value("step").toInt())
                          .arg(event.value("text").toString(), event.value("reason").toString());
     }
     QCOMPARE(events, QStringList({"plan started", "step started", "step ended", "step started",
                                   "step ended", "plan ended"}));
-    QCOMPARE(steps, QStringList({"1 Discharge at 0.5 A for 2 s ", "1 Discharge at 0.5 A for 2 s time",
-                                 "2 Rest for 1 s ", "2 Rest for 1 s time"}));
+    QCOMPARE(steps,
+             QStringList({"1 Discharge at 0.5 A for 2 s ", "1 Discharge at 0.5 A for 2 s time",
+                          "2 Rest for 1 s ", "2 Rest for 1 s time"}));
     const QJsonObject first = QJsonDocument::fromJson(sub.payloadsOn(topic).first()).object();
     QCOMPARE(first.value("steps").toInt(), 2);
     QJsonObject last = QJsonDocument::fromJson(sub.payloadsOn(topic).last()).object();
