@@ -32,6 +32,7 @@ InstrumentCore::InstrumentCore(QObject *parent)
     m_session->setSaver([this] { return saveRecordedRun(*m_recorder); });
     m_feed = new LabLinkFeed(*m_labLink, *m_link, *m_acquisition, *m_session, *m_recorder, this);
     m_plans = new PlanRunner(*this, this);
+    m_feed->followPlans(*m_plans);
     // The computer stays awake while a run records, however the run then ends.
     connect(m_session, &RunSession::stateChanged, this, [this](RunSession::State state) {
         if (state == RunSession::State::Running)
@@ -70,9 +71,7 @@ bool InstrumentCore::start()
 
 void InstrumentCore::startLabLink(const lablink::LinkSettings &settings)
 {
-    m_labLink->stop();
-    if (settings.enabled)
-        m_labLink->start(settings, m_feed->identity());
+    m_feed->start(settings);
 }
 
 void InstrumentCore::openInstrument(const QString &name)
@@ -114,7 +113,7 @@ void InstrumentCore::finish(RunSession::End why)
     m_acquisition->timer()->stop();
     m_session->finish(why);
     stopWorkers();
-    m_labLink->stop(); // delivers the run's last events, then "offline"
+    m_feed->stop(); // delivers the run's last events, then "offline"
 }
 
 void InstrumentCore::stopWorkers()

@@ -43,6 +43,7 @@ public:
     // (no instrument, a meter without a load, a plan already running).
     bool start(const plan::Plan &plan, QString *refusal);
     bool running() const { return m_running; }
+    const plan::Plan &plan() const { return m_plan; }
     int currentStep() const { return m_stepIndex; }
     // Ends the plan: the load goes off, the run is saved with its results.
     void stop(Outcome outcome, const QString &why);

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <mutex>
 
+#include <poll.h>
+#include <unistd.h>
+
 namespace lablink {
 
 namespace {
@@ -77,6 +80,8 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
     if (!m_handle)
         return m_lastError = QStringLiteral("out of memory");
     mosquitto_int_option(m_handle, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // Messages are small and each should leave at once, not wait for the last one's ACK.
+    mosquitto_int_option(m_handle, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_handle, &MqttSession::connectCallback);
     mosquitto_disconnect_callback_set(m_handle, &MqttSession::disconnectCallback);
     mosquitto_publish_callback_set(m_handle, &MqttSession::publishCallback);
@@ -131,11 +136,24 @@ QString MqttSession::open(const LinkSettings &s, const QByteArray &willTopic, in
     return QString();
 }
 
-bool MqttSession::service(int timeoutMs)
+bool MqttSession::service(int timeoutMs, int wakeFd)
 {
     if (!isOpen())
         return false;
-    const int rc = mosquitto_loop(m_handle, timeoutMs, 1);
+    int loopTimeoutMs = timeoutMs;
+    if (wakeFd >= 0) {
+        // Wait for the socket or the wake; the library's own round then only does what is due.
+        const short wantWrite = mosquitto_want_write(m_handle) ? POLLOUT : 0;
+        pollfd fds[2] = {{mosquitto_socket(m_handle), short(POLLIN | wantWrite), 0},
+                         {wakeFd, POLLIN, 0}};
+        if (::poll(fds, 2, timeoutMs) > 0 && (fds[1].revents & POLLIN)) {
+            quint64 count = 0;
+            if (::read(wakeFd, &count, sizeof count) < 0)
+                count = 0; // taken by another connection's round
+        }
+        loopTimeoutMs = 0;
+    }
+    const int rc = mosquitto_loop(m_handle, loopTimeoutMs, 1);
     if (rc == MOSQ_ERR_SUCCESS && m_accepted)
         return true;
     if (m_lastError.isEmpty())

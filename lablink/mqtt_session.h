@@ -30,9 +30,10 @@ public:
                  const std::function<bool()> &abandoned = {});
     bool isOpen() const { return m_handle != nullptr && m_accepted; }
 
-    // One round of network traffic, waiting at most timeoutMs. False once the connection is
-    // lost; lastError() then says why.
-    bool service(int timeoutMs);
+    // One round of network traffic, waiting at most timeoutMs for the socket, or less when
+    // wakeFd (an eventfd, if given) becomes readable; its count is then taken. False once the
+    // connection is lost; lastError() then says why.
+    bool service(int timeoutMs, int wakeFd = -1);
     // True while earlier packets still wait for the socket.
     bool backlogged() const;
 

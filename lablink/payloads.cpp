@@ -52,6 +52,10 @@ QString runTopic(const QString &base)
 {
     return base + QStringLiteral("/run");
 }
+QString planTopic(const QString &base)
+{
+    return base + QStringLiteral("/plan");
+}
 QString statusTopic(const QString &base)
 {
     return base + QStringLiteral("/status");
@@ -123,6 +127,29 @@ QByteArray runEventJson(const RunEvent &event)
         object.insert("path", event.path);
     if (event.kind == RunEvent::NotSaved)
         object.insert("reason", event.reason);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QString planEventName(PlanEvent::Kind kind)
+{
+    switch (kind) {
+    case PlanEvent::PlanStarted:
+        return QStringLiteral("plan started");
+    case PlanEvent::StepStarted:
+        return QStringLiteral("step started");
+    case PlanEvent::StepEnded:
+        return QStringLiteral("step ended");
+    case PlanEvent::PlanEnded:
+        return QStringLiteral("plan ended");
+    }
+    return QString();
+}
+
+QByteArray planEventJson(const PlanEvent &event)
+{
+    QJsonObject object = event.details;
+    object.insert("event", planEventName(event.kind));
+    object.insert("time", isoTimeWithOffset(event.time));
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 

@@ -18,6 +18,7 @@ QString instrumentIdentity(const QString &serial, const QString &model, int busA
 QString topicBase(const QString &prefix, const QString &identity);
 QString readingTopic(const QString &base);
 QString runTopic(const QString &base);
+QString planTopic(const QString &base);
 QString statusTopic(const QString &base);
 
 // ISO 8601 with milliseconds and the offset from UTC ("2026-12-07T15:04:05.250+01:00").
@@ -29,6 +30,8 @@ double linkValue(proto::Quantity q, quint8 family, float value);
 
 QByteArray readingJson(const Reading &reading);
 QByteArray runEventJson(const RunEvent &event);
+// {"event":"step ended","time":...} followed by the event's details.
+QByteArray planEventJson(const PlanEvent &event);
 
 // Home Assistant's discovery messages (to be retained) for one instrument: a sensor per quantity
 // its family reports, "homeassistant/sensor/<identity>/<key>/config", and a binary sensor for the
@@ -41,5 +44,6 @@ struct RetainedMessage
 QVector<RetainedMessage> discoveryMessages(const QString &discoveryPrefix, const QString &base,
                                            const QString &identity, const DeviceInfo &device);
 QString runEventName(RunEvent::Kind kind);
+QString planEventName(PlanEvent::Kind kind);
 
 } // namespace lablink

@@ -14,19 +14,26 @@
 #include <thread>
 #include <vector>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 namespace lablink {
 
 namespace {
 
 constexpr int kConnectTimeoutMs = 10000;
-constexpr int kServiceMs = 100; // a queued reading waits at most this long
+// A round's longest wait for the socket: a queued message wakes the round at once, so this only
+// paces the keep-alive and how soon a lost connection is noticed.
+constexpr int kServiceMs = 1000;
 constexpr int kFirstRetryMs = 1000;
 constexpr int kLongestRetryMs = 60000;
 
 struct PendingEvent
 {
     quint64 id = 0;
-    RunEvent event;
+    QString instrument;                  // empty: the link's current one
+    QString (*topicOf)(const QString &); // runTopic, planTopic
+    QByteArray payload;
     int mid = -1; // the message id while the broker has not acknowledged it
     quint64 sender = 0; // the connection that sent it, whose acknowledgement counts
 };
@@ -42,8 +49,23 @@ QString brokerName(const LinkSettings &s)
 // and never touches the Publisher, which may be gone before the thread ends.
 struct Publisher::Shared
 {
+    Shared() : wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~Shared()
+    {
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+    }
+    // Wakes a connection waiting for its socket (MqttSession::service).
+    void nudge() const
+    {
+        const quint64 one = 1;
+        if (wakeFd >= 0 && ::write(wakeFd, &one, sizeof one) < 0)
+            return; // the counter is full: the connection is awake anyway
+    }
+
     mutable std::mutex mutex;
     std::condition_variable wake;
+    const int wakeFd;
     std::deque<Reading> readings;
     std::deque<PendingEvent> events;
     quint64 nextEventId = 1;
@@ -52,6 +74,7 @@ struct Publisher::Shared
     QString identity; // empty: no instrument identified yet, nothing to name
     DeviceInfo device;
     bool identityChanged = false;
+    bool leaveOnline = false; // the last identity change handed the old instrument over
     quint64 generation = 0; // the current connection's; a stop or start moves it on
     int openSessions = 0;   // connections open, the current one and any saying farewell
     std::condition_variable ended; // a session closed
@@ -88,6 +111,7 @@ private:
 
 public:
     quint64 lastEventBeforeStop = ~quint64(0); // under the mutex: what the farewell still sends
+    bool farewellOffline = true;               // under the mutex
 };
 
 Publisher::Publisher(QObject *parent) : QObject(parent), m_shared(std::make_shared<Shared>())
@@ -95,6 +119,7 @@ Publisher::Publisher(QObject *parent) : QObject(parent), m_shared(std::make_shar
     qRegisterMetaType<lablink::Reading>();
     qRegisterMetaType<lablink::RunEvent>();
     m_shared->owner = this;
+    qRegisterMetaType<lablink::PlanEvent>();
 }
 
 Publisher::~Publisher()
@@ -120,7 +145,7 @@ void Publisher::start(const LinkSettings &settings, const QString &identity)
     std::thread([worker = m_worker] { worker->run(); }).detach();
 }
 
-void Publisher::stop()
+void Publisher::stop(Leaving leaving)
 {
     if (!m_worker)
         return;
@@ -129,13 +154,15 @@ void Publisher::stop()
         ++m_shared->generation;
         // Events published from now on are for the next connection.
         m_worker->lastEventBeforeStop = m_shared->nextEventId - 1;
+        m_worker->farewellOffline = leaving == Leaving::Offline;
     }
     m_worker.reset();
     m_shared->wake.notify_all();
+    m_shared->nudge();
     report(QStringLiteral("stopped"), false);
 }
 
-void Publisher::setIdentity(const QString &identity, const DeviceInfo &device)
+void Publisher::setIdentity(const QString &identity, const DeviceInfo &device, Leaving leaving)
 {
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
@@ -144,8 +171,10 @@ void Publisher::setIdentity(const QString &identity, const DeviceInfo &device)
         m_shared->identity = identity;
         m_shared->device = device;
         m_shared->identityChanged = true;
+        m_shared->leaveOnline = leaving == Leaving::HandedOver;
     }
     m_shared->wake.notify_all();
+    m_shared->nudge();
 }
 
 QString Publisher::statusText() const
@@ -186,22 +215,39 @@ int Publisher::queuedEvents() const
 
 void Publisher::publishReading(const Reading &reading)
 {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    if (int(m_shared->readings.size()) >= kReadingCapacity) {
-        m_shared->readings.pop_front();
-        ++m_shared->droppedReadings;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        if (int(m_shared->readings.size()) >= kReadingCapacity) {
+            m_shared->readings.pop_front();
+            ++m_shared->droppedReadings;
+        }
+        m_shared->readings.push_back(reading);
     }
-    m_shared->readings.push_back(reading);
+    m_shared->nudge();
+}
+
+void Publisher::queueEvent(const QString &instrument, QString (*topicOf)(const QString &),
+                           const QByteArray &payload)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        if (int(m_shared->events.size()) >= kEventCapacity) {
+            m_shared->events.pop_front();
+            ++m_shared->droppedEvents;
+        }
+        m_shared->events.push_back({m_shared->nextEventId++, instrument, topicOf, payload, -1, 0});
+    }
+    m_shared->nudge();
 }
 
 void Publisher::publishRunEvent(const RunEvent &event)
 {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    if (int(m_shared->events.size()) >= kEventCapacity) {
-        m_shared->events.pop_front();
-        ++m_shared->droppedEvents;
-    }
-    m_shared->events.push_back({m_shared->nextEventId++, event, -1, 0});
+    queueEvent(event.instrument, &runTopic, runEventJson(event));
+}
+
+void Publisher::publishPlanEvent(const PlanEvent &event)
+{
+    queueEvent(event.instrument, &planTopic, planEventJson(event));
 }
 
 // On the publisher's thread.
@@ -249,25 +295,25 @@ QString baseOf(const QString &instrument, const QString &prefix, const QString &
 
 } // namespace
 
-// Publishes the run events not yet sent on this connection, each to its own instrument's topic,
-// and notes their message ids, by which the broker's acknowledgement removes them.
+// Publishes the run and plan events not yet sent on this connection, each to its own
+// instrument's topic, and notes their message ids, by which the broker's acknowledgement removes
+// them.
 void Publisher::Worker::sendDueEvents(quint64 upToId)
 {
-    std::vector<std::pair<quint64, RunEvent>> due;
+    std::vector<PendingEvent> due;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         for (const PendingEvent &pending : m_shared->events) {
             if (pending.mid < 0 && pending.id <= upToId)
-                due.emplace_back(pending.id, pending.event);
+                due.push_back(pending);
         }
     }
     if (due.empty())
         return;
     std::vector<std::pair<quint64, int>> sent;
-    for (const auto &event : due) {
-        const QString topic = runTopic(baseOf(event.second.instrument, m_settings.prefix, m_base));
-        sent.emplace_back(event.first, m_session.publish(topic.toUtf8(),
-                                                         runEventJson(event.second), 1, false));
+    for (const PendingEvent &event : due) {
+        const QString topic = event.topicOf(baseOf(event.instrument, m_settings.prefix, m_base));
+        sent.emplace_back(event.id, m_session.publish(topic.toUtf8(), event.payload, 1, false));
     }
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     for (PendingEvent &pending : m_shared->events) {
@@ -364,10 +410,13 @@ void Publisher::Worker::run()
     std::unique_lock<std::mutex> lock(shared.mutex);
     while (current()) {
         if (m_session.isOpen() && shared.identityChanged) {
-            // Another instrument, or none: deliver what was queued and leave under the old name.
+            // Another instrument, or none: deliver what was queued and leave under the old name
+            // (as it is, when another connection now speaks for it).
+            const bool offline = !shared.leaveOnline;
             lock.unlock();
             sendQueued();
-            m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
+            if (offline)
+                m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
             closeSession(lock);
         }
         if (shared.identity.isEmpty()) { // nothing to name yet: no topic names a guess
@@ -380,7 +429,7 @@ void Publisher::Worker::run()
         lock.unlock();
         sendQueued();
 
-        const bool alive = m_session.service(kServiceMs);
+        const bool alive = m_session.service(kServiceMs, shared.wakeFd);
         if (!alive) {
             report(QStringLiteral("%1: %2").arg(brokerName(m_settings), m_session.lastError()),
                    false);
@@ -410,12 +459,15 @@ void Publisher::Worker::farewell()
     if (!m_session.isOpen())
         return;
     quint64 upToId = 0;
+    bool offline = true;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         upToId = lastEventBeforeStop;
+        offline = farewellOffline;
     }
     sendQueued(upToId);
-    m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
+    if (offline)
+        m_session.publish(statusTopic(m_base).toUtf8(), "offline", 1, true);
     for (int waited = 0; waited < kFarewellMs && m_session.isOpen(); waited += 50) {
         {
             std::lock_guard<std::mutex> guard(m_shared->mutex);

@@ -1,10 +1,11 @@
 #pragma once
-// What the lab link publishes: one reading per sample and the run's events. Plain values, so the
-// link does not depend on how samples are produced.
+// What the lab link publishes: one reading per sample, the run's events and a test plan's. Plain
+// values, so the link does not depend on how samples are produced.
 
 #include "protocol/vocabulary.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QMetaType>
 #include <QString>
 
@@ -49,7 +50,24 @@ struct RunEvent
     QString reason;     // why not, for NotSaved
 };
 
+// A test plan's progress: its start, each step's start and end, and its end with the results.
+struct PlanEvent
+{
+    enum Kind
+    {
+        PlanStarted,
+        StepStarted,
+        StepEnded,
+        PlanEnded
+    };
+    Kind kind = PlanStarted;
+    QDateTime time;
+    QString instrument;  // as for Reading
+    QJsonObject details; // the step's number, text and reason; the plan's outcome and files
+};
+
 } // namespace lablink
 
 Q_DECLARE_METATYPE(lablink::Reading)
 Q_DECLARE_METATYPE(lablink::RunEvent)
+Q_DECLARE_METATYPE(lablink::PlanEvent)

@@ -48,6 +48,13 @@ void takeAddressReply(LinkState &state, const uint8_t *report, int length)
 
 } // namespace
 
+int replyAddress(const uint8_t *report, int length)
+{
+    if (!report || length < 4 || report[0] != kReplyStart || report[1] != kFrameKind)
+        return -1;
+    return report[2];
+}
+
 ReportKind parseIncomingReport(LinkState &state, const uint8_t *report, int length)
 {
     // Start bytes, address and code are needed to sort anything at all.

@@ -44,6 +44,9 @@ enum class ReportKind
 // nothing beyond it is examined. Only full 64-byte measurement and settings replies are taken.
 ReportKind parseIncomingReport(LinkState &state, const uint8_t *report, int length);
 
+// The bus address a reply comes from (its third byte), or -1 for what is no reply.
+int replyAddress(const uint8_t *report, int length);
+
 // Body decoders; `report` must hold 64 bytes.
 void decodeMeasurement(LinkState &state, const uint8_t *report);
 void decodeSettings(LinkState &state, const uint8_t *report);

@@ -29,6 +29,7 @@ bool DeviceLink::open()
     const QString serial = lastSerialNumber();
     m_device = hid::backend().open(kVendorId, kProductId, serial); // closes the old handle
     m_measured = m_lastStepMeasured = false;
+    m_neighbours.clear();
     qCDebug(lcUsb) << "当前设备:" << serial;
     if (!m_device) {
         qCDebug(lcUsb) << "USB设备打开失败" << hid::backend().lastOpenError();
@@ -57,20 +58,57 @@ void DeviceLink::sendReport(const unsigned char *data, int length)
 void DeviceLink::pollTick()
 {
     m_tickCounter = proto::nextTickCounter(m_tickCounter);
+    const bool upgradeEntry = m_pollMode == UpgradeEntryPoll;
     proto::RequestFrame frame;
-    if (m_pollMode == UpgradeEntryPoll) {
+    if (upgradeEntry) {
         frame = proto::upgradeEntryFrame();
         m_pollMode = NormalPoll;
     } else {
         frame = proto::pollRequest(m_state.bus.currentAddress, m_tickCounter);
     }
-    if (!m_scanBusy)
-        sendReport(frame.data(), int(frame.size()));
+    if (m_scanBusy)
+        return;
+    sendReport(frame.data(), int(frame.size()));
+    if (!m_pollsNeighbours || upgradeEntry)
+        return;
+    for (const quint8 address : m_state.bus.foundAddresses) {
+        if (isNeighbour(address)) {
+            const proto::RequestFrame request = proto::pollRequest(address, m_tickCounter);
+            sendReport(request.data(), int(request.size()));
+        }
+    }
+}
+
+void DeviceLink::setPollsNeighbours(bool polls)
+{
+    m_pollsNeighbours = polls;
+    if (!polls)
+        m_neighbours.clear();
+}
+
+bool DeviceLink::isNeighbour(int address) const
+{
+    const auto &found = m_state.bus.foundAddresses;
+    return address != m_state.bus.currentAddress &&
+           std::find(found.begin(), found.end(), address) != found.end();
+}
+
+// A reply the current instrument's state did not take: a neighbour's, by its address.
+void DeviceLink::takeNeighbourReport(quint8 address)
+{
+    Neighbour &neighbour = m_neighbours[address];
+    neighbour.state.bus.currentAddress = address;
+    neighbour.state.hk09 = modelAt(address) == "HK09";
+    if (proto::parseIncomingReport(neighbour.state, m_rxBuffer.data(), 64) ==
+        proto::ReportKind::Measurement)
+        neighbour.lastStepMeasured = true;
 }
 
 int DeviceLink::readStep()
 {
     m_lastStepMeasured = false;
+    for (auto &neighbour : m_neighbours)
+        neighbour.second.lastStepMeasured = false;
     if (!m_device)
         return 0;
     m_device->setNonBlocking(true);
@@ -82,9 +120,12 @@ int DeviceLink::readStep()
             break; // nothing left, or the device is gone
         if (n < 64)
             continue; // a short report carries nothing the parser may take
-        if (proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64) ==
-            proto::ReportKind::Measurement)
+        const proto::ReportKind kind = proto::parseIncomingReport(m_state, m_rxBuffer.data(), 64);
+        if (kind == proto::ReportKind::Measurement)
             m_measured = m_lastStepMeasured = true;
+        const int from = proto::replyAddress(m_rxBuffer.data(), 64);
+        if (kind == proto::ReportKind::Ignored && m_pollsNeighbours && isNeighbour(from))
+            takeNeighbourReport(quint8(from));
         ++taken;
     }
     if (taken == 0)

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <array>
+#include <map>
 #include <memory>
 
 class DeviceLink : public QObject, public FrameSender
@@ -47,7 +48,8 @@ public:
     // A command frame with an empty payload to the current bus address.
 
     // The poll cycle: counts the tick and sends the request that pollMode selects, unless no
-    // handle is open or a bus scan runs.
+    // handle is open or a bus scan runs; with neighbours polled, the same request goes to every
+    // other instrument the bus scan found.
     void pollTick();
     quint32 tickCounter() const { return m_tickCounter; }
     quint8 pollMode() const { return m_pollMode; }
@@ -64,6 +66,18 @@ public:
     quint32 measurementCount() const { return m_measurementCount; }
     // One read of the bus scan (an address reply, or whatever else arrived, parsed the same way).
     void readScanReply();
+
+    // The other instruments on the cable, beside the one at the current address: polled only
+    // when asked (the lab link publishes them), their replies told apart by address. Nothing of
+    // theirs reaches state().
+    struct Neighbour
+    {
+        proto::LinkState state;
+        bool lastStepMeasured = false; // a measurement report came in the last read step
+    };
+    void setPollsNeighbours(bool polls);
+    bool pollsNeighbours() const { return m_pollsNeighbours; }
+    const std::map<quint8, Neighbour> &neighbours() const { return m_neighbours; }
 
     // The state the parser keeps: bus addresses, LiveValues, deviceRunning, the HK09 flag.
     proto::LinkState &state() { return m_state; }
@@ -94,6 +108,8 @@ signals:
 
 private:
     QString lastSerialNumber() const;
+    bool isNeighbour(int address) const;
+    void takeNeighbourReport(quint8 address);
 
     std::unique_ptr<hid::Device> m_device;
     std::array<unsigned char, 64> m_rxBuffer{};
@@ -109,4 +125,6 @@ private:
     bool m_scanBusy = false;
     bool m_measured = false;
     bool m_lastStepMeasured = false;
+    bool m_pollsNeighbours = false;
+    std::map<quint8, Neighbour> m_neighbours;
 };
