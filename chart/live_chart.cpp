@@ -3,12 +3,9 @@
 #include "chart/live_chart.h"
 
 #include "chart/axis_labels.h"
-#include "chart/axis_layer.h"
-#include "chart/chart_backdrop.h"
 #include "chart/chart_log.h"
 #include "chart/chart_view.h"
 #include "record/clock.h"
-#include "chart/curve_layer.h"
 #include "chart/degree_sign_font.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
@@ -52,16 +49,9 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
 
     m_chart->setTheme(chartThemeFromName(SettingsFile().read("ChartTheme")));
     m_chart->setAutoFillBackground(true);
-    m_backdrop = new ChartBackdrop(m_chart);
 
     buildAxes();
     useDegreeSignFonts();
-    m_axisLayer = new AxisLayer(m_chart);
-    m_axisLayer->drawTimeAxis(m_timeAxis);
-    m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
-    for (int slot = 0; slot < kPlotSlots; ++slot)
-        m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,
-                               m_valueAxes[size_t(kSlotAxis[size_t(slot)])]);
     for (int slot = 0; slot < 3; ++slot)
         showSlot(slot);
 
@@ -144,7 +134,7 @@ QXYSeries *LiveChart::series(int slot) const
 
 int LiveChart::pointCount(int slot) const
 {
-    return m_lineMode ? m_curveLayer->points(slot).size() : m_slots[size_t(slot)].spline->count();
+    return series(slot)->count();
 }
 
 void LiveChart::showSlot(int slot)
@@ -165,7 +155,7 @@ void LiveChart::hideSlot(int slot)
     if (!s.shown)
         return;
     m_chart->removeSeries(series(slot));
-    m_curveLayer->setPoints(slot, {});
+    series(slot)->clear();
     s.shown = false;
 }
 
@@ -200,7 +190,6 @@ void LiveChart::setTheme(QChart::ChartTheme theme)
 {
     m_chart->setTheme(theme);
     useDegreeSignFonts();
-    m_backdrop->refresh();
     // A theme replaces the pens of curves and axis lines with its own colours.
     repenAll();
     colourAxesForView();
@@ -228,7 +217,7 @@ double LiveChart::bytesPerSample() const
     qint64 seriesBytes = 0;
     for (int slot = 0; slot < kPlotSlots; ++slot)
         seriesBytes +=
-            qint64(m_slots[size_t(slot)].spline->count() + m_curveLayer->points(slot).size()) *
+            qint64(m_slots[size_t(slot)].spline->count() + m_slots[size_t(slot)].line->count()) *
             qint64(sizeof(QPointF));
     return double(m_recorder.store().bytesUsed() + m_pyramid.bytesUsed() + seriesBytes) / rows;
 }

@@ -10,7 +10,7 @@
 
 #include "chart/chart_view.h"
 #include "chart/curve_styles.h"
-#include "chart/decimated_view.h"
+#include "chart/curve_feed.h"
 #include "record/data_file_saver.h"
 #include "chart/user_range.h"
 
@@ -30,9 +30,6 @@ class QSplineSeries;
 class QXYSeries;
 } // namespace QtCharts
 
-class AxisLayer;
-class ChartBackdrop;
-class CurveLayer;
 class QPushButton;
 class Recorder;
 
@@ -63,8 +60,7 @@ public:
     QtCharts::QDateTimeAxis *timeAxis() const { return m_timeAxis; }
     // 0 left, 1 right 1, 2 right 2.
     QtCharts::QCategoryAxis *valueAxis(int index) const { return m_valueAxes[size_t(index)]; }
-    // The series that stands for a slot now (a spline while the visible samples are few). A line
-    // series stays empty: the curve layer draws its points.
+    // The series that stands for a slot now (a spline while the visible samples are few).
     QtCharts::QXYSeries *series(int slot) const;
     // How many points the slot's curve draws now.
     int pointCount(int slot) const;
@@ -123,7 +119,6 @@ public:
     // Heap bytes per recorded row held by the store, the pyramid and the series.
     double bytesPerSample() const;
     const MinMaxPyramid &pyramid() const { return m_pyramid; }
-    const ChartBackdrop *backdrop() const { return m_backdrop; }
 
 private:
     struct Slot
@@ -165,12 +160,9 @@ private:
     Recorder &m_recorder;
     UserRangeSource m_userRanges;
     MinMaxPyramid m_pyramid;
-    std::array<ColumnMemo, kPlotSlots> m_columnMemos;
+    CurveFeed m_feed;
     QtCharts::QChart *m_chart = nullptr;
     QPointer<ChartView> m_view;
-    ChartBackdrop *m_backdrop = nullptr; // owned by the chart
-    CurveLayer *m_curveLayer = nullptr;  // owned by the chart
-    AxisLayer *m_axisLayer = nullptr;    // owned by the chart
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
     std::array<QtCharts::QCategoryAxis *, 3> m_valueAxes{};
     std::array<Slot, kPlotSlots> m_slots;
@@ -191,5 +183,4 @@ private:
     bool m_refreshQueued = false;
     bool m_followHeld = false;
     bool m_followBehind = false;
-    QVector<QPointF> m_points;
 };

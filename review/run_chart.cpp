@@ -3,7 +3,6 @@
 #include "chart/axis_labels.h"
 #include "chart/curve_styles.h"
 #include "chart/degree_sign_font.h"
-#include "chart/decimated_view.h"
 #include "review/elapsed_axis.h"
 #include "settings/settings_file.h"
 
@@ -16,7 +15,6 @@
 #include <QLineSeries>
 
 #include <cmath>
-#include <limits>
 
 using namespace QtCharts;
 
@@ -96,6 +94,7 @@ void RunChart::setRuns(const LoadedRuns *runs)
         delete series;
     }
     m_series.clear();
+    m_feed.forget();
     m_runs = runs;
     for (size_t n = 0; runs && n < runs->size(); ++n) {
         auto *series = new QLineSeries;
@@ -148,23 +147,15 @@ void RunChart::setWindow(qint64 t0, qint64 t1)
 void RunChart::redraw()
 {
     m_columns = int(m_chart->plotArea().width());
-    const int columns = qMax(100, m_columns);
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -lo;
-    QVector<QPointF> points;
+    QVector<CurveFeed::Curve> curves;
     for (int n = 0; n < m_series.size(); ++n) {
         const LoadedRun &loaded = *(*m_runs)[size_t(n)];
-        points.clear();
-        if (loaded.run.has(kSlotQuantity[m_slot])) {
-            const ColumnSpans spans = columnSpans(loaded.run.rows, m_t0, m_t1, columns);
-            decimatedPoints(loaded.run.rows, loaded.pyramid, m_slot, spans, points);
-        }
-        for (const QPointF &p : points) {
-            lo = qMin(lo, p.y());
-            hi = qMax(hi, p.y());
-        }
-        m_series[n]->replace(points);
+        if (loaded.run.has(kSlotQuantity[m_slot]))
+            curves.append({&loaded.run.rows, &loaded.pyramid, m_slot, m_series[n]});
+        else
+            m_series[n]->clear();
     }
+    auto [lo, hi] = m_feed.fill(curves, m_t0, m_t1, qMax(100, m_columns));
     if (!(hi >= lo)) {
         lo = 0;
         hi = 1;

@@ -1,8 +1,9 @@
 #pragma once
 // The comparison chart: one curve per run for the chosen quantity, aligned at each run's start,
-// over an elapsed-time axis. Each curve gets a few points per pixel column from the run's
-// min/max pyramid, as the live chart does, so eight week-long runs pan as fast as short ones.
+// over an elapsed-time axis. The curves get their points as the live chart's do (curve_feed.h), so
+// eight week-long runs pan as fast as short ones.
 
+#include "chart/curve_feed.h"
 #include "review/loaded_run.h"
 
 #include <QColor>
@@ -54,6 +55,7 @@ private:
     QtCharts::QCategoryAxis *m_timeAxis;
     QtCharts::QCategoryAxis *m_valueAxis;
     QVector<QtCharts::QLineSeries *> m_series;
+    CurveFeed m_feed;
     const LoadedRuns *m_runs = nullptr;
     int m_slot = 0;
     qint64 m_t0 = 0;

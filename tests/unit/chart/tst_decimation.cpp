@@ -18,8 +18,6 @@ private slots:
     void columnsKeepTheEnvelope_data();
     void columnsKeepTheEnvelope();
     void storeClearRebuilds();
-    void memoFollowsAGrowingRun_data();
-    void memoFollowsAGrowingRun();
 };
 
 namespace {
@@ -60,8 +58,7 @@ void TestDecimation::pyramidMatchesBruteForce()
     QRandomGenerator rng(7);
     SampleStore store;
     MinMaxPyramid pyramid;
-    // Grow in steps so that incremental additions and partial blocks are both exercised, and the
-    // levels' storage moves to large blocks on the way.
+    // Grow in steps so that incremental additions and partial blocks are both exercised.
     for (qint64 target : {1, 9, 64, 65, 700, 5000, 40000, 150000}) {
         while (store.size() < target) {
             proto::SampleValues v{};
@@ -174,8 +171,8 @@ void TestDecimation::columnsKeepTheEnvelope()
     }
 }
 
-// Rows read back as written on both sides of the store's block boundaries, and a cleared store's
-// pyramid starts afresh.
+// Rows read back as written on both sides of the store's chunk boundaries, with wall-clock steps of
+// more than 24 days back and forth inside a chunk, and a cleared store's pyramid starts afresh.
 void TestDecimation::storeClearRebuilds()
 {
     SampleStore store;
@@ -187,13 +184,19 @@ void TestDecimation::storeClearRebuilds()
         return v;
     };
     const qint64 rows = 2 * SampleStore::kChunkRows + 5;
+    const qint64 year = 365LL * 86400 * 1000;
     for (float sign : {1.0f, -1.0f}) {
+        // Stepped forward a year in the second chunk, back ten years in the third.
+        const auto wallOf = [&](qint64 r) {
+            const qint64 step = r > rows - 3 ? -10 * year : r > SampleStore::kChunkRows + 9 ? year : 0;
+            return r * 1000 + 7 + qint64(sign) * step;
+        };
         store.clear();
         for (qint64 r = 0; r < rows; ++r)
-            store.append(r * 1000, r * 1000 + 7, valuesOf(r, sign));
+            store.append(r * 1000, wallOf(r), valuesOf(r, sign));
         QCOMPARE(store.size(), rows);
         for (qint64 r = 0; r < rows; ++r) {
-            if (store.order(r) != r * 1000 || store.time(r) != r * 1000 + 7 ||
+            if (store.order(r) != r * 1000 || store.time(r) != wallOf(r) ||
                 store.row(r) != valuesOf(r, sign) ||
                 store.value(r, proto::Quantity::FanSpeed) != valuesOf(r, sign).back())
                 QFAIL(qPrintable(QString("row %1 of %2 reads back wrong").arg(r).arg(rows)));
@@ -220,70 +223,6 @@ void TestDecimation::storeClearRebuilds()
     QCOMPARE(pyramid.rows(), qint64(150));
     QCOMPARE(pyramid.extent(store, 0, 0, 149).max, 1.0f);
     QVERIFY(!pyramid.sync(store));
-}
-
-void TestDecimation::memoFollowsAGrowingRun_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<qreal>("width");
-    QTest::addColumn<int>("rowsPerTick");
-    QTest::newRow("columns gain a row or none") << 30000 << qreal(700) << 1;
-    QTest::newRow("columns gain several rows") << 30000 << qreal(300.4) << 37;
-    QTest::newRow("columns just wide enough to keep") << 33000 << qreal(999.6) << 2;
-}
-
-// A memo kept from call to call gives the very points that working every column out afresh gives,
-// as the run grows, when the view jumps or pans, and after the store is cleared and refilled.
-void TestDecimation::memoFollowsAGrowingRun()
-{
-    QFETCH(int, rows);
-    QFETCH(qreal, width);
-    QFETCH(int, rowsPerTick);
-    Filled filled(rows, quint32(rows + rowsPerTick));
-    QRandomGenerator &rng = filled.rng;
-    SampleStore &store = filled.store;
-    MinMaxPyramid &pyramid = filled.pyramid;
-    std::array<ColumnMemo, 2> memos;
-    QVector<QPointF> fresh;
-    QVector<QPointF> remembered;
-    for (int tick = 0; tick < 60; ++tick) {
-        if (tick == 40) { // a new run at the very same times
-            QVector<qint64> times;
-            for (qint64 r = 0; r < store.size(); ++r)
-                times.append(store.order(r));
-            store.clear();
-            for (qint64 t : times)
-                store.append(t, proto::SampleValues{{float(rng.bounded(9.0))}});
-        }
-        for (int r = 0; r < rowsPerTick; ++r) {
-            proto::SampleValues v{};
-            for (float &x : v) // often a column's extreme again
-                x = rng.bounded(3) ? 1.0f : float(rng.bounded(2000.0) - 1000.0);
-            store.append(store.order(store.size() - 1) + 1000, v);
-        }
-        pyramid.sync(store);
-        const qint64 last = store.order(store.size() - 1);
-        // Following the whole run; for a few ticks the latest tenth of it; then panned back and
-        // forth by whole pixels, each 40 rows wide; then narrowed a few rows at a time.
-        qint64 t0 = store.order(0);
-        qint64 t1 = last;
-        if (tick >= 20 && tick < 25)
-            t0 = last - (last - store.order(0)) / 10;
-        if (tick >= 25 && tick < 32) {
-            t0 = store.order(store.size() / 4) + (tick - 25) * 3 % 7 * 40000;
-            t1 = t0 + qint64(width * 40000);
-        }
-        if (tick >= 32 && tick < 37) {
-            t0 = store.order(store.size() / 4);
-            t1 = t0 + qint64(width * 40000) - (tick - 32) * 3000 * qint64(width) / 100;
-        }
-        const ColumnSpans spans = columnSpans(store, t0, t1, width);
-        for (int slot : {0, 5}) {
-            decimatedPoints(store, pyramid, slot, spans, fresh);
-            decimatedPoints(store, pyramid, slot, spans, remembered, &memos[slot ? 1 : 0]);
-            QCOMPARE(remembered, fresh);
-        }
-    }
 }
 
 QTEST_MAIN(TestDecimation)

@@ -1,0 +1,37 @@
+#include "chart/curve_feed.h"
+
+#include <QXYSeries>
+
+#include <limits>
+
+const ColumnSpans &CurveFeed::spans(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
+{
+    for (Spans &s : m_spans) {
+        if (s.store != &store)
+            continue;
+        if (s.generation != store.generation() || s.rows != store.size() || s.width != width ||
+            s.spans.t0 != t0 || s.spans.t1 != t1)
+            s = {&store, store.generation(), store.size(), width, columnSpans(store, t0, t1, width)};
+        return s.spans;
+    }
+    m_spans.append({&store, store.generation(), store.size(), width,
+                    columnSpans(store, t0, t1, width)});
+    return m_spans.last().spans;
+}
+
+QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, qint64 t1,
+                                      qreal width)
+{
+    QPair<double, double> range(std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity());
+    for (const Curve &curve : curves) {
+        decimatedPoints(*curve.store, *curve.pyramid, curve.slot,
+                        spans(*curve.store, t0, t1, width), m_points);
+        for (const QPointF &p : qAsConst(m_points)) {
+            range.first = qMin(range.first, p.y());
+            range.second = qMax(range.second, p.y());
+        }
+        curve.series->replace(m_points);
+    }
+    return range;
+}
