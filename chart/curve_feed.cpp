@@ -1,7 +1,5 @@
 #include "chart/curve_feed.h"
 
-#include <QXYSeries>
-
 #include <limits>
 
 const ColumnSpans &CurveFeed::spans(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
@@ -20,18 +18,19 @@ const ColumnSpans &CurveFeed::spans(const SampleStore &store, qint64 t0, qint64 
 }
 
 QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, qint64 t1,
-                                      qreal width)
+                                      qreal width, const Sink &sink)
 {
     QPair<double, double> range(std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity());
-    for (const Curve &curve : curves) {
+    for (int index = 0; index < curves.size(); ++index) {
+        const Curve &curve = curves[index];
         decimatedPoints(*curve.store, *curve.pyramid, curve.slot,
                         spans(*curve.store, t0, t1, width), m_points);
         for (const QPointF &p : qAsConst(m_points)) {
             range.first = qMin(range.first, p.y());
             range.second = qMax(range.second, p.y());
         }
-        curve.series->replace(m_points);
+        sink(index, m_points);
     }
     return range;
 }

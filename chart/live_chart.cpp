@@ -5,6 +5,9 @@
 #include "chart/axis_labels.h"
 #include "chart/chart_log.h"
 #include "chart/chart_view.h"
+#include "chart/chart_backdrop.h"
+#include "chart/curve_layer.h"
+#include "chart/plot_layers.h"
 #include "record/clock.h"
 #include "chart/degree_sign_font.h"
 #include "record/recorder.h"
@@ -52,6 +55,12 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
 
     buildAxes();
     useDegreeSignFonts();
+    const PlotLayers layers = addPlotLayers(m_chart, m_timeAxis);
+    m_backdrop = layers.backdrop;
+    m_curveLayer = layers.curves;
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,
+                               m_valueAxes[size_t(kSlotAxis[size_t(slot)])]);
     for (int slot = 0; slot < 3; ++slot)
         showSlot(slot);
 
@@ -134,7 +143,7 @@ QXYSeries *LiveChart::series(int slot) const
 
 int LiveChart::pointCount(int slot) const
 {
-    return series(slot)->count();
+    return m_lineMode ? m_curveLayer->points(slot).size() : m_slots[size_t(slot)].spline->count();
 }
 
 void LiveChart::showSlot(int slot)
@@ -155,7 +164,8 @@ void LiveChart::hideSlot(int slot)
     if (!s.shown)
         return;
     m_chart->removeSeries(series(slot));
-    series(slot)->clear();
+    s.spline->clear();
+    m_curveLayer->setPoints(slot, {});
     s.shown = false;
 }
 
@@ -190,6 +200,7 @@ void LiveChart::setTheme(QChart::ChartTheme theme)
 {
     m_chart->setTheme(theme);
     useDegreeSignFonts();
+    m_backdrop->refresh();
     // A theme replaces the pens of curves and axis lines with its own colours.
     repenAll();
     colourAxesForView();
@@ -217,7 +228,7 @@ double LiveChart::bytesPerSample() const
     qint64 seriesBytes = 0;
     for (int slot = 0; slot < kPlotSlots; ++slot)
         seriesBytes +=
-            qint64(m_slots[size_t(slot)].spline->count() + m_slots[size_t(slot)].line->count()) *
+            qint64(m_slots[size_t(slot)].spline->count() + m_curveLayer->points(slot).size()) *
             qint64(sizeof(QPointF));
     return double(m_recorder.store().bytesUsed() + m_pyramid.bytesUsed() + seriesBytes) / rows;
 }

@@ -30,6 +30,8 @@ class QSplineSeries;
 class QXYSeries;
 } // namespace QtCharts
 
+class ChartBackdrop;
+class CurveLayer;
 class QPushButton;
 class Recorder;
 
@@ -60,7 +62,8 @@ public:
     QtCharts::QDateTimeAxis *timeAxis() const { return m_timeAxis; }
     // 0 left, 1 right 1, 2 right 2.
     QtCharts::QCategoryAxis *valueAxis(int index) const { return m_valueAxes[size_t(index)]; }
-    // The series that stands for a slot now (a spline while the visible samples are few).
+    // The series that stands for a slot now (a spline while the visible samples are few). A line
+    // series stays empty: the curve layer draws its points.
     QtCharts::QXYSeries *series(int slot) const;
     // How many points the slot's curve draws now.
     int pointCount(int slot) const;
@@ -119,6 +122,7 @@ public:
     // Heap bytes per recorded row held by the store, the pyramid and the series.
     double bytesPerSample() const;
     const MinMaxPyramid &pyramid() const { return m_pyramid; }
+    const ChartBackdrop *backdrop() const { return m_backdrop; }
 
 private:
     struct Slot
@@ -161,6 +165,8 @@ private:
     UserRangeSource m_userRanges;
     MinMaxPyramid m_pyramid;
     CurveFeed m_feed;
+    ChartBackdrop *m_backdrop = nullptr; // owned by the chart
+    CurveLayer *m_curveLayer = nullptr;  // owned by the chart
     QtCharts::QChart *m_chart = nullptr;
     QPointer<ChartView> m_view;
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;

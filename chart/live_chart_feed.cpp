@@ -4,6 +4,7 @@
 
 #include "chart/chart_log.h"
 #include "chart/chart_view.h"
+#include "chart/curve_layer.h"
 #include "record/recorder.h"
 
 #include <QChart>
@@ -92,9 +93,9 @@ void LiveChart::reanchor(qint64 minSecs, qint64 maxSecs)
 void LiveChart::onRecorderCleared()
 {
     m_pyramid.reset();
-    for (Slot &s : m_slots) {
-        s.spline->clear();
-        s.line->clear();
+    for (int slot = 0; slot < kPlotSlots; ++slot) {
+        m_slots[size_t(slot)].spline->clear();
+        m_curveLayer->setPoints(slot, {});
     }
     refreshVisible();
 }
@@ -131,8 +132,8 @@ void LiveChart::showWindow(const QDateTime &min, const QDateTime &max)
     m_movingWindow = false;
 }
 
-// A spline while the visible samples are few, straight lines between the columns' extremes once
-// they are many.
+// Few visible samples go to a spline series, which recomputes its control points on each replace;
+// many go to the curve layer as straight lines between the columns' extremes.
 void LiveChart::fillSeries(qint64 t0, qint64 t1)
 {
     const SampleStore &store = m_recorder.store();
@@ -143,6 +144,12 @@ void LiveChart::fillSeries(qint64 t0, qint64 t1)
     QVector<CurveFeed::Curve> curves;
     for (int slot = 0; slot < kPlotSlots; ++slot)
         if (m_slots[size_t(slot)].shown)
-            curves.append({&store, &m_pyramid, slot, series(slot)});
-    m_feed.fill(curves, t0, t1, width);
+            curves.append({&store, &m_pyramid, slot});
+    m_feed.fill(curves, t0, t1, width, [&](int index, const QVector<QPointF> &points) {
+        const int slot = curves[index].slot;
+        if (m_lineMode)
+            m_curveLayer->setPoints(slot, points);
+        else
+            m_slots[size_t(slot)].spline->replace(points);
+    });
 }

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPointer>
 #include <QVector>
 
 namespace QtCharts {
@@ -15,6 +16,8 @@ class QCategoryAxis;
 class QChart;
 class QLineSeries;
 } // namespace QtCharts
+
+class CurveLayer;
 
 namespace review {
 
@@ -29,6 +32,8 @@ public:
     ~RunChart() override;
 
     QtCharts::QChart *chart() const { return m_chart; }
+    // The points the curve of run n draws now.
+    const QVector<QPointF> &points(int n) const;
 
     // The runs to draw (the viewer owns them); shows them whole.
     void setRuns(const LoadedRuns *runs);
@@ -51,11 +56,12 @@ private:
     void keepLastTimeLabel(const QString &text);
     void applyStyle();
 
-    QtCharts::QChart *m_chart;
+    QPointer<QtCharts::QChart> m_chart; // the view that shows it may delete it first
     QtCharts::QCategoryAxis *m_timeAxis;
     QtCharts::QCategoryAxis *m_valueAxis;
     QVector<QtCharts::QLineSeries *> m_series;
     CurveFeed m_feed;
+    CurveLayer *m_curves; // owned by the chart; the series stay empty
     const LoadedRuns *m_runs = nullptr;
     int m_slot = 0;
     qint64 m_t0 = 0;
