@@ -2,6 +2,7 @@
 // pan and wheel zoom through the view, the decimated series and the captioned picture.
 
 #include "chart/axis_labels.h"
+#include "chart/chart_backdrop.h"
 #include "chart/chart_view.h"
 #include "record/clock.h"
 #include "chart/curve_styles.h"
@@ -91,6 +92,8 @@ private slots:
     void captionedImage();
     void curveShowsItsSamples_data();
     void curveShowsItsSamples();
+    void axisLabelsShowAtTheirTicks_data();
+    void axisLabelsShowAtTheirTicks();
 };
 
 void TestLiveChart::growth_data()
@@ -438,6 +441,85 @@ void TestLiveChart::curveShowsItsSamples()
     QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().last(), QString("20.00V"));
     QCOMPARE(rig.chart.valueAxis(1)->categoriesLabels().last(), QString("25.00A"));
     QCOMPARE(rig.chart.timeAxis()->format(), QString("hh:mm:ss"));
+}
+
+void TestLiveChart::axisLabelsShowAtTheirTicks_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("seconds"); // recorded and followed before the picture
+    QTest::newRow("default view, as built") << int(View::Default) << 0;
+    QTest::newRow("default view, followed a minute") << int(View::Default) << 60;
+    QTest::newRow("temperatures, followed a minute") << int(View::CpuNtc) << 60;
+}
+
+// In the picture the user sees, the left axis shows one label beside each of its values and the
+// time axis one under each tick; neither is redrawn by the background, which a tick leaves as it
+// was.
+void TestLiveChart::axisLabelsShowAtTheirTicks()
+{
+    QFETCH(int, view);
+    QFETCH(int, seconds);
+    Rig rig;
+    if (View(view) != View::Default)
+        rig.chart.toggleView(View(view));
+    rig.chart.setDisplayMode(LiveChart::Accumulated);
+    for (int i = 0; i < seconds; ++i)
+        rig.sample(float(i % 5));
+    QApplication::processEvents();
+    rig.chart.view()->grab();
+    const int drawn = rig.chart.backdrop()->renderCount();
+    rig.sample(1);
+    QApplication::processEvents();
+    const QImage picture = rig.chart.view()->grab().toImage();
+    QCOMPARE(rig.chart.backdrop()->renderCount(), drawn);
+    const QRectF plot = rig.chart.chart()->plotArea();
+    const auto dark = [&](int x, int y) { return qGray(picture.pixel(x, y)) < 110; };
+
+    // Rows of the left label band with ink, in runs: one run per label, centred on its value.
+    // (Below the plot the first time label reaches into the band.)
+    QVector<QPair<int, int>> runs;
+    for (int y = 0; y < int(plot.bottom()) + 6; ++y) {
+        bool ink = false;
+        for (int x = 0; x < int(plot.left()) - 8 && !ink; ++x)
+            ink = dark(x, y);
+        if (ink && !runs.isEmpty() && runs.last().second >= y - 2)
+            runs.last().second = y;
+        else if (ink)
+            runs.append({y, y});
+    }
+    const QStringList labels = rig.chart.valueAxis(0)->categoriesLabels();
+    QCOMPARE(runs.size(), labels.size());
+    for (int i = 0; i < labels.size(); ++i) {
+        const double value = rig.chart.valueAxis(0)->endValue(labels[i]);
+        const double y = plot.bottom() - (value - rig.chart.valueAxis(0)->min()) /
+                                             (rig.chart.valueAxis(0)->max() -
+                                              rig.chart.valueAxis(0)->min()) *
+                                             plot.height();
+        const QPair<int, int> &run = runs[labels.size() - 1 - i]; // the top label first
+        QVERIFY2(qAbs((run.first + run.second) / 2.0 - y) <= 3,
+                 qPrintable(QString("%1 drawn at %2 … %3, its value at %4")
+                                .arg(labels[i]).arg(run.first).arg(run.second).arg(y)));
+    }
+
+    // The time labels: ink under every tick, across the whole axis and no further than a label.
+    int inkLeft = picture.width(), inkRight = -1;
+    QVector<bool> column(picture.width());
+    for (int x = 0; x < picture.width(); ++x) {
+        for (int y = int(plot.bottom()) + 8; y < int(plot.bottom()) + 24; ++y)
+            column[x] = column[x] || dark(x, y);
+        if (column[x]) {
+            inkLeft = qMin(inkLeft, x);
+            inkRight = qMax(inkRight, x);
+        }
+    }
+    const int ticks = LiveChart::kTimeTicks;
+    for (int i = 0; i < ticks; ++i) {
+        const int x = int(plot.left() + i * plot.width() / (ticks - 1));
+        QVERIFY2(std::any_of(column.begin() + x - 8, column.begin() + x + 9, [](bool b) { return b; }),
+                 qPrintable(QString("no label under tick %1 at x %2").arg(i).arg(x)));
+    }
+    QVERIFY(inkLeft > plot.left() - 60 && inkLeft < plot.left() - 10);
+    QVERIFY(inkRight < plot.right() + 60 && inkRight > plot.right() + 10);
 }
 
 QTEST_MAIN(TestLiveChart)
