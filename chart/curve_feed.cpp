@@ -22,15 +22,29 @@ QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, q
 {
     QPair<double, double> range(std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity());
+    // The curves of one store are worked out together.
+    QVector<bool> done(curves.size());
     for (int index = 0; index < curves.size(); ++index) {
-        const Curve &curve = curves[index];
-        decimatedPoints(*curve.store, *curve.pyramid, curve.slot,
-                        spans(*curve.store, t0, t1, width), m_points);
-        for (const QPointF &p : qAsConst(m_points)) {
-            range.first = qMin(range.first, p.y());
-            range.second = qMax(range.second, p.y());
+        if (done[index])
+            continue;
+        const SampleStore &store = *curves[index].store;
+        QVector<int> members, slots;
+        for (int other = index; other < curves.size(); ++other) {
+            if (curves[other].store == &store) {
+                members.append(other);
+                slots.append(curves[other].slot);
+                done[other] = true;
+            }
         }
-        sink(index, m_points);
+        decimatedPoints(store, *curves[index].pyramid, slots, spans(store, t0, t1, width),
+                        m_points);
+        for (int m = 0; m < members.size(); ++m) {
+            for (const QPointF &p : qAsConst(m_points[m])) {
+                range.first = qMin(range.first, p.y());
+                range.second = qMax(range.second, p.y());
+            }
+            sink(members[m], m_points[m]);
+        }
     }
     return range;
 }

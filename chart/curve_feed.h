@@ -43,5 +43,5 @@ private:
         ColumnSpans spans;
     };
     QVector<Spans> m_spans;
-    QVector<QPointF> m_points;
+    QVector<QVector<QPointF>> m_points; // by curve of one store
 };

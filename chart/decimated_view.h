@@ -31,12 +31,12 @@ int columnCount(qreal width);
 // First time (ms) of column c; column columnCount(width) starts after t1.
 qint64 columnStart(qint64 t0, qint64 t1, qreal width, int c);
 
-// First row at or after `from` whose ordering time is >= t; size() if none.
-qint64 firstRowAtOrAfter(const SampleStore &store, qint64 t, qint64 from = 0);
-
 ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal width);
 
-// The points of one slot for the spans, in time order, x in the store's ordering milliseconds
-// plus `shift`.
+// The points of each slot of `slots` for the spans, into the same place of `out`, in time order, x
+// in the store's ordering milliseconds. The slots' columns are worked out together.
+void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
+                     const QVector<int> &slots, const ColumnSpans &spans,
+                     QVector<QVector<QPointF>> &out);
 void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid, int slot,
-                     const ColumnSpans &spans, QVector<QPointF> &out, qint64 shift = 0);
+                     const ColumnSpans &spans, QVector<QPointF> &out);

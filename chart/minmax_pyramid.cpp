@@ -1,28 +1,47 @@
 #include "chart/minmax_pyramid.h"
 
 #include <algorithm>
+#include <limits>
 
 const std::array<proto::Quantity, kPlotSlots> kSlotQuantity = {
-    proto::Quantity::Voltage,  proto::Quantity::Current, proto::Quantity::Power,
-    proto::Quantity::Energy,   proto::Quantity::Capacity, proto::Quantity::CpuTemp,
-    proto::Quantity::NtcTemp,  proto::Quantity::MosTemp};
+    proto::Quantity::Voltage, proto::Quantity::Current,  proto::Quantity::Power,
+    proto::Quantity::Energy,  proto::Quantity::Capacity, proto::Quantity::CpuTemp,
+    proto::Quantity::NtcTemp, proto::Quantity::MosTemp};
 
 namespace {
+using Extent = MinMaxPyramid::Extent;
+using Extents = MinMaxPyramid::Extents;
 constexpr qint64 kFan = qint64(1) << MinMaxPyramid::kFanBits;
-constexpr size_t kFanSize = size_t(kFan);
 
-void widen(MinMaxPyramid::Extent &e, const MinMaxPyramid::Extent &by)
+void widen(Extents &e, const Extents &by)
 {
-    e.min = std::min(e.min, by.min);
-    e.max = std::max(e.max, by.max);
+    for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
+        e[s].min = std::min(e[s].min, by[s].min);
+        e[s].max = std::max(e[s].max, by[s].max);
+    }
+}
+
+void widen(Extent &e, float v)
+{
+    e.min = std::min(e.min, v);
+    e.max = std::max(e.max, v);
+}
+
+Extents rowExtents(const SampleStore &store, qint64 row)
+{
+    Extents e;
+    for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
+        const float v = store.value(row, kSlotQuantity[s]);
+        e[s] = {v, v};
+    }
+    return e;
 }
 } // namespace
 
 void MinMaxPyramid::reset()
 {
-    for (auto &level : m_blocks)
-        for (std::vector<Extent> &blocks : level)
-            blocks = {};
+    for (std::vector<Extents> &level : m_levels)
+        level = {};
     m_rows = 0;
 }
 
@@ -47,19 +66,17 @@ bool MinMaxPyramid::sync(const SampleStore &store)
 
 void MinMaxPyramid::add(const SampleStore &store, qint64 row)
 {
-    for (int slot = 0; slot < kPlotSlots; ++slot) {
-        const float v = store.value(row, kSlotQuantity[size_t(slot)]);
-        for (int level = 0; level < kLevels; ++level) {
-            std::vector<Extent> &blocks = m_blocks[size_t(level)][size_t(slot)];
-            const int shift = kFanBits * (level + 1);
-            if ((row & ((qint64(1) << shift) - 1)) == 0) {
-                // A long run's level grows by an eighth: doubling would leave up to half unused.
-                if (blocks.size() == blocks.capacity())
-                    blocks.reserve(blocks.size() + blocks.size() / 8 + 8);
-                blocks.push_back({v, v});
-            } else {
-                widen(blocks.back(), {v, v});
-            }
+    const Extents values = rowExtents(store, row);
+    for (int level = 0; level < kLevels; ++level) {
+        std::vector<Extents> &blocks = m_levels[size_t(level)];
+        const int shift = kFanBits * (level + 1);
+        if ((row & ((qint64(1) << shift) - 1)) == 0) {
+            // A long run's level grows by an eighth: doubling would leave up to half unused.
+            if (blocks.size() == blocks.capacity())
+                blocks.reserve(blocks.size() + blocks.size() / 8 + 8);
+            blocks.push_back(values);
+        } else {
+            widen(blocks.back(), values);
         }
     }
 }
@@ -67,51 +84,49 @@ void MinMaxPyramid::add(const SampleStore &store, qint64 row)
 void MinMaxPyramid::build(const SampleStore &store)
 {
     const qint64 rows = store.size();
-    for (int slot = 0; slot < kPlotSlots; ++slot) {
-        const proto::Quantity q = kSlotQuantity[size_t(slot)];
-        std::vector<Extent> &first = m_blocks[0][size_t(slot)];
-        first.reserve(size_t((rows + kFan - 1) / kFan));
-        for (qint64 row = 0; row < rows; row += kFan) {
-            Extent e{store.value(row, q), store.value(row, q)};
-            for (qint64 r = row + 1; r < std::min(rows, row + kFan); ++r)
-                widen(e, {store.value(r, q), store.value(r, q)});
-            first.push_back(e);
-        }
-        for (int level = 1; level < kLevels; ++level) {
-            const std::vector<Extent> &below = m_blocks[size_t(level - 1)][size_t(slot)];
-            std::vector<Extent> &blocks = m_blocks[size_t(level)][size_t(slot)];
-            blocks.reserve((below.size() + kFan - 1) / kFan);
-            for (size_t b = 0; b < below.size(); b += kFanSize) {
-                Extent e = below[b];
-                for (size_t i = b + 1; i < std::min(below.size(), b + kFanSize); ++i)
-                    widen(e, below[i]);
-                blocks.push_back(e);
-            }
+    std::vector<Extents> &first = m_levels[0];
+    first.reserve(size_t((rows + kFan - 1) / kFan));
+    for (qint64 row = 0; row < rows; row += kFan) {
+        Extents e = rowExtents(store, row);
+        for (qint64 r = row + 1; r < std::min(rows, row + kFan); ++r)
+            widen(e, rowExtents(store, r));
+        first.push_back(e);
+    }
+    for (int level = 1; level < kLevels; ++level) {
+        const std::vector<Extents> &below = m_levels[size_t(level - 1)];
+        std::vector<Extents> &blocks = m_levels[size_t(level)];
+        blocks.reserve((below.size() + kFan - 1) / kFan);
+        for (size_t b = 0; b < below.size(); b += size_t(kFan)) {
+            Extents e = below[b];
+            for (size_t i = b + 1; i < std::min(below.size(), b + size_t(kFan)); ++i)
+                widen(e, below[i]);
+            blocks.push_back(e);
         }
     }
     m_rows = rows;
 }
 
-MinMaxPyramid::Extent MinMaxPyramid::extent(const SampleStore &store, int slot, qint64 first,
-                                            qint64 last) const
+MinMaxPyramid::Extents MinMaxPyramid::extents(const SampleStore &store, qint64 first, qint64 last,
+                                              unsigned slotMask) const
 {
-    const proto::Quantity q = kSlotQuantity[size_t(slot)];
-    Extent e{store.value(first, q), store.value(first, q)};
+    Extents e;
+    e.fill({std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()});
+    const auto widenByRow = [&](qint64 row) {
+        for (size_t s = 0; s < size_t(kPlotSlots); ++s)
+            if (slotMask & (1u << s))
+                widen(e[s], store.value(row, kSlotQuantity[s]));
+    };
     qint64 lo = first;
     qint64 hi = last + 1; // half-open, in units of the current level
     // Raw rows up to the first and from the last whole block of 8.
-    while (lo < hi && lo % kFan != 0) {
-        const float v = store.value(lo++, q);
-        widen(e, {v, v});
-    }
-    while (hi > lo && hi % kFan != 0) {
-        const float v = store.value(--hi, q);
-        widen(e, {v, v});
-    }
+    while (lo < hi && lo % kFan != 0)
+        widenByRow(lo++);
+    while (hi > lo && hi % kFan != 0)
+        widenByRow(--hi);
     lo /= kFan;
     hi /= kFan;
     for (int level = 0; level < kLevels && lo < hi; ++level) {
-        const std::vector<Extent> &blocks = m_blocks[size_t(level)][size_t(slot)];
+        const std::vector<Extents> &blocks = m_levels[size_t(level)];
         const bool top = level == kLevels - 1;
         while (lo < hi && (top || lo % kFan != 0))
             widen(e, blocks[size_t(lo++)]);
@@ -126,8 +141,7 @@ MinMaxPyramid::Extent MinMaxPyramid::extent(const SampleStore &store, int slot, 
 qint64 MinMaxPyramid::bytesUsed() const
 {
     qint64 bytes = 0;
-    for (const auto &level : m_blocks)
-        for (const std::vector<Extent> &blocks : level)
-            bytes += qint64(blocks.capacity() * sizeof(Extent));
+    for (const std::vector<Extents> &level : m_levels)
+        bytes += qint64(level.capacity() * sizeof(Extents));
     return bytes;
 }

@@ -70,6 +70,32 @@ proto::SampleValues SampleStore::row(qint64 row) const
     return out;
 }
 
+qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from) const
+{
+    if (from >= m_size || order(from) >= orderMs)
+        return from;
+    // The last chunk from `from`'s on whose first row lies before orderMs holds the row before.
+    size_t chunk = size_t(from >> kChunkBits);
+    size_t after = m_chunks.size();
+    while (after - chunk > 1) {
+        const size_t mid = chunk + (after - chunk) / 2;
+        if (m_chunks[mid].orders.first() < orderMs)
+            chunk = mid;
+        else
+            after = mid;
+    }
+    qint64 lo = qMax(from, qint64(chunk) << kChunkBits) + 1;
+    qint64 hi = qMin(m_size, qint64(chunk + 1) << kChunkBits);
+    while (lo < hi) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        if (order(mid) < orderMs)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 qint64 SampleStore::bytesUsed() const
 {
     qint64 bytes = qint64(m_chunks.capacity() * sizeof(Chunk));

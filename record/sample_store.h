@@ -35,6 +35,9 @@ public:
         return chunkOf(row).values[size_t(q)][slotOf(row)];
     }
     proto::SampleValues row(qint64 row) const;
+    // First row at or after `from` whose ordering time is >= orderMs; size() if none. Searches
+    // the chunks by their first rows, then the one chunk.
+    qint64 firstRowAtOrAfter(qint64 orderMs, qint64 from = 0) const;
 
     // Changes on every clear, so that derived views (the chart's pyramid) know to rebuild.
     quint64 generation() const { return m_generation; }
@@ -51,6 +54,7 @@ private:
         std::vector<qint64> whole; // used instead of offsets once one did not fit
         void append(qint64 ms);
         qint64 at(size_t slot) const { return whole.empty() ? base + offsets[slot] : whole[slot]; }
+        qint64 first() const { return whole.empty() ? base : whole[0]; }
         void reserve(size_t rows);
         qint64 bytes() const;
     };

@@ -127,7 +127,7 @@ void TestDecimation::columnsKeepTheEnvelope()
             qint64 expected = from;
             while (expected < store.size() && store.order(expected) < t)
                 ++expected;
-            QCOMPARE(firstRowAtOrAfter(store, t, from), expected);
+            QCOMPARE(store.firstRowAtOrAfter(t, from), expected);
         }
         const int slot = rng.bounded(kPlotSlots);
         const proto::Quantity q = kSlotQuantity[size_t(slot)];
