@@ -7,6 +7,7 @@
 #include "app/lab_link_wiring.h"
 #include "lablink/link_settings.h"
 #include "record/file_name_codec.h"
+#include "record/local_zone.h"
 #include "app/main_dialog.h"
 #include "acquire/run_session.h"
 #include "review/run_viewer.h"
@@ -150,6 +151,7 @@ int main(int argc, char *argv[])
     // like a full disk, instead of the signal ending the program silently and unsaved.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    LocalZonePin localZone; // before any thread starts
     QElapsedTimer sinceMain;
     sinceMain.start();
     // The debug log stays off unless asked for (--verbose, or QT_LOGGING_RULES, which wins).
@@ -168,6 +170,7 @@ int main(int argc, char *argv[])
         return commandLine.exitCode;
     }
     applyVerbosity(commandLine);
+    localZone.refreshEvery();
     app.setApplicationVersion(QStringLiteral(USB_TESTER_VERSION));
     applyStyleSheet(app);
     installFontSubstitutes();

@@ -2,19 +2,28 @@
 
 #include <limits>
 
-const ColumnSpans &CurveFeed::spans(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
+CurveFeed::Spans &CurveFeed::entryOf(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
 {
     for (Spans &s : m_spans) {
         if (s.store != &store)
             continue;
         if (s.generation != store.generation() || s.rows != store.size() || s.width != width ||
-            s.spans.t0 != t0 || s.spans.t1 != t1)
-            s = {&store, store.generation(), store.size(), width, columnSpans(store, t0, t1, width)};
-        return s.spans;
+            s.spans.t0 != t0 || s.spans.t1 != t1) {
+            s.generation = store.generation();
+            s.rows = store.size();
+            s.width = width;
+            s.spans = columnSpans(store, t0, t1, width);
+        }
+        return s;
     }
     m_spans.append({&store, store.generation(), store.size(), width,
-                    columnSpans(store, t0, t1, width)});
-    return m_spans.last().spans;
+                    columnSpans(store, t0, t1, width), ColumnMemo()});
+    return m_spans.last();
+}
+
+const ColumnSpans &CurveFeed::spans(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
+{
+    return entryOf(store, t0, t1, width).spans;
 }
 
 QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, qint64 t1,
@@ -36,8 +45,9 @@ QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, q
                 done[other] = true;
             }
         }
-        decimatedPoints(store, *curves[index].pyramid, slots, spans(store, t0, t1, width),
-                        m_points);
+        Spans &entry = entryOf(store, t0, t1, width);
+        decimatedPoints(store, *curves[index].pyramid, slots, entry.spans, m_points,
+                        &entry.memo);
         for (int m = 0; m < members.size(); ++m) {
             for (const QPointF &p : qAsConst(m_points[m])) {
                 range.first = qMin(range.first, p.y());

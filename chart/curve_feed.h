@@ -41,7 +41,9 @@ private:
         qint64 rows;
         qreal width;
         ColumnSpans spans;
+        ColumnMemo memo;
     };
+    Spans &entryOf(const SampleStore &store, qint64 t0, qint64 t1, qreal width);
     QVector<Spans> m_spans;
     QVector<QVector<QPointF>> m_points; // by curve of one store
 };

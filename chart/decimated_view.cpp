@@ -14,6 +14,69 @@ qint64 columnStart(qint64 t0, qint64 t1, qreal width, int c)
     return t0 + qint64((double(t1 - t0) * c) / qMax<qreal>(width, 1));
 }
 
+void ColumnMemo::begin(quint64 generation, unsigned slotMask)
+{
+    if (generation != m_generation || slotMask != m_slotMask) {
+        m_generation = generation;
+        m_slotMask = slotMask;
+        m_last.clear();
+    }
+    m_next.clear();
+}
+
+const ColumnMemo::Column *ColumnMemo::find(qint64 first, qint64 end, int &cursor) const
+{
+    while (cursor < m_last.size() && m_last[cursor].first < first - kFewRows)
+        ++cursor;
+    for (int k = cursor; k < m_last.size() && m_last[k].first <= first + kFewRows; ++k) {
+        const Column &c = m_last[k];
+        if (qAbs(c.end - end) <= kFewRows && qMax(c.first, first) < qMin(c.end, end))
+            return &c;
+    }
+    return nullptr;
+}
+
+namespace {
+// The extents of rows first … end - 1: from the remembered column when the rows it had and this
+// one has not were strictly inside its extents (so none of them was an extreme), otherwise from
+// the pyramid.
+MinMaxPyramid::Extents columnExtents(const SampleStore &store, const MinMaxPyramid &pyramid,
+                                     qint64 first, qint64 end, unsigned mask,
+                                     const ColumnMemo::Column *memo)
+{
+    if (memo) {
+        MinMaxPyramid::Extents e = memo->extents;
+        const auto inside = [&](qint64 from, qint64 to) {
+            for (qint64 row = from; row < to; ++row)
+                for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
+                    if (!(mask & (1u << s)))
+                        continue;
+                    const float v = store.value(row, kSlotQuantity[s]);
+                    if (!(v > e[s].min && v < e[s].max))
+                        return false;
+                }
+            return true;
+        };
+        const auto widen = [&](qint64 from, qint64 to) {
+            for (qint64 row = from; row < to; ++row)
+                for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
+                    if (!(mask & (1u << s)))
+                        continue;
+                    const float v = store.value(row, kSlotQuantity[s]);
+                    e[s].min = qMin(e[s].min, v);
+                    e[s].max = qMax(e[s].max, v);
+                }
+        };
+        if (inside(memo->first, first) && inside(end, memo->end)) {
+            widen(first, memo->first);
+            widen(memo->end, end);
+            return e;
+        }
+    }
+    return pyramid.extents(store, first, end - 1, mask);
+}
+} // namespace
+
 ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
 {
     ColumnSpans spans;
@@ -31,7 +94,7 @@ ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal wi
 
 void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
                      const QVector<int> &slots, const ColumnSpans &spans,
-                     QVector<QVector<QPointF>> &out)
+                     QVector<QVector<QPointF>> &out, ColumnMemo *memo)
 {
     const int curves = slots.size();
     out.resize(curves);
@@ -48,6 +111,9 @@ void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
         if (spans.before >= 0)
             out[i].append(point(spans.before, slots[i]));
     }
+    if (memo)
+        memo->begin(store.generation(), mask);
+    int cursor = 0;
     for (int c = 0; c < spans.columns; ++c) {
         const qint64 first = spans.starts[c];
         const qint64 end = spans.starts[c + 1];
@@ -59,7 +125,11 @@ void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
         }
         // The column's lowest and highest sample cover every pixel its samples would; they are
         // ordered so the line comes in at the extreme nearer to where it was.
-        const MinMaxPyramid::Extents extents = pyramid.extents(store, first, end - 1, mask);
+        const bool keep = memo && ColumnMemo::worthKeeping(first, end);
+        const MinMaxPyramid::Extents extents = columnExtents(
+            store, pyramid, first, end, mask, keep ? memo->find(first, end, cursor) : nullptr);
+        if (keep)
+            memo->add({first, end, extents});
         const double x0 = double(store.order(first));
         const double x1 = double(store.order(end - 1));
         for (int i = 0; i < curves; ++i) {
@@ -73,6 +143,8 @@ void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
                 points.append({x1, double(lowFirst ? e.max : e.min)});
         }
     }
+    if (memo)
+        memo->finish();
     if (spans.after >= 0)
         for (int i = 0; i < curves; ++i)
             out[i].append(point(spans.after, slots[i]));

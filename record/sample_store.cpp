@@ -86,6 +86,33 @@ qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from) const
     }
     qint64 lo = qMax(from, qint64(chunk) << kChunkBits) + 1;
     qint64 hi = qMin(m_size, qint64(chunk + 1) << kChunkBits);
+    if (hi - lo > 16 && chunk + 1 < m_chunks.size()) {
+        // Rows come about evenly in time: start where the chunk's times put the row and widen
+        // from there in doubling steps until it is bracketed, a few reads near the row.
+        const qint64 t0 = order(lo - 1);
+        const qint64 t1 = m_chunks[chunk + 1].orders.first();
+        const qint64 guess =
+            qBound(lo, lo + qint64(double(orderMs - t0) / double(t1 - t0) * double(hi - lo)), hi - 1);
+        if (order(guess) >= orderMs) {
+            hi = guess;
+            for (qint64 step = 1; hi - step >= lo; step *= 2) {
+                if (order(hi - step) < orderMs) {
+                    lo = hi - step + 1;
+                    break;
+                }
+                hi -= step;
+            }
+        } else {
+            lo = guess + 1;
+            for (qint64 step = 1; lo + step - 1 < hi; step *= 2) {
+                if (order(lo + step - 1) >= orderMs) {
+                    hi = lo + step - 1;
+                    break;
+                }
+                lo += step;
+            }
+        }
+    }
     while (lo < hi) {
         const qint64 mid = lo + (hi - lo) / 2;
         if (order(mid) < orderMs)

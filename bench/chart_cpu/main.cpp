@@ -2,6 +2,7 @@
 // display page with a run recording (one chart sample and one row a second), against the
 // simulated instrument, offscreen, with the program's own event loop.
 
+#include "record/local_zone.h"
 #include "app/main_dialog.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
@@ -64,6 +65,7 @@ double measure(int seconds)
 
 int main(int argc, char *argv[])
 {
+    const LocalZonePin localZone; // as the program runs
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QLoggingCategory::setFilterRules("*.debug=false\n*.info=false");
     QApplication app(argc, argv);

@@ -14,6 +14,7 @@
 #include "chart/chart_view.h"
 #include "record/clock.h"
 #include "chart/live_chart.h"
+#include "record/local_zone.h"
 #include "record/recorder.h"
 #include "tests/support/temp_workdir.h"
 
@@ -460,6 +461,7 @@ void compareAt(qint64 samples, int rounds)
 
 int main(int argc, char **argv)
 {
+    const LocalZonePin localZone; // as the program runs
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     qputenv("QT_LOGGING_RULES", "*.debug=false");

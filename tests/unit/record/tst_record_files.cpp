@@ -7,6 +7,7 @@
 #include "record/data_folder.h"
 #include "record/file_counter.h"
 #include "record/file_name_codec.h"
+#include "record/local_zone.h"
 
 #include "../../support/temp_workdir.h"
 
@@ -113,6 +114,38 @@ private slots:
             QCOMPARE(QString::fromStdString(out),
                      QDateTime::fromMSecsSinceEpoch(ms).toString("yyyy-MM-dd_hh:mm:ss"));
         }
+    }
+
+    // Local time read from the zone file once, then again on refresh; a TZ already set wins.
+    void localZonePinned()
+    {
+        const QString zoneinfo = QStringLiteral("/usr/share/zoneinfo/");
+        const QString zone = m_dir.file("zone");
+        QVERIFY(QFile::copy(zoneinfo + "Europe/Berlin", zone));
+        const QByteArray before = qgetenv("TZ");
+        qunsetenv("TZ");
+        const QDateTime winter = QDateTime::fromSecsSinceEpoch(1705320000); // mid-January
+        {
+            LocalZonePin pin(QFile::encodeName(zone));
+            QVERIFY(pin.pinned());
+            QCOMPARE(winter.toLocalTime().offsetFromUtc(), 3600);
+            // Replaced as a zone change replaces it: another file in its place.
+            QVERIFY(QFile::copy(zoneinfo + "Asia/Tokyo", zone + ".new"));
+            QVERIFY(::rename(QFile::encodeName(zone + ".new"), QFile::encodeName(zone)) == 0);
+            QCOMPARE(winter.toLocalTime().offsetFromUtc(), 3600); // not read again per conversion
+            pin.refresh();
+            QCOMPARE(winter.toLocalTime().offsetFromUtc(), 9 * 3600);
+            QCOMPARE(qgetenv("TZ"), ':' + QFile::encodeName(zone));
+        }
+        QVERIFY(!qEnvironmentVariableIsSet("TZ"));
+        qputenv("TZ", "UTC0");
+        QVERIFY(!LocalZonePin(QFile::encodeName(zone)).pinned());
+        QCOMPARE(qgetenv("TZ"), QByteArray("UTC0"));
+        if (before.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", before);
+        tzset();
     }
 
     void wholeFile_data()
