@@ -46,26 +46,25 @@ MinMaxPyramid::Extents columnExtents(const SampleStore &store, const MinMaxPyram
 {
     if (memo) {
         MinMaxPyramid::Extents e = memo->extents;
-        const auto inside = [&](qint64 from, qint64 to) {
+        // Calls f(slot, value) for the slots' values of rows from … to - 1 while it returns true.
+        const auto everyValue = [&](qint64 from, qint64 to, const auto &f) {
             for (qint64 row = from; row < to; ++row)
-                for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
-                    if (!(mask & (1u << s)))
-                        continue;
-                    const float v = store.value(row, kSlotQuantity[s]);
-                    if (!(v > e[s].min && v < e[s].max))
+                for (size_t s = 0; s < size_t(kPlotSlots); ++s)
+                    if ((mask & (1u << s)) && !f(s, store.value(row, kSlotQuantity[s])))
                         return false;
-                }
             return true;
         };
+        const auto inside = [&](qint64 from, qint64 to) {
+            return everyValue(from, to, [&](size_t s, float v) {
+                return v > e[s].min && v < e[s].max;
+            });
+        };
         const auto widen = [&](qint64 from, qint64 to) {
-            for (qint64 row = from; row < to; ++row)
-                for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
-                    if (!(mask & (1u << s)))
-                        continue;
-                    const float v = store.value(row, kSlotQuantity[s]);
-                    e[s].min = qMin(e[s].min, v);
-                    e[s].max = qMax(e[s].max, v);
-                }
+            everyValue(from, to, [&](size_t s, float v) {
+                e[s].min = qMin(e[s].min, v);
+                e[s].max = qMax(e[s].max, v);
+                return true;
+            });
         };
         if (inside(memo->first, first) && inside(end, memo->end)) {
             widen(first, memo->first);
