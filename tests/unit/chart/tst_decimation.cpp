@@ -18,6 +18,8 @@ private slots:
     void columnsKeepTheEnvelope_data();
     void columnsKeepTheEnvelope();
     void storeClearRebuilds();
+    void memoFollowsAGrowingRun_data();
+    void memoFollowsAGrowingRun();
 };
 
 namespace {
@@ -223,6 +225,71 @@ void TestDecimation::storeClearRebuilds()
     QCOMPARE(pyramid.rows(), qint64(150));
     QCOMPARE(pyramid.extent(store, 0, 0, 149).max, 1.0f);
     QVERIFY(!pyramid.sync(store));
+}
+
+void TestDecimation::memoFollowsAGrowingRun_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<int>("rowsPerTick");
+    QTest::newRow("columns gain a row or none") << 30000 << qreal(700) << 1;
+    QTest::newRow("columns gain several rows") << 30000 << qreal(300.4) << 37;
+    QTest::newRow("columns just wide enough to keep") << 33000 << qreal(999.6) << 2;
+}
+
+// A memo kept from call to call gives the very points that working every column out afresh gives,
+// as the run grows, when the view jumps or pans, after the store is cleared and refilled, and when
+// the curves drawn change.
+void TestDecimation::memoFollowsAGrowingRun()
+{
+    QFETCH(int, rows);
+    QFETCH(qreal, width);
+    QFETCH(int, rowsPerTick);
+    Filled filled(rows, quint32(rows + rowsPerTick));
+    QRandomGenerator &rng = filled.rng;
+    SampleStore &store = filled.store;
+    MinMaxPyramid &pyramid = filled.pyramid;
+    ColumnMemo memo;
+    QVector<QVector<QPointF>> fresh;
+    QVector<QVector<QPointF>> remembered;
+    for (int tick = 0; tick < 60; ++tick) {
+        if (tick == 40) { // a new run at the very same times
+            QVector<qint64> times;
+            for (qint64 r = 0; r < store.size(); ++r)
+                times.append(store.order(r));
+            store.clear();
+            for (qint64 t : times)
+                store.append(t, proto::SampleValues{{float(rng.bounded(9.0))}});
+        }
+        for (int r = 0; r < rowsPerTick; ++r) {
+            proto::SampleValues v{};
+            for (float &x : v) // often a column's extreme again
+                x = rng.bounded(3) ? 1.0f : float(rng.bounded(2000.0) - 1000.0);
+            store.append(store.order(store.size() - 1) + 1000, v);
+        }
+        pyramid.sync(store);
+        const qint64 last = store.order(store.size() - 1);
+        // Following the whole run; for a few ticks the latest tenth of it; then panned back and
+        // forth by whole pixels, each 40 rows wide; then narrowed a few rows at a time.
+        qint64 t0 = store.order(0);
+        qint64 t1 = last;
+        if (tick >= 20 && tick < 25)
+            t0 = last - (last - store.order(0)) / 10;
+        if (tick >= 25 && tick < 32) {
+            t0 = store.order(store.size() / 4) + (tick - 25) * 3 % 7 * 40000;
+            t1 = t0 + qint64(width * 40000);
+        }
+        if (tick >= 32 && tick < 37) {
+            t0 = store.order(store.size() / 4);
+            t1 = t0 + qint64(width * 40000) - (tick - 32) * 3000 * qint64(width) / 100;
+        }
+        const ColumnSpans spans = columnSpans(store, t0, t1, width);
+        // The two curves worked out together, as the chart does; from tick 45 only one.
+        const QVector<int> drawn = tick < 45 ? QVector<int>{0, 5} : QVector<int>{5};
+        decimatedPoints(store, pyramid, drawn, spans, fresh);
+        decimatedPoints(store, pyramid, drawn, spans, remembered, &memo);
+        QCOMPARE(remembered, fresh);
+    }
 }
 
 QTEST_MAIN(TestDecimation)
