@@ -6,7 +6,6 @@
 #include "record/clock.h"
 #include "chart/picture_file.h"
 
-#include <QFileDialog>
 #include <QPainter>
 
 QString LiveChart::imageCaption(const QString &title, const QString &model, const QDateTime &when)
@@ -32,12 +31,6 @@ QPixmap LiveChart::captionedImage(const QString &caption) const
 SaveOutcome LiveChart::exportImage(QWidget *dialogParent, const QString &title,
                                    const QString &model)
 {
-    const QPixmap image = captionedImage(imageCaption(title, model, Clock::now()));
-    const QString fileName =
-        QFileDialog::getSaveFileName(dialogParent, tr("Save File"), "chart", tr("image(*.png)"));
-    if (fileName.isEmpty())
-        return {};
-    if (savePicture(image, fileName))
-        return {SaveOutcome::Result::Written, fileName, QString()};
-    return {SaveOutcome::Result::Failed, fileName, QStringLiteral("the picture could not be written")};
+    return askAndSavePicture(dialogParent, captionedImage(imageCaption(title, model, Clock::now())),
+                             tr("Save File"), "chart", tr("image(*.png)"));
 }

@@ -14,14 +14,27 @@ namespace {
 constexpr qreal kCurveZ = 4;
 } // namespace
 
-CurveLayer::CurveLayer(QChart *chart, QDateTimeAxis *timeAxis)
+CurveLayer::CurveLayer(QChart *chart, QAbstractAxis *timeAxis)
     : QGraphicsObject(chart), m_chart(chart), m_timeAxis(timeAxis)
 {
     setZValue(kCurveZ);
     setAcceptedMouseButtons(Qt::NoButton);
     connect(chart, &QChart::plotAreaChanged, this, &CurveLayer::followPlotArea);
-    connect(timeAxis, &QDateTimeAxis::rangeChanged, this, [this] { update(); });
+    if (auto *dateTime = qobject_cast<QDateTimeAxis *>(timeAxis))
+        connect(dateTime, &QDateTimeAxis::rangeChanged, this, [this] { update(); });
+    else if (auto *value = qobject_cast<QValueAxis *>(timeAxis))
+        connect(value, &QValueAxis::rangeChanged, this, [this] { update(); });
     followPlotArea();
+}
+
+QPair<double, double> CurveLayer::timeRange() const
+{
+    if (auto *dateTime = qobject_cast<QDateTimeAxis *>(m_timeAxis))
+        return {double(dateTime->min().toMSecsSinceEpoch()),
+                double(dateTime->max().toMSecsSinceEpoch())};
+    if (auto *value = qobject_cast<QValueAxis *>(m_timeAxis))
+        return {value->min(), value->max()};
+    return {0, 0};
 }
 
 void CurveLayer::setCurve(int index, QXYSeries *penSource, QValueAxis *axis)
@@ -53,8 +66,7 @@ void CurveLayer::followPlotArea()
 
 void CurveLayer::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    const double t0 = double(m_timeAxis->min().toMSecsSinceEpoch());
-    const double t1 = double(m_timeAxis->max().toMSecsSinceEpoch());
+    const auto [t0, t1] = timeRange();
     if (m_plot.isEmpty() || t1 <= t0)
         return;
     const double dx = m_plot.width() / (t1 - t0);

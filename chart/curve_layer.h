@@ -1,9 +1,9 @@
 #pragma once
-// Draws the long curves of the live chart inside the chart's plot area. The charts library's own
-// line series strokes its whole path into a hit-test outline on every change of the time axis,
-// which costs more than drawing it; this layer only maps the decimated
-// points to pixels and draws them, segment by segment as that series does, with the series' pen.
-// The series stay in the chart, empty, for the legend, the axes and the pens.
+// Draws a chart's long curves inside its plot area, for the live chart and the viewer alike. The
+// charts library's line series outlines its whole path for hit tests on every change of its
+// points or axes, which costs several times the drawing; this layer only maps the points to
+// pixels and draws them, segment by segment as that series does, with the series' pen. The series
+// stay in the chart, empty, for the legend, the axes and the pens.
 
 #include <QGraphicsObject>
 #include <QPointer>
@@ -13,7 +13,7 @@
 
 namespace QtCharts {
 class QChart;
-class QDateTimeAxis;
+class QAbstractAxis;
 class QValueAxis;
 class QXYSeries;
 } // namespace QtCharts
@@ -24,11 +24,12 @@ class CurveLayer : public QGraphicsObject
 public:
     static constexpr int kCurves = 8;
 
-    CurveLayer(QtCharts::QChart *chart, QtCharts::QDateTimeAxis *timeAxis);
+    // `timeAxis` is a date-time axis (x in milliseconds since the epoch) or a value axis.
+    CurveLayer(QtCharts::QChart *chart, QtCharts::QAbstractAxis *timeAxis);
 
     // Curve `index` takes its pen from `penSource` and its vertical scale from `axis`.
     void setCurve(int index, QtCharts::QXYSeries *penSource, QtCharts::QValueAxis *axis);
-    // Points with x in milliseconds since the epoch; an empty list hides the curve.
+    // Points in the axes' units; an empty list hides the curve.
     void setPoints(int index, const QVector<QPointF> &points);
     const QVector<QPointF> &points(int index) const { return m_curves[size_t(index)].points; }
 
@@ -45,9 +46,11 @@ private:
     };
 
     void followPlotArea();
+    // The time axis's range in the points' unit.
+    QPair<double, double> timeRange() const;
 
     QtCharts::QChart *m_chart;
-    QtCharts::QDateTimeAxis *m_timeAxis;
+    QtCharts::QAbstractAxis *m_timeAxis;
     QRectF m_plot;
     std::array<Curve, kCurves> m_curves;
     QVector<QLineF> m_lines; // reused between paints

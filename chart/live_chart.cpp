@@ -3,12 +3,12 @@
 #include "chart/live_chart.h"
 
 #include "chart/axis_labels.h"
-#include "chart/axis_layer.h"
-#include "chart/chart_backdrop.h"
 #include "chart/chart_log.h"
 #include "chart/chart_view.h"
-#include "record/clock.h"
+#include "chart/chart_backdrop.h"
 #include "chart/curve_layer.h"
+#include "chart/plot_layers.h"
+#include "record/clock.h"
 #include "chart/degree_sign_font.h"
 #include "record/recorder.h"
 #include "settings/settings_file.h"
@@ -52,13 +52,12 @@ LiveChart::LiveChart(Recorder &recorder, UserRangeSource userRanges, QObject *pa
 
     m_chart->setTheme(chartThemeFromName(SettingsFile().read("ChartTheme")));
     m_chart->setAutoFillBackground(true);
-    m_backdrop = new ChartBackdrop(m_chart);
 
     buildAxes();
     useDegreeSignFonts();
-    m_axisLayer = new AxisLayer(m_chart);
-    m_axisLayer->drawTimeAxis(m_timeAxis);
-    m_curveLayer = new CurveLayer(m_chart, m_timeAxis);
+    const PlotLayers layers = addPlotLayers(m_chart, m_timeAxis);
+    m_backdrop = layers.backdrop;
+    m_curveLayer = layers.curves;
     for (int slot = 0; slot < kPlotSlots; ++slot)
         m_curveLayer->setCurve(slot, m_slots[size_t(slot)].line,
                                m_valueAxes[size_t(kSlotAxis[size_t(slot)])]);
@@ -165,6 +164,7 @@ void LiveChart::hideSlot(int slot)
     if (!s.shown)
         return;
     m_chart->removeSeries(series(slot));
+    s.spline->clear();
     m_curveLayer->setPoints(slot, {});
     s.shown = false;
 }

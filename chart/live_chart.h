@@ -10,7 +10,7 @@
 
 #include "chart/chart_view.h"
 #include "chart/curve_styles.h"
-#include "chart/decimated_view.h"
+#include "chart/curve_feed.h"
 #include "record/data_file_saver.h"
 #include "chart/user_range.h"
 
@@ -30,7 +30,6 @@ class QSplineSeries;
 class QXYSeries;
 } // namespace QtCharts
 
-class AxisLayer;
 class ChartBackdrop;
 class CurveLayer;
 class QPushButton;
@@ -165,12 +164,11 @@ private:
     Recorder &m_recorder;
     UserRangeSource m_userRanges;
     MinMaxPyramid m_pyramid;
-    std::array<ColumnMemo, kPlotSlots> m_columnMemos;
-    QtCharts::QChart *m_chart = nullptr;
-    QPointer<ChartView> m_view;
+    CurveFeed m_feed;
     ChartBackdrop *m_backdrop = nullptr; // owned by the chart
     CurveLayer *m_curveLayer = nullptr;  // owned by the chart
-    AxisLayer *m_axisLayer = nullptr;    // owned by the chart
+    QtCharts::QChart *m_chart = nullptr;
+    QPointer<ChartView> m_view;
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
     std::array<QtCharts::QCategoryAxis *, 3> m_valueAxes{};
     std::array<Slot, kPlotSlots> m_slots;
@@ -191,5 +189,4 @@ private:
     bool m_refreshQueued = false;
     bool m_followHeld = false;
     bool m_followBehind = false;
-    QVector<QPointF> m_points;
 };

@@ -93,10 +93,10 @@ void LiveChart::reanchor(qint64 minSecs, qint64 maxSecs)
 void LiveChart::onRecorderCleared()
 {
     m_pyramid.reset();
-    for (Slot &s : m_slots)
-        s.spline->clear();
-    for (int slot = 0; slot < kPlotSlots; ++slot)
+    for (int slot = 0; slot < kPlotSlots; ++slot) {
+        m_slots[size_t(slot)].spline->clear();
         m_curveLayer->setPoints(slot, {});
+    }
     refreshVisible();
 }
 
@@ -132,21 +132,24 @@ void LiveChart::showWindow(const QDateTime &min, const QDateTime &max)
     m_movingWindow = false;
 }
 
-// Many points go to the curve layer, which draws them at the axes' ranges when it paints; the few
-// of a spline go to its series, which recomputes its control points on the replace signal.
+// Few visible samples go to a spline series, which recomputes its control points on each replace;
+// many go to the curve layer as straight lines between the columns' extremes.
 void LiveChart::fillSeries(qint64 t0, qint64 t1)
 {
     const SampleStore &store = m_recorder.store();
     m_pyramid.sync(store);
-    const ColumnSpans spans = columnSpans(store, t0, t1, m_chart->plotArea().width());
+    const qreal width = m_chart->plotArea().width();
+    const ColumnSpans &spans = m_feed.spans(store, t0, t1, width);
     useLineSeries(spans.visibleRows() > spans.columns / 4);
-    for (int slot = 0; slot < kPlotSlots; ++slot) {
-        if (!m_slots[size_t(slot)].shown)
-            continue;
-        decimatedPoints(store, m_pyramid, slot, spans, m_points, &m_columnMemos[size_t(slot)]);
+    QVector<CurveFeed::Curve> curves;
+    for (int slot = 0; slot < kPlotSlots; ++slot)
+        if (m_slots[size_t(slot)].shown)
+            curves.append({&store, &m_pyramid, slot});
+    m_feed.fill(curves, t0, t1, width, [&](int index, const QVector<QPointF> &points) {
+        const int slot = curves[index].slot;
         if (m_lineMode)
-            m_curveLayer->setPoints(slot, m_points);
+            m_curveLayer->setPoints(slot, points);
         else
-            series(slot)->replace(m_points);
-    }
+            m_slots[size_t(slot)].spline->replace(points);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "chart/chart_log.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImageWriter>
 
@@ -13,4 +14,16 @@ bool savePicture(const QPixmap &image, const QString &fileName)
     if (!saved)
         qCWarning(lcChart) << "chart picture not written:" << fileName;
     return saved;
+}
+
+SaveOutcome askAndSavePicture(QWidget *dialogParent, const QPixmap &image, const QString &title,
+                              const QString &suggested, const QString &filter)
+{
+    const QString fileName = QFileDialog::getSaveFileName(dialogParent, title, suggested, filter);
+    if (fileName.isEmpty())
+        return {};
+    if (savePicture(image, fileName))
+        return {SaveOutcome::Result::Written, fileName, QString()};
+    return {SaveOutcome::Result::Failed, fileName,
+            QStringLiteral("the picture could not be written")};
 }

@@ -1,64 +1,77 @@
 #pragma once
-// Every sample of the current run at full resolution: the recorded table and the chart's source.
-// Columns live in fixed-size chunks, each a large block of its own (large_block.h), so that a
-// week-long run neither copies itself on growth nor keeps a doubled vector capacity: about 56
-// bytes per row (8 for each of the two times, 4 per quantity). Each row has two times: the
-// wall-clock stamp the data files show, and a position on a line that only grows, which orders the
-// rows and places them on the chart, so that a clock stepped back or forward never reorders a run.
+// Every sample of a run at full resolution: the live run's table and the chart's source, and a
+// run read back from its file. Columns are kept in chunks of kChunkRows rows, so that a week-long
+// run never copies itself as it grows; the first chunk grows with the rows, so a short run takes
+// memory in proportion to them. Each row has two times: the wall-clock stamp the data files show,
+// and a position on a line that only grows, which orders the rows and places them on the chart,
+// so that a clock stepped back or forward never reorders a run. A chunk keeps each time as an
+// offset from its first row's while the offsets fit in 32 bits: 48 bytes per row in all.
 
 #include "protocol/vocabulary.h"
-#include "record/large_block.h"
 
 #include <QtGlobal>
 
 #include <array>
-#include <memory>
 #include <vector>
-
 
 class SampleStore
 {
 public:
-    // As many rows as fill a block.
-    static constexpr qint64 kChunkRows =
-        qint64(large_block::kBytes / (2 * sizeof(qint64) + proto::kQuantityCount * sizeof(float)));
+    static constexpr int kChunkBits = 12;
+    static constexpr qint64 kChunkRows = qint64(1) << kChunkBits;
 
     // orderMs must not decrease from row to row; wallMs is whatever the clock said.
     void append(qint64 orderMs, qint64 wallMs, const proto::SampleValues &values);
-    // A row whose wall-clock stamp also orders it (files read back, tests).
-    void append(qint64 msecsSinceEpoch, const proto::SampleValues &values)
-    {
-        append(msecsSinceEpoch, msecsSinceEpoch, values);
-    }
+    // A row whose one time both orders it and is its stamp (files read back, tests).
+    void append(qint64 ms, const proto::SampleValues &values) { append(ms, ms, values); }
     void clear();
 
     qint64 size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
-    qint64 time(qint64 row) const;  // wall clock, ms since the epoch
-    qint64 order(qint64 row) const; // the ordering time, ms
-    // Where order(row) is kept, for a reader that asks the memory for it ahead of reading.
-    const void *orderAddress(qint64 row) const;
-    // A reference, so that a reader can ask the memory for a row ahead of reading it.
-    const float &value(qint64 row, proto::Quantity q) const;
+    qint64 time(qint64 row) const { return chunkOf(row).walls.at(slotOf(row)); }
+    qint64 order(qint64 row) const { return chunkOf(row).orders.at(slotOf(row)); }
+    float value(qint64 row, proto::Quantity q) const
+    {
+        return chunkOf(row).values[size_t(q)][slotOf(row)];
+    }
     proto::SampleValues row(qint64 row) const;
+    // First row at or after `from` whose ordering time is >= orderMs; size() if none. Searches
+    // the chunks by their first rows, then the one chunk.
+    qint64 firstRowAtOrAfter(qint64 orderMs, qint64 from = 0) const;
 
     // Changes on every clear, so that derived views (the chart's pyramid) know to rebuild.
     quint64 generation() const { return m_generation; }
 
-    // Heap bytes held, for the memory-per-row figure.
+    // Heap bytes held, for the memory-per-row figures.
     qint64 bytesUsed() const;
 
 private:
+    // Times as offsets from the first, in 32 bits while they fit, else whole.
+    struct Times
+    {
+        qint64 base = 0;
+        std::vector<qint32> offsets;
+        std::vector<qint64> whole; // used instead of offsets once one did not fit
+        void append(qint64 ms);
+        qint64 at(size_t slot) const { return whole.empty() ? base + offsets[slot] : whole[slot]; }
+        qint64 first() const { return whole.empty() ? base : whole[0]; }
+        void reserve(size_t rows);
+        qint64 bytes() const;
+    };
     struct Chunk
     {
-        std::array<qint64, kChunkRows> times;
-        std::array<qint64, kChunkRows> orders;
-        std::array<std::array<float, kChunkRows>, proto::kQuantityCount> values;
+        Times orders;
+        Times walls;
+        std::array<std::vector<float>, proto::kQuantityCount> values;
     };
-    const Chunk &chunkOf(qint64 row) const { return *m_chunks[size_t(row) / kChunkRows]; }
-    static size_t slotOf(qint64 row) { return size_t(row) % kChunkRows; }
+    const Chunk &chunkOf(qint64 row) const
+    {
+        Q_ASSERT(row >= 0 && row < m_size);
+        return m_chunks[size_t(row >> kChunkBits)];
+    }
+    static size_t slotOf(qint64 row) { return size_t(row & (kChunkRows - 1)); }
 
-    std::vector<large_block::Ptr<Chunk>> m_chunks;
+    std::vector<Chunk> m_chunks;
     qint64 m_size = 0;
     quint64 m_generation = 0;
 };

@@ -1,9 +1,10 @@
 #include "review/run_chart.h"
 
 #include "chart/axis_labels.h"
+#include "chart/curve_layer.h"
+#include "chart/plot_layers.h"
 #include "chart/curve_styles.h"
 #include "chart/degree_sign_font.h"
-#include "chart/decimated_view.h"
 #include "review/elapsed_axis.h"
 #include "settings/settings_file.h"
 
@@ -16,11 +17,12 @@
 #include <QLineSeries>
 
 #include <cmath>
-#include <limits>
 
 using namespace QtCharts;
 
 namespace review {
+
+static_assert(kMaxRuns <= CurveLayer::kCurves, "a curve for every run");
 
 namespace {
 
@@ -69,6 +71,7 @@ RunChart::RunChart(QObject *parent) : QObject(parent), m_chart(new QChart)
         axis->setLabelsFont(withDegreeSign(axis->labelsFont()));
         axis->setTitleFont(withDegreeSign(axis->titleFont()));
     }
+    m_curves = addPlotLayers(m_chart, m_timeAxis).curves;
     retranslate();
 
     // The curves' detail follows the plot's width in pixels.
@@ -80,7 +83,7 @@ RunChart::RunChart(QObject *parent) : QObject(parent), m_chart(new QChart)
 
 RunChart::~RunChart()
 {
-    delete m_chart;
+    delete m_chart.data();
 }
 
 void RunChart::retranslate()
@@ -91,11 +94,13 @@ void RunChart::retranslate()
 
 void RunChart::setRuns(const LoadedRuns *runs)
 {
-    for (QLineSeries *series : m_series) {
-        m_chart->removeSeries(series);
-        delete series;
+    for (int n = 0; n < m_series.size(); ++n) {
+        m_curves->setPoints(n, {});
+        m_chart->removeSeries(m_series[n]);
+        delete m_series[n];
     }
     m_series.clear();
+    m_feed.forget();
     m_runs = runs;
     for (size_t n = 0; runs && n < runs->size(); ++n) {
         auto *series = new QLineSeries;
@@ -104,10 +109,16 @@ void RunChart::setRuns(const LoadedRuns *runs)
         m_chart->addSeries(series);
         series->attachAxis(m_timeAxis);
         series->attachAxis(m_valueAxis);
+        m_curves->setCurve(int(n), series, m_valueAxis);
         m_series << series;
     }
     applyStyle();
     showWhole();
+}
+
+const QVector<QPointF> &RunChart::points(int n) const
+{
+    return m_curves->points(n);
 }
 
 void RunChart::applyStyle()
@@ -148,23 +159,21 @@ void RunChart::setWindow(qint64 t0, qint64 t1)
 void RunChart::redraw()
 {
     m_columns = int(m_chart->plotArea().width());
-    const int columns = qMax(100, m_columns);
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -lo;
-    QVector<QPointF> points;
+    QVector<CurveFeed::Curve> curves;
+    QVector<int> runOf; // the run each curve draws
     for (int n = 0; n < m_series.size(); ++n) {
         const LoadedRun &loaded = *(*m_runs)[size_t(n)];
-        points.clear();
         if (loaded.run.has(kSlotQuantity[m_slot])) {
-            const ColumnSpans spans = columnSpans(loaded.run.rows, m_t0, m_t1, columns);
-            decimatedPoints(loaded.run.rows, loaded.pyramid, m_slot, spans, points);
+            curves.append({&loaded.run.rows, &loaded.pyramid, m_slot});
+            runOf.append(n);
+        } else {
+            m_curves->setPoints(n, {});
         }
-        for (const QPointF &p : points) {
-            lo = qMin(lo, p.y());
-            hi = qMax(hi, p.y());
-        }
-        m_series[n]->replace(points);
     }
+    auto [lo, hi] = m_feed.fill(curves, m_t0, m_t1, qMax(100, m_columns),
+                                [&](int index, const QVector<QPointF> &points) {
+        m_curves->setPoints(runOf[index], points);
+    });
     if (!(hi >= lo)) {
         lo = 0;
         hi = 1;

@@ -1,12 +1,14 @@
 #pragma once
 // The comparison chart: one curve per run for the chosen quantity, aligned at each run's start,
-// over an elapsed-time axis. Each curve gets a few points per pixel column from the run's
-// min/max pyramid, as the live chart does, so eight week-long runs pan as fast as short ones.
+// over an elapsed-time axis. The curves get their points as the live chart's do (curve_feed.h), so
+// eight week-long runs pan as fast as short ones.
 
+#include "chart/curve_feed.h"
 #include "review/loaded_run.h"
 
 #include <QColor>
 #include <QObject>
+#include <QPointer>
 #include <QVector>
 
 namespace QtCharts {
@@ -14,6 +16,8 @@ class QCategoryAxis;
 class QChart;
 class QLineSeries;
 } // namespace QtCharts
+
+class CurveLayer;
 
 namespace review {
 
@@ -28,6 +32,8 @@ public:
     ~RunChart() override;
 
     QtCharts::QChart *chart() const { return m_chart; }
+    // The points the curve of run n draws now.
+    const QVector<QPointF> &points(int n) const;
 
     // The runs to draw (the viewer owns them); shows them whole.
     void setRuns(const LoadedRuns *runs);
@@ -50,10 +56,12 @@ private:
     void keepLastTimeLabel(const QString &text);
     void applyStyle();
 
-    QtCharts::QChart *m_chart;
+    QPointer<QtCharts::QChart> m_chart; // the view that shows it may delete it first
     QtCharts::QCategoryAxis *m_timeAxis;
     QtCharts::QCategoryAxis *m_valueAxis;
     QVector<QtCharts::QLineSeries *> m_series;
+    CurveFeed m_feed;
+    CurveLayer *m_curves; // owned by the chart; the series stay empty
     const LoadedRuns *m_runs = nullptr;
     int m_slot = 0;
     qint64 m_t0 = 0;

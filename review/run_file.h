@@ -5,7 +5,7 @@
 // with more runs than may be read: its first runs open, and the problem names the line where
 // reading stopped. So memory follows the file's size, however its rows are laid out.
 
-#include "review/run_store.h"
+#include "record/sample_store.h"
 
 #include <QString>
 
@@ -25,7 +25,7 @@ struct RecordedRun
     int part = 1;          // 1, 2, … for runs appended to one file
     quint8 familyCode = 0; // proto::Hk07Family or proto::Nv05Family
     qint64 startMs = 0;    // the first row's wall-clock time, as UTC milliseconds of its text
-    RunStore rows;
+    SampleStore rows; // times are elapsed milliseconds since the first row
 
     bool has(proto::Quantity q) const; // the NV05 family records neither MOS temperature nor fan speed
 };

@@ -12,7 +12,7 @@ namespace review {
 RunSummary summarise(const RecordedRun &run)
 {
     RunSummary s;
-    const RunStore &rows = run.rows;
+    const SampleStore &rows = run.rows;
     s.startMs = run.startMs;
     s.familyCode = run.familyCode;
     s.samples = rows.size();

@@ -237,14 +237,12 @@ void RunViewer::exportTable()
 
 void RunViewer::exportImage()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("保存图片"), "runs", tr("图片 (*.png)"));
-    if (path.isEmpty())
-        return;
-    if (savePicture(chartPicture(), path))
-        showStatus(tr("图片已保存: %1").arg(path), false);
-    else
-        showStatus(tr("图片未能保存: %1").arg(path), true);
+    const SaveOutcome saved =
+        askAndSavePicture(this, chartPicture(), tr("保存图片"), "runs", tr("图片 (*.png)"));
+    if (saved.written())
+        showStatus(tr("图片已保存: %1").arg(saved.path), false);
+    else if (!saved.path.isEmpty())
+        showStatus(tr("图片未能保存: %1").arg(saved.path), true);
 }
 
 void RunViewer::closeRuns()

@@ -7,6 +7,7 @@
 
 #include "tests/gui/data_file_rows.h"
 #include "record/recorder.h"
+#include "review/run_chart.h"
 #include "review/run_viewer.h"
 #include "settings/settings_file.h"
 
@@ -22,7 +23,6 @@
 #include <QTableWidget>
 #include <QUrl>
 #include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
 
 #include <cmath>
 
@@ -126,9 +126,9 @@ void TestReviewGui::recordOpenCompareSummarise()
         QCOMPARE(series[n]->name(), name);
         const QVector<QStringList> rows = csvRows(files[n]);
         QVERIFY(rows.size() >= 10);
-        const auto *line = static_cast<QtCharts::QLineSeries *>(series[n]);
-        QVERIFY(line->count() >= 2);
-        QVERIFY(std::abs(line->at(line->count() - 1).y() - rows.last()[5].toDouble()) < 5e-4);
+        const QVector<QPointF> &curve = viewer->findChild<review::RunChart *>()->points(n);
+        QVERIFY(curve.size() >= 2);
+        QVERIFY(std::abs(curve.last().y() - rows.last()[5].toDouble()) < 5e-4);
         const auto cell = [&](const char *caption) {
             const int row = rowOf(table, caption);
             return row < 0 ? QString("<no row %1>").arg(caption) : table->item(row, n)->text();

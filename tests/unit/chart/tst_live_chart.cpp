@@ -2,15 +2,14 @@
 // pan and wheel zoom through the view, the decimated series and the captioned picture.
 
 #include "chart/axis_labels.h"
-#include "chart/axis_layer.h"
 #include "chart/chart_backdrop.h"
 #include "chart/chart_view.h"
 #include "record/clock.h"
-#include "chart/curve_layer.h"
 #include "chart/curve_styles.h"
 #include "chart/live_chart.h"
 #include "record/recorder.h"
 
+#include "../../support/curve_pixels.h"
 #include "../../support/fake_clock.h"
 #include "../../support/temp_workdir.h"
 
@@ -33,38 +32,6 @@ using namespace QtCharts;
 using View = LiveChart::View;
 
 namespace {
-
-// A scene drawn as the view would, on white.
-QImage rendered(QGraphicsScene &scene, QSize size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
-    return image;
-}
-
-struct Difference
-{
-    int pixels = 0;       // how many pixels differ at all
-    int worstChannel = 0; // the largest difference of one colour channel
-};
-
-Difference difference(const QImage &a, const QImage &b)
-{
-    Difference d;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            d.pixels += p != q;
-            d.worstChannel = std::max({d.worstChannel, qAbs(qRed(p) - qRed(q)),
-                                       qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
-        }
-    }
-    return d;
-}
 
 const QDateTime kStart = QDateTime::fromSecsSinceEpoch(1714568400); // 2024-05-01
 
@@ -123,12 +90,10 @@ private slots:
     void wheelZoom();
     void seriesHoldOnlyWhatThePlotShows();
     void captionedImage();
-    void backdropLooksAsTheChartsOwn_data();
-    void backdropLooksAsTheChartsOwn();
-    void curveLayerDrawsAsTheLineSeries_data();
-    void curveLayerDrawsAsTheLineSeries();
-    void axisLayerDrawsAsTheAxes_data();
-    void axisLayerDrawsAsTheAxes();
+    void curveShowsItsSamples_data();
+    void curveShowsItsSamples();
+    void axisLabelsShowAtTheirTicks_data();
+    void axisLabelsShowAtTheirTicks();
 };
 
 void TestLiveChart::growth_data()
@@ -424,228 +389,137 @@ void TestLiveChart::captionedImage()
     QVERIFY(dark > 20);
 }
 
-void TestLiveChart::backdropLooksAsTheChartsOwn_data()
+void TestLiveChart::curveShowsItsSamples_data()
 {
-    QTest::addColumn<int>("theme");
-    QTest::addColumn<int>("margin");
-    QTest::addColumn<int>("roundness");
-    QTest::addColumn<bool>("legendBox");
-    QTest::newRow("light, filling the view") << int(QChart::ChartThemeLight) << 0 << 0 << false;
-    QTest::newRow("gradient, shadow showing")
-        << int(QChart::ChartThemeBlueCerulean) << 20 << 0 << false;
-    QTest::newRow("dark, rounded") << int(QChart::ChartThemeDark) << 20 << 8 << false;
-    QTest::newRow("light, legend box") << int(QChart::ChartThemeLight) << 0 << 0 << true;
+    QTest::addColumn<qint64>("fromSecs"); // the window, from the run's start; 0, 0: followed
+    QTest::addColumn<qint64>("toSecs");
+    QTest::newRow("a day, followed whole") << qint64(0) << qint64(0);
+    QTest::newRow("two hours of it") << qint64(30000) << qint64(37200);
+    QTest::newRow("twenty minutes of it") << qint64(50000) << qint64(51200);
 }
 
-// The framed background shows what the chart's own background with its drop shadow shows, and a
-// tick does not draw it again.
-void TestLiveChart::backdropLooksAsTheChartsOwn()
+// Over many samples the curve the user sees keeps every sample's pixel column extent, and the
+// axes read as the quantities they show.
+void TestLiveChart::curveShowsItsSamples()
 {
-    QFETCH(int, theme);
-    QFETCH(int, margin);
-    QFETCH(int, roundness);
-    QFETCH(bool, legendBox);
-    const QSize size(320, 200);
-    auto picture = [&](bool ownBackdrop) {
-        QGraphicsScene scene;
-        auto *chart = new QChart;
-        scene.addItem(chart);
-        chart->setTheme(QChart::ChartTheme(theme));
-        chart->layout()->setContentsMargins(margin, margin, margin, margin);
-        chart->setBackgroundRoundness(roundness);
-        chart->legend()->setVisible(legendBox);
-        chart->legend()->setBackgroundVisible(legendBox);
-        chart->legend()->setAutoFillBackground(legendBox);
-        chart->legend()->setColor(QColor(222, 233, 251));
-        chart->resize(size);
-        chart->setAutoFillBackground(true);
-        if (ownBackdrop) {
-            new ChartBackdrop(chart);
-            // Its own fill is left to the chart only where the backdrop leaves some of it.
-            if (chart->autoFillBackground() != (margin > 0 || roundness > 0))
-                return QImage();
-        } else {
-            chart->setDropShadowEnabled(true);
-        }
-        return rendered(scene, size);
-    };
-    const QImage theirs = picture(false);
-    const QImage ours = picture(true);
-    QVERIFY(!ours.isNull());
-    const int worst = difference(theirs, ours).worstChannel;
-    QVERIFY2(worst <= 2, qPrintable(QString("largest channel difference %1").arg(worst)));
-    // With a margin the shadow shows right of and below the background.
-    if (margin > 0)
-        QVERIFY(theirs.pixelColor(size.width() - margin + 2, size.height() / 2) != Qt::white);
-
+    QFETCH(qint64, fromSecs);
+    QFETCH(qint64, toSecs);
     Rig rig;
-    const int drawn = rig.chart.backdrop()->renderCount();
-    for (int i = 0; i < 5; ++i)
-        rig.sample(float(i));
+    rig.chart.setCurveColor(0, QColor(230, 0, 0));
+    rig.chart.setCurveColor(1, QColor(0, 0, 230));
+    rig.chart.setCurveColor(2, QColor(0, 150, 0));
+    rig.chart.holdFollow(true);
+    for (int i = 0; i < 86400; ++i) {
+        proto::SampleValues v{};
+        v[0] = float(10 + 6 * std::sin(i / 3000.0) + ((i * 7919) % 13 - 6) * 0.3);
+        v[1] = 1;
+        rig.recorder.record(rig.clock.wall, v);
+        rig.clock.advance(1000);
+    }
+    rig.chart.holdFollow(false);
+    const qint64 start = rig.recorder.store().order(0);
+    if (toSecs > 0) {
+        rig.chart.view()->setManual(true);
+        rig.chart.showWindow(QDateTime::fromMSecsSinceEpoch(start + fromSecs * 1000),
+                             QDateTime::fromMSecsSinceEpoch(start + toSecs * 1000));
+    }
+    QApplication::processEvents();
+    const QImage picture = rig.chart.view()->grab().toImage();
+    const SampleStore &store = rig.recorder.store();
+    QVector<QPointF> samples;
+    for (qint64 r = 0; r < store.size(); ++r)
+        samples.append(rig.chart.chart()->mapToPosition(
+            QPointF(double(store.order(r)), double(store.value(r, proto::Quantity::Voltage))),
+            rig.chart.series(0)));
+    const QString problem =
+        curveOutsideItsSamples(picture, rig.chart.chart()->plotArea(), samples, [](QRgb p) {
+            return qRed(p) - std::max(qGreen(p), qBlue(p)) > 90;
+        });
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().first(), QString("0.00V"));
+    QCOMPARE(rig.chart.valueAxis(0)->categoriesLabels().last(), QString("20.00V"));
+    QCOMPARE(rig.chart.valueAxis(1)->categoriesLabels().last(), QString("25.00A"));
+    QCOMPARE(rig.chart.timeAxis()->format(), QString("hh:mm:ss"));
+}
+
+void TestLiveChart::axisLabelsShowAtTheirTicks_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("seconds"); // recorded and followed before the picture
+    QTest::newRow("default view, as built") << int(View::Default) << 0;
+    QTest::newRow("default view, followed a minute") << int(View::Default) << 60;
+    QTest::newRow("temperatures, followed a minute") << int(View::CpuNtc) << 60;
+}
+
+// In the picture the user sees, the left axis shows one label beside each of its values and the
+// time axis one under each tick; neither is redrawn by the background, which a tick leaves as it
+// was.
+void TestLiveChart::axisLabelsShowAtTheirTicks()
+{
+    QFETCH(int, view);
+    QFETCH(int, seconds);
+    Rig rig;
+    if (View(view) != View::Default)
+        rig.chart.toggleView(View(view));
+    rig.chart.setDisplayMode(LiveChart::Accumulated);
+    for (int i = 0; i < seconds; ++i)
+        rig.sample(float(i % 5));
     QApplication::processEvents();
     rig.chart.view()->grab();
+    const int drawn = rig.chart.backdrop()->renderCount();
+    rig.sample(1);
+    QApplication::processEvents();
+    const QImage picture = rig.chart.view()->grab().toImage();
     QCOMPARE(rig.chart.backdrop()->renderCount(), drawn);
-}
+    const QRectF plot = rig.chart.chart()->plotArea();
+    const auto dark = [&](int x, int y) { return qGray(picture.pixel(x, y)) < 110; };
 
-void TestLiveChart::curveLayerDrawsAsTheLineSeries_data()
-{
-    QTest::addColumn<qreal>("width");
-    QTest::addColumn<double>("valueMax"); // below the curve's top: the layer must clip
-    QTest::newRow("design width") << 1.5 << 20.0;
-    QTest::newRow("wide, clipped") << 3.0 << 12.0;
-}
+    // Rows of the left label band with ink, in runs: one run per label, centred on its value.
+    // (Below the plot the first time label reaches into the band.)
+    QVector<QPair<int, int>> runs;
+    for (int y = 0; y < int(plot.bottom()) + 6; ++y) {
+        bool ink = false;
+        for (int x = 0; x < int(plot.left()) - 8 && !ink; ++x)
+            ink = dark(x, y);
+        if (ink && !runs.isEmpty() && runs.last().second >= y - 2)
+            runs.last().second = y;
+        else if (ink)
+            runs.append({y, y});
+    }
+    const QStringList labels = rig.chart.valueAxis(0)->categoriesLabels();
+    QCOMPARE(runs.size(), labels.size());
+    for (int i = 0; i < labels.size(); ++i) {
+        const double value = rig.chart.valueAxis(0)->endValue(labels[i]);
+        const double y = plot.bottom() - (value - rig.chart.valueAxis(0)->min()) /
+                                             (rig.chart.valueAxis(0)->max() -
+                                              rig.chart.valueAxis(0)->min()) *
+                                             plot.height();
+        const QPair<int, int> &run = runs[labels.size() - 1 - i]; // the top label first
+        QVERIFY2(qAbs((run.first + run.second) / 2.0 - y) <= 3,
+                 qPrintable(QString("%1 drawn at %2 … %3, its value at %4")
+                                .arg(labels[i]).arg(run.first).arg(run.second).arg(y)));
+    }
 
-// The curve layer draws the points a line series would draw, where it would draw them.
-void TestLiveChart::curveLayerDrawsAsTheLineSeries()
-{
-    QFETCH(qreal, width);
-    QFETCH(double, valueMax);
-    const qint64 t0 = kStart.toMSecsSinceEpoch();
-    QVector<QPointF> points;
-    for (int i = 0; i < 400; ++i)
-        points.append({double(t0 + i * 1000), 10 + 8 * std::sin(i * 0.3)});
-    const QSize size(420, 300);
-    auto picture = [&](bool layer) {
-        QGraphicsScene scene;
-        auto *chart = new QChart;
-        scene.addItem(chart);
-        chart->legend()->setVisible(false);
-        chart->resize(size);
-        auto *time = new QDateTimeAxis;
-        auto *value = new QValueAxis;
-        chart->addAxis(time, Qt::AlignBottom);
-        chart->addAxis(value, Qt::AlignLeft);
-        auto *series = new QLineSeries;
-        series->setPen(curvePen({QColor(21, 112, 165), width}));
-        chart->addSeries(series);
-        series->attachAxis(time);
-        series->attachAxis(value);
-        time->setRange(kStart.addSecs(30), kStart.addSecs(330));
-        value->setRange(0, valueMax);
-        if (layer) {
-            auto *curves = new CurveLayer(chart, time);
-            curves->setCurve(0, series, value);
-            curves->setPoints(0, points);
-        } else {
-            series->replace(points);
+    // The time labels: ink under every tick, across the whole axis and no further than a label.
+    int inkLeft = picture.width(), inkRight = -1;
+    QVector<bool> column(picture.width());
+    for (int x = 0; x < picture.width(); ++x) {
+        for (int y = int(plot.bottom()) + 8; y < int(plot.bottom()) + 24; ++y)
+            column[x] = column[x] || dark(x, y);
+        if (column[x]) {
+            inkLeft = qMin(inkLeft, x);
+            inkRight = qMax(inkRight, x);
         }
-        return rendered(scene, size);
-    };
-    const QImage theirs = picture(false);
-    const QImage ours = picture(true);
-    const int differing = difference(theirs, ours).pixels;
-    int inked = 0;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            inked += qBlue(ours.pixel(x, y)) > qRed(ours.pixel(x, y)) + 60; // the curve's blue
-    // Identical but for a few pixels where a wide pen meets the plot area's edge.
-    QVERIFY2(differing <= 20, qPrintable(QString("%1 pixels differ").arg(differing)));
-    QVERIFY(inked > 500);
-}
-
-enum class AxisChange
-{
-    None,
-    ZoomAcrossTickSpacing,
-    LongerLabels,
-    LineColour,
-    TimeLabelsHidden,
-    TimeLabelsLarger,
-    TimeTitled,
-    Narrow
-};
-
-void TestLiveChart::axisLayerDrawsAsTheAxes_data()
-{
-    QTest::addColumn<int>("changeIndex");
-    QTest::newRow("as built") << int(AxisChange::None);
-    QTest::newRow("zoomed from 300 s to 25 s") << int(AxisChange::ZoomAcrossTickSpacing);
-    QTest::newRow("value axis grown, wider labels") << int(AxisChange::LongerLabels);
-    QTest::newRow("axis line recoloured") << int(AxisChange::LineColour);
-    QTest::newRow("time labels hidden") << int(AxisChange::TimeLabelsHidden);
-    QTest::newRow("time labels larger") << int(AxisChange::TimeLabelsLarger);
-    QTest::newRow("time axis titled") << int(AxisChange::TimeTitled);
-    QTest::newRow("narrow, time labels cut off") << int(AxisChange::Narrow);
-}
-
-// The axis layer draws what the chart's own axis items draw, after a change too; the time labels
-// it formats and places itself.
-void TestLiveChart::axisLayerDrawsAsTheAxes()
-{
-    QFETCH(int, changeIndex);
-    const auto change = AxisChange(changeIndex);
-    const QSize size(640, 480);
-    struct Picture
-    {
-        QGraphicsScene scene;
-        QChart *chart = new QChart;
-        QDateTimeAxis *time = new QDateTimeAxis;
-        QCategoryAxis *left = new QCategoryAxis;
-        QCategoryAxis *right = new QCategoryAxis;
-        AxisLayer *layer = nullptr;
-    };
-    auto build = [&](Picture &p, bool layer) {
-        p.scene.addItem(p.chart);
-        p.chart->resize(size);
-        p.time->setFormat("hh:mm:ss");
-        p.time->setTickCount(5);
-        p.time->setRange(kStart, kStart.addSecs(300));
-        p.chart->addAxis(p.time, Qt::AlignBottom);
-        for (QCategoryAxis *axis : {p.left, p.right}) {
-            axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-            setDefaultAxisRange(axis, axis == p.left ? "V" : "A", 2, -25, 25);
-            p.chart->addAxis(axis, axis == p.left ? Qt::AlignLeft : Qt::AlignRight);
-        }
-        if (layer) {
-            p.layer = new AxisLayer(p.chart);
-            p.layer->drawTimeAxis(p.time);
-        }
-    };
-    auto render = [&](Picture &p) { return rendered(p.scene, size); };
-    auto apply = [&](Picture &p) {
-        switch (change) {
-        case AxisChange::None:
-            break;
-        case AxisChange::ZoomAcrossTickSpacing:
-            p.time->setRange(kStart.addSecs(100), kStart.addSecs(125));
-            break;
-        case AxisChange::LongerLabels:
-            growAxis(p.left, "V", 10, 2, 1500);
-            break;
-        case AxisChange::LineColour:
-            p.left->setLinePenColor(Qt::red);
-            break;
-        case AxisChange::TimeLabelsHidden:
-            p.time->setLabelsVisible(false);
-            break;
-        case AxisChange::TimeLabelsLarger:
-            p.time->setLabelsFont(QFont(p.time->labelsFont().family(), 15));
-            break;
-        case AxisChange::TimeTitled:
-            p.time->setTitleText("Time of day");
-            p.time->setTitleBrush(Qt::darkGreen);
-            break;
-        case AxisChange::Narrow:
-            p.chart->resize(250, size.height());
-            break;
-        }
-    };
-    Picture theirs, ours;
-    build(theirs, false);
-    build(ours, true);
-    render(ours); // meets the axes' items and takes them over
-    QApplication::processEvents();
-    render(ours); // draws them, keeping their texts and lines
-    apply(theirs);
-    apply(ours);
-    QApplication::processEvents();
-    render(ours); // items the change created are taken over after the first repaint
-    QApplication::processEvents();
-    QVERIFY(ours.layer->adoptedCount() > 30); // the axes are ours to draw, not the scene's
-    const QImage a = render(theirs);
-    const QImage b = render(ours);
-    const int differing = difference(a, b).pixels;
-    QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
+    }
+    const int ticks = LiveChart::kTimeTicks;
+    for (int i = 0; i < ticks; ++i) {
+        const int x = int(plot.left() + i * plot.width() / (ticks - 1));
+        QVERIFY2(std::any_of(column.begin() + x - 8, column.begin() + x + 9, [](bool b) { return b; }),
+                 qPrintable(QString("no label under tick %1 at x %2").arg(i).arg(x)));
+    }
+    QVERIFY(inkLeft > plot.left() - 60 && inkLeft < plot.left() - 10);
+    QVERIFY(inkRight < plot.right() + 60 && inkRight > plot.right() + 10);
 }
 
 QTEST_MAIN(TestLiveChart)

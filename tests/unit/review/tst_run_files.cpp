@@ -6,13 +6,18 @@
 #include "record/journal.h"
 #include "review/run_file.h"
 #include "review/loaded_run.h"
+#include "review/run_chart.h"
 #include "review/run_summary.h"
 #include "review/summary_lines.h"
 
+#include "../../support/curve_pixels.h"
 #include "../../support/temp_workdir.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QCategoryAxis>
+#include <QChartView>
+#include <QLineSeries>
 #include <QtTest>
 
 #include <cmath>
@@ -94,6 +99,7 @@ private slots:
     void memoryFollowsRows();
     void viewerAllowance();
     void summaryLines();
+    void comparedCurvesShowTheirSamples();
 };
 
 // Whatever the rows' times do, memory follows the rows read: a month-long run opens whole, and a
@@ -425,5 +431,56 @@ void TestRunFiles::elapsedLabels()
     QVERIFY(minute.size() <= 8);
 }
 
-QTEST_GUILESS_MAIN(TestRunFiles)
+// Two long runs overlaid: each run's curve keeps every pixel column's extent of its samples, in
+// its own colour, and the axes name what they show.
+void TestRunFiles::comparedCurvesShowTheirSamples()
+{
+    LoadedRuns runs;
+    for (int n = 0; n < 2; ++n) {
+        auto loaded = std::make_unique<LoadedRun>();
+        for (int i = 0; i < 40000 - n * 9000; ++i) {
+            proto::SampleValues v = valuesAt(i);
+            v[0] = float(10 * (n + 1) + 3 * std::sin(i / 2000.0) + ((i * 7919) % 13 - 6) * 0.2);
+            loaded->run.rows.append(qint64(i) * 1000, v);
+        }
+        loaded->pyramid.sync(loaded->run.rows);
+        loaded->summary = summarise(loaded->run);
+        loaded->name = QStringLiteral("run %1").arg(n);
+        runs.push_back(std::move(loaded));
+    }
+    RunChart chart;
+    QtCharts::QChartView view(chart.chart());
+    view.resize(900, 500);
+    view.show();
+    chart.setRuns(&runs);
+    QApplication::processEvents();
+    chart.setWindow(5000 * 1000, 35000 * 1000);
+    QApplication::processEvents();
+    const QImage picture = view.grab().toImage();
+    const QList<QtCharts::QAbstractSeries *> series = chart.chart()->series();
+    QCOMPARE(series.size(), 2);
+    const std::function<bool(QRgb)> ink[] = {
+        [](QRgb p) { return qBlue(p) - qRed(p) > 80; },  // the first run's blue
+        [](QRgb p) { return qRed(p) - qBlue(p) > 120; }, // the second run's orange
+    };
+    for (int n = 0; n < 2; ++n) {
+        QVERIFY(chart.points(n).size() <= 2 * 900 + 2);
+        const SampleStore &rows = runs[size_t(n)]->run.rows;
+        QVector<QPointF> samples;
+        for (qint64 r = 0; r < rows.size(); ++r)
+            samples.append(chart.chart()->mapToPosition(
+                QPointF(double(rows.time(r)), double(rows.value(r, proto::Quantity::Voltage))),
+                series[n]));
+        const QString problem =
+            curveOutsideItsSamples(picture, chart.chart()->plotArea(), samples, ink[n]);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(n).arg(problem)));
+    }
+    auto *value = qobject_cast<QtCharts::QCategoryAxis *>(chart.chart()->axes(Qt::Vertical).first());
+    QVERIFY(value->categoriesLabels().last().endsWith("V"));
+    auto *time = qobject_cast<QtCharts::QCategoryAxis *>(chart.chart()->axes(Qt::Horizontal).first());
+    QCOMPARE(time->titleText(), QString("运行时间"));
+    QCOMPARE(time->categoriesLabels().first(), elapsedTicks(5000 * 1000, 35000 * 1000, 8).first().text);
+}
+
+QTEST_MAIN(TestRunFiles)
 #include "tst_run_files.moc"
