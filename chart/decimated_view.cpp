@@ -83,9 +83,13 @@ ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal wi
     spans.t1 = t1;
     spans.columns = columnCount(width);
     spans.starts.resize(spans.columns + 1);
-    qint64 row = 0;
-    for (int c = 0; c <= spans.columns; ++c)
-        spans.starts[c] = row = store.firstRowAtOrAfter(columnStart(t0, t1, width, c), row);
+    // The columns span equal times, so a column's first row is expected as many rows after the
+    // last one's as that one had: on an even run the search then reads a row or two.
+    for (int c = 0; c <= spans.columns; ++c) {
+        const qint64 from = c > 0 ? spans.starts[c - 1] : 0;
+        const qint64 near = c > 1 ? 2 * from - spans.starts[c - 2] : -1;
+        spans.starts[c] = store.firstRowAtOrAfter(columnStart(t0, t1, width, c), from, near);
+    }
     spans.before = spans.starts.first() - 1;
     spans.after = spans.starts.last() < store.size() ? spans.starts.last() : -1;
     return spans;

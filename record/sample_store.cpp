@@ -70,29 +70,37 @@ proto::SampleValues SampleStore::row(qint64 row) const
     return out;
 }
 
-qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from) const
+qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from, qint64 near) const
 {
     if (from >= m_size || order(from) >= orderMs)
         return from;
-    // The last chunk from `from`'s on whose first row lies before orderMs holds the row before.
-    size_t chunk = size_t(from >> kChunkBits);
-    size_t after = m_chunks.size();
-    while (after - chunk > 1) {
-        const size_t mid = chunk + (after - chunk) / 2;
-        if (m_chunks[mid].orders.first() < orderMs)
-            chunk = mid;
-        else
-            after = mid;
+    qint64 lo = from + 1; // the row is in lo … hi, and order(lo - 1) < orderMs
+    qint64 hi = m_size;
+    if (near < 0) {
+        // The last chunk from `from`'s on whose first row lies before orderMs holds the row
+        // before.
+        size_t chunk = size_t(from >> kChunkBits);
+        size_t after = m_chunks.size();
+        while (after - chunk > 1) {
+            const size_t mid = chunk + (after - chunk) / 2;
+            if (m_chunks[mid].orders.first() < orderMs)
+                chunk = mid;
+            else
+                after = mid;
+        }
+        lo = qMax(from, qint64(chunk) << kChunkBits) + 1;
+        hi = qMin(m_size, qint64(chunk + 1) << kChunkBits);
+        if (hi - lo > 16 && chunk + 1 < m_chunks.size()) {
+            // Rows come about evenly in time: where the chunk's times put the row.
+            const qint64 t0 = order(lo - 1);
+            const qint64 t1 = m_chunks[chunk + 1].orders.first();
+            near = lo + qint64(double(orderMs - t0) / double(t1 - t0) * double(hi - lo));
+        }
     }
-    qint64 lo = qMax(from, qint64(chunk) << kChunkBits) + 1;
-    qint64 hi = qMin(m_size, qint64(chunk + 1) << kChunkBits);
-    if (hi - lo > 16 && chunk + 1 < m_chunks.size()) {
-        // Rows come about evenly in time: start where the chunk's times put the row and widen
-        // from there in doubling steps until it is bracketed, a few reads near the row.
-        const qint64 t0 = order(lo - 1);
-        const qint64 t1 = m_chunks[chunk + 1].orders.first();
-        const qint64 guess =
-            qBound(lo, lo + qint64(double(orderMs - t0) / double(t1 - t0) * double(hi - lo)), hi - 1);
+    if (near >= 0 && lo < hi) {
+        // Widen from the expected row in doubling steps until the row is bracketed: a few reads
+        // near it, where a search through the run would read far apart.
+        const qint64 guess = qBound(lo, near, hi - 1);
         if (order(guess) >= orderMs) {
             hi = guess;
             for (qint64 step = 1; hi - step >= lo; step *= 2) {

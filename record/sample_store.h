@@ -35,9 +35,10 @@ public:
         return chunkOf(row).values[size_t(q)][slotOf(row)];
     }
     proto::SampleValues row(qint64 row) const;
-    // First row at or after `from` whose ordering time is >= orderMs; size() if none. Searches
-    // the chunks by their first rows, then the one chunk.
-    qint64 firstRowAtOrAfter(qint64 orderMs, qint64 from = 0) const;
+    // First row at or after `from` whose ordering time is >= orderMs; size() if none. The search
+    // widens from `near`, where the caller expects the row, or else from where the times of the
+    // chunk that holds it (found by the chunks' first rows) put it.
+    qint64 firstRowAtOrAfter(qint64 orderMs, qint64 from = 0, qint64 near = -1) const;
 
     // Changes on every clear, so that derived views (the chart's pyramid) know to rebuild.
     quint64 generation() const { return m_generation; }
