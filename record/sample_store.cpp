@@ -2,54 +2,38 @@
 
 #include <limits>
 
-void SampleStore::Times::append(qint64 ms)
+qint32 SampleStore::Times::keep(qint64 ms, size_t slot, const std::vector<Row> &rows,
+                               qint32 Row::*field)
 {
     if (whole.empty()) {
-        if (offsets.empty())
+        if (slot == 0)
             base = ms;
         const qint64 offset = ms - base;
         if (offset >= std::numeric_limits<qint32>::min() &&
-            offset <= std::numeric_limits<qint32>::max()) {
-            offsets.push_back(qint32(offset));
-            return;
-        }
+            offset <= std::numeric_limits<qint32>::max())
+            return qint32(offset);
         // A step of more than 24 days within the chunk: its times are kept whole from now on.
-        whole.reserve(offsets.capacity());
-        for (qint32 o : offsets)
-            whole.push_back(base + o);
-        offsets = {};
+        whole.reserve(rows.capacity());
+        for (const Row &row : rows)
+            whole.push_back(base + row.*field);
     }
     whole.push_back(ms);
-}
-
-void SampleStore::Times::reserve(size_t rows)
-{
-    offsets.reserve(rows);
-}
-
-qint64 SampleStore::Times::bytes() const
-{
-    return qint64(offsets.capacity() * sizeof(qint32) + whole.capacity() * sizeof(qint64));
+    return 0;
 }
 
 void SampleStore::append(qint64 orderMs, qint64 wallMs, const proto::SampleValues &values)
 {
-    if (slotOf(m_size) == 0) {
+    const size_t slot = slotOf(m_size);
+    if (slot == 0) {
         m_chunks.emplace_back();
         // The first chunk grows with the rows; a later one follows a full one and starts whole.
-        if (m_chunks.size() > 1) {
-            Chunk &chunk = m_chunks.back();
-            chunk.orders.reserve(kChunkRows);
-            chunk.walls.reserve(kChunkRows);
-            for (std::vector<float> &column : chunk.values)
-                column.reserve(kChunkRows);
-        }
+        if (m_chunks.size() > 1)
+            m_chunks.back().rows.reserve(kChunkRows);
     }
     Chunk &chunk = m_chunks.back();
-    chunk.orders.append(orderMs);
-    chunk.walls.append(wallMs);
-    for (size_t q = 0; q < size_t(proto::kQuantityCount); ++q)
-        chunk.values[q].push_back(values[q]);
+    const qint32 order = chunk.orders.keep(orderMs, slot, chunk.rows, &Row::order);
+    const qint32 wall = chunk.walls.keep(wallMs, slot, chunk.rows, &Row::wall);
+    chunk.rows.push_back({order, wall, values});
     ++m_size;
 }
 
@@ -62,12 +46,7 @@ void SampleStore::clear()
 
 proto::SampleValues SampleStore::row(qint64 row) const
 {
-    const Chunk &chunk = chunkOf(row);
-    const size_t slot = slotOf(row);
-    proto::SampleValues out;
-    for (size_t q = 0; q < size_t(proto::kQuantityCount); ++q)
-        out[q] = chunk.values[q][slot];
-    return out;
+    return chunkOf(row).rows[slotOf(row)].values;
 }
 
 qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from, qint64 near) const
@@ -83,7 +62,7 @@ qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from, qint64 near) 
         size_t after = m_chunks.size();
         while (after - chunk > 1) {
             const size_t mid = chunk + (after - chunk) / 2;
-            if (m_chunks[mid].orders.first() < orderMs)
+            if (m_chunks[mid].orders.base < orderMs)
                 chunk = mid;
             else
                 after = mid;
@@ -93,7 +72,7 @@ qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from, qint64 near) 
         if (hi - lo > 16 && chunk + 1 < m_chunks.size()) {
             // Rows come about evenly in time: where the chunk's times put the row.
             const qint64 t0 = order(lo - 1);
-            const qint64 t1 = m_chunks[chunk + 1].orders.first();
+            const qint64 t1 = m_chunks[chunk + 1].orders.base;
             near = lo + qint64(double(orderMs - t0) / double(t1 - t0) * double(hi - lo));
         }
     }
@@ -136,8 +115,7 @@ qint64 SampleStore::bytesUsed() const
     qint64 bytes = qint64(m_chunks.capacity() * sizeof(Chunk));
     for (const Chunk &chunk : m_chunks) {
         bytes += chunk.orders.bytes() + chunk.walls.bytes();
-        for (const std::vector<float> &column : chunk.values)
-            bytes += qint64(column.capacity() * sizeof(float));
+        bytes += qint64(chunk.rows.capacity() * sizeof(Row));
     }
     return bytes;
 }
