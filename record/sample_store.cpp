@@ -51,13 +51,13 @@ proto::SampleValues SampleStore::row(qint64 row) const
 
 qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from, qint64 near) const
 {
-    if (from >= m_size || order(from) >= orderMs)
+    if (from >= m_size)
         return from;
-    qint64 lo = from + 1; // the row is in lo … hi, and order(lo - 1) < orderMs
+    qint64 lo = from; // the row is in lo … hi
     qint64 hi = m_size;
     if (near < 0) {
-        // The last chunk from `from`'s on whose first row lies before orderMs holds the row
-        // before.
+        // The last chunk from `from`'s on whose first row lies before orderMs holds the row, or
+        // else the first row of the next.
         size_t chunk = size_t(from >> kChunkBits);
         size_t after = m_chunks.size();
         while (after - chunk > 1) {
@@ -67,13 +67,14 @@ qint64 SampleStore::firstRowAtOrAfter(qint64 orderMs, qint64 from, qint64 near) 
             else
                 after = mid;
         }
-        lo = qMax(from, qint64(chunk) << kChunkBits) + 1;
+        lo = qMax(from, qint64(chunk) << kChunkBits);
         hi = qMin(m_size, qint64(chunk + 1) << kChunkBits);
         if (hi - lo > 16 && chunk + 1 < m_chunks.size()) {
             // Rows come about evenly in time: where the chunk's times put the row.
-            const qint64 t0 = order(lo - 1);
+            const qint64 t0 = order(lo);
             const qint64 t1 = m_chunks[chunk + 1].orders.base;
-            near = lo + qint64(double(orderMs - t0) / double(t1 - t0) * double(hi - lo));
+            const double share = double(orderMs - t0) / double(qMax<qint64>(1, t1 - t0));
+            near = lo + qint64(qMax(0.0, share) * double(hi - lo));
         }
     }
     if (near >= 0 && lo < hi) {
