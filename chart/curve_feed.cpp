@@ -47,8 +47,7 @@ QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, q
             }
         }
         Spans &entry = entryOf(store, t0, t1, width);
-        decimatedPoints(store, *curves[index].pyramid, slots, entry.spans, m_points,
-                        &entry.memo);
+        decimatedPoints(store, *curves[index].pyramid, slots, entry.spans, m_points, &entry.memo);
         for (int m = 0; m < members.size(); ++m) {
             for (const QPointF &p : qAsConst(m_points[m])) {
                 range.first = qMin(range.first, p.y());

@@ -56,9 +56,8 @@ MinMaxPyramid::Extents columnExtents(const SampleStore &store, const MinMaxPyram
             return true;
         };
         const auto inside = [&](qint64 from, qint64 to) {
-            return everyValue(from, to, [&](size_t s, float v) {
-                return v > e[s].min && v < e[s].max;
-            });
+            return everyValue(from, to,
+                              [&](size_t s, float v) { return v > e[s].min && v < e[s].max; });
         };
         const auto widen = [&](qint64 from, qint64 to) {
             everyValue(from, to, [&](size_t s, float v) {
@@ -159,8 +158,9 @@ void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
         for (int i = 0; i < curves; ++i) {
             const MinMaxPyramid::Extent e = extents[size_t(slots[i])];
             QVector<QPointF> &points = out[i];
-            const double from = points.isEmpty() ? double(store.value(first, kSlotQuantity[size_t(slots[i])]))
-                                                 : points.last().y();
+            const double from = points.isEmpty()
+                                    ? double(store.value(first, kSlotQuantity[size_t(slots[i])]))
+                                    : points.last().y();
             const bool lowFirst = qAbs(from - e.min) <= qAbs(from - e.max);
             points.append({x0, double(lowFirst ? e.min : e.max)});
             if (e.max > e.min)

@@ -23,9 +23,9 @@ struct ColumnSpans
     // store.
     QVector<qint64> timesBefore;
     QVector<qint64> timesAt;
-    qint64 rows = 0;        // the store's, when worked out
-    qint64 before = -1;     // last row before t0, or -1
-    qint64 after = -1;      // first row after t1, or -1
+    qint64 rows = 0;    // the store's, when worked out
+    qint64 before = -1; // last row before t0, or -1
+    qint64 after = -1;  // first row after t1, or -1
 
     qint64 visibleRows() const { return starts.isEmpty() ? 0 : starts.last() - starts.first(); }
     // More samples than two per column: each column is drawn by its extremes.

@@ -3,7 +3,7 @@
 #include <limits>
 
 qint32 SampleStore::Times::keep(qint64 ms, size_t slot, const std::vector<Row> &rows,
-                               qint32 Row::*field)
+                                qint32 Row::*field)
 {
     if (whole.empty()) {
         if (slot == 0)
