@@ -9,10 +9,11 @@ CurveFeed::Spans &CurveFeed::entryOf(const SampleStore &store, qint64 t0, qint64
             continue;
         if (s.generation != store.generation() || s.rows != store.size() || s.width != width ||
             s.spans.t0 != t0 || s.spans.t1 != t1) {
+            const bool sameRun = s.generation == store.generation() && s.rows <= store.size();
             s.generation = store.generation();
             s.rows = store.size();
             s.width = width;
-            s.spans = columnSpans(store, t0, t1, width);
+            s.spans = columnSpans(store, t0, t1, width, sameRun ? &s.spans : nullptr);
         }
         return s;
     }
@@ -46,8 +47,7 @@ QPair<double, double> CurveFeed::fill(const QVector<Curve> &curves, qint64 t0, q
             }
         }
         Spans &entry = entryOf(store, t0, t1, width);
-        decimatedPoints(store, *curves[index].pyramid, slots, entry.spans, m_points,
-                        &entry.memo);
+        decimatedPoints(store, *curves[index].pyramid, slots, entry.spans, m_points, &entry.memo);
         for (int m = 0; m < members.size(); ++m) {
             for (const QPointF &p : qAsConst(m_points[m])) {
                 range.first = qMin(range.first, p.y());

@@ -1,6 +1,7 @@
 #include "chart/decimated_view.h"
 
 #include <cmath>
+#include <limits>
 
 int columnCount(qreal width)
 {
@@ -55,9 +56,8 @@ MinMaxPyramid::Extents columnExtents(const SampleStore &store, const MinMaxPyram
             return true;
         };
         const auto inside = [&](qint64 from, qint64 to) {
-            return everyValue(from, to, [&](size_t s, float v) {
-                return v > e[s].min && v < e[s].max;
-            });
+            return everyValue(from, to,
+                              [&](size_t s, float v) { return v > e[s].min && v < e[s].max; });
         };
         const auto widen = [&](qint64 from, qint64 to) {
             everyValue(from, to, [&](size_t s, float v) {
@@ -76,16 +76,40 @@ MinMaxPyramid::Extents columnExtents(const SampleStore &store, const MinMaxPyram
 }
 } // namespace
 
-ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal width)
+ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal width,
+                        const ColumnSpans *last)
 {
     ColumnSpans spans;
     spans.t0 = t0;
     spans.t1 = t1;
+    spans.rows = store.size();
     spans.columns = columnCount(width);
     spans.starts.resize(spans.columns + 1);
-    qint64 row = 0;
-    for (int c = 0; c <= spans.columns; ++c)
-        spans.starts[c] = row = store.firstRowAtOrAfter(columnStart(t0, t1, width, c), row);
+    spans.timesBefore.resize(spans.columns + 1);
+    spans.timesAt.resize(spans.columns + 1);
+    if (last && last->columns != spans.columns)
+        last = nullptr;
+    for (int c = 0; c <= spans.columns; ++c) {
+        const qint64 t = columnStart(t0, t1, width, c);
+        const qint64 from = c > 0 ? spans.starts[c - 1] : 0;
+        // Rows are only added at the end, so a column start that still falls between the times
+        // around its last first row starts at that row again.
+        if (last && last->starts[c] < last->rows && last->timesBefore[c] < t &&
+            t <= last->timesAt[c]) {
+            spans.starts[c] = last->starts[c];
+            spans.timesBefore[c] = last->timesBefore[c];
+            spans.timesAt[c] = last->timesAt[c];
+            continue;
+        }
+        // The columns span equal times, so a column's first row is expected as many rows after
+        // the last one's as that one had: on an even run the search then reads a row or two.
+        const qint64 near = c > 1 ? 2 * from - spans.starts[c - 2] : -1;
+        const qint64 row = store.firstRowAtOrAfter(t, from, near);
+        spans.starts[c] = row;
+        spans.timesBefore[c] = row > 0 ? store.order(row - 1) : std::numeric_limits<qint64>::min();
+        spans.timesAt[c] =
+            row < store.size() ? store.order(row) : std::numeric_limits<qint64>::max();
+    }
     spans.before = spans.starts.first() - 1;
     spans.after = spans.starts.last() < store.size() ? spans.starts.last() : -1;
     return spans;
@@ -129,13 +153,14 @@ void decimatedPoints(const SampleStore &store, const MinMaxPyramid &pyramid,
             store, pyramid, first, end, mask, keep ? memo->find(first, end, cursor) : nullptr);
         if (keep)
             memo->add({first, end, extents});
-        const double x0 = double(store.order(first));
-        const double x1 = double(store.order(end - 1));
+        const double x0 = double(spans.timesAt[c]);
+        const double x1 = double(spans.timesBefore[c + 1]);
         for (int i = 0; i < curves; ++i) {
             const MinMaxPyramid::Extent e = extents[size_t(slots[i])];
             QVector<QPointF> &points = out[i];
-            const double from = points.isEmpty() ? double(store.value(first, kSlotQuantity[size_t(slots[i])]))
-                                                 : points.last().y();
+            const double from = points.isEmpty()
+                                    ? double(store.value(first, kSlotQuantity[size_t(slots[i])]))
+                                    : points.last().y();
             const bool lowFirst = qAbs(from - e.min) <= qAbs(from - e.max);
             points.append({x0, double(lowFirst ? e.min : e.max)});
             if (e.max > e.min)

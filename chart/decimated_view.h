@@ -17,8 +17,15 @@ struct ColumnSpans
     qint64 t1 = 0;
     int columns = 0;
     QVector<qint64> starts; // columns + 1 row indices; column c holds rows [starts[c], starts[c+1])
-    qint64 before = -1;     // last row before t0, or -1
-    qint64 after = -1;      // first row after t1, or -1
+    // The ordering times of rows starts[c] - 1 and starts[c], or the lowest and highest time
+    // where there is no such row: a later window whose column start lies between them starts the
+    // column at the same row, and the column's ends are drawn at them, both without reading the
+    // store.
+    QVector<qint64> timesBefore;
+    QVector<qint64> timesAt;
+    qint64 rows = 0;    // the store's, when worked out
+    qint64 before = -1; // last row before t0, or -1
+    qint64 after = -1;  // first row after t1, or -1
 
     qint64 visibleRows() const { return starts.isEmpty() ? 0 : starts.last() - starts.first(); }
     // More samples than two per column: each column is drawn by its extremes.
@@ -63,7 +70,10 @@ int columnCount(qreal width);
 // First time (ms) of column c; column columnCount(width) starts after t1.
 qint64 columnStart(qint64 t0, qint64 t1, qreal width, int c);
 
-ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal width);
+// `last`, when given, is an earlier result for the same store (not cleared since), whose column
+// starts are kept where they still hold.
+ColumnSpans columnSpans(const SampleStore &store, qint64 t0, qint64 t1, qreal width,
+                        const ColumnSpans *last = nullptr);
 
 // The points of each slot of `slots` for the spans, into the same place of `out`, in time order, x
 // in the store's ordering milliseconds. The slots' columns are worked out together. `memo`, when

@@ -10,37 +10,28 @@ const std::array<proto::Quantity, kPlotSlots> kSlotQuantity = {
 
 namespace {
 using Extent = MinMaxPyramid::Extent;
-using Extents = MinMaxPyramid::Extents;
 constexpr qint64 kFan = qint64(1) << MinMaxPyramid::kFanBits;
 
-void widen(Extents &e, const Extents &by)
+void widen(Extent &e, const Extent &by)
 {
-    for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
-        e[s].min = std::min(e[s].min, by[s].min);
-        e[s].max = std::max(e[s].max, by[s].max);
-    }
-}
-
-void widen(Extent &e, float v)
-{
-    e.min = std::min(e.min, v);
-    e.max = std::max(e.max, v);
-}
-
-Extents rowExtents(const SampleStore &store, qint64 row)
-{
-    Extents e;
-    for (size_t s = 0; s < size_t(kPlotSlots); ++s) {
-        const float v = store.value(row, kSlotQuantity[s]);
-        e[s] = {v, v};
-    }
-    return e;
+    e.min = std::min(e.min, by.min);
+    e.max = std::max(e.max, by.max);
 }
 } // namespace
 
+void MinMaxPyramid::Level::resize(qint64 count)
+{
+    blocks = count;
+    const size_t size = size_t((count + kFan - 1) >> kFanBits) * kPlotSlots;
+    // A long run's level grows by an eighth: doubling would leave up to half unused.
+    if (size > groups.capacity())
+        groups.reserve(std::max(size, groups.capacity() + groups.capacity() / 8));
+    groups.resize(size);
+}
+
 void MinMaxPyramid::reset()
 {
-    for (std::vector<Extents> &level : m_levels)
+    for (Level &level : m_levels)
         level = {};
     m_rows = 0;
 }
@@ -66,17 +57,20 @@ bool MinMaxPyramid::sync(const SampleStore &store)
 
 void MinMaxPyramid::add(const SampleStore &store, qint64 row)
 {
-    const Extents values = rowExtents(store, row);
-    for (int level = 0; level < kLevels; ++level) {
-        std::vector<Extents> &blocks = m_levels[size_t(level)];
-        const int shift = kFanBits * (level + 1);
-        if ((row & ((qint64(1) << shift) - 1)) == 0) {
-            // A long run's level grows by an eighth: doubling would leave up to half unused.
-            if (blocks.size() == blocks.capacity())
-                blocks.reserve(blocks.size() + blocks.size() / 8 + 8);
-            blocks.push_back(values);
-        } else {
-            widen(blocks.back(), values);
+    for (int l = 0; l < kLevels; ++l) {
+        Level &level = m_levels[size_t(l)];
+        const int shift = kFanBits * (l + 1);
+        const qint64 block = row >> shift;
+        const bool starts = (row & ((qint64(1) << shift) - 1)) == 0;
+        if (starts)
+            level.resize(block + 1);
+        for (int slot = 0; slot < kPlotSlots; ++slot) {
+            const float v = store.value(row, kSlotQuantity[size_t(slot)]);
+            Extent &e = level.at(slot, block);
+            if (starts)
+                e = {v, v};
+            else
+                widen(e, {v, v});
         }
     }
 }
@@ -84,23 +78,31 @@ void MinMaxPyramid::add(const SampleStore &store, qint64 row)
 void MinMaxPyramid::build(const SampleStore &store)
 {
     const qint64 rows = store.size();
-    std::vector<Extents> &first = m_levels[0];
-    first.reserve(size_t((rows + kFan - 1) / kFan));
-    for (qint64 row = 0; row < rows; row += kFan) {
-        Extents e = rowExtents(store, row);
+    Level &first = m_levels[0];
+    first.resize((rows + kFan - 1) / kFan);
+    for (qint64 b = 0; b < first.blocks; ++b) {
+        const qint64 row = b * kFan;
+        for (int slot = 0; slot < kPlotSlots; ++slot) {
+            const float v = store.value(row, kSlotQuantity[size_t(slot)]);
+            first.at(slot, b) = {v, v};
+        }
         for (qint64 r = row + 1; r < std::min(rows, row + kFan); ++r)
-            widen(e, rowExtents(store, r));
-        first.push_back(e);
+            for (int slot = 0; slot < kPlotSlots; ++slot) {
+                const float v = store.value(r, kSlotQuantity[size_t(slot)]);
+                widen(first.at(slot, b), {v, v});
+            }
     }
-    for (int level = 1; level < kLevels; ++level) {
-        const std::vector<Extents> &below = m_levels[size_t(level - 1)];
-        std::vector<Extents> &blocks = m_levels[size_t(level)];
-        blocks.reserve((below.size() + kFan - 1) / kFan);
-        for (size_t b = 0; b < below.size(); b += size_t(kFan)) {
-            Extents e = below[b];
-            for (size_t i = b + 1; i < std::min(below.size(), b + size_t(kFan)); ++i)
-                widen(e, below[i]);
-            blocks.push_back(e);
+    for (int l = 1; l < kLevels; ++l) {
+        const Level &below = m_levels[size_t(l - 1)];
+        Level &level = m_levels[size_t(l)];
+        level.resize((below.blocks + kFan - 1) / kFan);
+        for (qint64 b = 0; b < level.blocks; ++b) {
+            for (int slot = 0; slot < kPlotSlots; ++slot) {
+                Extent e = below.at(slot, b * kFan);
+                for (qint64 i = b * kFan + 1; i < std::min(below.blocks, (b + 1) * kFan); ++i)
+                    widen(e, below.at(slot, i));
+                level.at(slot, b) = e;
+            }
         }
     }
     m_rows = rows;
@@ -111,29 +113,34 @@ MinMaxPyramid::Extents MinMaxPyramid::extents(const SampleStore &store, qint64 f
 {
     Extents e;
     e.fill({std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()});
-    const auto widenByRow = [&](qint64 row) {
-        for (size_t s = 0; s < size_t(kPlotSlots); ++s)
-            if (slotMask & (1u << s))
-                widen(e[s], store.value(row, kSlotQuantity[s]));
-    };
-    qint64 lo = first;
-    qint64 hi = last + 1; // half-open, in units of the current level
-    // Raw rows up to the first and from the last whole block of 8.
-    while (lo < hi && lo % kFan != 0)
-        widenByRow(lo++);
-    while (hi > lo && hi % kFan != 0)
-        widenByRow(--hi);
-    lo /= kFan;
-    hi /= kFan;
-    for (int level = 0; level < kLevels && lo < hi; ++level) {
-        const std::vector<Extents> &blocks = m_levels[size_t(level)];
-        const bool top = level == kLevels - 1;
-        while (lo < hi && (top || lo % kFan != 0))
-            widen(e, blocks[size_t(lo++)]);
-        while (hi > lo && hi % kFan != 0)
-            widen(e, blocks[size_t(--hi)]);
+    for (int slot = 0; slot < kPlotSlots; ++slot) {
+        if (!(slotMask & (1u << slot)))
+            continue;
+        Extent &x = e[size_t(slot)];
+        const proto::Quantity q = kSlotQuantity[size_t(slot)];
+        qint64 lo = first;
+        qint64 hi = last + 1; // half-open, in units of the current level
+        // Raw rows up to the first and from the last whole block of 8.
+        for (; lo < hi && lo % kFan != 0; ++lo) {
+            const float v = store.value(lo, q);
+            widen(x, {v, v});
+        }
+        while (hi > lo && hi % kFan != 0) {
+            const float v = store.value(--hi, q);
+            widen(x, {v, v});
+        }
         lo /= kFan;
         hi /= kFan;
+        for (int l = 0; l < kLevels && lo < hi; ++l) {
+            const Level &level = m_levels[size_t(l)];
+            const bool top = l == kLevels - 1;
+            while (lo < hi && (top || lo % kFan != 0))
+                widen(x, level.at(slot, lo++));
+            while (hi > lo && hi % kFan != 0)
+                widen(x, level.at(slot, --hi));
+            lo /= kFan;
+            hi /= kFan;
+        }
     }
     return e;
 }
@@ -141,7 +148,7 @@ MinMaxPyramid::Extents MinMaxPyramid::extents(const SampleStore &store, qint64 f
 qint64 MinMaxPyramid::bytesUsed() const
 {
     qint64 bytes = 0;
-    for (const std::vector<Extents> &level : m_levels)
-        bytes += qint64(level.capacity() * sizeof(Extents));
+    for (const Level &level : m_levels)
+        bytes += qint64(level.groups.capacity() * sizeof(Group));
     return bytes;
 }

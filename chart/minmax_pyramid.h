@@ -1,8 +1,10 @@
 #pragma once
 // Minimum and maximum of the plotted quantities over blocks of 8, 64, 512, … rows of a sample
 // store, kept up to date row by row. The minimum and maximum of any row range then cost a few
-// dozen reads whatever the run's length. A block keeps the eight slots side by side, one cache
-// line, so the curves drawn together read the same lines. About 9 bytes per row.
+// dozen reads whatever the run's length. A level keeps eight neighbouring blocks of one slot in
+// a cache line, and the eight slots' lines of the same blocks side by side: a range reads at most
+// a line per slot and level at each end, and the curves drawn together read neighbouring lines.
+// About 9 bytes per row.
 
 #include "record/sample_store.h"
 
@@ -47,8 +49,29 @@ private:
     // All of a store's rows at once, level by level: vectors of exactly the size needed.
     void build(const SampleStore &store);
 
-    // m_levels[level][block]; level 0 is blocks of 8 rows.
-    std::array<std::vector<Extents>, kLevels> m_levels;
+    static constexpr qint64 kFan = qint64(1) << kFanBits;
+    struct alignas(64) Group
+    {
+        std::array<Extent, kFan> blocks;
+    };
+    struct Level
+    {
+        std::vector<Group> groups; // blocks 8g … 8g + 7 of slot s in group g * kPlotSlots + s
+        qint64 blocks = 0;
+        const Extent &at(int slot, qint64 block) const
+        {
+            return groups[size_t((block >> kFanBits) * kPlotSlots + slot)]
+                .blocks[size_t(block & (kFan - 1))];
+        }
+        Extent &at(int slot, qint64 block)
+        {
+            return groups[size_t((block >> kFanBits) * kPlotSlots + slot)]
+                .blocks[size_t(block & (kFan - 1))];
+        }
+        void resize(qint64 count);
+    };
+    // Level 0 is blocks of 8 rows.
+    std::array<Level, kLevels> m_levels;
     qint64 m_rows = 0;
     quint64 m_generation = 0;
 };

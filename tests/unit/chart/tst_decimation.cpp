@@ -18,6 +18,8 @@ private slots:
     void columnsKeepTheEnvelope_data();
     void columnsKeepTheEnvelope();
     void storeClearRebuilds();
+    void storeKeepsEveryRow_data();
+    void storeKeepsEveryRow();
     void memoFollowsAGrowingRun_data();
     void memoFollowsAGrowingRun();
 };
@@ -84,10 +86,14 @@ void TestDecimation::pyramidMatchesBruteForce()
                 lo = std::min(lo, store.value(r, kSlotQuantity[size_t(slot)]));
                 hi = std::max(hi, store.value(r, kSlotQuantity[size_t(slot)]));
             }
+            // Alone, and among other slots worked out together.
+            const unsigned mask = (1u << slot) | rng.bounded(1u << kPlotSlots);
             for (const MinMaxPyramid *p : {&pyramid, &whole}) {
-                const MinMaxPyramid::Extent e = p->extent(store, slot, a, b);
-                QCOMPARE(e.min, lo);
-                QCOMPARE(e.max, hi);
+                for (const MinMaxPyramid::Extent e :
+                     {p->extent(store, slot, a, b), p->extents(store, a, b, mask)[size_t(slot)]}) {
+                    QCOMPARE(e.min, lo);
+                    QCOMPARE(e.max, hi);
+                }
             }
         }
     }
@@ -190,7 +196,9 @@ void TestDecimation::storeClearRebuilds()
     for (float sign : {1.0f, -1.0f}) {
         // Stepped forward a year in the second chunk, back ten years in the third.
         const auto wallOf = [&](qint64 r) {
-            const qint64 step = r > rows - 3 ? -10 * year : r > SampleStore::kChunkRows + 9 ? year : 0;
+            const qint64 step = r > rows - 3                      ? -10 * year
+                                : r > SampleStore::kChunkRows + 9 ? year
+                                                                  : 0;
             return r * 1000 + 7 + qint64(sign) * step;
         };
         store.clear();
@@ -227,6 +235,68 @@ void TestDecimation::storeClearRebuilds()
     QVERIFY(!pyramid.sync(store));
 }
 
+void TestDecimation::storeKeepsEveryRow_data()
+{
+    QTest::addColumn<qint64>("step");      // ms between rows
+    QTest::addColumn<qint64>("jumpEvery"); // rows; 0 for none
+    QTest::addColumn<qint64>("jump");      // ms added to the ordering time at a jump
+    QTest::newRow("a second apart") << qint64(1000) << qint64(0) << qint64(0);
+    QTest::newRow("equal times") << qint64(0) << qint64(0) << qint64(0);
+    QTest::newRow("pauses of a day") << qint64(1000) << qint64(777) << qint64(86400000);
+    QTest::newRow("a month's pause within a chunk")
+        << qint64(500) << qint64(5000) << qint64(31) * 86400000;
+    QTest::newRow("a pause before a chunk's last row")
+        << qint64(1000) << SampleStore::kChunkRows << qint64(40) * 86400000;
+}
+
+// Rows read back as they went in, across chunks and times that no longer fit an offset from the
+// chunk's first; the first row at or after a time is found whatever the row it is expected at.
+void TestDecimation::storeKeepsEveryRow()
+{
+    QFETCH(qint64, step);
+    QFETCH(qint64, jumpEvery);
+    QFETCH(qint64, jump);
+    QRandomGenerator rng(quint32(step + jumpEvery));
+    SampleStore store;
+    QVector<qint64> orders, walls;
+    QVector<proto::SampleValues> values;
+    qint64 order = 1700000000000;
+    const qint64 rows = 3 * SampleStore::kChunkRows + 123;
+    for (qint64 r = 0; r < rows; ++r) {
+        if (jumpEvery && r % jumpEvery == jumpEvery - 1)
+            order += jump;
+        // The wall clock wanders back and forth around the ordering time.
+        const qint64 wall =
+            order + qint64(rng.bounded(2000000)) - 1000000 - (r % 3000 == 0 ? jump : 0);
+        proto::SampleValues v{};
+        for (float &x : v)
+            x = float(rng.bounded(100.0));
+        store.append(order, wall, v);
+        orders << order;
+        walls << wall;
+        values << v;
+        order += step;
+    }
+    QCOMPARE(store.size(), rows);
+    for (qint64 r = 0; r < rows; ++r) {
+        QCOMPARE(store.order(r), orders[int(r)]);
+        QCOMPARE(store.time(r), walls[int(r)]);
+        QVERIFY(store.row(r) == values[int(r)]);
+        QCOMPARE(store.value(r, proto::Quantity::Current),
+                 values[int(r)][size_t(proto::Quantity::Current)]);
+    }
+    for (int trial = 0; trial < 300; ++trial) {
+        const qint64 r = rng.bounded(int(rows));
+        const qint64 t = orders[int(r)] + rng.bounded(3) - 1;
+        const qint64 from = rng.bounded(int(r + 1));
+        const qint64 expected =
+            std::lower_bound(orders.begin() + from, orders.end(), t) - orders.begin();
+        for (qint64 near : {qint64(-1), expected, expected + 1, r / 2, rows + 5, qint64(0)})
+            QCOMPARE(store.firstRowAtOrAfter(t, from, near), expected);
+    }
+    QCOMPARE(store.firstRowAtOrAfter(orders.last() + 1), rows);
+}
+
 void TestDecimation::memoFollowsAGrowingRun_data()
 {
     QTest::addColumn<int>("rows");
@@ -250,6 +320,7 @@ void TestDecimation::memoFollowsAGrowingRun()
     SampleStore &store = filled.store;
     MinMaxPyramid &pyramid = filled.pyramid;
     ColumnMemo memo;
+    ColumnSpans kept;
     QVector<QVector<QPointF>> fresh;
     QVector<QVector<QPointF>> remembered;
     for (int tick = 0; tick < 60; ++tick) {
@@ -284,10 +355,15 @@ void TestDecimation::memoFollowsAGrowingRun()
             t1 = t0 + qint64(width * 40000) - (tick - 32) * 3000 * qint64(width) / 100;
         }
         const ColumnSpans spans = columnSpans(store, t0, t1, width);
+        // Spans kept from the last call, as the chart keeps them, until the store is cleared.
+        kept = columnSpans(store, t0, t1, width, tick == 40 ? nullptr : &kept);
+        QCOMPARE(kept.starts, spans.starts);
+        QCOMPARE(kept.timesBefore, spans.timesBefore);
+        QCOMPARE(kept.timesAt, spans.timesAt);
         // The two curves worked out together, as the chart does; from tick 45 only one.
         const QVector<int> drawn = tick < 45 ? QVector<int>{0, 5} : QVector<int>{5};
         decimatedPoints(store, pyramid, drawn, spans, fresh);
-        decimatedPoints(store, pyramid, drawn, spans, remembered, &memo);
+        decimatedPoints(store, pyramid, drawn, kept, remembered, &memo);
         QCOMPARE(remembered, fresh);
     }
 }
