@@ -85,7 +85,7 @@ lablink::DeviceInfo LabLinkFeed::deviceAt(quint8 address) const
     return {model, m_link.manufacturerString().trimmed(),
             m_link.productString().split(' ').value(2),
             address == m_link.currentAddress() ? m_link.familyCode()
-                                               : quint8(DeviceLink::familyOfModel(model))};
+                                               : quint8(proto::familyOfModel(model))};
 }
 
 // The identified instrument goes to the core's publisher, every other instrument found with a
@@ -99,7 +99,7 @@ void LabLinkFeed::followBus(bool found)
     std::map<QString, quint8> wanted; // name -> bus address
     for (const quint8 address : m_link.state().bus.foundAddresses) {
         if (found && m_settings.enabled && address != m_link.currentAddress() &&
-            DeviceLink::familyOfModel(m_link.modelAt(address)) != proto::NoFamily)
+            proto::familyOfModel(m_link.modelAt(address)) != proto::NoFamily)
             wanted[lablink::instrumentIdentity(m_link.serialString(), m_link.modelAt(address),
                                                address)] = address;
     }

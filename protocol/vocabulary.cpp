@@ -21,6 +21,14 @@ const QuantityTerms kTerms[kQuantityCount] = {
 
 } // namespace
 
+Family familyOfModel(const QString &word)
+{
+    for (const Model &model : kModels)
+        if (word == QLatin1String(model.word))
+            return model.family;
+    return NoFamily;
+}
+
 // Header cells go through the translation table in context "QObject", as the files always have.
 const std::array<FileColumn, kHk07FileColumns> kFileColumns = {{
     {Quantity::Voltage, 6, "(电压)VOLTAGE(V),", "(电压)VOLTAGE(V),"},

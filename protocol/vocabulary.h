@@ -5,6 +5,7 @@
 
 #include "protocol/codes.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
@@ -22,6 +23,20 @@ constexpr bool knownFamily(quint8 code)
 {
     return code == Hk07Family || code == Nv05Family;
 }
+
+// The models, by the word that names them (the USB product string's second word, or an address
+// reply's model field), and their families.
+struct Model
+{
+    const char *word;
+    Family family;
+};
+inline constexpr Model kModels[] = {{"HK07", Hk07Family}, {"HK09", Hk07Family},
+                                    {"MR310", Hk07Family}, {"MR820", Hk07Family},
+                                    {"NV05", Nv05Family}, {"NV15", Nv05Family},
+                                    {"NV17", Nv05Family}};
+// The family of a model word (exact, case-sensitive); NoFamily for an unknown one.
+Family familyOfModel(const QString &word);
 
 // Work modes, by the number the instrument reports for them; choosing mode m sends the command
 // code CmdModeConstantCurrent + m.

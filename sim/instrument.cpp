@@ -52,12 +52,15 @@ constexpr Rating kRatings[] = {{"HK07", 10, 100},    {"HK09", 10, 100},   {"MR31
 
 QStringList knownModels()
 {
-    return {"HK07", "HK09", "MR310", "MR820", "NV05", "NV15", "NV17"};
+    QStringList models;
+    for (const proto::Model &model : proto::kModels)
+        models << QString::fromLatin1(model.word);
+    return models;
 }
 
 bool isNv05FamilyModel(const QString &model)
 {
-    return model.toUpper().startsWith("NV");
+    return proto::familyOfModel(model.toUpper()) == proto::Nv05Family;
 }
 
 Instrument::Instrument(const InstrumentConfig &config, uint64_t seed)

@@ -150,17 +150,6 @@ void DeviceLink::readScanReply()
     }
 }
 
-proto::Family DeviceLink::familyOfModel(const QString &modelWord)
-{
-    static const QStringList nv05Family = {"NV05", "NV17", "NV15"};
-    static const QStringList hk07Family = {"HK07", "MR310", "MR820", "HK09"};
-    if (nv05Family.contains(modelWord))
-        return proto::Nv05Family;
-    if (hk07Family.contains(modelWord))
-        return proto::Hk07Family;
-    return proto::NoFamily;
-}
-
 QString DeviceLink::modelAt(quint8 address) const
 {
     const auto named = m_state.bus.models.find(address);
@@ -172,7 +161,7 @@ QString DeviceLink::modelAt(quint8 address) const
 proto::Family DeviceLink::identifyModel()
 {
     m_modelWord = modelAt(m_state.bus.currentAddress);
-    const proto::Family family = familyOfModel(m_modelWord);
+    const proto::Family family = proto::familyOfModel(m_modelWord);
     if (family == proto::NoFamily)
         return proto::NoFamily;
     m_familyCode = family;

@@ -92,7 +92,6 @@ public:
     // The model the instrument at `address` named in its address reply, else the product
     // string's second word (the USB device's own).
     QString modelAt(quint8 address) const;
-    static proto::Family familyOfModel(const QString &modelWord); // exact, case-sensitive names
     quint8 familyCode() const { return m_familyCode; }
     QString modelWord() const { return m_modelWord; }
 

@@ -128,7 +128,7 @@ void TstDeviceLink::modelWordsPickTheFamily()
 {
     QFETCH(QString, word);
     QFETCH(int, family);
-    QCOMPARE(int(DeviceLink::familyOfModel(word)), family);
+    QCOMPARE(int(proto::familyOfModel(word)), family);
 }
 
 QTEST_GUILESS_MAIN(TstDeviceLink)
