@@ -165,10 +165,7 @@ proto::Family DeviceLink::identifyModel()
     if (family == proto::NoFamily)
         return proto::NoFamily;
     m_familyCode = family;
-    if (family == proto::Hk07Family)
-        m_state.hk09 = m_modelWord == "HK09";
-    else
-        m_state.hk09 = false;
+    m_state.hk09 = m_modelWord == "HK09";
     qCDebug(lcUsb) << "当前设备型号:" << m_modelWord;
     return family;
 }
