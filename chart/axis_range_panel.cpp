@@ -54,6 +54,18 @@ float readFloat(const SettingsFile &settings, const char *key)
     return settings.read(key).toFloat(); // missing or not a number: 0
 }
 
+// A bound as the row's fields show it and the settings file keeps it: to the row's decimals.
+QString boundText(double value, const RowKeys &keys)
+{
+    return QString::number(value, 'f', keys.decimals);
+}
+
+// `value` brought into the row's range and kept to the decimals the row shows.
+float keptBound(double value, const RowKeys &keys)
+{
+    return boundText(qBound(keys.bottom, value, keys.top), keys).toFloat();
+}
+
 // A bound as typed: a number with a '.' inside the row's range, kept to the decimals the row
 // shows so that the field shows exactly what is applied. Empty when the row cannot take it.
 std::optional<float> parseBound(const QString &text, const RowKeys &keys)
@@ -62,7 +74,7 @@ std::optional<float> parseBound(const QString &text, const RowKeys &keys)
     const double value = text.toDouble(&ok); // the C locale, whatever the desktop's
     if (!ok || !std::isfinite(value) || value < keys.bottom || value > keys.top)
         return std::nullopt;
-    return QString::number(value, 'f', keys.decimals).toFloat();
+    return keptBound(value, keys);
 }
 
 } // namespace
@@ -111,9 +123,8 @@ QPushButton *AxisRangePanel::button(int row) const
 void AxisRangePanel::showRowState(int row)
 {
     const UserRange &r = m_rows[size_t(row)];
-    const int decimals = kRowKeys[row].decimals;
-    edit(row, false)->setText(QString::number(double(r.min), 'f', decimals));
-    edit(row, true)->setText(QString::number(double(r.max), 'f', decimals));
+    edit(row, false)->setText(boundText(double(r.min), kRowKeys[row]));
+    edit(row, true)->setText(boundText(double(r.max), kRowKeys[row]));
     showToggle(row);
 }
 
@@ -147,7 +158,7 @@ void AxisRangePanel::editBound(int row, bool maximum)
     QLineEdit *field = edit(row, maximum);
     const QString typed = field->text().trimmed();
     // The field always shows the bound in force: the new one, or the old one after a refusal.
-    const QString shown = QString::number(double(bound), 'f', keys.decimals);
+    const QString shown = boundText(double(bound), keys);
     field->setText(shown);
     if (typed == shown)
         return;
@@ -168,7 +179,7 @@ void AxisRangePanel::editBound(int row, bool maximum)
         return;
     }
     bound = *value;
-    field->setText(QString::number(double(bound), 'f', keys.decimals));
+    field->setText(boundText(double(bound), keys));
     storeBound(row, maximum);
     if (r.enabled)
         emit rangesChanged();
@@ -184,7 +195,7 @@ void AxisRangePanel::storeBound(int row, bool maximum)
 {
     const RowKeys &keys = kRowKeys[row];
     const float bound = maximum ? m_rows[size_t(row)].max : m_rows[size_t(row)].min;
-    const QString text = QString::number(double(bound), 'f', keys.decimals);
+    const QString text = boundText(double(bound), keys);
     const char *key = maximum ? keys.maxKey : keys.minKey;
     if (SettingsFile().read(key) != text)
         SettingsFile().write(key, text);
@@ -197,10 +208,8 @@ void AxisRangePanel::toggleRow(int row)
     if (r.enabled && !(r.min < r.max) && m_rangeInUse) {
         const RowKeys &keys = kRowKeys[row];
         const auto [low, high] = m_rangeInUse(row);
-        const float min = QString::number(qBound(keys.bottom, low, keys.top), 'f', keys.decimals)
-                              .toFloat();
-        const float max = QString::number(qBound(keys.bottom, high, keys.top), 'f', keys.decimals)
-                              .toFloat();
+        const float min = keptBound(low, keys);
+        const float max = keptBound(high, keys);
         if (min < max) {
             r.min = min;
             r.max = max;

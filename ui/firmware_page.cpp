@@ -1,6 +1,7 @@
 #include "ui/firmware_page.h"
 
 #include "ui/catalogue_text.h"
+#include "ui/lazy_form.h"
 #include "usb/device_link.h"
 #include "ui/pages_log.h"
 #include "settings/settings_file.h"
@@ -85,12 +86,7 @@ Ui::FirmwarePage &FirmwarePage::form()
     for (const QString &line : qAsConst(m_pendingLog))
         ui->upgrade_text_log->append(line);
     m_pendingLog.clear();
-    // Built inside a page being shown, its widgets would otherwise wait for the next event loop.
-    if (isVisible()) {
-        for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-            if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide))
-                child->show();
-    }
+    ui::showBuiltForm(this);
     return *ui;
 }
 

@@ -6,6 +6,7 @@
 #include "protocol/display_texts.h"
 #include "record/clock.h"
 #include "ui/catalogue_text.h"
+#include "ui/lazy_form.h"
 #include "ui/pages_log.h"
 #include "ui_TestPlanPage.h"
 #include "usb/device_link.h"
@@ -66,11 +67,16 @@ QString hms(qint64 seconds)
         .arg(seconds % 60, 2, 10, QChar('0'));
 }
 
-QString headerOf(Quantity q)
+// "Name (unit)", as the results' headers and the readings' descriptions say it.
+QString nameAndUnit(Quantity q, const char *unit)
 {
     return QStringLiteral("%1 (%2)").arg(
-        QCoreApplication::translate("Quantity", proto::terms(q).name),
-        QString::fromUtf8(proto::baseUnit(q)));
+        QCoreApplication::translate("Quantity", proto::terms(q).name), QString::fromUtf8(unit));
+}
+
+QString headerOf(Quantity q)
+{
+    return nameAndUnit(q, proto::baseUnit(q));
 }
 
 const char *outcomeText(acquire::PlanRunner::Outcome outcome)
@@ -139,12 +145,7 @@ Ui::TestPlanPage &TestPlanPage::form()
                              QStringLiteral("stopped by the user"));
     });
     showRunning(m_core && m_core->plans().running());
-    // Built inside a page being shown, its widgets would otherwise wait for the next event loop.
-    if (isVisible()) {
-        for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-            if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide))
-                child->show();
-    }
+    showBuiltForm(this);
     return *m_ui;
 }
 
@@ -435,9 +436,7 @@ void TestPlanPage::showReadings()
         const char *unit = known ? proto::unitOf(q, family) : proto::baseUnit(q);
         const bool shown = known && proto::reports(q, family);
         m_values[i]->setText(shown ? texts.*kReadings[i].text : QStringLiteral("--"));
-        m_values[i]->setAccessibleDescription(QStringLiteral("%1 (%2)").arg(
-            QCoreApplication::translate("Quantity", proto::terms(q).name),
-            QString::fromUtf8(unit)));
+        m_values[i]->setAccessibleDescription(nameAndUnit(q, unit));
         m_units[i]->setText(QString::fromUtf8(unit));
     }
     const bool running = m_core->plans().running() && m_marked >= 0;
