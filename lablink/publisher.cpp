@@ -118,8 +118,8 @@ Publisher::Publisher(QObject *parent) : QObject(parent), m_shared(std::make_shar
 {
     qRegisterMetaType<lablink::Reading>();
     qRegisterMetaType<lablink::RunEvent>();
-    m_shared->owner = this;
     qRegisterMetaType<lablink::PlanEvent>();
+    m_shared->owner = this;
 }
 
 Publisher::~Publisher()

@@ -15,7 +15,7 @@ proto::SampleValues sampleValuesOf(const proto::LiveValues &v)
 Recorder::Recorder(QObject *parent) : QObject(parent), m_journalRetry(new QTimer(this))
 {
     m_journalRetry->setInterval(kRetryMs);
-    connect(m_journalRetry, &QTimer::timeout, this, &Recorder::journalNewRows);
+    connect(m_journalRetry, &QTimer::timeout, this, &Recorder::catchUpJournal);
 }
 
 Recorder::~Recorder()
@@ -34,7 +34,7 @@ void Recorder::record(const Sample &sample)
     if (!m_store.isEmpty())
         order = qMax(order, m_store.order(m_store.size() - 1));
     m_store.append(order, sample.wallMs, sample.values);
-    journalNewRows();
+    catchUpJournal();
     emit rowRecorded(m_store.size() - 1);
 }
 
@@ -101,11 +101,6 @@ SaveOutcome Recorder::saveRun(const DataFolder &folder)
 }
 
 bool Recorder::catchUpJournal()
-{
-    return journalNewRows();
-}
-
-bool Recorder::journalNewRows()
 {
     if (m_journalFolder.isEmpty() || !proto::knownFamily(m_familyCode) || !hasUnsavedRows()) {
         m_journalRetry->stop();

@@ -45,7 +45,8 @@ public:
     // Empties the table. Unsaved rows stay only in their journal: the caller asks
     // clearLosesNothing() first.
     void clear();
-    // Writes what the journal lacks, now (the end of a run); false while it still lacks rows.
+    // Writes what the journal lacks (each row, the retry timer, the end of a run); false while
+    // it still lacks rows.
     bool catchUpJournal();
     static constexpr int kRetryMs = 5000;
 
@@ -89,7 +90,6 @@ signals:
     void cleared();
 
 private:
-    bool journalNewRows();
     void dropJournal();
     // Ends the journal but leaves it on disk when it holds a run no data file has.
     void releaseJournal();

@@ -97,6 +97,8 @@ QString fixed(double v, int decimals)
     return QString::number(v, 'f', decimals);
 }
 
+} // namespace
+
 QByteArray csvCell(const QString &text)
 {
     QByteArray cell = text.toUtf8();
@@ -104,8 +106,6 @@ QByteArray csvCell(const QString &text)
         cell = '"' + cell.replace("\"", "\"\"") + '"';
     return cell;
 }
-
-} // namespace
 
 QString elapsedText(qint64 ms)
 {

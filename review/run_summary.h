@@ -41,6 +41,9 @@ QStringList summaryColumn(const RunSummary &summary);
 // "3:25:07" or "2 d 03:25:07" for elapsed milliseconds (whole seconds).
 QString elapsedText(qint64 ms);
 
+// A CSV cell: the text in UTF-8, quoted when it holds ',', '"' or a line end.
+QByteArray csvCell(const QString &text);
+
 // The table as CSV: a header of run names, then one line per figure. Cells with ',' or '"' are
 // quoted.
 QByteArray summaryCsv(const QStringList &runNames, const QVector<RunSummary> &summaries);

@@ -26,13 +26,6 @@ QByteArray seconds(qint64 ms)
     return ms % 1000 == 0 ? QByteArray::number(ms / 1000) : number(double(ms) / 1000.0, 3);
 }
 
-QByteArray csvCell(const QByteArray &text)
-{
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n'))
-        return text;
-    return '"' + QByteArray(text).replace("\"", "\"\"") + '"';
-}
-
 QByteArray jsonString(const QByteArray &utf8)
 {
     QByteArray out = "\"";
@@ -83,7 +76,7 @@ QByteArray summaryLine(const QString &file, int run, const RunSummary &summary,
     QByteArray line;
     for (const Field &field : fieldsOf(file, run, summary)) {
         if (format == SummaryFormat::Csv) {
-            line += (line.isEmpty() ? "" : ",") + csvCell(field.value);
+            line += (line.isEmpty() ? "" : ",") + csvCell(QString::fromUtf8(field.value));
         } else {
             line += (line.isEmpty() ? "{" : ",") + jsonString(field.name) + ':' +
                     (field.text ? jsonString(field.value) : field.value);
